@@ -1,4 +1,5 @@
-// The Basic runtime's error value: a number, its description and the component that raised it.
+// The Basic runtime's error value: a number, its description and the component that raised it,
+// with the runtime's own descriptions for the numbers the system raises itself.
 #pragma once
 
 #include <QString>
@@ -11,11 +12,17 @@ enum ErrorNumber : long {
     ErrInvalidProcedureCall = 5,
     ErrOverflow = 6,
     ErrSubscriptOutOfRange = 9,
+    ErrDivisionByZero = 11,
     ErrTypeMismatch = 13,
     ErrFileNotFound = 53,
     ErrFileAlreadyOpen = 55,
+    ErrInputPastEndOfFile = 62,
     ErrPermissionDenied = 70,
+    ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
+    ErrInvalidUseOfNull = 94,
+    ErrResourceNotFound = 326,
+    ErrInvalidPropertyValue = 380,
     ErrObjectRequired = 424,
     ErrPrinter = 482,
     ErrRegexSyntax = 5017,
@@ -25,9 +32,16 @@ enum ErrorNumber : long {
 // The platform's base for errors raised by objects (vbObjectError).
 constexpr long ObjectErrorBase = -2147221504;
 
+// The runtime's description of an error number ("Overflow", "Type mismatch", ...);
+// "Application-defined or object-defined error" for numbers it does not know.
+QString errorDescription(long number);
+
 class VbError : public std::exception {
 public:
     VbError(long number, QString description, QString source = {});
+
+    // An error with the runtime's own description of its number.
+    static VbError fromNumber(long number, QString source = {});
 
     long number() const noexcept { return m_number; }
     const QString& description() const noexcept { return m_description; }
@@ -40,5 +54,8 @@ private:
     QString m_source;
     QByteArray m_what;
 };
+
+// Raises (throws) the runtime error of that number with its standard description.
+[[noreturn]] void raiseError(long number, QString source = {});
 
 }  // namespace vb

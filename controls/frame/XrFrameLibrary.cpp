@@ -1,12 +1,14 @@
 #include "controls/frame/XrFrameLibrary.h"
 
+#include "controls/frame/XrFrameControl.h"
 #include "platform/host/ControlFactory.h"
 
 namespace XrFrame {
 
 void registerClasses()
 {
-    // The library's controls register here as they are built.
+    host::registerControlClass(QStringLiteral("XrFrame.XrFrameControl"),
+                               [](QWidget* parent) -> QWidget* { return new XrFrameControl(parent); });
 }
 
 }  // namespace XrFrame

@@ -1,12 +1,14 @@
 #include "controls/progressbar/XrSpecStatusBarLibrary.h"
 
+#include "controls/progressbar/XrucProgressBar.h"
 #include "platform/host/ControlFactory.h"
 
 namespace XrSpecStatusBar {
 
 void registerClasses()
 {
-    // The library's controls register here as they are built.
+    host::registerControlClass(QStringLiteral("XrSpecStatusBar.XrucProgressBar"),
+                               [](QWidget* parent) { return new XrucProgressBar(parent); });
 }
 
 }  // namespace XrSpecStatusBar

@@ -55,7 +55,9 @@ public:
 
 ServiceSlot<MessageBoxService>& messageBoxService();
 
-// The Basic MsgBox: shows through the current service and returns its answer.
+// The Basic MsgBox: shows through the current service and returns its answer. The real box
+// shows the text as plain text (CR LF starts a new line); Escape and its close button answer
+// Cancel, or OK on an OK-only box, and do nothing on Yes/No and Abort/Retry/Ignore boxes.
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {},
            QWidget* owner = nullptr);
 

@@ -15,6 +15,8 @@ QString errorDescription(long number)
             return QStringLiteral("Division by zero");
         case ErrTypeMismatch:
             return QStringLiteral("Type mismatch");
+        case ErrOutOfStackSpace:
+            return QStringLiteral("Out of stack space");
         case ErrFileNotFound:
             return QStringLiteral("File not found");
         case ErrFileAlreadyOpen:

@@ -14,6 +14,7 @@ enum ErrorNumber : long {
     ErrSubscriptOutOfRange = 9,
     ErrDivisionByZero = 11,
     ErrTypeMismatch = 13,
+    ErrOutOfStackSpace = 28,
     ErrFileNotFound = 53,
     ErrFileAlreadyOpen = 55,
     ErrInputPastEndOfFile = 62,

@@ -1,6 +1,7 @@
 // A temporary folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 

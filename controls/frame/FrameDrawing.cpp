@@ -1,0 +1,191 @@
+#include "controls/frame/FrameDrawing.h"
+
+#include "platform/gdi/Bitmap.h"
+#include "platform/runtime/VbNumbers.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace XrFrame {
+namespace {
+
+const QString ellipsis = QStringLiteral("...");
+
+// Channel k (0 red, 1 green, 2 blue) of a colour.
+double channel(COLORREF colour, int k)
+{
+    return double((colour >> (8 * k)) & 0xFFu);
+}
+
+int clampedChannel(double value)
+{
+    return std::clamp(roundEven(value), 0, 255);
+}
+
+int textWidth(const gdi::DeviceContext& dc, const QString& text)
+{
+    return dc.textExtent(text).width();
+}
+
+}  // namespace
+
+int roundEven(double value)
+{
+    const double rounded = vb::roundHalfEven(value);
+    if (!(rounded > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (rounded > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return int(rounded);
+}
+
+COLORREF BlendHalf(COLORREF colourA, COLORREF colourB)
+{
+    int mixed[3];
+    for (int k = 0; k < 3; ++k)
+        mixed[k] = clampedChannel((channel(colourA, k) + channel(colourB, k)) / 2.0);
+    return gdi::RGB(mixed[0], mixed[1], mixed[2]);
+}
+
+void DrawLineColor(gdi::DeviceContext& dc, int x1, int y1, int x2, int y2, COLORREF colour)
+{
+    const gdi::Pen previous = dc.selectPen(gdi::Pen::solid(colour));
+    dc.moveTo(x1, y1);
+    dc.lineTo(x2, y2);
+    dc.selectPen(previous);
+}
+
+void DrawBoxOutline(gdi::DeviceContext& dc, int x, int y, int w, int h, COLORREF colour)
+{
+    const gdi::Pen previous = dc.selectPen(gdi::Pen::solid(colour));
+    dc.moveTo(x, y);
+    dc.lineTo(x + w, y);
+    dc.lineTo(x + w, y + h);
+    dc.lineTo(x, y + h);
+    dc.lineTo(x, y);
+    dc.selectPen(previous);
+}
+
+// Only the lines that can land on the bitmap are drawn: the others would be clipped away
+// whole, and a huge count must not cost a line each.
+void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y,
+                   int w, int h, bool bVertical)
+{
+    const std::int64_t n = bVertical ? h : w;
+    if (n <= 1)
+        return;  // no inner line (and no division by a count of 0)
+    float step[3];
+    for (int k = 0; k < 3; ++k)
+        step[k] = float((channel(colourB, k) - channel(colourA, k)) / double(n));
+    const std::int64_t start = bVertical ? y : x;
+    const std::int64_t limit = bVertical ? dc.bitmap().height() : dc.bitmap().width();
+    const std::int64_t first = std::max<std::int64_t>(1, -start);
+    const std::int64_t last = std::min<std::int64_t>(n - 1, limit - 1 - start);
+    for (std::int64_t i = first; i <= last; ++i) {
+        int value[3];
+        for (int k = 0; k < 3; ++k)
+            value[k] = clampedChannel(channel(colourA, k) + double(step[k]) * double(i));
+        const COLORREF colour = gdi::RGB(value[0], value[1], value[2]);
+        const int at = int(start + i);
+        if (bVertical)
+            DrawLineColor(dc, x, at, w, at, colour);
+        else
+            DrawLineColor(dc, at, y, at, h, colour);
+    }
+}
+
+void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y,
+                    int w, int h, int style, bool bBorder, COLORREF borderColour, double factor)
+{
+    switch (style) {
+    case GradientVertical: GradientLines(dc, colour2, colour1, x, y, x + w, h, true); break;
+    case GradientHorizontal: GradientLines(dc, colour2, colour1, x, y, w, y + h, false); break;
+    case GradientVCylinder: CylinderGradient(dc, colour1, colour2, x, y, w, h, true, factor); break;
+    case GradientHCylinder: CylinderGradient(dc, colour1, colour2, x, y, w, h, false, factor); break;
+    default: break;
+    }
+    if (bBorder)
+        DrawBoxOutline(dc, x, y, w, h, borderColour);
+}
+
+void CylinderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y,
+                      int w, int h, bool bVertical, double factor)
+{
+    const double f = factor > 1.0 ? factor : 1.01;
+    if (bVertical) {
+        GradientLines(dc, colour1, colour2, x, y, x + w, roundEven(h / f), true);
+        GradientLines(dc, colour2, colour1, x, roundEven(h / f + y - 1), x + w,
+                      roundEven((f - 1.0) * h / f + 1.0), true);
+        return;
+    }
+    GradientLines(dc, colour1, colour2, x, y, roundEven(w / f), h + y, false);
+    GradientLines(dc, colour2, colour1, roundEven(w / f + x - 1), y,
+                  roundEven((f - 1.0) * w / f + 1.0), h + y, false);
+}
+
+QString ShortenCaption(const gdi::DeviceContext& dc, const QString& text, int maxWidth)
+{
+    if (textWidth(dc, text) <= maxWidth)
+        return text;
+    QString head = text;
+    while (!head.isEmpty() && textWidth(dc, head + ellipsis) > maxWidth)
+        head.chop(1);
+    return head.isEmpty() ? QString() : head + ellipsis;
+}
+
+void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QImage& picture,
+                  COLORREF keyColour)
+{
+    if (picture.isNull())
+        return;
+    if (cx < 0)
+        cx = picture.width();
+    if (cy < 0)
+        cy = picture.height();
+    if (cx == 0 || cy == 0)
+        return;
+
+    // The picture over the key colour, and what the surface holds under it.
+    gdi::DeviceContext pictureDc;
+    gdi::DeviceContext surfaceDc;
+    const gdi::Bitmap pictureBits = gdi::Bitmap::create(cx, cy);
+    const gdi::Bitmap surfaceBits = gdi::Bitmap::create(cx, cy);
+    if (pictureBits.isNull() || surfaceBits.isNull())
+        return;
+    pictureDc.selectBitmap(pictureBits);
+    surfaceDc.selectBitmap(surfaceBits);
+    pictureDc.fillRect({0, 0, cx, cy}, gdi::Brush::solid(keyColour));
+    pictureDc.drawImage(0, 0, cx, cy, picture);
+    surfaceDc.bitBlt(0, 0, cx, cy, dc, x, y, gdi::SRCCOPY);
+
+    gdi::BitmapInfoHeader header;
+    header.biWidth = cx;
+    header.biHeight = cy;
+    QByteArray pictureRows;
+    QByteArray surfaceRows;
+    gdi::BitmapInfoHeader surfaceHeader = header;
+    if (gdi::getDIBits(pictureBits, 0, cy, pictureRows, header) != cy ||
+        gdi::getDIBits(surfaceBits, 0, cy, surfaceRows, surfaceHeader) != cy)
+        return;
+
+    const std::int64_t stride = gdi::dibStride24(cx);
+    auto* out = reinterpret_cast<unsigned char*>(surfaceRows.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(pictureRows.constData());
+    for (std::int64_t row = 0; row < cy; ++row) {
+        for (std::int64_t column = 0; column < cx; ++column) {
+            const std::int64_t at = row * stride + column * 3;
+            const int blue = in[at];
+            const int green = in[at + 1];
+            const int red = in[at + 2];
+            if (dc.nearestColor(gdi::RGB(red, green, blue)) == (keyColour & 0xFFFFFFu))
+                continue;
+            const auto grey = std::uint8_t(clampedChannel(
+                roundEven(red * 0.3) + green * 0.59 + blue * 0.11));
+            out[at] = out[at + 1] = out[at + 2] = grey;
+        }
+    }
+    dc.setDIBitsToDevice(x, y, cx, cy, 0, 0, 0, cy, surfaceRows, header);
+}
+
+}  // namespace XrFrame

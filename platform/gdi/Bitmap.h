@@ -1,0 +1,66 @@
+// A bitmap object: a shared reference to 32-bit pixel storage that device contexts draw
+// into, and the 24-bit device-independent row format of GetDIBits / SetDIBitsToDevice.
+#pragma once
+
+#include "platform/gdi/GdiTypes.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <memory>
+
+namespace gdi {
+
+// Copies of a Bitmap refer to the same pixels, like copies of a handle: drawing through a
+// device context that has it selected changes what every copy sees. A default-constructed
+// Bitmap is null (no handle).
+class Bitmap {
+public:
+    Bitmap() = default;
+
+    // A bitmap of the display's format (CreateCompatibleBitmap): width x height, black.
+    // Null when either side is not above 0 or the pixels cannot be allocated.
+    static Bitmap create(int width, int height);
+    // A bitmap holding a copy of an image (alpha is dropped onto black); null for a null image.
+    static Bitmap fromImage(const QImage& image);
+
+    bool isNull() const { return !m_image; }
+    int width() const { return m_image ? m_image->width() : 0; }
+    int height() const { return m_image ? m_image->height() : 0; }
+
+    // The pixels (QImage::Format_RGB32); only valid on a bitmap that is not null.
+    QImage& image() const { return *m_image; }
+    // A detached copy of the pixels; a null image for a null bitmap.
+    QImage toImage() const;
+
+    // Whether two handles name the same bitmap object.
+    bool operator==(const Bitmap& other) const { return m_image == other.m_image; }
+
+private:
+    explicit Bitmap(QImage image);
+    std::shared_ptr<QImage> m_image;
+};
+
+// The header of a device-independent bitmap (the 40-byte form). Only 24 bits per pixel,
+// uncompressed, are read and written: rows of blue, green, red bytes, each row padded to a
+// multiple of 4 bytes; a positive height means the rows run bottom-up.
+struct BitmapInfoHeader {
+    std::uint32_t biSize = 40;
+    std::int32_t biWidth = 0;
+    std::int32_t biHeight = 0;
+    std::uint16_t biPlanes = 1;
+    std::uint16_t biBitCount = 24;
+    std::uint32_t biCompression = 0;
+    std::uint32_t biSizeImage = 0;
+};
+
+// Bytes in one row of a 24-bit DIB of that width.
+int dibStride24(int width);
+
+// GetDIBits: reads scanLines rows of the bitmap, starting at DIB row startScan (counted from
+// the bottom for a bottom-up header), as 24-bit rows into bits, which is resized to hold
+// them. The header gives width, height and direction and must match the bitmap's width;
+// biSizeImage is filled in. Returns the number of rows copied, 0 on failure.
+int getDIBits(const Bitmap& bitmap, int startScan, int scanLines, QByteArray& bits,
+              BitmapInfoHeader& header);
+
+}  // namespace gdi

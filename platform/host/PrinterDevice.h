@@ -1,0 +1,79 @@
+// The printer the system prints on, in device pixels: its names, its sheet and printable area,
+// and its print jobs. printerService() holds the system's default printer; a test installs a
+// fake one, or one that reports that no printer is installed.
+#pragma once
+
+#include "platform/host/ServiceSlot.h"
+
+#include <QSizeF>
+#include <QString>
+#include <optional>
+
+class QPainter;
+
+namespace host {
+
+enum PrinterOrientation : int {
+    vbPRORPortrait = 1,
+    vbPRORLandscape = 2,
+};
+
+// Paper sizes by the platform's numbers.
+enum PrinterPaperSize : int {
+    vbPRPSLetter = 1,
+    vbPRPSLegal = 5,
+    vbPRPSExecutive = 7,
+    vbPRPSA3 = 8,
+    vbPRPSA4 = 9,
+    vbPRPSA5 = 11,
+    vbPRPSB5 = 13,
+    vbPRPSUser = 256,  // a sheet without a number of its own; can be read, not set
+};
+
+// The sheet in device pixels, as the device capabilities report it.
+struct PrinterGeometry {
+    int dpiX = 0;           // LOGPIXELSX
+    int dpiY = 0;           // LOGPIXELSY
+    int physicalWidth = 0;  // the whole sheet: PHYSICALWIDTH, PHYSICALHEIGHT
+    int physicalHeight = 0;
+    int offsetX = 0;  // unprintable strips left and top: PHYSICALOFFSETX, PHYSICALOFFSETY
+    int offsetY = 0;
+    int printableWidth = 0;  // HORZRES, VERTRES
+    int printableHeight = 0;
+
+    bool operator==(const PrinterGeometry&) const = default;
+};
+
+class PrinterDevice {
+public:
+    virtual ~PrinterDevice() = default;
+
+    // Each query asks the system again, so that a printer added or removed while the program
+    // runs is seen at once. An empty answer or false: there is no printer.
+    virtual std::optional<QString> deviceName() = 0;
+    virtual std::optional<QString> driverName() = 0;
+    virtual int printerCount() = 0;
+    virtual std::optional<PrinterGeometry> geometry() = 0;
+    virtual std::optional<int> orientation() = 0;
+    virtual bool setOrientation(int orientation) = 0;  // a PrinterOrientation
+    virtual std::optional<int> paperSize() = 0;
+    virtual bool setPaperSize(int paperSize) = 0;  // a PrinterPaperSize but vbPRPSUser
+
+    // One job at a time. False when there is no printer or it failed; a failed job is still
+    // open until it is aborted.
+    virtual bool startDoc(const QString& title) = 0;  // opens the job and its first page
+    virtual bool newPage() = 0;
+    virtual bool endDoc() = 0;
+    virtual void abortDoc() = 0;
+    virtual bool printing() = 0;
+    // The page being printed, in device pixels with the printable area's corner as origin;
+    // null outside a job.
+    virtual QPainter* pagePainter() = 0;
+};
+
+ServiceSlot<PrinterDevice>& printerService();
+
+// A numbered paper size in twips, portrait; empty for vbPRPSUser and numbers not known here.
+QSizeF paperSizeTwips(int paperSize);
+
+}  // namespace host

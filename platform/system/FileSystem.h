@@ -1,0 +1,45 @@
+// File and folder services: whole-file reads, crash-safe whole-file writes, existence tests
+// and the test whether another program holds a file locked.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace sys {
+
+// The whole content of a file; nothing when it cannot be read (missing, a folder, no right).
+std::optional<QByteArray> readWholeFile(const QString& path);
+
+// Replaces the file's content as one step: the bytes go into a temporary file beside the
+// target, which is flushed to disk and then renamed over it, so a failure at any point leaves
+// the old file as it was. An existing file keeps its permission bits (and, where allowed, its
+// owner and group); a symbolic link stays a link and its target is replaced. A file the caller
+// may not write is refused, as a write in place would be. On failure the reason goes to
+// `error` when given.
+bool writeFileSafely(const QString& path, const QByteArray& contents, QString* error = nullptr);
+
+// Any entry of that name: a file, a folder or a symbolic link (even a dangling one). Exact:
+// no wildcard matching. An empty path does not exist.
+bool pathExists(const QString& path);
+
+// A file (or a link to one); folders do not count.
+bool fileExists(const QString& path);
+
+// A folder (or a link to one).
+bool folderExists(const QString& path);
+
+// Removes a file (a link is removed, not its target); true when it is gone afterwards
+// because of this call.
+bool deleteFile(const QString& path);
+
+// Creates the folder together with any missing parents; true when the folder exists
+// afterwards.
+bool createFolder(const QString& path);
+
+// True when another open file (of another process, or another open of this process) holds a
+// read or write lock on any part of the file. A missing or unreadable file is not in use,
+// nor is a read-only file nobody has locked.
+bool isFileInUse(const QString& path);
+
+}  // namespace sys

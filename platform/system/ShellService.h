@@ -1,0 +1,30 @@
+// The desktop shell: opening files and folders with their associated programs, asking whether
+// a file type has one, and starting programs. Tests install a fake in shellService().
+#pragma once
+
+#include "platform/host/ServiceSlot.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace sys {
+
+class ShellService {
+public:
+    virtual ~ShellService() = default;
+
+    // Opens the file or folder with the program the desktop associates with it, as a double
+    // click in the file manager would; false when the desktop refuses.
+    virtual bool openPath(const QString& path) = 0;
+
+    // True when the desktop has a program for the file's type; a folder always has one.
+    virtual bool hasAssociatedProgram(const QString& path) = 0;
+
+    // Starts the program as an independent process; false when it cannot be started.
+    virtual bool startProgram(const QString& program, const QStringList& arguments,
+                              const QString& workingFolder = {}) = 0;
+};
+
+host::ServiceSlot<ShellService>& shellService();
+
+}  // namespace sys

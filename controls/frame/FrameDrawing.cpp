@@ -1,6 +1,7 @@
 #include "controls/frame/FrameDrawing.h"
 
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Pixels.h"
 #include "platform/runtime/VbNumbers.h"
 
 #include <algorithm>
@@ -69,8 +70,8 @@ void DrawBoxOutline(gdi::DeviceContext& dc, int x, int y, int w, int h, COLORREF
 
 // Only the lines that can land on the bitmap are drawn: the others would be clipped away
 // whole, and a huge count must not cost a line each.
-void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y,
-                   int w, int h, bool bVertical)
+void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y, int w,
+                   int h, bool bVertical)
 {
     const std::int64_t n = bVertical ? h : w;
     if (n <= 1)
@@ -95,15 +96,24 @@ void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, i
     }
 }
 
-void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y,
-                    int w, int h, int style, bool bBorder, COLORREF borderColour, double factor)
+void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y, int w,
+                    int h, int style, bool bBorder, COLORREF borderColour, double factor)
 {
     switch (style) {
-    case GradientVertical: GradientLines(dc, colour2, colour1, x, y, x + w, h, true); break;
-    case GradientHorizontal: GradientLines(dc, colour2, colour1, x, y, w, y + h, false); break;
-    case GradientVCylinder: CylinderGradient(dc, colour1, colour2, x, y, w, h, true, factor); break;
-    case GradientHCylinder: CylinderGradient(dc, colour1, colour2, x, y, w, h, false, factor); break;
-    default: break;
+        case GradientVertical:
+            GradientLines(dc, colour2, colour1, x, y, x + w, h, true);
+            break;
+        case GradientHorizontal:
+            GradientLines(dc, colour2, colour1, x, y, w, y + h, false);
+            break;
+        case GradientVCylinder:
+            CylinderGradient(dc, colour1, colour2, x, y, w, h, true, factor);
+            break;
+        case GradientHCylinder:
+            CylinderGradient(dc, colour1, colour2, x, y, w, h, false, factor);
+            break;
+        default:
+            break;
     }
     if (bBorder)
         DrawBoxOutline(dc, x, y, w, h, borderColour);
@@ -124,16 +134,32 @@ void CylinderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2
                   roundEven((f - 1.0) * w / f + 1.0), h + y, false);
 }
 
+// Dropping characters one at a time until the rest fits gives the longest fitting start;
+// since a longer start is never narrower, halving the range finds the same one in a few
+// measurements even for a very long caption. A start never ends inside a surrogate pair.
 QString ShortenCaption(const gdi::DeviceContext& dc, const QString& text, int maxWidth)
 {
     if (textWidth(dc, text) <= maxWidth)
         return text;
-    QString head = text;
-    while (!head.isEmpty() && textWidth(dc, head + ellipsis) > maxWidth)
-        head.chop(1);
-    return head.isEmpty() ? QString() : head + ellipsis;
+    auto fits = [&](qsizetype length) {
+        return textWidth(dc, text.left(length) + ellipsis) <= maxWidth;
+    };
+    qsizetype low = 0;  // the longest start known to fit (0 stands for none)
+    qsizetype high = text.size();
+    while (low < high) {
+        const qsizetype middle = low + (high - low + 1) / 2;
+        if (fits(middle))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    if (low > 0 && text[low - 1].isHighSurrogate())
+        --low;
+    return low == 0 ? QString() : text.left(low) + ellipsis;
 }
 
+// Only the part of the icon that lands on the surface is worked on: the picture is drawn at
+// its full size into a bitmap of that part, so a huge icon costs no more than a small one.
 void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QImage& picture,
                   COLORREF keyColour)
 {
@@ -145,47 +171,54 @@ void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QI
         cy = picture.height();
     if (cx == 0 || cy == 0)
         return;
+    const QRect part = gdi::pixels::clipToSize(x, y, std::int64_t(x) + cx, std::int64_t(y) + cy,
+                                               dc.bitmap().width(), dc.bitmap().height());
+    if (part.isEmpty())
+        return;
+    const int width = part.width();
+    const int height = part.height();
 
     // The picture over the key colour, and what the surface holds under it.
     gdi::DeviceContext pictureDc;
     gdi::DeviceContext surfaceDc;
-    const gdi::Bitmap pictureBits = gdi::Bitmap::create(cx, cy);
-    const gdi::Bitmap surfaceBits = gdi::Bitmap::create(cx, cy);
+    const gdi::Bitmap pictureBits = gdi::Bitmap::create(width, height);
+    const gdi::Bitmap surfaceBits = gdi::Bitmap::create(width, height);
     if (pictureBits.isNull() || surfaceBits.isNull())
         return;
     pictureDc.selectBitmap(pictureBits);
     surfaceDc.selectBitmap(surfaceBits);
-    pictureDc.fillRect({0, 0, cx, cy}, gdi::Brush::solid(keyColour));
-    pictureDc.drawImage(0, 0, cx, cy, picture);
-    surfaceDc.bitBlt(0, 0, cx, cy, dc, x, y, gdi::SRCCOPY);
+    pictureDc.fillRect({0, 0, width, height}, gdi::Brush::solid(keyColour));
+    pictureDc.drawImage(x - part.left(), y - part.top(), cx, cy, picture);
+    surfaceDc.bitBlt(0, 0, width, height, dc, part.left(), part.top(), gdi::SRCCOPY);
 
     gdi::BitmapInfoHeader header;
-    header.biWidth = cx;
-    header.biHeight = cy;
+    header.biWidth = width;
+    header.biHeight = height;
+    gdi::BitmapInfoHeader surfaceHeader = header;
     QByteArray pictureRows;
     QByteArray surfaceRows;
-    gdi::BitmapInfoHeader surfaceHeader = header;
-    if (gdi::getDIBits(pictureBits, 0, cy, pictureRows, header) != cy ||
-        gdi::getDIBits(surfaceBits, 0, cy, surfaceRows, surfaceHeader) != cy)
+    if (gdi::getDIBits(pictureBits, 0, height, pictureRows, header) != height ||
+        gdi::getDIBits(surfaceBits, 0, height, surfaceRows, surfaceHeader) != height)
         return;
 
-    const std::int64_t stride = gdi::dibStride24(cx);
+    const std::int64_t stride = gdi::dibStride24(width);
     auto* out = reinterpret_cast<unsigned char*>(surfaceRows.data());
     const auto* in = reinterpret_cast<const unsigned char*>(pictureRows.constData());
-    for (std::int64_t row = 0; row < cy; ++row) {
-        for (std::int64_t column = 0; column < cx; ++column) {
+    for (std::int64_t row = 0; row < height; ++row) {
+        for (std::int64_t column = 0; column < width; ++column) {
             const std::int64_t at = row * stride + column * 3;
             const int blue = in[at];
             const int green = in[at + 1];
             const int red = in[at + 2];
             if (dc.nearestColor(gdi::RGB(red, green, blue)) == (keyColour & 0xFFFFFFu))
                 continue;
-            const auto grey = std::uint8_t(clampedChannel(
-                roundEven(red * 0.3) + green * 0.59 + blue * 0.11));
+            const auto grey =
+                std::uint8_t(clampedChannel(roundEven(red * 0.3) + green * 0.59 + blue * 0.11));
             out[at] = out[at + 1] = out[at + 2] = grey;
         }
     }
-    dc.setDIBitsToDevice(x, y, cx, cy, 0, 0, 0, cy, surfaceRows, header);
+    dc.setDIBitsToDevice(part.left(), part.top(), width, height, 0, 0, 0, height, surfaceRows,
+                         header);
 }
 
 }  // namespace XrFrame

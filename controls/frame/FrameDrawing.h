@@ -31,8 +31,8 @@ void DrawBoxOutline(gdi::DeviceContext& dc, int x, int y, int w, int h, COLORREF
 // (an end column). Otherwise: n = w, line i runs down column x + i from row y up to row h (an
 // end row). The step per line is kept in single precision, as the colours have always been
 // computed.
-void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y,
-                   int w, int h, bool bVertical);
+void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y, int w,
+                   int h, bool bVertical);
 
 // Gradient styles of a header (jcGradConst).
 enum GradientStyle : int {
@@ -45,9 +45,8 @@ enum GradientStyle : int {
 // A header gradient over the box at (x, y) of w x h: vertical and horizontal styles run from
 // colour2 to colour1, the cylinder styles from colour1 to colour2 and back; any other style
 // draws no gradient. With bBorder the box outline follows in borderColour.
-void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y,
-                    int w, int h, int style, bool bBorder, COLORREF borderColour,
-                    double factor);
+void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y, int w,
+                    int h, int style, bool bBorder, COLORREF borderColour, double factor);
 
 // Two gradients: colour1 to colour2 over the first 1 / factor of the box, then back. A factor
 // of 1 or less means 1.01.

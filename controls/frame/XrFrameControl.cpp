@@ -6,8 +6,8 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <cmath>
 
 using namespace XrFrame;
@@ -51,12 +51,16 @@ struct ThemeColours {
 ThemeColours themeColours(std::int32_t theme)
 {
     switch (theme) {
-    case Blue: return {gdi::RGB(129, 169, 226), gdi::RGB(221, 236, 254), gdi::RGB(0, 0, 128)};
-    case Olive: return {gdi::RGB(181, 197, 143), gdi::RGB(247, 249, 225), gdi::RGB(63, 93, 56)};
-    case Visual2005:
-        return {gdi::RGB(194, 194, 171), gdi::RGB(248, 248, 242), gdi::RGB(145, 145, 115)};
-    case Norton2004: return {gdi::RGB(217, 172, 1), gdi::RGB(255, 239, 165), gdi::RGB(117, 91, 30)};
-    default: return {gdi::RGB(153, 151, 180), gdi::RGB(244, 244, 251), gdi::RGB(75, 75, 111)};
+        case Blue:
+            return {gdi::RGB(129, 169, 226), gdi::RGB(221, 236, 254), gdi::RGB(0, 0, 128)};
+        case Olive:
+            return {gdi::RGB(181, 197, 143), gdi::RGB(247, 249, 225), gdi::RGB(63, 93, 56)};
+        case Visual2005:
+            return {gdi::RGB(194, 194, 171), gdi::RGB(248, 248, 242), gdi::RGB(145, 145, 115)};
+        case Norton2004:
+            return {gdi::RGB(217, 172, 1), gdi::RGB(255, 239, 165), gdi::RGB(117, 91, 30)};
+        default:
+            return {gdi::RGB(153, 151, 180), gdi::RGB(244, 244, 251), gdi::RGB(75, 75, 111)};
     }
 }
 
@@ -70,14 +74,14 @@ struct StylePreset {
 
 constexpr StylePreset stylePresets[] = {
     {0xCF3603, gdi::RGB(195, 195, 195), white, vbLeftJustify},  // XPDefault
-    {0, 0, white, vbCenter},                                     // jcGradient
-    {0, 0x6A6A6A, 0xB0EFF0, vbCenter},                           // TextBox
-    {0, 0, 0xB0EFF0, vbCenter},                                  // Windows
-    {0, 0, white, vbCenter},                                     // Messenger
-    {white, 0xC0, 0xC0, vbLeftJustify},                          // InnerWedge
-    {white, 0xA60000, 0xA60000, vbLeftJustify},                  // OuterWedge
+    {0, 0, white, vbCenter},                                    // jcGradient
+    {0, 0x6A6A6A, 0xB0EFF0, vbCenter},                          // TextBox
+    {0, 0, 0xB0EFF0, vbCenter},                                 // Windows
+    {0, 0, white, vbCenter},                                    // Messenger
+    {white, 0xC0, 0xC0, vbLeftJustify},                         // InnerWedge
+    {white, 0xA60000, 0xA60000, vbLeftJustify},                 // OuterWedge
     {0xCF3603, gdi::RGB(195, 195, 195), white, vbLeftJustify},  // Header
-    {0, 0, white, vbCenter},                                     // Panel
+    {0, 0, white, vbCenter},                                    // Panel
 };
 
 QVariant longValue(gdi::COLORREF colour)
@@ -490,7 +494,8 @@ void XrFrameControl::WriteProperties(PropertyBag& PropBag) const
     write("TextColor", longValue(m_TextColor), longValue(0));
     write("Alignment", m_Alignment, vbCenter);
     write("IconAlignment", m_IconAlignment, vbLeftAligment);
-    write("Font", QVariant::fromValue(fontCopy(*m_Font)), QVariant::fromValue(fontCopy(m_ambient.Font)));
+    write("Font", QVariant::fromValue(fontCopy(*m_Font)),
+          QVariant::fromValue(fontCopy(m_ambient.Font)));
     if (!m_Picture.isNull())
         PropBag.WriteProperty(QStringLiteral("Picture"), QVariant::fromValue(m_Picture));
     write("IconSize", int(m_IconSize), 16);
@@ -530,9 +535,15 @@ void XrFrameControl::recomputeTextFlags()
 {
     const unsigned base = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
     switch (m_Alignment) {
-    case vbLeftJustify: m_lTextFlags = std::int32_t(base | gdi::DT_LEFT); break;
-    case vbRightJustify: m_lTextFlags = std::int32_t(base | gdi::DT_RIGHT); break;
-    default: m_lTextFlags = std::int32_t(base | gdi::DT_CENTER); break;
+        case vbLeftJustify:
+            m_lTextFlags = std::int32_t(base | gdi::DT_LEFT);
+            break;
+        case vbRightJustify:
+            m_lTextFlags = std::int32_t(base | gdi::DT_RIGHT);
+            break;
+        default:
+            m_lTextFlags = std::int32_t(base | gdi::DT_CENTER);
+            break;
     }
 }
 
@@ -578,29 +589,33 @@ void XrFrameControl::applyStylePreset(std::int32_t style)
         loadThemeColours();
     };
     switch (style) {
-    case jcGradient: chooseBlueTheme(); break;
-    case TextBox:
-        m_RoundedCornerTxtBox = true;
-        m_FillColor = ambientBackColor();
-        break;
-    case Windows:
-        m_RoundedCorner = true;
-        m_RoundedCornerTxtBox = false;
-        m_FillColor = 0xE0FFFF;
-        m_GradientHeaderStyle = HorizontalGradient;
-        m_HeaderStyle = TxtBoxColor;
-        break;
-    case Messenger:
-        chooseBlueTheme();
-        m_GradientHeaderStyle = VerticalGradient;
-        m_HeaderStyle = TxtBoxColor;
-        break;
-    case Panel:
-        chooseBlueTheme();
-        m_GradientHeaderStyle = VCilinderGradient;
-        m_HeaderStyle = Gradient;
-        break;
-    default: m_FillColor = ambientBackColor(); break;
+        case jcGradient:
+            chooseBlueTheme();
+            break;
+        case TextBox:
+            m_RoundedCornerTxtBox = true;
+            m_FillColor = ambientBackColor();
+            break;
+        case Windows:
+            m_RoundedCorner = true;
+            m_RoundedCornerTxtBox = false;
+            m_FillColor = 0xE0FFFF;
+            m_GradientHeaderStyle = HorizontalGradient;
+            m_HeaderStyle = TxtBoxColor;
+            break;
+        case Messenger:
+            chooseBlueTheme();
+            m_GradientHeaderStyle = VerticalGradient;
+            m_HeaderStyle = TxtBoxColor;
+            break;
+        case Panel:
+            chooseBlueTheme();
+            m_GradientHeaderStyle = VCilinderGradient;
+            m_HeaderStyle = Gradient;
+            break;
+        default:
+            m_FillColor = ambientBackColor();
+            break;
     }
     m_TextBoxHeight = 22;
     recomputeTextFlags();

@@ -201,8 +201,8 @@ private:
     void makeIconRoom(CaptionPlace& place, int& iconLeft) const;
     void drawCaption(const gdi::Rect& rect);
     void drawIcon(int left, int top);
-    void DrawRoundBox(bool bRounded, int radius, gdi::COLORREF fillColour,
-                      gdi::COLORREF lineColour, const gdi::Rect& rect, bool bOutlineOnly);
+    void DrawRoundBox(bool bRounded, int radius, gdi::COLORREF fillColour, gdi::COLORREF lineColour,
+                      const gdi::Rect& rect, bool bOutlineOnly);
     int paintWidth() const;
     int paintHeight() const;
     int headerHeight() const;

@@ -76,16 +76,26 @@ void XrFrameControl::useWorkingColours()
 XrFrameControl::CaptionPlace XrFrameControl::paintStyle()
 {
     switch (m_Style) {
-    case XPDefault: return paintXPDefault();
-    case jcGradient: return paintGradient();
-    case TextBox: return paintTextBox();
-    case Windows: return paintWindows();
-    case Messenger: return paintMessenger();
-    case InnerWedge: return paintInnerWedge();
-    case OuterWedge: return paintOuterWedge();
-    case Header: return paintHeader();
-    case Panel: return paintPanel();
-    default: return {};
+        case XPDefault:
+            return paintXPDefault();
+        case jcGradient:
+            return paintGradient();
+        case TextBox:
+            return paintTextBox();
+        case Windows:
+            return paintWindows();
+        case Messenger:
+            return paintMessenger();
+        case InnerWedge:
+            return paintInnerWedge();
+        case OuterWedge:
+            return paintOuterWedge();
+        case Header:
+            return paintHeader();
+        case Panel:
+            return paintPanel();
+        default:
+            return {};
     }
 }
 

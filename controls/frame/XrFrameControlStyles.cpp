@@ -54,12 +54,12 @@ XrFrameControl::CaptionPlace XrFrameControl::paintGradient()
     HeaderGradient(dc, m_clrGradLight, m_clrGradDark, 0, 0, w - 2, 3, VCilinderGradient, true,
                    m_clrTheme, headerFactor);
     if (m_HeaderStyle == Gradient)
-        HeaderGradient(dc, m_clrGradDark, m_clrGradLight, 0, 3, w - 2, tbh,
-                       m_GradientHeaderStyle, true, m_clrTheme, headerFactor);
+        HeaderGradient(dc, m_clrGradDark, m_clrGradLight, 0, 3, w - 2, tbh, m_GradientHeaderStyle,
+                       true, m_clrTheme, headerFactor);
     else
         DrawRoundBox(false, 0, m_clrFill, m_clrFrame, {0, 3, w - 1, tbh + 5}, false);
-    HeaderGradient(dc, m_clrGradLight, m_clrGradDark, 0, tbh + 3, w - 2, 3, VCilinderGradient,
-                   true, m_clrTheme, headerFactor);
+    HeaderGradient(dc, m_clrGradLight, m_clrGradDark, 0, tbh + 3, w - 2, 3, VCilinderGradient, true,
+                   m_clrTheme, headerFactor);
     paintGradientBody(tbh + 6);
     return {{6, 4, w - 8, tbh + 2}, roundEven((tbh + 6 - m_IconSize) / 2.0)};
 }
@@ -70,8 +70,8 @@ void XrFrameControl::paintGradientBody(int top)
 {
     HeaderGradient(m_surface.dc(), BlendHalf(m_clrGradDark, white),
                    BlendHalf(m_clrGradLight, white), 1, top, paintWidth() - 3,
-                   roundEven(0.8 * paintHeight() - headerHeight() - 8), VerticalGradient, false,
-                   0, headerFactor);
+                   roundEven(0.8 * paintHeight() - headerHeight() - 8), VerticalGradient, false, 0,
+                   headerFactor);
 }
 
 // A caption box set into the top line, optionally with a shadow.
@@ -122,8 +122,8 @@ XrFrameControl::CaptionPlace XrFrameControl::paintMessenger()
     const int tbh = headerHeight();
     m_lHalfCaption = 0;
     DrawRoundBox(m_RoundedCorner, cornerSize, BlendHalf(m_clrGradDark, white),
-                 m_ThemeColor == Custom ? m_clrFrame : m_clrTheme,
-                 {0, 0, w - 1, paintHeight() - 1}, false);
+                 m_ThemeColor == Custom ? m_clrFrame : m_clrTheme, {0, 0, w - 1, paintHeight() - 1},
+                 false);
     HeaderGradient(dc, m_clrGradDark, white, 0, 0, w - 2, 6, VerticalGradient, true, m_clrTheme,
                    headerFactor);
     paintMessengerGrip();

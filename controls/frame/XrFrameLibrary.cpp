@@ -7,8 +7,9 @@ namespace XrFrame {
 
 void registerClasses()
 {
-    host::registerControlClass(QStringLiteral("XrFrame.XrFrameControl"),
-                               [](QWidget* parent) -> QWidget* { return new XrFrameControl(parent); });
+    host::registerControlClass(
+        QStringLiteral("XrFrame.XrFrameControl"),
+        [](QWidget* parent) -> QWidget* { return new XrFrameControl(parent); });
 }
 
 }  // namespace XrFrame

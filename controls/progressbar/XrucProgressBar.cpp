@@ -76,7 +76,8 @@ void XrucProgressBar::DrawLine(int X, int Y, int Width, int Height, gdi::DeviceC
 {
     if (!cHdc)
         return;
-    const gdi::Pen previous = cHdc->selectPen(gdi::Pen::solid(gdi::COLORREF(TranslateColor(Color))));
+    const gdi::Pen previous =
+        cHdc->selectPen(gdi::Pen::solid(gdi::COLORREF(TranslateColor(Color))));
     cHdc->moveTo(X, Y);
     cHdc->lineTo(Width, Height);
     cHdc->selectPen(previous);
@@ -324,8 +325,10 @@ void XrucProgressBar::ReadProperties(const PropertyBag& PropBag)
     if (PropBag.contains(QStringLiteral("Font")))
         SetFont(fontFromVariant(PropBag.ReadProperty(QStringLiteral("Font"))));
     m_BrushStyle = PropBag.ReadProperty(QStringLiteral("BrushStyle"), 4).toInt();
-    LetColor(host::OLE_COLOR(PropBag.ReadProperty(QStringLiteral("Color"), highlightSystemColor).toInt()));
-    LetColor2(host::OLE_COLOR(PropBag.ReadProperty(QStringLiteral("Color2"), highlightSystemColor).toInt()));
+    LetColor(host::OLE_COLOR(
+        PropBag.ReadProperty(QStringLiteral("Color"), highlightSystemColor).toInt()));
+    LetColor2(host::OLE_COLOR(
+        PropBag.ReadProperty(QStringLiteral("Color2"), highlightSystemColor).toInt()));
     m_Image = pictureFromVariant(PropBag.ReadProperty(QStringLiteral("Image")));
     restoreBounds(PropBag.ReadProperty(QStringLiteral("Max"), 100).toInt(),
                   PropBag.ReadProperty(QStringLiteral("Min"), 0).toInt());

@@ -11,6 +11,7 @@
 #include "platform/host/OleColor.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -161,7 +162,7 @@ private:
     std::int32_t m_Color = 0;
     std::int32_t m_Color2 = 0;
     gdi::DeviceContext* m_hDC = nullptr;
-    QWidget* m_hwnd = nullptr;
+    QPointer<QWidget> m_hwnd;  // a window that goes away reads as none
     std::int32_t m_Max = 100;
     std::int32_t m_Min = 0;
     std::int32_t m_lPercent = 0;

@@ -99,8 +99,8 @@ void XrucProgressBar::gradient(int endColor, int startColor, int x, int y, int x
 
 // --- public drawing members -------------------------------------------------------------
 
-void XrucProgressBar::DrawGradient(int& lEndColor, int& lStartcolor, int X, int Y, int X2,
-                                   int Y2, gdi::DeviceContext* hDC, bool bH)
+void XrucProgressBar::DrawGradient(int& lEndColor, int& lStartcolor, int X, int Y, int X2, int Y2,
+                                   gdi::DeviceContext* hDC, bool bH)
 {
     lEndColor = TranslateColor(lEndColor);
     lStartcolor = TranslateColor(lStartcolor);
@@ -121,8 +121,7 @@ void XrucProgressBar::DrawGradient(int& lEndColor, int& lStartcolor, int X, int 
     if (!hDC)
         return;
     const std::int64_t start = bH ? X : Y;
-    const Steps steps =
-        visibleSteps(start, n, bH ? hDC->bitmap().width() : hDC->bitmap().height());
+    const Steps steps = visibleSteps(start, n, bH ? hDC->bitmap().width() : hDC->bitmap().height());
     for (std::int64_t i = steps.first; i <= steps.last; ++i) {
         try {
             const int colour = basicRgb(vb::CInt(endRed + double(stepRed) * double(i)),
@@ -146,20 +145,34 @@ void XrucProgressBar::DrawProgressBar()
     m_rcClient = gdi::clientRect(m_hwnd);
     FillRectColor(m_rcClient, m_Scrolling == ccScrollingMediaPlayer ? 0 : 0xFFFFFF, m_hDC);
     switch (m_Scrolling) {
-    case ccScrollingOfficeXP: PaintFlatFill(); break;
-    case ccScrollingPastel: PaintPastelGradient(); break;
-    case ccScrollingJavT: PaintTrackGradient(); break;
-    case ccScrollingMediaPlayer: PaintDarkGradient(); break;
-    case ccScrollingCustomBrush: PaintHatchFill(); break;
-    case ccScrollingPicture: PaintPatternFill(); break;
-    case ccScrollingMetallic: PaintMetalBar(); break;
-    default:
-        CalcBlockBar();
-        FillBlockBar();
-        if (m_Scrolling == ccScrollingStandard)
-            DrawBlockSeparators();
-        DrawBlockFrame();
-        break;
+        case ccScrollingOfficeXP:
+            PaintFlatFill();
+            break;
+        case ccScrollingPastel:
+            PaintPastelGradient();
+            break;
+        case ccScrollingJavT:
+            PaintTrackGradient();
+            break;
+        case ccScrollingMediaPlayer:
+            PaintDarkGradient();
+            break;
+        case ccScrollingCustomBrush:
+            PaintHatchFill();
+            break;
+        case ccScrollingPicture:
+            PaintPatternFill();
+            break;
+        case ccScrollingMetallic:
+            PaintMetalBar();
+            break;
+        default:
+            CalcBlockBar();
+            FillBlockBar();
+            if (m_Scrolling == ccScrollingStandard)
+                DrawBlockSeparators();
+            DrawBlockFrame();
+            break;
     }
     DrawBarText();
     if (m_bUseMemDC)
@@ -186,8 +199,8 @@ void XrucProgressBar::CalcBlockBar()
                                 m_rcClient.top);
         m_rcBar.top = std::min(y - ((y - m_rcBar.bottom) % step), m_rcClient.bottom);
     } else {
-        const int x = roundLong((m_rcClient.right - m_rcClient.left) * m_dFillFraction +
-                                m_rcClient.left);
+        const int x =
+            roundLong((m_rcClient.right - m_rcClient.left) * m_dFillFraction + m_rcClient.left);
         m_rcBar.right = std::max(x - ((x - m_rcBar.left) % step), m_rcClient.left);
     }
 }
@@ -268,17 +281,33 @@ void XrucProgressBar::DrawBlockFrame()
     };
     const Dot corners[] = {
         // top left
-        {0, 0, 0xFFFFFF}, {0, 1, 0xA6ABAC}, {0, 2, 0x7D7E7F}, {1, 0, 0xA7ABAC},
-        {1, 1, 0x777777}, {2, 0, 0x7D7E7F}, {2, 2, 0xBEBEBE},
+        {0, 0, 0xFFFFFF},
+        {0, 1, 0xA6ABAC},
+        {0, 2, 0x7D7E7F},
+        {1, 0, 0xA7ABAC},
+        {1, 1, 0x777777},
+        {2, 0, 0x7D7E7F},
+        {2, 2, 0xBEBEBE},
         // bottom left
-        {0, B - 1, 0xFFFFFF}, {1, B - 1, 0xA6ABAC}, {2, B - 1, 0x7D7E7F},
-        {0, B - 3, 0x7D7E7F}, {0, B - 2, 0xA7ABAC}, {1, B - 2, 0x777777},
+        {0, B - 1, 0xFFFFFF},
+        {1, B - 1, 0xA6ABAC},
+        {2, B - 1, 0x7D7E7F},
+        {0, B - 3, 0x7D7E7F},
+        {0, B - 2, 0xA7ABAC},
+        {1, B - 2, 0x777777},
         // top right
-        {R - 1, 0, 0xFFFFFF}, {R - 1, 1, 0xBEBEBE}, {R - 1, 2, 0x7D7E7F},
-        {R - 2, 2, 0xBEBEBE}, {R - 2, 1, 0x686868},
+        {R - 1, 0, 0xFFFFFF},
+        {R - 1, 1, 0xBEBEBE},
+        {R - 1, 2, 0x7D7E7F},
+        {R - 2, 2, 0xBEBEBE},
+        {R - 2, 1, 0x686868},
         // bottom right
-        {R - 1, B - 1, 0xFFFFFF}, {R - 1, B - 2, 0xBEBEBE}, {R - 1, B - 3, 0x7D7E7F},
-        {R - 2, B - 2, 0x777777}, {R - 2, B - 1, 0xBEBEBE}, {R - 3, B - 1, 0x7D7E7F},
+        {R - 1, B - 1, 0xFFFFFF},
+        {R - 1, B - 2, 0xBEBEBE},
+        {R - 1, B - 3, 0x7D7E7F},
+        {R - 2, B - 2, 0x777777},
+        {R - 2, B - 1, 0xBEBEBE},
+        {R - 3, B - 1, 0x7D7E7F},
     };
     for (const Dot& dot : corners)
         m_hDC->setPixel(dot.x, dot.y, gdi::COLORREF(dot.colour));
@@ -396,7 +425,8 @@ void XrucProgressBar::DrawBarText()
         gdi::COLORREF(m_Scrolling == ccScrollingMediaPlayer ? TranslateColor(0xC0C0C0) : 0));
     CenterTextRect(text);
     const double fill = m_lPercent / 100.0 * m_rcClient.right;
-    const bool overBar = m_Scrolling == ccScrollingMediaPlayer || m_Scrolling == ccScrollingMetallic;
+    const bool overBar =
+        m_Scrolling == ccScrollingMediaPlayer || m_Scrolling == ccScrollingMetallic;
     if (!(overBar && fill > m_rcText.right))
         m_hDC->drawText(text, m_rcText, gdi::DT_SINGLELINE);
     m_hDC->selectFont(m_hOldFont);

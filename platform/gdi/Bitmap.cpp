@@ -6,7 +6,9 @@
 
 namespace gdi {
 
-Bitmap::Bitmap(QImage image) : m_image(std::make_shared<QImage>(std::move(image))) {}
+Bitmap::Bitmap(QImage image) : m_image(std::make_shared<QImage>(std::move(image)))
+{
+}
 
 Bitmap Bitmap::create(int width, int height)
 {

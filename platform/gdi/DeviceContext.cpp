@@ -27,7 +27,9 @@ struct RowSpan {
 
 }  // namespace
 
-DeviceContext::DeviceContext() : m_bitmap(stockBitmap()) {}
+DeviceContext::DeviceContext() : m_bitmap(stockBitmap())
+{
+}
 
 DeviceContext::DeviceContext(const Bitmap& target)
     : m_bitmap(target.isNull() ? stockBitmap() : target)
@@ -132,8 +134,8 @@ void DeviceContext::paintArea(const QRegion& area, const Brush& brush)
 {
     if (brush.kind() == Brush::Kind::Hollow)
         return;
-    const QRegion target = m_clip ? area & *m_clip & m_bitmap.image().rect()
-                                  : area & m_bitmap.image().rect();
+    const QRegion target =
+        m_clip ? area & *m_clip & m_bitmap.image().rect() : area & m_bitmap.image().rect();
     QImage& image = m_bitmap.image();
     const QRgb solid = pixels::fromColorref(brush.color());
     const QRgb background = pixels::fromColorref(m_bkColor);
@@ -144,17 +146,21 @@ void DeviceContext::paintArea(const QRegion& area, const Brush& brush)
             QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = rect.left(); x <= rect.right(); ++x) {
                 switch (brush.kind()) {
-                case Brush::Kind::Solid: line[x] = solid; break;
-                case Brush::Kind::Hatch:
-                    if (brush.hatchCovers(x, y))
+                    case Brush::Kind::Solid:
                         line[x] = solid;
-                    else if (opaque)
-                        line[x] = background;
-                    break;
-                case Brush::Kind::Pattern:
-                    line[x] = 0xFF000000u | pattern.pixel(x % pattern.width(), y % pattern.height());
-                    break;
-                case Brush::Kind::Hollow: break;
+                        break;
+                    case Brush::Kind::Hatch:
+                        if (brush.hatchCovers(x, y))
+                            line[x] = solid;
+                        else if (opaque)
+                            line[x] = background;
+                        break;
+                    case Brush::Kind::Pattern:
+                        line[x] =
+                            0xFF000000u | pattern.pixel(x % pattern.width(), y % pattern.height());
+                        break;
+                    case Brush::Kind::Hollow:
+                        break;
                 }
             }
         }
@@ -211,8 +217,7 @@ void DeviceContext::drawLine(int x0, int y0, int x1, int y1)
     }
     const COLORREF color = m_pen.color();
     for (std::int64_t i = first; i < last; ++i) {
-        const std::int64_t offset =
-            std::int64_t((Wide(2) * i * minor + major) / (Wide(2) * major));
+        const std::int64_t offset = std::int64_t((Wide(2) * i * minor + major) / (Wide(2) * major));
         const std::int64_t a = majorStart + majorStep * i;
         const std::int64_t b = minorStart + minorStep * offset;
         const std::int64_t x = xMajor ? a : b;
@@ -277,9 +282,11 @@ bool DeviceContext::drawEdge(const Rect& rect, unsigned edge, unsigned flags)
     if (edge & BDR_RAISEDOUTER)
         layers.push_back({GetSysColor(host::COLOR_3DLIGHT), GetSysColor(host::COLOR_3DDKSHADOW)});
     else if (edge & BDR_SUNKENOUTER)
-        layers.push_back({GetSysColor(host::COLOR_BTNSHADOW), GetSysColor(host::COLOR_BTNHIGHLIGHT)});
+        layers.push_back(
+            {GetSysColor(host::COLOR_BTNSHADOW), GetSysColor(host::COLOR_BTNHIGHLIGHT)});
     if (edge & BDR_RAISEDINNER)
-        layers.push_back({GetSysColor(host::COLOR_BTNHIGHLIGHT), GetSysColor(host::COLOR_BTNSHADOW)});
+        layers.push_back(
+            {GetSysColor(host::COLOR_BTNHIGHLIGHT), GetSysColor(host::COLOR_BTNSHADOW)});
     else if (edge & BDR_SUNKENINNER)
         layers.push_back({GetSysColor(host::COLOR_3DDKSHADOW), GetSysColor(host::COLOR_3DLIGHT)});
 
@@ -294,7 +301,8 @@ bool DeviceContext::drawEdge(const Rect& rect, unsigned edge, unsigned flags)
         if (flags & BF_TOP)
             fillRect({r.left, r.top, r.right - rightCut, r.top + 1}, Brush::solid(layer.topLeft));
         if (flags & BF_LEFT)
-            fillRect({r.left, r.top, r.left + 1, r.bottom - bottomCut}, Brush::solid(layer.topLeft));
+            fillRect({r.left, r.top, r.left + 1, r.bottom - bottomCut},
+                     Brush::solid(layer.topLeft));
         if (flags & BF_BOTTOM)
             fillRect({r.left, r.bottom - 1, r.right, r.bottom}, Brush::solid(layer.bottomRight));
         if (flags & BF_RIGHT)
@@ -319,8 +327,8 @@ bool DeviceContext::patBlt(int x, int y, int width, int height, std::uint32_t ro
         std::swap(left, right);
     if (bottom < top)
         std::swap(top, bottom);
-    const QRect area = pixels::clipToSize(left, top, right, bottom, m_bitmap.width(),
-                                          m_bitmap.height());
+    const QRect area =
+        pixels::clipToSize(left, top, right, bottom, m_bitmap.width(), m_bitmap.height());
     if (!area.isEmpty())
         paintArea(area, m_brush);
     return true;
@@ -341,8 +349,8 @@ bool DeviceContext::roundRect(int left, int top, int right, int bottom, int corn
     if (bottom < top)
         std::swap(top, bottom);
     const int height = m_bitmap.height();
-    const auto spans = raster::roundRectSpans(left, top, right, bottom, cornerWidth, cornerHeight,
-                                              -1, height);
+    const auto spans =
+        raster::roundRectSpans(left, top, right, bottom, cornerWidth, cornerHeight, -1, height);
     std::vector<RowSpan> rows(std::size_t(height) + 2);
     for (const raster::Span& span : spans) {
         for (int k = 0; k < span.rows; ++k)

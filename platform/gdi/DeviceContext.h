@@ -105,9 +105,8 @@ public:
     // StretchBlt with SRCCOPY, nearest pixel; a negative width or height on one side only
     // mirrors the picture, the run then going from its start pixel towards lower coordinates
     // (StretchBlt(x + w - 1, y, -w, h, ...) mirrors into x .. x + w - 1).
-    bool stretchBlt(int x, int y, int width, int height, const DeviceContext& source,
-                    int xSource, int ySource, int sourceWidth, int sourceHeight,
-                    std::uint32_t rop = SRCCOPY);
+    bool stretchBlt(int x, int y, int width, int height, const DeviceContext& source, int xSource,
+                    int ySource, int sourceWidth, int sourceHeight, std::uint32_t rop = SRCCOPY);
     // SetDIBitsToDevice with a 24-bit DIB: the source rectangle's (xSource, ySource) is its
     // lower-left corner for a bottom-up DIB; bits hold rows startScan .. startScan +
     // scanLines - 1. Returns the number of rows set, 0 when the DIB is not 24-bit or bits

@@ -62,10 +62,9 @@ bool DeviceContext::bitBlt(int x, int y, int width, int height, const DeviceCont
         return true;
     const std::int64_t shiftX = std::int64_t(x) - xSource;
     const std::int64_t shiftY = std::int64_t(y) - ySource;
-    const QRect to = pixels::clipToSize(from.left() + shiftX, from.top() + shiftY,
-                                        from.left() + shiftX + from.width(),
-                                        from.top() + shiftY + from.height(), m_bitmap.width(),
-                                        m_bitmap.height());
+    const QRect to = pixels::clipToSize(
+        from.left() + shiftX, from.top() + shiftY, from.left() + shiftX + from.width(),
+        from.top() + shiftY + from.height(), m_bitmap.width(), m_bitmap.height());
     if (to.isEmpty())
         return true;
     const QRect read(int(to.left() - shiftX), int(to.top() - shiftY), to.width(), to.height());
@@ -135,8 +134,8 @@ int DeviceContext::setDIBitsToDevice(int xDest, int yDest, int width, int height
     for (int dy = lines.first; dy < lines.first + lines.count; ++dy) {
         const std::int64_t row = std::int64_t(dy) - yDest;
         // DIB row of this line of the source rectangle (counted from the bottom when bottom-up).
-        const std::int64_t dibRow = bottomUp ? std::int64_t(ySource) + height - 1 - row
-                                             : std::int64_t(ySource) + row;
+        const std::int64_t dibRow =
+            bottomUp ? std::int64_t(ySource) + height - 1 - row : std::int64_t(ySource) + row;
         if (dibRow < startScan || dibRow >= std::int64_t(startScan) + scanLines)
             continue;
         const unsigned char* line = data + (dibRow - startScan) * stride;

@@ -48,8 +48,8 @@ public:
     QStringList lines(const QString& text, int boxWidth) const
     {
         QStringList result;
-        const QStringList paragraphs = (m_format & DT_SINGLELINE) ? QStringList{singleLine(text)}
-                                                                 : splitParagraphs(text);
+        const QStringList paragraphs =
+            (m_format & DT_SINGLELINE) ? QStringList{singleLine(text)} : splitParagraphs(text);
         for (const QString& paragraph : paragraphs) {
             if ((m_format & DT_WORDBREAK) && !(m_format & DT_SINGLELINE))
                 result += wrap(paragraph, boxWidth);

@@ -9,12 +9,15 @@
 namespace gdi {
 namespace {
 
-// Pixel height of a cell-height request for the default when a description gives none.
+// The cell height of the default font, when a description gives no height.
 constexpr int defaultCellHeight = 16;
 
+// Text is drawn with greyscale edges only, and without kerning, so that a string measures the
+// same however it is cut into pieces (ellipsis, clipped halves).
 QFont prepared(QFont font)
 {
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     font.setKerning(false);
     return font;
 }
@@ -92,24 +95,36 @@ bool Brush::hatchCovers(int x, int y) const
     const int cx = x & 7;
     const int cy = y & 7;
     switch (m_hatch) {
-    case HS_HORIZONTAL: return cy == 7;
-    case HS_VERTICAL: return cx == 7;
-    case HS_FDIAGONAL: return cx == cy;
-    case HS_BDIAGONAL: return cx + cy == 7;
-    case HS_CROSS: return cx == 7 || cy == 7;
-    case HS_DIAGCROSS: return cx == cy || cx + cy == 7;
-    default: return true;
+        case HS_HORIZONTAL:
+            return cy == 7;
+        case HS_VERTICAL:
+            return cx == 7;
+        case HS_FDIAGONAL:
+            return cx == cy;
+        case HS_BDIAGONAL:
+            return cx + cy == 7;
+        case HS_CROSS:
+            return cx == 7 || cy == 7;
+        case HS_DIAGCROSS:
+            return cx == cy || cx + cy == 7;
+        default:
+            return true;
     }
 }
 
-Font::Font() : Font(create(LogFont{}).m_font) {}
+Font::Font() : Font(create(LogFont{}).m_font)
+{
+}
 
-Font::Font(QFont font) : m_font(prepared(std::move(font))) {}
+Font::Font(QFont font) : m_font(prepared(std::move(font)))
+{
+}
 
 Font Font::create(const LogFont& description)
 {
     QFont font(description.faceName.isEmpty() ? defaultFamily() : description.faceName);
-    const int weight = description.weight <= 0 ? FW_NORMAL : std::clamp(description.weight, 100, 900);
+    const int weight =
+        description.weight <= 0 ? FW_NORMAL : std::clamp(description.weight, 100, 900);
     font.setWeight(QFont::Weight(weight));
     font.setItalic(description.italic);
     font.setUnderline(description.underline);
@@ -117,8 +132,8 @@ Font Font::create(const LogFont& description)
     if (description.height < 0)
         font.setPixelSize(-description.height);
     else
-        font.setPixelSize(pixelSizeForCell(font, description.height > 0 ? description.height
-                                                                        : defaultCellHeight));
+        font.setPixelSize(pixelSizeForCell(
+            font, description.height > 0 ? description.height : defaultCellHeight));
     return Font(font);
 }
 

@@ -9,8 +9,8 @@
 
 namespace gdi {
 
-using host::COLORREF;
 using host::CLR_INVALID;
+using host::COLORREF;
 using host::GetBValue;
 using host::GetGValue;
 using host::GetRValue;

@@ -53,7 +53,8 @@ std::vector<Span> roundRectSpans(int left, int top, int right, int bottom, int c
         const std::int64_t fromEdge = std::min(fromTop, fromBottom);
         if (fromEdge >= cornerRows) {
             // Straight sides down to the bottom corner: one span.
-            const int bandEnd = int(std::min<std::int64_t>(y1, std::int64_t(bottom) - 1 - cornerRows));
+            const int bandEnd =
+                int(std::min<std::int64_t>(y1, std::int64_t(bottom) - 1 - cornerRows));
             spans.push_back({y, clampX(left), clampX(right), bandEnd - y + 1});
             y = bandEnd;
             continue;

@@ -27,12 +27,24 @@ Region Region::polygon(const QPolygon& points, int fillMode)
 int Region::combine(Region& result, const Region& a, const Region& b, int mode)
 {
     switch (mode) {
-    case RGN_AND: result.m_pixels = a.m_pixels & b.m_pixels; break;
-    case RGN_OR: result.m_pixels = a.m_pixels | b.m_pixels; break;
-    case RGN_XOR: result.m_pixels = a.m_pixels ^ b.m_pixels; break;
-    case RGN_DIFF: result.m_pixels = a.m_pixels - b.m_pixels; break;
-    case RGN_COPY: result.m_pixels = a.m_pixels; break;
-    default: result.m_pixels = QRegion(); return RGN_ERROR;
+        case RGN_AND:
+            result.m_pixels = a.m_pixels & b.m_pixels;
+            break;
+        case RGN_OR:
+            result.m_pixels = a.m_pixels | b.m_pixels;
+            break;
+        case RGN_XOR:
+            result.m_pixels = a.m_pixels ^ b.m_pixels;
+            break;
+        case RGN_DIFF:
+            result.m_pixels = a.m_pixels - b.m_pixels;
+            break;
+        case RGN_COPY:
+            result.m_pixels = a.m_pixels;
+            break;
+        default:
+            result.m_pixels = QRegion();
+            return RGN_ERROR;
     }
     return result.kind();
 }

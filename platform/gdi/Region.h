@@ -17,7 +17,10 @@ public:
 
     // CreateRectRgn: left..right-1 x top..bottom-1.
     static Region rect(int left, int top, int right, int bottom);
-    static Region rect(const Rect& rect) { return Region::rect(rect.left, rect.top, rect.right, rect.bottom); }
+    static Region rect(const Rect& rect)
+    {
+        return Region::rect(rect.left, rect.top, rect.right, rect.bottom);
+    }
     // CreateRoundRectRgn: the same pixels that RoundRect covers with those corner diameters.
     static Region roundRect(int left, int top, int right, int bottom, int cornerWidth,
                             int cornerHeight);

@@ -53,19 +53,19 @@ COLORREF GetSysColor(int index)
 bool OleTranslateColor(OLE_COLOR color, COLORREF& result)
 {
     switch (color >> 24) {
-    case 0x00:
-    case 0x02:
-        result = color;
-        return true;
-    case 0x80: {
-        const OLE_COLOR index = color & 0x00FFFFFFu;
-        if (index >= OLE_COLOR(SysColorCount))
+        case 0x00:
+        case 0x02:
+            result = color;
+            return true;
+        case 0x80: {
+            const OLE_COLOR index = color & 0x00FFFFFFu;
+            if (index >= OLE_COLOR(SysColorCount))
+                return false;
+            result = GetSysColor(int(index));
+            return true;
+        }
+        default:
             return false;
-        result = GetSysColor(int(index));
-        return true;
-    }
-    default:
-        return false;
     }
 }
 

@@ -63,9 +63,18 @@ constexpr COLORREF RGB(int red, int green, int blue)
 {
     return COLORREF(red & 0xFF) | (COLORREF(green & 0xFF) << 8) | (COLORREF(blue & 0xFF) << 16);
 }
-constexpr int GetRValue(COLORREF color) { return int(color & 0xFF); }
-constexpr int GetGValue(COLORREF color) { return int((color >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF color) { return int((color >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF color)
+{
+    return int(color & 0xFF);
+}
+constexpr int GetGValue(COLORREF color)
+{
+    return int((color >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF color)
+{
+    return int((color >> 16) & 0xFF);
+}
 
 // The colour of a system colour index; 0 (black) for an index outside the table.
 COLORREF GetSysColor(int index);

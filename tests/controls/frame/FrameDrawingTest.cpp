@@ -4,8 +4,8 @@
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
+#include <QPainter>
 
 using namespace XrFrame;
 
@@ -170,6 +170,18 @@ TEST(FrameDrawing, ShortenCaptionKeepsTheLongestFittingStart)
     EXPECT_LE(width(shortened), room);
     EXPECT_GT(width(caption.left(head.size() + 1) + QStringLiteral("...")), room);
 
+    // A long caption, and one of characters outside the basic plane, which is never cut
+    // inside a pair.
+    const QString longCaption = caption.repeated(2000);
+    const QString longShortened = ShortenCaption(dc, longCaption, room);
+    EXPECT_EQ(longShortened, shortened);
+    const QString faces = QString(QChar(u'a')) + QString::fromUtf8("\U0001F600").repeated(40);
+    for (int limit = width(QStringLiteral("a...")); limit < width(faces); limit += 3) {
+        const QString cut = ShortenCaption(dc, faces, limit).chopped(3);
+        ASSERT_FALSE(cut.isEmpty());
+        ASSERT_FALSE(cut.back().isHighSurrogate()) << limit;
+    }
+
     // Too narrow for one character and "...": nothing at all.
     EXPECT_EQ(ShortenCaption(dc, caption, width(QStringLiteral("P...")) - 1), QString());
     EXPECT_EQ(ShortenCaption(dc, caption, -10), QString());
@@ -180,12 +192,12 @@ TEST(FrameDrawing, ShortenCaptionKeepsTheLongestFittingStart)
 TEST(FrameDrawing, GreyIconWeightsAndTransparentBlack)
 {
     QImage picture(3, 2, QImage::Format_ARGB32);
-    picture.setPixel(0, 0, qRgb(255, 0, 0));      // 76.5 rounds to 76
-    picture.setPixel(1, 0, qRgb(15, 0, 0));       // 4.5 rounds to 4
-    picture.setPixel(2, 0, qRgb(120, 200, 40));   // 36 + 118 + 4.4
-    picture.setPixel(0, 1, qRgb(0, 0, 0));        // key colour
-    picture.setPixel(1, 1, qRgba(0, 0, 0, 0));    // transparent
-    picture.setPixel(2, 1, qRgb(10, 20, 30));     // 3 + 11.8 + 3.3
+    picture.setPixel(0, 0, qRgb(255, 0, 0));     // 76.5 rounds to 76
+    picture.setPixel(1, 0, qRgb(15, 0, 0));      // 4.5 rounds to 4
+    picture.setPixel(2, 0, qRgb(120, 200, 40));  // 36 + 118 + 4.4
+    picture.setPixel(0, 1, qRgb(0, 0, 0));       // key colour
+    picture.setPixel(1, 1, qRgba(0, 0, 0, 0));   // transparent
+    picture.setPixel(2, 1, qRgb(10, 20, 30));    // 3 + 11.8 + 3.3
 
     Canvas canvas(10, 10);
     const COLORREF surface = gdi::RGB(1, 2, 3);

@@ -3,9 +3,9 @@
 #include "controls/frame/XrFrameControl.h"
 #include "tests/controls/frame/FrameTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 using namespace XrFrame;
 using namespace frametest;
@@ -36,8 +36,8 @@ void save(const QImage& image, const QString& name)
     EXPECT_TRUE(image.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
 }
 
-const char* const styleNames[] = {"XPDefault", "jcGradient", "TextBox",   "Windows", "Messenger",
-                                  "InnerWedge", "OuterWedge", "Header", "Panel"};
+const char* const styleNames[] = {"XPDefault",  "jcGradient", "TextBox", "Windows", "Messenger",
+                                  "InnerWedge", "OuterWedge", "Header",  "Panel"};
 const char* const themeNames[] = {"Blue", "Silver", "Olive", "Visual2005", "Norton2004", "Custom"};
 
 std::unique_ptr<XrFrameControl> styledFrame(int style)
@@ -58,7 +58,8 @@ TEST(FrameGallery, EveryStyleLooksDifferent)
         frame->SetPicture(sampleIcon());
         save(shown(*frame), QStringLiteral("style-%1-%2-icon").arg(style).arg(styleNames[style]));
         frame->LetEnabled(false);
-        save(shown(*frame), QStringLiteral("style-%1-%2-disabled").arg(style).arg(styleNames[style]));
+        save(shown(*frame),
+             QStringLiteral("style-%1-%2-disabled").arg(style).arg(styleNames[style]));
     }
     for (std::size_t a = 0; a < shots.size(); ++a)
         for (std::size_t b = a + 1; b < shots.size(); ++b)
@@ -78,12 +79,13 @@ TEST(FrameGallery, EveryThemeLooksDifferent)
             frame->LetThemeColor(jcThemeConst(theme));
             frame->SetPicture(sampleIcon());
             shots.push_back(shown(*frame));
-            save(shots.back(), QStringLiteral("theme-%1-%2").arg(styleNames[style]).arg(themeNames[theme]));
+            save(shots.back(),
+                 QStringLiteral("theme-%1-%2").arg(styleNames[style]).arg(themeNames[theme]));
         }
         for (std::size_t a = 0; a < shots.size(); ++a)
             for (std::size_t b = a + 1; b < shots.size(); ++b)
-                EXPECT_NE(shots[a], shots[b]) << styleNames[style] << ": " << themeNames[a]
-                                              << " and " << themeNames[b];
+                EXPECT_NE(shots[a], shots[b])
+                    << styleNames[style] << ": " << themeNames[a] << " and " << themeNames[b];
     }
 }
 

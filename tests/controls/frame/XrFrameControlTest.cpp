@@ -8,10 +8,10 @@
 #include "tests/controls/frame/FrameTestSupport.h"
 #include "tests/support/SignalRecorder.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace XrFrame;
 using namespace frametest;
@@ -102,12 +102,28 @@ TEST(XrFrameControl, WritesNotifyWithTheKeyExceptCaption)
     frame->LetColorTo(0x00FFFF);
     frame->LetHeaderStyle(Gradient);
     frame->LetGradientHeaderStyle(HCilinderGradient);
-    EXPECT_EQ(changedKeys(recorder),
-              QStringList({"FrameColor", "FillColor", "RoundedCornerTxtBox", "Enabled",
-                           "TxtBoxShadow", "RoundedCorner", "Alignment", "Style",
-                           "TextBoxHeight", "TextColor", "TextBoxColor", "BackColor", "Font",
-                           "Font", "Picture", "IconSize", "IconAlignment", "ThemeColor",
-                           "ColorFrom", "ColorTo", "HeaderStyle", "GradientHeaderStyle"}));
+    EXPECT_EQ(changedKeys(recorder), QStringList({"FrameColor",
+                                                  "FillColor",
+                                                  "RoundedCornerTxtBox",
+                                                  "Enabled",
+                                                  "TxtBoxShadow",
+                                                  "RoundedCorner",
+                                                  "Alignment",
+                                                  "Style",
+                                                  "TextBoxHeight",
+                                                  "TextColor",
+                                                  "TextBoxColor",
+                                                  "BackColor",
+                                                  "Font",
+                                                  "Font",
+                                                  "Picture",
+                                                  "IconSize",
+                                                  "IconAlignment",
+                                                  "ThemeColor",
+                                                  "ColorFrom",
+                                                  "ColorTo",
+                                                  "HeaderStyle",
+                                                  "GradientHeaderStyle"}));
 }
 
 TEST(XrFrameControl, ColoursAreTranslatedWhenWritten)
@@ -306,12 +322,27 @@ TEST(XrFramePersistence, RoundTripInDesignedOrder)
     PropertyBag bag;
     frame->WriteProperties(bag);
     // TextBoxColor is the preset's, not the default; FillColor is the host's background.
-    EXPECT_EQ(bag.keys(),
-              QStringList({"FrameColor", "BackColor", "TextBoxColor", "TxtBoxShadow", "Style",
-                           "RoundedCorner", "Enabled", "RoundedCornerTxtBox", "Caption",
-                           "TextBoxHeight", "TextColor", "Alignment", "IconAlignment", "Font",
-                           "Picture", "IconSize", "ThemeColor", "ColorFrom", "ColorTo",
-                           "HeaderStyle", "GradientHeaderStyle"}));
+    EXPECT_EQ(bag.keys(), QStringList({"FrameColor",
+                                       "BackColor",
+                                       "TextBoxColor",
+                                       "TxtBoxShadow",
+                                       "Style",
+                                       "RoundedCorner",
+                                       "Enabled",
+                                       "RoundedCornerTxtBox",
+                                       "Caption",
+                                       "TextBoxHeight",
+                                       "TextColor",
+                                       "Alignment",
+                                       "IconAlignment",
+                                       "Font",
+                                       "Picture",
+                                       "IconSize",
+                                       "ThemeColor",
+                                       "ColorFrom",
+                                       "ColorTo",
+                                       "HeaderStyle",
+                                       "GradientHeaderStyle"}));
 
     XrFrameControl loaded;
     loaded.setAmbientProperties(testAmbient());

@@ -3,8 +3,9 @@
 #include "controls/frame/XrFrameControl.h"
 #include "tests/controls/frame/FrameTestSupport.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
 
 using namespace XrFrame;
 using namespace frametest;
@@ -60,8 +61,9 @@ TEST(XrFramePainting, XPDefaultBoxAndCaptionGap)
     EXPECT_GT(inkIn(image, captionBox, hostBack) + inkIn(image, captionBox, fill), 0);
     for (int y = 0; y < half; ++y) {
         for (int x = 0; x < 200; ++x) {
-            if (!captionBox.contains(x, y))
+            if (!captionBox.contains(x, y)) {
                 ASSERT_EQ(pixelAt(image, x, y), hostBack) << x << "," << y;
+            }
         }
     }
 
@@ -169,9 +171,8 @@ TEST(XrFramePainting, DisabledCaptionIsGrey)
     frame->LetEnabled(false);
     const QImage disabled = shown(*frame);
     EXPECT_EQ(redPixels(disabled), 0);
-    EXPECT_GT(inkIn(disabled, header.adjusted(2, 2, -2, -2),
-                    host::GetSysColor(host::COLOR_3DLIGHT)),
-              0);
+    EXPECT_GT(
+        inkIn(disabled, header.adjusted(2, 2, -2, -2), host::GetSysColor(host::COLOR_3DLIGHT)), 0);
 }
 
 // The Windows style's icon at (6, 3): in colour while enabled, grey with its black pixels
@@ -217,7 +218,8 @@ TEST(XrFramePainting, TextBoxShadowAndCaptionBox)
     frame->LetCaption(QString());
     const QImage image = shown(*frame);
     const gdi::COLORREF box = 0x6A6A6A;
-    const gdi::COLORREF shade = gdi::RGB(186, 194, 202);  // halfway from the fill to A7A7A7, halves to even
+    const gdi::COLORREF shade =
+        gdi::RGB(186, 194, 202);  // halfway from the fill to A7A7A7, halves to even
     EXPECT_EQ(pixelAt(image, 15, 10), box);
     EXPECT_EQ(pixelAt(image, 183, 10), box);
     EXPECT_EQ(pixelAt(image, 100, 0), box);
@@ -304,6 +306,32 @@ TEST(XrFramePainting, EmptyBodyGradientStillPaintsTheCaption)
         for (int x = 6; x < 192; ++x)
             red += reddish(pixelAt(image, x, y)) ? 1 : 0;
     EXPECT_GT(red, 0);
+}
+
+// Values no setter refuses paint without failing or taking long, in every style.
+TEST(XrFramePainting, ExtremeValuesPaint)
+{
+    QImage icon(8, 8, QImage::Format_RGB32);
+    icon.fill(qRgb(200, 10, 10));
+    auto frame = placedFrame(120, 80);
+    frame->SetPicture(icon);
+    frame->LetCaption(QStringLiteral("Extreme ").repeated(500));
+    for (int style = -1; style <= 9; ++style) {
+        frame->LetStyle(jcStyleConst(style));
+        frame->LetHeaderStyle(Gradient);
+        for (const int height :
+             {std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0, -5})
+            frame->LetTextBoxHeight(height);
+        frame->LetIconSize(-1);
+        frame->LetIconSize(0);
+        frame->LetIconAlignment(IconAlignConst(7));
+        frame->LetAlignment(AlignmentConstants(-3));
+        frame->LetGradientHeaderStyle(jcGradConst(99));
+        frame->LetEnabled(false);
+        frame->LetIconSize(std::numeric_limits<std::int16_t>::max());
+        frame->LetEnabled(true);
+    }
+    EXPECT_EQ(shown(*frame).size(), QSize(120, 80));
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ TEST(ProgressBarBlocks, StandardFillEndsOnWholeBlocksWithSeparatorPairs)
 {
     // Value -> the fill's right end: a multiple of 8 from column 3, 12 at 0 %, and 4 short of
     // the right edge once the end passes it.
-    const std::pair<int, int> ends[] = {{0, 12}, {37, 75}, {50, 99}, {73, 147}, {98, 195}, {100, 199}};
+    const std::pair<int, int> ends[] = {{0, 12},   {37, 75},  {50, 99},
+                                        {73, 147}, {98, 195}, {100, 199}};
     for (const auto& [value, end] : ends) {
         const QImage image = paint(200, 20, ccScrollingStandard, value);
         for (int x = 4; x < 197; ++x) {
@@ -147,10 +148,10 @@ TEST(ProgressBarStyles, FlatTrackHatchAndPatternTakeTheirFractions)
     EXPECT_EQ(at(pattern, 2, 2), gdi::RGB(0, 128, 0));
     EXPECT_EQ(at(pattern, 101, 15), gdi::RGB(0, 128, 0));  // 100 columns from column 2
     EXPECT_EQ(at(pattern, 102, 15), white);
-    EXPECT_EQ(at(pattern, 2, 17), gdi::RGB(0, 128, 0));   // H - 4 rows from row 2
+    EXPECT_EQ(at(pattern, 2, 17), gdi::RGB(0, 128, 0));  // H - 4 rows from row 2
     EXPECT_EQ(at(pattern, 2, 18), white);
     patternBar->SetImage({});
-    EXPECT_EQ(at(painted(*patternBar), 50, 10), white);   // no picture: only the edge
+    EXPECT_EQ(at(painted(*patternBar), 50, 10), white);  // no picture: only the edge
 }
 
 TEST(ProgressBarStyles, MetallicShowsTheSecondValueInTheLowerHalf)

@@ -3,10 +3,10 @@
 // SCRIVET_SHOTS_DIR names a folder, one sheet per style is saved there for a look by eye.
 #include "controls/progressbar/XrucProgressBar.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -320,6 +320,21 @@ TEST(XrucProgressBarMemory, BitmapIsRemadeOnlyWhenTheSurfaceGrows)
     EXPECT_EQ(bar->hDC()->bitmap().height(), 5);
 }
 
+TEST(XrucProgressBar, GeometryComesFromTheWindowInHwnd)
+{
+    auto bar = makeBar(200, 20);
+    auto* other = new QWidget;
+    other->resize(40, 20);
+    bar->LetHwnd(other);
+    bar->LetValue(100);
+    // The frame's right edge follows the other window's width.
+    EXPECT_EQ(bar->hDC()->getPixel(39, 10), 0x686868u);
+    EXPECT_EQ(bar->hDC()->getPixel(199, 10), 0xFFFFFFu);
+    delete other;
+    EXPECT_EQ(bar->hwnd(), nullptr);
+    bar->LetValue(50);  // no window: nothing to paint into, and no failure
+}
+
 TEST(XrucProgressBarLibrary, RegistersTheControlClass)
 {
     XrSpecStatusBar::registerClasses();

@@ -2,9 +2,9 @@
 
 #include "platform/gdi/WidgetSurface.h"
 
+#include <gtest/gtest.h>
 #include <QPainter>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "GdiTestHelpers.h"
 
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -30,8 +30,8 @@ TEST(DeviceContextLines, SlopesFollowBresenham)
 {
     Canvas canvas(6, 6);
     line(canvas.dc, 0, 0, 4, 4);
-    EXPECT_EQ(canvas.rows(), QStringList({"#.....", ".#....", "..#...", "...#..", "......",
-                                          "......"}));
+    EXPECT_EQ(canvas.rows(),
+              QStringList({"#.....", ".#....", "..#...", "...#..", "......", "......"}));
     Canvas shallow(6, 3);
     line(shallow.dc, 0, 0, 4, 2);
     EXPECT_EQ(shallow.rows(), QStringList({"#.....", ".##...", "...#.."}));
@@ -64,8 +64,8 @@ TEST(DeviceContextRects, FillAndFrameLeaveOutRightAndBottom)
     Canvas canvas(7, 6);
     canvas.dc.fillRect({1, 1, 4, 3}, Brush::solid(0));
     canvas.dc.frameRect({3, 2, 7, 6}, Brush::solid(RGB(0, 0, 255)));
-    canvas.dc.fillRect({5, 0, 5, 4}, Brush::solid(0));   // empty
-    canvas.dc.fillRect({6, 4, 2, 1}, Brush::solid(0));   // inverted: nothing
+    canvas.dc.fillRect({5, 0, 5, 4}, Brush::solid(0));  // empty
+    canvas.dc.fillRect({6, 4, 2, 1}, Brush::solid(0));  // inverted: nothing
     EXPECT_EQ(canvas.rows({{0, '#'}, {RGB(0, 0, 255), 'b'}}),
               QStringList({".......", ".###...", ".##bbbb", "...b..b", "...b..b", "...bbbb"}));
 }
@@ -98,8 +98,8 @@ TEST(DeviceContextEdges, RaisedSunkenEtchedAndBumpUseTheSystemColours)
     const COLORREF dark = GetSysColor(host::COLOR_3DDKSHADOW);
     const COLORREF shadow = GetSysColor(host::COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(host::COLOR_BTNHIGHLIGHT);
-    const std::map<COLORREF, char> legend = {{light, 'l'}, {dark, 'd'}, {shadow, 's'},
-                                             {highlight, 'h'}};
+    const std::map<COLORREF, char> legend = {
+        {light, 'l'}, {dark, 'd'}, {shadow, 's'}, {highlight, 'h'}};
     Canvas raised(5, 5, 0x0000FF);
     raised.dc.drawEdge({0, 0, 5, 5}, EDGE_RAISED, BF_RECT);
     // The bottom and right lines own the top-right and bottom-left corners.
@@ -126,12 +126,18 @@ TEST(DeviceContextBrushes, HatchesTileFromTheDeviceOriginOverTheBackground)
 {
     const std::map<COLORREF, char> legend = {{0, '#'}, {RGB(0, 255, 0), 'g'}};
     const char* expected[][8] = {
-        {"gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg", "########"},
-        {"ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#"},
-        {"#ggggggg", "g#gggggg", "gg#ggggg", "ggg#gggg", "gggg#ggg", "ggggg#gg", "gggggg#g", "ggggggg#"},
-        {"ggggggg#", "gggggg#g", "ggggg#gg", "gggg#ggg", "ggg#gggg", "gg#ggggg", "g#gggggg", "#ggggggg"},
-        {"ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "########"},
-        {"#gggggg#", "g#gggg#g", "gg#gg#gg", "ggg##ggg", "ggg##ggg", "gg#gg#gg", "g#gggg#g", "#gggggg#"},
+        {"gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg", "gggggggg",
+         "########"},
+        {"ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#",
+         "ggggggg#"},
+        {"#ggggggg", "g#gggggg", "gg#ggggg", "ggg#gggg", "gggg#ggg", "ggggg#gg", "gggggg#g",
+         "ggggggg#"},
+        {"ggggggg#", "gggggg#g", "ggggg#gg", "gggg#ggg", "ggg#gggg", "gg#ggggg", "g#gggggg",
+         "#ggggggg"},
+        {"ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#", "ggggggg#",
+         "########"},
+        {"#gggggg#", "g#gggg#g", "gg#gg#gg", "ggg##ggg", "ggg##ggg", "gg#gg#gg", "g#gggg#g",
+         "#gggggg#"},
     };
     for (int style = HS_HORIZONTAL; style <= HS_DIAGCROSS; ++style) {
         Canvas canvas(11, 11);

@@ -62,9 +62,9 @@ TEST(Region, PolygonRegionsTakePixelsByTheirCentres)
     EXPECT_FALSE(Region::polygon(twice, ALTERNATE).contains(1, 1));
     EXPECT_TRUE(Region::polygon(twice, WINDING).contains(1, 1));
     // Enormous coordinates are cut to the region space instead of running on for ever.
-    const Region huge = Region::polygon(
-        QPolygon({QPoint(-2000000000, -2000000000), QPoint(2000000000, -2000000000),
-                  QPoint(0, 2000000000)}));
+    const Region huge =
+        Region::polygon(QPolygon({QPoint(-2000000000, -2000000000), QPoint(2000000000, -2000000000),
+                                  QPoint(0, 2000000000)}));
     EXPECT_TRUE(huge.contains(0, 0));
 }
 

@@ -3,8 +3,8 @@
 
 #include "platform/host/Units.h"
 
-#include <QFontMetrics>
 #include <gtest/gtest.h>
+#include <QFontMetrics>
 
 namespace {
 
@@ -33,8 +33,9 @@ TEST(DeviceContextText, CalcRectMeasuresWithoutDrawing)
 
     // Word breaking wraps to the rectangle's width; "&&" measures as one "&".
     Rect narrow{0, 0, extent.width() / 2, 0};
-    EXPECT_EQ(canvas.dc.drawText(QStringLiteral("Loading 37 %"), narrow,
-                                 DT_CALCRECT | DT_WORDBREAK), 2 * extent.height());
+    EXPECT_EQ(
+        canvas.dc.drawText(QStringLiteral("Loading 37 %"), narrow, DT_CALCRECT | DT_WORDBREAK),
+        2 * extent.height());
     EXPECT_LE(narrow.right, extent.width());
     Rect amp{0, 0, 0, 0};
     canvas.dc.drawText(QStringLiteral("A&&B"), amp, DT_CALCRECT);

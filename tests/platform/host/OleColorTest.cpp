@@ -41,8 +41,8 @@ TEST(OleColor, TranslatesPlainAndSystemColoursAndRejectsTheRest)
     EXPECT_EQ(TranslateOleColor(0x8000001Eu), GetSysColor(COLOR_MENUBAR));
 
     // Unknown system indexes, palette indexes without a palette, other high bytes, -1.
-    for (OLE_COLOR bad : {0x8000001Fu, 0x80001005u, 0x01000003u, 0x03000000u, 0x7F000000u,
-                          0xFFFFFFFFu}) {
+    for (OLE_COLOR bad :
+         {0x8000001Fu, 0x80001005u, 0x01000003u, 0x03000000u, 0x7F000000u, 0xFFFFFFFFu}) {
         result = 0x42;
         EXPECT_FALSE(OleTranslateColor(bad, result)) << std::hex << bad;
         EXPECT_EQ(result, 0x42u);

@@ -1,6 +1,7 @@
 #include "controls/frame/FrameDrawing.h"
 
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/ColourLines.h"
 #include "platform/gdi/Pixels.h"
 #include "platform/runtime/VbNumbers.h"
 
@@ -51,10 +52,7 @@ COLORREF BlendHalf(COLORREF colourA, COLORREF colourB)
 
 void DrawLineColor(gdi::DeviceContext& dc, int x1, int y1, int x2, int y2, COLORREF colour)
 {
-    const gdi::Pen previous = dc.selectPen(gdi::Pen::solid(colour));
-    dc.moveTo(x1, y1);
-    dc.lineTo(x2, y2);
-    dc.selectPen(previous);
+    gdi::colourLine(dc, x1, y1, x2, y2, colour);
 }
 
 void DrawBoxOutline(gdi::DeviceContext& dc, int x, int y, int w, int h, COLORREF colour)
@@ -68,32 +66,13 @@ void DrawBoxOutline(gdi::DeviceContext& dc, int x, int y, int w, int h, COLORREF
     dc.selectPen(previous);
 }
 
-// Only the lines that can land on the bitmap are drawn: the others would be clipped away
-// whole, and a huge count must not cost a line each.
 void GradientLines(gdi::DeviceContext& dc, COLORREF colourA, COLORREF colourB, int x, int y, int w,
                    int h, bool bVertical)
 {
     const std::int64_t n = bVertical ? h : w;
-    if (n <= 1)
-        return;  // no inner line (and no division by a count of 0)
-    float step[3];
-    for (int k = 0; k < 3; ++k)
-        step[k] = float((channel(colourB, k) - channel(colourA, k)) / double(n));
-    const std::int64_t start = bVertical ? y : x;
-    const std::int64_t limit = bVertical ? dc.bitmap().height() : dc.bitmap().width();
-    const std::int64_t first = std::max<std::int64_t>(1, -start);
-    const std::int64_t last = std::min<std::int64_t>(n - 1, limit - 1 - start);
-    for (std::int64_t i = first; i <= last; ++i) {
-        int value[3];
-        for (int k = 0; k < 3; ++k)
-            value[k] = clampedChannel(channel(colourA, k) + double(step[k]) * double(i));
-        const COLORREF colour = gdi::RGB(value[0], value[1], value[2]);
-        const int at = int(start + i);
-        if (bVertical)
-            DrawLineColor(dc, x, at, w, at, colour);
-        else
-            DrawLineColor(dc, at, y, at, h, colour);
-    }
+    // Only the inner lines, and no division by a count of 0.
+    if (n > 1)
+        gdi::gradientLines(dc, colourA, colourB, n, 1, n - 1, x, y, w, h, bVertical);
 }
 
 void HeaderGradient(gdi::DeviceContext& dc, COLORREF colour1, COLORREF colour2, int x, int y, int w,

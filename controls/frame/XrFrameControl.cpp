@@ -1,6 +1,8 @@
 #include "controls/frame/XrFrameControl.h"
 
 #include "platform/host/KeyCodes.h"
+#include "platform/host/PictureProperty.h"
+#include "platform/host/StdFont.h"
 #include "platform/host/Units.h"
 #include "platform/runtime/VbError.h"
 
@@ -28,18 +30,6 @@ constexpr double minimumHeightTwips = 400.0;
 int wholePixels(double pixels)
 {
     return int(std::ceil(pixels - 1e-9));
-}
-
-// The font object the control keeps: only name, size (to the 1/10000 point of a currency
-// value), bold and italic are taken over.
-QFont fontCopy(const QFont& source)
-{
-    QFont font(source.family());
-    const double size = source.pointSizeF() > 0.0 ? source.pointSizeF() : 8.25;
-    font.setPointSizeF(std::round(size * 10000.0) / 10000.0);
-    font.setBold(source.bold());
-    font.setItalic(source.italic());
-    return font;
 }
 
 struct ThemeColours {
@@ -102,7 +92,7 @@ XrFrameControl::XrFrameControl(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_ambient.Font = QGuiApplication::font();
-    m_Font = std::make_shared<QFont>(fontCopy(QGuiApplication::font()));
+    m_Font = std::make_shared<QFont>(host::stdFontFrom(QGuiApplication::font()));
     m_IconSize = 16;
     m_ColorFrom = defaultColorFrom;
     m_ColorTo = defaultColorTo;
@@ -437,7 +427,7 @@ void XrFrameControl::InitProperties()
 
 // Colours come back as plain RGB: a system colour found in a bag is translated like one
 // written through a setter.
-void XrFrameControl::ReadProperties(const PropertyBag& PropBag)
+void XrFrameControl::ReadProperties(const host::PropertyBag& PropBag)
 {
     const gdi::COLORREF ambientBack = ambientBackColor();
     auto read = [&](const char* key, const QVariant& fallback) {
@@ -457,8 +447,8 @@ void XrFrameControl::ReadProperties(const PropertyBag& PropBag)
     m_TextColor = colourValue(read("TextColor", longValue(0)));
     m_Alignment = read("Alignment", vbCenter).toInt();
     m_IconAlignment = read("IconAlignment", vbLeftAligment).toInt();
-    const QVariant font = read("Font", QVariant::fromValue(fontCopy(m_ambient.Font)));
-    m_Picture = read("Picture", QVariant()).value<QImage>();
+    const QVariant font = read("Font", QVariant::fromValue(host::stdFontFrom(m_ambient.Font)));
+    m_Picture = host::pictureFromProperty(read("Picture", QVariant()));
     m_IconSize = std::int16_t(read("IconSize", 16).toInt());
     m_ThemeColor = read("ThemeColor", Blue).toInt();
     m_ColorFrom = colourValue(read("ColorFrom", longValue(defaultColorFrom)));
@@ -474,7 +464,7 @@ void XrFrameControl::ReadProperties(const PropertyBag& PropBag)
     Paint();
 }
 
-void XrFrameControl::WriteProperties(PropertyBag& PropBag) const
+void XrFrameControl::WriteProperties(host::PropertyBag& PropBag) const
 {
     const gdi::COLORREF ambientBack = ambientBackColor();
     auto write = [&](const char* key, const QVariant& value, const QVariant& fallback) {
@@ -494,10 +484,10 @@ void XrFrameControl::WriteProperties(PropertyBag& PropBag) const
     write("TextColor", longValue(m_TextColor), longValue(0));
     write("Alignment", m_Alignment, vbCenter);
     write("IconAlignment", m_IconAlignment, vbLeftAligment);
-    write("Font", QVariant::fromValue(fontCopy(*m_Font)),
-          QVariant::fromValue(fontCopy(m_ambient.Font)));
+    write("Font", QVariant::fromValue(host::stdFontFrom(*m_Font)),
+          QVariant::fromValue(host::stdFontFrom(m_ambient.Font)));
     if (!m_Picture.isNull())
-        PropBag.WriteProperty(QStringLiteral("Picture"), QVariant::fromValue(m_Picture));
+        PropBag.WriteProperty(QStringLiteral("Picture"), host::pictureProperty(m_Picture));
     write("IconSize", int(m_IconSize), 16);
     write("ThemeColor", m_ThemeColor, Blue);
     write("ColorFrom", longValue(m_ColorFrom), longValue(defaultColorFrom));
@@ -527,7 +517,7 @@ QString XrFrameControl::ambientDisplayName() const
 // The control keeps its own font object; whoever handed the font over keeps theirs.
 void XrFrameControl::copyFont(const QFont& source)
 {
-    *m_Font = fontCopy(source);
+    *m_Font = host::stdFontFrom(source);
 }
 
 // Single line, vertically centred, and left, right or centred.

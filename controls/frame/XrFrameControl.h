@@ -3,10 +3,10 @@
 // optional icon, rounded corners and a disabled look.
 #pragma once
 
-#include "controls/frame/PropertyBag.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/WidgetSurface.h"
 #include "platform/host/OleColor.h"
+#include "platform/host/PropertyBag.h"
 
 #include <QFont>
 #include <QImage>
@@ -157,8 +157,8 @@ public:
     // First placement on a host: the defaults of a new frame, without notifying or painting.
     void InitProperties();
     // Every later load: the 22 persisted keys, then a paint.
-    void ReadProperties(const XrFrame::PropertyBag& PropBag);
-    void WriteProperties(XrFrame::PropertyBag& PropBag) const;
+    void ReadProperties(const host::PropertyBag& PropBag);
+    void WriteProperties(host::PropertyBag& PropBag) const;
     // The smallest size, 700 x 400 twips, in whole pixels at the screen's dpi.
     QSize minimumFrameSize() const;
 

@@ -1,11 +1,12 @@
 #include "controls/progressbar/XrucProgressBar.h"
 
 #include "controls/progressbar/LongArithmetic.h"
+#include "platform/gdi/ColourLines.h"
+#include "platform/host/PictureProperty.h"
+#include "platform/host/StdFont.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
 
-#include <QGuiApplication>
-#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -15,44 +16,12 @@ namespace {
 
 constexpr std::int32_t highlightSystemColor = std::int32_t(0x8000000Du);
 
-// A new font object: the platform's sans-serif face at 8.25 points.
-QFont newStdFont()
-{
-    QFont font(QGuiApplication::font().family());
-    font.setPointSizeF(8.25);
-    return font;
-}
-
-QVariant fontVariant(const XrucProgressBar::StdFont& font)
-{
-    return font ? QVariant(*font) : QVariant();
-}
-
-XrucProgressBar::StdFont fontFromVariant(const QVariant& value)
-{
-    if (!value.canConvert<QFont>() || value.isNull())
-        return nullptr;
-    return std::make_shared<QFont>(value.value<QFont>());
-}
-
-QVariant pictureVariant(const XrucProgressBar::Picture& picture)
-{
-    return picture.isNull() ? QVariant() : QVariant(picture.toImage());
-}
-
-XrucProgressBar::Picture pictureFromVariant(const QVariant& value)
-{
-    if (!value.canConvert<QImage>())
-        return {};
-    return gdi::Bitmap::fromImage(value.value<QImage>());
-}
-
 }  // namespace
 
 XrucProgressBar::XrucProgressBar(QWidget* parent) : QWidget(parent), m_surface(this, 0xFFFFFF)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    SetFont(std::make_shared<QFont>(newStdFont()));
+    SetFont(std::make_shared<QFont>(host::newStdFont()));
     LetHDC(&m_surface.dc());
     m_hwnd = this;
     m_Max = 100;
@@ -74,13 +43,8 @@ XrucProgressBar::~XrucProgressBar()
 void XrucProgressBar::DrawLine(int X, int Y, int Width, int Height, gdi::DeviceContext* cHdc,
                                int Color)
 {
-    if (!cHdc)
-        return;
-    const gdi::Pen previous =
-        cHdc->selectPen(gdi::Pen::solid(gdi::COLORREF(TranslateColor(Color))));
-    cHdc->moveTo(X, Y);
-    cHdc->lineTo(Width, Height);
-    cHdc->selectPen(previous);
+    if (cHdc)
+        gdi::colourLine(*cHdc, X, Y, Width, Height, gdi::COLORREF(TranslateColor(Color)));
 }
 
 void XrucProgressBar::pDraw(gdi::DeviceContext* hDC, int xSrc, int ySrc, int WidthSrc,
@@ -300,12 +264,16 @@ int XrucProgressBar::valueFromPercent(int percent) const
 
 // --- persistence ------------------------------------------------------------------------
 
-void XrucProgressBar::WriteProperties(PropertyBag& PropBag) const
+void XrucProgressBar::WriteProperties(host::PropertyBag& PropBag) const
 {
-    PropBag.WriteProperty(QStringLiteral("Font"), fontVariant(m_Font));
+    // A font of nothing has no stored form: the bag then keeps no font, and a bar read from
+    // it keeps its own.
+    if (m_Font)
+        PropBag.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(*m_Font));
     PropBag.WriteProperty(QStringLiteral("BrushStyle"), m_BrushStyle, QVariant(4));
     PropBag.WriteProperty(QStringLiteral("Color"), m_Color, QVariant(highlightSystemColor));
-    PropBag.WriteProperty(QStringLiteral("Image"), pictureVariant(m_Image), QVariant());
+    if (!m_Image.isNull())
+        PropBag.WriteProperty(QStringLiteral("Image"), host::pictureProperty(m_Image.toImage()));
     PropBag.WriteProperty(QStringLiteral("Max"), m_Max, QVariant(100));
     PropBag.WriteProperty(QStringLiteral("Min"), m_Min, QVariant(0));
     PropBag.WriteProperty(QStringLiteral("Orientation"), m_Orientation, QVariant(0));
@@ -320,16 +288,18 @@ void XrucProgressBar::WriteProperties(PropertyBag& PropBag) const
 // "Value" and "Value2" hold the stored percentages, so they come back as they are rather than
 // through the setters, which would convert them once more with the bounds. A bag without a
 // font keeps the font the control has.
-void XrucProgressBar::ReadProperties(const PropertyBag& PropBag)
+void XrucProgressBar::ReadProperties(const host::PropertyBag& PropBag)
 {
-    if (PropBag.contains(QStringLiteral("Font")))
-        SetFont(fontFromVariant(PropBag.ReadProperty(QStringLiteral("Font"))));
+    const QVariant font = PropBag.ReadProperty(QStringLiteral("Font"));
+    if (font.typeId() == QMetaType::QFont)
+        SetFont(std::make_shared<QFont>(font.value<QFont>()));
     m_BrushStyle = PropBag.ReadProperty(QStringLiteral("BrushStyle"), 4).toInt();
     LetColor(host::OLE_COLOR(
         PropBag.ReadProperty(QStringLiteral("Color"), highlightSystemColor).toInt()));
     LetColor2(host::OLE_COLOR(
         PropBag.ReadProperty(QStringLiteral("Color2"), highlightSystemColor).toInt()));
-    m_Image = pictureFromVariant(PropBag.ReadProperty(QStringLiteral("Image")));
+    m_Image = gdi::Bitmap::fromImage(
+        host::pictureFromProperty(PropBag.ReadProperty(QStringLiteral("Image"))));
     restoreBounds(PropBag.ReadProperty(QStringLiteral("Max"), 100).toInt(),
                   PropBag.ReadProperty(QStringLiteral("Min"), 0).toInt());
     LetOrientation(cOrientation(PropBag.ReadProperty(QStringLiteral("Orientation"), 0).toInt()));

@@ -3,12 +3,12 @@
 // memory device context and copied onto the control in one transfer.
 #pragma once
 
-#include "controls/progressbar/PropertyBag.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/WidgetSurface.h"
 #include "platform/host/OleColor.h"
+#include "platform/host/PropertyBag.h"
 
 #include <QFont>
 #include <QPointer>
@@ -19,16 +19,11 @@
 
 namespace XrSpecStatusBar {
 
-// Enumerations of the library. Values outside the lists are stored as they come.
-enum BrushStyle : std::int32_t {
-    HS_HORIZONTAL = 0,
-    HS_VERTICAL = 1,
-    HS_FDIAGONAL = 2,
-    HS_BDIAGONAL = 3,
-    HS_CROSS = 4,
-    HS_DIAGCROSS = 5,
-    HS_SOLID = 6,
-};
+// Enumerations of the library. Values outside the lists are stored as they come. The
+// custom-brush fill hands its style straight to the hatch brush, so BrushStyle is the device
+// layer's own list.
+using BrushStyle = gdi::HatchStyle;
+using enum gdi::HatchStyle;
 
 enum cScrolling : std::int32_t {
     ccScrollingStandard = 0,
@@ -110,8 +105,8 @@ public:
     void LetValue2(int value);
 
     // Persistence through the host's property bag.
-    void ReadProperties(const XrSpecStatusBar::PropertyBag& PropBag);
-    void WriteProperties(XrSpecStatusBar::PropertyBag& PropBag) const;
+    void ReadProperties(const host::PropertyBag& PropBag);
+    void WriteProperties(host::PropertyBag& PropBag) const;
 
 signals:
     // A persisted property was written (the host's property-changed notification).

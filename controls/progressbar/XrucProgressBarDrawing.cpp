@@ -3,6 +3,7 @@
 #include "controls/progressbar/XrucProgressBar.h"
 
 #include "controls/progressbar/LongArithmetic.h"
+#include "platform/gdi/ColourLines.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
 
@@ -31,17 +32,6 @@ double greenOf(int colour)
 double blueOf(int colour)
 {
     return double(colour & 0xFF0000) / 65536.0;
-}
-
-// Whether a loop over i = 0 .. n reaching positions start + i has anything left to visit in
-// [0, limit), and from where: lines that lie wholly outside the device draw nothing.
-struct Steps {
-    std::int64_t first;
-    std::int64_t last;
-};
-Steps visibleSteps(std::int64_t start, std::int64_t n, int limit)
-{
-    return {std::max<std::int64_t>(0, -start), std::min<std::int64_t>(n, limit - 1 - start)};
 }
 
 }  // namespace
@@ -104,38 +94,12 @@ void XrucProgressBar::DrawGradient(int& lEndColor, int& lStartcolor, int X, int 
 {
     lEndColor = TranslateColor(lEndColor);
     lStartcolor = TranslateColor(lStartcolor);
-    const double endRed = redOf(lEndColor);
-    const double endGreen = greenOf(lEndColor);
-    const double endBlue = blueOf(lEndColor);
-    const std::int64_t n = bH ? X2 : Y2;
-    // With n = 0 the division fails and is passed over: the steps keep the start channels,
-    // which the single line (i = 0) never uses.
-    float stepRed = float(redOf(lStartcolor));
-    float stepGreen = float(greenOf(lStartcolor));
-    float stepBlue = float(blueOf(lStartcolor));
-    if (n != 0) {
-        stepRed = float((redOf(lStartcolor) - endRed) / double(n));
-        stepGreen = float((greenOf(lStartcolor) - endGreen) / double(n));
-        stepBlue = float((blueOf(lStartcolor) - endBlue) / double(n));
-    }
     if (!hDC)
         return;
-    const std::int64_t start = bH ? X : Y;
-    const Steps steps = visibleSteps(start, n, bH ? hDC->bitmap().width() : hDC->bitmap().height());
-    for (std::int64_t i = steps.first; i <= steps.last; ++i) {
-        try {
-            const int colour = basicRgb(vb::CInt(endRed + double(stepRed) * double(i)),
-                                        vb::CInt(endGreen + double(stepGreen) * double(i)),
-                                        vb::CInt(endBlue + double(stepBlue) * double(i)));
-            const int at = int(start + i);
-            if (bH)
-                DrawLine(at, Y, at, Y2, hDC, colour);
-            else
-                DrawLine(X, at, X2, at, hDC, colour);
-        } catch (const vb::VbError&) {
-            // A failing step is passed over; the next one runs.
-        }
-    }
+    // Lines 0 .. n, both end lines drawn; with n = 0 the one line takes the end colour.
+    const std::int64_t n = bH ? X2 : Y2;
+    gdi::gradientLines(*hDC, gdi::COLORREF(lEndColor), gdi::COLORREF(lStartcolor), n, 0, n, X, Y,
+                       X2, Y2, !bH);
 }
 
 void XrucProgressBar::DrawProgressBar()

@@ -5,6 +5,7 @@
 #include "controls/frame/XrFrameControl.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiTypes.h"
+#include "tests/support/PixelAt.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -49,10 +50,6 @@ inline QSize captionExtent(XrFrameControl& frame)
     return dc.textExtent(frame.Caption());
 }
 
-inline gdi::COLORREF pixelAt(const QImage& image, int x, int y)
-{
-    const QRgb rgb = image.pixel(x, y);
-    return gdi::RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
-}
+using testsupport::pixelAt;
 
 }  // namespace frametest

@@ -6,6 +6,7 @@
 #include "platform/host/Units.h"
 #include "platform/runtime/VbError.h"
 #include "tests/controls/frame/FrameTestSupport.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 
 using namespace XrFrame;
 using namespace frametest;
+using host::PropertyBag;
+using testsupport::raisedError;
 
 namespace {
 
@@ -156,12 +159,7 @@ TEST(XrFrameControl, FontWritesCopyIntoTheControlsOwnFont)
     given->setBold(false);
     EXPECT_TRUE(own->bold());
 
-    try {
-        frame->SetFont(nullptr);
-        ADD_FAILURE() << "a font of nothing was taken";
-    } catch (const vb::VbError& error) {
-        EXPECT_EQ(error.number(), vb::ErrObjectRequired);
-    }
+    EXPECT_EQ(raisedError([&] { frame->SetFont(nullptr); }), vb::ErrObjectRequired);
 }
 
 TEST(XrFrameControl, StylePresets)
@@ -278,7 +276,7 @@ TEST(XrFramePersistence, FirstPlacementWritesOnlyTheHeaderStyle)
     auto frame = placedFrame();
     PropertyBag bag;
     frame->WriteProperties(bag);
-    EXPECT_EQ(bag.keys(), QStringList({"HeaderStyle"}));
+    EXPECT_EQ(bag.names(), QStringList({"HeaderStyle"}));
     EXPECT_EQ(bag.ReadProperty(QStringLiteral("HeaderStyle")).toInt(), 1);
 
     // Without the key a frame reads 0; absent keys read the host's values.
@@ -322,32 +320,36 @@ TEST(XrFramePersistence, RoundTripInDesignedOrder)
     PropertyBag bag;
     frame->WriteProperties(bag);
     // TextBoxColor is the preset's, not the default; FillColor is the host's background.
-    EXPECT_EQ(bag.keys(), QStringList({"FrameColor",
-                                       "BackColor",
-                                       "TextBoxColor",
-                                       "TxtBoxShadow",
-                                       "Style",
-                                       "RoundedCorner",
-                                       "Enabled",
-                                       "RoundedCornerTxtBox",
-                                       "Caption",
-                                       "TextBoxHeight",
-                                       "TextColor",
-                                       "Alignment",
-                                       "IconAlignment",
-                                       "Font",
-                                       "Picture",
-                                       "IconSize",
-                                       "ThemeColor",
-                                       "ColorFrom",
-                                       "ColorTo",
-                                       "HeaderStyle",
-                                       "GradientHeaderStyle"}));
+    EXPECT_EQ(bag.names(), QStringList({"FrameColor",
+                                        "BackColor",
+                                        "TextBoxColor",
+                                        "TxtBoxShadow",
+                                        "Style",
+                                        "RoundedCorner",
+                                        "Enabled",
+                                        "RoundedCornerTxtBox",
+                                        "Caption",
+                                        "TextBoxHeight",
+                                        "TextColor",
+                                        "Alignment",
+                                        "IconAlignment",
+                                        "Font",
+                                        "Picture",
+                                        "IconSize",
+                                        "ThemeColor",
+                                        "ColorFrom",
+                                        "ColorTo",
+                                        "HeaderStyle",
+                                        "GradientHeaderStyle"}));
 
+    // Read back from the form the host stores, so every value must survive it.
+    bool stored = false;
+    const PropertyBag kept = PropertyBag::fromBytes(bag.toBytes(), &stored);
+    ASSERT_TRUE(stored);
     XrFrameControl loaded;
     loaded.setAmbientProperties(testAmbient());
     testsupport::SignalRecorder recorder(&loaded);
-    loaded.ReadProperties(bag);
+    loaded.ReadProperties(kept);
     EXPECT_TRUE(recorder.emissions().empty());
     EXPECT_EQ(loaded.FrameColor(), 0x102030u);
     EXPECT_EQ(loaded.BackColor(), 0x405060u);
@@ -376,8 +378,8 @@ TEST(XrFramePersistence, RoundTripInDesignedOrder)
     // Written again, the bag comes out the same.
     PropertyBag again;
     loaded.WriteProperties(again);
-    EXPECT_EQ(again.keys(), bag.keys());
-    for (const QString& key : bag.keys())
+    EXPECT_EQ(again.names(), bag.names());
+    for (const QString& key : bag.names())
         EXPECT_EQ(again.ReadProperty(key), bag.ReadProperty(key)) << key.toStdString();
 }
 
@@ -390,6 +392,31 @@ TEST(XrFramePersistence, SystemColoursInABagComeBackAsRgb)
     loaded.ReadProperties(bag);
     EXPECT_EQ(loaded.BackColor(), host::GetSysColor(host::COLOR_BTNFACE));
     EXPECT_EQ(loaded.FrameColor(), host::GetSysColor(host::COLOR_BTNSHADOW));
+}
+
+// A picture kept with its alpha channel; bytes that are no picture, or a value of another
+// type, read as no picture.
+TEST(XrFramePersistence, PictureKeepsItsPixelsAndBadOnesReadAsNone)
+{
+    auto frame = placedFrame();
+    QImage icon(3, 2, QImage::Format_ARGB32);
+    icon.fill(qRgba(200, 100, 50, 128));
+    icon.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    frame->SetPicture(icon);
+    PropertyBag bag;
+    frame->WriteProperties(bag);
+    EXPECT_EQ(bag.ReadProperty(QStringLiteral("Picture")).typeId(), QMetaType::QByteArray);
+    XrFrameControl loaded;
+    loaded.ReadProperties(bag);
+    EXPECT_EQ(loaded.Picture(), icon);
+
+    for (const QVariant& bad : {QVariant(QByteArray("\x89PNG\r\n\x1a\n broken")),
+                                QVariant(QStringLiteral("icon.png")), QVariant(7)}) {
+        PropertyBag broken;
+        broken.WriteProperty(QStringLiteral("Picture"), bad);
+        loaded.ReadProperties(broken);
+        EXPECT_TRUE(loaded.Picture().isNull()) << bad.typeName();
+    }
 }
 
 }  // namespace

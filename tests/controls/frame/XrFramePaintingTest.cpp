@@ -9,6 +9,7 @@
 
 using namespace XrFrame;
 using namespace frametest;
+using host::PropertyBag;
 
 namespace {
 

@@ -9,10 +9,10 @@
 namespace {
 
 using namespace XrSpecStatusBar;
-using bartest::at;
 using bartest::highlight;
 using bartest::makeBar;
 using bartest::painted;
+using bartest::pixelAt;
 
 constexpr gdi::COLORREF white = 0xFFFFFF;
 
@@ -46,7 +46,7 @@ TEST(ProgressBarBlocks, StandardFillEndsOnWholeBlocksWithSeparatorPairs)
         for (int x = 4; x < 197; ++x) {
             const bool separator = x >= 10 && (x - 10) % 8 < 2;
             const gdi::COLORREF expected = x < end && !separator ? highlight : white;
-            ASSERT_EQ(at(image, x, 10), expected) << "value " << value << " column " << x;
+            ASSERT_EQ(pixelAt(image, x, 10), expected) << "value " << value << " column " << x;
         }
     }
 }
@@ -56,13 +56,13 @@ TEST(ProgressBarBlocks, SmoothFillIsOneRunTakingValueOver98)
     // 49 / 98 of 200 columns from column 3: the end at 103 (49 / 100 would give 101).
     const QImage image = paint(203, 20, ccScrollingSmooth, 49);
     for (int x = 4; x < 103; ++x)
-        ASSERT_EQ(at(image, x, 10), highlight) << x;
-    EXPECT_EQ(at(image, 103, 10), white);
+        ASSERT_EQ(pixelAt(image, x, 10), highlight) << x;
+    EXPECT_EQ(pixelAt(image, 103, 10), white);
     // At 0 % a short fill over columns 4 to 11 still shows.
     const QImage empty = paint(100, 20, ccScrollingSmooth, 0);
-    EXPECT_EQ(at(empty, 4, 10), highlight);
-    EXPECT_EQ(at(empty, 11, 10), highlight);
-    EXPECT_EQ(at(empty, 12, 10), white);
+    EXPECT_EQ(pixelAt(empty, 4, 10), highlight);
+    EXPECT_EQ(pixelAt(empty, 11, 10), highlight);
+    EXPECT_EQ(pixelAt(empty, 12, 10), white);
     // A style outside the list paints like Smooth.
     EXPECT_EQ(paint(203, 20, cScrolling(12), 49), image);
 }
@@ -71,13 +71,13 @@ TEST(ProgressBarBlocks, VerticalFillRisesInWholeBlocksFromTheBottom)
 {
     // 37 / 98 of 100 rows: the top edge at 68, 32 rows (four steps) above the bottom.
     const QImage image = paint(20, 100, ccScrollingStandard, 37, ccOrientationVertical);
-    EXPECT_EQ(at(image, 10, 67), white);
+    EXPECT_EQ(pixelAt(image, 10, 67), white);
     for (int y = 68; y < 74; ++y)
-        EXPECT_EQ(at(image, 10, y), highlight) << y;
-    EXPECT_EQ(at(image, 10, 74), white);
-    EXPECT_EQ(at(image, 10, 75), white);
-    EXPECT_EQ(at(image, 10, 76), highlight);
-    EXPECT_EQ(at(image, 10, 97), highlight);
+        EXPECT_EQ(pixelAt(image, 10, y), highlight) << y;
+    EXPECT_EQ(pixelAt(image, 10, 74), white);
+    EXPECT_EQ(pixelAt(image, 10, 75), white);
+    EXPECT_EQ(pixelAt(image, 10, 76), highlight);
+    EXPECT_EQ(pixelAt(image, 10, 97), highlight);
 }
 
 TEST(ProgressBarBlocks, SearchBlocksSitBehindTheBarEnd)
@@ -85,58 +85,58 @@ TEST(ProgressBarBlocks, SearchBlocksSitBehindTheBarEnd)
     // 50 %: the bar ends at 155; the blocks start 22.5 further left, rounded to even: 132,
     // then 12 apart (144.5 -> 144, 156.5 -> 156), each ten columns wide and lighter in turn.
     const QImage image = paint(300, 20, ccScrollingSearch, 50);
-    EXPECT_EQ(at(image, 131, 10), white);
-    EXPECT_EQ(at(image, 132, 10), lighter220);
-    EXPECT_EQ(at(image, 141, 10), lighter200);
-    EXPECT_EQ(at(image, 142, 10), white);
-    EXPECT_EQ(at(image, 144, 10), lighter180);
-    EXPECT_EQ(at(image, 156, 10), lighter140);
-    EXPECT_EQ(at(image, 166, 10), white);
+    EXPECT_EQ(pixelAt(image, 131, 10), white);
+    EXPECT_EQ(pixelAt(image, 132, 10), lighter220);
+    EXPECT_EQ(pixelAt(image, 141, 10), lighter200);
+    EXPECT_EQ(pixelAt(image, 142, 10), white);
+    EXPECT_EQ(pixelAt(image, 144, 10), lighter180);
+    EXPECT_EQ(pixelAt(image, 156, 10), lighter140);
+    EXPECT_EQ(pixelAt(image, 166, 10), white);
 }
 
 TEST(ProgressBarBlocks, FrameHasItsLinesAndCornerPixels)
 {
     const QImage image = paint(30, 12, ccScrollingStandard, 0);
-    EXPECT_EQ(at(image, 0, 0), white);
-    EXPECT_EQ(at(image, 1, 1), 0x777777u);
-    EXPECT_EQ(at(image, 0, 1), 0xA6ABACu);
-    EXPECT_EQ(at(image, 15, 0), 0x686868u);
-    EXPECT_EQ(at(image, 0, 6), 0x686868u);
-    EXPECT_EQ(at(image, 29, 6), 0x686868u);
-    EXPECT_EQ(at(image, 15, 11), 0x686868u);
-    EXPECT_EQ(at(image, 15, 1), 0xBEBEBEu);
-    EXPECT_EQ(at(image, 1, 6), 0xBEBEBEu);
-    EXPECT_EQ(at(image, 15, 2), 0xEFEFEFu);
-    EXPECT_EQ(at(image, 2, 6), 0xEFEFEFu);
-    EXPECT_EQ(at(image, 28, 6), 0xEFEFEFu);
-    EXPECT_EQ(at(image, 15, 10), 0xEFEFEFu);
-    EXPECT_EQ(at(image, 28, 1), 0x686868u);
-    EXPECT_EQ(at(image, 28, 10), 0x777777u);
-    EXPECT_EQ(at(image, 29, 11), white);
+    EXPECT_EQ(pixelAt(image, 0, 0), white);
+    EXPECT_EQ(pixelAt(image, 1, 1), 0x777777u);
+    EXPECT_EQ(pixelAt(image, 0, 1), 0xA6ABACu);
+    EXPECT_EQ(pixelAt(image, 15, 0), 0x686868u);
+    EXPECT_EQ(pixelAt(image, 0, 6), 0x686868u);
+    EXPECT_EQ(pixelAt(image, 29, 6), 0x686868u);
+    EXPECT_EQ(pixelAt(image, 15, 11), 0x686868u);
+    EXPECT_EQ(pixelAt(image, 15, 1), 0xBEBEBEu);
+    EXPECT_EQ(pixelAt(image, 1, 6), 0xBEBEBEu);
+    EXPECT_EQ(pixelAt(image, 15, 2), 0xEFEFEFu);
+    EXPECT_EQ(pixelAt(image, 2, 6), 0xEFEFEFu);
+    EXPECT_EQ(pixelAt(image, 28, 6), 0xEFEFEFu);
+    EXPECT_EQ(pixelAt(image, 15, 10), 0xEFEFEFu);
+    EXPECT_EQ(pixelAt(image, 28, 1), 0x686868u);
+    EXPECT_EQ(pixelAt(image, 28, 10), 0x777777u);
+    EXPECT_EQ(pixelAt(image, 29, 11), white);
 }
 
 TEST(ProgressBarStyles, FlatTrackHatchAndPatternTakeTheirFractions)
 {
     // Flat: value / 100 of the width, from column 1.
     const QImage flat = paint(200, 20, ccScrollingOfficeXP, 37);
-    EXPECT_NE(at(flat, 73, 10), white);
-    EXPECT_EQ(at(flat, 74, 10), white);
+    EXPECT_NE(pixelAt(flat, 73, 10), white);
+    EXPECT_EQ(pixelAt(flat, 74, 10), white);
 
     // The others: value / 101 of the width; 50 % of 202 columns ends at 100.
     const QImage track = paint(202, 20, ccScrollingJavT, 50);
-    EXPECT_EQ(at(track, 100, 5), lighter25);  // the end line
-    EXPECT_NE(at(track, 99, 5), lighter25);
-    EXPECT_NE(at(track, 101, 5), lighter25);
+    EXPECT_EQ(pixelAt(track, 100, 5), lighter25);  // the end line
+    EXPECT_NE(pixelAt(track, 99, 5), lighter25);
+    EXPECT_NE(pixelAt(track, 101, 5), lighter25);
 
     auto hatchBar = makeBar(202, 20);
     hatchBar->LetBrushStyle(HS_VERTICAL);
     hatchBar->LetScrolling(ccScrollingCustomBrush);
     hatchBar->LetValue(50);
     const QImage hatch = painted(*hatchBar);
-    EXPECT_EQ(at(hatch, 95, 5), highlight);   // hatch line: column 7 of its cell
-    EXPECT_EQ(at(hatch, 96, 5), lighter140);  // background, the device context being opaque
-    EXPECT_EQ(at(hatch, 99, 5), lighter140);
-    EXPECT_EQ(at(hatch, 100, 5), white);
+    EXPECT_EQ(pixelAt(hatch, 95, 5), highlight);   // hatch line: column 7 of its cell
+    EXPECT_EQ(pixelAt(hatch, 96, 5), lighter140);  // background, the device context being opaque
+    EXPECT_EQ(pixelAt(hatch, 99, 5), lighter140);
+    EXPECT_EQ(pixelAt(hatch, 100, 5), white);
 
     auto patternBar = makeBar(202, 20);
     QImage tile(4, 4, QImage::Format_RGB32);
@@ -145,13 +145,13 @@ TEST(ProgressBarStyles, FlatTrackHatchAndPatternTakeTheirFractions)
     patternBar->LetScrolling(ccScrollingPicture);
     patternBar->LetValue(50);
     const QImage pattern = painted(*patternBar);
-    EXPECT_EQ(at(pattern, 2, 2), gdi::RGB(0, 128, 0));
-    EXPECT_EQ(at(pattern, 101, 15), gdi::RGB(0, 128, 0));  // 100 columns from column 2
-    EXPECT_EQ(at(pattern, 102, 15), white);
-    EXPECT_EQ(at(pattern, 2, 17), gdi::RGB(0, 128, 0));  // H - 4 rows from row 2
-    EXPECT_EQ(at(pattern, 2, 18), white);
+    EXPECT_EQ(pixelAt(pattern, 2, 2), gdi::RGB(0, 128, 0));
+    EXPECT_EQ(pixelAt(pattern, 101, 15), gdi::RGB(0, 128, 0));  // 100 columns from column 2
+    EXPECT_EQ(pixelAt(pattern, 102, 15), white);
+    EXPECT_EQ(pixelAt(pattern, 2, 17), gdi::RGB(0, 128, 0));  // H - 4 rows from row 2
+    EXPECT_EQ(pixelAt(pattern, 2, 18), white);
     patternBar->SetImage({});
-    EXPECT_EQ(at(painted(*patternBar), 50, 10), white);  // no picture: only the edge
+    EXPECT_EQ(pixelAt(painted(*patternBar), 50, 10), white);  // no picture: only the edge
 }
 
 TEST(ProgressBarStyles, MetallicShowsTheSecondValueInTheLowerHalf)
@@ -164,12 +164,12 @@ TEST(ProgressBarStyles, MetallicShowsTheSecondValueInTheLowerHalf)
     bar->LetValue2(50);
     const QImage image = painted(*bar);
     // First value: 37 % of 196 = 72.52 -> 73 columns from 2, above the track.
-    EXPECT_NE(at(image, 72, 5), 0xECECECu);
-    EXPECT_EQ(at(image, 73, 5), 0xECECECu);  // the track's white-to-silver gradient, row 5
+    EXPECT_NE(pixelAt(image, 72, 5), 0xECECECu);
+    EXPECT_EQ(pixelAt(image, 73, 5), 0xECECECu);  // the track's white-to-silver gradient, row 5
     // Second value: 98 columns from 2, rows 12 down, over the flat silver track.
-    EXPECT_NE(at(image, 97, 20), 0xC0C0C0u);
-    EXPECT_EQ(at(image, 98, 20), 0xC0C0C0u);
-    EXPECT_EQ(at(image, 120, 13), 0xC0C0C0u);
+    EXPECT_NE(pixelAt(image, 97, 20), 0xC0C0C0u);
+    EXPECT_EQ(pixelAt(image, 98, 20), 0xC0C0C0u);
+    EXPECT_EQ(pixelAt(image, 120, 13), 0xC0C0C0u);
 }
 
 TEST(ProgressBarDrawing, GradientRunsFromEndColourToStartColour)
@@ -213,7 +213,7 @@ TEST(ProgressBarDrawing, PDrawCopiesTheMemoryImageToAnyDeviceContext)
     dc.selectBitmap(target);
     bar->pDraw(&dc);
     EXPECT_EQ(target.image(), bar->hDC()->bitmap().image().copy(0, 0, 700, 500));
-    EXPECT_NE(at(target.image(), 13, 5), white);
+    EXPECT_NE(pixelAt(target.image(), 13, 5), white);
 }
 
 TEST(ProgressBarText, DarkStyleDrawsTheTextInTwoColoursAcrossTheFill)
@@ -222,7 +222,7 @@ TEST(ProgressBarText, DarkStyleDrawsTheTextInTwoColoursAcrossTheFill)
         QRect box;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if (at(image, x, y) == colour)
+                if (pixelAt(image, x, y) == colour)
                     box |= QRect(x, y, 1, 1);
         return box;
     };

@@ -3,17 +3,15 @@
 #pragma once
 
 #include "controls/progressbar/XrucProgressBar.h"
+#include "tests/support/PixelAt.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <QImage>
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace bartest {
+
+using testsupport::pixelAt;
 
 inline std::unique_ptr<XrucProgressBar> makeBar(int width, int height)
 {
@@ -26,13 +24,6 @@ inline std::unique_ptr<XrucProgressBar> makeBar(int width, int height)
 inline QImage painted(const XrucProgressBar& bar)
 {
     return bar.hDC()->bitmap().image().copy(0, 0, bar.width(), bar.height());
-}
-
-// A pixel as 0x00BBGGRR.
-inline gdi::COLORREF at(const QImage& image, int x, int y)
-{
-    const QRgb pixel = image.pixel(x, y);
-    return gdi::RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
 }
 
 // The standard bar colour: the highlight system colour.

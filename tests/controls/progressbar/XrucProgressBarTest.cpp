@@ -3,6 +3,7 @@
 #include "controls/progressbar/XrSpecStatusBarLibrary.h"
 #include "platform/host/ControlFactory.h"
 #include "platform/runtime/VbError.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@ namespace {
 
 using namespace XrSpecStatusBar;
 using bartest::makeBar;
+using host::PropertyBag;
+using testsupport::raisedError;
 using testsupport::SignalRecorder;
 
 TEST(XrucProgressBar, NewBarHasTheInitialValues)
@@ -100,12 +103,7 @@ TEST(XrucProgressBar, OverflowFailsAndKeepsThePreviousValue)
 {
     auto bar = makeBar(120, 20);
     bar->LetValue(40);
-    try {
-        bar->LetValue(25000000);
-        FAIL() << "no overflow";
-    } catch (const vb::VbError& error) {
-        EXPECT_EQ(error.number(), vb::ErrOverflow);
-    }
+    EXPECT_EQ(raisedError([&] { bar->LetValue(25000000); }), vb::ErrOverflow);
     EXPECT_EQ(bar->Value(), 40);
     EXPECT_THROW(bar->LetValue2(-25000000), vb::VbError);
     // A getter whose result leaves the Long range fails too.
@@ -180,7 +178,7 @@ TEST(XrucProgressBarPersistence, DefaultsAreNotWrittenAndKeysKeepTheirOrder)
     XrucProgressBar bar;
     PropertyBag fresh;
     bar.WriteProperties(fresh);
-    EXPECT_EQ(fresh.keys(), QStringList({"Font", "BrushStyle", "Color", "Color2"}));
+    EXPECT_EQ(fresh.names(), QStringList({"Font", "BrushStyle", "Color", "Color2"}));
 
     bar.LetBrushStyle(HS_CROSS);  // its default in the bag
     bar.LetColor(0x8000000D);     // kept as RGB: never equal to the default
@@ -196,7 +194,7 @@ TEST(XrucProgressBarPersistence, DefaultsAreNotWrittenAndKeysKeepTheirOrder)
     bar.SetImage(gdi::Bitmap::create(2, 2));
     PropertyBag full;
     bar.WriteProperties(full);
-    EXPECT_EQ(full.keys(),
+    EXPECT_EQ(full.names(),
               QStringList({"Font", "Color", "Image", "Max", "Min", "Orientation", "Scrolling",
                            "ShowText", "Value", "Value2", "Color2", "DoubleValOnMetal"}));
 }
@@ -224,10 +222,14 @@ TEST(XrucProgressBarPersistence, ReadingRestoresEveryPropertyWithTheStoredPercen
     PropertyBag bag;
     original.WriteProperties(bag);
 
+    // Read back from the form the host stores, so every value must survive it.
+    bool stored = false;
+    const PropertyBag kept = PropertyBag::fromBytes(bag.toBytes(), &stored);
+    ASSERT_TRUE(stored);
     XrucProgressBar restored;
     restored.resize(150, 22);
     SignalRecorder recorder(&restored);
-    restored.ReadProperties(bag);
+    restored.ReadProperties(kept);
     EXPECT_EQ(restored.Font()->family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(restored.Font()->bold());
     EXPECT_EQ(restored.Color(), 0xF0F0F0u);  // stored as RGB, comes back as RGB
@@ -244,7 +246,7 @@ TEST(XrucProgressBarPersistence, ReadingRestoresEveryPropertyWithTheStoredPercen
     PropertyBag again;
     restored.WriteProperties(again);
     EXPECT_EQ(again.ReadProperty("Value"), QVariant(51));
-    EXPECT_EQ(again.keys(), bag.keys());
+    EXPECT_EQ(again.names(), bag.names());
     EXPECT_EQ(again.ReadProperty("BrushStyle"), QVariant(int(HS_DIAGCROSS)));
     QStringList keys;
     for (const auto& emission : recorder.emissions())
@@ -267,6 +269,24 @@ TEST(XrucProgressBarPersistence, AbsentKeysReadAsTheirDefaults)
     PropertyBag bag;
     bar.WriteProperties(bag);
     EXPECT_FALSE(bag.contains("BrushStyle"));  // read as 4, its default
+}
+
+// A font of nothing has no stored form: it is left out, and the bar that reads the bag keeps
+// a font it can draw its text with.
+TEST(XrucProgressBarPersistence, FontOfNothingIsNotWritten)
+{
+    XrucProgressBar original;
+    original.SetFont(nullptr);
+    PropertyBag bag;
+    original.WriteProperties(bag);
+    EXPECT_FALSE(bag.contains("Font"));
+    EXPECT_EQ(bag.names(), QStringList({"BrushStyle", "Color", "Color2"}));
+
+    XrucProgressBar restored;
+    restored.LetShowText(true);
+    restored.ReadProperties(bag);
+    ASSERT_NE(restored.Font(), nullptr);
+    EXPECT_EQ(raisedError([&] { restored.LetValue(10); }), 0);
 }
 
 TEST(XrucProgressBarPersistence, BoundsComeBackAsAPairWhateverTheOrder)

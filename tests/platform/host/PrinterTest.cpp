@@ -1,6 +1,7 @@
 #include "platform/host/Printer.h"
 #include "platform/runtime/VbError.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -13,18 +14,9 @@ using host::printer;
 using testsupport::FakePrinter;
 using testsupport::FakePrinterSettings;
 using testsupport::FakePrintJob;
+using testsupport::raisedError;
 
 namespace {
-
-long errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const vb::VbError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 // 600 dpi letter with unprintable strips of 25 (left), 30 (top), 40 (right), 50 (bottom) pixels.
 FakePrinterSettings sixHundredDpi()
@@ -76,13 +68,13 @@ TEST(Printer, RefusesValuesOutsideItsSettings)
 {
     FakePrinter fake;
     host::Printer& p = printer();
-    EXPECT_EQ(errorNumberOf([&] { p.setOrientation(3); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.setPaperSize(host::vbPRPSUser); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.setPaperSize(999); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.setScaleMode(host::vbUser); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.setScaleMode(host::vbHimetric); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.setFontSize(0); }), 380);
-    EXPECT_EQ(errorNumberOf([&] { p.ScaleX(1, 42, host::vbTwips); }), vb::ErrInvalidProcedureCall);
+    EXPECT_EQ(raisedError([&] { p.setOrientation(3); }), 380);
+    EXPECT_EQ(raisedError([&] { p.setPaperSize(host::vbPRPSUser); }), 380);
+    EXPECT_EQ(raisedError([&] { p.setPaperSize(999); }), 380);
+    EXPECT_EQ(raisedError([&] { p.setScaleMode(host::vbUser); }), 380);
+    EXPECT_EQ(raisedError([&] { p.setScaleMode(host::vbHimetric); }), 380);
+    EXPECT_EQ(raisedError([&] { p.setFontSize(0); }), 380);
+    EXPECT_EQ(raisedError([&] { p.ScaleX(1, 42, host::vbTwips); }), vb::ErrInvalidProcedureCall);
     EXPECT_EQ(p.Orientation(), host::vbPRORPortrait);
     EXPECT_EQ(p.PaperSize(), host::vbPRPSLetter);
     EXPECT_EQ(p.ScaleMode(), host::vbTwips);
@@ -111,7 +103,7 @@ TEST(Printer, WithoutAPrinterEveryDeviceMemberRaises482UntilOneIsInstalled)
     };
     for (std::size_t i = 0; i < members.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(errorNumberOf(members[i]), vb::ErrPrinter);
+        EXPECT_EQ(raisedError(members[i]), vb::ErrPrinter);
     }
     EXPECT_EQ(host::printersCount(), 0);
     EXPECT_TRUE(fake.jobs().empty());
@@ -199,14 +191,14 @@ TEST(Printer, AFailingJobIsAbortedAndRaises482)
     host::Printer& p = printer();
 
     fake.failAtStart();
-    EXPECT_EQ(errorNumberOf([&] { p.Print(); }), vb::ErrPrinter);
+    EXPECT_EQ(raisedError([&] { p.Print(); }), vb::ErrPrinter);
     EXPECT_TRUE(fake.jobs().empty());
     fake.failAtStart(false);
 
     fake.failAtPage(3);
     p.StartDoc(QStringLiteral("Pages"));
     p.NewPage();
-    EXPECT_EQ(errorNumberOf([&] { p.NewPage(); }), vb::ErrPrinter);
+    EXPECT_EQ(raisedError([&] { p.NewPage(); }), vb::ErrPrinter);
     EXPECT_EQ(p.Page(), 0);
     EXPECT_EQ(p.pagePainter(), nullptr);
     EXPECT_EQ(fake.jobs().back().state, FakePrintJob::State::Aborted);
@@ -215,7 +207,7 @@ TEST(Printer, AFailingJobIsAbortedAndRaises482)
 
     fake.failAtEnd();
     p.Print(QStringLiteral("last"));
-    EXPECT_EQ(errorNumberOf([&] { p.EndDoc(); }), vb::ErrPrinter);
+    EXPECT_EQ(raisedError([&] { p.EndDoc(); }), vb::ErrPrinter);
     EXPECT_EQ(fake.jobs().back().state, FakePrintJob::State::Aborted);
 
     EXPECT_EQ(fake.events(),
@@ -371,8 +363,8 @@ TEST(SystemPrinter, AnswersQuicklyWithAPrinterOrAClean482)
         EXPECT_EQ(system.deviceName().has_value(), present);
     EXPECT_LT(clock.elapsed(), 5000);
     if (!present) {
-        EXPECT_EQ(errorNumberOf([] { printer().DeviceName(); }), vb::ErrPrinter);
-        EXPECT_EQ(errorNumberOf([] { printer().GetDeviceCaps(host::PHYSICALOFFSETX); }),
+        EXPECT_EQ(raisedError([] { printer().DeviceName(); }), vb::ErrPrinter);
+        EXPECT_EQ(raisedError([] { printer().GetDeviceCaps(host::PHYSICALOFFSETX); }),
                   vb::ErrPrinter);
         EXPECT_FALSE(system.printing());
         EXPECT_EQ(system.pagePainter(), nullptr);

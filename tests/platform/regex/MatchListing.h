@@ -3,16 +3,11 @@
 #pragma once
 
 #include "platform/regex/RegExp.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <QString>
 #include <ostream>
 #include <vector>
-
-// Lets assertions print QString values readably.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace regextest {
 

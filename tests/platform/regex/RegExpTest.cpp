@@ -2,29 +2,16 @@
 
 #include "platform/runtime/VbError.h"
 #include "tests/platform/regex/MatchListing.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using regextest::findAll;
 using regextest::Found;
 using regextest::makeRegExp;
 using regextest::valuesOf;
-
-namespace {
-
-long errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const vb::VbError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-}  // namespace
+using testsupport::raisedError;
 
 TEST(RegExp, DotMatchesEverythingButLineFeed)
 {
@@ -153,12 +140,12 @@ TEST(RegExp, MalformedPatternRaisesSyntaxErrorWhenUsed)
 {
     vbscript::RegExp re;
     re.setPattern(u"(unclosed"_s);
-    EXPECT_EQ(errorNumberOf([&] { re.Test(u"x"_s); }), vb::ErrRegexSyntax);
-    EXPECT_EQ(errorNumberOf([&] { re.Execute(u"x"_s); }), vb::ErrRegexSyntax);
-    EXPECT_EQ(errorNumberOf([&] { re.Replace(u"x"_s, u"y"_s); }), vb::ErrRegexSyntax);
+    EXPECT_EQ(raisedError([&] { re.Test(u"x"_s); }), vb::ErrRegexSyntax);
+    EXPECT_EQ(raisedError([&] { re.Execute(u"x"_s); }), vb::ErrRegexSyntax);
+    EXPECT_EQ(raisedError([&] { re.Replace(u"x"_s, u"y"_s); }), vb::ErrRegexSyntax);
     for (const QString& bad : {u"a**"_s, u"[z-a]"_s, u"x{3,1}"_s, u"\\"_s, u"(?<=a+)b"_s}) {
         re.setPattern(bad);
-        EXPECT_EQ(errorNumberOf([&] { re.Test(u"x"_s); }), vb::ErrRegexSyntax) << bad.toStdString();
+        EXPECT_EQ(raisedError([&] { re.Test(u"x"_s); }), vb::ErrRegexSyntax) << bad.toStdString();
     }
     re.setPattern(u"(closed)"_s);
     EXPECT_TRUE(re.Test(u"closed"_s));
@@ -195,14 +182,14 @@ TEST(RegExp, MatchCollectionHoldsItsOwnResults)
     EXPECT_EQ(matches.Item(2).FirstIndex(), 7);
     EXPECT_EQ(matches.Item(0).SubMatches(), (QStringList{u"k1"_s, u"v1"_s, u""_s}));
     EXPECT_EQ(matches.Item(1).SubMatches(), (QStringList{u""_s, u""_s, u";"_s}));
-    EXPECT_EQ(errorNumberOf([&] { matches.Item(3); }), vb::ErrInvalidProcedureCall);
-    EXPECT_EQ(errorNumberOf([&] { matches.Item(-1); }), vb::ErrInvalidProcedureCall);
+    EXPECT_EQ(raisedError([&] { matches.Item(3); }), vb::ErrInvalidProcedureCall);
+    EXPECT_EQ(raisedError([&] { matches.Item(-1); }), vb::ErrInvalidProcedureCall);
 }
 
 TEST(RegExp, RunawayMatchRaisesInsteadOfReportingNoMatch)
 {
     auto re = makeRegExp(u"^(\\w+\\s?)*$"_s);
     const QString subject = QString(5000, u'a') + u" a!"_s;
-    const long number = errorNumberOf([&] { re.Test(subject); });
+    const long number = raisedError([&] { re.Test(subject); });
     EXPECT_EQ(number, 28);
 }

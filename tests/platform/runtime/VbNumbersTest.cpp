@@ -1,11 +1,12 @@
 #include "platform/runtime/VbNumbers.h"
-#include "tests/platform/runtime/RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
 #include <cfenv>
 #include <cmath>
 
 using namespace vb;
+using testsupport::raisedError;
 
 TEST(VbNumbers, RoundingGoesToTheEvenNeighbourOnHalves)
 {

@@ -1,9 +1,10 @@
 #include "platform/runtime/VbStrings.h"
-#include "tests/platform/runtime/RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testsupport::raisedError;
 
 TEST(VbStrings, InStrFindsOneBasedPositionsFromStart)
 {

@@ -1,9 +1,10 @@
 #include "platform/runtime/Windows1252.h"
-#include "tests/platform/runtime/RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testsupport::raisedError;
 
 TEST(Windows1252, EveryByteSurvivesARoundTrip)
 {

@@ -1,7 +1,10 @@
-// The number of the VbError a call raises, 0 when it raises none.
+// The number of the VbError a call raises, 0 when it raises none: lets a test state the exact
+// error of a failing member in one expectation.
 #pragma once
 
 #include "platform/runtime/VbError.h"
+
+namespace testsupport {
 
 template <class Call>
 long raisedError(Call&& call)
@@ -13,3 +16,5 @@ long raisedError(Call&& call)
     }
     return 0;
 }
+
+}  // namespace testsupport

@@ -1,0 +1,27 @@
+// Pictures in the layout: the size a picture takes on the page and its decoded image.
+#pragma once
+
+#include "platform/richedit/DocumentFragment.h"
+
+#include <QImage>
+#include <QSize>
+#include <memory>
+
+namespace richedit {
+
+// Largest picture side the layout accepts (twips, about 2,900 inches); keeps sums of line
+// heights far from overflowing.
+constexpr int32_t MaxPictureSideTw = 1 << 22;
+
+// The goal size in twips; without one, the pixel size at 15 twips a pixel.
+QSize pictureSizeTw(const Picture& picture);
+
+// The picture's image, decoded on first use into its cache (PNG, JPEG, a packed
+// device-independent bitmap, or whatever the image readers recognise). A null image when the
+// bytes cannot be decoded; a failed picture is not tried again while it lives.
+const QImage& pictureImage(const std::shared_ptr<const Picture>& picture);
+
+// Decodes encoded picture bytes of a kind; null when they cannot be.
+QImage decodePicture(const QByteArray& encoded, PictureKind kind);
+
+}  // namespace richedit

@@ -40,7 +40,9 @@ uint32_t dibPixelOffset(const QByteArray& dib)
         return 0;
     uint32_t offset = headerSize;
     if (headerSize == 40 && compression == 3)
-        offset += 12;
+        offset += 12;  // the three colour masks follow a plain header
+    else if (headerSize == 40 && compression == 6)
+        offset += 16;  // four masks, alpha included
     const uint32_t entries = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? 1u << bitCount : 0);
     return offset + 4 * entries;
 }

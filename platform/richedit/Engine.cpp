@@ -1,6 +1,8 @@
 #include "platform/richedit/Engine.h"
 
 #include "platform/richedit/EngineClipboard.h"
+#include "platform/richedit/FormatRangeCache.h"
+#include "platform/richedit/PagePrint.h"
 #include "platform/richedit/PlainText.h"
 #include "platform/richedit/RtfReader.h"
 #include "platform/richedit/RtfWriter.h"
@@ -61,6 +63,7 @@ Engine::Engine(QObject* parent) : QObject(parent)
     m_session.onChanged = [this] { emit changed(); };
     m_layout = std::make_unique<DocumentLayout>(m_session.document());
     m_layout->setCaretSource([this] { return m_session.caret(); });
+    m_formatCache = std::make_unique<FormatRangeCache>(m_session.document());
     m_session.onSelectionChanged = [this] {
         m_layout->selectionChanged();
         emit selectionChanged();
@@ -430,6 +433,25 @@ bool Engine::canPaste() const
 int32_t Engine::findText(const FindText& find, uint32_t flags) const
 {
     return richedit::findText(document(), find.chrg, find.text, flags);
+}
+
+// --- Layout and print ---
+
+int32_t Engine::formatRange(FormatRange& range, bool draw)
+{
+    return richedit::formatRange(document(), *m_layout, *m_formatCache, range, draw);
+}
+
+void Engine::releaseFormatCache()
+{
+    m_formatCache->release();
+}
+
+std::optional<vb::VbError> Engine::printSelection(bool startDoc)
+{
+    const CharRange selection = m_session.selection();
+    const CharRange range = selection.cpMin == selection.cpMax ? CharRange{0, -1} : selection;
+    return printRange(*this, range, startDoc);
 }
 
 }  // namespace richedit

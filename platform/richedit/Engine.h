@@ -4,6 +4,7 @@
 
 #include "platform/richedit/DocumentLayout.h"
 #include "platform/richedit/EditSession.h"
+#include "platform/richedit/FormatRange.h"
 #include "platform/richedit/Search.h"
 
 #include <QFont>
@@ -13,6 +14,8 @@
 #include <optional>
 
 namespace richedit {
+
+class FormatRangeCache;
 
 enum class FileKind { Rtf = 0, Text = 1 };
 
@@ -156,6 +159,18 @@ public:
     void unfreeze() { m_layout->unfreeze(); }
     bool frozen() const { return m_layout->frozen(); }
 
+    // --- Layout and print ---
+    // Measures, or measures and draws, a range as one page (see FormatRange.h). The page
+    // layouts stay cached for the same resolution and width until released or an edit.
+    int32_t formatRange(FormatRange& range, bool draw);
+    void releaseFormatCache();
+    const FormatRangeCache& formatCache() const { return *m_formatCache; }
+    // Prints the selection, or the whole document when it is empty, page by page over the
+    // printable area of the printer object. With `startDoc` the job is opened and ended here;
+    // without it the pages go to the job already open (one is opened when none is). Printer
+    // errors (482) come back; a failed job has been aborted.
+    std::optional<vb::VbError> printSelection(bool startDoc = true);
+
     // --- Search, case, undo and state ---
     int32_t findText(const FindText& find, uint32_t flags) const;
     void changeCase(int code) { m_session.changeCase(code); }
@@ -187,6 +202,8 @@ private:
     EditSession m_session;
     // Declared after the session: it watches the session's document and goes first.
     std::unique_ptr<DocumentLayout> m_layout;
+    // After the layout: it watches the document too and goes before it.
+    std::unique_ptr<FormatRangeCache> m_formatCache;
     int32_t m_bulletIndent = 0;
     bool m_dispId2Flag = false;
 };

@@ -1,0 +1,93 @@
+// One keystroke in a view over a 1 MB document: the key press delivered to the widget (the
+// character inserted), the caret-line queries the typing pass makes, and the repaint of what
+// the keystroke left to paint. The goal is well under one frame (16 ms).
+#include "platform/richedit/Engine.h"
+#include "platform/richedit/RichTextView.h"
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+#include <QKeyEvent>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+// Paragraphs of a few hundred characters of words, the same on every run.
+QString generatedText(qsizetype size)
+{
+    static const char* const words[] = {"the",  "quick",   "report", "was",   "sent",  "to",
+                                        "our",  "office",  "in",     "2024",  "plans", "review",
+                                        "noon", "figures", "and",    "under", "colour"};
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    QString text;
+    text.reserve(size + 64);
+    while (text.size() < size) {
+        text += QLatin1String(words[next() % std::size(words)]);
+        text += next() % 60 == 0 ? QStringLiteral("\r\n") : QStringLiteral(" ");
+    }
+    return text;
+}
+
+struct Window {
+    richedit::Engine engine;
+    std::unique_ptr<richedit::RichTextView> view;
+
+    Window()
+    {
+        engine.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        engine.setText(generatedText(1 << 20));
+        view = std::make_unique<richedit::RichTextView>(engine);
+        view->resize(900, 700);
+        view->show();
+        view->setFocus();
+        engine.setSelStart(engine.text().size() / 2);
+        QApplication::processEvents();  // first paint and the scroll bars
+    }
+};
+
+void BM_KeystrokeInView(benchmark::State& state)
+{
+    Window window;
+    richedit::Engine& engine = window.engine;
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QApplication::sendEvent(window.view.get(), &press);
+        QApplication::sendEvent(window.view.get(), &release);
+        const int line = engine.lineFromChar(-1);
+        const int32_t start = engine.lineIndex(-1);
+        benchmark::DoNotOptimize(line + engine.lineLength(start));
+        // Delivers the update the keystroke asked for and the scroll-bar sync.
+        QApplication::processEvents();
+    }
+    state.counters["lines"] = engine.lineCount();
+}
+BENCHMARK(BM_KeystrokeInView)->Unit(benchmark::kMillisecond);
+
+// The share of the view's painting: the whole client area repainted, as after a scroll.
+void BM_RepaintWholeView(benchmark::State& state)
+{
+    Window window;
+    for (auto _ : state)
+        window.view->viewport()->repaint();
+}
+BENCHMARK(BM_RepaintWholeView)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Widgets need an application; the offscreen platform needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

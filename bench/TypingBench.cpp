@@ -77,6 +77,25 @@ void BM_RepaintWholeView(benchmark::State& state)
 }
 BENCHMARK(BM_RepaintWholeView)->Unit(benchmark::kMillisecond);
 
+// A 10 MB document put into a shown view: the first paint and the scroll bars, which count
+// every display line.
+void BM_ShowLargeDocument(benchmark::State& state)
+{
+    const QString text = generatedText(10 << 20);
+    richedit::Engine engine;
+    engine.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    richedit::RichTextView view(engine);
+    view.resize(900, 700);
+    view.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        engine.setText(text);
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ShowLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 }  // namespace
 
 int main(int argc, char** argv)

@@ -67,7 +67,10 @@ void RichTextView::attach()
     syncViewport();
     m_selectionConnection = connect(m_engine, &Engine::selectionChanged, this,
                                     &RichTextView::selectionMoved, Qt::DirectConnection);
-    scheduleScrollBarSync();
+    m_documentWatcher = m_engine->document().addWatcher(
+        [this](const ChangeRecord& record) { documentChanged(record); });
+    m_pending.full = true;
+    scheduleRefresh();
 }
 
 void RichTextView::detach()
@@ -75,6 +78,7 @@ void RichTextView::detach()
     if (!m_engine)
         return;
     m_engine->layout().onRepaintNeeded = m_previousRepaintHook;
+    m_engine->document().removeWatcher(m_documentWatcher);
     disconnect(m_selectionConnection);
 }
 
@@ -101,26 +105,40 @@ double RichTextView::twipsPerPixel() const
 
 void RichTextView::layoutWantsRepaint()
 {
-    if (m_caretMovedWhileFrozen && m_engine && !m_engine->frozen()) {
-        m_caretMovedWhileFrozen = false;
-        keepCaretInViewHorizontally();
+    m_pending.layoutAsked = true;
+    scheduleRefresh();
+}
+
+void RichTextView::documentChanged(const ChangeRecord& record)
+{
+    ++m_edits;
+    // Formats may renumber lists further down; whole documents are new.
+    if (record.kind != ChangeKind::Text || m_engine->frozen()) {
+        m_pending.full = true;
+    } else {
+        const int32_t delta = record.added - record.removed;
+        if (m_pending.to >= record.position)
+            m_pending.to += delta;
+        m_pending.from = std::min(m_pending.from, record.position);
+        m_pending.to = std::max(m_pending.to, record.position + record.added);
     }
-    viewport()->update();
-    scheduleScrollBarSync();
+    scheduleRefresh();
 }
 
 void RichTextView::selectionMoved()
 {
+    ++m_edits;
     if (!m_movingVertically)
         m_goalX.reset();
     restartCaretBlink();
     if (m_engine->frozen()) {
         m_caretMovedWhileFrozen = true;  // the final unfreeze asks for a repaint
+        m_pending.full = true;
         return;
     }
     keepCaretInViewHorizontally();
-    viewport()->update();
-    scheduleScrollBarSync();
+    m_pending.selection = true;
+    scheduleRefresh();
 }
 
 void RichTextView::syncViewport()
@@ -129,33 +147,116 @@ void RichTextView::syncViewport()
         return;
     const double tpp = twipsPerPixel();
     const QSize pixels = viewport()->size();
-    m_engine->setViewportSize(QSize(int(std::lround(pixels.width() * tpp)),
-                                    int(std::lround(pixels.height() * tpp))));
+    m_engine->setViewportSize(
+        QSize(int(std::lround(pixels.width() * tpp)), int(std::lround(pixels.height() * tpp))));
 }
 
 void RichTextView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     syncViewport();
-    scheduleScrollBarSync();
+    m_pending.full = true;
+    scheduleRefresh();
 }
 
-// --- Scroll bars ---
+// --- Refreshing: scroll bars and repaints ---
 
-void RichTextView::scheduleScrollBarSync()
+void RichTextView::scheduleRefresh()
 {
-    if (m_scrollBarSyncPending)
+    if (m_refreshPending)
         return;
-    m_scrollBarSyncPending = true;
-    // Queued: the layout asks for a repaint in the middle of a change, and counting lines
-    // there would run ahead of the selection.
+    m_refreshPending = true;
+    // Queued: the layout and the document report in the middle of a change, before the
+    // selection has followed it.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            m_scrollBarSyncPending = false;
-            syncScrollBars();
+            m_refreshPending = false;
+            refresh();
         },
         Qt::QueuedConnection);
+}
+
+void RichTextView::refresh()
+{
+    if (!m_engine)
+        return;
+    if (m_engine->frozen()) {
+        // Nothing is painted meanwhile; the final unfreeze asks again and shows it all.
+        m_pending.full = true;
+        return;
+    }
+    if (m_caretMovedWhileFrozen) {
+        m_caretMovedWhileFrozen = false;
+        keepCaretInViewHorizontally();
+    }
+    syncScrollBars();
+    Engine& engine = *m_engine;
+    const int lines = engine.lineCount();
+    Shown now;
+    now.firstLine = engine.firstVisibleLine();
+    now.lineCount = lines;
+    now.paragraphCount = engine.document().paragraphCount();
+    now.height = engine.layout().lineTop(lines - 1) + engine.layout().lineHeight(lines - 1);
+    now.anchor = engine.anchor();
+    now.caret = engine.caret();
+    // A repaint the layout asked for without a text change is a scroll, a new width or an
+    // unfreeze: everything moved.
+    const bool textChanged = m_pending.to >= 0;
+    if (m_pending.full || now.firstLine != m_shown.firstLine ||
+        (m_pending.layoutAsked && !textChanged))
+        viewport()->update();
+    else
+        updateChangedRows(now);
+    m_shown = now;
+    m_pending = {};
+}
+
+QRect RichTextView::rowsOf(int32_t from, int32_t to)
+{
+    DocumentLayout& layout = m_engine->layout();
+    const double tpp = twipsPerPixel();
+    const int64_t topTw = layout.lineTop(layout.firstVisibleLine());
+    const int first = layout.lineFromChar(std::min(from, to));
+    const int last = layout.lineFromChar(std::max(from, to));
+    const double top = m_insets.top() + double(layout.lineTop(first) - topTw) / tpp;
+    const double bottom =
+        m_insets.top() + double(layout.lineTop(last) + layout.lineHeight(last) - topTw) / tpp;
+    const QRect rows(0, int(std::floor(top)) - 1, viewport()->width(),
+                     int(std::ceil(bottom - top)) + 3);
+    return rows.intersected(viewport()->rect());
+}
+
+void RichTextView::updateChangedRows(const Shown& now)
+{
+    const Document& document = m_engine->document();
+    QRegion region;
+    if (m_pending.to >= 0) {
+        // Whole paragraphs: a changed paragraph may wrap anew.
+        const int first = document.paragraphAt(document.snap(m_pending.from));
+        const int last = document.paragraphAt(document.snap(m_pending.to));
+        const int32_t end =
+            document.paragraphStart(last) + int32_t(document.paragraph(last).text.size());
+        QRect rows = rowsOf(document.paragraphStart(first), end);
+        // Lines below moved, or list numbers below changed.
+        if (now.lineCount != m_shown.lineCount || now.height != m_shown.height ||
+            now.paragraphCount != m_shown.paragraphCount)
+            rows.setBottom(viewport()->height());
+        region += rows;
+    }
+    const bool moved =
+        m_pending.selection || now.anchor != m_shown.anchor || now.caret != m_shown.caret;
+    // A selection shown before a text change may have moved with the text.
+    if (moved && m_pending.to >= 0 && m_shown.anchor != m_shown.caret) {
+        viewport()->update();
+        return;
+    }
+    if (moved) {
+        region += rowsOf(m_shown.anchor, m_shown.caret);
+        region += rowsOf(now.anchor, now.caret);
+    }
+    if (!region.isEmpty())
+        viewport()->update(region);
 }
 
 void RichTextView::syncScrollBars()
@@ -201,7 +302,8 @@ void RichTextView::scrollContentsBy(int dx, int dy)
     if (dy != 0)
         m_engine->lineScroll(verticalScrollBar()->value() - m_engine->firstVisibleLine());
     if (dx != 0) {
-        m_horizontalOffsetTw = int32_t(std::lround(horizontalScrollBar()->value() * twipsPerPixel()));
+        m_horizontalOffsetTw =
+            int32_t(std::lround(horizontalScrollBar()->value() * twipsPerPixel()));
         m_engine->layout().setHorizontalOffset(m_horizontalOffsetTw);
         viewport()->update();
     }
@@ -212,10 +314,10 @@ int RichTextView::visibleLineCount()
     DocumentLayout& layout = m_engine->layout();
     const int lines = layout.lineCount();
     const int first = layout.firstVisibleLine();
-    const int64_t bottom = layout.lineTop(first) +
-                           int64_t(std::lround((viewport()->height() - m_insets.top() -
-                                                m_insets.bottom()) *
-                                               twipsPerPixel()));
+    const int64_t bottom =
+        layout.lineTop(first) +
+        int64_t(std::lround((viewport()->height() - m_insets.top() - m_insets.bottom()) *
+                            twipsPerPixel()));
     int count = 0;
     while (first + count < lines &&
            layout.lineTop(first + count) + layout.lineHeight(first + count) <= bottom)
@@ -286,8 +388,8 @@ void RichTextView::paintText(QPainter& painter, const QRect& exposed)
     const int32_t firstStart = layout.lineIndex(first);
     int paragraph = document.paragraphAt(std::max(firstStart, 0));
     int64_t paragraphTop = layout.paragraphTop(paragraph);
-    int line = layout.paragraphLayout(paragraph).lineAt(firstStart -
-                                                        document.paragraphStart(paragraph));
+    int line =
+        layout.paragraphLayout(paragraph).lineAt(firstStart - document.paragraphStart(paragraph));
     ParagraphPainter painterOfLines(painter, 1.0 / tpp);
     const double left = m_insets.left() - m_horizontalOffsetTw / tpp;
     for (; paragraph < document.paragraphCount(); ++paragraph, line = 0) {
@@ -296,7 +398,8 @@ void RichTextView::paintText(QPainter& painter, const QRect& exposed)
         paragraphTop += paragraphLayout.height();
         if (top + paragraphLayout.line(line).top >= bottomTw)
             break;
-        const double yTop = m_insets.top() + double(top + paragraphLayout.line(line).top - topTw) / tpp;
+        const double yTop =
+            m_insets.top() + double(top + paragraphLayout.line(line).top - topTw) / tpp;
         const double yBottom = m_insets.top() + double(paragraphTop - topTw) / tpp;
         if (yBottom < exposed.top() || yTop > exposed.bottom() + 1)
             continue;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/host/OleColor.h"
+#include "platform/richedit/Document.h"
 
 #include <QAbstractScrollArea>
 #include <QMargins>
@@ -87,9 +88,13 @@ private:
     void attach();
     void detach();
     void layoutWantsRepaint();
+    void documentChanged(const ChangeRecord& record);
     void selectionMoved();
     void syncViewport();
-    void scheduleScrollBarSync();
+    // Once the change in progress is over: the scroll bars, then what it left to paint.
+    void scheduleRefresh();
+    void refresh();
+    QRect rowsOf(int32_t from, int32_t to);
     void syncScrollBars();
     int visibleLineCount();
     void keepCaretInViewHorizontally();
@@ -131,9 +136,32 @@ private:
     host::OLE_COLOR m_backColor = DefaultBackColor;
     QMargins m_insets{2, 1, 2, 1};
     int32_t m_horizontalOffsetTw = 0;
-    bool m_scrollBarSyncPending = false;
+    bool m_refreshPending = false;
     bool m_syncingScrollBars = false;
     bool m_caretMovedWhileFrozen = false;
+    int m_documentWatcher = 0;
+    int m_edits = 0;  // document and selection changes seen, to tell a key that acted
+
+    // What changed since the last refresh, so that a keystroke repaints only its rows.
+    struct Pending {
+        bool full = false;
+        bool layoutAsked = false;
+        bool selection = false;
+        int32_t from = INT32_MAX;  // changed text, in current positions
+        int32_t to = -1;
+    };
+    Pending m_pending;
+    // What the screen showed at the last refresh.
+    struct Shown {
+        int firstLine = -1;
+        int lineCount = -1;
+        int paragraphCount = -1;
+        int64_t height = -1;
+        int32_t anchor = 0;
+        int32_t caret = 0;
+    };
+    Shown m_shown;
+    void updateChangedRows(const Shown& now);
 
     // Up and down keep the x they started from while they follow each other.
     std::optional<double> m_goalX;

@@ -20,11 +20,11 @@ struct ShiftedPair {
 };
 
 constexpr ShiftedPair kPunctuation[] = {
-    {host::vbKeySemicolon, u';', u':'},    {host::vbKeyEquals, u'=', u'+'},
-    {host::vbKeyComma, u',', u'<'},        {host::vbKeyMinus, u'-', u'_'},
-    {host::vbKeyPeriod, u'.', u'>'},       {host::vbKeySlash, u'/', u'?'},
-    {host::vbKeyBackquote, u'`', u'~'},    {host::vbKeyOpenBracket, u'[', u'{'},
-    {host::vbKeyBackslash, u'\\', u'|'},   {host::vbKeyCloseBracket, u']', u'}'},
+    {host::vbKeySemicolon, u';', u':'},  {host::vbKeyEquals, u'=', u'+'},
+    {host::vbKeyComma, u',', u'<'},      {host::vbKeyMinus, u'-', u'_'},
+    {host::vbKeyPeriod, u'.', u'>'},     {host::vbKeySlash, u'/', u'?'},
+    {host::vbKeyBackquote, u'`', u'~'},  {host::vbKeyOpenBracket, u'[', u'{'},
+    {host::vbKeyBackslash, u'\\', u'|'}, {host::vbKeyCloseBracket, u']', u'}'},
     {host::vbKeyQuote, u'\'', u'"'},
 };
 
@@ -52,12 +52,18 @@ QString textOfKey(int keyCode, int shift)
             return QChar(shifted ? pair.shifted : pair.plain);
     }
     switch (keyCode) {
-    case host::vbKeySpace: return QStringLiteral(" ");
-    case host::vbKeyReturn: return QStringLiteral("\r");
-    case host::vbKeyTab: return QStringLiteral("\t");
-    case host::vbKeyBack: return QStringLiteral("\b");
-    case host::vbKeyEscape: return QStringLiteral("\x1b");
-    default: return {};
+        case host::vbKeySpace:
+            return QStringLiteral(" ");
+        case host::vbKeyReturn:
+            return QStringLiteral("\r");
+        case host::vbKeyTab:
+            return QStringLiteral("\t");
+        case host::vbKeyBack:
+            return QStringLiteral("\b");
+        case host::vbKeyEscape:
+            return QStringLiteral("\x1b");
+        default:
+            return {};
     }
 }
 
@@ -116,10 +122,17 @@ void RichTextView::keyPressEvent(QKeyEvent* event)
             modifiers |= Qt::KeypadModifier;
         stroke = {host::qtKeyOf(keyCode), modifiers, textOfKey(keyCode, shift)};
     }
+    const int editsBefore = m_edits;
     runCommand(stroke);
     if (!self || !m_engine)
         return;
     typeCharacters(stroke);
+    // A key that changed something brings the caret back into view, also when the selection
+    // stayed where it was (Delete after scrolling away).
+    if (self && m_engine && m_edits != editsBefore && !m_engine->frozen()) {
+        m_engine->layout().scrollCaretIntoView();
+        keepCaretInViewHorizontally();
+    }
 }
 
 void RichTextView::keyReleaseEvent(QKeyEvent* event)
@@ -143,41 +156,41 @@ void RichTextView::runCommand(const Stroke& stroke)
     const bool ctrlOnly = ctrl && !shift;
     const bool shiftOnly = shift && !ctrl;
     switch (stroke.key) {
-    case Qt::Key_A:
-        if (ctrlOnly)
-            engine.exSetSel({0, -1});
-        return;
-    case Qt::Key_C:
-        if (ctrlOnly)
-            engine.copy();
-        return;
-    case Qt::Key_X:
-        if (ctrlOnly)
-            engine.cut();
-        return;
-    case Qt::Key_V:
-        if (ctrlOnly)
-            engine.paste();
-        return;
-    case Qt::Key_Z:
-        if (ctrlOnly)
-            engine.undo();
-        return;
-    case Qt::Key_Insert:  // no overtype: Insert alone does nothing
-        if (ctrlOnly)
-            engine.copy();
-        else if (shiftOnly)
-            engine.paste();
-        return;
-    case Qt::Key_Delete:
-        if (shiftOnly)
-            engine.cut();
-        else if (!shift && !ctrl)
-            engine.session().deleteForward();
-        return;
-    default:
-        runNavigation(stroke.key, shift, ctrl);
-        return;
+        case Qt::Key_A:
+            if (ctrlOnly)
+                engine.exSetSel({0, -1});
+            return;
+        case Qt::Key_C:
+            if (ctrlOnly)
+                engine.copy();
+            return;
+        case Qt::Key_X:
+            if (ctrlOnly)
+                engine.cut();
+            return;
+        case Qt::Key_V:
+            if (ctrlOnly)
+                engine.paste();
+            return;
+        case Qt::Key_Z:
+            if (ctrlOnly)
+                engine.undo();
+            return;
+        case Qt::Key_Insert:  // no overtype: Insert alone does nothing
+            if (ctrlOnly)
+                engine.copy();
+            else if (shiftOnly)
+                engine.paste();
+            return;
+        case Qt::Key_Delete:
+            if (shiftOnly)
+                engine.cut();
+            else if (!shift && !ctrl)
+                engine.session().deleteForward();
+            return;
+        default:
+            runNavigation(stroke.key, shift, ctrl);
+            return;
     }
 }
 
@@ -188,33 +201,42 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
     const int32_t caret = engine.caret();
     const bool collapse = !shift && engine.selLength() > 0;
     switch (key) {
-    case Qt::Key_Left:
-        if (collapse && !ctrl)
-            moveCaret(engine.selStart(), false);
-        else
-            moveCaret(ctrl ? viewinput::previousWordStart(text, caret)
-                           : viewinput::previousPosition(text, caret),
-                      shift);
-        return;
-    case Qt::Key_Right:
-        if (collapse && !ctrl)
-            moveCaret(engine.selStart() + engine.selLength(), false);
-        else
-            moveCaret(ctrl ? viewinput::nextWordStart(text, caret)
-                           : viewinput::nextPosition(text, caret),
-                      shift);
-        return;
-    case Qt::Key_Up: moveVertically(-1, shift); return;
-    case Qt::Key_Down: moveVertically(1, shift); return;
-    case Qt::Key_Home:
-        moveCaret(ctrl ? 0 : viewinput::lineStart(engine, caret), shift);
-        return;
-    case Qt::Key_End:
-        moveCaret(ctrl ? engine.document().length() : viewinput::lineEnd(engine, caret), shift);
-        return;
-    case Qt::Key_PageUp: movePage(-1, shift); return;
-    case Qt::Key_PageDown: movePage(1, shift); return;
-    default: return;
+        case Qt::Key_Left:
+            if (collapse && !ctrl)
+                moveCaret(engine.selStart(), false);
+            else
+                moveCaret(ctrl ? viewinput::previousWordStart(text, caret)
+                               : viewinput::previousPosition(text, caret),
+                          shift);
+            return;
+        case Qt::Key_Right:
+            if (collapse && !ctrl)
+                moveCaret(engine.selStart() + engine.selLength(), false);
+            else
+                moveCaret(ctrl ? viewinput::nextWordStart(text, caret)
+                               : viewinput::nextPosition(text, caret),
+                          shift);
+            return;
+        case Qt::Key_Up:
+            moveVertically(-1, shift);
+            return;
+        case Qt::Key_Down:
+            moveVertically(1, shift);
+            return;
+        case Qt::Key_Home:
+            moveCaret(ctrl ? 0 : viewinput::lineStart(engine, caret), shift);
+            return;
+        case Qt::Key_End:
+            moveCaret(ctrl ? engine.document().length() : viewinput::lineEnd(engine, caret), shift);
+            return;
+        case Qt::Key_PageUp:
+            movePage(-1, shift);
+            return;
+        case Qt::Key_PageDown:
+            movePage(1, shift);
+            return;
+        default:
+            return;
     }
 }
 
@@ -251,8 +273,8 @@ void RichTextView::movePage(int direction, bool extend)
     }
     if (!m_goalX)
         m_goalX = viewinput::xOfPosition(engine, caret);
-    const int64_t page = int64_t(std::lround(
-        (viewport()->height() - m_insets.top() - m_insets.bottom()) * twipsPerPixel()));
+    const int64_t page = int64_t(
+        std::lround((viewport()->height() - m_insets.top() - m_insets.bottom()) * twipsPerPixel()));
     const int64_t y = layout.lineTop(line) + direction * std::max<int64_t>(page, 1);
     int target = y < 0 ? 0 : layout.lineAtHeight(y);
     if (target == line)
@@ -329,10 +351,12 @@ void RichTextView::inputMethodEvent(QInputMethodEvent* event)
 QVariant RichTextView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle:
-        return const_cast<RichTextView*>(this)->caretRect().translated(viewport()->pos());
-    default: return QAbstractScrollArea::inputMethodQuery(query);
+        case Qt::ImEnabled:
+            return true;
+        case Qt::ImCursorRectangle:
+            return const_cast<RichTextView*>(this)->caretRect().translated(viewport()->pos());
+        default:
+            return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
 

@@ -32,14 +32,17 @@ QString formattedDocument()
     QByteArray rtf =
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil DejaVu Sans;}{\\f1\\fnil DejaVu Serif;}"
         "{\\f2\\fnil Liberation Mono;}}\r\n"
-        "{\\colortbl ;\\red200\\green0\\blue0;\\red255\\green255\\blue0;\\red0\\green128\\blue0;}\r\n"
+        "{\\colortbl "
+        ";\\red200\\green0\\blue0;\\red255\\green255\\blue0;\\red0\\green128\\blue0;}\r\n"
         "\\pard\\f0\\fs32\\b Heading in bold\\b0\\fs20\\par\r\n"
         "\\pard Plain, \\i italic\\i0 , \\ul underlined\\ulnone , \\strike struck\\strike0 , "
         "\\cf1 red\\cf0 , \\highlight2 highlighted\\highlight0 , \\f1 serif\\f0 , \\f2 mono\\f0 , "
         "x\\super 2\\nosupersub  and H\\sub 2\\nosupersub O.\\par\r\n"
         "\\pard Visit {\\lang357 http://example.com} today.\\par\r\n"
-        "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlblt\\pnf0\\pnindent0{\\pntxtb\\'B7}} First bullet\\par\r\n"
-        "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlblt\\pnf0\\pnindent0{\\pntxtb\\'B7}} Second bullet\\par\r\n"
+        "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlblt\\pnf0\\pnindent0{\\pntxtb\\'B7}} First "
+        "bullet\\par\r\n"
+        "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlblt\\pnf0\\pnindent0{\\pntxtb\\'B7}} Second "
+        "bullet\\par\r\n"
         "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}} "
         "Numbered one\\par\r\n"
         "\\pard\\fi-360\\li720{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}} "
@@ -82,8 +85,8 @@ TEST_F(ViewShotTest, FormattedDocumentShowsEveryFormat)
     EXPECT_TRUE(hasPixel(shot, host::GetSysColor(host::COLOR_HIGHLIGHT)));
     EXPECT_TRUE(hasPixel(shot, host::RGB(255, 255, 0)));  // highlighted text
     EXPECT_TRUE(hasPixel(shot, LinkColorBgr));            // the link's underline
-    EXPECT_TRUE(hasPixel(shot, host::RGB(qRed(PictureColor), qGreen(PictureColor),
-                                         qBlue(PictureColor))));
+    EXPECT_TRUE(
+        hasPixel(shot, host::RGB(qRed(PictureColor), qGreen(PictureColor), qBlue(PictureColor))));
 
     const QString folder = qEnvironmentVariable("SCRIVET_SHOTS");
     if (!folder.isEmpty()) {

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -69,13 +70,13 @@ TEST_F(ViewEventOrderTest, TypingEnterPasteAndUndoRaiseTheirEventsInOrder)
 {
     ViewEventLog log(*view, engine);
     QTest::keyClick(view.get(), Qt::Key_A);
-    EXPECT_EQ(log.entries(), QStringList({"KeyDown 65", "KeyPress 97", "Change", "SelChange",
-                                          "KeyUp 65"}));
+    EXPECT_EQ(log.entries(),
+              QStringList({"KeyDown 65", "KeyPress 97", "Change", "SelChange", "KeyUp 65"}));
 
     log.clear();
     QTest::keyClick(view.get(), Qt::Key_Return);
-    EXPECT_EQ(log.entries(), QStringList({"KeyDown 13", "KeyPress 13", "Change", "SelChange",
-                                          "KeyUp 13"}));
+    EXPECT_EQ(log.entries(),
+              QStringList({"KeyDown 13", "KeyPress 13", "Change", "SelChange", "KeyUp 13"}));
     EXPECT_EQ(engine.text(), QStringLiteral("a\r\n"));
     EXPECT_EQ(engine.caret(), 3);
 
@@ -101,7 +102,6 @@ TEST_F(ViewEventOrderTest, ClickPlacesTheCaretBetweenMouseDownAndMouseUp)
     QTest::mouseClick(client(), Qt::LeftButton, {}, pixelOf(6, 0.1));
     EXPECT_EQ(log.entries(), QStringList({"MouseDown 1", "SelChange", "MouseUp 1", "Click"}));
     EXPECT_EQ(engine.caret(), 6);
-
 }
 
 TEST_F(ViewEventOrderTest, DoubleClickAfterAClickReplacesTheSecondMouseDown)
@@ -244,12 +244,11 @@ TEST_F(ViewEventArgumentsTest, MouseEventsReportTwipsFromTheClientCorner)
     float x = -1;
     float y = -1;
     int button = 0;
-    QObject::connect(view.get(), &RichTextView::MouseDown,
-                     [&](int& b, int&, float& px, float& py) {
-                         button = b;
-                         x = px;
-                         y = py;
-                     });
+    QObject::connect(view.get(), &RichTextView::MouseDown, [&](int& b, int&, float& px, float& py) {
+        button = b;
+        x = px;
+        y = py;
+    });
     QTest::mousePress(client(), Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 20));
     QTest::mouseRelease(client(), Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 20));
     EXPECT_EQ(button, 1);
@@ -448,13 +447,20 @@ TEST_F(ViewDisplayTest, VerticalScrollBarAndFirstVisibleLineMoveTogether)
     EXPECT_GT(engine.firstVisibleLine(), 150);
     EXPECT_EQ(bar->value(), engine.firstVisibleLine());
 
+    QTest::keyClick(view.get(), Qt::Key_Left);
     bar->setValue(20);
     EXPECT_EQ(engine.firstVisibleLine(), 20);
-    EXPECT_EQ(engine.caret(), engine.text().size());  // scrolling leaves the caret
+    EXPECT_EQ(engine.caret(), engine.text().size() - 1);  // scrolling leaves the caret
 
     engine.lineScroll(5);
     settle();
     EXPECT_EQ(bar->value(), 25);
+
+    // An edit at a caret scrolled out of sight brings it back; Shift alone does not.
+    QTest::keyClick(view.get(), Qt::Key_Shift);
+    EXPECT_EQ(engine.firstVisibleLine(), 25);
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    EXPECT_GT(engine.firstVisibleLine(), 150);
 }
 
 TEST_F(ViewDisplayTest, NoWrapScrollsHorizontallyToTheCaret)
@@ -492,6 +498,47 @@ TEST_F(ViewDisplayTest, SelectionShowsInHighlightColoursAlsoWithoutFocus)
     view->setBackColor(0x0000FF00);
     const QImage green = view->viewport()->grab().toImage();
     EXPECT_EQ(testsupport::pixelAt(green, green.width() - 3, green.height() - 3), 0x0000FF00u);
+}
+
+TEST_F(ViewDisplayTest, KeystrokesRepaintWhatTheyChanged)
+{
+    engine.setTextRtf(QStringLiteral(
+        "{\\rtf1\\ansi\\pard{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart1\\pndec{\\pntxta.}}"
+        " one\\par two\\par three\\par\\pard plain\\par}"));
+    view->clearFocus();  // no blinking caret in the pictures
+    settle();
+    // What the screen shows, as the window's backing store holds it after partial repaints.
+    const auto onScreen = [this] {
+        settle();
+        const QPoint corner = client()->mapTo(view->window(), QPoint(0, 0));
+        const QImage window = view->window()
+                                  ->screen()
+                                  ->grabWindow(view->window()->winId())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        return window.copy(QRect(corner, client()->size()));
+    };
+    const auto freshlyPainted = [this] {
+        return client()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    ASSERT_EQ(onScreen(), freshlyPainted());
+
+    engine.setSelStart(3);
+    const auto press = [this](Qt::Key key, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(view.get(), &event);
+    };
+    press(Qt::Key_X, QStringLiteral("x"));
+    EXPECT_EQ(onScreen(), freshlyPainted());
+    press(Qt::Key_Return, QStringLiteral("\r"));  // numbers below count on
+    EXPECT_EQ(onScreen(), freshlyPainted());
+    engine.setSelStart(engine.lineIndex(2));
+    press(Qt::Key_Backspace, QStringLiteral("\b"));  // and back
+    EXPECT_EQ(onScreen(), freshlyPainted());
+    engine.exSetSel({0, 5});
+    press(Qt::Key_Y, QStringLiteral("y"));
+    EXPECT_EQ(onScreen(), freshlyPainted());
+    EXPECT_EQ(engine.text().left(7), QStringLiteral("yetwo\r\n"));
 }
 
 TEST_F(ViewDisplayTest, NothingIsPaintedWhileFrozen)

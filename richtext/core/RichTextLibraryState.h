@@ -1,0 +1,75 @@
+// Library-wide state of the editing-control library: the one set of values shared by every XrRTB
+// and every dialog of the library on the user-interface thread.
+#pragma once
+
+#include "platform/richedit/RichTextBox.h"
+
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+
+// Plain fields, no locking: everything that reads or writes them runs on the one user-interface
+// thread, and long passes poll the flags between steps.
+struct RichTextLibraryState {
+    // PasteState while Paste holds the display frozen; freeze requests are ignored meanwhile.
+    static constexpr int32_t PasteFreezing = 3;
+
+    RichTextLibraryState() = default;
+    // Copies are refused so that a write can never land on a copy instead of the shared set;
+    // assignment stays for reset().
+    RichTextLibraryState(const RichTextLibraryState&) = delete;
+    RichTextLibraryState& operator=(const RichTextLibraryState&) = default;
+
+    // The one set of the library.
+    static RichTextLibraryState& instance();
+
+    // Puts every value back to its initial value (for tests). A window that SharedRichText
+    // refers to is only let go, never destroyed.
+    void reset();
+
+    // ProgressDone x 100 / ProgressTotal, rounded down; 0 while ProgressTotal is 0. Exact for
+    // any counter values; a result beyond the range of int is held at its limit.
+    int ProgressPercentage() const;
+
+    // The editing window whose document the open dialog works on; empty when no dialog is open,
+    // and empty again by itself when that window is destroyed.
+    QPointer<richedit::RichTextBox> SharedRichText;
+    // Page margin of the print preview and printing, twips.
+    int32_t SharedPrintMargin = 0;
+    // Stop request for the misspelling scan; only the initialisation of an XrRTB clears it.
+    bool SpellScanAbort = false;
+    // A long pass (colouring, spelling navigation, replace) is running.
+    bool SyntaxRunning = false;
+    // Stop request for the search and replace loops.
+    bool ReplaceAbort = false;
+    // Stop request for a running hyperlink pass; a stopped pass leaves it set.
+    bool StopLinkPass = false;
+    // PasteFreezing while Paste holds the display frozen, else 0.
+    int32_t PasteState = 0;
+    // Size of the running long pass and how far it has got, in the pass's own unit (matches,
+    // words or bytes). 64-bit: a byte count times 100 passes 2^31 on large documents.
+    int64_t ProgressTotal = 0;
+    int64_t ProgressDone = 0;
+    // One-shot request that the next key release in any editing window be ignored.
+    bool SkipNextKeyUp = false;
+    // Copy of the DetectHyperLinks value last set or shown by any XrRTB.
+    bool SharedDetectHyperLinks = false;
+    // The document RTF the last loading clean-up took before changing the document.
+    QString CleanupRTF;
+    // A hyperlink pass is marking or unmarking; keeps a second pass from starting inside it.
+    bool LinkPassRunning = false;
+};
+
+// Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry
+// and puts back what it held before on every way out, exceptions and early returns included.
+// Restoring rather than clearing keeps an outer hand-over intact when launchers nest.
+class SharedRichTextScope {
+public:
+    explicit SharedRichTextScope(richedit::RichTextBox* window);
+    ~SharedRichTextScope();
+    SharedRichTextScope(const SharedRichTextScope&) = delete;
+    SharedRichTextScope& operator=(const SharedRichTextScope&) = delete;
+
+private:
+    QPointer<richedit::RichTextBox> m_previous;
+};

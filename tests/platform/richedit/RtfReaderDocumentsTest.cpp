@@ -2,6 +2,8 @@
 // the inputs the fuzzer once crashed on.
 #include "platform/richedit/RtfReader.h"
 
+#include "tests/platform/richedit/TextReference.h"
+
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <random>
 
 using namespace richedit;
+using testsupport::textOf;
 
 namespace {
 
@@ -25,20 +28,6 @@ QByteArray sample(const QString& name)
     QFile file(dataPath(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     return file.readAll();
-}
-
-QString textOf(const DocumentFragment& fragment, RtfReadMode mode = RtfReadMode::WholeDocument)
-{
-    QString text;
-    const size_t count = fragment.paragraphs.size();
-    for (size_t i = 0; i < count; ++i) {
-        for (const FragmentRun& run : fragment.paragraphs[i].runs)
-            text += run.text;
-        const bool endMark = mode == RtfReadMode::WholeDocument && i + 1 == count;
-        if (fragment.paragraphs[i].hasMark && !endMark)
-            text += u"\r\n";
-    }
-    return text;
 }
 
 const FragmentRun* runWith(const DocumentFragment& fragment, const QString& needle)
@@ -98,9 +87,9 @@ DocumentFragment readChecked(QByteArrayView rtf, RtfReadMode mode = RtfReadMode:
 
 }  // namespace
 
-TEST(RtfReaderDocuments, WesternWordPadStyle)
+TEST(RtfReaderDocuments, WesternPlainEditorStyle)
 {
-    const DocumentFragment doc = readChecked(sample("wordpad-1252.rtf"));
+    const DocumentFragment doc = readChecked(sample("plain-editor-1252.rtf"));
     EXPECT_EQ(textOf(doc), QString::fromUtf8("Café crème € 10 – bold italic under\r\n"
                                              "Centred red\r\na\tb\tc\r\nmarked"));
     ASSERT_EQ(doc.paragraphs.size(), 4u);
@@ -128,24 +117,24 @@ TEST(RtfReaderDocuments, WesternWordPadStyle)
 
 TEST(RtfReaderDocuments, CodePages)
 {
-    const DocumentFragment cyrillic = readChecked(sample("word-cyrillic-1251.rtf"));
+    const DocumentFragment cyrillic = readChecked(sample("full-processor-cyrillic-1251.rtf"));
     EXPECT_EQ(textOf(cyrillic), QString::fromUtf8("Привет, мир!\r\nCafé\r\nЯ я"));
     EXPECT_EQ(runWith(cyrillic, "Привет")->format.face, u"Times New Roman");
     EXPECT_EQ(runWith(cyrillic, "Привет")->format.charset, 204);
     EXPECT_EQ(runWith(cyrillic, "Привет")->format.lcid, 1049u);
 
-    const DocumentFragment japanese = readChecked(sample("word-japanese-932.rtf"));
+    const DocumentFragment japanese = readChecked(sample("full-processor-japanese-932.rtf"));
     EXPECT_EQ(textOf(japanese), QString::fromUtf8("日本語のテキスト\r\nテスト 日本\r\nASCII only"));
     EXPECT_EQ(runWith(japanese, "日本語")->format.face, QString::fromUtf8("ＭＳ 明朝"));
     EXPECT_EQ(runWith(japanese, "日本語")->format.heightTw, 210);
 
-    EXPECT_EQ(textOf(readChecked(sample("word-unicode.rtf"))),
+    EXPECT_EQ(textOf(readChecked(sample("full-processor-unicode.rtf"))),
               QString::fromUtf8("Привет 😀 €中文 αd αab"));
 }
 
 TEST(RtfReaderDocuments, ListsInBothForms)
 {
-    const DocumentFragment modern = readChecked(sample("word-lists.rtf"));
+    const DocumentFragment modern = readChecked(sample("full-processor-lists.rtf"));
     ASSERT_EQ(textOf(modern), u"First bullet\r\nSub letter\r\nFive\r\nSix\r\nRoman\r\nPlain");
     const auto& m = modern.paragraphs;
     EXPECT_EQ(m[0].format.numbering, Bullet);
@@ -161,7 +150,7 @@ TEST(RtfReaderDocuments, ListsInBothForms)
     EXPECT_EQ(m[4].format.numbering, LowerRoman);
     EXPECT_EQ(m[5].format.numbering, NoNumbering);
 
-    const DocumentFragment older = readChecked(sample("wordpad-pn-lists.rtf"));
+    const DocumentFragment older = readChecked(sample("plain-editor-pn-lists.rtf"));
     ASSERT_EQ(textOf(older),
               u"Bullet one\r\nBullet two\r\nNumber one\r\nLetter C\r\n"
               u"Roman four\r\ncontinued\r\nafter");
@@ -181,7 +170,7 @@ TEST(RtfReaderDocuments, ListsInBothForms)
 
 TEST(RtfReaderDocuments, FieldsObjectsShapesAndNotes)
 {
-    const DocumentFragment doc = readChecked(sample("word-fields.rtf"));
+    const DocumentFragment doc = readChecked(sample("full-processor-fields.rtf"));
     EXPECT_EQ(textOf(doc),
               u"See the site now.\r\nPage 7 of 12.\r\nChart: [chart] end.\r\n"
               u"Shape: box done.\r\nbody");
@@ -232,7 +221,7 @@ TEST(RtfReaderDocuments, PicturesOfEveryKind)
 
 TEST(RtfReaderDocuments, TablesFlattenWithoutLosingCellText)
 {
-    const DocumentFragment doc = readChecked(sample("word-table.rtf"));
+    const DocumentFragment doc = readChecked(sample("full-processor-table.rtf"));
     EXPECT_EQ(textOf(doc), QString::fromUtf16(u"Before\r\nName\tQty\tPrice\r\n"
                                               u"Apples\x000Bred and green\t3\t\r\n"
                                               u"Outer in1\tin2\x000B"

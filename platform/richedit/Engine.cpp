@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cmath>
+#include <utility>
 
 namespace richedit {
 
@@ -221,32 +222,56 @@ void Engine::setEffect(uint32_t bit, bool on)
     applyChar(change);
 }
 
-std::optional<uint32_t> Engine::selColor() const
+template <typename T>
+std::optional<T> Engine::charField(T CharFormat::*field, uint32_t bit) const
 {
     const CharFormat format = charFormat();
-    return format.has(Color) ? std::optional<uint32_t>(format.color) : std::nullopt;
+    return format.has(bit) ? std::optional<T>(format.*field) : std::nullopt;
+}
+
+template <typename T>
+void Engine::setCharField(T CharFormat::*field, uint32_t bit, T value)
+{
+    CharFormat change;
+    change.mask = bit;
+    change.*field = std::move(value);
+    applyChar(change);
+}
+
+template <typename T>
+std::optional<T> Engine::paraField(T ParaFormat::*field, uint32_t bit) const
+{
+    const ParaFormat format = paraFormat();
+    return format.has(bit) ? std::optional<T>(format.*field) : std::nullopt;
+}
+
+template <typename T>
+void Engine::setParaField(T ParaFormat::*field, uint32_t bit, T value)
+{
+    ParaFormat change;
+    change.mask = bit;
+    change.*field = std::move(value);
+    applyPara(change);
+}
+
+std::optional<uint32_t> Engine::selColor() const
+{
+    return charField(&CharFormat::color, Color);
 }
 
 void Engine::setSelColor(uint32_t color)
 {
-    CharFormat change;
-    change.mask = Color;
-    change.color = color;
-    applyChar(change);
+    setCharField(&CharFormat::color, Color, color);
 }
 
 std::optional<QString> Engine::selFontName() const
 {
-    const CharFormat format = charFormat();
-    return format.has(Face) ? std::optional<QString>(format.face) : std::nullopt;
+    return charField(&CharFormat::face, Face);
 }
 
 void Engine::setSelFontName(const QString& face)
 {
-    CharFormat change;
-    change.mask = Face;
-    change.face = face;
-    applyChar(change);
+    setCharField(&CharFormat::face, Face, face);
 }
 
 std::optional<double> Engine::selFontSize() const
@@ -257,24 +282,17 @@ std::optional<double> Engine::selFontSize() const
 
 void Engine::setSelFontSize(double points)
 {
-    CharFormat change;
-    change.mask = Size;
-    change.heightTw = int32_t(std::lround(points * 20));
-    applyChar(change);
+    setCharField(&CharFormat::heightTw, Size, int32_t(std::lround(points * 20)));
 }
 
 std::optional<int32_t> Engine::selCharOffset() const
 {
-    const CharFormat format = charFormat();
-    return format.has(Offset) ? std::optional<int32_t>(format.offsetTw) : std::nullopt;
+    return charField(&CharFormat::offsetTw, Offset);
 }
 
 void Engine::setSelCharOffset(int32_t twips)
 {
-    CharFormat change;
-    change.mask = Offset;
-    change.offsetTw = twips;
-    applyChar(change);
+    setCharField(&CharFormat::offsetTw, Offset, twips);
 }
 
 // --- Paragraph format ---
@@ -301,53 +319,38 @@ std::optional<vb::VbError> Engine::setSelAlignment(int alignment)
     static constexpr uint16_t values[] = {AlignLeft, AlignRight, AlignCenter};
     if (alignment < 0 || alignment > 2)
         return vb::VbError::fromNumber(vb::ErrInvalidPropertyValue);
-    ParaFormat change;
-    change.mask = Alignment;
-    change.alignment = values[alignment];
-    applyPara(change);
+    setParaField(&ParaFormat::alignment, Alignment, values[alignment]);
     return std::nullopt;
 }
 
 std::optional<int32_t> Engine::selIndent() const
 {
-    const ParaFormat format = paraFormat();
-    return format.has(StartIndent) ? std::optional<int32_t>(format.startIndent) : std::nullopt;
+    return paraField(&ParaFormat::startIndent, StartIndent);
 }
 
 void Engine::setSelIndent(int32_t twips)
 {
-    ParaFormat change;
-    change.mask = StartIndent;
-    change.startIndent = twips;
-    applyPara(change);
+    setParaField(&ParaFormat::startIndent, StartIndent, twips);
 }
 
 std::optional<int32_t> Engine::selHangingIndent() const
 {
-    const ParaFormat format = paraFormat();
-    return format.has(OffsetIndent) ? std::optional<int32_t>(format.offset) : std::nullopt;
+    return paraField(&ParaFormat::offset, OffsetIndent);
 }
 
 void Engine::setSelHangingIndent(int32_t twips)
 {
-    ParaFormat change;
-    change.mask = OffsetIndent;
-    change.offset = twips;
-    applyPara(change);
+    setParaField(&ParaFormat::offset, OffsetIndent, twips);
 }
 
 std::optional<int32_t> Engine::selRightIndent() const
 {
-    const ParaFormat format = paraFormat();
-    return format.has(RightIndent) ? std::optional<int32_t>(format.rightIndent) : std::nullopt;
+    return paraField(&ParaFormat::rightIndent, RightIndent);
 }
 
 void Engine::setSelRightIndent(int32_t twips)
 {
-    ParaFormat change;
-    change.mask = RightIndent;
-    change.rightIndent = twips;
-    applyPara(change);
+    setParaField(&ParaFormat::rightIndent, RightIndent, twips);
 }
 
 std::optional<bool> Engine::selBullet() const
@@ -378,11 +381,9 @@ std::optional<vb::VbError> Engine::setSelTabCount(int count)
 {
     if (count < 0 || count > MaxTabStops)
         return vb::VbError::fromNumber(vb::ErrInvalidPropertyValue);
-    ParaFormat change;
-    change.mask = TabStops;
-    change.tabs = paraFormat().tabs;
-    change.tabs.resize(size_t(count), 0);
-    applyPara(change);
+    std::vector<int32_t> tabs = paraFormat().tabs;
+    tabs.resize(size_t(count), 0);
+    setParaField(&ParaFormat::tabs, TabStops, std::move(tabs));
     return std::nullopt;
 }
 
@@ -396,13 +397,11 @@ std::optional<int32_t> Engine::selTab(int index) const
 
 std::optional<vb::VbError> Engine::setSelTab(int index, int32_t twips)
 {
-    ParaFormat change;
-    change.mask = TabStops;
-    change.tabs = paraFormat().tabs;
-    if (index < 0 || index >= int(change.tabs.size()))
+    std::vector<int32_t> tabs = paraFormat().tabs;
+    if (index < 0 || index >= int(tabs.size()))
         return vb::VbError::fromNumber(vb::ErrInvalidPropertyValue);
-    change.tabs[size_t(index)] = twips;
-    applyPara(change);
+    tabs[size_t(index)] = twips;
+    setParaField(&ParaFormat::tabs, TabStops, std::move(tabs));
     return std::nullopt;
 }
 

@@ -196,6 +196,15 @@ signals:
 private:
     std::optional<bool> effect(uint32_t bit) const;
     void setEffect(uint32_t bit, bool on);
+    // One masked field of the selection's format: empty when the selection mixes values.
+    template <typename T>
+    std::optional<T> charField(T CharFormat::*field, uint32_t bit) const;
+    template <typename T>
+    void setCharField(T CharFormat::*field, uint32_t bit, T value);
+    template <typename T>
+    std::optional<T> paraField(T ParaFormat::*field, uint32_t bit) const;
+    template <typename T>
+    void setParaField(T ParaFormat::*field, uint32_t bit, T value);
     void applyChar(const CharFormat& change) { m_session.setCharFormat(SelectionScope, change); }
     void applyPara(const ParaFormat& change) { m_session.setParaFormat(change); }
 

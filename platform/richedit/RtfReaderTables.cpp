@@ -27,17 +27,6 @@ int32_t paramOr0(const RtfToken& token)
     return token.hasParam ? token.param : 0;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The numbering kind of a \levelnfc value.
 uint16_t numberingForLevelFormat(int32_t format)
 {
@@ -445,7 +434,7 @@ void RtfReaderEngine::pictureHex(QByteArrayView bytes)
     // Characters that are not hex digits are passed over; what decodes is kept.
     RtfPictureBuilder& p = m_picture;
     for (char c : bytes) {
-        const int digit = hexValue(c);
+        const int digit = rtfHexValue(c);
         if (digit < 0)
             continue;
         if (p.nibble < 0) {

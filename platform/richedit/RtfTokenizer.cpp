@@ -69,11 +69,8 @@ RtfToken RtfTokenizer::readText()
     return token;
 }
 
-int RtfTokenizer::hexDigit(qsizetype at) const
+int rtfHexValue(char c)
 {
-    if (at >= m_input.size())
-        return -1;
-    const char c = m_input[at];
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -81,6 +78,11 @@ int RtfTokenizer::hexDigit(qsizetype at) const
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+int RtfTokenizer::hexDigit(qsizetype at) const
+{
+    return at < m_input.size() ? rtfHexValue(m_input[at]) : -1;
 }
 
 RtfToken RtfTokenizer::readHexByte()

@@ -27,6 +27,9 @@ struct RtfToken {
     unsigned char hex = 0;  // HexByte
 };
 
+// The value of one hex digit, or -1 for any other byte.
+int rtfHexValue(char c);
+
 class RtfTokenizer {
 public:
     explicit RtfTokenizer(QByteArrayView input, qsizetype start = 0) : m_input(input), m_pos(start)

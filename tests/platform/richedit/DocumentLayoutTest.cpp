@@ -1,14 +1,16 @@
 #include "platform/richedit/DocumentLayout.h"
 #include "platform/richedit/ListLabels.h"
+#include "tests/platform/richedit/TextReference.h"
 #include "tests/support/QStringPrinting.h"
+#include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <climits>
-#include <random>
 
 using namespace richedit;
+using testsupport::snapped;
 
 namespace {
 
@@ -19,91 +21,19 @@ CharFormat face(const QString& name, int32_t heightTw)
     return defaultCharFormat(name, heightTw);
 }
 
-QString randomWord(std::mt19937& random)
+// Long paragraphs in installed faces with large pictures and frequent lists, so that lines
+// wrap, heights mix and labels count.
+testsupport::RandomRichText generatorOf(unsigned seed)
 {
-    static const QString pieces[] = {
-        QStringLiteral("word"),     QStringLiteral("layout"),
-        QStringLiteral("a"),        QStringLiteral("αβγδε"),
-        QStringLiteral("漢字かな"), QString::fromUtf8("\xF0\x9F\x98\x80x"),
-        QStringLiteral("quick"),    QStringLiteral("extraordinarilylongwordwithoutanybreaks")};
-    return pieces[random() % std::size(pieces)];
-}
-
-QString randomParagraphText(std::mt19937& random)
-{
-    QString text;
-    const int words = int(random() % 30);
-    for (int i = 0; i < words; ++i) {
-        text += randomWord(random);
-        const unsigned gap = random() % 14;
-        text += gap == 0   ? QString(u'\t')
-                : gap == 1 ? QString(SoftBreak)
-                : gap == 2 ? QStringLiteral("   ")
-                           : QStringLiteral(" ");
-    }
-    return text;
-}
-
-FragmentRun randomRun(std::mt19937& random)
-{
-    static const char* faces[] = {"DejaVu Sans", "Liberation Serif", "DejaVu Sans Mono"};
-    static const int32_t heights[] = {160, 200, 240, 360, 480};
-    CharFormat format = face(QString::fromLatin1(faces[random() % 3]), heights[random() % 5]);
-    if (random() % 4 == 0)
-        format.effects |= Bold;
-    if (random() % 10 == 0)
-        format.effects |= Superscript;
-    if (random() % 12 == 0) {
-        auto picture = std::make_shared<Picture>();
-        picture->goalWidthTw = int32_t(200 + random() % 3000);
-        picture->goalHeightTw = int32_t(100 + random() % 1500);
-        return {QString(QChar(ObjectReplacementCharacter)), format, picture};
-    }
-    return {randomParagraphText(random), format, nullptr};
-}
-
-ParaFormat randomParaFormat(std::mt19937& random)
-{
-    ParaFormat format = defaultParaFormat();
-    static const uint16_t kinds[] = {NoNumbering, NoNumbering, Bullet, Arabic, LowerLetter};
-    format.numbering = kinds[random() % 5];
-    format.numberingStart = uint16_t(1 + random() % 3);
-    format.numberingStyle = uint16_t((random() % 4) << 8);
-    format.startIndent = int32_t(random() % 1440);
-    format.offset = int32_t(random() % 720) - 360;
-    format.rightIndent = int32_t(random() % 1000) - 300;
-    format.alignment = uint16_t(1 + random() % 4);
-    format.spaceBefore = int32_t(random() % 3) * 60;
-    format.spaceAfter = int32_t(random() % 3) * 60;
-    format.lineSpacingRule = uint8_t(random() % 6);
-    format.lineSpacing = int32_t(200 + random() % 200);
-    return format;
-}
-
-DocumentFragment randomFragment(std::mt19937& random, int paragraphs)
-{
-    DocumentFragment fragment;
-    for (int p = 0; p < paragraphs; ++p) {
-        FragmentParagraph paragraph;
-        paragraph.format = randomParaFormat(random);
-        paragraph.markFormat = face(QStringLiteral("DejaVu Sans"), 200);
-        const int runs = int(random() % 4);
-        for (int r = 0; r < runs; ++r)
-            paragraph.runs.push_back(randomRun(random));
-        fragment.paragraphs.push_back(std::move(paragraph));
-    }
-    return fragment;
-}
-
-// Snaps as the document does: forward out of a CR LF or a surrogate pair, clamped to 0..L.
-int32_t snapped(const QString& text, int32_t pos)
-{
-    pos = std::clamp(pos, 0, int32_t(text.size()));
-    if (pos > 0 && pos < text.size() &&
-        ((text[pos - 1] == u'\r' && text[pos] == u'\n') ||
-         (text[pos - 1].isHighSurrogate() && text[pos].isLowSurrogate())))
-        ++pos;
-    return pos;
+    testsupport::RandomRichText::Options options;
+    options.faces = {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Serif"),
+                     QStringLiteral("DejaVu Sans Mono")};
+    options.maxPiecesPerText = 30;
+    options.maxRunsPerParagraph = 3;
+    options.pictureOdds = 12;
+    options.pictureScale = 10;
+    options.listOdds = 2;
+    return testsupport::RandomRichText(seed, options);
 }
 
 // Every line's start, and checks that the line queries agree with each other and with Text.
@@ -197,17 +127,17 @@ void expectLabelsCountAsLists(DocumentLayout& layout, const Document& document)
             << "paragraph " << p;
 }
 
-void randomEdit(Document& document, std::mt19937& random)
+void randomEdit(Document& document, testsupport::RandomRichText& random)
 {
-    const auto length = uint32_t(document.length());
-    const auto pos = int32_t(random() % (length + 1));
-    const auto end = std::min(int32_t(length), pos + int32_t(random() % 60));
-    switch (random() % 7) {
+    const int32_t length = document.length();
+    const int32_t pos = random.pick(length + 1);
+    const int32_t end = std::min(length, pos + random.pick(60));
+    switch (random.pick(7)) {
         case 0:
             document.insert(
                 pos,
-                randomWord(random) + (random() % 3 ? QStringLiteral(" ") : QStringLiteral("\r\n")),
-                face(QStringLiteral("DejaVu Sans"), 200 + int32_t(random() % 3) * 100));
+                random.text() + (random.pick(3) ? QStringLiteral(" ") : QStringLiteral("\r\n")),
+                face(QStringLiteral("DejaVu Sans"), 200 + random.pick(3) * 100));
             break;
         case 1:
             document.remove({pos, end});
@@ -215,26 +145,26 @@ void randomEdit(Document& document, std::mt19937& random)
         case 2: {
             CharFormat change;
             change.mask = Size | Bold;
-            change.heightTw = 160 + int32_t(random() % 5) * 80;
-            change.effects = random() % 2 ? uint32_t(Bold) : 0u;
+            change.heightTw = 160 + random.pick(5) * 80;
+            change.effects = random.pick(2) ? uint32_t(Bold) : 0u;
             document.applyChar({pos, end}, change);
             break;
         }
         case 3: {
-            ParaFormat change = randomParaFormat(random);
-            change.mask = random() % 2 ? (Numbering | NumberingStart | NumberingStyle)
-                                       : (StartIndent | SpaceBefore | LineSpacing);
+            ParaFormat change = random.paraFormat();
+            change.mask = random.pick(2) ? (Numbering | NumberingStart | NumberingStyle)
+                                         : (StartIndent | SpaceBefore | LineSpacing);
             document.applyPara({pos, end}, change);
             break;
         }
         case 4:
-            document.insertFragment(pos, randomFragment(random, 1 + int(random() % 3)));
+            document.insertFragment(pos, random.fragment(1 + random.pick(3)));
             break;
         case 5: {
             EditBlock block(document);
             document.insert(pos, QStringLiteral("ab\r\ncd"),
                             face(QStringLiteral("DejaVu Sans"), 240));
-            document.remove({0, int32_t(random() % 5)});
+            document.remove({0, random.pick(5)});
             break;
         }
         default:
@@ -243,10 +173,10 @@ void randomEdit(Document& document, std::mt19937& random)
     }
 }
 
-std::unique_ptr<Document> randomDocument(std::mt19937& random, int paragraphs)
+std::unique_ptr<Document> randomDocument(testsupport::RandomRichText& random, int paragraphs)
 {
     auto document = std::make_unique<Document>(face(QStringLiteral("DejaVu Sans"), 200));
-    document->replaceAll(randomFragment(random, paragraphs));
+    document->replaceAll(random.fragment(paragraphs));
     return document;
 }
 
@@ -274,7 +204,7 @@ TEST(DocumentLayoutTest, EmptyDocumentAndFinalParagraphEnd)
 
 TEST(DocumentLayoutTest, LineQueriesAgreeWithTextInEveryWrapMode)
 {
-    std::mt19937 random(7);
+    testsupport::RandomRichText random = generatorOf(7);
     QImage printer(8, 8, QImage::Format_RGB32);
     printer.setDotsPerMeterX(23622);  // 600 dpi
     printer.setDotsPerMeterY(23622);
@@ -301,7 +231,7 @@ TEST(DocumentLayoutTest, LineQueriesAgreeWithTextInEveryWrapMode)
 
 TEST(DocumentLayoutTest, EditsLeaveTheSameLayoutAsAFreshOne)
 {
-    std::mt19937 random(11);
+    testsupport::RandomRichText random = generatorOf(11);
     QImage printer(8, 8, QImage::Format_RGB32);
     printer.setDotsPerMeterX(11811);  // 300 dpi
     printer.setDotsPerMeterY(11811);
@@ -319,9 +249,9 @@ TEST(DocumentLayoutTest, EditsLeaveTheSameLayoutAsAFreshOne)
         for (int edit = 0; edit < 80; ++edit) {
             randomEdit(*document, random);
             // Partial queries leave part of the cache laid out and part waiting.
-            cached.lineFromChar(int32_t(random() % uint32_t(document->length() + 1)));
+            cached.lineFromChar(random.pick(document->length() + 1));
             if (edit % 3 == 0)
-                cached.lineIndex(int(random() % 40));
+                cached.lineIndex(random.pick(40));
             if (edit % 8 == 0) {
                 DocumentLayout fresh(*document);
                 configure(fresh);
@@ -366,7 +296,7 @@ TEST(DocumentLayoutTest, NumberChangeRenumbersTheFollowingRun)
 
 TEST(DocumentLayoutTest, LaysOutOnlyWhatItMust)
 {
-    std::mt19937 random(3);
+    testsupport::RandomRichText random = generatorOf(3);
     auto document = randomDocument(random, 40);
     DocumentLayout layout(*document);
     layout.lineCount();
@@ -440,7 +370,7 @@ TEST(DocumentLayoutTest, WrapModes)
 
 TEST(DocumentLayoutTest, GeometryAndCharFromPos)
 {
-    std::mt19937 random(5);
+    testsupport::RandomRichText random = generatorOf(5);
     auto document = randomDocument(random, 12);
     DocumentLayout layout(*document);
     layout.setInsets(QMargins(2, 3, 4, 5));

@@ -1,6 +1,8 @@
 #include "platform/richedit/Document.h"
 #include "platform/richedit/UndoBuffer.h"
 
+#include "tests/platform/richedit/TextReference.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -32,15 +34,7 @@ struct Model {
     std::vector<uint32_t> tags;
     uint32_t endTag = PlainLcid;
 
-    int32_t snap(int32_t pos) const
-    {
-        pos = std::clamp(pos, 0, int32_t(text.size()));
-        if (pos > 0 && pos < text.size() &&
-            ((text[pos - 1] == u'\r' && text[pos] == u'\n') ||
-             (text[pos - 1].isHighSurrogate() && text[pos].isLowSurrogate())))
-            ++pos;
-        return pos;
-    }
+    int32_t snap(int32_t pos) const { return testsupport::snapped(text, pos); }
     void insert(int32_t pos, QString chunk, uint32_t tag)
     {
         chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -4,87 +4,22 @@
 #include "platform/richedit/Engine.h"
 #include "platform/richedit/ParagraphRuns.h"
 
+#include "tests/platform/richedit/RtfRoundTripFormats.h"
 #include "tests/support/FakeClipboard.h"
+#include "tests/support/RandomRichText.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
-#include <random>
 
 using namespace richedit;
+using testsupport::describe;
+using testsupport::keptByRtf;
 
 namespace {
-
-QByteArray encodedImage(int width, int height, QRgb color, const char* format)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-// A format as the round trips keep it: the link effect follows locale 357, automatic colours
-// have no value, rule-5 spacing of 30 and 40 is rule 1 and 2, and numbering start and style
-// exist only for numbered paragraphs (RTF has no words for them elsewhere; bullets draw the
-// same with any).
-std::string describe(CharFormat f)
-{
-    if (f.is(AutoColorEffect))
-        f.color = 0;
-    if (f.is(AutoBackColorEffect))
-        f.backColor = 0;
-    f.effects = (f.effects & ~uint32_t(Link)) | (f.lcid == LinkLcid ? uint32_t(Link) : 0u);
-    return QStringLiteral(
-               "{effects %1 height %2 offset %3 color %4 back %5 lcid %6 charset %7 "
-               "face '%8'}")
-        .arg(f.effects, 0, 16)
-        .arg(f.heightTw)
-        .arg(f.offsetTw)
-        .arg(f.color, 0, 16)
-        .arg(f.backColor, 0, 16)
-        .arg(f.lcid)
-        .arg(f.charset)
-        .arg(f.face)
-        .toStdString();
-}
-
-std::string describe(ParaFormat f)
-{
-    if (f.lineSpacingRule == 5 && (f.lineSpacing == 30 || f.lineSpacing == 40)) {
-        f.lineSpacingRule = f.lineSpacing == 30 ? 1 : 2;
-        f.lineSpacing = 0;
-    }
-    if (f.numbering < Arabic) {
-        f.numberingStart = 1;
-        f.numberingStyle = 0;
-    }
-    QString tabs;
-    for (const int32_t tab : f.tabs)
-        tabs += QString::number(tab) + QLatin1Char(' ');
-    return QStringLiteral(
-               "{numbering %1/%2/%3 align %4 indents %5/%6/%7 space %8/%9 line %10/%11 "
-               "tabs %12}")
-        .arg(f.numbering)
-        .arg(f.numberingStart)
-        .arg(f.numberingStyle)
-        .arg(f.alignment)
-        .arg(f.startIndent)
-        .arg(f.rightIndent)
-        .arg(f.offset)
-        .arg(f.spaceBefore)
-        .arg(f.spaceAfter)
-        .arg(f.lineSpacingRule)
-        .arg(f.lineSpacing)
-        .arg(tabs)
-        .toStdString();
-}
 
 // What a window holds, as the round trips must keep it.
 struct Content {
@@ -110,11 +45,11 @@ Content contentOf(const Engine& engine, int32_t closingMark = -1)
         CharFormat format = document.formatAt(p);
         if (p == closingMark)
             format.effects &= ~uint32_t(Underline);
-        content.formats.push_back(describe(format));
+        content.formats.push_back(describe(keptByRtf(format)));
     }
     for (int i = 0; i < document.paragraphCount(); ++i) {
         const Paragraph& paragraph = document.paragraph(i);
-        content.paragraphs.push_back(describe(paragraph.format));
+        content.paragraphs.push_back(describe(keptByRtf(paragraph.format)));
         forEachRun(
             paragraph, 0, int32_t(paragraph.text.size()),
             [&](const TextRun& run, int32_t start, int32_t) {
@@ -148,19 +83,13 @@ void expectSame(const Content& actual, const Content& expected)
 
 // Documents with random paragraphs, runs, formats, tabs, soft breaks, pictures, lists and
 // non-Latin text, built as loaded content and then edited through the window's own members.
-// Values lie on the written precision: whole half-point sizes and offsets, ascending tabs.
-class Generator {
+class Generator : public testsupport::RandomRichText {
 public:
-    explicit Generator(unsigned seed) : m_random(seed) {}
-
-    int pick(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(m_random); }
+    explicit Generator(unsigned seed) : RandomRichText(seed) {}
 
     void fill(Engine& engine, testsupport::FakeClipboard& clipboard)
     {
-        DocumentFragment fragment;
-        for (int i = 0, n = 1 + pick(10); i < n; ++i)
-            fragment.paragraphs.push_back(paragraph());
-        engine.session().replaceDocument(fragment);
+        engine.session().replaceDocument(fragment(1 + pick(10)));
         for (int i = 0, n = pick(12); i < n; ++i)
             edit(engine, clipboard);
         engine.setSelStart(0);
@@ -177,137 +106,7 @@ public:
         return {std::min(a, b), std::max(a, b)};
     }
 
-    QString text()
-    {
-        static const QString pieces[] = {
-            QStringLiteral("word "),
-            QStringLiteral("\t"),
-            QStringLiteral("\v"),
-            QStringLiteral("\\{}"),
-            QStringLiteral("caf\u00E9 \u20AC5 \u0152"),
-            QStringLiteral("\u4E2D\u6587"),
-            QStringLiteral("\u0395\u03BB\u03BB\u03AC\u03B4\u03B1 \u041C\u0438\u0440"),
-            QStringLiteral("\u0645\u0631\u062D\u0628\u0627"),
-            QStringLiteral("\U0001F600"),
-            QStringLiteral("\u00A0\u00AD"),
-            QStringLiteral("  two  "),
-            QStringLiteral("\u2019s \u201Cquoted\u201D"),
-            QStringLiteral("www.example.com"),
-            QStringLiteral("\x01\x1F\x7F\uFFFF"),
-            QStringLiteral("\\par \\'41"),
-        };
-        QString result;
-        for (int i = 0, n = 1 + pick(4); i < n; ++i)
-            result += pieces[pick(15)];
-        return result;
-    }
-
 private:
-    CharFormat format()
-    {
-        static const QString faces[] = {QStringLiteral("Arial"), QStringLiteral("Times New Roman"),
-                                        QStringLiteral("Verdana"), QStringLiteral("No Such Face")};
-        CharFormat f = defaultCharFormat(faces[pick(4)], 20 * (8 + pick(8)) + 10 * pick(2));
-        if (pick(8) == 0) {
-            static const uint8_t charsets[] = {2, 128, 161, 177, 204, 238};
-            f.charset = charsets[pick(6)];
-        }
-        for (const uint32_t bit : {Bold, Italic, Underline, StrikeOut, Protected}) {
-            if (pick(5) == 0)
-                f.effects |= bit;
-        }
-        if (pick(6) == 0) {
-            f.effects &= ~AutoColorEffect;
-            f.color = color();
-        }
-        if (pick(8) == 0) {
-            f.effects &= ~AutoBackColorEffect;
-            f.backColor = color();
-        }
-        if (pick(10) == 0)
-            f.effects |= pick(2) == 0 ? Subscript : Superscript;
-        if (pick(10) == 0)
-            f.offsetTw = 10 * (pick(13) - 6);
-        if (pick(8) == 0) {
-            f.lcid = LinkLcid;
-            f.effects |= Link;
-        } else if (pick(20) == 0) {
-            f.lcid = 1049;
-        }
-        return f;
-    }
-
-    uint32_t color()
-    {
-        static const uint32_t colors[] = {0x000000, 0x0000FF, 0xFF0000, 0x00FFFF, 0x123456};
-        return colors[pick(5)];
-    }
-
-    ParaFormat paraFormat()
-    {
-        ParaFormat f = defaultParaFormat();
-        f.alignment = uint16_t(1 + pick(4));
-        if (pick(3) == 0) {
-            f.startIndent = 360 * pick(4);
-            f.offset = 360 * (pick(3) - 1);
-            f.rightIndent = pick(2) == 0 ? 0 : 100 * (pick(30) - 10);
-        }
-        if (pick(4) == 0) {
-            f.spaceBefore = 20 * pick(10);
-            f.spaceAfter = 20 * pick(10);
-        }
-        if (pick(3) == 0) {
-            f.lineSpacingRule = uint8_t(pick(6));
-            if (f.lineSpacingRule >= 3)
-                f.lineSpacing = f.lineSpacingRule == 5 ? 20 + 5 * pick(6) : 200 + 20 * pick(10);
-        }
-        if (pick(4) == 0)
-            f.tabs = tabs();
-        if (pick(4) == 0) {
-            f.numbering = uint16_t(1 + pick(6));
-            if (f.numbering != Bullet) {
-                f.numberingStart = uint16_t(1 + pick(3));
-                static const uint16_t styles[] = {0, 0x100, 0x200, 0x300};
-                f.numberingStyle = styles[pick(4)];
-            }
-        }
-        return f;
-    }
-
-    std::vector<int32_t> tabs()
-    {
-        std::vector<int32_t> stops;
-        for (int i = 0, n = 1 + pick(6); i < n; ++i)
-            stops.push_back(720 * (i + 1) + 15 * pick(20));
-        return stops;
-    }
-
-    std::shared_ptr<const Picture> picture()
-    {
-        auto picture = std::make_shared<Picture>();
-        const bool jpeg = pick(3) == 0;
-        picture->kind = jpeg ? PictureKind::Jpeg : PictureKind::Png;
-        picture->pixelWidth = 1 + pick(4);
-        picture->pixelHeight = 1 + pick(4);
-        picture->encoded = encodedImage(picture->pixelWidth, picture->pixelHeight,
-                                        qRgb(pick(256), 40, 90), jpeg ? "JPG" : "PNG");
-        picture->goalWidthTw = 15 * picture->pixelWidth * (1 + pick(3));
-        picture->goalHeightTw = 15 * picture->pixelHeight * (1 + pick(3));
-        return picture;
-    }
-
-    FragmentParagraph paragraph()
-    {
-        FragmentParagraph p{{}, paraFormat(), format(), true};
-        for (int i = 0, n = pick(6); i < n; ++i) {
-            if (pick(8) == 0)
-                p.runs.push_back({QString(ObjectReplacementCharacter), format(), picture()});
-            else
-                p.runs.push_back({text(), format(), nullptr});
-        }
-        return p;
-    }
-
     // One change through the window's members, as code and the user make them.
     void edit(Engine& engine, testsupport::FakeClipboard& clipboard)
     {
@@ -357,8 +156,6 @@ private:
             }
         }
     }
-
-    std::mt19937 m_random;
 };
 
 // The position of the paragraph mark a selection text ends with, or -1.

@@ -2,12 +2,12 @@
 #include "platform/richedit/FormatRangeCache.h"
 
 #include "tests/support/QStringPrinting.h"
+#include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <vector>
 
 using namespace richedit;
@@ -36,37 +36,16 @@ void setFace(Engine& engine, const QString& face, int32_t heightTw)
     engine.setCharFormat(AllScope, font);
 }
 
-QString randomWord(QRandomGenerator& random)
-{
-    static const QStringList pieces = {
-        QStringLiteral("a"),
-        QStringLiteral("the"),
-        QStringLiteral("format"),
-        QStringLiteral("Ωμέγα"),
-        QStringLiteral("данные"),
-        QStringLiteral("\U0001F600x"),
-        QStringLiteral("\t"),
-        QStringLiteral("page"),
-        QStringLiteral("x\x0By"),
-        QStringLiteral("unbreakablewordthatrunsonandonandonwithoutanyspaceatall"),
-    };
-    return pieces[random.bounded(int(pieces.size()))];
-}
-
 // Paragraphs of random words, empty paragraphs, tabs, soft breaks, surrogate pairs, long
-// words, and random indents, spacing, alignment, lists and sizes.
-void fillRandomDocument(Engine& engine, quint32 seed)
+// words, and random paragraph formats (indents, spacing, alignment, tabs, lists) and sizes.
+void fillRandomDocument(Engine& engine, unsigned seed)
 {
-    QRandomGenerator random(seed);
+    testsupport::RandomRichText::Options options;
+    options.maxPiecesPerText = 30;
+    testsupport::RandomRichText random(seed, options);
     QStringList paragraphs;
-    const int count = 4 + random.bounded(12);
-    for (int p = 0; p < count; ++p) {
-        QStringList words;
-        const int length = random.bounded(5) == 0 ? 0 : random.bounded(60);
-        for (int w = 0; w < length; ++w)
-            words << randomWord(random);
-        paragraphs << words.join(u' ');
-    }
+    for (int p = 0, count = 4 + random.pick(12); p < count; ++p)
+        paragraphs << (random.pick(5) == 0 ? QString() : random.text());
     engine.setText(paragraphs.join(QStringLiteral("\r\n")));
     setFace(engine, QStringLiteral("DejaVu Sans"), 200);
 
@@ -74,21 +53,12 @@ void fillRandomDocument(Engine& engine, quint32 seed)
     for (int p = 0; p < document.paragraphCount(); ++p) {
         const int32_t start = document.paragraphStart(p);
         engine.exSetSel({start, start});
-        ParaFormat format;
-        format.mask = StartIndent | OffsetIndent | RightIndent | SpaceBefore | SpaceAfter |
-                      Alignment | Numbering | LineSpacing;
-        format.startIndent = random.bounded(4) * 360;
-        format.offset = random.bounded(3) * 360 - 360;
-        format.rightIndent = random.bounded(3) * 240;
-        format.spaceBefore = random.bounded(3) * 120;
-        format.spaceAfter = random.bounded(3) * 120;
-        format.alignment = uint16_t(AlignLeft + random.bounded(4));
-        format.numbering = uint16_t(random.bounded(3) == 0 ? random.bounded(3) : 0);
-        format.lineSpacingRule = uint8_t(random.bounded(3));
+        ParaFormat format = random.paraFormat();
+        format.mask = AllParaFields;
         engine.setParaFormat(format);
-        if (document.paragraph(p).text.size() > 4 && random.bounded(2) == 0) {
+        if (document.paragraph(p).text.size() > 4 && random.pick(2) == 0) {
             engine.exSetSel({start + 1, start + 4});
-            engine.setSelFontSize(8 + random.bounded(20));
+            engine.setSelFontSize(8 + random.pick(20));
         }
     }
     engine.exSetSel({0, 0});
@@ -217,7 +187,7 @@ TEST_F(FormatRangeTest, AShortOrNegativeRectanglePlacesExactlyOneLine)
 // display line, so the results walk through the line starts and the heights add up.
 TEST_F(FormatRangeTest, BreaksEqualTheDisplayLinesOfTheSameDeviceAndWidth)
 {
-    for (quint32 seed = 1; seed <= 30; ++seed) {
+    for (unsigned seed = 1; seed <= 30; ++seed) {
         fillRandomDocument(m_engine, seed);
         wrapForTarget();
         const int lines = m_engine.lineCount();
@@ -259,7 +229,7 @@ TEST_F(FormatRangeTest, BreaksEqualTheDisplayLinesOfTheSameDeviceAndWidth)
 // Page loops end, and their pages cover the range once, in order, without gaps.
 TEST_F(FormatRangeTest, PageLoopsCoverTheRangeExactlyOnce)
 {
-    for (quint32 seed = 20; seed <= 30; ++seed) {
+    for (unsigned seed = 20; seed <= 30; ++seed) {
         fillRandomDocument(m_engine, seed);
         wrapForTarget();
         const int32_t length = m_engine.text().size();

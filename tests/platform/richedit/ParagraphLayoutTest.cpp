@@ -1,66 +1,17 @@
 #include "platform/richedit/ParagraphLayout.h"
 
+#include "tests/platform/richedit/Para.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <deque>
 #include <random>
 
 using namespace richedit;
+using testsupport::Para;
+using testsupport::sans;
 
 namespace {
-
-CharFormat sans(int32_t heightTw = 240)
-{
-    return defaultCharFormat(QStringLiteral("DejaVu Sans"), heightTw);
-}
-
-// A paragraph under construction; keeps the formats the input points at.
-struct Para {
-    QString text;
-    std::deque<CharFormat> formats;
-    std::vector<std::pair<int32_t, std::shared_ptr<const Picture>>> runs;
-    ParaFormat format = defaultParaFormat();
-    CharFormat mark = sans();
-    QString label;
-
-    explicit Para(const QString& plain = {}) { add(plain); }
-
-    Para& add(const QString& piece, const CharFormat& charFormat = sans())
-    {
-        if (piece.isEmpty())
-            return *this;
-        text += piece;
-        formats.push_back(charFormat);
-        runs.emplace_back(int32_t(piece.size()), nullptr);
-        return *this;
-    }
-    Para& addPicture(int32_t widthTw, int32_t heightTw)
-    {
-        auto picture = std::make_shared<Picture>();
-        picture->goalWidthTw = widthTw;
-        picture->goalHeightTw = heightTw;
-        text += QChar(ObjectReplacementCharacter);
-        formats.push_back(sans());
-        runs.emplace_back(1, picture);
-        return *this;
-    }
-    LayoutParagraphInput input() const
-    {
-        LayoutParagraphInput in;
-        in.text = text;
-        for (size_t i = 0; i < runs.size(); ++i)
-            in.runs.push_back({runs[i].first, &formats[i], runs[i].second});
-        in.format = &format;
-        in.markFormat = &mark;
-        in.listLabel = label;
-        return in;
-    }
-    ParagraphLayout layout(int32_t width, int32_t startOffset = 0) const
-    {
-        return ParagraphLayout(input(), width, nullptr, startOffset);
-    }
-};
 
 const QString Prose = QStringLiteral(
     "The quick brown fox jumps over the lazy dog while seven wizards quietly judge the boxing "

@@ -2,25 +2,23 @@
 
 #include "platform/richedit/ListLabels.h"
 
+#include "tests/platform/richedit/Para.h"
+#include "tests/support/RandomRichText.h"
+
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QPainter>
-#include <deque>
 #include <functional>
 
 using namespace richedit;
+using testsupport::Para;
+using testsupport::sans;
 
 namespace {
 
 constexpr double Scale = 1.0 / 15;  // 96 dpi
 const QColor Paper(Qt::white);
-
-CharFormat sans(int32_t heightTw = 240)
-{
-    return defaultCharFormat(QStringLiteral("DejaVu Sans"), heightTw);
-}
 
 CharFormat withEffects(uint32_t effects, CharFormat format = sans())
 {
@@ -52,57 +50,12 @@ std::shared_ptr<Picture> pictureOf(const QByteArray& bytes, PictureKind kind, in
     return picture;
 }
 
-QByteArray encoded(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 QImage filled(QColor color, int w = 4, int h = 4)
 {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(color);
     return image;
 }
-
-// A paragraph under construction; keeps the formats the input points at.
-struct Para {
-    QString text;
-    std::deque<CharFormat> formats;
-    std::vector<std::pair<int32_t, std::shared_ptr<const Picture>>> runs;
-    ParaFormat format = defaultParaFormat();
-    CharFormat mark = sans();
-    QString label;
-
-    Para& add(const QString& piece, const CharFormat& charFormat = sans())
-    {
-        text += piece;
-        formats.push_back(charFormat);
-        runs.emplace_back(int32_t(piece.size()), nullptr);
-        return *this;
-    }
-    Para& addPicture(std::shared_ptr<const Picture> picture)
-    {
-        text += QChar(ObjectReplacementCharacter);
-        formats.push_back(sans());
-        runs.emplace_back(1, std::move(picture));
-        return *this;
-    }
-    ParagraphLayout layout(int32_t width, const QPaintDevice* device = nullptr) const
-    {
-        LayoutParagraphInput in;
-        in.text = text;
-        for (size_t i = 0; i < runs.size(); ++i)
-            in.runs.push_back({runs[i].first, &formats[i], runs[i].second});
-        in.format = &format;
-        in.markFormat = &mark;
-        in.listLabel = label;
-        return ParagraphLayout(in, width, device);
-    }
-};
 
 QImage canvas(int w = 500, int h = 300)
 {
@@ -308,16 +261,16 @@ TEST(ParagraphPainterPictures, DrawDecodedImagesAtTheirGoalSizeOrAPlaceholder)
     };
     auto red = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
     const QRect png =
-        drawn(pictureOf(encoded(filled(Qt::red), "PNG"), PictureKind::Png, 600, 300), red);
+        drawn(pictureOf(testsupport::encodedImage(filled(Qt::red), "PNG"), PictureKind::Png, 600, 300), red);
     EXPECT_NEAR(png.width(), 40, 1);
     EXPECT_NEAR(png.height(), 20, 1);
 
     const QRect jpeg = drawn(
-        pictureOf(encoded(filled(Qt::red, 16, 16), "JPEG"), PictureKind::Jpeg, 300, 300), red);
+        pictureOf(testsupport::encodedImage(filled(Qt::red, 16, 16), "JPEG"), PictureKind::Jpeg, 300, 300), red);
     EXPECT_NEAR(jpeg.width(), 20, 1);
 
     // A packed bitmap is a bitmap file without its 14-byte file header.
-    const QByteArray dib = encoded(filled(Qt::red), "BMP").mid(14);
+    const QByteArray dib = testsupport::encodedImage(filled(Qt::red), "BMP").mid(14);
     EXPECT_NEAR(drawn(pictureOf(dib, PictureKind::Dib, 450, 450), red).width(), 30, 1);
 
     auto grey = [](QColor c) {
@@ -393,7 +346,7 @@ TEST(ParagraphPainterShots, SampleParagraphs)
     paras[5].add(QStringLiteral("Tabs:\tone\ttwo\tthree, then a picture "));
     paras[5].format.tabs = {1440, 2880};
     paras[5].addPicture(
-        pictureOf(encoded(filled(QColor(30, 140, 60), 20, 10), "PNG"), PictureKind::Png, 600, 300));
+        pictureOf(testsupport::encodedImage(filled(QColor(30, 140, 60), 20, 10), "PNG"), PictureKind::Png, 600, 300));
     paras[5].add(QStringLiteral(" and a broken one "));
     paras[5].addPicture(pictureOf("junk", PictureKind::Png, 300, 300));
     paras[6].add(Prose + QStringLiteral(" (justified, indented, selection in the middle)"));

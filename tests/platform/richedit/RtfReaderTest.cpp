@@ -1,27 +1,13 @@
 #include "platform/richedit/RtfReader.h"
 
+#include "tests/platform/richedit/TextReference.h"
+
 #include <gtest/gtest.h>
 
 using namespace richedit;
+using testsupport::textOf;
 
 namespace {
-
-// The text a document made of the fragment holds: paragraph marks are CR LF, except a whole
-// document's end mark.
-QString textOf(const DocumentFragment& fragment, RtfReadMode mode = RtfReadMode::WholeDocument)
-{
-    QString text;
-    const size_t count = fragment.paragraphs.size();
-    for (size_t i = 0; i < count; ++i) {
-        const FragmentParagraph& paragraph = fragment.paragraphs[i];
-        for (const FragmentRun& run : paragraph.runs)
-            text += run.text;
-        const bool endMark = mode == RtfReadMode::WholeDocument && i + 1 == count;
-        if (paragraph.hasMark && !endMark)
-            text += u"\r\n";
-    }
-    return text;
-}
 
 QString read(QByteArrayView rtf, RtfReadMode mode = RtfReadMode::WholeDocument)
 {

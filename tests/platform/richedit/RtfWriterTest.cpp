@@ -2,8 +2,9 @@
 // 7-bit bytes, CR LF lines, one line per paragraph, no formatting words for plain text.
 #include "platform/richedit/RtfWriter.h"
 
+#include "tests/support/RandomRichText.h"
+
 #include <gtest/gtest.h>
-#include <QBuffer>
 #include <QImage>
 #include <QRegularExpression>
 
@@ -103,13 +104,7 @@ ParaFormat numbered(uint16_t kind, uint16_t start = 1, uint16_t style = 0x200)
 
 QByteArray pngBytes(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return testsupport::encodedImage(width, height, qRgb(255, 0, 0), "PNG");
 }
 
 FragmentRun pictureRun(PictureKind kind, const QByteArray& bytes, int width, int height)

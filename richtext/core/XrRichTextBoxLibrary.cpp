@@ -1,12 +1,14 @@
 #include "richtext/core/XrRichTextBoxLibrary.h"
 
 #include "platform/host/ControlFactory.h"
+#include "richtext/core/XrRTB.h"
 
 namespace XrRichTextBox {
 
 void registerClasses()
 {
-    // The library's controls register here as they are built.
+    host::registerControlClass(QStringLiteral("XrRichTextBox.XrRTB"),
+                               [](QWidget* parent) -> QWidget* { return new XrRTB(parent); });
 }
 
 }  // namespace XrRichTextBox

@@ -1,0 +1,290 @@
+#include "richtext/core/XrRTB.h"
+
+#include "platform/host/CommonDialog.h"
+#include "platform/host/PropertyBag.h"
+#include "platform/host/Units.h"
+#include "platform/richedit/Messages.h"
+#include "platform/richedit/RichTextView.h"
+#include "richtext/core/FileManagementMod.h"
+#include "richtext/core/RichTextLibraryState.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A double-quoted string on one line.
+const QString StringPattern = QStringLiteral(R"("[^"\r\n]*")");
+// One character that is neither a letter, a digit nor printable ASCII punctuation.
+const QString OtherCharPattern =
+    QStringLiteral(R"([^A-Z0-9\!\"\#\$\%\&\'\(\)\*\+\,\-\.\/\:\;\<\=\>\?\@\[\\\]\^\_\`\{\|\}\~])");
+// Table markup in RTF.
+const QString TableMarkupPattern = QStringLiteral(R"((\\trowd|\\cell)(.)*(\\intbl|\\row))");
+
+int toPixelsX(double twips)
+{
+    return static_cast<int>(std::lround(host::twipsToPixelsX(twips)));
+}
+
+int toPixelsY(double twips)
+{
+    return static_cast<int>(std::lround(host::twipsToPixelsY(twips)));
+}
+
+// Twips rectangle to pixels; sizes below zero become zero, as the platform refuses them.
+QRect toPixels(double left, double top, double width, double height)
+{
+    return QRect(toPixelsX(left), toPixelsY(top), std::max(0, toPixelsX(width)),
+                 std::max(0, toPixelsY(height)));
+}
+
+QLabel* makePicture(QWidget* parent, const QString& name, const QString& toolTip = QString())
+{
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(name);
+    picture->setToolTip(toolTip);
+    // The ruler's drawing places and shows its pictures.
+    picture->hide();
+    return picture;
+}
+
+QLineEdit* makeHiddenText(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    box->hide();
+    return box;
+}
+
+}  // namespace
+
+XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
+{
+    createConstituents();
+    connectEditingWindow();
+    UserControl_Initialize();
+}
+
+XrRTB::~XrRTB()
+{
+    UserControl_Terminate();
+}
+
+void XrRTB::createConstituents()
+{
+    RichTextBox1 = new richedit::RichTextBox(this);
+    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    RichTextBox1->setFont(QFont(QStringLiteral("Verdana")));
+    RichTextBox2 = new richedit::RichTextBox(this);
+    RichTextBox2->setObjectName(QStringLiteral("RichTextBox2"));
+
+    RTBPicture = new QWidget(this);
+    RTBPicture->setObjectName(QStringLiteral("RTBPicture"));
+    RichTextBox1->view(RTBPicture).setObjectName(QStringLiteral("RichTextBox1View"));
+
+    createRuler();
+    createHiddenHelpers();
+}
+
+void XrRTB::createRuler()
+{
+    MasterPic = makePicture(this, QStringLiteral("MasterPic"));
+    ShadeRulerPic = makePicture(this, QStringLiteral("ShadeRulerPic"));
+    HIHandle = makePicture(this, QStringLiteral("HIHandle"), QStringLiteral("Hanging Indent"));
+    LIHandle = makePicture(this, QStringLiteral("LIHandle"), QStringLiteral("Left Indent"));
+    RIHandle = makePicture(this, QStringLiteral("RIHandle"), QStringLiteral("Right Indent"));
+    for (QLabel* handle : {HIHandle, LIHandle, RIHandle})
+        handle->installEventFilter(this);
+    for (int index = 0; index < TabMarkerCount; ++index)
+        Image1[static_cast<size_t>(index)] =
+            makePicture(this, QStringLiteral("Image1_%1").arg(index));
+}
+
+void XrRTB::createHiddenHelpers()
+{
+    regexTxt = makeHiddenText(this, QStringLiteral("regexTxt"), StringPattern);
+    regexTxt2 = makeHiddenText(this, QStringLiteral("regexTxt2"), OtherCharPattern);
+    regexTxt3 = makeHiddenText(this, QStringLiteral("regexTxt3"), TableMarkupPattern);
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->hide();
+    CommonDialog1 = std::make_unique<host::CommonDialog>();
+    CommonDialog1->setOwner(this);
+}
+
+void XrRTB::connectEditingWindow()
+{
+    using richedit::RichTextBox;
+    // Direct connections throughout: the hosts' changes to the arguments reach the window.
+    const auto direct = Qt::DirectConnection;
+    connect(RichTextBox1, &RichTextBox::Click, this, &XrRTB::Click, direct);
+    connect(RichTextBox1, &RichTextBox::DblClick, this, &XrRTB::DblClick, direct);
+    connect(RichTextBox1, &RichTextBox::SelChange, this, &XrRTB::RichTextBox1_SelChange, direct);
+    connect(RichTextBox1, &RichTextBox::Change, this, &XrRTB::Change, direct);
+    connect(RichTextBox1, &RichTextBox::KeyDown, this, &XrRTB::RichTextBox1_KeyDown, direct);
+    connect(RichTextBox1, &RichTextBox::KeyPress, this, &XrRTB::KeyPress, direct);
+    connect(RichTextBox1, &RichTextBox::KeyUp, this, &XrRTB::RichTextBox1_KeyUp, direct);
+    connect(RichTextBox1, &RichTextBox::MouseDown, this, &XrRTB::MouseDown, direct);
+    connect(RichTextBox1, &RichTextBox::MouseMove, this, &XrRTB::MouseMove, direct);
+    connect(RichTextBox1, &RichTextBox::MouseUp, this, &XrRTB::RichTextBox1_MouseUp, direct);
+}
+
+// --- Lifecycle ---
+
+void XrRTB::UserControl_Initialize()
+{
+    // No handle leaves TextDocument invalid: the control then works as a plain editor.
+    richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_GETOLEINTERFACE, 0,
+                          reinterpret_cast<intptr_t>(&TextDocument));
+    RichTextLibraryState::instance().SpellScanAbort = false;
+    // Writes the help file when it is missing; only that side effect is wanted here.
+    QString helpFile;
+    FileManagementMod::BuildHelpFilePath(helpFile);
+}
+
+void XrRTB::UserControl_InitProperties()
+{
+    resize(toPixelsX(InitialWidthTwips), toPixelsY(InitialHeightTwips));
+    // The host knows the control by its object name.
+    RichTextBox1->setText(objectName());
+    // The remaining field defaults come with the property persistence.
+}
+
+void XrRTB::UserControl_ReadProperties(host::PropertyBag& PropBag)
+{
+    // Fields are only stored: no UpdateParentMenu, and the layout follows the next resize.
+    m_DetectHyperLinks = PropBag.ReadProperty(QStringLiteral("DetectHyperLinks"), true).toBool();
+    m_DisplayRuler = PropBag.ReadProperty(QStringLiteral("DisplayRuler"), true).toBool();
+    // The other persisted keys come with the property persistence.
+}
+
+void XrRTB::UserControl_WriteProperties(host::PropertyBag& PropBag)
+{
+    PropBag.WriteProperty(QStringLiteral("DetectHyperLinks"), m_DetectHyperLinks, true);
+    PropBag.WriteProperty(QStringLiteral("DisplayRuler"), m_DisplayRuler, true);
+    // The other persisted keys come with the property persistence.
+}
+
+void XrRTB::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UserControl_Resize();
+}
+
+void XrRTB::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    UserControl_Show();
+}
+
+void XrRTB::UserControl_Resize()
+{
+    placeEditingWindow();
+    // Shading the ruler comes with the ruler's drawing.
+}
+
+void XrRTB::UserControl_Show()
+{
+    emit Begin();
+    // The host sets the tool tip and help identifier on the control itself; the editing window
+    // shows them.
+    richedit::RichTextView& view = RichTextBox1->view();
+    view.setToolTip(toolTip());
+    view.setProperty("WhatsThisHelpID", property("WhatsThisHelpID"));
+    RichTextLibraryState::instance().SharedDetectHyperLinks = m_DetectHyperLinks;
+    emit Finish();
+    emit Ready();
+    richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_SETMODIFY, 0, 0);
+}
+
+void XrRTB::UserControl_Terminate()
+{
+    RichTextBox1->setText(QString());
+    RichTextBox2->setText(QString());
+    RichTextLibraryState::instance().CleanupRTF.clear();
+    TextDocument = richedit::TextDocument();
+}
+
+// --- Layout ---
+
+void XrRTB::setDisplayRuler(bool value)
+{
+    m_DisplayRuler = value;
+    emit UpdateParentMenu();
+    LayoutControls();
+}
+
+void XrRTB::LayoutControls()
+{
+    placeEditingWindow();
+    // The page-layout refresh with the ruler shown comes with the ruler's drawing.
+}
+
+void XrRTB::placeEditingWindow()
+{
+    const double width = host::pixelsToTwipsX(this->width());
+    const double height = host::pixelsToTwipsY(this->height());
+    if (m_DisplayRuler)
+        RTBPicture->setGeometry(toPixels(0, RulerStripTwips, width, height - RulerStripTwips));
+    else
+        RTBPicture->setGeometry(toPixels(0, 0, width, height));
+
+    const QRect inner = RTBPicture->contentsRect();
+    const double innerLeft = host::pixelsToTwipsX(inner.left());
+    const double innerTop = host::pixelsToTwipsY(inner.top());
+    const double innerWidth = host::pixelsToTwipsX(inner.width());
+    const double innerHeight = host::pixelsToTwipsY(inner.height());
+    RichTextBox1->view().setGeometry(
+        toPixels(innerLeft + GutterTwips, innerTop, innerWidth - GutterTwips, innerHeight));
+}
+
+// --- Events of the editing window and the ruler ---
+
+void XrRTB::RichTextBox1_SelChange()
+{
+    if (!SuppressSelChange)
+        emit SelChange();
+}
+
+void XrRTB::RichTextBox1_KeyDown(int& KeyCode, int& Shift)
+{
+    emit KeyDown(KeyCode, Shift);
+    // The control's own key handling comes with the key handlers.
+}
+
+void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
+{
+    emit KeyUp(KeyCode, Shift);
+    // The control's own key-release handling comes with the key handlers.
+}
+
+void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
+{
+    // The command bracket and the click handling around it come with the mouse handlers.
+    emit MouseUp(Button, Shift, X, Y);
+}
+
+bool XrRTB::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == HIHandle || watched == LIHandle || watched == RIHandle))
+        IndentHandle_MouseUp();
+    return QWidget::eventFilter(watched, event);
+}
+
+void XrRTB::IndentHandle_MouseUp()
+{
+    // Every release resumes undo collection, dragged or not.
+    if (TextDocument.isValid())
+        TextDocument.Undo(richedit::tomResume);
+    HandleDragging = false;
+    emit Ready();
+}

@@ -138,13 +138,19 @@ void XrRTB::connectEditingWindow()
 
 void XrRTB::UserControl_Initialize()
 {
-    // No handle leaves TextDocument invalid: the control then works as a plain editor.
-    richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_GETOLEINTERFACE, 0,
-                          reinterpret_cast<intptr_t>(&TextDocument));
+    obtainTextDocument();
     RichTextLibraryState::instance().SpellScanAbort = false;
     // Writes the help file when it is missing; only that side effect is wanted here.
     QString helpFile;
     FileManagementMod::BuildHelpFilePath(helpFile);
+}
+
+void XrRTB::obtainTextDocument()
+{
+    // No handle leaves TextDocument invalid: the control then works as a plain editor.
+    TextDocument = richedit::TextDocument();
+    richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_GETOLEINTERFACE, 0,
+                          reinterpret_cast<intptr_t>(&TextDocument));
 }
 
 void XrRTB::UserControl_InitProperties()

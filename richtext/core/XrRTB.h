@@ -5,6 +5,7 @@
 #include "platform/richedit/RichTextBox.h"
 #include "platform/richedit/TextObjectModel.h"
 
+#include <QVariant>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -43,6 +44,42 @@ public:
     bool DisplayRuler() const { return m_DisplayRuler; }
     void setDisplayRuler(bool value);
 
+    // Asks a running colouring pass to stop; does nothing while no long pass runs.
+    QVariant Cancel_Syntax();
+    bool CanCancelSyntax() const;
+
+    // How far the running long pass has got, 0 to 100.
+    int32_t ProgressPercentage() const;
+
+    // Stops the misspelling scan of every control at its next poll.
+    void KillSwitch();
+
+    // Freezes (true) or unfreezes (false) the display; nests, and does nothing while Paste
+    // holds the display or while no text object model document is held.
+    void LockWindowUpdateEx(bool& MyLockBool);
+    // The launchers: each shows its dialog modally, handing RichTextBox1 over through
+    // SharedRichText, which is given back on every way out. A dialog's exception reaches the
+    // caller.
+    void ShowPrintPreview();
+    void ShowFontSelect();
+    void ShowFindReplace();
+    void ShowSpellCheck();
+    void ShowWordCount();
+    void ShowRandomWord();
+
+    // Character index of the first visible line; 0 on any failure.
+    int32_t TopLineSelStart();
+    // Stops the search and replace loops at their next position.
+    void ExitFindRep();
+
+    // The control's help path (with its topic suffix), or with `NoColonFilePath` true the bare
+    // file path; empty when the file can be neither found nor written.
+    QString GetHelpFile();
+    QString GetHelpFile(bool& NoColonFilePath);
+
+    // Shows the control's greeting.
+    void Tamsel();
+
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
     // changes are what the control goes on with (a KeyCode set to 0 swallows the key).
@@ -71,6 +108,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads the cancel request that only the colouring pass consumes.
+    friend class XrRTBLaunchersTest;
+
     void createConstituents();
     void createRuler();
     void createHiddenHelpers();
@@ -81,6 +121,8 @@ private:
     void UserControl_Show();
     void UserControl_Terminate();
     void LayoutControls();
+    // Takes a fresh text object model document from RichTextBox1 (none when it offers none).
+    void obtainTextDocument();
     // The run-time layout shared by UserControl_Resize and LayoutControls.
     void placeEditingWindow();
 

@@ -1,0 +1,270 @@
+#include "richtext/core/PlaceholderDialog.h"
+#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/core/XrRTB.h"
+
+#include "platform/richedit/Engine.h"
+#include "platform/richedit/Messages.h"
+#include "richtext/core/FileManagementMod.h"
+#include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/RedirectedAppData.h"
+#include "tests/support/SignalRecorder.h"
+
+#include <gtest/gtest.h>
+#include <functional>
+#include <stdexcept>
+
+class XrRTBLaunchersTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RichTextLibraryState::instance().reset();
+        FileManagementMod::resetApplicationHelpFile();
+    }
+    void TearDown() override
+    {
+        PlaceholderDialog::setShowHook({});
+        RichTextLibraryState::instance().reset();
+    }
+
+    static richedit::RichTextBox& window(XrRTB& control)
+    {
+        return *control.findChild<richedit::RichTextBox*>(QStringLiteral("RichTextBox1"));
+    }
+    static int freezeCount(XrRTB& control)
+    {
+        return window(control).engine().layout().freezeCount();
+    }
+    static bool syntaxCancel(const XrRTB& control) { return control.SyntaxCancel; }
+    static void lock(XrRTB& control, bool value) { control.LockWindowUpdateEx(value); }
+
+    // Runs `show` with a dialog that records what it sees and then closes, or throws.
+    void runDialog(const std::function<void()>& show, bool throwFromDialog = false)
+    {
+        PlaceholderDialog::setShowHook([this, throwFromDialog](PlaceholderDialog& dialog) {
+            ++m_shows;
+            m_caption = dialog.windowTitle();
+            m_sharedDuringDialog = RichTextLibraryState::instance().SharedRichText.data();
+            m_modal = dialog.isModal();
+            m_owner = dialog.parentWidget();
+            if (throwFromDialog)
+                throw std::runtime_error("dialog failed");
+            dialog.reject();
+        });
+        show();
+    }
+
+    testsupport::RedirectedAppData m_appData;
+    XrRTB m_control;
+    int m_shows = 0;
+    QString m_caption;
+    richedit::RichTextBox* m_sharedDuringDialog = nullptr;
+    bool m_modal = false;
+    QWidget* m_owner = nullptr;
+};
+
+namespace {
+
+using Launcher = void (XrRTB::*)();
+
+struct LauncherCase {
+    const char* name;
+    Launcher launcher;
+    bool handsOver;
+    // Events raised when the dialog closes normally, and when it throws.
+    QStringList events;
+    QStringList eventsOnThrow;
+};
+
+const LauncherCase LauncherCases[] = {
+    {"PrintPreview", &XrRTB::ShowPrintPreview, true, {}, {}},
+    {"FontSelect", &XrRTB::ShowFontSelect, true, {"Ready"}, {}},
+    {"FindReplace", &XrRTB::ShowFindReplace, true, {"Begin", "Finish"}, {"Begin"}},
+    {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
+    {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
+    {"RandomWord", &XrRTB::ShowRandomWord, false, {}, {}},
+};
+
+}  // namespace
+
+// --- Flags and small members ---
+
+TEST_F(XrRTBLaunchersTest, CancelSyntaxRequestsOnlyWhileAPassRuns)
+{
+    auto& state = RichTextLibraryState::instance();
+    EXPECT_FALSE(m_control.CanCancelSyntax());
+    EXPECT_FALSE(m_control.Cancel_Syntax().isValid());
+    EXPECT_FALSE(syntaxCancel(m_control)) << "an idle request would cancel the next pass";
+
+    state.SyntaxRunning = true;
+    EXPECT_TRUE(m_control.CanCancelSyntax());
+    EXPECT_FALSE(m_control.Cancel_Syntax().isValid());
+    EXPECT_TRUE(syntaxCancel(m_control));
+
+    // The request belongs to this control only.
+    XrRTB other;
+    EXPECT_FALSE(syntaxCancel(other));
+}
+
+TEST_F(XrRTBLaunchersTest, AbortFlagsAndProgress)
+{
+    auto& state = RichTextLibraryState::instance();
+    m_control.KillSwitch();
+    EXPECT_TRUE(state.SpellScanAbort);
+    // Only a control's initialisation clears it again.
+    XrRTB other;
+    EXPECT_FALSE(state.SpellScanAbort);
+
+    m_control.ExitFindRep();
+    EXPECT_TRUE(state.ReplaceAbort);
+
+    EXPECT_EQ(m_control.ProgressPercentage(), 0);
+    state.ProgressTotal = 3;
+    state.ProgressDone = 2;
+    EXPECT_EQ(m_control.ProgressPercentage(), 66);
+    state.ProgressDone = 0;
+    EXPECT_EQ(m_control.ProgressPercentage(), 0);
+}
+
+TEST_F(XrRTBLaunchersTest, LockWindowUpdateExNestsAndStandsAsideDuringPaste)
+{
+    lock(m_control, true);
+    lock(m_control, true);
+    EXPECT_EQ(freezeCount(m_control), 2);
+    lock(m_control, false);
+    EXPECT_EQ(freezeCount(m_control), 1);
+
+    RichTextLibraryState::instance().PasteState = RichTextLibraryState::PasteFreezing;
+    lock(m_control, true);
+    EXPECT_EQ(freezeCount(m_control), 1);
+    lock(m_control, false);
+    lock(m_control, false);
+    EXPECT_EQ(freezeCount(m_control), 1);
+
+    RichTextLibraryState::instance().PasteState = 0;
+    lock(m_control, false);
+    lock(m_control, false);
+    EXPECT_EQ(freezeCount(m_control), 0) << "an unfreeze beyond the last freeze does nothing";
+    lock(m_control, true);
+    EXPECT_EQ(freezeCount(m_control), 1);
+}
+
+TEST_F(XrRTBLaunchersTest, TopLineSelStartFollowsTheView)
+{
+    EXPECT_EQ(m_control.TopLineSelStart(), 0);
+
+    m_control.resize(400, 200);
+    m_control.show();
+    auto& box = window(m_control);
+    QString text;
+    for (int line = 0; line < 200; ++line)
+        text += QStringLiteral("line %1\r\n").arg(line, 3, 10, QLatin1Char('0'));
+    box.setText(text);
+    richedit::sendMessage(box.hWnd(), richedit::EM_LINESCROLL, 0, 10);
+    const intptr_t top = richedit::sendMessage(box.hWnd(), richedit::EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_GT(top, 0) << "the view did not scroll";
+    const QString topLine = QStringLiteral("line %1").arg(top, 3, 10, QLatin1Char('0'));
+    EXPECT_EQ(m_control.TopLineSelStart(), box.Text().indexOf(topLine));
+}
+
+TEST_F(XrRTBLaunchersTest, GetHelpFileGivesTheBareOrTheTopicPath)
+{
+    bool bare = true;
+    const QString file = m_control.GetHelpFile(bare);
+    ASSERT_FALSE(file.isEmpty());
+    EXPECT_TRUE(FileManagementMod::FileExists(file));
+    EXPECT_EQ(m_control.GetHelpFile(), file + QStringLiteral("::/xrwmshelp.txt"));
+    bool topic = false;
+    EXPECT_EQ(m_control.GetHelpFile(topic), m_control.GetHelpFile());
+    EXPECT_TRUE(bare) << "the argument is only read";
+}
+
+TEST_F(XrRTBLaunchersTest, TamselShowsOneInformationBoxAndNothingElse)
+{
+    testsupport::FakeMessageBoxes boxes;
+    testsupport::SignalRecorder events(&m_control);
+    m_control.Tamsel();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].style, host::vbInformation);
+    EXPECT_FALSE(boxes.shown()[0].text.isEmpty());
+    EXPECT_FALSE(boxes.shown()[0].title.isEmpty());
+    EXPECT_TRUE(events.names().isEmpty());
+}
+
+// --- Launchers ---
+
+TEST_F(XrRTBLaunchersTest, EachLauncherHandsOverItsWindowAndRaisesItsEvents)
+{
+    for (const LauncherCase& c : LauncherCases) {
+        SCOPED_TRACE(c.name);
+        m_shows = 0;
+        testsupport::SignalRecorder events(&m_control);
+        runDialog([&] { (m_control.*c.launcher)(); });
+        EXPECT_EQ(m_shows, 1);
+        EXPECT_FALSE(m_caption.isEmpty());
+        EXPECT_TRUE(m_modal);
+        EXPECT_EQ(m_owner, &m_control);
+        EXPECT_EQ(m_sharedDuringDialog, c.handsOver ? &window(m_control) : nullptr);
+        EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
+        EXPECT_EQ(events.names(), c.events);
+    }
+}
+
+TEST_F(XrRTBLaunchersTest, AFailingDialogReachesTheCallerAndTheWindowIsGivenBack)
+{
+    for (const LauncherCase& c : LauncherCases) {
+        SCOPED_TRACE(c.name);
+        testsupport::SignalRecorder events(&m_control);
+        EXPECT_THROW(runDialog([&] { (m_control.*c.launcher)(); }, true), std::runtime_error);
+        EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
+        EXPECT_EQ(events.names(), c.eventsOnThrow);
+    }
+}
+
+TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpen)
+{
+    auto& engine = window(m_control).engine();
+    bool flagDuringDialog = false;
+    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
+        flagDuringDialog = engine.dispId2Flag();
+        throw std::runtime_error("preview failed");
+    });
+    EXPECT_THROW(m_control.ShowPrintPreview(), std::runtime_error);
+    EXPECT_TRUE(flagDuringDialog);
+    EXPECT_FALSE(engine.dispId2Flag());
+}
+
+TEST_F(XrRTBLaunchersTest, FindReplaceLetsGoOfTheDocumentWhileOpen)
+{
+    lock(m_control, true);
+    int countDuringDialog = -1;
+    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
+        lock(m_control, false);
+        countDuringDialog = freezeCount(m_control);
+    });
+    m_control.ShowFindReplace();
+    EXPECT_EQ(countDuringDialog, 1) << "no document is held while the dialog is open";
+    lock(m_control, false);
+    EXPECT_EQ(freezeCount(m_control), 0);
+
+    // A failing dialog still leaves the control with a document to freeze through.
+    PlaceholderDialog::setShowHook([](PlaceholderDialog&) { throw std::runtime_error("x"); });
+    EXPECT_THROW(m_control.ShowFindReplace(), std::runtime_error);
+    lock(m_control, true);
+    EXPECT_EQ(freezeCount(m_control), 1);
+}
+
+TEST_F(XrRTBLaunchersTest, SpellCheckLeavesTheCaretWhereTheSelectionStarted)
+{
+    auto& box = window(m_control);
+    box.setText(QStringLiteral("alpha beta gamma"));
+    box.setSelStart(6);
+    box.setSelLength(4);
+    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
+        // The dialog moves the selection as it walks the misspellings.
+        box.setSelStart(11);
+        box.setSelLength(5);
+    });
+    m_control.ShowSpellCheck();
+    EXPECT_EQ(box.SelStart(), 6);
+    EXPECT_EQ(box.SelLength(), 0);
+}

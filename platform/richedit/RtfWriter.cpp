@@ -1,12 +1,12 @@
 #include "platform/richedit/RtfWriter.h"
 
+#include "platform/richedit/ListLabels.h"
 #include "platform/richedit/RtfCodePage.h"
 #include "platform/richedit/RtfWriterOutput.h"
 #include "platform/richedit/RtfWriterPicture.h"
 #include "platform/richedit/RtfWriterTables.h"
 
 #include <algorithm>
-#include <string>
 
 namespace richedit {
 namespace {
@@ -35,60 +35,6 @@ const CharFormat& firstFormat(const FragmentParagraph& paragraph)
             return run.format;
     }
     return paragraph.markFormat;
-}
-
-std::string letters(int n, char first)
-{
-    std::string text;
-    for (; n > 0; n = (n - 1) / 26)
-        text.insert(text.begin(), static_cast<char>(first + (n - 1) % 26));
-    return text;
-}
-
-std::string roman(int n, bool upper)
-{
-    static const struct {
-        int value;
-        const char* digits;
-    } steps[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
-                 {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
-                 {5, "v"},    {4, "iv"},   {1, "i"}};
-    std::string text;
-    for (const auto& step : steps) {
-        for (; n >= step.value; n -= step.value)
-            text += step.digits;
-    }
-    if (upper) {
-        for (char& c : text)
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::string numberText(int kind, int n)
-{
-    if (n > 0 && n < 4000 && (kind == LowerRoman || kind == UpperRoman))
-        return roman(n, kind == UpperRoman);
-    if (n > 0 && (kind == LowerLetter || kind == UpperLetter))
-        return letters(n, kind == UpperLetter ? 'A' : 'a');
-    return std::to_string(n);
-}
-
-// The label a list paragraph shows, in the numbering style's punctuation.
-std::string listLabel(int kind, int n, int style)
-{
-    switch (style) {
-        case 0x000:
-            return numberText(kind, n) + ")";
-        case 0x100:
-            return "(" + numberText(kind, n) + ")";
-        case 0x300:
-            return numberText(kind, n);
-        case 0x400:
-            return {};
-        default:
-            return numberText(kind, n) + ".";
-    }
 }
 
 const char* numberingWord(int kind)
@@ -305,8 +251,8 @@ void Writer::writeListText(const ParaWords& words)
         m_out.raw("\\'B7");
     } else {
         m_out.word("\\f", 0);
-        m_out.text(
-            QString::fromStdString(listLabel(words.numbering, m_listNumber, words.numberingStyle)));
+        // The same label the layout draws before the paragraph.
+        m_out.text(listLabelText(words.numbering, words.numberingStyle, m_listNumber));
     }
     m_out.word("\\tab");
     m_out.closeGroup();

@@ -3,6 +3,8 @@
 // makes; the goal for the keystroke is under 2 ms.
 #include "platform/richedit/DocumentLayout.h"
 
+#include "bench/GeneratedText.h"
+
 #include <benchmark/benchmark.h>
 #include <QGuiApplication>
 #include <cstdint>
@@ -10,26 +12,6 @@
 #include <memory>
 
 namespace {
-
-// Paragraphs of a few hundred characters of words, the same on every run.
-QString generatedText(qsizetype size)
-{
-    static const char* const words[] = {"the",  "quick",   "report", "was",   "sent",  "to",
-                                        "our",  "office",  "in",     "2024",  "plans", "review",
-                                        "noon", "figures", "and",    "under", "colour"};
-    std::uint32_t state = 12345;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    QString text;
-    text.reserve(size + 64);
-    while (text.size() < size) {
-        text += QLatin1String(words[next() % std::size(words)]);
-        text += next() % 60 == 0 ? QStringLiteral("\r\n") : QStringLiteral(" ");
-    }
-    return text;
-}
 
 // A document laid out at a window width, kept per size across benchmarks.
 struct Fixture {

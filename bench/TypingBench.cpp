@@ -4,6 +4,8 @@
 #include "platform/richedit/Engine.h"
 #include "platform/richedit/RichTextView.h"
 
+#include "bench/GeneratedText.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,26 +13,6 @@
 #include <memory>
 
 namespace {
-
-// Paragraphs of a few hundred characters of words, the same on every run.
-QString generatedText(qsizetype size)
-{
-    static const char* const words[] = {"the",  "quick",   "report", "was",   "sent",  "to",
-                                        "our",  "office",  "in",     "2024",  "plans", "review",
-                                        "noon", "figures", "and",    "under", "colour"};
-    std::uint32_t state = 12345;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    QString text;
-    text.reserve(size + 64);
-    while (text.size() < size) {
-        text += QLatin1String(words[next() % std::size(words)]);
-        text += next() % 60 == 0 ? QStringLiteral("\r\n") : QStringLiteral(" ");
-    }
-    return text;
-}
 
 struct Window {
     richedit::Engine engine;

@@ -5,6 +5,7 @@
 
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/WidgetSurface.h"
+#include "platform/host/AmbientProperties.h"
 #include "platform/host/OleColor.h"
 #include "platform/host/PropertyBag.h"
 
@@ -77,11 +78,7 @@ enum AlignmentConstants : std::int32_t {
 
 // What the container offers the controls placed on it. The display name defaults to the
 // control's object name.
-struct AmbientProperties {
-    host::OLE_COLOR BackColor = 0x8000000Fu;  // button face
-    QString DisplayName;
-    QFont Font;
-};
+using AmbientProperties = host::AmbientProperties;
 
 }  // namespace XrFrame
 

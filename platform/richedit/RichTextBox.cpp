@@ -1,7 +1,10 @@
 #include "platform/richedit/RichTextBox.h"
 
+#include "platform/host/MousePointer.h"
 #include "platform/richedit/EngineHandles.h"
 #include "platform/richedit/RichTextView.h"
+
+#include <QVariant>
 
 namespace richedit {
 namespace {
@@ -53,6 +56,7 @@ RichTextView& RichTextBox::view(QWidget* parent)
         connect(m_view, &RichTextView::Click, this, &RichTextBox::Click, Qt::DirectConnection);
         connect(m_view, &RichTextView::DblClick, this, &RichTextBox::DblClick,
                 Qt::DirectConnection);
+        applyWidgetProperties();
     }
     return *m_view;
 }
@@ -87,6 +91,73 @@ void RichTextBox::setRightMargin(double twips)
 {
     m_rightMargin = twips;
     m_engine->setRightMargin(twips);
+}
+
+void RichTextBox::setBackColor(host::OLE_COLOR color)
+{
+    m_backColor = color;
+    applyWidgetProperties();
+}
+
+std::optional<vb::VbError> RichTextBox::setBorderStyle(int style)
+{
+    if (style != 0 && style != 1)
+        return vb::VbError::fromNumber(vb::ErrInvalidPropertyValue);
+    m_borderStyle = style;
+    applyWidgetProperties();
+    return std::nullopt;
+}
+
+void RichTextBox::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    applyWidgetProperties();
+}
+
+std::optional<vb::VbError> RichTextBox::setMousePointer(int pointer)
+{
+    if (!host::isMousePointer(pointer))
+        return vb::VbError::fromNumber(vb::ErrInvalidPropertyValue);
+    m_mousePointer = pointer;
+    applyCursor();
+    return std::nullopt;
+}
+
+void RichTextBox::setMouseIcon(const QImage& icon)
+{
+    m_mouseIcon = icon;
+    applyCursor();
+}
+
+void RichTextBox::setToolTipText(const QString& text)
+{
+    m_toolTipText = text;
+    applyWidgetProperties();
+}
+
+void RichTextBox::setWhatsThisHelpID(int id)
+{
+    m_whatsThisHelpId = id;
+    applyWidgetProperties();
+}
+
+void RichTextBox::applyWidgetProperties()
+{
+    if (m_view.isNull())
+        return;
+    m_view->setBackColor(m_backColor);
+    m_view->setFrameShape(m_borderStyle == 1 ? QFrame::StyledPanel : QFrame::NoFrame);
+    m_view->setEnabled(m_enabled);
+    m_view->setToolTip(m_toolTipText);
+    m_view->setProperty("WhatsThisHelpID", m_whatsThisHelpId);
+    applyCursor();
+}
+
+void RichTextBox::applyCursor()
+{
+    if (!m_view.isNull())
+        m_view->viewport()->setCursor(
+            host::cursorForMousePointer(m_mousePointer, m_mouseIcon, Qt::IBeamCursor));
 }
 
 void RichTextBox::Refresh()

@@ -2,10 +2,12 @@
 // (made when the window is shown) and its text object model, as one object.
 #pragma once
 
+#include "platform/host/OleColor.h"
 #include "platform/richedit/Engine.h"
 #include "platform/richedit/TextObjectModel.h"
 
 #include <QFont>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <memory>
@@ -75,6 +77,26 @@ public:
     void setRightMargin(double twips);
     int32_t BulletIndent() const { return m_engine->bulletIndent(); }
     void setBulletIndent(int32_t twips) { m_engine->setBulletIndent(twips); }
+
+    // --- Widget properties: kept by the box, and shown by its view once it has one ---
+    host::OLE_COLOR BackColor() const { return m_backColor; }
+    void setBackColor(host::OLE_COLOR color);
+    // 0 no border, 1 a single border; any other value fails with error 380 and changes nothing.
+    int BorderStyle() const { return m_borderStyle; }
+    std::optional<vb::VbError> setBorderStyle(int style);
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    // The pointer shape by number (host::MousePointerConstants); an unknown number fails with
+    // error 380 and changes nothing. 99 shows MouseIcon.
+    int MousePointer() const { return m_mousePointer; }
+    std::optional<vb::VbError> setMousePointer(int pointer);
+    const QImage& MouseIcon() const { return m_mouseIcon; }
+    void setMouseIcon(const QImage& icon);
+    QString ToolTipText() const { return m_toolTipText; }
+    void setToolTipText(const QString& text);
+    int WhatsThisHelpID() const { return m_whatsThisHelpId; }
+    void setWhatsThisHelpID(int id);
+
     // Repaints now unless frozen.
     void Refresh();
     void SetFocus();
@@ -93,11 +115,22 @@ signals:
     void DblClick();
 
 private:
+    // Shows the widget properties on the view; nothing while there is none.
+    void applyWidgetProperties();
+    void applyCursor();
+
     std::unique_ptr<Engine> m_engine;
     QPointer<RichTextView> m_view;
     bool m_ownsView = false;
     QFont m_font;
     double m_rightMargin = 0;
+    host::OLE_COLOR m_backColor = 0x80000005u;
+    int m_borderStyle = 0;
+    bool m_enabled = true;
+    int m_mousePointer = 0;
+    QImage m_mouseIcon;
+    QString m_toolTipText;
+    int m_whatsThisHelpId = 0;
 };
 
 }  // namespace richedit

@@ -112,6 +112,11 @@ QString applicationHelpFile()
     return libraryHelpFile();
 }
 
+void setApplicationHelpFile(const QString& path)
+{
+    libraryHelpFile() = path;
+}
+
 void resetApplicationHelpFile()
 {
     libraryHelpFile().clear();

@@ -40,6 +40,9 @@ bool FileExists(const QString& path);
 // The help path BuildHelpFilePath last handed out: the library's help file.
 QString applicationHelpFile();
 
+// Makes the path the library's help file, the one context help opens.
+void setApplicationHelpFile(const QString& path);
+
 // Forgets the library's help file (for tests).
 void resetApplicationHelpFile();
 

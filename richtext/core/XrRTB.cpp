@@ -153,29 +153,6 @@ void XrRTB::obtainTextDocument()
                           reinterpret_cast<intptr_t>(&TextDocument));
 }
 
-void XrRTB::UserControl_InitProperties()
-{
-    resize(toPixelsX(InitialWidthTwips), toPixelsY(InitialHeightTwips));
-    // The host knows the control by its object name.
-    RichTextBox1->setText(objectName());
-    // The remaining field defaults come with the property persistence.
-}
-
-void XrRTB::UserControl_ReadProperties(host::PropertyBag& PropBag)
-{
-    // Fields are only stored: no UpdateParentMenu, and the layout follows the next resize.
-    m_DetectHyperLinks = PropBag.ReadProperty(QStringLiteral("DetectHyperLinks"), true).toBool();
-    m_DisplayRuler = PropBag.ReadProperty(QStringLiteral("DisplayRuler"), true).toBool();
-    // The other persisted keys come with the property persistence.
-}
-
-void XrRTB::UserControl_WriteProperties(host::PropertyBag& PropBag)
-{
-    PropBag.WriteProperty(QStringLiteral("DetectHyperLinks"), m_DetectHyperLinks, true);
-    PropBag.WriteProperty(QStringLiteral("DisplayRuler"), m_DisplayRuler, true);
-    // The other persisted keys come with the property persistence.
-}
-
 void XrRTB::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -202,10 +179,9 @@ void XrRTB::UserControl_Show()
     emit Begin();
     // The host sets the tool tip and help identifier on the control itself; the editing window
     // shows them.
-    richedit::RichTextView& view = RichTextBox1->view();
-    view.setToolTip(toolTip());
-    view.setProperty("WhatsThisHelpID", property("WhatsThisHelpID"));
-    RichTextLibraryState::instance().SharedDetectHyperLinks = m_DetectHyperLinks;
+    RichTextBox1->setToolTipText(toolTip());
+    RichTextBox1->setWhatsThisHelpID(property("WhatsThisHelpID").toInt());
+    RichTextLibraryState::instance().SharedDetectHyperLinks = m_settings.DetectHyperLinks;
     emit Finish();
     emit Ready();
     richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_SETMODIFY, 0, 0);
@@ -221,24 +197,24 @@ void XrRTB::UserControl_Terminate()
 
 // --- Layout ---
 
-void XrRTB::setDisplayRuler(bool value)
-{
-    m_DisplayRuler = value;
-    emit UpdateParentMenu();
-    LayoutControls();
-}
-
 void XrRTB::LayoutControls()
 {
     placeEditingWindow();
-    // The page-layout refresh with the ruler shown comes with the ruler's drawing.
+    if (m_settings.DisplayRuler)
+        RefreshPageLayout();
+}
+
+void XrRTB::RefreshPageLayout()
+{
+    // The indent normaliser, and with the ruler shown its drawing, the handles and the wrap
+    // mode, come with the ruler.
 }
 
 void XrRTB::placeEditingWindow()
 {
     const double width = host::pixelsToTwipsX(this->width());
     const double height = host::pixelsToTwipsY(this->height());
-    if (m_DisplayRuler)
+    if (m_settings.DisplayRuler)
         RTBPicture->setGeometry(toPixels(0, RulerStripTwips, width, height - RulerStripTwips));
     else
         RTBPicture->setGeometry(toPixels(0, 0, width, height));

@@ -2,9 +2,13 @@
 // helpers and dialogs, its layout, its life from creation to destruction, and its events.
 #pragma once
 
+#include "platform/host/AmbientProperties.h"
 #include "platform/richedit/RichTextBox.h"
 #include "platform/richedit/TextObjectModel.h"
+#include "richtext/core/XrRTBSettings.h"
 
+#include <QFont>
+#include <QImage>
 #include <QVariant>
 #include <QWidget>
 #include <array>
@@ -35,14 +39,164 @@ public:
     explicit XrRTB(QWidget* parent = nullptr);
     ~XrRTB() override;
 
-    // First placement on a host: the initial size, and the host's name for the control as text.
+    // --- Hosting ---
+    // The container's values; set them before UserControl_InitProperties or ReadProperties.
+    void setAmbientProperties(const host::AmbientProperties& ambient);
+    const host::AmbientProperties& ambientProperties() const { return m_ambient; }
+    // First placement on a host: the initial size, the host's name for the control as text and
+    // the settings of a new control; raises nothing.
     void UserControl_InitProperties();
-    // Every later load, and every save, of the host's property bag.
-    void UserControl_ReadProperties(host::PropertyBag& PropBag);
-    void UserControl_WriteProperties(host::PropertyBag& PropBag);
+    // Every later load, and every save, of the host's property bag: the persisted keys in
+    // their fixed order. Reading stores the settings without events or re-layout; a stored
+    // value of the wrong type fails with error 13, one the editing window refuses with its
+    // error.
+    void UserControl_ReadProperties(const host::PropertyBag& PropBag);
+    void UserControl_WriteProperties(host::PropertyBag& PropBag) const;
 
-    bool DisplayRuler() const { return m_DisplayRuler; }
-    void setDisplayRuler(bool value);
+    // --- The control's interface, in its designed order ---
+    // A property's read is `Name()`, its write `LetName()` (`SetName()` for an object). Writes
+    // of persisted properties tell the host through PropertyChanged, even when the value is
+    // unchanged. Errors of the editing window are raised as vb::VbError.
+
+    // Persisted, and passed to RichTextBox1 unless said.
+    AppearEnum Appearance() const { return m_Appearance; }
+    void LetAppearance(int value);
+    host::OLE_COLOR BackColor() const;
+    void LetBackColor(host::OLE_COLOR value);
+    BorderEnum BorderStyle() const;
+    // Applies the absolute value: -1 gives a single border.
+    void LetBorderStyle(int value);
+    float BulletIndent() const;
+    void LetBulletIndent(float value);
+    bool Enabled() const;
+    void LetEnabled(bool value);
+    QFont Font() const;
+    void SetFont(const QFont& value);
+    bool Locked() const;
+    void LetLocked(bool value);
+    int32_t MaxLength() const;
+    void LetMaxLength(int32_t value);
+    QImage MouseIcon() const;
+    void SetMouseIcon(const QImage& value);
+    int32_t MousePointer() const;
+    void LetMousePointer(int32_t value);
+    float RightMargin() const;
+    void LetRightMargin(float value);
+    QString Text() const;
+    void LetText(const QString& value);
+    QString TextRTF() const;
+    void LetTextRTF(const QString& value);
+
+    // The selection's properties, neither persisted nor notified. A selection without one
+    // value (mixed) reads as False, 0 or "".
+    QString SelText() const;
+    void LetSelText(const QString& value);
+    QString SelRTF() const;
+    void LetSelRTF(const QString& value);
+    QString SelFontName() const;
+    void LetSelFontName(const QString& value);
+    bool SelBold() const;
+    void LetSelBold(bool value);
+    bool SelItalic() const;
+    void LetSelItalic(bool value);
+    bool SelUnderline() const;
+    void LetSelUnderline(bool value);
+    bool SelStrikeThru() const;
+    void LetSelStrikeThru(bool value);
+    bool SelBullet() const;
+    void LetSelBullet(bool value);
+    bool SelProtected() const;
+    void LetSelProtected(bool value);
+    int16_t SelCharOffset() const;
+    void LetSelCharOffset(int16_t value);
+    int16_t SelFontSize() const;
+    void LetSelFontSize(int16_t value);
+    int16_t SelIndent() const;
+    void LetSelIndent(int16_t value);
+    int16_t SelHangingIndent() const;
+    void LetSelHangingIndent(int16_t value);
+    int16_t SelRightIndent() const;
+    void LetSelRightIndent(int16_t value);
+    int16_t SelTabCount() const;
+    void LetSelTabCount(int16_t value);
+    host::OLE_COLOR SelColor() const;
+    void LetSelColor(host::OLE_COLOR value);
+    int32_t SelStart() const;
+    void LetSelStart(int32_t value);
+    int32_t SelLength() const;
+    void LetSelLength(int32_t value);
+    // The tab stop of that index, twips.
+    int16_t SelTabs(int16_t e_ellmt) const;
+    void LetSelTabs(int16_t e_ellmt, int16_t value);
+
+    // Held by the control and persisted. The switches marked "menu" also raise
+    // UpdateParentMenu after the notification.
+    bool AllowRTFSave() const { return m_settings.AllowRTFSave; }
+    void LetAllowRTFSave(bool value);  // menu
+    bool AutoVMenu() const { return m_settings.AutoVMenu; }
+    void LetAutoVMenu(bool value);
+    bool DetectHyperLinks() const { return m_settings.DetectHyperLinks; }
+    // Also becomes SharedDetectHyperLinks; menu.
+    void LetDetectHyperLinks(bool value);
+    host::OLE_COLOR MyFontColor() const { return m_settings.MyFontColor; }
+    void LetMyFontColor(host::OLE_COLOR value);
+    host::OLE_COLOR MyHLColor() const { return m_settings.MyHLColor; }
+    void LetMyHLColor(host::OLE_COLOR value);
+    int32_t PrinterMargin() const { return m_settings.PrinterMargin; }
+    // Menu, then the page layout follows the new margin.
+    void LetPrinterMargin(int32_t value);
+    bool ShowVB6Syntax() const { return m_settings.ShowVB6Syntax; }
+    void LetShowVB6Syntax(bool value);  // menu
+    bool UseCustomFontDialog() const { return m_settings.UseCustomFontDialog; }
+    void LetUseCustomFontDialog(bool value);
+    QString WhatsThisHelpFile() const { return m_settings.WhatsThisHelpFile; }
+    void LetWhatsThisHelpFile(const QString& value);
+    // One-shot: the next key release in the editing window skips the control's processing.
+    bool InternalShutOFF() const { return m_settings.InternalShutOFF; }
+    void LetInternalShutOFF(bool value);
+    bool TurnOnSound() const { return m_settings.TurnOnSound; }
+    void LetTurnOnSound(bool value);  // menu
+
+    // Makes WhatsThisHelpFile the library's help file.
+    void PointToWhatsThisHelpFile();
+
+    bool AllowImages() const { return m_settings.AllowImages; }
+    void LetAllowImages(bool value);  // menu
+    bool RemoveUnUsableData() const { return m_settings.RemoveUnUsableData; }
+    void LetRemoveUnUsableData(bool value);  // menu
+    QString MyFirstString() const { return m_settings.MyFirstString; }
+    void LetMyFirstString(const QString& value);
+    QString MySecondString() const { return m_settings.MySecondString; }
+    void LetMySecondString(const QString& value);
+    QString MyThirdString() const { return m_settings.MyThirdString; }
+    void LetMyThirdString(const QString& value);
+    host::OLE_COLOR ColorMyFirstKeyWord() const { return m_settings.ColorMyFirstKeyWord; }
+    void LetColorMyFirstKeyWord(host::OLE_COLOR value);
+    host::OLE_COLOR ColorMySecondKeyWord() const { return m_settings.ColorMySecondKeyWord; }
+    void LetColorMySecondKeyWord(host::OLE_COLOR value);
+    host::OLE_COLOR ColorMyThirdKeyWord() const { return m_settings.ColorMyThirdKeyWord; }
+    void LetColorMyThirdKeyWord(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVBNetKeyWord() const { return m_settings.ColorVBNetKeyWord; }
+    void LetColorVBNetKeyWord(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVBNetComment() const { return m_settings.ColorVBNetComment; }
+    void LetColorVBNetComment(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVBNetString() const { return m_settings.ColorVBNetString; }
+    void LetColorVBNetString(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVB6KeyWord() const { return m_settings.ColorVB6KeyWord; }
+    void LetColorVB6KeyWord(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVB6Comment() const { return m_settings.ColorVB6Comment; }
+    void LetColorVB6Comment(host::OLE_COLOR value);
+    host::OLE_COLOR ColorVB6String() const { return m_settings.ColorVB6String; }
+    void LetColorVB6String(host::OLE_COLOR value);
+    int32_t MyWrapStyle() const { return m_settings.MyWrapStyle; }
+    void LetMyWrapStyle(int32_t value);  // menu
+
+    // The window handle of RichTextBox1; read only.
+    intptr_t hwnd() const;
+
+    bool DisplayRuler() const { return m_settings.DisplayRuler; }
+    // Menu, then the control is laid out again.
+    void LetDisplayRuler(bool value);
 
     // Asks a running colouring pass to stop; does nothing while no long pass runs.
     QVariant Cancel_Syntax();
@@ -102,6 +256,10 @@ signals:
     void MenuVBSyntaxClickStart();
     void MenuVBSyntaxClickEnd();
 
+    // Not an event of the interface: the host's property-changed notification, with the
+    // property's bag key.
+    void PropertyChanged(const QString& key);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -152,9 +310,15 @@ private:
     // The text object model of RichTextBox1; an invalid handle when none was obtained.
     richedit::TextDocument TextDocument;
 
-    // Persisted fields held so far.
-    bool m_DetectHyperLinks = true;
-    bool m_DisplayRuler = true;
+    // Tells the host that the persisted property `key` was written; a menu switch also raises
+    // UpdateParentMenu.
+    void propertyWritten(const char* key, bool menuSwitch = false);
+    // The page-layout refresh after a margin change.
+    void RefreshPageLayout();
+
+    host::AmbientProperties m_ambient;
+    AppearEnum m_Appearance = rtfFlat;
+    XrRTBSettings m_settings;
 
     bool SyntaxCancel = false;
     bool SuppressSelChange = false;

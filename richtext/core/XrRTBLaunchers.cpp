@@ -96,7 +96,7 @@ void XrRTB::ShowPrintPreview()
     RichTextBox1->engine().setDispId2Flag(true);
     // The flag is put back on every way out, so a failed preview leaves the window as it was.
     OnExit resetFlag([this] { RichTextBox1->engine().setDispId2Flag(false); });
-    // SharedPrintMargin := PrinterMargin comes with the PrinterMargin property.
+    RichTextLibraryState::instance().SharedPrintMargin = m_settings.PrinterMargin;
     showLibraryDialog(QStringLiteral("Print Preview"), this);
 }
 

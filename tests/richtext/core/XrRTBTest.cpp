@@ -54,16 +54,17 @@ TEST_F(XrRTBTest, LaysOutUnderTheRulerStripOrWithoutIt)
     EXPECT_EQ(view(control).parentWidget(), &frame(control));
 
     testsupport::SignalRecorder events(&control);
-    control.setDisplayRuler(false);
-    EXPECT_EQ(events.names(), QStringList{QStringLiteral("UpdateParentMenu")});
+    control.LetDisplayRuler(false);
+    EXPECT_EQ(events.names(),
+              (QStringList{QStringLiteral("PropertyChanged"), QStringLiteral("UpdateParentMenu")}));
     EXPECT_EQ(frame(control).geometry(), QRect(0, 0, 300, 200));
     EXPECT_EQ(view(control).geometry(), QRect(2, 0, 298, 200));
 
     // The same value again still re-lays out and tells the host.
-    control.setDisplayRuler(false);
+    control.LetDisplayRuler(false);
     EXPECT_EQ(events.count(QStringLiteral("UpdateParentMenu")), 2);
 
-    control.setDisplayRuler(true);
+    control.LetDisplayRuler(true);
     EXPECT_EQ(view(control).mapTo(&control, QPoint(0, 0)), QPoint(2, 19));
     EXPECT_EQ(view(control).height(), 181);
 }

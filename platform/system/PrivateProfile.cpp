@@ -3,6 +3,7 @@
 #include "platform/system/FileSystem.h"
 #include "platform/system/IniDocument.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 
@@ -15,9 +16,10 @@ namespace sys {
 namespace {
 
 // A lock held by a program that never lets go must not hang the caller: after this long the
-// write goes ahead without it.
-constexpr int LockWaitMilliseconds = 2000;
-constexpr int LockPollMilliseconds = 5;
+// write goes ahead without it. The wait is one budget for the whole write, not per attempt, so
+// a writer that keeps finding the file replaced by busier writers still gets its turn.
+constexpr int LockWaitMilliseconds = 5000;
+constexpr int LockPollMilliseconds = 2;
 
 bool tryLock(int fd)
 {
@@ -27,11 +29,14 @@ bool tryLock(int fd)
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-void waitForLock(int fd)
+// False when the deadline passed without the lock.
+bool waitForLock(int fd, const QDeadlineTimer& deadline)
 {
-    for (int waited = 0; waited < LockWaitMilliseconds; waited += LockPollMilliseconds) {
+    for (;;) {
         if (tryLock(fd) || (errno != EAGAIN && errno != EACCES))
-            return;
+            return true;
+        if (deadline.hasExpired())
+            return false;
         QThread::msleep(LockPollMilliseconds);
     }
 }
@@ -61,19 +66,19 @@ std::optional<QByteArray> readAll(int fd)
 
 // Opens the file for writing (creating it when missing) and locks it. Another writer may have
 // replaced the file while we waited; then the lock guards a file nobody reads any more and we
-// start again on the new one.
+// start again on the new one, for as long as the wait budget lasts.
 int openLocked(const QByteArray& path)
 {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    const QDeadlineTimer deadline(LockWaitMilliseconds);
+    for (;;) {
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0)
             return -1;
-        waitForLock(fd);
-        if (isStillThePath(fd, path))
+        const bool locked = waitForLock(fd, deadline);
+        if (!locked || isStillThePath(fd, path))
             return fd;
         ::close(fd);
     }
-    return -1;
 }
 
 QString cutToBuffer(const QString& text, int bufferSize)

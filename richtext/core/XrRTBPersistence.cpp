@@ -9,6 +9,8 @@
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
 
+#include <QSignalBlocker>
+
 #include <cmath>
 #include <variant>
 
@@ -180,8 +182,15 @@ void writeField(host::PropertyBag& bag, const FieldKey& entry, const XrRTBSettin
 
 }  // namespace
 
+void XrRTB::setAmbientProperties(const host::AmbientProperties& ambient)
+{
+    m_ambient = ambient;
+}
+
 void XrRTB::UserControl_InitProperties()
 {
+    // A new control tells its host nothing, not even the Change of its first text.
+    const QSignalBlocker quiet(this);
     resize(static_cast<int>(std::lround(host::twipsToPixelsX(InitialWidthTwips))),
            static_cast<int>(std::lround(host::twipsToPixelsY(InitialHeightTwips))));
     RichTextBox1->setText(m_ambient.DisplayName.isEmpty() ? objectName() : m_ambient.DisplayName);

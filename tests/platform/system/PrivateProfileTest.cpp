@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QFile>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -218,16 +219,20 @@ TEST(PrivateProfile, TwoWritersLastValueWinsAndNoWriteIsLost)
     // Writers that overlap in time, each with keys of its own: every key must arrive.
     constexpr int Writers = 4;
     constexpr int KeysEach = 25;
+    std::atomic<int> refused{0};
     std::vector<std::thread> writers;
     for (int writer = 0; writer < Writers; ++writer) {
-        writers.emplace_back([&path, writer] {
+        writers.emplace_back([&path, &refused, writer] {
             for (int index = 0; index < KeysEach; ++index)
-                sys::writePrivateProfileString("Settings", QString("W%1K%2").arg(writer).arg(index),
-                                               QString::number(index), path);
+                if (!sys::writePrivateProfileString("Settings",
+                                                    QString("W%1K%2").arg(writer).arg(index),
+                                                    QString::number(index), path))
+                    ++refused;
         });
     }
     for (std::thread& writer : writers)
         writer.join();
+    EXPECT_EQ(refused.load(), 0);
     for (int writer = 0; writer < Writers; ++writer)
         for (int index = 0; index < KeysEach; ++index)
             ASSERT_EQ(read("Settings", QString("W%1K%2").arg(writer).arg(index), path),

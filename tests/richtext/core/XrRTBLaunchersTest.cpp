@@ -220,16 +220,20 @@ TEST_F(XrRTBLaunchersTest, AFailingDialogReachesTheCallerAndTheWindowIsGivenBack
     }
 }
 
-TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpen)
+TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpenAndTakesTheMargin)
 {
     auto& engine = window(m_control).engine();
+    m_control.LetPrinterMargin(TenEighty);
     bool flagDuringDialog = false;
+    int32_t marginDuringDialog = 0;
     PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
         flagDuringDialog = engine.dispId2Flag();
+        marginDuringDialog = RichTextLibraryState::instance().SharedPrintMargin;
         throw std::runtime_error("preview failed");
     });
     EXPECT_THROW(m_control.ShowPrintPreview(), std::runtime_error);
     EXPECT_TRUE(flagDuringDialog);
+    EXPECT_EQ(marginDuringDialog, 1080);
     EXPECT_FALSE(engine.dispId2Flag());
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <exception>
+#include <optional>
 
 namespace vb {
 
@@ -58,5 +59,12 @@ private:
 
 // Raises (throws) the runtime error of that number with its standard description.
 [[noreturn]] void raiseError(long number, QString source = {});
+
+// Raises the error a member reported instead of throwing it itself, if there is one.
+inline void raiseIfFailed(const std::optional<VbError>& error)
+{
+    if (error)
+        throw *error;
+}
 
 }  // namespace vb

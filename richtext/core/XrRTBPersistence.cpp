@@ -206,8 +206,7 @@ void XrRTB::UserControl_ReadProperties(const host::PropertyBag& PropBag)
     m_Appearance = static_cast<AppearEnum>(bag.integer("Appearance", rtfFlat));
     RichTextBox1->setBackColor(
         static_cast<host::OLE_COLOR>(bag.integer("BackColor", static_cast<int32_t>(0x80000005u))));
-    if (const auto error = RichTextBox1->setBorderStyle(bag.integer("BorderStyle", 0)))
-        throw *error;
+    vb::raiseIfFailed(RichTextBox1->setBorderStyle(bag.integer("BorderStyle", 0)));
     RichTextBox1->setBulletIndent(bag.integer("BulletIndent", 0));
     RichTextBox1->setEnabled(bag.boolean("Enabled", true));
     // The font comes before the text, so the loaded text takes it.
@@ -216,8 +215,7 @@ void XrRTB::UserControl_ReadProperties(const host::PropertyBag& PropBag)
     RichTextBox1->setMaxLength(bag.integer("MaxLength", 0));
     // Through its property member, so only this key is marked changed.
     SetMouseIcon(bag.picture("MouseIcon"));
-    if (const auto error = RichTextBox1->setMousePointer(bag.integer("MousePointer", 0)))
-        throw *error;
+    vb::raiseIfFailed(RichTextBox1->setMousePointer(bag.integer("MousePointer", 0)));
     RichTextBox1->setRightMargin(bag.number("RightMargin", 0));
     RichTextBox1->setText(bag.text("Text", QString()));
     // The RTF decides the document. An empty document keeps no RTF in the bag, and an absent

@@ -12,12 +12,6 @@
 
 namespace {
 
-void raiseIfFailed(const std::optional<vb::VbError>& error)
-{
-    if (error)
-        throw *error;
-}
-
 // A selection value as a 16-bit Integer: a mixed value, and one the conversion refuses, read
 // as 0.
 template <class T>
@@ -67,7 +61,7 @@ BorderEnum XrRTB::BorderStyle() const
 
 void XrRTB::LetBorderStyle(int value)
 {
-    raiseIfFailed(RichTextBox1->setBorderStyle(std::abs(value)));
+    vb::raiseIfFailed(RichTextBox1->setBorderStyle(std::abs(value)));
     propertyWritten("BorderStyle");
 }
 
@@ -144,7 +138,7 @@ int32_t XrRTB::MousePointer() const
 
 void XrRTB::LetMousePointer(int32_t value)
 {
-    raiseIfFailed(RichTextBox1->setMousePointer(value));
+    vb::raiseIfFailed(RichTextBox1->setMousePointer(value));
     propertyWritten("MousePointer");
 }
 
@@ -330,7 +324,7 @@ int16_t XrRTB::SelTabCount() const
 
 void XrRTB::LetSelTabCount(int16_t value)
 {
-    raiseIfFailed(RichTextBox1->engine().setSelTabCount(value));
+    vb::raiseIfFailed(RichTextBox1->engine().setSelTabCount(value));
 }
 
 host::OLE_COLOR XrRTB::SelColor() const
@@ -350,7 +344,7 @@ int32_t XrRTB::SelStart() const
 
 void XrRTB::LetSelStart(int32_t value)
 {
-    raiseIfFailed(RichTextBox1->setSelStart(value));
+    vb::raiseIfFailed(RichTextBox1->setSelStart(value));
 }
 
 int32_t XrRTB::SelLength() const
@@ -360,7 +354,7 @@ int32_t XrRTB::SelLength() const
 
 void XrRTB::LetSelLength(int32_t value)
 {
-    raiseIfFailed(RichTextBox1->setSelLength(value));
+    vb::raiseIfFailed(RichTextBox1->setSelLength(value));
 }
 
 int16_t XrRTB::SelTabs(int16_t e_ellmt) const
@@ -370,7 +364,7 @@ int16_t XrRTB::SelTabs(int16_t e_ellmt) const
 
 void XrRTB::LetSelTabs(int16_t e_ellmt, int16_t value)
 {
-    raiseIfFailed(RichTextBox1->engine().setSelTab(e_ellmt, value));
+    vb::raiseIfFailed(RichTextBox1->engine().setSelTab(e_ellmt, value));
 }
 
 // --- Held by the control ---

@@ -14,15 +14,17 @@ constexpr qint64 kInputPollNanoseconds = 5'000'000;
 bool isUserInput(QEvent::Type type)
 {
     switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::ShortcutOverride: return true;
-    default: return false;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
     }
 }
 

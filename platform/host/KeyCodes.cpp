@@ -180,13 +180,18 @@ int keyAscii(const QKeyEvent& event)
 {
     const int key = event.key();
     switch (key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    default: break;
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        default:
+            break;
     }
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
@@ -219,10 +224,14 @@ QString keyAsciiText(int keyAscii)
 int mouseButtonCode(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton: return vbLeftButton;
-    case Qt::RightButton: return vbRightButton;
-    case Qt::MiddleButton: return vbMiddleButton;
-    default: return 0;
+        case Qt::LeftButton:
+            return vbLeftButton;
+        case Qt::RightButton:
+            return vbRightButton;
+        case Qt::MiddleButton:
+            return vbMiddleButton;
+        default:
+            return 0;
     }
 }
 

@@ -22,37 +22,56 @@ ButtonSet buttonsOf(int style)
 {
     using Box = QMessageBox;
     switch (style & 0xF) {
-    case vbOKCancel: return {{Box::Ok, Box::Cancel}, 2, Box::Cancel};
-    case vbAbortRetryIgnore: return {{Box::Abort, Box::Retry, Box::Ignore}, 3, Box::NoButton};
-    case vbYesNoCancel: return {{Box::Yes, Box::No, Box::Cancel}, 3, Box::Cancel};
-    case vbYesNo: return {{Box::Yes, Box::No}, 2, Box::NoButton};
-    case vbRetryCancel: return {{Box::Retry, Box::Cancel}, 2, Box::Cancel};
-    default: return {{Box::Ok}, 1, Box::Ok};
+        case vbOKCancel:
+            return {{Box::Ok, Box::Cancel}, 2, Box::Cancel};
+        case vbAbortRetryIgnore:
+            return {{Box::Abort, Box::Retry, Box::Ignore}, 3, Box::NoButton};
+        case vbYesNoCancel:
+            return {{Box::Yes, Box::No, Box::Cancel}, 3, Box::Cancel};
+        case vbYesNo:
+            return {{Box::Yes, Box::No}, 2, Box::NoButton};
+        case vbRetryCancel:
+            return {{Box::Retry, Box::Cancel}, 2, Box::Cancel};
+        default:
+            return {{Box::Ok}, 1, Box::Ok};
     }
 }
 
 QMessageBox::Icon iconOf(int style)
 {
     switch (style & 0x70) {
-    case vbCritical: return QMessageBox::Critical;
-    case vbQuestion: return QMessageBox::Question;
-    case vbExclamation: return QMessageBox::Warning;
-    case vbInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+        case vbCritical:
+            return QMessageBox::Critical;
+        case vbQuestion:
+            return QMessageBox::Question;
+        case vbExclamation:
+            return QMessageBox::Warning;
+        case vbInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 int resultOf(QMessageBox::StandardButton button)
 {
     switch (button) {
-    case QMessageBox::Ok: return vbOK;
-    case QMessageBox::Cancel: return vbCancel;
-    case QMessageBox::Abort: return vbAbort;
-    case QMessageBox::Retry: return vbRetry;
-    case QMessageBox::Ignore: return vbIgnore;
-    case QMessageBox::Yes: return vbYes;
-    case QMessageBox::No: return vbNo;
-    default: return vbCancel;
+        case QMessageBox::Ok:
+            return vbOK;
+        case QMessageBox::Cancel:
+            return vbCancel;
+        case QMessageBox::Abort:
+            return vbAbort;
+        case QMessageBox::Retry:
+            return vbRetry;
+        case QMessageBox::Ignore:
+            return vbIgnore;
+        case QMessageBox::Yes:
+            return vbYes;
+        case QMessageBox::No:
+            return vbNo;
+        default:
+            return vbCancel;
     }
 }
 

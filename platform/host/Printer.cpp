@@ -14,7 +14,6 @@
 namespace host {
 namespace {
 
-
 [[noreturn]] void raisePrinterError()
 {
     throw vb::VbError(vb::ErrPrinter, QStringLiteral("Printer error"));

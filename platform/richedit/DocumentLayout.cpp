@@ -33,8 +33,8 @@ DocumentLayout::DocumentLayout(const Document& document) : m_document(document)
 {
     resetAll();
     m_laidOutWidth = wrapWidth();
-    m_watcher = document.addWatcher(
-        [this](const ChangeRecord& record) { documentChanged(record); });
+    m_watcher =
+        document.addWatcher([this](const ChangeRecord& record) { documentChanged(record); });
 }
 
 DocumentLayout::~DocumentLayout()

@@ -29,8 +29,8 @@ QByteArray rtfBytes(const QString& data)
     bytes.reserve(data.size());
     for (const QChar c : data) {
         const char16_t unit = c.unicode();
-        const unsigned char byte = unit < 0x80 ? static_cast<unsigned char>(unit)
-                                               : vb::unicodeToWindows1252(unit);
+        const unsigned char byte =
+            unit < 0x80 ? static_cast<unsigned char>(unit) : vb::unicodeToWindows1252(unit);
         if (unit < 0x80 || byte >= 0x80) {
             bytes.append(static_cast<char>(byte));
         } else {

@@ -84,9 +84,9 @@ enum ParaMask : uint32_t {
     NumberingStart = 0x8000,
 };
 
-constexpr uint32_t AllParaFields = StartIndent | RightIndent | OffsetIndent | Alignment |
-                                   TabStops | Numbering | SpaceBefore | SpaceAfter |
-                                   LineSpacing | NumberingStyle | NumberingTab | NumberingStart;
+constexpr uint32_t AllParaFields = StartIndent | RightIndent | OffsetIndent | Alignment | TabStops |
+                                   Numbering | SpaceBefore | SpaceAfter | LineSpacing |
+                                   NumberingStyle | NumberingTab | NumberingStart;
 
 enum ParaAlignment : uint16_t { AlignLeft = 1, AlignRight = 2, AlignCenter = 3, AlignJustify = 4 };
 
@@ -118,8 +118,9 @@ struct ParaFormat {
     int32_t spaceBefore = 0;
     int32_t spaceAfter = 0;
     int32_t lineSpacing = 0;
-    uint8_t lineSpacingRule = 0;  // 0 single, 1 one and a half, 2 double, 3 at least, 4 exactly, 5 twentieths
-    std::vector<int32_t> tabs;    // at most MaxTabStops, in the order set
+    uint8_t lineSpacingRule =
+        0;  // 0 single, 1 one and a half, 2 double, 3 at least, 4 exactly, 5 twentieths
+    std::vector<int32_t> tabs;  // at most MaxTabStops, in the order set
 
     bool has(uint32_t bits) const { return (mask & bits) == bits; }
     bool operator==(const ParaFormat&) const = default;

@@ -47,9 +47,15 @@ public:
 
     // --- Selection ---
     int32_t SelStart() const { return m_engine->selStart(); }
-    std::optional<vb::VbError> setSelStart(int32_t position) { return m_engine->setSelStart(position); }
+    std::optional<vb::VbError> setSelStart(int32_t position)
+    {
+        return m_engine->setSelStart(position);
+    }
     int32_t SelLength() const { return m_engine->selLength(); }
-    std::optional<vb::VbError> setSelLength(int32_t length) { return m_engine->setSelLength(length); }
+    std::optional<vb::VbError> setSelLength(int32_t length)
+    {
+        return m_engine->setSelLength(length);
+    }
     QString SelText() const { return m_engine->selText(); }
     void setSelText(const QString& text) { m_engine->setSelText(text); }
     QString SelRTF() const { return m_engine->selRtf(); }

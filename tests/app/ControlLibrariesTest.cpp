@@ -4,9 +4,9 @@
 #include "platform/host/ControlFactory.h"
 #include "richtext/core/XrRTB.h"
 
+#include <gtest/gtest.h>
 #include <QMainWindow>
 #include <QWidget>
-#include <gtest/gtest.h>
 #include <memory>
 
 // The program places every control by its class name; each library must have registered it.

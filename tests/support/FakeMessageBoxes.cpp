@@ -11,11 +11,15 @@ int FakeMessageBoxes::show(const host::MessageBoxRequest& request)
         return result;
     }
     switch (request.style & 0xF) {
-    case host::vbAbortRetryIgnore: return host::vbAbort;
-    case host::vbYesNoCancel:
-    case host::vbYesNo: return host::vbYes;
-    case host::vbRetryCancel: return host::vbRetry;
-    default: return host::vbOK;
+        case host::vbAbortRetryIgnore:
+            return host::vbAbort;
+        case host::vbYesNoCancel:
+        case host::vbYesNo:
+            return host::vbYes;
+        case host::vbRetryCancel:
+            return host::vbRetry;
+        default:
+            return host::vbOK;
     }
 }
 

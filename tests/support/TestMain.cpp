@@ -1,7 +1,7 @@
 // Test entry point: a Qt application on the offscreen platform, so widgets, fonts and images
 // work without a display, then GoogleTest.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv)
 {

@@ -1,13 +1,14 @@
 #include "platform/host/ControlFactory.h"
 
-#include <QLabel>
 #include <gtest/gtest.h>
+#include <QLabel>
 #include <memory>
 
 TEST(ControlFactory, CreatesRegisteredClassesByNameWithoutRegardToCase)
 {
-    host::registerControlClass(QStringLiteral("TestLib.Label"),
-                               [](QWidget* parent) { return new QLabel(QStringLiteral("made"), parent); });
+    host::registerControlClass(QStringLiteral("TestLib.Label"), [](QWidget* parent) {
+        return new QLabel(QStringLiteral("made"), parent);
+    });
 
     std::unique_ptr<QWidget> control(host::createControl(QStringLiteral("testlib.LABEL")));
     ASSERT_NE(control, nullptr);

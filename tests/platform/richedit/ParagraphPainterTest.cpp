@@ -260,13 +260,15 @@ TEST(ParagraphPainterPictures, DrawDecodedImagesAtTheirGoalSizeOrAPlaceholder)
         return inkOf(render(para.layout(20000)), match).box;
     };
     auto red = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
-    const QRect png =
-        drawn(pictureOf(testsupport::encodedImage(filled(Qt::red), "PNG"), PictureKind::Png, 600, 300), red);
+    const QRect png = drawn(
+        pictureOf(testsupport::encodedImage(filled(Qt::red), "PNG"), PictureKind::Png, 600, 300),
+        red);
     EXPECT_NEAR(png.width(), 40, 1);
     EXPECT_NEAR(png.height(), 20, 1);
 
-    const QRect jpeg = drawn(
-        pictureOf(testsupport::encodedImage(filled(Qt::red, 16, 16), "JPEG"), PictureKind::Jpeg, 300, 300), red);
+    const QRect jpeg = drawn(pictureOf(testsupport::encodedImage(filled(Qt::red, 16, 16), "JPEG"),
+                                       PictureKind::Jpeg, 300, 300),
+                             red);
     EXPECT_NEAR(jpeg.width(), 20, 1);
 
     // A packed bitmap is a bitmap file without its 14-byte file header.
@@ -346,7 +348,8 @@ TEST(ParagraphPainterShots, SampleParagraphs)
     paras[5].add(QStringLiteral("Tabs:\tone\ttwo\tthree, then a picture "));
     paras[5].format.tabs = {1440, 2880};
     paras[5].addPicture(
-        pictureOf(testsupport::encodedImage(filled(QColor(30, 140, 60), 20, 10), "PNG"), PictureKind::Png, 600, 300));
+        pictureOf(testsupport::encodedImage(filled(QColor(30, 140, 60), 20, 10), "PNG"),
+                  PictureKind::Png, 600, 300));
     paras[5].add(QStringLiteral(" and a broken one "));
     paras[5].addPicture(pictureOf("junk", PictureKind::Png, 300, 300));
     paras[6].add(Prose + QStringLiteral(" (justified, indented, selection in the middle)"));

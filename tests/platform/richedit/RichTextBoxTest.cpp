@@ -5,8 +5,8 @@
 #include "tests/support/SignalRecorder.h"
 #include "tests/support/TempFolder.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 using namespace richedit;
 

@@ -187,9 +187,9 @@ TEST_F(XrRTBPropertiesTest, WindowPropertiesReachTheEditingWindowAndItsRefusalsR
 
 TEST_F(XrRTBPropertiesTest, SelectionPropertiesReadMixedAsEmptyAndPassWriteErrorsOn)
 {
-    m_control.LetTextRTF(QStringLiteral(
-        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\f0\\fs20 {\\b bold}"
-        "\\f1\\fs28 {\\cf0 plain}\\par}"));
+    m_control.LetTextRTF(
+        QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\f0\\fs20 {\\b bold}"
+                       "\\f1\\fs28 {\\cf0 plain}\\par}"));
     testsupport::SignalRecorder events(&m_control);
     m_control.LetSelStart(0);
     m_control.LetSelLength(9);

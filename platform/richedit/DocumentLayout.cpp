@@ -149,7 +149,9 @@ int DocumentLayout::computeNumber(int paragraph) const
 void DocumentLayout::moveTopAnchor(const ChangeRecord& record)
 {
     const int64_t end = int64_t(record.position) + record.removed;
-    if (m_topAnchor >= end)
+    // Text inserted at the anchor goes onto the top line (its start, when the anchor is the
+    // line's start): the anchor stays, or every keystroke at the top would scroll the view.
+    if (m_topAnchor > end || (m_topAnchor == end && record.removed > 0))
         m_topAnchor = int32_t(m_topAnchor + int64_t(record.added) - record.removed);
     else if (m_topAnchor > record.position)
         m_topAnchor = record.position;

@@ -29,6 +29,8 @@ QString errorDescription(long number)
             return QStringLiteral("Path/File access error");
         case ErrPathNotFound:
             return QStringLiteral("Path not found");
+        case ErrObjectVariableNotSet:
+            return QStringLiteral("Object variable or With block variable not set");
         case ErrInvalidUseOfNull:
             return QStringLiteral("Invalid use of Null");
         case ErrResourceNotFound:

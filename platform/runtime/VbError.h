@@ -22,6 +22,7 @@ enum ErrorNumber : long {
     ErrPermissionDenied = 70,
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
+    ErrObjectVariableNotSet = 91,
     ErrInvalidUseOfNull = 94,
     ErrResourceNotFound = 326,
     ErrInvalidPropertyValue = 380,

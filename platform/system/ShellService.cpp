@@ -16,6 +16,13 @@ public:
         return !path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 
+    bool openUrl(const QString& url) override
+    {
+        const QUrl address(url, QUrl::TolerantMode);
+        return address.isValid() && !address.scheme().isEmpty() &&
+               QDesktopServices::openUrl(address);
+    }
+
     bool hasAssociatedProgram(const QString& path) override
     {
         // The environment is read for each question: the desktop may change its lists while

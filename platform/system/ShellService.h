@@ -17,6 +17,10 @@ public:
     // click in the file manager would; false when the desktop refuses.
     virtual bool openPath(const QString& path) = 0;
 
+    // Opens an address (a web page, a mail address as mailto:) with the desktop's program for
+    // its scheme; false when the desktop refuses.
+    virtual bool openUrl(const QString& url) = 0;
+
     // True when the desktop has a program for the file's type; a folder always has one.
     virtual bool hasAssociatedProgram(const QString& path) = 0;
 

@@ -58,6 +58,13 @@ struct RichTextLibraryState {
     QString CleanupRTF;
     // A hyperlink pass is marking or unmarking; keeps a second pass from starting inside it.
     bool LinkPassRunning = false;
+    // The view keeper's slots: the first position of the line that stood at the top of the
+    // window, one slot per family of passes (0 until saved: the top of the document).
+    int32_t TopLinePos1 = 0;
+    int32_t TopLinePos2 = 0;
+    int32_t TopLinePos3 = 0;
+    // Which of the two views after a replace the last restore showed (slot 3: true).
+    bool ViewPos3Restored = false;
 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry

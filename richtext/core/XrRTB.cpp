@@ -5,8 +5,12 @@
 #include "platform/host/Units.h"
 #include "platform/richedit/Messages.h"
 #include "platform/richedit/RichTextView.h"
+#include "richtext/core/DocumentText.h"
 #include "richtext/core/FileManagementMod.h"
+#include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/ViewKeeper.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -66,6 +70,11 @@ QLineEdit* makeHiddenText(QWidget* parent, const QString& name, const QString& t
 XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
 {
     createConstituents();
+    m_lines = std::make_unique<LineQueries>(*RichTextBox1);
+    m_documentText = std::make_unique<DocumentText>(*RichTextBox1, TextDocument);
+    m_formatting = std::make_unique<SelectionFormatting>(*RichTextBox1);
+    m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
+    m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -5,6 +5,7 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/richedit/RichTextBox.h"
 #include "platform/richedit/TextObjectModel.h"
+#include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
 
 #include <QFont>
@@ -18,6 +19,10 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class DocumentText;
+class HyperlinkMark;
+class LineQueries;
+class ViewKeeper;
 
 namespace host {
 class CommonDialog;
@@ -57,6 +62,27 @@ public:
     // A property's read is `Name()`, its write `LetName()` (`SetName()` for an object). Writes
     // of persisted properties tell the host through PropertyChanged, even when the value is
     // unchanged. Errors of the editing window are raised as vb::VbError.
+
+    // Line, caret and view queries. Lines are display lines (wrapped lines count); line
+    // numbers passed in are 0-based, the ones answered by the three line members 1-based.
+    QVariant FreezeRichText(bool& FreezeRTB);
+    QVariant SelectLine();
+    // The caret's line from its 1-based start; its length is asked one past the start, so an
+    // empty line reports the following line's length. "" on an empty document, which leaves
+    // the out-arguments as they were.
+    QString GetLineText();
+    QString GetLineText(int32_t& LineStart, int32_t& LineLength);
+    QString GetPrevLineText();
+    QString GetAnyLineText(const int32_t& MyLineNum);
+    // -1 (the default) is the caret's line; a line past the end answers -1.
+    int32_t GetPosOfFirstCharInLine(const int32_t& MyLine = -1);
+    int32_t GetPosOfFirstCharInPrevLine();
+    int32_t FirstVisibleLine();
+    int32_t LastVisibleLine();
+    int32_t TotalLineCount();
+    int32_t CurrentLine();
+    // Scrolls the line to the top and selects it unless told not to; past the end: nothing.
+    void GoToLine(const int32_t& LineNumQ, bool SelectLineQ = true);
 
     // Persisted, and passed to RichTextBox1 unless said.
     AppearEnum Appearance() const { return m_Appearance; }
@@ -202,8 +228,58 @@ public:
     QVariant Cancel_Syntax();
     bool CanCancelSyntax() const;
 
+    // Formatting of the selection. The three alignments act only when passed true.
+    QVariant AlignCenter(bool& MyBool);
+    QVariant AlignRight(bool& MyBool);
+    QVariant AlignLeft(bool& MyBool);
+    // 0 left, 1 right, 2 centre; Null (invalid) for paragraphs that differ.
+    QVariant GetAlignment();
+    // Selects everything; raises Ready.
+    QVariant SelectAllText();
+    int32_t GetLineFromChar(int32_t lChar);
+    void Refresh();
+    // Prints the selection (everything when nothing is selected) when a printer is installed.
+    void SelPrint(bool vStartDoc = true);
+    void SetInFocus();
+    void Span(const QString& bstrCharacterSet, bool vForward = true, bool vNegate = false);
+    void ToolTipTxt(const QString& NewTip);
+    void UpTo(const QString& bstrCharacterSet, bool vForward = true, bool vNegate = false);
+    // Highlight colours are OLE colours; -1 is the automatic background.
+    QVariant HighLightText(host::OLE_COLOR& HighLightColor);
+    bool IsTextHighLighted(host::OLE_COLOR& HighLightColor);
+    QVariant UnHighLightText();
+    QVariant UnHighLightText(Unhighlight_Behavior& All_or_Selected_Text);
+    int32_t ReadOnly(bool& ApplyReadOnly);
+    void LineSpacing(LineSpc& LineMethod);
+    void LineSpacing(LineSpc& LineMethod, int32_t& exactORmultiple);
+    // These three raise Finish and Ready.
+    void ScriptStyle(ScripTT& ScriptMethod);
+    void ListStyle(ListNN& ListMethod);
+    bool SelListMethod(ListNN& ListMethod);
+    bool CanChangeCase();
+    bool CanClear();
+    bool CanCopy();
+    bool CanCut();
+    bool CanDelete();
+    bool CanGetSpelling();
+    bool CanGetSynonym();
+    bool CanHighlight();
+    bool CanSelectAll();
+    // No wrapping, wrapping at the printed line width (RulerWrap) or at the window; raises
+    // Finish and Ready.
+    QVariant Word_Wrap(bool& Wrap);
+    QVariant Word_Wrap(bool& Wrap, bool& RulerWrap);
+
     // How far the running long pass has got, 0 to 100.
     int32_t ProgressPercentage() const;
+
+    // True when the character index lies inside an address of that kind and the selection
+    // carries the link mark; the address goes to the out-argument.
+    bool DetectEmailZone(const int32_t& MyHitSpot, QString& ReturnMyEAddress);
+    bool DetectURLZone(const int32_t& MyHitSpot, QString& ReturnMyURL);
+
+    // Whether the platform has a printer to print on.
+    bool PrinterInstalled();
 
     // Stops the misspelling scan of every control at its next poll.
     void KillSwitch();
@@ -221,18 +297,49 @@ public:
     void ShowWordCount();
     void ShowRandomWord();
 
+    // Marks the range as a link of the control's own, empties the undo buffer and leaves a
+    // caret at the range's start.
+    void HyperLinkSelected(const int32_t& RTBSelStart, const int32_t& RTBSelectedLength);
     // Character index of the first visible line; 0 on any failure.
     int32_t TopLineSelStart();
     // Stops the search and replace loops at their next position.
     void ExitFindRep();
+
+    // Open a clicked link: only http, https, ftp, mailto and "www." addresses are launched.
+    // MyErrorData receives the number of an error the launch raised.
+    void GoToWebsite(const QString& MyWebSite);
+    void GoToWebsite(const QString& MyWebSite, QString& MyErrorData);
+    void GoToEmailClient(const QString& MyEmail);
+    void GoToEmailClient(const QString& MyEmail, QString& MyErrorData);
 
     // The control's help path (with its topic suffix), or with `NoColonFilePath` true the bare
     // file path; empty when the file can be neither found nor written.
     QString GetHelpFile();
     QString GetHelpFile(bool& NoColonFilePath);
 
+    // The caret through the text object model: 1-based line, column (from the start of the
+    // displayed line) and character number; 0 without a text object model document.
+    int32_t VanticLine();
+    int32_t VanticColumn();
+    int32_t VanticChar();
+    // Case changes of the selection in place; lengths, formats and the selection stay.
+    void VanticUpperCase();
+    void VanticLowerCase();
+    void VanticSentenceCase();
+    void VanticToggleCase();
+    void VanticTitleCase();
+
     // Shows the control's greeting.
     void Tamsel();
+
+    // The document as RTF, as a saved file holds it without its trailing zero byte.
+    QString GetRTFString();
+    // The plain text of the document whose dialog is open (SharedRichText); raises error 91
+    // while no dialog holds one.
+    QString GetTextString();
+
+    // Whether the document's RTF carries formatting a plain-text save would lose.
+    bool ContainSpecialFormatting();
 
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
@@ -315,6 +422,26 @@ private:
     void propertyWritten(const char* key, bool menuSwitch = false);
     // The page-layout refresh after a margin change.
     void RefreshPageLayout();
+    // Wraps at the printed line width of the printer target.
+    void SetPrinterWrap();
+
+    // Hyperlink mark on the selection, for the key handlers and Paste.
+    bool IsSelectionHyperLink();
+    void MarkSelectionLinked();
+    void MarkSelectionUnlinked();
+    // The view keeper's slots.
+    void SaveViewPos1();
+    void SaveViewPos2();
+    void RestoreViewPos1();
+    void RestoreViewPos2();
+    void RestoreViewPos3(int32_t& LinesAbove);
+
+    // The components behind the members; they work on RichTextBox1.
+    std::unique_ptr<LineQueries> m_lines;
+    std::unique_ptr<DocumentText> m_documentText;
+    std::unique_ptr<SelectionFormatting> m_formatting;
+    std::unique_ptr<HyperlinkMark> m_links;
+    std::unique_ptr<ViewKeeper> m_viewKeeper;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

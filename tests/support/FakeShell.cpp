@@ -10,6 +10,12 @@ bool FakeShell::openPath(const QString& path)
     return !m_failOpens;
 }
 
+bool FakeShell::openUrl(const QString& url)
+{
+    m_openedUrls.append(url);
+    return !m_failOpens;
+}
+
 bool FakeShell::hasAssociatedProgram(const QString& path)
 {
     m_queries.append(path);

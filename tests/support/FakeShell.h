@@ -34,10 +34,12 @@ public:
     void failStarts(bool fail = true) { m_failStarts = fail; }
 
     const QStringList& opened() const { return m_opened; }
+    const QStringList& openedUrls() const { return m_openedUrls; }
     const QStringList& associationQueries() const { return m_queries; }
     const std::vector<ProgramStart>& started() const { return m_started; }
 
     bool openPath(const QString& path) override;
+    bool openUrl(const QString& url) override;
     bool hasAssociatedProgram(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       const QString& workingFolder) override;
@@ -48,6 +50,7 @@ private:
     bool m_failOpens = false;
     bool m_failStarts = false;
     QStringList m_opened;
+    QStringList m_openedUrls;
     QStringList m_queries;
     std::vector<ProgramStart> m_started;
     ScopedService<sys::ShellService> m_scope;

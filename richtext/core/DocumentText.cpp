@@ -1,0 +1,74 @@
+#include "richtext/core/DocumentText.h"
+
+#include "platform/regex/RegExp.h"
+#include "platform/richedit/PlainText.h"
+#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/TextObjectModel.h"
+#include "platform/runtime/VbError.h"
+#include "richtext/core/RichTextLibraryState.h"
+
+#include <cstdlib>
+
+using namespace richedit;
+
+namespace {
+
+const QString FormattingPattern =
+    QStringLiteral(R"((\\cf|\\b|\\i|\\ulnone|\\strike|\\pn|\\qc|\\qr|\\highlight))");
+
+}  // namespace
+
+DocumentText::DocumentText(RichTextBox& window, const TextDocument& document)
+    : m_window(window), m_document(document)
+{
+}
+
+int32_t DocumentText::VanticLine() const
+{
+    if (!m_document.isValid())
+        return 0;
+    return int32_t(m_document.Selection().GetDuplicate().GetIndex(tomLine));
+}
+
+int32_t DocumentText::VanticColumn() const
+{
+    if (!m_document.isValid())
+        return 0;
+    TextRange range = m_document.Selection().GetDuplicate();
+    return int32_t(std::labs(range.StartOf(tomLine, 0))) + 1;
+}
+
+int32_t DocumentText::VanticChar() const
+{
+    if (!m_document.isValid())
+        return 0;
+    return int32_t(m_document.Selection().GetDuplicate().GetIndex(tomCharacter));
+}
+
+void DocumentText::changeCase(CaseCode code)
+{
+    if (m_document.isValid())
+        m_document.Selection().ChangeCase(code);
+}
+
+QString DocumentText::GetRTFString() const
+{
+    return m_window.TextRTF();
+}
+
+QString DocumentText::GetTextString()
+{
+    RichTextBox* shared = RichTextLibraryState::instance().SharedRichText;
+    if (!shared)
+        vb::raiseError(vb::ErrObjectVariableNotSet);
+    return PlainText::decode(PlainText::encode(shared->Text()));
+}
+
+bool DocumentText::ContainSpecialFormatting() const
+{
+    vbscript::RegExp formatting;
+    formatting.setPattern(FormattingPattern);
+    formatting.setIgnoreCase(true);
+    formatting.setGlobal(true);
+    return formatting.Test(GetRTFString());
+}

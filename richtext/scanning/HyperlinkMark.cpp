@@ -1,0 +1,116 @@
+#include "richtext/scanning/HyperlinkMark.h"
+
+#include "platform/host/EventLoop.h"
+#include "platform/regex/RegExp.h"
+#include "platform/richedit/Messages.h"
+#include "platform/richedit/RichTextBox.h"
+#include "platform/runtime/VbError.h"
+
+using namespace richedit;
+
+namespace {
+
+RtfFormatQ emptyRecord()
+{
+    RtfFormatQ record;
+    record.cbSize = RtfFormatQSize;
+    return record;
+}
+
+}  // namespace
+
+HyperlinkMark::HyperlinkMark(RichTextBox& window) : m_window(window) {}
+
+void HyperlinkMark::selectRange(int32_t start, int32_t end)
+{
+    CharRange range{start, end};
+    sendMessage(m_window.hWnd(), EM_EXSETSEL, 0, reinterpret_cast<intptr_t>(&range));
+}
+
+void HyperlinkMark::markRange(int32_t start, int32_t length)
+{
+    const int32_t end = int32_t(std::min<int64_t>(int64_t(start) + length, INT32_MAX));
+    RtfFormatQ effect = emptyRecord();
+    effect.dwMask = Link;
+    effect.dwEffects = Link;
+    selectRange(start, end);
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&effect));
+    selectRange(start, end);
+    setSelectionLocale(LinkLcid);
+}
+
+void HyperlinkMark::HyperLinkSelected(int32_t RTBSelStart, int32_t RTBSelectedLength)
+{
+    markRange(RTBSelStart, RTBSelectedLength);
+    sendMessage(m_window.hWnd(), EM_EMPTYUNDOBUFFER, 0, 0);
+    // A start past the text is clamped by the window; a negative one is refused and leaves
+    // the caret where marking put it.
+    m_window.setSelStart(RTBSelStart);
+    m_window.setSelLength(0);
+}
+
+void HyperlinkMark::setSelectionLocale(uint32_t lcid)
+{
+    RtfFormatQ locale = emptyRecord();
+    locale.dwMask = Lcid;
+    // Lcid has no effect bit; the window ignores it here.
+    locale.dwEffects = Lcid;
+    locale.lLCID = lcid;
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&locale));
+}
+
+bool HyperlinkMark::IsSelectionHyperLink()
+{
+    RtfFormatQ record = emptyRecord();
+    record.dwMask = Lcid;
+    sendMessage(m_window.hWnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&record));
+    return record.lLCID == LinkLcid;
+}
+
+void HyperlinkMark::MarkSelectionLinked()
+{
+    setSelectionLocale(LinkLcid);
+}
+
+void HyperlinkMark::MarkSelectionUnlinked()
+{
+    setSelectionLocale(PlainLcid);
+}
+
+bool HyperlinkMark::DetectEmailZone(int32_t MyHitSpot, QString& ReturnMyEAddress)
+{
+    return detectZone(EmailAddressPattern, MyHitSpot, ReturnMyEAddress);
+}
+
+bool HyperlinkMark::DetectURLZone(int32_t MyHitSpot, QString& ReturnMyURL)
+{
+    return detectZone(WebAddressPattern, MyHitSpot, ReturnMyURL);
+}
+
+bool HyperlinkMark::detectZone(const QString& pattern, int32_t hitSpot, QString& address)
+{
+    try {
+        vbscript::RegExp addresses;
+        addresses.setPattern(pattern);
+        addresses.setIgnoreCase(true);
+        addresses.setGlobal(true);
+        const vbscript::MatchCollection matches = addresses.Execute(m_window.Text());
+        for (const vbscript::Match match : matches) {
+            // Input waiting is handled here and the match examined all the same.
+            host::GetInputState();
+            // Matches come in order and do not overlap: none further on can hold the spot.
+            if (match.FirstIndex() > hitSpot)
+                break;
+            if (hitSpot > match.FirstIndex() + match.Length() - 1)
+                continue;
+            // The click put the caret there: the selection's mark decides.
+            if (!IsSelectionHyperLink())
+                break;
+            address = match.Value();
+            return true;
+        }
+    } catch (const vb::VbError&) {
+        // Passed over: no address found.
+    }
+    return false;
+}

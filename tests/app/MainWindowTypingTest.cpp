@@ -1,0 +1,136 @@
+// Typing into the program's window: the editing control keeps what was typed in sight and
+// scrolls only when the caret leaves the visible part of the document.
+#include "app/ScrivetApplication.h"
+#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/RichTextView.h"
+#include "richtext/core/XrRTB.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMainWindow>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <QDebug>
+#include "platform/richedit/Engine.h"
+
+namespace {
+
+struct ShownWindow {
+    std::unique_ptr<QWidget> window;
+    XrRTB* control = nullptr;
+    richedit::RichTextView* view = nullptr;
+};
+
+ShownWindow showMainWindow()
+{
+    app::registerControlLibraries();
+    ShownWindow shown;
+    shown.window.reset(app::createMainWindow());
+    shown.control = qobject_cast<XrRTB*>(qobject_cast<QMainWindow*>(shown.window.get())->centralWidget());
+    shown.window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(shown.window.get()));
+    shown.view = shown.control->findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    return shown;
+}
+
+void typeLines(QWidget* target, int count)
+{
+    for (int line = 1; line <= count; ++line) {
+        if (line > 1)
+            QTest::keyClick(target, Qt::Key_Return);
+        qWarning() << "after enter" << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine() << static_cast<richedit::RichTextView*>(target)->engine()->layout().viewportSize();
+        QTest::keyClicks(target, QStringLiteral("Line %1").arg(line));
+        qWarning() << "after text" << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine();
+    }
+    QApplication::processEvents();
+}
+
+// Rows of the image that hold anything but the background colour of its top-left pixel.
+int inkedRows(const QImage& image, int fromRow, int toRow)
+{
+    const QRgb background = image.pixel(image.width() / 2, image.height() - 1);
+    int rows = 0;
+    for (int y = fromRow; y < toRow && y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(MainWindowTyping, TenTypedLinesStayInSight)
+{
+    ShownWindow shown = showMainWindow();
+    ASSERT_NE(shown.view, nullptr);
+    typeLines(shown.view, 10);
+    {
+        auto& eng = *shown.view->engine();
+        qWarning() << "view" << shown.view->geometry() << "viewport" << shown.view->viewport()->geometry()
+                   << "layout" << eng.layout().viewportSize() << "ctl" << shown.control->geometry()
+                   << "parent" << shown.view->parentWidget()->geometry() << shown.view->isVisible();
+        for (int i = 0; i < eng.lineCount(); ++i) qWarning() << i << eng.layout().lineTop(i) << eng.layout().lineHeight(i) << eng.lineIndex(i);
+        qWarning() << "tpp" << eng.layout().twipsPerPixel() << eng.layout().wrapWidth() << int(eng.layout().wrapMode()) << eng.text();
+    }
+
+    EXPECT_EQ(shown.control->FirstVisibleLine(), 1) << "the first line scrolled out of sight";
+    EXPECT_EQ(shown.control->TotalLineCount(), 10);
+    EXPECT_GE(shown.control->LastVisibleLine(), 10);
+    EXPECT_EQ(shown.view->verticalScrollBar()->value(), 0);
+    // The scroll bar's page spans the lines the window shows, far more than one.
+    EXPECT_GE(shown.view->verticalScrollBar()->pageStep(), 10);
+
+    const QImage shot = shown.view->viewport()->grab().toImage();
+    shot.save(QStringLiteral("MainWindowTyping-ten-lines.png"));
+    // Text at the top of the page, not an empty page.
+    EXPECT_GT(inkedRows(shot, 0, shot.height() / 4), 5);
+}
+
+TEST(MainWindowTyping, ScrollsOnlyWhenTheCaretLeavesTheViewAndByTheLeastAmount)
+{
+    ShownWindow shown = showMainWindow();
+    ASSERT_NE(shown.view, nullptr);
+    // A small window, without the ruler and then with it, after resizes.
+    for (bool ruler : {false, true}) {
+        shown.control->LetDisplayRuler(ruler);
+        shown.window->resize(500, 260);
+        QApplication::processEvents();
+        shown.control->LetText(QString());
+        QApplication::processEvents();
+
+        int lines = 0;
+        int shownLines = shown.control->LastVisibleLine() - shown.control->FirstVisibleLine();
+        typeLines(shown.view, 1);
+        lines = 1;
+        // Type until the window is full: nothing scrolls.
+        while (shown.control->LastVisibleLine() >= lines + 1 && lines < 200) {
+            QTest::keyClick(shown.view, Qt::Key_Return);
+            QTest::keyClicks(shown.view, QStringLiteral("x"));
+            QApplication::processEvents();
+            ++lines;
+            ASSERT_EQ(shown.control->FirstVisibleLine(), 1) << "scrolled at line " << lines;
+        }
+        ASSERT_LT(lines, 200);
+        EXPECT_GT(lines, 3) << "the window shows several lines";
+        shownLines = shown.control->LastVisibleLine() - shown.control->FirstVisibleLine() + 1;
+        // One more line below the view scrolls by one line.
+        QTest::keyClick(shown.view, Qt::Key_Return);
+        QTest::keyClicks(shown.view, QStringLiteral("y"));
+        QApplication::processEvents();
+        EXPECT_EQ(shown.control->FirstVisibleLine(), 2);
+        EXPECT_EQ(shown.control->LastVisibleLine(), lines + 1);
+        EXPECT_GE(shownLines, lines);
+
+        // Growing the window shows more without scrolling further down.
+        shown.window->resize(500, 600);
+        QApplication::processEvents();
+        EXPECT_LE(shown.control->FirstVisibleLine(), 2);
+        EXPECT_GE(shown.control->LastVisibleLine(), lines + 1);
+    }
+}

@@ -1,7 +1,7 @@
 // Display-line queries over documents of 100 KB, 1 MB and 10 MB (they should cost O(log n)),
 // and one keystroke in a 1 MB document followed by the caret-line queries the typing pass
 // makes; the goal for the keystroke is under 2 ms.
-#include "platform/richedit/DocumentLayout.h"
+#include "platform/richedit/layout/DocumentLayout.h"
 
 #include "bench/GeneratedText.h"
 

@@ -1,6 +1,6 @@
 // Reading a generated 10 MB RTF document (formatting runs, colours, fonts, links, unicode and
 // code-page escapes, lists) into a fragment; the goal is well under one second.
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include <benchmark/benchmark.h>
 #include <QByteArray>

@@ -3,8 +3,8 @@
 #include "platform/host/CommonDialog.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/host/AmbientProperties.h"
-#include "platform/richedit/RichTextBox.h"
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "platform/richedit/view/TextObjectModel.h"
 #include "richtext/core/XrRTBSettings.h"
 
 #include <QFont>

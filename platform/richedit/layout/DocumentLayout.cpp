@@ -1,6 +1,6 @@
-#include "platform/richedit/DocumentLayout.h"
+#include "platform/richedit/layout/DocumentLayout.h"
 
-#include "platform/richedit/ListLabels.h"
+#include "platform/richedit/model/ListLabels.h"
 
 #include <QImage>
 #include <algorithm>

@@ -3,9 +3,9 @@
 // scroll state and the freeze count of one editing window.
 #pragma once
 
-#include "platform/richedit/Document.h"
-#include "platform/richedit/LineIndex.h"
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/LineIndex.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
+#include "platform/richedit/model/Document.h"
 
 #include <QMargins>
 #include <QPoint>

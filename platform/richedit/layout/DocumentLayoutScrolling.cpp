@@ -1,5 +1,5 @@
 // The vertical scroll state and the freeze count of the document layout.
-#include "platform/richedit/DocumentLayout.h"
+#include "platform/richedit/layout/DocumentLayout.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "platform/richedit/FormatRange.h"
+#include "platform/richedit/layout/FormatRange.h"
 
-#include "platform/richedit/DocumentLayout.h"
-#include "platform/richedit/FormatRangeCache.h"
-#include "platform/richedit/ParagraphPainter.h"
+#include "platform/richedit/layout/DocumentLayout.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
+#include "platform/richedit/layout/ParagraphPainter.h"
 
 #include <QPaintDevice>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // routine that lays the range out at the rectangle's width and places its lines downward.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "platform/richedit/FormatRangeCache.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
 
-#include "platform/richedit/Document.h"
-#include "platform/richedit/DocumentLayout.h"
+#include "platform/richedit/layout/DocumentLayout.h"
+#include "platform/richedit/model/Document.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // width, kept until released, the document changes, or another resolution or width is asked.
 #pragma once
 
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
 
 #include <QImage>
 #include <map>

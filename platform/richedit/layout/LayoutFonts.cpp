@@ -1,4 +1,4 @@
-#include "platform/richedit/LayoutFonts.h"
+#include "platform/richedit/layout/LayoutFonts.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -2,7 +2,7 @@
 // draw a character format at a painter's scale.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QFont>
 #include <QFontMetricsF>

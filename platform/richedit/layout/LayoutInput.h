@@ -1,8 +1,8 @@
 // What the layout needs to know of one paragraph, independent of how a document stores it.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QString>
 #include <memory>

@@ -1,64 +1,12 @@
-#include "platform/richedit/LayoutPictures.h"
+#include "platform/richedit/layout/LayoutPictures.h"
+
+#include "platform/richedit/picture/PictureDecoding.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 namespace richedit {
 namespace {
-
-uint32_t readLe(const QByteArray& bytes, qsizetype at, int width)
-{
-    uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
-void appendLe32(QByteArray& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.append(char((value >> (8 * i)) & 0xFF));
-}
-
-// Where a packed bitmap's pixels start (after header, colour masks and palette); 0 when the
-// bytes do not start with a bitmap header that fits them.
-uint32_t dibPixelOffset(const QByteArray& dib)
-{
-    if (dib.size() < 12)
-        return 0;
-    const uint32_t headerSize = readLe(dib, 0, 4);
-    if (headerSize == 12) {
-        const uint32_t bitCount = readLe(dib, 10, 2);
-        return 12 + (bitCount <= 8 ? 3u << bitCount : 0);
-    }
-    if (headerSize < 40 || headerSize > uint32_t(dib.size()))
-        return 0;
-    const uint32_t bitCount = readLe(dib, 14, 2);
-    const uint32_t compression = readLe(dib, 16, 4);
-    const uint32_t colorsUsed = readLe(dib, 32, 4);
-    if (colorsUsed > 256)
-        return 0;
-    uint32_t offset = headerSize;
-    if (headerSize == 40 && compression == 3)
-        offset += 12;  // the three colour masks follow a plain header
-    else if (headerSize == 40 && compression == 6)
-        offset += 16;  // four masks, alpha included
-    const uint32_t entries = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? 1u << bitCount : 0);
-    return offset + 4 * entries;
-}
-
-QImage decodeDib(const QByteArray& dib)
-{
-    const uint32_t offset = dibPixelOffset(dib);
-    if (offset == 0 || offset > uint32_t(dib.size()))
-        return {};
-    QByteArray file("BM");
-    appendLe32(file, uint32_t(14 + dib.size()));
-    appendLe32(file, 0);
-    appendLe32(file, 14 + offset);
-    file.append(dib);
-    return QImage::fromData(file, "BMP");
-}
 
 int32_t side(int32_t goalTw, int32_t pixels)
 {
@@ -66,31 +14,42 @@ int32_t side(int32_t goalTw, int32_t pixels)
     return int32_t(std::min<int64_t>(size, MaxPictureSideTw));
 }
 
-// Pictures whose bytes did not decode, so that painting does not try them again each time.
-std::map<const Picture*, std::weak_ptr<const Picture>>& failedPictures()
-{
-    static std::map<const Picture*, std::weak_ptr<const Picture>> failed;
-    return failed;
-}
+// Decoded images of the pictures that were drawn, by picture; a null image marks bytes that
+// did not decode, so that painting does not try them again each time. An entry lives as long
+// as its picture: entries of pictures that have gone are dropped as the cache grows.
+struct DecodedPicture {
+    std::weak_ptr<const Picture> picture;
+    QImage image;
+};
 
-bool knownToFail(const std::shared_ptr<const Picture>& picture)
-{
-    auto& failed = failedPictures();
-    auto found = failed.find(picture.get());
-    if (found == failed.end())
-        return false;
-    if (found->second.lock() == picture)
-        return true;
-    failed.erase(found);  // the address was reused by another picture
-    return false;
-}
+class DecodedPictures {
+public:
+    const QImage& imageOf(const std::shared_ptr<const Picture>& picture)
+    {
+        auto found = m_entries.find(picture.get());
+        if (found != m_entries.end() && found->second.picture.lock() == picture)
+            return found->second.image;
+        if (m_entries.size() >= m_pruneAt) {
+            std::erase_if(m_entries,
+                          [](const auto& entry) { return entry.second.picture.expired(); });
+            m_pruneAt = std::max<size_t>(64, 2 * m_entries.size());
+        }
+        // A reused address replaces the entry of the picture that had it.
+        DecodedPicture& entry = m_entries[picture.get()];
+        entry.picture = picture;
+        entry.image = decodePicture(picture->encoded, picture->kind);
+        return entry.image;
+    }
 
-void rememberFailure(const std::shared_ptr<const Picture>& picture)
+private:
+    std::unordered_map<const Picture*, DecodedPicture> m_entries;
+    size_t m_pruneAt = 64;
+};
+
+DecodedPictures& decodedPictures()
 {
-    auto& failed = failedPictures();
-    if (failed.size() > 256)
-        std::erase_if(failed, [](const auto& entry) { return entry.second.expired(); });
-    failed[picture.get()] = picture;
+    static DecodedPictures pictures;
+    return pictures;
 }
 
 }  // namespace
@@ -101,36 +60,12 @@ QSize pictureSizeTw(const Picture& picture)
             side(picture.goalHeightTw, picture.pixelHeight)};
 }
 
-QImage decodePicture(const QByteArray& encoded, PictureKind kind)
-{
-    switch (kind) {
-        case PictureKind::Png:
-        case PictureKind::Jpeg: {
-            // A blip's word may not match its bytes; let the readers recognise them then.
-            QImage image = QImage::fromData(encoded, kind == PictureKind::Png ? "PNG" : "JPEG");
-            return image.isNull() ? QImage::fromData(encoded) : image;
-        }
-        case PictureKind::Dib:
-            return decodeDib(encoded);
-        case PictureKind::Metafile:
-        case PictureKind::EnhancedMetafile:
-            return {};  // no reader for these
-        default:
-            return QImage::fromData(encoded);
-    }
-}
-
 const QImage& pictureImage(const std::shared_ptr<const Picture>& picture)
 {
     static const QImage none;
-    if (!picture)
+    if (!picture || picture->encoded.isEmpty())
         return none;
-    if (picture->cache.isNull() && !picture->encoded.isEmpty() && !knownToFail(picture)) {
-        picture->cache = decodePicture(picture->encoded, picture->kind);
-        if (picture->cache.isNull())
-            rememberFailure(picture);
-    }
-    return picture->cache;
+    return decodedPictures().imageOf(picture);
 }
 
 }  // namespace richedit

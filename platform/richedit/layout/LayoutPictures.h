@@ -1,7 +1,7 @@
 // Pictures in the layout: the size a picture takes on the page and its decoded image.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
+#include "platform/richedit/model/DocumentFragment.h"
 
 #include <QImage>
 #include <QSize>
@@ -16,12 +16,9 @@ constexpr int32_t MaxPictureSideTw = 1 << 22;
 // The goal size in twips; without one, the pixel size at 15 twips a pixel.
 QSize pictureSizeTw(const Picture& picture);
 
-// The picture's image, decoded on first use into its cache (PNG, JPEG, a packed
-// device-independent bitmap, or whatever the image readers recognise). A null image when the
-// bytes cannot be decoded; a failed picture is not tried again while it lives.
+// The picture's image, decoded on first use and kept in the layout's picture cache while the
+// picture lives. A null image when the bytes cannot be decoded; a failed picture is not tried
+// again while it lives.
 const QImage& pictureImage(const std::shared_ptr<const Picture>& picture);
-
-// Decodes encoded picture bytes of a kind; null when they cannot be.
-QImage decodePicture(const QByteArray& encoded, PictureKind kind);
 
 }  // namespace richedit

@@ -1,4 +1,4 @@
-#include "platform/richedit/LineIndex.h"
+#include "platform/richedit/layout/LineIndex.h"
 
 namespace richedit {
 namespace {

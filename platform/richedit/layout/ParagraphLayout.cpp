@@ -1,6 +1,6 @@
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
 
-#include "platform/richedit/LayoutPictures.h"
+#include "platform/richedit/layout/LayoutPictures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // metrics: line breaks, indents, tabs, alignment, line heights and x <-> position mapping.
 #pragma once
 
-#include "platform/richedit/LayoutFonts.h"
-#include "platform/richedit/LayoutInput.h"
+#include "platform/richedit/layout/LayoutFonts.h"
+#include "platform/richedit/layout/LayoutInput.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "platform/richedit/ParagraphPainter.h"
+#include "platform/richedit/layout/ParagraphPainter.h"
 
-#include "platform/richedit/LayoutPictures.h"
+#include "platform/richedit/layout/LayoutPictures.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

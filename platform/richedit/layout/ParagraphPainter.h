@@ -2,7 +2,7 @@
 // pixels: every character format, pictures, list labels and a selection.
 #pragma once
 
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "platform/richedit/CaseChange.h"
+#include "platform/richedit/model/CaseChange.h"
 
 namespace richedit {
 

@@ -1,6 +1,6 @@
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
-#include "platform/richedit/ParagraphRuns.h"
+#include "platform/richedit/model/ParagraphRuns.h"
 
 #include <QStringView>
 #include <algorithm>

@@ -2,9 +2,9 @@
 // owns the paragraph format, with UTF-16 positions in which a paragraph end counts two.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/FormatPool.h"
-#include "platform/richedit/ParagraphIndex.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/FormatPool.h"
+#include "platform/richedit/model/ParagraphIndex.h"
 
 #include <QString>
 #include <cstdint>

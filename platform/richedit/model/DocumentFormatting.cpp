@@ -1,6 +1,6 @@
 // Character and paragraph formatting of ranges, and the mixed-value readings of them.
-#include "platform/richedit/Document.h"
-#include "platform/richedit/ParagraphRuns.h"
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/ParagraphRuns.h"
 
 #include <unordered_map>
 

@@ -2,10 +2,9 @@
 // consumes, and what the document inserts or hands out for a range.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -14,8 +13,8 @@ namespace richedit {
 
 enum class PictureKind { Png, Jpeg, Dib, DeviceBitmap, Metafile, EnhancedMetafile };
 
-// An inline picture: its encoded bytes as read, its size on the page and, once decoded, the
-// image. It counts one position (U+FFFC in the text).
+// An inline picture: its encoded bytes as read and its size on the page; the layout keeps the
+// decoded image. It counts one position (U+FFFC in the text).
 struct Picture {
     QByteArray encoded;
     PictureKind kind = PictureKind::Png;
@@ -23,7 +22,6 @@ struct Picture {
     int32_t pixelHeight = 0;
     int32_t goalWidthTw = 0;
     int32_t goalHeightTw = 0;
-    mutable QImage cache;  // decoded on first use; null when the bytes cannot be decoded
 };
 
 constexpr char16_t ObjectReplacementCharacter = u'\xFFFC';

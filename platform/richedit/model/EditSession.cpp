@@ -1,6 +1,6 @@
-#include "platform/richedit/EditSession.h"
+#include "platform/richedit/model/EditSession.h"
 
-#include "platform/richedit/CaseChange.h"
+#include "platform/richedit/model/CaseChange.h"
 
 #include <algorithm>
 #include <climits>

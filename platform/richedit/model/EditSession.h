@@ -3,8 +3,8 @@
 // SelChange notifications they raise.
 #pragma once
 
-#include "platform/richedit/Document.h"
-#include "platform/richedit/UndoBuffer.h"
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/UndoBuffer.h"
 #include "platform/runtime/VbError.h"
 
 #include <QString>

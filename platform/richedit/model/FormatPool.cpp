@@ -1,4 +1,4 @@
-#include "platform/richedit/FormatPool.h"
+#include "platform/richedit/model/FormatPool.h"
 
 #include <QHash>
 

@@ -2,7 +2,7 @@
 // hold its index, so that comparing two runs' formats is comparing two numbers.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <cstdint>
 #include <unordered_map>

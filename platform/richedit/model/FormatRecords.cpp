@@ -1,4 +1,4 @@
-#include "platform/richedit/FormatRecords.h"
+#include "platform/richedit/model/FormatRecords.h"
 
 #include "platform/runtime/Windows1252.h"
 

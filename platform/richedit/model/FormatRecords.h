@@ -2,7 +2,7 @@
 // (84 and 188 bytes, packed, little-endian), and their conversion to and from formats.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <bit>
 #include <cstddef>

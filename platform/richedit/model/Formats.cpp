@@ -1,4 +1,4 @@
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 namespace richedit {
 

@@ -1,4 +1,4 @@
-#include "platform/richedit/ListLabels.h"
+#include "platform/richedit/model/ListLabels.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // the rule by which consecutive numbered paragraphs count.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QString>
 

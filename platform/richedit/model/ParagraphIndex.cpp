@@ -1,4 +1,4 @@
-#include "platform/richedit/ParagraphIndex.h"
+#include "platform/richedit/model/ParagraphIndex.h"
 
 namespace richedit {
 

@@ -1,4 +1,4 @@
-#include "platform/richedit/ParagraphRuns.h"
+#include "platform/richedit/model/ParagraphRuns.h"
 
 namespace richedit {
 

@@ -2,7 +2,7 @@
 // with neighbouring text runs of one format kept as one run.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <QStringView>
 

@@ -1,6 +1,6 @@
-#include "platform/richedit/PlainText.h"
+#include "platform/richedit/model/PlainText.h"
 
-#include "platform/richedit/DocumentFragment.h"
+#include "platform/richedit/model/DocumentFragment.h"
 #include "platform/runtime/Windows1252.h"
 
 namespace richedit {

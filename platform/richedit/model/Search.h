@@ -2,7 +2,7 @@
 // looking at the document's characters on both sides of a hit.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/richedit/UndoBuffer.h"
+#include "platform/richedit/model/UndoBuffer.h"
 
 #include <algorithm>
 

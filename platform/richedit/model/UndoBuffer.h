@@ -3,7 +3,7 @@
 // undo puts the change back.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/richedit/RtfCodePage.h"
+#include "platform/richedit/rtf/RtfCodePage.h"
 
 #include "platform/runtime/Windows1252.h"
 

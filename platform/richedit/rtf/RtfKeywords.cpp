@@ -1,4 +1,4 @@
-#include "platform/richedit/RtfKeywords.h"
+#include "platform/richedit/rtf/RtfKeywords.h"
 
 #include <string_view>
 #include <unordered_map>

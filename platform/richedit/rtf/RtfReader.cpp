@@ -1,6 +1,6 @@
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
-#include "platform/richedit/RtfReaderEngine.h"
+#include "platform/richedit/rtf/RtfReaderEngine.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // does not know, never fails on content, never reads outside its input, linear in time.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
+#include "platform/richedit/model/DocumentFragment.h"
 
 #include <QByteArrayView>
 

@@ -2,11 +2,11 @@
 // destination state of each group, the document's tables, and the fragment being built.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/RtfCodePage.h"
-#include "platform/richedit/RtfKeywords.h"
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfTokenizer.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/rtf/RtfCodePage.h"
+#include "platform/richedit/rtf/RtfKeywords.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfTokenizer.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,8 @@
 // The reader's tables (fonts, colours, lists), numbering, pictures and the formats that runs
 // and paragraphs receive.
-#include "platform/richedit/RtfReaderEngine.h"
+#include "platform/richedit/picture/PictureBytes.h"
+#include "platform/richedit/rtf/RtfReaderEngine.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <algorithm>
 #include <limits>
 
@@ -470,11 +469,9 @@ void RtfReaderEngine::finishPicture(const RtfGroupState& closed)
     int64_t height = std::max(p.height, 0);
     if (width == 0 && height == 0 && p.goalWidth <= 0 && p.goalHeight <= 0 &&
         (*p.kind == PictureKind::Png || *p.kind == PictureKind::Jpeg)) {
-        QBuffer buffer(&p.data);
-        buffer.open(QIODevice::ReadOnly);
-        const QSize size = QImageReader(&buffer).size();
-        width = std::max(size.width(), 0);
-        height = std::max(size.height(), 0);
+        const PixelSize size = encodedPixelSize(p.data);
+        width = std::max(size.width, 0);
+        height = std::max(size.height, 0);
     }
     // Goal sizes are in twips; \picw/\pich are pixels, or hundredths of a millimetre for
     // metafiles.

@@ -1,4 +1,4 @@
-#include "platform/richedit/RtfTokenizer.h"
+#include "platform/richedit/rtf/RtfTokenizer.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,10 +1,10 @@
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
-#include "platform/richedit/ListLabels.h"
-#include "platform/richedit/RtfCodePage.h"
-#include "platform/richedit/RtfWriterOutput.h"
-#include "platform/richedit/RtfWriterPicture.h"
-#include "platform/richedit/RtfWriterTables.h"
+#include "platform/richedit/model/ListLabels.h"
+#include "platform/richedit/rtf/RtfCodePage.h"
+#include "platform/richedit/rtf/RtfWriterOutput.h"
+#include "platform/richedit/rtf/RtfWriterPicture.h"
+#include "platform/richedit/rtf/RtfWriterTables.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // 7-bit output, CR LF line ends, one paragraph per line.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
+#include "platform/richedit/model/DocumentFragment.h"
 
 #include <QByteArray>
 

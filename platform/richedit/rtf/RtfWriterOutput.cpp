@@ -1,4 +1,4 @@
-#include "platform/richedit/RtfWriterOutput.h"
+#include "platform/richedit/rtf/RtfWriterOutput.h"
 
 #include "platform/runtime/Windows1252.h"
 

@@ -1,29 +1,9 @@
-#include "platform/richedit/RtfWriterPicture.h"
+#include "platform/richedit/rtf/RtfWriterPicture.h"
 
-#include "platform/richedit/LayoutPictures.h"
-
-#include <QBuffer>
-#include <QImage>
+#include "platform/richedit/picture/PictureBytes.h"
 
 namespace richedit {
 namespace {
-
-QImage decode(const Picture& picture)
-{
-    if (!picture.cache.isNull())
-        return picture.cache;
-    return decodePicture(picture.encoded, picture.kind);
-}
-
-QByteArray encodePng(const QImage& image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        return {};
-    return png;
-}
 
 const char* blipWord(PictureKind kind)
 {
@@ -63,10 +43,10 @@ void writeGroup(RtfOutput& out, PictureKind kind, int32_t width, int32_t height,
 void writePicture(RtfOutput& out, const Picture& picture)
 {
     if (picture.kind != PictureKind::Png && picture.kind != PictureKind::Jpeg) {
-        const QImage image = decode(picture);
-        const QByteArray png = image.isNull() ? QByteArray() : encodePng(image);
-        if (!png.isEmpty()) {
-            writeGroup(out, PictureKind::Png, image.width(), image.height(), picture, png);
+        const PngPicture converted = pictureAsPng(picture.encoded, picture.kind);
+        if (!converted.png.isEmpty()) {
+            writeGroup(out, PictureKind::Png, converted.width, converted.height, picture,
+                       converted.png);
             return;
         }
     }

@@ -2,8 +2,8 @@
 // JPEG bytes as read, other kinds turned into PNG when they decode.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/RtfWriterOutput.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/rtf/RtfWriterOutput.h"
 
 namespace richedit {
 

@@ -1,6 +1,6 @@
-#include "platform/richedit/RtfWriterTables.h"
+#include "platform/richedit/rtf/RtfWriterTables.h"
 
-#include "platform/richedit/RtfCodePage.h"
+#include "platform/richedit/rtf/RtfCodePage.h"
 
 #include <algorithm>
 #include <cstdlib>

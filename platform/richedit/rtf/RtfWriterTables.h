@@ -2,8 +2,8 @@
 // written as.
 #pragma once
 
-#include "platform/richedit/Formats.h"
-#include "platform/richedit/RtfWriterOutput.h"
+#include "platform/richedit/model/Formats.h"
+#include "platform/richedit/rtf/RtfWriterOutput.h"
 
 #include <QHash>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 
-#include "platform/richedit/EngineClipboard.h"
-#include "platform/richedit/FormatRangeCache.h"
-#include "platform/richedit/PagePrint.h"
-#include "platform/richedit/PlainText.h"
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
+#include "platform/richedit/model/PlainText.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfWriter.h"
+#include "platform/richedit/view/EngineClipboard.h"
+#include "platform/richedit/view/PagePrint.h"
 #include "platform/runtime/Windows1252.h"
 
 #include <QFile>

@@ -2,10 +2,10 @@
 // text and RTF, files, and the Change and SelChange notifications. Works with no widget.
 #pragma once
 
-#include "platform/richedit/DocumentLayout.h"
-#include "platform/richedit/EditSession.h"
-#include "platform/richedit/FormatRange.h"
-#include "platform/richedit/Search.h"
+#include "platform/richedit/layout/DocumentLayout.h"
+#include "platform/richedit/layout/FormatRange.h"
+#include "platform/richedit/model/EditSession.h"
+#include "platform/richedit/model/Search.h"
 
 #include <QFont>
 #include <QObject>

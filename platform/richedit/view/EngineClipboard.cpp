@@ -1,10 +1,10 @@
-#include "platform/richedit/EngineClipboard.h"
+#include "platform/richedit/view/EngineClipboard.h"
 
 #include "platform/host/Clipboard.h"
-#include "platform/richedit/LayoutPictures.h"
-#include "platform/richedit/PlainText.h"
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/layout/LayoutPictures.h"
+#include "platform/richedit/model/PlainText.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <algorithm>

@@ -3,7 +3,7 @@
 // a picture, then text.
 #pragma once
 
-#include "platform/richedit/EditSession.h"
+#include "platform/richedit/model/EditSession.h"
 
 #include <QImage>
 #include <QMimeData>

@@ -1,6 +1,6 @@
-#include "platform/richedit/EngineHandles.h"
+#include "platform/richedit/view/EngineHandles.h"
 
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 
 #include <QPointer>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "platform/richedit/Messages.h"
+#include "platform/richedit/view/Messages.h"
 
-#include "platform/richedit/EngineHandles.h"
+#include "platform/richedit/view/EngineHandles.h"
 
 #include <QPoint>
 #include <algorithm>

@@ -2,10 +2,10 @@
 // parameters point at, and sendMessage, which turns each into the engine's typed call.
 #pragma once
 
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/FormatRange.h"
-#include "platform/richedit/FormatRecords.h"
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/layout/FormatRange.h"
+#include "platform/richedit/model/FormatRecords.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/TextObjectModel.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "platform/richedit/PagePrint.h"
+#include "platform/richedit/view/PagePrint.h"
 
 #include "platform/host/Printer.h"
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 
 #include <QCoreApplication>
 #include <cmath>

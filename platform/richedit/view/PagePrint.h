@@ -2,7 +2,7 @@
 // format range over the printer's printable area.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 #include "platform/runtime/VbError.h"
 
 #include <optional>

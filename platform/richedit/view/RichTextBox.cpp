@@ -1,8 +1,8 @@
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/RichTextBox.h"
 
 #include "platform/host/MousePointer.h"
-#include "platform/richedit/EngineHandles.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/EngineHandles.h"
+#include "platform/richedit/view/RichTextView.h"
 
 #include <QVariant>
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/host/OleColor.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/TextObjectModel.h"
 
 #include <QFont>
 #include <QImage>

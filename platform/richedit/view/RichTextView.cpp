@@ -1,9 +1,9 @@
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/RichTextView.h"
 
 #include "platform/host/Units.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/ParagraphPainter.h"
-#include "platform/richedit/ViewInput.h"
+#include "platform/richedit/layout/ParagraphPainter.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/ViewInput.h"
 
 #include <QGuiApplication>
 #include <QPaintEvent>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/host/OleColor.h"
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <QAbstractScrollArea>
 #include <QMargins>

@@ -1,8 +1,8 @@
 // The view's keyboard: KeyDown, the built-in keys, KeyPress and typing, KeyUp.
 #include "platform/host/KeyCodes.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/RichTextView.h"
-#include "platform/richedit/ViewInput.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/RichTextView.h"
+#include "platform/richedit/view/ViewInput.h"
 #include "platform/runtime/Windows1252.h"
 
 #include <QInputMethodEvent>

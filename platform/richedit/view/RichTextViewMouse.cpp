@@ -1,9 +1,9 @@
 // The view's mouse: MouseDown, MouseMove, MouseUp, Click and DblClick, caret placement,
 // drag selection and the double-click word.
 #include "platform/host/KeyCodes.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/RichTextView.h"
-#include "platform/richedit/ViewInput.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/RichTextView.h"
+#include "platform/richedit/view/ViewInput.h"
 
 #include <QMouseEvent>
 #include <cmath>

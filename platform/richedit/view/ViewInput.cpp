@@ -1,7 +1,7 @@
-#include "platform/richedit/ViewInput.h"
+#include "platform/richedit/view/ViewInput.h"
 
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/Search.h"
+#include "platform/richedit/model/Search.h"
+#include "platform/richedit/view/Engine.h"
 
 #include <algorithm>
 #include <limits>

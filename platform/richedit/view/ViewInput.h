@@ -2,7 +2,7 @@
 // moves with a remembered x, and the word a double-click selects.
 #pragma once
 
-#include "platform/richedit/Document.h"
+#include "platform/richedit/model/Document.h"
 
 #include <QPoint>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "richtext/core/XrRTB.h"
 
 #include "platform/host/MousePointer.h"
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "tests/richtext/core/XrRTBTestSupport.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RaisedError.h"

@@ -3,7 +3,7 @@
 #include "platform/host/ControlFactory.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRichTextBoxLibrary.h"

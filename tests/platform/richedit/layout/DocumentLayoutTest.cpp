@@ -1,5 +1,5 @@
-#include "platform/richedit/DocumentLayout.h"
-#include "platform/richedit/ListLabels.h"
+#include "platform/richedit/layout/DocumentLayout.h"
+#include "platform/richedit/model/ListLabels.h"
 #include "tests/platform/richedit/TextReference.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RandomRichText.h"

@@ -2,7 +2,7 @@
 // list label, turned into a paragraph layout.
 #pragma once
 
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
 
 #include <deque>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "platform/richedit/ParagraphLayout.h"
+#include "platform/richedit/layout/ParagraphLayout.h"
 
-#include "tests/platform/richedit/Para.h"
+#include "tests/platform/richedit/layout/Para.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "platform/richedit/ParagraphPainter.h"
+#include "platform/richedit/layout/LayoutPictures.h"
+#include "platform/richedit/layout/ParagraphPainter.h"
 
-#include "platform/richedit/ListLabels.h"
+#include "platform/richedit/model/ListLabels.h"
 
-#include "tests/platform/richedit/Para.h"
+#include "tests/platform/richedit/layout/Para.h"
 #include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>
@@ -283,7 +284,7 @@ TEST(ParagraphPainterPictures, DrawDecodedImagesAtTheirGoalSizeOrAPlaceholder)
     EXPECT_FALSE(placeholder.isEmpty());
     const QRect text = drawn(pictureOf({}, PictureKind::Png, 1, 1), grey);
     EXPECT_NEAR(placeholder.right() - text.right(), 40, 2);
-    EXPECT_TRUE(broken->cache.isNull());
+    EXPECT_TRUE(pictureImage(broken).isNull());
 }
 
 TEST(ParagraphPainterLabels, DrawTheBulletBeforeTheText)

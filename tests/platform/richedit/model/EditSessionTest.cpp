@@ -1,5 +1,5 @@
-#include "platform/richedit/CaseChange.h"
-#include "platform/richedit/EditSession.h"
+#include "platform/richedit/model/CaseChange.h"
+#include "platform/richedit/model/EditSession.h"
 
 #include <gtest/gtest.h>
 

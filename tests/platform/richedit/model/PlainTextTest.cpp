@@ -1,5 +1,5 @@
-#include "platform/richedit/Document.h"
-#include "platform/richedit/PlainText.h"
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/PlainText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/richedit/Search.h"
+#include "platform/richedit/model/Search.h"
 
 #include <gtest/gtest.h>
 

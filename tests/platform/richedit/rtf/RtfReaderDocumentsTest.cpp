@@ -1,6 +1,6 @@
 // Sample documents in the styles of other word processors, malformed and truncated files, and
 // the inputs the fuzzer once crashed on.
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include "tests/platform/richedit/TextReference.h"
 

@@ -1,7 +1,7 @@
 // Documents read from other word processors' RTF, written by the engine's writer and read
 // again, keep their text and formats.
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include "tests/platform/richedit/TextReference.h"
 

@@ -2,7 +2,7 @@
 // comparison shows which field differs.
 #pragma once
 
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QString>
 #include <string>

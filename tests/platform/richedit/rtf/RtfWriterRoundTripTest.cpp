@@ -1,9 +1,9 @@
 // Writing a fragment and reading it back gives the same text, character formats and paragraph
 // formats, over generated documents with every kind of content.
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
-#include "tests/platform/richedit/RtfRoundTripFormats.h"
+#include "tests/platform/richedit/rtf/RtfRoundTripFormats.h"
 #include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>

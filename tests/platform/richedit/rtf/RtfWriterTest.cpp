@@ -1,6 +1,6 @@
 // The RTF writer's exact output for small fragments, and the shape rules every output keeps:
 // 7-bit bytes, CR LF lines, one line per paragraph, no formatting words for plain text.
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
 #include "tests/support/RandomRichText.h"
 

@@ -1,7 +1,7 @@
 // Cut, copy, paste and clear of an editing window over an in-memory clipboard.
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/EngineClipboard.h"
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/EngineClipboard.h"
 
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/SignalRecorder.h"

@@ -1,4 +1,4 @@
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The editing window's round trips over generated documents: whole-document RTF, selection RTF,
 // RTF and plain-text files, and copy then paste keep the text, every position's character
 // format, every paragraph format and the pictures.
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/ParagraphRuns.h"
+#include "platform/richedit/model/ParagraphRuns.h"
+#include "platform/richedit/view/Engine.h"
 
-#include "tests/platform/richedit/RtfRoundTripFormats.h"
+#include "tests/platform/richedit/rtf/RtfRoundTripFormats.h"
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/RandomRichText.h"
 #include "tests/support/TempFolder.h"

@@ -1,5 +1,5 @@
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/FormatRangeCache.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
+#include "platform/richedit/view/Engine.h"
 
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RandomRichText.h"

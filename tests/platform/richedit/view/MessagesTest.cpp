@@ -1,8 +1,8 @@
 // The message table against the engine's typed calls, sent by window handle.
-#include "platform/richedit/Messages.h"
+#include "platform/richedit/view/Messages.h"
 
-#include "platform/richedit/EngineHandles.h"
-#include "platform/richedit/FormatRangeCache.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
+#include "platform/richedit/view/EngineHandles.h"
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/QStringPrinting.h"
 

@@ -1,6 +1,6 @@
 #include "platform/host/Printer.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/FormatRangeCache.h"
+#include "platform/richedit/layout/FormatRangeCache.h"
+#include "platform/richedit/view/Engine.h"
 #include "tests/support/FakePrinter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "platform/richedit/EngineHandles.h"
-#include "platform/richedit/RichTextBox.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/EngineHandles.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "platform/richedit/view/RichTextView.h"
 
 #include "tests/support/SignalRecorder.h"
 #include "tests/support/TempFolder.h"

@@ -1,9 +1,9 @@
 // A formatted document as the view shows it: every kind of formatting reaches the screen.
 // With SCRIVET_SHOTS set to a folder the picture is also saved there to be looked at.
-#include "tests/platform/richedit/RichTextViewTest.h"
+#include "tests/platform/richedit/view/RichTextViewTest.h"
 
 #include "platform/host/OleColor.h"
-#include "platform/richedit/ParagraphPainter.h"
+#include "platform/richedit/layout/ParagraphPainter.h"
 #include "tests/support/PixelAt.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 // The view widget: event order, events by reference, keys, mouse, scrolling and painting.
-#include "tests/platform/richedit/RichTextViewTest.h"
+#include "tests/platform/richedit/view/RichTextViewTest.h"
 
 #include "platform/host/Clipboard.h"
 #include "platform/host/KeyCodes.h"

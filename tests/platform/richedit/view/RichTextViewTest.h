@@ -3,9 +3,9 @@
 #pragma once
 
 #include "platform/host/Units.h"
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/RichTextView.h"
-#include "platform/richedit/ViewInput.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/RichTextView.h"
+#include "platform/richedit/view/ViewInput.h"
 
 #include "tests/support/FakeClipboard.h"
 

@@ -1,6 +1,6 @@
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/view/TextObjectModel.h"
 
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 #include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "platform/richedit/Document.h"
-#include "platform/richedit/UndoBuffer.h"
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/UndoBuffer.h"
 
 #include "tests/platform/richedit/TextReference.h"
 

@@ -22,6 +22,10 @@ public:
     static Bitmap create(int width, int height);
     // A bitmap holding a copy of an image (alpha is dropped onto black); null for a null image.
     static Bitmap fromImage(const QImage& image);
+    // A 32-bit device-independent section (CreateDIBSection): premultiplied BGRA, rows of
+    // exactly width x 4 bytes, every byte 0. Null when either side is not above 0 or the
+    // pixels cannot be allocated. See DibSection.cpp.
+    static Bitmap createDIBSection(int width, int height);
 
     bool isNull() const { return !m_image; }
     int width() const { return m_image ? m_image->width() : 0; }

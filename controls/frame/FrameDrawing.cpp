@@ -170,7 +170,8 @@ void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QI
     pictureDc.selectBitmap(pictureBits);
     surfaceDc.selectBitmap(surfaceBits);
     pictureDc.fillRect({0, 0, width, height}, gdi::Brush::solid(keyColour));
-    pictureDc.drawImage(x - part.left(), y - part.top(), cx, cy, picture);
+    // By nearest pixel: a blend with the key colour would turn its edge into grey.
+    pictureDc.drawImage(x - part.left(), y - part.top(), cx, cy, picture, false);
     surfaceDc.bitBlt(0, 0, width, height, dc, part.left(), part.top(), gdi::SRCCOPY);
 
     const QImage& in = pictureBits.image();

@@ -118,8 +118,9 @@ public:
                           int startScan, int scanLines, const QByteArray& bits,
                           const BitmapInfoHeader& header);
     // Paints a picture or icon scaled to width x height at (x, y), blended by its alpha
-    // (the hosting layer's picture painting and DrawIconEx).
-    bool drawImage(int x, int y, int width, int height, const QImage& image);
+    // (the hosting layer's picture painting and DrawIconEx). Scaling is smooth, or with
+    // `smooth` false by nearest pixel, so that no colour arises that the picture lacks.
+    bool drawImage(int x, int y, int width, int height, const QImage& image, bool smooth = true);
 
     // --- text with the selected font -----------------------------------------------------
     // DrawText: DT_SINGLELINE (line breaks ignored; DT_VCENTER, DT_BOTTOM apply),

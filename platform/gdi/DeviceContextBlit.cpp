@@ -217,13 +217,13 @@ int DeviceContext::setDIBitsToDevice(int xDest, int yDest, int width, int height
     return scanLines;
 }
 
-bool DeviceContext::drawImage(int x, int y, int width, int height, const QImage& image)
+bool DeviceContext::drawImage(int x, int y, int width, int height, const QImage& image, bool smooth)
 {
     if (image.isNull() || width <= 0 || height <= 0)
         return false;
     QPainter painter;
     beginPainter(painter, std::nullopt);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.drawImage(QRect(x, y, width, height), image);
     return true;
 }

@@ -2,6 +2,7 @@
 // rules still work on logical pixels, each covering 2 x 2 device pixels, while text is drawn
 // at the device resolution.
 #include "GdiTestHelpers.h"
+#include "tests/support/EdgeBlur.h"
 
 #include <gtest/gtest.h>
 #include <QPolygon>
@@ -10,6 +11,7 @@ namespace {
 
 using namespace gdi;
 using gditest::Canvas;
+using testsupport::blurredShare;
 
 constexpr COLORREF red = 0x0000FF;
 constexpr COLORREF blue = 0xFF0000;
@@ -100,22 +102,6 @@ Font testFont()
 int grey(QRgb pixel)
 {
     return qGray(pixel);
-}
-
-// Of the inked device pixels, the share that is neither near white nor near black: the blur
-// at the glyphs' edges.
-double blurredShare(const QImage& image)
-{
-    int ink = 0;
-    int blurred = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const int level = grey(image.pixel(x, y));
-            ink += level < 192 ? 1 : 0;
-            blurred += level >= 64 && level < 192 ? 1 : 0;
-        }
-    }
-    return ink == 0 ? 1.0 : double(blurred) / ink;
 }
 
 // Text at twice the ratio is laid out in logical pixels as at ratio 1 but drawn with the

@@ -2,10 +2,12 @@
 // rules still work on logical pixels, each covering 2 x 2 device pixels, while text is drawn
 // at the device resolution.
 #include "GdiTestHelpers.h"
+#include "platform/gdi/Pixels.h"
 #include "tests/support/EdgeBlur.h"
 
 #include <gtest/gtest.h>
 #include <QPolygon>
+#include <vector>
 
 namespace {
 
@@ -88,6 +90,35 @@ TEST(HiDpiDrawing, OnePixelLineIsTwoCrispDevicePixelsWide)
             ASSERT_EQ(image.pixel(x, y), onLine ? qRgb(0, 0, 0) : qRgb(255, 255, 255))
                 << x << "," << y;
         }
+    }
+}
+
+// At a ratio that is not whole, logical pixels cover one or two device pixels each and every
+// device pixel belongs to exactly one of them: neighbouring fills neither overlap nor leave a
+// gap, and nothing is blended.
+TEST(HiDpiDrawing, FractionalRatioGivesEveryDevicePixelToOneLogicalPixel)
+{
+    Canvas canvas(9, 4, 0xFFFFFF, 1.5);
+    const QImage& image = canvas.bitmap.image();
+    ASSERT_EQ(image.size(), QSize(13, 6));
+    auto colour = [](int x) { return RGB(20 * x, 255 - 20 * x, 7 * x); };
+    for (int x = 0; x < 9; ++x)
+        canvas.dc.fillRect({x, 0, x + 1, 4}, Brush::solid(colour(x)));
+    std::vector<int> covered(9, 0);
+    int previous = 0;
+    for (int column = 0; column < image.width(); ++column) {
+        const COLORREF shown = pixels::toColorref(image.pixel(column, 2));
+        int owner = -1;
+        for (int x = 0; x < 9; ++x)
+            owner = colour(x) == shown ? x : owner;
+        ASSERT_GE(owner, previous) << "device column " << column;
+        ++covered[std::size_t(owner)];
+        previous = owner;
+    }
+    for (int x = 0; x < 9; ++x) {
+        EXPECT_GE(covered[std::size_t(x)], 1) << x;
+        EXPECT_LE(covered[std::size_t(x)], 2) << x;
+        EXPECT_EQ(canvas.dc.getPixel(x, 3), colour(x));
     }
 }
 

@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace XrFrame {
 
@@ -174,8 +175,15 @@ protected:
 private:
     // Where a style painter puts the caption and, for some styles, the icon.
     struct CaptionPlace {
+        CaptionPlace() = default;
+        CaptionPlace(const gdi::Rect& captionRect, int top = -1) : rect(captionRect), iconTop(top)
+        {
+        }
         gdi::Rect rect;
         int iconTop = -1;
+        // Set by a style that lays the icon out beside its caption itself; the rectangle then
+        // already leaves the icon's room out.
+        std::optional<int> iconLeft;
     };
 
     // Colours, fonts and theme.
@@ -195,7 +203,8 @@ private:
     void measureCaption();
     void useWorkingColours();
     CaptionPlace paintStyle();
-    void makeIconRoom(CaptionPlace& place, int& iconLeft) const;
+    bool drawsIcon() const;
+    void makeIconRoom(CaptionPlace& place) const;
     void drawCaption(const gdi::Rect& rect);
     void drawIcon(int left, int top);
     void DrawRoundBox(bool bRounded, int radius, gdi::COLORREF fillColour, gdi::COLORREF lineColour,

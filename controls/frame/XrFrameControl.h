@@ -8,6 +8,7 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/host/OleColor.h"
 #include "platform/host/PropertyBag.h"
+#include "platform/host/PropertySchema.h"
 
 #include <QFont>
 #include <QImage>
@@ -86,7 +87,7 @@ using AmbientProperties = host::AmbientProperties;
 // `Name()`, its write `LetName()`, and an object property's assignment `SetName()`. Colours
 // are 0x00BBGGRR; a system colour (0x80000000 | index) is translated when written, and one
 // that cannot be translated is stored as 0xFFFFFFFF (-1). Every write but `Caption` tells the
-// host through PropertyChanged; every write repaints.
+// host through PropertyChanged; every write repaints. A new frame starts as a placed one.
 class XrFrameControl : public QWidget {
     Q_OBJECT
 
@@ -153,7 +154,8 @@ public:
     const XrFrame::AmbientProperties& ambientProperties() const { return m_ambient; }
     // First placement on a host: the defaults of a new frame, without notifying or painting.
     void InitProperties();
-    // Every later load: the 22 persisted keys, then a paint.
+    // Every later load: the 22 persisted keys, then a paint. A stored value of the wrong type
+    // fails with error 13, one outside its property's range with error 6.
     void ReadProperties(const host::PropertyBag& PropBag);
     void WriteProperties(host::PropertyBag& PropBag) const;
     // The smallest size, 700 x 400 twips, in whole pixels at the screen's dpi.
@@ -177,6 +179,11 @@ private:
         gdi::Rect rect;
         int iconTop = -1;
     };
+
+    // The persisted properties: keys, defaults, and what a write of each does.
+    static const host::PropertySchema<XrFrameControl>& persistedProperties();
+    // The effects the table gives `key` (among `effects`): notifying the host, repainting.
+    void written(const char* key, unsigned effects = ~0u);
 
     // Colours, fonts and theme.
     gdi::COLORREF ambientBackColor() const;

@@ -233,6 +233,8 @@ private:
     bool m_surfaceFillSolid = true;
     XrFrame::AmbientProperties m_ambient;
 
+    // The persisted members take their first values from the property table when the frame is
+    // made.
     gdi::COLORREF m_clrFrame = 0;
     gdi::COLORREF m_clrTextBox = 0;
     gdi::COLORREF m_BackColor = 0;
@@ -250,23 +252,23 @@ private:
     gdi::COLORREF m_clrThemeDark = 0;
     gdi::COLORREF m_clrThemeText = 0;
     QString m_Caption;
-    bool m_Enabled = true;
-    std::int32_t m_TextBoxHeight = 22;
+    bool m_Enabled = false;
+    std::int32_t m_TextBoxHeight = 0;
     std::int32_t m_lCaptionHeight = 0;
     std::int32_t m_lCaptionWidth = 0;
     std::int32_t m_lHeaderTop = 3;
     gdi::COLORREF m_TextColor = 0;
-    std::int32_t m_Alignment = XrFrame::vbCenter;
+    std::int32_t m_Alignment = 0;
     StdFont m_Font;
     bool m_RoundedCorner = false;
     bool m_RoundedCornerTxtBox = false;
-    std::int32_t m_Style = XrFrame::XPDefault;
-    std::int32_t m_HeaderStyle = XrFrame::TxtBoxColor;
-    std::int32_t m_GradientHeaderStyle = XrFrame::VerticalGradient;
+    std::int32_t m_Style = 0;
+    std::int32_t m_HeaderStyle = 0;
+    std::int32_t m_GradientHeaderStyle = 0;
     QImage m_Picture;
-    std::int16_t m_IconSize = 16;
-    std::int32_t m_IconAlignment = XrFrame::vbLeftAligment;
-    std::int32_t m_ThemeColor = XrFrame::Blue;
+    std::int16_t m_IconSize = 0;
+    std::int32_t m_IconAlignment = 0;
+    std::int32_t m_ThemeColor = 0;
     gdi::COLORREF m_ColorTo = 0;
     gdi::COLORREF m_ColorFrom = 0;
     std::int16_t m_iIconGap = 15;

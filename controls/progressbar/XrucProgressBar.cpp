@@ -276,6 +276,29 @@ const host::PropertySchema<XrucProgressBar>& XrucProgressBar::persistedPropertie
     constexpr auto Boolean = PropertyType::Boolean;
     constexpr unsigned notifyAndRedraw = host::NotifyHost | host::Redraw;
 
+    // A member, read back through `put` or, without one, straight into the member.
+    const auto member = [constant](const char* key, PropertyType type, const QVariant& defaultValue,
+                                   auto field, unsigned effects, Row::Put put = {}) {
+        using Value = std::remove_cvref_t<decltype(std::declval<Bar>().*field)>;
+        if (!put)
+            put = [field](Bar& bar, const QVariant& v) { bar.*field = host::fromStored<Value>(v); };
+        return Row{
+            .key = key,
+            .type = type,
+            .defaultValue = constant(defaultValue),
+            .get = [type, field](const Bar& bar) { return host::toStored(type, bar.*field); },
+            .put = std::move(put),
+            .effects = effects,
+        };
+    };
+    // A stored percentage comes back as it is, redrawn as a write of its value redraws.
+    const auto percentage = [member](const char* key, std::int32_t Bar::*field) {
+        return member(key, Long, 0, field, host::Redraw, [key, field](Bar& bar, const QVariant& v) {
+            bar.*field = v.toInt();
+            bar.written(key);
+        });
+    };
+
     static const host::PropertySchema<XrucProgressBar> schema(
         {
             // No default: always written. A font of nothing has no stored form, and a bag
@@ -292,23 +315,9 @@ const host::PropertySchema<XrucProgressBar>& XrucProgressBar::persistedPropertie
                         bar.SetFont(std::make_shared<QFont>(v.value<QFont>()));
                     },
             },
-            Row{
-                .key = "BrushStyle",
-                .type = Long,
-                .defaultValue = constant(4),
-                .get = [](const Bar& bar) { return bar.m_BrushStyle; },
-                .put = [](Bar& bar, const QVariant& v) { bar.m_BrushStyle = v.toInt(); },
-                .effects = host::NotifyHost,
-            },
-            Row{
-                .key = "Color",
-                .type = Long,
-                .defaultValue = constant(highlightSystemColor),
-                .get = [](const Bar& bar) { return bar.m_Color; },
-                .put = [](Bar& bar,
-                          const QVariant& v) { bar.LetColor(host::OLE_COLOR(v.toInt())); },
-                .effects = host::Redraw,
-            },
+            member("BrushStyle", Long, 4, &Bar::m_BrushStyle, host::NotifyHost),
+            member("Color", Long, highlightSystemColor, &Bar::m_Color, host::Redraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetColor(host::OLE_COLOR(v.toInt())); }),
             Row{
                 .key = "Image",
                 .type = PropertyType::Picture,
@@ -320,88 +329,22 @@ const host::PropertySchema<XrucProgressBar>& XrucProgressBar::persistedPropertie
                     },
                 .effects = notifyAndRedraw,
             },
-            Row{
-                .key = "Max",
-                .type = Long,
-                .defaultValue = constant(100),
-                .get = [](const Bar& bar) { return bar.m_Max; },
-                .put = [](Bar& bar, const QVariant& v) { bar.LetMax(v.toInt()); },
-                .effects = host::NotifyHost,
-            },
-            Row{
-                .key = "Min",
-                .type = Long,
-                .defaultValue = constant(0),
-                .get = [](const Bar& bar) { return bar.m_Min; },
-                .put = [](Bar& bar, const QVariant& v) { bar.LetMin(v.toInt()); },
-                .effects = host::NotifyHost,
-            },
-            Row{
-                .key = "Orientation",
-                .type = Long,
-                .defaultValue = constant(0),
-                .get = [](const Bar& bar) { return bar.m_Orientation; },
-                .put = [](Bar& bar,
-                          const QVariant& v) { bar.LetOrientation(cOrientation(v.toInt())); },
-                .effects = notifyAndRedraw,
-            },
-            Row{
-                .key = "Scrolling",
-                .type = Long,
-                .defaultValue = constant(0),
-                .get = [](const Bar& bar) { return bar.m_Scrolling; },
-                .put = [](Bar& bar, const QVariant& v) { bar.LetScrolling(cScrolling(v.toInt())); },
-                .effects = notifyAndRedraw,
-            },
-            Row{
-                .key = "ShowText",
-                .type = Boolean,
-                .defaultValue = constant(false),
-                .get = [](const Bar& bar) { return bar.m_ShowText; },
-                .put = [](Bar& bar, const QVariant& v) { bar.LetShowText(v.toBool()); },
-                .effects = notifyAndRedraw,
-            },
-            Row{
-                .key = "Value",
-                .type = Long,
-                .defaultValue = constant(0),
-                .get = [](const Bar& bar) { return bar.m_lPercent; },
-                .put =
-                    [](Bar& bar, const QVariant& v) {
-                        bar.m_lPercent = v.toInt();
-                        bar.written("Value");
-                    },
-                .effects = host::Redraw,
-            },
-            Row{
-                .key = "Value2",
-                .type = Long,
-                .defaultValue = constant(0),
-                .get = [](const Bar& bar) { return bar.m_lPercent2; },
-                .put =
-                    [](Bar& bar, const QVariant& v) {
-                        bar.m_lPercent2 = v.toInt();
-                        bar.written("Value2");
-                    },
-                .effects = host::Redraw,
-            },
-            Row{
-                .key = "Color2",
-                .type = Long,
-                .defaultValue = constant(highlightSystemColor),
-                .get = [](const Bar& bar) { return bar.m_Color2; },
-                .put = [](Bar& bar,
-                          const QVariant& v) { bar.LetColor2(host::OLE_COLOR(v.toInt())); },
-                .effects = host::Redraw,
-            },
-            Row{
-                .key = "DoubleValOnMetal",
-                .type = Boolean,
-                .defaultValue = constant(false),
-                .get = [](const Bar& bar) { return bar.m_DoubleValOnMetal; },
-                .put = [](Bar& bar, const QVariant& v) { bar.m_DoubleValOnMetal = v.toBool(); },
-                .effects = host::Redraw,
-            },
+            member("Max", Long, 100, &Bar::m_Max, host::NotifyHost,
+                   [](Bar& bar, const QVariant& v) { bar.LetMax(v.toInt()); }),
+            member("Min", Long, 0, &Bar::m_Min, host::NotifyHost,
+                   [](Bar& bar, const QVariant& v) { bar.LetMin(v.toInt()); }),
+            member(
+                "Orientation", Long, 0, &Bar::m_Orientation, notifyAndRedraw,
+                [](Bar& bar, const QVariant& v) { bar.LetOrientation(cOrientation(v.toInt())); }),
+            member("Scrolling", Long, 0, &Bar::m_Scrolling, notifyAndRedraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetScrolling(cScrolling(v.toInt())); }),
+            member("ShowText", Boolean, false, &Bar::m_ShowText, notifyAndRedraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetShowText(v.toBool()); }),
+            percentage("Value", &Bar::m_lPercent),
+            percentage("Value2", &Bar::m_lPercent2),
+            member("Color2", Long, highlightSystemColor, &Bar::m_Color2, host::Redraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetColor2(host::OLE_COLOR(v.toInt())); }),
+            member("DoubleValOnMetal", Boolean, false, &Bar::m_DoubleValOnMetal, host::Redraw),
         },
         {"Font", "BrushStyle", "Color", "Color2", "Image", "Max", "Min", "Orientation", "Scrolling",
          "ShowText", "Value", "Value2", "DoubleValOnMetal"});

@@ -383,9 +383,7 @@ const host::PropertySchema<XrFrameControl>& XrFrameControl::persistedProperties(
 {
     using host::PropertyType;
     using Row = host::PropertyRow<XrFrameControl>;
-    const auto constant = [](const QVariant& value) -> Row::Value {
-        return [value](const XrFrameControl&) { return value; };
-    };
+    const auto constant = &Row::constant;
     const auto ambientBack = [](const XrFrameControl& frame) {
         return longValue(frame.ambientBackColor());
     };

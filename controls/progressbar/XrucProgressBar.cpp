@@ -269,23 +269,21 @@ const host::PropertySchema<XrucProgressBar>& XrucProgressBar::persistedPropertie
     using host::PropertyType;
     using Row = host::PropertyRow<XrucProgressBar>;
     using Bar = XrucProgressBar;
-    const auto constant = [](const QVariant& value) -> Row::Value {
-        return [value](const Bar&) { return value; };
-    };
+    const auto constant = &Row::constant;
     constexpr auto Long = PropertyType::Long;
     constexpr auto Boolean = PropertyType::Boolean;
     constexpr unsigned notifyAndRedraw = host::NotifyHost | host::Redraw;
 
     // A member, read back through `put` or, without one, straight into the member.
-    const auto member = [constant](const char* key, PropertyType type, const QVariant& defaultValue,
-                                   auto field, unsigned effects, Row::Put put = {}) {
+    const auto member = [](const char* key, PropertyType type, const QVariant& defaultValue,
+                           auto field, unsigned effects, Row::Put put = {}) {
         using Value = std::remove_cvref_t<decltype(std::declval<Bar>().*field)>;
         if (!put)
             put = [field](Bar& bar, const QVariant& v) { bar.*field = host::fromStored<Value>(v); };
         return Row{
             .key = key,
             .type = type,
-            .defaultValue = constant(defaultValue),
+            .defaultValue = Row::constant(defaultValue),
             .get = [type, field](const Bar& bar) { return host::toStored(type, bar.*field); },
             .put = std::move(put),
             .effects = effects,

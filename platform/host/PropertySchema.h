@@ -95,6 +95,12 @@ struct PropertyRow {
         Kept,     // keeps what the control has
     };
 
+    // A default or first value that is the same for every control.
+    static Value constant(const QVariant& value)
+    {
+        return [value](const Control&) { return value; };
+    }
+
     const char* key;
     PropertyType type;
     // The value of an absent key; none (an empty function or an invalid value) means the
@@ -161,16 +167,6 @@ public:
 
     // The row of a key; a key the table lacks is a fault of the control's code.
     const Row& row(QLatin1String key) const { return m_rows[indexOf(key)]; }
-
-    bool has(QLatin1String key, unsigned effect) const { return (row(key).effects & effect) != 0; }
-
-    QStringList keys() const
-    {
-        QStringList result;
-        for (const Row& entry : m_rows)
-            result.append(QString::fromLatin1(entry.key));
-        return result;
-    }
 
 private:
     size_t indexOf(QLatin1String key) const

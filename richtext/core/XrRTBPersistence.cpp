@@ -38,10 +38,7 @@ QString emptyDocumentRtf(const QFont& font)
     return blank.TextRTF();
 }
 
-Row::Value constant(const QVariant& value)
-{
-    return [value](const XrRTB&) { return value; };
-}
+constexpr auto constant = &Row::constant;
 
 }  // namespace
 

@@ -161,6 +161,8 @@ const host::PropertySchema<XrRTB>& XrRTB::persistedProperties()
             [](const XrRTB& c) {
                 // An empty document keeps its RTF only when it carries formatting of its own.
                 const QString rtf = c.RichTextBox1->TextRTF();
+                if (!c.RichTextBox1->Text().isEmpty())
+                    return rtf;
                 return rtf == emptyDocumentRtf(c.RichTextBox1->Font()) ? QString() : rtf;
             },
             [](XrRTB& c, const QVariant& v) {

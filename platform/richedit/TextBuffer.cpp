@@ -53,7 +53,7 @@ void TextBuffer::reserveGap(qsizetype needed)
     if (gapSize() >= needed)
         return;
     const qsizetype length = size();
-    const qsizetype gap = needed + std::max(MinimumGap, length / 8);
+    const qsizetype gap = needed + std::max(MinimumGap, (length + needed) / 8);
     auto data = std::make_unique_for_overwrite<char16_t[]>(size_t(length + gap));
     copyOut(0, m_gapStart, data.get());
     const qsizetype after = length - m_gapStart;

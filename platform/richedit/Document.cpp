@@ -63,21 +63,6 @@ QString sliceOf(const std::vector<Paragraph>& paragraphs, bool endsDocument, int
     return result;
 }
 
-QString joinedText(const std::vector<std::unique_ptr<Paragraph>>& paragraphs)
-{
-    QString result;
-    qsizetype total = 0;
-    for (const auto& paragraph : paragraphs)
-        total += paragraph->text.size() + 2;
-    result.reserve(total);
-    for (size_t i = 0; i < paragraphs.size(); ++i) {
-        if (i > 0)
-            result += ParagraphEnd;
-        result += paragraphs[i]->text;
-    }
-    return result;
-}
-
 ParaFormat completePara(const ParaFormat& format)
 {
     ParaFormat result = defaultParaFormat();
@@ -587,11 +572,24 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
     if (record.kind == ChangeKind::Text)
         m_buffer.replace(record.position, record.removed, added);
     else if (record.kind == ChangeKind::Reset)
-        m_buffer.assign(joinedText(m_paragraphs));
+        refillBuffer();
     Q_ASSERT(m_buffer.size() == length());
     if (m_observer)
         m_observer->replaced(first, count, newCount);
     notify(record);
+}
+
+void Document::refillBuffer()
+{
+    qsizetype total = 0;
+    for (const auto& paragraph : m_paragraphs)
+        total += paragraph->text.size() + 2;
+    m_buffer.clear(total);
+    for (size_t i = 0; i < m_paragraphs.size(); ++i) {
+        if (i > 0)
+            m_buffer.append(ParagraphEnd);
+        m_buffer.append(m_paragraphs[i]->text);
+    }
 }
 
 int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const

@@ -170,6 +170,7 @@ private:
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
+    void refillBuffer();
     std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
                                           const ParaFormat& lastFormat, bool* lastHasMark);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,

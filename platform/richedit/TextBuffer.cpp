@@ -78,12 +78,15 @@ void TextBuffer::replace(qsizetype position, qsizetype removed, QStringView text
 
 void TextBuffer::assign(QStringView text)
 {
+    clear(text.size());
+    append(text);
+}
+
+void TextBuffer::clear(qsizetype capacity)
+{
     m_data.reset();
     m_capacity = m_gapStart = m_gapEnd = 0;
-    reserveGap(text.size());
-    if (!text.isEmpty())
-        std::memcpy(m_data.get(), text.utf16(), size_t(text.size()) * sizeof(char16_t));
-    m_gapStart = text.size();
+    reserveGap(capacity);
 }
 
 }  // namespace richedit

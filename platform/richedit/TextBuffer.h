@@ -24,6 +24,9 @@ public:
     // Puts `text` in place of `removed` units from `position` (both clamped to the text).
     void replace(qsizetype position, qsizetype removed, QStringView text);
     void assign(QStringView text);
+    // Empties the buffer, with room for `capacity` units to come.
+    void clear(qsizetype capacity = 0);
+    void append(QStringView text) { replace(size(), 0, text); }
 
 private:
     qsizetype gapSize() const { return m_gapEnd - m_gapStart; }

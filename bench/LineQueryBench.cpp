@@ -119,9 +119,9 @@ struct TypingWindow {
         firstMs = millisecondsOf([this] { keystroke(); });
     }
 
-    void keystroke()
+    void keystroke(const QString& typed = nextTyped())
     {
-        engine.session().typeText(nextTyped());
+        engine.session().typeText(typed);
         const int line = engine.lineFromChar(-1);
         const int32_t start = engine.lineIndex(-1);
         benchmark::DoNotOptimize(line + engine.lineLength(start));
@@ -141,6 +141,14 @@ BENCHMARK(BM_KeystrokeThenCaretLine)
     ->Arg(10 << 20)
     ->Arg(30 << 20)
     ->Unit(benchmark::kMicrosecond);
+
+// Enter splits the caret's paragraph: paragraphs and their index entries move.
+void BM_EnterThenCaretLine(benchmark::State& state)
+{
+    static TypingWindow window(generatedText(30 << 20));
+    timeKeystrokes(state, window.firstMs, [&] { window.keystroke(QStringLiteral("\r")); });
+}
+BENCHMARK(BM_EnterThenCaretLine)->Unit(benchmark::kMicrosecond);
 
 void BM_KeystrokeInOneParagraph(benchmark::State& state)
 {

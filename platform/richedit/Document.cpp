@@ -567,7 +567,7 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
         const auto spanAt = m_spans.begin() + first;
         m_spans.erase(spanAt, spanAt + count);
         m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
-        m_index.rebuild(m_spans);
+        m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
     }
     if (record.kind == ChangeKind::Text)
         m_buffer.replace(record.position, record.removed, added);

@@ -106,7 +106,7 @@ CharFormat Document::complete(const CharFormat& format) const
 const QString& Document::text() const
 {
     if (!m_textValid) {
-        m_text = m_buffer.toString();
+        m_text = buffer().toString();
         m_textValid = true;
     }
     return m_text;
@@ -120,17 +120,17 @@ int32_t Document::length() const
 QString Document::textRange(CharRange range) const
 {
     const CharRange r = normalized(range);
-    return m_buffer.mid(r.cpMin, r.cpMax - r.cpMin);
+    return buffer().mid(r.cpMin, r.cpMax - r.cpMin);
 }
 
 QChar Document::charAt(int32_t position) const
 {
-    return position >= 0 && position < m_buffer.size() ? QChar(m_buffer.at(position)) : QChar();
+    return position >= 0 && position < length() ? QChar(buffer().at(position)) : QChar();
 }
 
 QString Document::mid(int32_t position, int32_t count) const
 {
-    return m_buffer.mid(position, count);
+    return buffer().mid(position, count);
 }
 
 int32_t Document::previousPosition(int32_t position) const
@@ -535,7 +535,7 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
     if (m_observer)
         m_observer->aboutToReplace(first, count);
     QString added;
-    if (record.kind == ChangeKind::Text)
+    if (record.kind == ChangeKind::Text && !m_bufferStale)
         added = sliceOf(replacement, includesLast, record.position - paragraphStart(first),
                         record.added);
     if (record.kind != ChangeKind::Format)
@@ -569,27 +569,34 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
         m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
         m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
     }
-    if (record.kind == ChangeKind::Text)
+    // A stale buffer is made from the paragraphs when next read; a load never pays for it.
+    if (record.kind == ChangeKind::Reset) {
+        m_buffer.clear();
+        m_bufferStale = true;
+    } else if (record.kind == ChangeKind::Text && !m_bufferStale) {
         m_buffer.replace(record.position, record.removed, added);
-    else if (record.kind == ChangeKind::Reset)
-        refillBuffer();
-    Q_ASSERT(m_buffer.size() == length());
+    }
+    Q_ASSERT(m_bufferStale || m_buffer.size() == length());
     if (m_observer)
         m_observer->replaced(first, count, newCount);
     notify(record);
 }
 
-void Document::refillBuffer()
+const TextBuffer& Document::buffer() const
 {
-    qsizetype total = 0;
-    for (const auto& paragraph : m_paragraphs)
-        total += paragraph->text.size() + 2;
-    m_buffer.clear(total);
-    for (size_t i = 0; i < m_paragraphs.size(); ++i) {
-        if (i > 0)
-            m_buffer.append(ParagraphEnd);
-        m_buffer.append(m_paragraphs[i]->text);
+    if (m_bufferStale) {
+        qsizetype total = 0;
+        for (const auto& paragraph : m_paragraphs)
+            total += paragraph->text.size() + 2;
+        m_buffer.clear(total);
+        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
+            if (i > 0)
+                m_buffer.append(ParagraphEnd);
+            m_buffer.append(m_paragraphs[i]->text);
+        }
+        m_bufferStale = false;
     }
+    return m_buffer;
 }
 
 int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const

@@ -170,7 +170,8 @@ private:
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
-    void refillBuffer();
+    // The whole text, made again from the paragraphs after the document was replaced.
+    const TextBuffer& buffer() const;
     std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
                                           const ParaFormat& lastFormat, bool* lastHasMark);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
@@ -183,7 +184,8 @@ private:
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
     std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
     ParagraphIndex m_index;
-    TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
+    mutable TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
+    mutable bool m_bufferStale = false;
     mutable QString m_text;
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;

@@ -160,7 +160,9 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         }
     }
     const auto at = m_lines.begin() + first;
-    if (fresh.size() == kept - size_t(first)) {
+    if (m_lines.empty()) {
+        m_lines = std::move(fresh);
+    } else if (fresh.size() == kept - size_t(first)) {
         std::move(fresh.begin(), fresh.end(), at);
     } else {
         m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));

@@ -16,7 +16,7 @@ Bitmap Bitmap::createDIBSection(int width, int height)
     if (image.isNull() || image.bytesPerLine() != qsizetype(width) * 4)
         return {};
     std::memset(image.bits(), 0, size_t(image.sizeInBytes()));
-    return Bitmap(std::move(image));
+    return Bitmap(std::move(image), QSize(width, height));
 }
 
 }  // namespace gdi

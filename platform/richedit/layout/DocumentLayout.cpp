@@ -87,6 +87,10 @@ bool DocumentLayout::replaceEntries(const ChangeRecord& record)
 
     const int oldSpan = oldLast - first + 1;
     const int newSpan = newLast - first + 1;
+    if (oldSpan == 1 && newSpan == 1 && relayOut(first, record)) {
+        renumberFrom(first, first);
+        return m_index.totalSpan() == int64_t(m_document.length()) + 2;
+    }
     std::vector<LineIndex::Entry> fresh;
     fresh.reserve(size_t(newSpan));
     for (int k = 0; k < newSpan; ++k)
@@ -107,6 +111,31 @@ bool DocumentLayout::replaceEntries(const ChangeRecord& record)
     }
     renumberFrom(first, newLast);
     return m_index.size() == newCount && m_index.totalSpan() == int64_t(m_document.length()) + 2;
+}
+
+bool DocumentLayout::relayOut(int paragraph, const ChangeRecord& record)
+{
+    ParagraphLayout* layout = m_layouts[size_t(paragraph)].get();
+    if (!layout)
+        return false;
+    const ParagraphEdit edit{record.position - m_document.paragraphStart(paragraph), record.removed,
+                             record.added};
+    const LayoutParagraphInput input = paragraphInput(paragraph);
+    if (!layout->canRelayout(input, edit))
+        return false;
+    layout->relayout(input, edit);
+    m_index.set(paragraph, entryOf(*layout));
+    return true;
+}
+
+LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
+{
+    LineIndex::Entry entry;
+    entry.span = int64_t(layout.textLength()) + 2;
+    entry.lines = layout.lineCount();
+    entry.height = layout.height();
+    entry.dirty = false;
+    return entry;
 }
 
 LineIndex::Entry DocumentLayout::dirtyEntry(int paragraph, const LineIndex::Entry& estimate) const
@@ -300,12 +329,7 @@ void DocumentLayout::layOut(int paragraph)
 {
     auto layout = std::make_unique<ParagraphLayout>(paragraphInput(paragraph), m_laidOutWidth,
                                                     measuringDevice());
-    LineIndex::Entry entry;
-    entry.span = int64_t(layout->textLength()) + 2;
-    entry.lines = layout->lineCount();
-    entry.height = layout->height();
-    entry.dirty = false;
-    m_index.set(paragraph, entry);
+    m_index.set(paragraph, entryOf(*layout));
     m_layouts[size_t(paragraph)] = std::move(layout);
 }
 

@@ -138,6 +138,10 @@ private:
     void documentChanged(const ChangeRecord& record);
     void resetAll();
     bool replaceEntries(const ChangeRecord& record);
+    // Lays a paragraph out again from the lines a change inside it touched; false when it has
+    // no layout or the change is not one its layout can follow.
+    bool relayOut(int paragraph, const ChangeRecord& record);
+    static LineIndex::Entry entryOf(const ParagraphLayout& layout);
     void renumberFrom(int first, int lastChanged);
     int computeNumber(int paragraph) const;
     LineIndex::Entry dirtyEntry(int paragraph, const LineIndex::Entry& estimate) const;

@@ -2,6 +2,8 @@
 // still to lay out) in Fenwick trees, so that position, line and height lookups are O(log n).
 #pragma once
 
+#include "platform/richedit/model/ParagraphIndex.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -45,18 +47,11 @@ public:
     int firstDirty() const;
 
 private:
-    class Tree {
-    public:
-        void rebuild(const std::vector<int64_t>& values);
-        void add(int index, int64_t delta);
-        int64_t prefix(int index) const;
-        int find(int64_t value) const;
+    // The sums of each field, keyed by paragraph like the document's own index.
+    using Tree = ParagraphIndex;
 
-    private:
-        std::vector<int64_t> m_tree{0};  // 1-based
-    };
-
-    void rebuildTrees();
+    // Makes the sums over entries from `first` on again.
+    void rebuildTrees(int first = 0);
 
     std::vector<Entry> m_entries;
     Tree m_span;

@@ -47,6 +47,7 @@ struct ParagraphLayout::LineBreak {
     double endX = 0;
     bool closedByBreak = false;
     bool softWrap = false;
+    int32_t decidedBy = 0;
 };
 
 ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widthTw,
@@ -70,38 +71,131 @@ ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widt
         buildLabel();
     }
 
-    const double startIndent = std::clamp(m_format.startIndent, -MaxLengthTw, MaxLengthTw);
-    const double following =
-        std::max(0.0, startIndent + std::clamp(m_format.offset, -MaxLengthTw, MaxLengthTw));
-    const double limit =
-        wraps() ? double(m_width) - std::clamp(m_format.rightIndent, -MaxLengthTw, MaxLengthTw)
-                : Unlimited;
+    layOutFrom(0, nullptr);
+}
 
+double ParagraphLayout::followingIndent() const
+{
+    const double startIndent = std::clamp(m_format.startIndent, -MaxLengthTw, MaxLengthTw);
+    return std::max(0.0, startIndent + std::clamp(m_format.offset, -MaxLengthTw, MaxLengthTw));
+}
+
+double ParagraphLayout::lineLimit() const
+{
+    return wraps() ? double(m_width) - std::clamp(m_format.rightIndent, -MaxLengthTw, MaxLengthTw)
+                   : Unlimited;
+}
+
+void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
+{
+    const int32_t length = textLength();
+    const double following = followingIndent();
+    const double limit = lineLimit();
+    const int32_t delta = edit ? edit->added - edit->removed : 0;
+    const int32_t editEnd = edit ? edit->offset + edit->removed : 0;  // before the edit
+    const auto originOf = [&](size_t made) {
+        return made == 0 && first == 0 ? firstLineOrigin(following) : following;
+    };
+
+    // Old lines from `kept` on stay; the first old line that may still be one after the edit
+    // is `candidate`.
+    size_t kept = m_lines.size();
+    size_t candidate = size_t(first) + 1;
     std::vector<LineBreak> breaks;
-    for (int32_t from = m_startOffset; from < length; from = breaks.back().end)
-        breaks.push_back(
-            breakLine(from, breaks.empty() ? firstLineOrigin(following) : following, limit));
-    if (breaks.empty() || breaks.back().closedByBreak) {
+    int32_t from = first > 0 ? m_lines[size_t(first) - 1].end() : m_startOffset;
+    while (from < length) {
+        breaks.push_back(breakLine(from, originOf(breaks.size()), limit));
+        from = breaks.back().end;
+        // A line that ran out of text is the last one, whatever followed before.
+        if (!edit || (from == length && !breaks.back().closedByBreak))
+            continue;
+        while (candidate < m_lines.size() && m_lines[candidate].start + delta < from)
+            ++candidate;
+        if (candidate < m_lines.size() && m_lines[candidate].start >= editEnd &&
+            m_lines[candidate].start + delta == from) {
+            kept = candidate;
+            break;
+        }
+    }
+    const bool hasTail = kept < m_lines.size();
+    if (!hasTail && (breaks.empty() || breaks.back().closedByBreak)) {
         // An empty paragraph, or the empty line after a final U+000B.
         LineBreak empty;
         empty.start = empty.end = empty.contentEnd = length;
-        empty.origin = empty.contentEndX = empty.endX =
-            breaks.empty() ? firstLineOrigin(following) : following;
+        empty.origin = empty.contentEndX = empty.endX = originOf(breaks.size());
+        empty.decidedBy = length + 1;
         breaks.push_back(empty);
     }
 
-    int64_t top = 0;
+    const LayoutLine* before = first > 0 ? &m_lines[size_t(first) - 1] : nullptr;
+    int64_t top = before ? int64_t(before->top) + before->height : 0;
+    int32_t decided = before ? before->decidedBy : 0;
+    std::vector<LayoutLine> fresh;
+    fresh.reserve(breaks.size());
     for (size_t i = 0; i < breaks.size(); ++i) {
-        const bool first = i == 0 && m_startOffset == 0;
-        const bool last = i + 1 == breaks.size();
-        LayoutLine& line = addLine(breaks[i]);
-        measureHeights(line, first, last);
-        align(line, limit, last);
+        LayoutLine line = lineOf(breaks[i]);
+        measureHeights(line, i == 0 && first == 0 && m_startOffset == 0,
+                       !hasTail && i + 1 == breaks.size());
+        align(line, limit, !hasTail && i + 1 == breaks.size());
         line.top = clampTop(top);
         line.baseline = clampTop(top + line.baseline);
+        decided = std::max(decided, line.decidedBy);
+        line.decidedBy = decided;
         top += line.height;
+        fresh.push_back(line);
     }
-    m_height = clampTop(top);
+    if (hasTail) {
+        // The kept lines move by the edit's length and by the height the new lines changed.
+        const int64_t moved = top - m_lines[kept].top;
+        for (size_t j = kept; j < m_lines.size(); ++j) {
+            LayoutLine& line = m_lines[j];
+            line.start += delta;
+            line.justifyFrom += delta;
+            decided = std::max(decided, line.decidedBy + delta);
+            line.decidedBy = decided;
+            if (moved != 0) {
+                line.top = clampTop(line.top + moved);
+                line.baseline = clampTop(line.baseline + moved);
+            }
+        }
+    }
+    const auto at = m_lines.begin() + first;
+    if (m_lines.empty()) {
+        m_lines = std::move(fresh);
+    } else if (fresh.size() == kept - size_t(first)) {
+        std::move(fresh.begin(), fresh.end(), at);
+    } else {
+        m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));
+        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+    }
+    m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+}
+
+bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
+                                  const ParagraphEdit& edit) const
+{
+    const int32_t oldLength = textLength();
+    const auto newLength = int32_t(input.text.size());
+    return m_startOffset == 0 && !m_lines.empty() && edit.offset >= 0 && edit.removed >= 0 &&
+           edit.added >= 0 && edit.offset + edit.removed <= oldLength &&
+           newLength == oldLength - edit.removed + edit.added &&
+           (input.format ? *input.format : defaultParaFormat()) == m_format &&
+           (input.markFormat ? *input.markFormat : defaultCharFormat()) == m_markFormat &&
+           input.listLabel == m_label.text;
+}
+
+void ParagraphLayout::relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit)
+{
+    m_text = input.text;
+    m_spans.clear();
+    buildSpans(input);
+    if (!m_label.text.isEmpty())
+        buildLabel();  // it takes the first character's format
+    // The first line whose break looked at a character the edit changed.
+    const auto changed =
+        std::partition_point(m_lines.begin(), m_lines.end(),
+                             [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
+    layOutFrom(int(std::min(changed, m_lines.end() - 1) - m_lines.begin()), &edit);
 }
 
 void ParagraphLayout::buildSpans(const LayoutParagraphInput& input)
@@ -187,6 +281,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         if (c == LineBreakCharacter) {
             result.end = i + 1;
             result.closedByBreak = true;
+            result.decidedBy = i + 1;
             break;
         }
         if (c == u' ' && !m_spans[span].picture) {
@@ -197,9 +292,10 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         }
         const double width = c == u'\t' ? tabEnd(x) - x : advanceAt(i, span);
         if (i > from && x + width > limit) {
-            if (lastBreak.end > from)
-                return lastBreak;
-            return {from, i, origin, i, x, x, false, true};
+            LineBreak wrapped =
+                lastBreak.end > from ? lastBreak : LineBreak{from, i, origin, i, x, x, false, true};
+            wrapped.decidedBy = i + 1;
+            return wrapped;
         }
         x += width;
         i += isPairAt(m_text, i) ? 2 : 1;
@@ -209,8 +305,10 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
             lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
         result.end = i;
     }
-    if (!result.closedByBreak)
+    if (!result.closedByBreak) {
         result.end = length;
+        result.decidedBy = length + 1;  // more text could join the line
+    }
     result.contentEnd = contentEnd;
     result.contentEndX = contentEndX;
     result.endX = x;
@@ -231,7 +329,7 @@ double ParagraphLayout::firstLineOrigin(double following) const
     return labelEnd + measuringFont(m_label.format, m_device)->advance(u' ');
 }
 
-LayoutLine& ParagraphLayout::addLine(const LineBreak& brk)
+LayoutLine ParagraphLayout::lineOf(const LineBreak& brk) const
 {
     const double origin = brk.origin;
     LayoutLine line;
@@ -245,8 +343,8 @@ LayoutLine& ParagraphLayout::addLine(const LineBreak& brk)
     line.contentWidth = brk.contentEndX - origin;
     line.right = brk.endX;
     line.justifyFrom = brk.start;
-    m_lines.push_back(line);
-    return m_lines.back();
+    line.decidedBy = brk.decidedBy;
+    return line;
 }
 
 const CharFormat& ParagraphLayout::formatForEmptyLine(int32_t offset) const

@@ -20,6 +20,9 @@ struct LayoutLine {
     int32_t hangingSpaces = 0;   // spaces at the end (before a closing U+000B)
     bool closedByBreak = false;  // ends with U+000B
     bool softWrap = false;       // ends where the text wrapped
+    // The end of the characters that decided where the line ends (past the text's end for a
+    // line that ran out of text): an edit at or after it leaves the line as it is.
+    int32_t decidedBy = 0;
 
     int32_t top = 0;          // of the line's share of the paragraph, space before included
     int32_t height = 0;       // the share: spacing rule applied, space before and after included
@@ -62,6 +65,13 @@ struct LayoutLabel {
     double width = 0;
 };
 
+// An edit of a paragraph's text: `removed` units at `offset` became `added` units.
+struct ParagraphEdit {
+    int32_t offset = 0;
+    int32_t removed = 0;
+    int32_t added = 0;
+};
+
 // One run of the paragraph with its own copy of the format.
 struct LayoutSpan {
     int32_t start = 0;
@@ -84,6 +94,14 @@ public:
     // start with the following-lines indent, without the space before and the label.
     ParagraphLayout(const LayoutParagraphInput& input, int32_t widthTw,
                     const QPaintDevice* device = nullptr, int32_t startOffset = 0);
+
+    // Lays the paragraph out again after an edit of its text or character formats, from the
+    // first line the edit can change: earlier lines keep their breaks, and once a line starts
+    // where one started before (moved by the edit's length) the rest are the old lines moved.
+    // The input's paragraph format, mark format and label must be the ones the layout has
+    // (see `canRelayout`).
+    void relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit);
+    bool canRelayout(const LayoutParagraphInput& input, const ParagraphEdit& edit) const;
 
     bool wraps() const { return m_width > 0; }
     int32_t width() const { return m_width; }
@@ -121,10 +139,16 @@ private:
     struct LineBreak;
 
     void buildSpans(const LayoutParagraphInput& input);
+    // Breaks lines from line `first` on (dropping the lines from there), placing them below
+    // the lines before it. With an edit, stops at the first line that starts where an old line
+    // after the edit started and keeps the old lines from there, moved.
+    void layOutFrom(int first, const ParagraphEdit* edit);
+    double followingIndent() const;
+    double lineLimit() const;
     void buildLabel();
     LineBreak breakLine(int32_t from, double origin, double limit) const;
     double firstLineOrigin(double following) const;
-    LayoutLine& addLine(const LineBreak& brk);
+    LayoutLine lineOf(const LineBreak& brk) const;
     void measureHeights(LayoutLine& line, bool firstInParagraph, bool lastInParagraph) const;
     void align(LayoutLine& line, double limit, bool lastInParagraph) const;
     int32_t lineBoxHeight(int32_t natural) const;

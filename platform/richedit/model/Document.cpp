@@ -37,6 +37,32 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
     return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
 }
 
+// Units [from, from + count) of paragraphs joined by paragraph ends, the last one ending in its
+// mark unless it is the document's last paragraph.
+QString sliceOf(const std::vector<Paragraph>& paragraphs, bool endsDocument, int32_t from,
+                int32_t count)
+{
+    QString result;
+    result.reserve(count);
+    const int32_t to = from + count;
+    int32_t start = 0;
+    for (size_t k = 0; k < paragraphs.size() && start < to; ++k) {
+        const QString& text = paragraphs[k].text;
+        const bool withMark = k + 1 < paragraphs.size() || !endsDocument;
+        const int32_t end = start + int32_t(text.size());
+        if (end > from)
+            result += QStringView(text).mid(std::max(from - start, 0),
+                                            std::min(end, to) - std::max(from, start));
+        if (withMark) {
+            for (int32_t i = end; i < end + 2; ++i)
+                if (i >= from && i < to)
+                    result += ParagraphEnd[i - end];
+        }
+        start = end + (withMark ? 2 : 0);
+    }
+    return result;
+}
+
 ParaFormat completePara(const ParaFormat& format)
 {
     ParaFormat result = defaultParaFormat();
@@ -80,13 +106,7 @@ CharFormat Document::complete(const CharFormat& format) const
 const QString& Document::text() const
 {
     if (!m_textValid) {
-        m_text.clear();
-        m_text.reserve(length());
-        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
-            if (i > 0)
-                m_text += ParagraphEnd;
-            m_text += m_paragraphs[i]->text;
-        }
+        m_text = buffer().toString();
         m_textValid = true;
     }
     return m_text;
@@ -100,7 +120,32 @@ int32_t Document::length() const
 QString Document::textRange(CharRange range) const
 {
     const CharRange r = normalized(range);
-    return text().mid(r.cpMin, r.cpMax - r.cpMin);
+    return buffer().mid(r.cpMin, r.cpMax - r.cpMin);
+}
+
+QChar Document::charAt(int32_t position) const
+{
+    return position >= 0 && position < length() ? QChar(buffer().at(position)) : QChar();
+}
+
+QString Document::mid(int32_t position, int32_t count) const
+{
+    return buffer().mid(position, count);
+}
+
+int32_t Document::previousPosition(int32_t position) const
+{
+    int32_t previous = std::clamp(position - 1, 0, length());
+    if (previous > 0 &&
+        ((charAt(previous) == u'\n' && charAt(previous - 1) == u'\r') ||
+         (charAt(previous).isLowSurrogate() && charAt(previous - 1).isHighSurrogate())))
+        --previous;
+    return previous;
+}
+
+int32_t Document::nextPosition(int32_t position) const
+{
+    return snap(std::clamp(position, 0, length()) + 1);
 }
 
 int32_t Document::paragraphStart(int index) const
@@ -177,6 +222,14 @@ void Document::insert(int32_t position, const QString& text, const CharFormat& f
     const std::vector<QStringView> lines = splitLines(text);
 
     std::vector<Paragraph> result;
+    if (lines.size() == 1) {
+        // Within one paragraph: only the text after the insertion point moves.
+        result.push_back(old);
+        insertText(result.back(), at.offset, text, formatIndex);
+        replaceParagraphs(at.paragraph, 1, std::move(result),
+                          {ChangeKind::Text, pos, 0, int32_t(text.size())});
+        return;
+    }
     Paragraph current;
     current.format = old.format;
     appendSlice(current, old, 0, at.offset);
@@ -481,17 +534,12 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
     }
     if (m_observer)
         m_observer->aboutToReplace(first, count);
-    if (m_textValid && record.kind == ChangeKind::Text) {
-        QString fresh;
-        for (size_t k = 0; k < replacement.size(); ++k) {
-            fresh += replacement[k].text;
-            if (k + 1 < replacement.size() || !includesLast)
-                fresh += ParagraphEnd;
-        }
-        m_text.replace(paragraphStart(first), spanOf(first, count), fresh);
-    } else if (record.kind == ChangeKind::Reset) {
+    QString added;
+    if (record.kind == ChangeKind::Text && !m_bufferStale)
+        added = sliceOf(replacement, includesLast, record.position - paragraphStart(first),
+                        record.added);
+    if (record.kind != ChangeKind::Format)
         m_textValid = false;
-    }
     const int newCount = int(replacement.size());
     if (newCount == count) {
         for (int k = 0; k < count; ++k) {
@@ -519,11 +567,36 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
         const auto spanAt = m_spans.begin() + first;
         m_spans.erase(spanAt, spanAt + count);
         m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
-        m_index.rebuild(m_spans);
+        m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
     }
+    // A stale buffer is made from the paragraphs when next read; a load never pays for it.
+    if (record.kind == ChangeKind::Reset) {
+        m_buffer.clear();
+        m_bufferStale = true;
+    } else if (record.kind == ChangeKind::Text && !m_bufferStale) {
+        m_buffer.replace(record.position, record.removed, added);
+    }
+    Q_ASSERT(m_bufferStale || m_buffer.size() == length());
     if (m_observer)
         m_observer->replaced(first, count, newCount);
     notify(record);
+}
+
+const TextBuffer& Document::buffer() const
+{
+    if (m_bufferStale) {
+        qsizetype total = 0;
+        for (const auto& paragraph : m_paragraphs)
+            total += paragraph->text.size() + 2;
+        m_buffer.clear(total);
+        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
+            if (i > 0)
+                m_buffer.append(ParagraphEnd);
+            m_buffer.append(m_paragraphs[i]->text);
+        }
+        m_bufferStale = false;
+    }
+    return m_buffer;
 }
 
 int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const

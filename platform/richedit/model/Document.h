@@ -5,6 +5,7 @@
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/model/ParagraphIndex.h"
+#include "platform/richedit/model/TextBuffer.h"
 
 #include <QString>
 #include <cstdint>
@@ -74,9 +75,19 @@ public:
     void setDefaultFormat(const CharFormat& format);
 
     // --- Content and positions ---
+    // The whole text as one string, made on first use after a change: whole-document passes
+    // only. Edits and reads near a position use the accessors below, which cost no more than
+    // what they read.
     const QString& text() const;
     int32_t length() const;
     QString textRange(CharRange range) const;
+    // The unit at a position; 0 outside the text.
+    QChar charAt(int32_t position) const;
+    // Up to `count` units from `position`, clamped to the text (no snapping).
+    QString mid(int32_t position, int32_t count) const;
+    // One step back or forward from a position: a paragraph end and a surrogate pair are one.
+    int32_t previousPosition(int32_t position) const;
+    int32_t nextPosition(int32_t position) const;
     // Clamped to 0..length(); between CR and LF or inside a surrogate pair moves forward.
     int32_t snap(int32_t position) const;
     // Clamps and snaps both ends, -1 as cpMax meaning the end, and orders them.
@@ -159,6 +170,8 @@ private:
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
+    // The whole text, made again from the paragraphs after the document was replaced.
+    const TextBuffer& buffer() const;
     std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
                                           const ParaFormat& lastFormat, bool* lastHasMark);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
@@ -171,6 +184,8 @@ private:
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
     std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
     ParagraphIndex m_index;
+    mutable TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
+    mutable bool m_bufferStale = false;
     mutable QString m_text;
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;

@@ -271,13 +271,13 @@ int EditSession::removePictures()
 
 void EditSession::span(const QString& set, bool forward, bool negate)
 {
-    const QString& text = m_document.text();
+    const int32_t length = m_document.length();
     int32_t position = caret();
     if (forward) {
-        while (position < text.size() && set.contains(text[position]) != negate)
+        while (position < length && set.contains(m_document.charAt(position)) != negate)
             ++position;
     } else {
-        while (position > 0 && set.contains(text[position - 1]) != negate)
+        while (position > 0 && set.contains(m_document.charAt(position - 1)) != negate)
             --position;
     }
     moveSelection(anchor(), position);
@@ -285,13 +285,13 @@ void EditSession::span(const QString& set, bool forward, bool negate)
 
 void EditSession::upTo(const QString& set, bool forward, bool negate)
 {
-    const QString& text = m_document.text();
+    const int32_t length = m_document.length();
     int32_t position = caret();
     if (forward) {
-        while (position < text.size() && set.contains(text[position]) == negate)
+        while (position < length && set.contains(m_document.charAt(position)) == negate)
             ++position;
     } else {
-        while (position > 0 && set.contains(text[position - 1]) == negate)
+        while (position > 0 && set.contains(m_document.charAt(position - 1)) == negate)
             --position;
     }
     moveSelection(position, position);
@@ -324,16 +324,6 @@ void EditSession::setDefaultFormat(const CharFormat& format)
 
 // --- User edits ---
 
-int32_t EditSession::previousPosition(int32_t position) const
-{
-    const QString& text = m_document.text();
-    int32_t previous = std::max(position - 1, 0);
-    if (previous > 0 && ((text[previous] == u'\n' && text[previous - 1] == u'\r') ||
-                         (text[previous].isLowSurrogate() && text[previous - 1].isHighSurrogate())))
-        --previous;
-    return previous;
-}
-
 bool EditSession::userMayRemove(CharRange range) const
 {
     if (range.cpMin == range.cpMax)
@@ -347,7 +337,7 @@ bool EditSession::userMayInsertAtCaret() const
     const int32_t position = caret();
     if (position == 0)
         return true;
-    return !(m_document.formatAt(previousPosition(position)).is(Protected) &&
+    return !(m_document.formatAt(m_document.previousPosition(position)).is(Protected) &&
              m_document.formatAt(position).is(Protected));
 }
 
@@ -383,7 +373,7 @@ bool EditSession::backspace()
     if (m_readOnly)
         return false;
     const CharRange range =
-        selLength() > 0 ? selection() : CharRange{previousPosition(caret()), caret()};
+        selLength() > 0 ? selection() : CharRange{m_document.previousPosition(caret()), caret()};
     if (range.cpMin == range.cpMax || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Backspace);

@@ -114,7 +114,6 @@ private:
     void recorded(UndoKind kind, bool changesText, Change change);
     bool userMayRemove(CharRange range) const;
     bool userMayInsertAtCaret() const;
-    int32_t previousPosition(int32_t position) const;
     int32_t roomLeft() const;
 
     Document m_document;

@@ -13,6 +13,41 @@ void appendText(Paragraph& target, QStringView text, uint32_t format)
         target.runs.push_back(TextRun{int32_t(text.size()), format, nullptr});
 }
 
+void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format)
+{
+    if (text.isEmpty())
+        return;
+    target.text.insert(offset, text);
+    const auto length = int32_t(text.size());
+    auto& runs = target.runs;
+    int32_t start = 0;
+    size_t k = 0;
+    // The run holding the offset, or ending at it (a run of the same format grows).
+    for (; k < runs.size(); ++k) {
+        const int32_t end = start + runs[k].length;
+        if (offset < end || (offset == end && !runs[k].picture && runs[k].format == format))
+            break;
+        start = end;
+    }
+    const auto joins = [&](size_t i) {
+        return i < runs.size() && !runs[i].picture && runs[i].format == format;
+    };
+    if (joins(k)) {
+        runs[k].length += length;
+        return;
+    }
+    const TextRun inserted{length, format, nullptr};
+    if (k == runs.size() || offset == start) {
+        runs.insert(runs.begin() + std::ptrdiff_t(k), inserted);
+        return;
+    }
+    // Splits a text run of another format.
+    TextRun tail = runs[k];
+    tail.length = start + runs[k].length - offset;
+    runs[k].length = offset - start;
+    runs.insert(runs.begin() + std::ptrdiff_t(k) + 1, {inserted, tail});
+}
+
 void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format)
 {
     target.text += QChar(ObjectReplacementCharacter);

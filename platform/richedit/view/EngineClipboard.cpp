@@ -16,17 +16,6 @@ namespace {
 
 constexpr int32_t TwipsPerPixel = 15;
 
-// The character before a caret: a paragraph end and a surrogate pair count as one.
-int32_t previousPosition(const Document& document, int32_t position)
-{
-    const QString& text = document.text();
-    int32_t previous = std::max(position - 1, 0);
-    if (previous > 0 && ((text[previous] == u'\n' && text[previous - 1] == u'\r') ||
-                         (text[previous].isLowSurrogate() && text[previous - 1].isHighSurrogate())))
-        --previous;
-    return previous;
-}
-
 // The user may remove a selection without protected characters, and insert at a caret unless
 // both its neighbours are protected.
 bool userMayReplaceSelection(const EditSession& session)
@@ -39,7 +28,7 @@ bool userMayReplaceSelection(const EditSession& session)
     const int32_t caret = session.caret();
     if (caret == 0)
         return true;
-    return !(document.formatAt(previousPosition(document, caret)).is(Protected) &&
+    return !(document.formatAt(document.previousPosition(caret)).is(Protected) &&
              document.formatAt(caret).is(Protected));
 }
 

@@ -197,7 +197,7 @@ void RichTextView::runCommand(const Stroke& stroke)
 void RichTextView::runNavigation(int key, bool shift, bool ctrl)
 {
     Engine& engine = *m_engine;
-    const QString text = engine.text();
+    const Document& document = engine.document();
     const int32_t caret = engine.caret();
     const bool collapse = !shift && engine.selLength() > 0;
     switch (key) {
@@ -205,16 +205,16 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
             if (collapse && !ctrl)
                 moveCaret(engine.selStart(), false);
             else
-                moveCaret(ctrl ? viewinput::previousWordStart(text, caret)
-                               : viewinput::previousPosition(text, caret),
+                moveCaret(ctrl ? viewinput::previousWordStart(document.text(), caret)
+                               : document.previousPosition(caret),
                           shift);
             return;
         case Qt::Key_Right:
             if (collapse && !ctrl)
                 moveCaret(engine.selStart() + engine.selLength(), false);
             else
-                moveCaret(ctrl ? viewinput::nextWordStart(text, caret)
-                               : viewinput::nextPosition(text, caret),
+                moveCaret(ctrl ? viewinput::nextWordStart(document.text(), caret)
+                               : document.nextPosition(caret),
                           shift);
             return;
         case Qt::Key_Up:

@@ -264,6 +264,83 @@ TEST(DocumentLayoutTest, EditsLeaveTheSameLayoutAsAFreshOne)
     }
 }
 
+namespace {
+
+// Every value the painter and the queries read from a paragraph's lines.
+std::vector<std::vector<double>> linesOf(const ParagraphLayout& layout)
+{
+    std::vector<std::vector<double>> result;
+    for (const LayoutLine& l : layout.lines())
+        result.push_back(
+            {double(l.start), double(l.length), double(l.hangingSpaces), double(l.closedByBreak),
+             double(l.softWrap), double(l.top), double(l.height), double(l.spaceBefore),
+             double(l.spaceAfter), double(l.ascent), double(l.descent), double(l.baseline), l.left,
+             l.contentWidth, l.right, l.origin, l.shift, l.spaceExtra, double(l.justifyFrom)});
+    result.push_back({double(layout.height())});
+    return result;
+}
+
+}  // namespace
+
+// Typing, deleting and formatting inside one long paragraph re-lay it out from the lines the
+// edit touches; every line must come out as a layout of the whole paragraph made anew.
+TEST(DocumentLayoutTest, RelayoutInsideAParagraphMatchesAFreshLayout)
+{
+    testsupport::RandomRichText random = generatorOf(23);
+    QImage printer(8, 8, QImage::Format_RGB32);
+    printer.setDotsPerMeterX(11811);  // 300 dpi
+    printer.setDotsPerMeterY(11811);
+    const QString pieces[] = {
+        QStringLiteral("word "),      QStringLiteral("a "),  QStringLiteral("unbrokenlongerword"),
+        QStringLiteral("\t"),         QStringLiteral("   "), QString(SoftBreak),
+        QStringLiteral("\U0001F600"), QStringLiteral("x")};
+    const auto piece = [&] { return pieces[random.pick(int(std::size(pieces)))]; };
+    for (int round = 0; round < 9; ++round) {
+        Document document(face(QStringLiteral("DejaVu Sans"), 200));
+        for (int k = 0; k < 300; ++k)
+            document.insert(random.pick(document.length() + 1), piece(), random.charFormat());
+        ParaFormat format = random.paraFormat();
+        format.mask = defaultParaFormat().mask;
+        document.applyPara({0, 0}, format);
+        DocumentLayout layout(document);
+        layout.setViewportSize(QSize(2500 + round * 400, 3000));
+        if (round % 3 == 1)
+            layout.setTargetDevice(&printer, 3500);
+        else if (round % 3 == 2)
+            layout.setTargetDevice(nullptr, 1);
+        for (int edit = 0; edit < 60; ++edit) {
+            const int32_t length = document.length();
+            const int32_t pos = document.snap(random.pick(length + 1));
+            const int32_t end = document.snap(std::min(length, pos + random.pick(30)));
+            switch (random.pick(4)) {
+                case 0:
+                    document.insert(pos, piece() + piece(), random.charFormat());
+                    break;
+                case 1:
+                    document.remove({pos, end});
+                    break;
+                case 2: {
+                    CharFormat change;
+                    change.mask = Size;
+                    change.heightTw = 160 + random.pick(6) * 60;
+                    document.applyChar({pos, end}, change);
+                    break;
+                }
+                default:
+                    document.overwrite(pos, QStringLiteral("  "));
+                    break;
+            }
+            ASSERT_EQ(document.paragraphCount(), 1);
+            const ParagraphLayout& cached = layout.paragraphLayout(0);
+            const ParagraphLayout fresh(layout.paragraphInput(0), layout.wrapWidth(),
+                                        layout.measuringDevice());
+            ASSERT_EQ(linesOf(cached), linesOf(fresh)) << "round " << round << " edit " << edit;
+            ASSERT_EQ(layout.lineCount(), fresh.lineCount());
+            ASSERT_EQ(layout.lineIndex(fresh.lineCount() - 1), fresh.lines().back().start);
+        }
+    }
+}
+
 TEST(DocumentLayoutTest, NumberChangeRenumbersTheFollowingRun)
 {
     Document document(face(QStringLiteral("DejaVu Sans"), 200));
@@ -302,13 +379,16 @@ TEST(DocumentLayoutTest, LaysOutOnlyWhatItMust)
     layout.lineCount();
     ASSERT_TRUE(layout.fullyLaidOut());
 
-    // Typing waits for the one paragraph it touched.
+    // Typing re-lays the paragraph it touched at once, from the lines it changed; the two
+    // paragraphs a split makes wait for a query that needs them.
     const int32_t at = document->paragraphStart(30) + 1;
     document->insert(at, QStringLiteral("x"), document->formatAt(at));
+    EXPECT_TRUE(layout.fullyLaidOut());
+    document->insert(at, QStringLiteral("\r\n"), document->formatAt(at));
     EXPECT_FALSE(layout.fullyLaidOut());
     layout.lineFromChar(document->paragraphStart(5));  // needs nothing after paragraph 5
     EXPECT_FALSE(layout.fullyLaidOut());
-    EXPECT_FALSE(layout.layOutPending(1));
+    EXPECT_FALSE(layout.layOutPending(2));
 
     // A new width lays out what is shown and keeps the top line's text at the top.
     layout.lineScroll(20);

@@ -82,6 +82,18 @@ void expectMatches(const Document& document, const Model& model)
         }
     }
     ASSERT_EQ(document.formatAt(document.length()).lcid, model.endTag);
+    // The reads near a position that typing uses, without the whole text.
+    const auto length = int32_t(model.text.size());
+    for (int32_t pos = -1; pos <= length + 1; ++pos) {
+        ASSERT_EQ(document.charAt(pos), pos >= 0 && pos < length ? model.text[pos] : QChar())
+            << pos;
+        ASSERT_EQ(document.mid(pos, (pos + 1) % 9), model.text.mid(std::max(pos, 0), (pos + 1) % 9))
+            << pos;
+        const int32_t at = model.snap(pos);
+        const int32_t previous = document.previousPosition(at);
+        ASSERT_EQ(document.nextPosition(previous), at == 0 ? model.snap(1) : at) << pos;
+        ASSERT_EQ(model.snap(previous), previous) << pos;
+    }
     for (int i = 0; i < document.paragraphCount(); ++i) {
         const int32_t start = document.paragraphStart(i);
         ASSERT_EQ(document.paragraphAt(start), i);

@@ -20,7 +20,7 @@ QString dataPath(const QString& name)
 {
     return QFileInfo(QStringLiteral(__FILE__))
         .dir()
-        .filePath(QStringLiteral("../../data/rtf/") + name);
+        .filePath(QStringLiteral("../../../data/rtf/") + name);
 }
 
 QByteArray sample(const QString& name)

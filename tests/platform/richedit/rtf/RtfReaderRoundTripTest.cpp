@@ -14,7 +14,7 @@ namespace {
 
 QDir dataDir()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../data/rtf"));
+    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../../data/rtf"));
 }
 
 // One character with the format it has, a paragraph mark as CR with the mark's format.

@@ -1,8 +1,8 @@
 // Opening a 10 MB RTF document (reading it and laying every paragraph out at a window width),
 // and counting the pages of a 1 MB document the way the print preview does: format-range
 // measuring calls from each page's first position until the end.
-#include "platform/richedit/view/Engine.h"
 #include "platform/richedit/layout/FormatRange.h"
+#include "platform/richedit/view/Engine.h"
 
 #include "bench/GeneratedRtf.h"
 #include "bench/GeneratedText.h"

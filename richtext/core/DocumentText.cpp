@@ -1,9 +1,9 @@
 #include "richtext/core/DocumentText.h"
 
 #include "platform/regex/RegExp.h"
-#include "platform/richedit/PlainText.h"
-#include "platform/richedit/RichTextBox.h"
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/model/PlainText.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "platform/richedit/view/TextObjectModel.h"
 #include "platform/runtime/VbError.h"
 #include "richtext/core/RichTextLibraryState.h"
 

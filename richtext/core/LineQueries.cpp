@@ -1,12 +1,14 @@
 #include "richtext/core/LineQueries.h"
 
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbNumbers.h"
 
 using namespace richedit;
 
-LineQueries::LineQueries(RichTextBox& window) : m_window(window) {}
+LineQueries::LineQueries(RichTextBox& window) : m_window(window)
+{
+}
 
 intptr_t LineQueries::send(uint32_t message, intptr_t wParam, intptr_t lParam)
 {

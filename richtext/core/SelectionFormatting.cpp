@@ -1,7 +1,7 @@
 #include "richtext/core/SelectionFormatting.h"
 
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextBox.h"
 
 using namespace richedit;
 
@@ -29,7 +29,9 @@ ParaFormat2 paraRecord(uint32_t mask)
 
 }  // namespace
 
-SelectionFormatting::SelectionFormatting(RichTextBox& window) : m_window(window) {}
+SelectionFormatting::SelectionFormatting(RichTextBox& window) : m_window(window)
+{
+}
 
 intptr_t SelectionFormatting::send(uint32_t message, intptr_t wParam, const void* record)
 {

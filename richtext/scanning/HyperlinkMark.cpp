@@ -2,8 +2,8 @@
 
 #include "platform/host/EventLoop.h"
 #include "platform/regex/RegExp.h"
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 
 using namespace richedit;
@@ -19,7 +19,9 @@ RtfFormatQ emptyRecord()
 
 }  // namespace
 
-HyperlinkMark::HyperlinkMark(RichTextBox& window) : m_window(window) {}
+HyperlinkMark::HyperlinkMark(RichTextBox& window) : m_window(window)
+{
+}
 
 void HyperlinkMark::selectRange(int32_t start, int32_t end)
 {
@@ -34,7 +36,8 @@ void HyperlinkMark::markRange(int32_t start, int32_t length)
     effect.dwMask = Link;
     effect.dwEffects = Link;
     selectRange(start, end);
-    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&effect));
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&effect));
     selectRange(start, end);
     setSelectionLocale(LinkLcid);
 }
@@ -56,14 +59,16 @@ void HyperlinkMark::setSelectionLocale(uint32_t lcid)
     // Lcid has no effect bit; the window ignores it here.
     locale.dwEffects = Lcid;
     locale.lLCID = lcid;
-    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&locale));
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&locale));
 }
 
 bool HyperlinkMark::IsSelectionHyperLink()
 {
     RtfFormatQ record = emptyRecord();
     record.dwMask = Lcid;
-    sendMessage(m_window.hWnd(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<intptr_t>(&record));
+    sendMessage(m_window.hWnd(), EM_GETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&record));
     return record.lLCID == LinkLcid;
 }
 

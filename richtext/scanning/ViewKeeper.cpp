@@ -1,7 +1,7 @@
 #include "richtext/scanning/ViewKeeper.h"
 
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "richtext/core/RichTextLibraryState.h"
 
 using namespace richedit;
@@ -15,7 +15,9 @@ RichTextLibraryState& library()
 
 }  // namespace
 
-ViewKeeper::ViewKeeper(RichTextBox& window) : m_window(window) {}
+ViewKeeper::ViewKeeper(RichTextBox& window) : m_window(window)
+{
+}
 
 intptr_t ViewKeeper::send(uint32_t message, intptr_t wParam, intptr_t lParam)
 {

@@ -1,19 +1,19 @@
 // Typing into the program's window: the editing control keeps what was typed in sight and
 // scrolls only when the caret leaves the visible part of the document.
 #include "app/ScrivetApplication.h"
-#include "platform/richedit/RichTextBox.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/XrRTB.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
+#include <QDebug>
 #include <QImage>
 #include <QMainWindow>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
-#include <QDebug>
-#include "platform/richedit/Engine.h"
+#include "platform/richedit/view/Engine.h"
 
 namespace {
 
@@ -28,10 +28,12 @@ ShownWindow showMainWindow()
     app::registerControlLibraries();
     ShownWindow shown;
     shown.window.reset(app::createMainWindow());
-    shown.control = qobject_cast<XrRTB*>(qobject_cast<QMainWindow*>(shown.window.get())->centralWidget());
+    shown.control =
+        qobject_cast<XrRTB*>(qobject_cast<QMainWindow*>(shown.window.get())->centralWidget());
     shown.window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(shown.window.get()));
-    shown.view = shown.control->findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    shown.view =
+        shown.control->findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
     return shown;
 }
 
@@ -40,9 +42,13 @@ void typeLines(QWidget* target, int count)
     for (int line = 1; line <= count; ++line) {
         if (line > 1)
             QTest::keyClick(target, Qt::Key_Return);
-        qWarning() << "after enter" << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine() << static_cast<richedit::RichTextView*>(target)->engine()->layout().viewportSize();
+        qWarning()
+            << "after enter"
+            << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine()
+            << static_cast<richedit::RichTextView*>(target)->engine()->layout().viewportSize();
         QTest::keyClicks(target, QStringLiteral("Line %1").arg(line));
-        qWarning() << "after text" << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine();
+        qWarning() << "after text"
+                   << static_cast<richedit::RichTextView*>(target)->engine()->firstVisibleLine();
     }
     QApplication::processEvents();
 }
@@ -72,11 +78,15 @@ TEST(MainWindowTyping, TenTypedLinesStayInSight)
     typeLines(shown.view, 10);
     {
         auto& eng = *shown.view->engine();
-        qWarning() << "view" << shown.view->geometry() << "viewport" << shown.view->viewport()->geometry()
-                   << "layout" << eng.layout().viewportSize() << "ctl" << shown.control->geometry()
-                   << "parent" << shown.view->parentWidget()->geometry() << shown.view->isVisible();
-        for (int i = 0; i < eng.lineCount(); ++i) qWarning() << i << eng.layout().lineTop(i) << eng.layout().lineHeight(i) << eng.lineIndex(i);
-        qWarning() << "tpp" << eng.layout().twipsPerPixel() << eng.layout().wrapWidth() << int(eng.layout().wrapMode()) << eng.text();
+        qWarning() << "view" << shown.view->geometry() << "viewport"
+                   << shown.view->viewport()->geometry() << "layout" << eng.layout().viewportSize()
+                   << "ctl" << shown.control->geometry() << "parent"
+                   << shown.view->parentWidget()->geometry() << shown.view->isVisible();
+        for (int i = 0; i < eng.lineCount(); ++i)
+            qWarning() << i << eng.layout().lineTop(i) << eng.layout().lineHeight(i)
+                       << eng.lineIndex(i);
+        qWarning() << "tpp" << eng.layout().twipsPerPixel() << eng.layout().wrapWidth()
+                   << int(eng.layout().wrapMode()) << eng.text();
     }
 
     EXPECT_EQ(shown.control->FirstVisibleLine(), 1) << "the first line scrolled out of sight";

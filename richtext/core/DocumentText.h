@@ -13,7 +13,13 @@ class TextDocument;
 class DocumentText {
 public:
     // Case codes of the text object model.
-    enum CaseCode : long { LowerCase = 0, UpperCase = 1, TitleCase = 2, SentenceCase = 4, ToggleCase = 5 };
+    enum CaseCode : long {
+        LowerCase = 0,
+        UpperCase = 1,
+        TitleCase = 2,
+        SentenceCase = 4,
+        ToggleCase = 5
+    };
 
     // `document` is the control's own handle, which may be let go (invalid) meanwhile; the
     // members then answer 0 or do nothing.

@@ -17,9 +17,8 @@ inline const QString EmailAddressPattern =
     QStringLiteral(R"(\b[A-Z0-9._%-]+@[A-Z0-9.-]+\.[A-Z]{2,4}\b)");
 inline const QString WebAddressPattern = QStringLiteral(
     R"(\b(((https?|ftp|gopher|telnet|file|notes|ms-help):((//)|(\\\\))|(WWW)\.)+[\w\d:#@%/;$()~_?\+-=\\\.&]{3,}))");
-inline const QString AddressPattern =
-    QStringLiteral("(") + EmailAddressPattern + QStringLiteral("|") + WebAddressPattern +
-    QStringLiteral(")");
+inline const QString AddressPattern = QStringLiteral("(") + EmailAddressPattern +
+                                      QStringLiteral("|") + WebAddressPattern + QStringLiteral(")");
 
 class HyperlinkMark {
 public:

@@ -8,9 +8,9 @@
 
 namespace {
 
-const std::array<QString, 4> LaunchableSchemes = {
-    QStringLiteral("http:"), QStringLiteral("https:"), QStringLiteral("ftp:"),
-    QStringLiteral("mailto:")};
+const std::array<QString, 4> LaunchableSchemes = {QStringLiteral("http:"), QStringLiteral("https:"),
+                                                  QStringLiteral("ftp:"),
+                                                  QStringLiteral("mailto:")};
 
 }  // namespace
 

@@ -29,6 +29,7 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"pntxtb", K::ParaNumberingTextBefore},
         {"leveltext", K::LevelText},
         {"nesttableprops", K::NestTableProps},
+        {"listtext", K::ListText},
         // Destinations whose content is never text of the document.
         {"info", K::SkippedDestination},
         {"stylesheet", K::SkippedDestination},
@@ -45,7 +46,6 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"xe", K::SkippedDestination},
         {"tc", K::SkippedDestination},
         {"pntext", K::SkippedDestination},
-        {"listtext", K::SkippedDestination},
         {"shpinst", K::SkippedDestination},
         {"objdata", K::SkippedDestination},
         {"objclass", K::SkippedDestination},

@@ -26,7 +26,8 @@ enum class RtfKeyword : uint8_t {
     ParaNumberingTextBefore,
     LevelText,
     NestTableProps,
-    SkippedDestination,  // \info, \stylesheet, headers, footers, notes, \pntext, \listtext, ...
+    ListText,            // a list paragraph's number as text, for readers without lists
+    SkippedDestination,  // \info, \stylesheet, headers, footers, notes, \pntext, ...
     // Document
     Ansi,
     Mac,

@@ -11,6 +11,16 @@ namespace {
 // Groups deeper than this share the innermost state.
 constexpr size_t MaxGroupDepth = 1000;
 
+// What may follow the document group without being text: zero bytes and blanks.
+bool onlyTrailingFiller(QByteArrayView bytes)
+{
+    for (const char byte : bytes) {
+        if (byte != '\0' && byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n')
+            return false;
+    }
+    return true;
+}
+
 // The largest font size and baseline offset in half-points (1638 pt); larger values cannot
 // be laid out.
 constexpr int32_t MaxHalfPoints = 3276;
@@ -92,7 +102,7 @@ DocumentFragment RtfReaderEngine::run()
     const qsizetype start = m_input.indexOf('{');
     if (start >= 0) {
         RtfTokenizer tokenizer(m_input, start);
-        while (!m_done && handleToken(tokenizer.next())) {
+        while (handleToken(tokenizer.next())) {
         }
     }
     return finish();
@@ -102,6 +112,8 @@ bool RtfReaderEngine::handleToken(const RtfToken& token)
 {
     if (token.type != RtfToken::Text && token.type != RtfToken::HexByte)
         flushBytes();
+    if (token.type != RtfToken::Text && token.type != RtfToken::GroupClose)
+        m_documentClosed = false;
     if (token.type != RtfToken::ControlWord)
         m_star = m_star && token.type == RtfToken::ControlSymbol && token.symbol == '*';
 
@@ -119,6 +131,9 @@ bool RtfReaderEngine::handleToken(const RtfToken& token)
             return true;
         case RtfToken::Text: {
             QByteArrayView bytes = token.bytes;
+            if (m_documentClosed && onlyTrailingFiller(bytes))
+                return true;
+            m_documentClosed = false;
             if (m_skipFallback > 0) {
                 const qsizetype skipped = std::min<qsizetype>(m_skipFallback, bytes.size());
                 m_skipFallback -= static_cast<int32_t>(skipped);
@@ -172,7 +187,8 @@ void RtfReaderEngine::closeGroup()
         return;
     }
     if (m_stack.size() <= 2) {
-        m_done = true;  // the outermost group is complete; whatever follows is ignored
+        // The document group keeps its state: a damaged file may go on after a stray brace.
+        m_documentClosed = true;
         return;
     }
     const RtfGroupState closed = m_stack.back();
@@ -281,6 +297,10 @@ void RtfReaderEngine::openDestination(RtfKeyword keyword)
         case K::NestTableProps:
             setDestination(inBody ? D::NestTableProps : D::Skip);
             break;
+        case K::ListText:
+            setDestination(inBody ? D::ListText : D::Skip);
+            m_listLabel.clear();
+            break;
         case K::FieldResult:
         case K::ShapeResult:
             // Read as the text around them.
@@ -325,6 +345,9 @@ void RtfReaderEngine::handleWord(RtfKeyword keyword, const RtfToken& token)
     switch (state().dest) {
         case D::Body:
             bodyWord(keyword, token);
+            break;
+        case D::ListText:
+            characterWord(keyword, token);
             break;
         case D::FontTable:
             fontTableWord(keyword, token);
@@ -595,6 +618,7 @@ void RtfReaderEngine::handleBytes(QByteArrayView bytes)
 {
     switch (state().dest) {
         case RtfDestination::Body:
+        case RtfDestination::ListText:
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
             m_pendingBytes.append(bytes);
@@ -621,6 +645,7 @@ void RtfReaderEngine::handleHexByte(unsigned char byte)
     const char value = static_cast<char>(byte);
     switch (state().dest) {
         case RtfDestination::Body:
+        case RtfDestination::ListText:
         case RtfDestination::FontTable:  // an escaped byte never ends a font name
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
@@ -707,6 +732,13 @@ void RtfReaderEngine::appendToSink(QStringView text)
         case RtfDestination::Body:
             appendBody(text);
             break;
+        case RtfDestination::ListText: {
+            const CharFormat& format = effectiveFormat();
+            if (m_listLabel.empty() || m_listLabel.back().format != format)
+                m_listLabel.push_back({QString(), format, nullptr});
+            m_listLabel.back().text.append(text);
+            break;
+        }
         case RtfDestination::FontTable:
             if (!m_fontNameDone)
                 m_fontName.append(text);
@@ -778,6 +810,7 @@ void RtfReaderEngine::endParagraph(ParagraphEnd kind)
     const RtfParaProps& props =
         kind == ParagraphEnd::Row && m_rowFormat ? *m_rowFormat : state().para;
     m_paragraph.format = paraFormatFrom(props);
+    placeListLabel(props);
     m_paragraph.markFormat = effectiveFormat();
     m_paragraph.hasMark = true;
     m_out.paragraphs.push_back(std::move(m_paragraph));
@@ -804,6 +837,7 @@ DocumentFragment RtfReaderEngine::finish()
     const bool keepLast = whole ? !finalParIsEndMark : !m_paragraph.runs.empty();
     if (keepLast) {
         m_paragraph.format = paraFormatFrom(state().para);
+        placeListLabel(state().para);
         m_paragraph.markFormat = effectiveFormat();
         m_paragraph.hasMark = whole;
         m_out.paragraphs.push_back(std::move(m_paragraph));

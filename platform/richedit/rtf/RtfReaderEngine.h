@@ -32,6 +32,7 @@ enum class RtfDestination : uint8_t {
     ParaNumberingTextBefore,
     Object,          // only its \result is read
     NestTableProps,  // only its \nestrow counts
+    ListText,        // kept aside until the paragraph's list is known
 };
 
 struct RtfCharProps {
@@ -167,14 +168,20 @@ private:
     const RtfFontEntry* fontFor(int32_t index) const;
     const CharFormat& effectiveFormat();
     ParaFormat paraFormatFrom(const RtfParaProps& props) const;
-    void applyListNumbering(const RtfParaProps& props, ParaFormat& format) const;
+    // False when the paragraph's \ls names no list of the tables (the format is left alone).
+    bool applyListNumbering(const RtfParaProps& props, ParaFormat& format) const;
+    // Puts the paragraph's \listtext label in front of its text when its list is missing, so
+    // that a number such as "10." is not lost; a known list numbers the paragraph itself.
+    void placeListLabel(const RtfParaProps& props);
 
     QByteArrayView m_input;
     RtfReadMode m_mode;
 
     std::vector<RtfGroupState> m_stack;
     int m_overflowDepth = 0;  // groups opened past the nesting limit share the innermost state
-    bool m_done = false;
+    // The document group closed: what follows is still read, unless it is only NULs and
+    // blanks (a saved file's trailing zero byte), so that a stray brace loses no text.
+    bool m_documentClosed = false;
     bool m_star = false;         // \* seen: an unknown destination word skips its group
     int32_t m_skipFallback = 0;  // \uc fallback units still to skip
 
@@ -197,6 +204,7 @@ private:
     RtfParaNumbering m_pn;
     QString m_pnTextAfter;
     QString m_pnTextBefore;
+    std::vector<FragmentRun> m_listLabel;
     RtfPictureBuilder m_picture;
     RtfTextDecoder m_decoder;
 

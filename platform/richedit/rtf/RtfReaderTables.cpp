@@ -172,20 +172,37 @@ ParaFormat RtfReaderEngine::paraFormatFrom(const RtfParaProps& props) const
     return format;
 }
 
-void RtfReaderEngine::applyListNumbering(const RtfParaProps& props, ParaFormat& format) const
+bool RtfReaderEngine::applyListNumbering(const RtfParaProps& props, ParaFormat& format) const
 {
     const auto override = m_overrideByNumber.find(props.listOverride);
     if (override == m_overrideByNumber.end())
-        return;
+        return false;
     const auto list = m_listById.find(m_overrides[override->second].listId);
     if (list == m_listById.end() || m_lists[list->second].levels.empty())
-        return;
+        return false;
     const std::vector<RtfListLevel>& levels = m_lists[list->second].levels;
     const size_t level = std::min<size_t>(std::max(props.listLevel, 0), levels.size() - 1);
     const RtfListLevel& definition = levels[level];
     format.numbering = numberingForLevelFormat(definition.numberFormat);
     format.numberingStart = clamp16(definition.startAt);
     format.numberingStyle = format.numbering == Bullet ? 0 : definition.style;
+    return true;
+}
+
+void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
+{
+    ParaFormat unused;
+    if (!m_listLabel.empty() && props.listOverride != 0 && !applyListNumbering(props, unused)) {
+        auto& runs = m_paragraph.runs;
+        // Merge the label's last run with the text's first when they share a format.
+        if (!runs.empty() && !runs.front().picture &&
+            runs.front().format == m_listLabel.back().format) {
+            runs.front().text.prepend(m_listLabel.back().text);
+            m_listLabel.pop_back();
+        }
+        runs.insert(runs.begin(), m_listLabel.begin(), m_listLabel.end());
+    }
+    m_listLabel.clear();
 }
 
 void RtfReaderEngine::fontTableWord(RtfKeyword keyword, const RtfToken& token)

@@ -83,9 +83,21 @@ TEST(RtfReaderStructure, GroupsRestoreCharacterStateAndBracesAreTolerated)
     EXPECT_TRUE(formatOf(doc, "c").is(Bold | Italic));
     EXPECT_EQ(formatOf(doc, "d").effects & Italic, 0u);
     EXPECT_FALSE(formatOf(doc, "e").is(Bold));
-    // Anything after the outermost group, a surplus brace included, is ignored.
-    EXPECT_EQ(read("{\\rtf1 a}} b {c}"), u"a");
     EXPECT_EQ(read("junk {\\rtf1 a}"), u"a");
+}
+
+TEST(RtfReaderStructure, TextAfterAStrayClosingBraceIsStillRead)
+{
+    // A damaged file whose document group closes too early loses no paragraph, and keeps the
+    // formatting in force at the document level.
+    const DocumentFragment doc =
+        readRtf("{\\rtf1\\b one\\par}two\\par}}three\\par}", RtfReadMode::WholeDocument);
+    EXPECT_EQ(textOf(doc), u"one\r\ntwo\r\nthree");
+    EXPECT_TRUE(formatOf(doc, "three").is(Bold));
+    // A saved file's trailing zero byte and line end after the group are no text.
+    EXPECT_EQ(read(QByteArrayView("{\\rtf1 a}\0\r\n", 12)), u"a");
+    EXPECT_EQ(read("{\\rtf1 a}  \r\n"), u"a");
+    EXPECT_EQ(read("{\\rtf1 a}} b {\\i c}"), u"a b c");
 }
 
 TEST(RtfReaderStructure, LineEndsAndParameters)
@@ -301,6 +313,29 @@ TEST(RtfReaderLists, ParagraphNumberingAndListTables)
     EXPECT_EQ(p[3].format.numbering, Bullet);
     EXPECT_EQ(p[4].format.numbering, NoNumbering);  // no such list
     EXPECT_EQ(p[5].format.numbering, NoNumbering);
+}
+
+TEST(RtfReaderLists, LabelOfAParagraphWhoseListIsMissingStaysAsText)
+{
+    const DocumentFragment doc = readRtf(
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid7}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
+        "{\\listtext\\pard\\plain\\i 9.\\tab}\\pard\\ls1 known\\par"
+        "{\\listtext\\pard\\plain 10.\\tab}\\pard\\ls4 The clause\\par"
+        "\\pard\\ls4 {\\listtext\\b 11.\\tab}\\b0 After\\par"
+        "{\\listtext 12.\\tab}\\pard plain\\par"
+        "{\\listtext\\'b7\\tab}\\pard\\ls9 last}",
+        RtfReadMode::WholeDocument);
+    // A known list numbers the paragraph itself; an unknown one keeps the label as text; a
+    // paragraph outside any list has no number to keep.
+    ASSERT_EQ(textOf(doc), QString::fromUtf16(u"known\r\n10.\tThe clause\r\n11.\tAfter\r\n"
+                                              u"plain\r\n\u00B7\tlast"));
+    const auto& p = doc.paragraphs;
+    EXPECT_EQ(p[0].format.numbering, Arabic);
+    EXPECT_EQ(p[1].format.numbering, NoNumbering);
+    EXPECT_TRUE(formatOf(doc, "11.").is(Bold));
+    EXPECT_FALSE(formatOf(doc, "After").is(Bold));
+    EXPECT_FALSE(formatOf(doc, "10.").is(Italic));
 }
 
 TEST(RtfReaderDestinations, SkippedAndReadDestinations)

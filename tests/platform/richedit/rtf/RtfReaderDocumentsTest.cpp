@@ -244,7 +244,8 @@ TEST(RtfReaderDocuments, DeepNestingKeepsReading)
     QByteArray rtf = "{\\rtf1 ";
     rtf += QByteArray(200000, '{') + "\\b x";
     EXPECT_EQ(textOf(readChecked(rtf)), u"x");
-    EXPECT_EQ(textOf(readChecked("{\\rtf1 a" + QByteArray(100000, '}') + "b")), u"a");
+    // Surplus closing braces do not end the reading: the text after them is kept.
+    EXPECT_EQ(textOf(readChecked("{\\rtf1 a" + QByteArray(100000, '}') + "b")), u"ab");
     EXPECT_EQ(textOf(readChecked("{\\rtf1 " + QByteArray(50000, '\\') + "'")).size(), 25001);
     QByteArray escapes = "{\\rtf1 ";
     for (int i = 0; i < 50000; ++i)
@@ -262,7 +263,8 @@ TEST(RtfReaderDocuments, MalformedAndTruncatedFiles)
     const DocumentFragment malformed = readChecked(sample("malformed.rtf"));
     EXPECT_EQ(textOf(malformed),
               QString::fromUtf16(u"Text with and  and zz bad hex, small huge \x0004 one digit\\ "
-                                 u"{braces}"));
+                                 u"{braces}\r\n trailing junk more"));
+    EXPECT_TRUE(runWith(malformed, "more")->format.is(Bold));
     EXPECT_EQ(runWith(malformed, "small")->format.heightTw, 240);
     EXPECT_EQ(runWith(malformed, "huge")->format.heightTw, 32760);
 }

@@ -525,6 +525,28 @@ TEST(DocumentLayoutTest, ScrollingClampsAndFollowsTheCaret)
     document.insert(0, QStringLiteral("new\r\n"), document.defaultFormat());
     EXPECT_EQ(layout.firstVisibleLine(), 4);
     EXPECT_EQ(layout.topPosition(), top + 5);
+
+    // Text typed at the start of the top line goes onto that line: the view stays.
+    const int32_t topStart = layout.topPosition();
+    document.insert(topStart, QStringLiteral("typed "), document.defaultFormat());
+    EXPECT_EQ(layout.firstVisibleLine(), 4);
+    EXPECT_EQ(layout.topPosition(), topStart);
+}
+
+TEST(DocumentLayoutTest, TypingIntoAnEmptyDocumentKeepsTheFirstLineOnTop)
+{
+    Document document(face(QStringLiteral("DejaVu Sans"), 200));
+    int32_t caret = 0;
+    DocumentLayout layout(document);
+    layout.setCaretSource([&caret] { return caret; });
+    layout.setViewportSize(QSize(6000, 3000));
+    for (int line = 0; line < 5; ++line) {
+        const QString typed = line == 0 ? QStringLiteral("first") : QStringLiteral("\r\nnext");
+        document.insert(caret, typed, document.defaultFormat());
+        caret += int32_t(typed.size());
+        layout.selectionChanged();
+        ASSERT_EQ(layout.firstVisibleLine(), 0) << "after line " << line;
+    }
 }
 
 TEST(DocumentLayoutTest, FreezeNestsAndDefersTheScroll)

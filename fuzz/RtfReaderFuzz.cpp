@@ -2,7 +2,7 @@
 // satisfy: a whole document has its end mark, runs are never empty, text holds no CR or LF and
 // no half of a surrogate pair.
 #include "fuzz/FuzzTarget.h"
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include <QByteArrayView>
 

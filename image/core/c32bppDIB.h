@@ -1,0 +1,128 @@
+// The image library's one in-memory image: a 32-bit device-independent bitmap section with
+// premultiplied alpha (blue, green, red, alpha bytes; rows bottom-up; stride exactly Width x 4)
+// and the state that goes with it. Codecs fill it through InitializeDIB, BitsPointer,
+// scanWidth, SetImageType and Alpha.
+//
+// A property's read is `Name()`, its write `LetName()` (`SetName()` for an object). The public
+// members keep the interface's slot order; groups built elsewhere are marked where they go.
+#pragma once
+
+#include "image/core/CapabilityFlags.h"
+#include "image/core/ImageEnums.h"
+#include "platform/gdi/Bitmap.h"
+
+#include <QByteArray>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+
+namespace gdi {
+class DeviceContext;
+}
+
+// Members only the library's own classes may call: other libraries cannot link them.
+#define XRIMAGE_INTERNAL __attribute__((visibility("hidden")))
+
+namespace XrImage {
+
+// A GDI object named as a number; 0 names nothing.
+using GdiHandle = std::uintptr_t;
+
+class c32bppDIB {
+public:
+    c32bppDIB();
+    // An image made on a platform of that version (the capability flags follow from it).
+    explicit c32bppDIB(const PlatformVersion& platform);
+    ~c32bppDIB();
+    c32bppDIB(const c32bppDIB&) = delete;
+    c32bppDIB& operator=(const c32bppDIB&) = delete;
+
+    // --- properties (slots 0-23) ---------------------------------------------------------
+    void LetAlpha(bool value) { m_alpha = value; }
+    bool Alpha() const { return m_alpha; }
+    void LetHighQualityInterpolation(bool value) { m_highQualityInterpolation = value; }
+    bool HighQualityInterpolation() const { return m_highQualityInterpolation; }
+    eImageFormat ImageType() const { return m_imageType; }
+    // False deletes OwnDC (deselecting the DIB first); True makes one when a DIB exists.
+    void LetManageOwnDC(bool value);
+    bool ManageOwnDC() const { return m_manageOwnDC; }
+    bool isAlphaBlendFriendly() const { return (m_capabilityFlags & capAlphaBlend) != 0; }
+    // True switches AlphaBlend on only on platforms that have it (bit 8 or 16); false clears it.
+    void LetisAlphaBlendFriendly(bool value);
+    // (slots 9, 10: isGDIplusEnabled, with the GDI+ bridge)
+    void LetgdiToken(std::int32_t value) { m_gdiToken = value; }
+    std::int32_t gdiToken() const { return m_gdiToken; }
+    void LetTag(const QVariant& value) { m_tag = value; }
+    void SetTag(const QVariant& value) { LetTag(QVariant(value)); }
+    QVariant Tag() const { return m_tag; }
+    // (slots 16, 17: KeepGDIplusActive, with the GDI+ bridge)
+    std::int32_t Width() const { return m_width; }
+    std::int32_t Height() const { return m_height; }
+    // The first pixel byte, that of the bottom row; null without an image.
+    std::uint8_t* BitsPointer() const { return m_bits; }
+    // Width x 4: the bytes of one row.
+    std::int32_t scanWidth() const;
+    GdiHandle Handle() const;
+    // (slot 23: isZlibEnabled, with the shared helpers)
+
+    // (slots 24-30: the loaders)
+
+    // The size at which the image fits a DestWidth x DestHeight box in the given mode; the
+    // image is not changed, and without one the out-arguments are left as they are.
+    void ScaleImage(std::int32_t DestWidth, std::int32_t DestHeight, std::int32_t& newWidth,
+                    std::int32_t& newHeight, std::int32_t ScaleMode = scaleDownAsNeeded) const;
+
+    // (slots 32-39: pixel access, alpha mask, regions, copies, the original format)
+
+    // True selects the DIB into OwnDC (made when missing) and returns it; false deselects it
+    // and drops OwnDC unless ManageOwnDC is set. Null without a DIB or after a deselect.
+    gdi::DeviceContext* LoadDIBinDC(bool bLoad);
+    // A Width x |Height| image of transparent black; false (and an empty image) for a width
+    // below 1, a height of 0 or a size that cannot be allocated.
+    bool InitializeDIB(std::int32_t Width, std::int32_t Height);
+    void DestroyDIB();
+    // Every pixel byte 0, ImageType imgNone, Alpha true; nothing without an image.
+    void EraseDIB();
+
+    // (slots 44-73: text, rendering, saving, PNG properties, geometry, effects, GDI+ tokens,
+    // dropped and pasted file names)
+
+    // Exchanges the pixels, size, image type, Alpha and original bytes with another image;
+    // each side's device context then holds its new DIB if it held one before.
+    void SwapDIBs(c32bppDIB* SwapFromDIB);
+
+    // --- library-internal ---------------------------------------------------------------
+    XRIMAGE_INTERNAL void SetImageType(std::int32_t value);
+    XRIMAGE_INTERNAL void SetOriginalFormat(const QByteArray& bytes);
+
+    // --- state that is not part of the interface ----------------------------------------
+    std::int32_t CapabilityFlags() const { return m_capabilityFlags; }
+    // The image's own memory device context; null when there is none.
+    gdi::DeviceContext* OwnDC() const { return m_ownDC.get(); }
+    // The DIB section as a bitmap object; null without an image.
+    const gdi::Bitmap& DibSection() const { return m_dib; }
+    const QByteArray& OriginalFormatBytes() const { return m_originalFormatBytes; }
+
+private:
+    void deselectFromOwnDC();
+    void selectIntoOwnDC();
+    void makeOwnDC();
+    void reselectAfterSwap();
+
+    QVariant m_tag;
+    bool m_highQualityInterpolation = false;
+    gdi::Bitmap m_dib;
+    std::uint8_t* m_bits = nullptr;
+    std::int32_t m_height = 0;
+    std::int32_t m_width = 0;
+    std::unique_ptr<gdi::DeviceContext> m_ownDC;
+    gdi::Bitmap m_displacedBitmap;
+    std::int32_t m_capabilityFlags = 0;
+    eImageFormat m_imageType = imgError;
+    bool m_manageOwnDC = false;
+    bool m_alpha = false;
+    std::int32_t m_gdiToken = 0;
+    QByteArray m_originalFormatBytes;
+};
+
+}  // namespace XrImage

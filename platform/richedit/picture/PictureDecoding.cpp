@@ -63,13 +63,14 @@ bytes::Result<uint32_t> dibPixelOffset(const bytes::ByteReader& dib)
     // 32-bit sizes (a negative height is a top-down bitmap) and four-byte entries.
     const int64_t width = core ? dib.u16leAt(4).value() : dib.i32leAt(4).value();
     const int64_t height = core ? dib.u16leAt(6).value() : dib.i32leAt(8).value();
+    const int64_t rowCount = height < 0 ? -height : height;
     const uint32_t bitCount = dib.u16leAt(core ? 10 : 14).value();
     const uint32_t compression = core ? uint32_t{Rgb} : dib.u32leAt(16).value();
     const uint32_t colorsUsed = core ? 0 : dib.u32leAt(32).value();
     if (!validDepth(bitCount, compression) || (core && bitCount > 24))
         return DecodeError::unsupported(QStringLiteral("bitmap depth or compression"));
-    if (const bytes::Status size = bytes::checkImageSize(bytes::DecodeLimits::standard(), width,
-                                                         height < 0 ? -height : height, 4);
+    if (const bytes::Status size =
+            bytes::checkImageSize(bytes::DecodeLimits::standard(), width, rowCount, 4);
         !size)
         return size.error();
     if (colorsUsed > 256)
@@ -87,8 +88,8 @@ bytes::Result<uint32_t> dibPixelOffset(const bytes::ByteReader& dib)
 
     if (compression != Rle8 && compression != Rle4) {
         const auto row = bytes::rowBytes(width, bitCount, 4);
-        const auto rows = row ? bytes::checkedMul(row.value(), height < 0 ? -height : height)
-                              : bytes::Result<uint64_t>(row.error());
+        const auto rows =
+            row ? bytes::checkedMul(row.value(), rowCount) : bytes::Result<uint64_t>(row.error());
         if (!rows)
             return rows.error();
         if (!bytes::rangeFits(offset, rows.value(), dib.size()))

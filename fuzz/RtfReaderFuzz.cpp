@@ -1,36 +1,32 @@
 // Feeds arbitrary bytes to the RTF reader in both modes and checks what every result must
 // satisfy: a whole document has its end mark, runs are never empty, text holds no CR or LF and
 // no half of a surrogate pair.
+#include "fuzz/FuzzTarget.h"
 #include "platform/richedit/rtf/RtfReader.h"
 
 #include <QByteArrayView>
-#include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkFragment(const richedit::DocumentFragment& fragment, richedit::RtfReadMode mode)
 {
     if (mode == richedit::RtfReadMode::WholeDocument)
-        check(!fragment.paragraphs.empty());
+        fuzz::require(!fragment.paragraphs.empty(), "a whole document has a paragraph");
     for (const auto& paragraph : fragment.paragraphs) {
-        check(paragraph.format.tabs.size() <= richedit::MaxTabStops);
+        fuzz::require(paragraph.format.tabs.size() <= richedit::MaxTabStops,
+                      "tab stops within the limit");
         for (const auto& run : paragraph.runs) {
-            check(!run.text.isEmpty());
-            check(!run.picture || run.text.size() == 1);
+            fuzz::require(!run.text.isEmpty(), "runs are never empty");
+            fuzz::require(!run.picture || run.text.size() == 1, "a picture is one character");
             for (qsizetype i = 0; i < run.text.size(); ++i) {
                 const QChar c = run.text[i];
-                check(c != u'\r' && c != u'\n');
-                if (c.isHighSurrogate())
-                    check(i + 1 < run.text.size() && run.text[++i].isLowSurrogate());
-                else
-                    check(!c.isLowSurrogate());
+                fuzz::require(c != u'\r' && c != u'\n', "no line end inside a run");
+                if (c.isHighSurrogate()) {
+                    fuzz::require(i + 1 < run.text.size() && run.text[++i].isLowSurrogate(),
+                                  "surrogates in pairs");
+                } else {
+                    fuzz::require(!c.isLowSurrogate(), "surrogates in pairs");
+                }
             }
         }
     }
@@ -38,9 +34,9 @@ void checkFragment(const richedit::DocumentFragment& fragment, richedit::RtfRead
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+int fuzzOne(std::span<const uint8_t> data)
 {
-    const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QByteArrayView input(data.data(), static_cast<qsizetype>(data.size()));
     for (auto mode : {richedit::RtfReadMode::WholeDocument, richedit::RtfReadMode::Insert})
         checkFragment(richedit::readRtf(input, mode), mode);
     richedit::looksLikeRtf(input);

@@ -6,6 +6,8 @@
 #include "platform/bytes/DecodeError.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -21,6 +23,13 @@ public:
     explicit ByteReader(const QByteArray& data)
         : m_data(reinterpret_cast<const uint8_t*>(data.constData()),
                  static_cast<size_t>(data.size()))
+    {
+    }
+    // Only a view itself: arrays and strings that convert to views go through the overloads
+    // above, which would otherwise be ambiguous with this one.
+    template <std::same_as<QByteArrayView> View>
+    explicit ByteReader(View data)
+        : m_data(reinterpret_cast<const uint8_t*>(data.data()), static_cast<size_t>(data.size()))
     {
     }
     // A temporary array would be gone before the first read.

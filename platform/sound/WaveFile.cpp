@@ -1,33 +1,20 @@
 #include "platform/sound/WaveFile.h"
 
+#include "platform/bytes/ByteReader.h"
+
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <span>
 
 namespace sound {
 namespace {
 
 constexpr int MinSampleRate = 1000;
 constexpr int MaxSampleRate = 384000;
-constexpr qint64 ChunkHeaderSize = 8;
-constexpr qint64 FormatChunkSize = 16;
+constexpr size_t RiffHeaderSize = 12;
+constexpr size_t ChunkHeaderSize = 8;
 constexpr quint16 PcmFormatTag = 1;
-
-// Little-endian reads; callers have checked that the bytes are there.
-quint16 readU16(QByteArrayView bytes, qint64 at)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
-    return static_cast<quint16>(p[0] | (p[1] << 8));
-}
-
-quint32 readU32(QByteArrayView bytes, qint64 at)
-{
-    return readU16(bytes, at) | (static_cast<quint32>(readU16(bytes, at + 2)) << 16);
-}
-
-bool tagAt(QByteArrayView bytes, qint64 at, const char (&tag)[5])
-{
-    return bytes.sliced(at, 4) == QByteArrayView(tag, 4);
-}
 
 struct FormatChunk {
     quint16 formatTag;
@@ -40,34 +27,49 @@ struct FormatChunk {
 struct Chunks {
     std::optional<FormatChunk> format;
     bool formatTruncated = false;
-    std::optional<QByteArrayView> data;
+    std::optional<std::span<const uint8_t>> data;
 };
 
-// Walks the chunks inside the RIFF body. A "data" chunk that claims more bytes than the
-// file holds is cut to what is there (recordings that were never finalised say so); any
-// other chunk running past the end ends the walk.
-Chunks findChunks(QByteArrayView bytes, qint64 end)
+// The 16 bytes every format chunk starts with; the byte rate at 8 is not used.
+std::optional<FormatChunk> readFormat(const bytes::ByteReader& body)
+{
+    const auto tag = body.u16leAt(0);
+    const auto channels = body.u16leAt(2);
+    const auto rate = body.u32leAt(4);
+    const auto blockAlign = body.u16leAt(12);
+    const auto bits = body.u16leAt(14);
+    if (!tag || !channels || !rate || !blockAlign || !bits)
+        return std::nullopt;
+    return FormatChunk{tag.value(), channels.value(), rate.value(), blockAlign.value(),
+                       bits.value()};
+}
+
+// Walks the chunks of the RIFF body. A "data" chunk that claims more bytes than the file holds
+// is cut to what is there (recordings that were never finalised say so); any other chunk
+// running past the end ends the walk.
+Chunks findChunks(bytes::ByteReader riff)
 {
     Chunks found;
-    qint64 pos = 12;
-    while (pos + ChunkHeaderSize <= end) {
-        const qint64 size = readU32(bytes, pos + 4);
-        const qint64 body = pos + ChunkHeaderSize;
-        const qint64 available = end - body;
-        if (tagAt(bytes, pos, "fmt ") && !found.format) {
-            if (size < FormatChunkSize || size > available) {
+    while (riff.remaining() >= ChunkHeaderSize) {
+        const bool isFormat = riff.startsWith("fmt ") && !found.format;
+        const bool isData = riff.startsWith("data") && !found.data;
+        const auto size = riff.u32leAt(riff.position() + 4);
+        if (!size || !riff.skip(ChunkHeaderSize))
+            break;
+        const auto body = riff.subReader(size.value());
+        if (isFormat) {
+            found.format = body ? readFormat(body.value()) : std::nullopt;
+            if (!found.format) {
                 found.formatTruncated = true;
                 return found;
             }
-            found.format = FormatChunk{readU16(bytes, body), readU16(bytes, body + 2),
-                                       readU32(bytes, body + 4), readU16(bytes, body + 12),
-                                       readU16(bytes, body + 14)};
-        } else if (tagAt(bytes, pos, "data") && !found.data) {
-            found.data = bytes.sliced(body, std::min(size, available));
+        } else if (isData) {
+            found.data = body ? body.value().data() : riff.rest();
         }
-        if (size > available)
+        if (!body)
             break;
-        pos = body + size + (size & 1);  // chunks are padded to an even length
+        if (size.value() % 2 != 0 && !riff.skip(1))  // chunks are padded to an even length
+            break;
     }
     return found;
 }
@@ -90,19 +92,24 @@ WaveError checkFormat(const FormatChunk& format)
 
 }  // namespace
 
-WaveParse parseWave(QByteArrayView bytes)
+WaveParse parseWave(QByteArrayView wave)
 {
     WaveParse result;
-    if (bytes.size() < 12 || !tagAt(bytes, 0, "RIFF")) {
+    bytes::ByteReader header(wave);
+    const bool isRiff = header.size() >= RiffHeaderSize && header.expect("RIFF");
+    const auto riffSize = header.u32le();
+    if (!isRiff || !riffSize) {
         result.error = WaveError::NotRiff;
         return result;
     }
-    if (!tagAt(bytes, 8, "WAVE")) {
+    if (!header.expect("WAVE")) {
         result.error = WaveError::NotWave;
         return result;
     }
-    const qint64 end = std::min<qint64>(bytes.size(), qint64(readU32(bytes, 4)) + ChunkHeaderSize);
-    const Chunks chunks = findChunks(bytes, end);
+    // The RIFF size counts from byte 8; a size past the end of the file is cut to the file.
+    const uint64_t riffEnd = uint64_t{riffSize.value()} + ChunkHeaderSize;
+    bytes::ByteReader riff(header.data().first(std::min<uint64_t>(header.size(), riffEnd)));
+    const Chunks chunks = riff.seek(RiffHeaderSize) ? findChunks(riff) : Chunks{};
     if (chunks.formatTruncated) {
         result.error = WaveError::BadFormatChunk;
         return result;
@@ -121,8 +128,9 @@ WaveParse parseWave(QByteArrayView bytes)
     WaveFormat& format = result.sound.format;
     format = WaveFormat{chunks.format->channels, int(chunks.format->sampleRate),
                         chunks.format->bitsPerSample};
-    const qint64 whole = chunks.data->size() - chunks.data->size() % format.bytesPerFrame();
-    result.sound.samples = chunks.data->first(whole).toByteArray();
+    const std::span<const uint8_t> data = *chunks.data;
+    const size_t whole = data.size() - data.size() % size_t(format.bytesPerFrame());
+    result.sound.samples = QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(whole));
     return result;
 }
 

@@ -2,19 +2,16 @@
 
 #include "platform/richedit/picture/PictureBytes.h"
 
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/CheckedSize.h"
+#include "platform/bytes/DecodeLimits.h"
+
 #include <QBuffer>
 #include <QImageReader>
+#include <cstdint>
 
 namespace richedit {
 namespace {
-
-uint32_t readLe(const QByteArray& bytes, qsizetype at, int width)
-{
-    uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 void appendLe32(QByteArray& bytes, uint32_t value)
 {
@@ -22,42 +19,96 @@ void appendLe32(QByteArray& bytes, uint32_t value)
         bytes.append(char((value >> (8 * i)) & 0xFF));
 }
 
-// Where a packed bitmap's pixels start (after header, colour masks and palette); 0 when the
-// bytes do not start with a bitmap header that fits them.
-uint32_t dibPixelOffset(const QByteArray& dib)
+constexpr uint32_t CoreHeaderSize = 12;
+constexpr uint32_t InfoHeaderSize = 40;
+constexpr uint32_t FileHeaderSize = 14;
+
+enum Compression : uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+
+bool validDepth(uint32_t bitCount, uint32_t compression)
 {
-    if (dib.size() < 12)
-        return 0;
-    const uint32_t headerSize = readLe(dib, 0, 4);
-    if (headerSize == 12) {
-        const uint32_t bitCount = readLe(dib, 10, 2);
-        return 12 + (bitCount <= 8 ? 3u << bitCount : 0);
+    switch (compression) {
+        case Rgb:
+            return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+                   bitCount == 24 || bitCount == 32;
+        case Rle8:
+            return bitCount == 8;
+        case Rle4:
+            return bitCount == 4;
+        case BitFields:
+        case AlphaBitFields:
+            return bitCount == 16 || bitCount == 32;
+        default:
+            return false;
     }
-    if (headerSize < 40 || headerSize > uint32_t(dib.size()))
-        return 0;
-    const uint32_t bitCount = readLe(dib, 14, 2);
-    const uint32_t compression = readLe(dib, 16, 4);
-    const uint32_t colorsUsed = readLe(dib, 32, 4);
+}
+
+// Where a packed bitmap's pixels start (after header, colour masks and palette), once its header
+// has been checked against its bytes: a size the limits allow, a palette that fits and, for
+// uncompressed rows, every row present, so that the image reader allocates only for pixels the
+// bytes can fill.
+bytes::Result<uint32_t> dibPixelOffset(const bytes::ByteReader& dib)
+{
+    using bytes::DecodeError;
+    const auto headerSize = dib.u32leAt(0);
+    if (!headerSize)
+        return headerSize.error();
+    const bool core = headerSize.value() == CoreHeaderSize;
+    if (!core && headerSize.value() < InfoHeaderSize)
+        return DecodeError::malformed(QStringLiteral("bitmap header of unknown size"));
+    if (!bytes::rangeFits(0, headerSize.value(), dib.size()))
+        return DecodeError::truncated(QStringLiteral("bitmap header past the end"));
+
+    // Core headers hold unsigned 16-bit sizes and three-byte palette entries; the others signed
+    // 32-bit sizes (a negative height is a top-down bitmap) and four-byte entries.
+    const int64_t width = core ? dib.u16leAt(4).value() : dib.i32leAt(4).value();
+    const int64_t height = core ? dib.u16leAt(6).value() : dib.i32leAt(8).value();
+    const int64_t rowCount = height < 0 ? -height : height;
+    const uint32_t bitCount = dib.u16leAt(core ? 10 : 14).value();
+    const uint32_t compression = core ? uint32_t{Rgb} : dib.u32leAt(16).value();
+    const uint32_t colorsUsed = core ? 0 : dib.u32leAt(32).value();
+    if (!validDepth(bitCount, compression) || (core && bitCount > 24))
+        return DecodeError::unsupported(QStringLiteral("bitmap depth or compression"));
+    if (const bytes::Status size =
+            bytes::checkImageSize(bytes::DecodeLimits::standard(), width, rowCount, 4);
+        !size)
+        return size.error();
     if (colorsUsed > 256)
-        return 0;
-    uint32_t offset = headerSize;
-    if (headerSize == 40 && compression == 3)
+        return DecodeError::malformed(QStringLiteral("more than 256 palette entries"));
+
+    uint64_t offset = headerSize.value();
+    if (headerSize.value() == InfoHeaderSize && compression == BitFields)
         offset += 12;  // the three colour masks follow a plain header
-    else if (headerSize == 40 && compression == 6)
+    else if (headerSize.value() == InfoHeaderSize && compression == AlphaBitFields)
         offset += 16;  // four masks, alpha included
     const uint32_t entries = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? 1u << bitCount : 0);
-    return offset + 4 * entries;
+    offset += uint64_t{entries} * (core ? 3 : 4);
+    if (offset > dib.size())
+        return DecodeError::truncated(QStringLiteral("bitmap palette past the end"));
+
+    if (compression != Rle8 && compression != Rle4) {
+        const auto row = bytes::rowBytes(width, bitCount, 4);
+        const auto rows =
+            row ? bytes::checkedMul(row.value(), rowCount) : bytes::Result<uint64_t>(row.error());
+        if (!rows)
+            return rows.error();
+        if (!bytes::rangeFits(offset, rows.value(), dib.size()))
+            return DecodeError::truncated(QStringLiteral("bitmap rows past the end"));
+    }
+    return static_cast<uint32_t>(offset);
 }
 
 QImage decodeDib(const QByteArray& dib)
 {
-    const uint32_t offset = dibPixelOffset(dib);
-    if (offset == 0 || offset > uint32_t(dib.size()))
+    const auto pixelOffset = dibPixelOffset(bytes::ByteReader(dib));
+    // The file header records sizes in 32 bits.
+    const auto fileSize = bytes::checkedAdd(FileHeaderSize, dib.size());
+    if (!pixelOffset || !fileSize || fileSize.value() > UINT32_MAX)
         return {};
     QByteArray file("BM");
-    appendLe32(file, uint32_t(14 + dib.size()));
+    appendLe32(file, uint32_t(fileSize.value()));
     appendLe32(file, 0);
-    appendLe32(file, 14 + offset);
+    appendLe32(file, FileHeaderSize + pixelOffset.value());
     file.append(dib);
     return QImage::fromData(file, "BMP");
 }

@@ -200,6 +200,12 @@ TEST(ByteReader, MagicAndQByteArray)
     EXPECT_EQ(shortMagic.error().kind, DecodeErrorKind::Truncated);
     EXPECT_TRUE(reader.expect("WAVE"));
     EXPECT_TRUE(reader.atEnd());
+
+    // A view covers only its own bytes, not the rest of the array behind it.
+    ByteReader view(QByteArrayView(file).sliced(4, 4));
+    EXPECT_EQ(view.size(), 4u);
+    EXPECT_EQ(view.u32le().value(), 4u);
+    EXPECT_EQ(view.u8().error().kind, DecodeErrorKind::Truncated);
 }
 
 TEST(DecodeResult, ValueErrorAndContext)

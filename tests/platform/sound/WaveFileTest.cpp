@@ -88,6 +88,19 @@ TEST(WaveFile, CutsADataChunkThatClaimsMoreThanTheFileHoldsToWholeFrames)
     EXPECT_EQ(parsed.sound.samples, monoSixteen.mid(44));
 }
 
+TEST(WaveFile, AnOddSizedFormatChunkIsFollowedByItsPadByte)
+{
+    // A 17-byte format chunk, its pad byte, then the data chunk with a half frame at its end.
+    QByteArray wave = patched(monoSixteen, 16, {17});
+    wave.insert(36, QByteArray("\x07\x00", 2));
+    wave = patched(wave, 42, {9});
+    wave.append(char(0x33));
+    wave = patched(wave, 4, {47});
+    const auto parsed = parseWave(wave);
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed.sound.samples, monoSixteen.mid(44));
+}
+
 TEST(WaveFile, RefusesMalformedAndUnsupportedHeaders)
 {
     struct Case {

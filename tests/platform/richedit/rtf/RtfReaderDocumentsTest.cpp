@@ -292,7 +292,7 @@ TEST(RtfReaderDocuments, EveryPrefixAndRandomDamageReadsCleanly)
 
 TEST(RtfReaderDocuments, FuzzerFindingsStayFixed)
 {
-    const QDir crashers(dataPath(QStringLiteral("crashers")));
+    const QDir crashers(dataPath(QStringLiteral("../crashers/rtf")));
     const QStringList names = crashers.entryList(QDir::Files);
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {

@@ -46,6 +46,15 @@ TEST_F(XrRTBDocumentServicesTest, TypedTextIsPlainUntilColoured)
     EXPECT_FALSE(m_control.GetRTFString().contains(QChar(0)));
     EXPECT_FALSE(m_control.ContainSpecialFormatting());
 
+    // The caret after typing, and a case change through the control's text object model.
+    EXPECT_EQ(m_control.VanticChar(), 14);
+    EXPECT_EQ(m_control.VanticColumn(), 14);
+    EXPECT_EQ(m_control.VanticLine(), 1);
+    select(0, 13);
+    m_control.VanticTitleCase();
+    EXPECT_EQ(m_control.Text(), u"Freshly Typed");
+    EXPECT_EQ(m_control.SelLength(), 13);
+
     select(0, 7);
     m_control.LetSelColor(0x000000FF);
     EXPECT_TRUE(m_control.ContainSpecialFormatting());

@@ -72,6 +72,14 @@ TEST_F(HyperlinkMarkTest, MarkingSetsEffectAndLocaleAndLeavesACaret)
     EXPECT_EQ(formatOf(0, 5).lcid, PlainLcid);
     EXPECT_FALSE(formatOf(0, 5).is(Link));
     EXPECT_EQ(m_box.SelStart(), 2);
+
+    // A range past the text is clamped by the window: the caret goes to the end.
+    m_marks.HyperLinkSelected(100, 5);
+    EXPECT_EQ(m_box.SelStart(), 5);
+    EXPECT_EQ(m_box.Text(), u"plain");
+    m_marks.HyperLinkSelected(3, INT32_MAX);
+    EXPECT_EQ(formatOf(3, 2).lcid, LinkLcid);
+    EXPECT_EQ(formatOf(0, 3).lcid, PlainLcid);
 }
 
 TEST_F(HyperlinkMarkTest, OnlyTheLocaleDecidesWhatIsALink)

@@ -36,12 +36,17 @@ public:
     // A detached copy of the pixels; a null image for a null bitmap.
     QImage toImage() const;
 
+    // A DIB section keeps its rows bottom-up: the image's row 0 is the picture's bottom row.
+    // Device contexts draw into its rows as they lie; AlphaBlend turns them upright.
+    bool isBottomUp() const { return m_bottomUp; }
+
     // Whether two handles name the same bitmap object.
     bool operator==(const Bitmap& other) const { return m_image == other.m_image; }
 
 private:
     explicit Bitmap(QImage image);
     std::shared_ptr<QImage> m_image;
+    bool m_bottomUp = false;
 };
 
 // The header of a device-independent bitmap (the 40-byte form). Only 24 bits per pixel,

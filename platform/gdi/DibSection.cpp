@@ -16,7 +16,9 @@ Bitmap Bitmap::createDIBSection(int width, int height)
     if (image.isNull() || image.bytesPerLine() != qsizetype(width) * 4)
         return {};
     std::memset(image.bits(), 0, size_t(image.sizeInBytes()));
-    return Bitmap(std::move(image));
+    Bitmap section(std::move(image));
+    section.m_bottomUp = true;
+    return section;
 }
 
 }  // namespace gdi

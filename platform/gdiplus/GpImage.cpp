@@ -1,0 +1,102 @@
+#include "platform/gdiplus/GpImage.h"
+
+#include "platform/gdiplus/Session.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace gdiplus {
+namespace {
+
+bool flipsX(int orientation)
+{
+    return orientation == RotateNoneFlipX || orientation == Rotate180FlipNone;
+}
+
+bool flipsY(int orientation)
+{
+    return orientation == RotateNoneFlipY || orientation == Rotate180FlipNone;
+}
+
+int orientationOf(bool x, bool y)
+{
+    return x ? (y ? Rotate180FlipNone : RotateNoneFlipX) : (y ? RotateNoneFlipY : 0);
+}
+
+Status decode(QImageReader& reader, std::unique_ptr<GpImage>& image)
+{
+    image.reset();
+    if (!sessionActive())
+        return GdiplusNotInitialized;
+    reader.setAutoTransform(false);
+    QImage decoded = reader.read();
+    if (decoded.isNull())
+        return reader.error() == QImageReader::FileNotFoundError ? FileNotFound
+                                                                 : UnknownImageFormat;
+    decoded.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (decoded.isNull())
+        return OutOfMemory;
+    image = GpImage::fromStored(std::move(decoded));
+    return Ok;
+}
+
+}  // namespace
+
+QImage GpImage::oriented() const
+{
+    return m_stored.mirrored(flipsX(m_orientation), flipsY(m_orientation));
+}
+
+std::unique_ptr<GpImage> GpImage::fromStored(QImage stored)
+{
+    return std::unique_ptr<GpImage>(new GpImage(std::move(stored)));
+}
+
+Status GdipCreateBitmapFromScan0(int width, int height, int stride, int format, std::uint8_t* scan0,
+                                 std::unique_ptr<GpImage>& image)
+{
+    image.reset();
+    if (!sessionActive())
+        return GdiplusNotInitialized;
+    if (format != PixelFormat32bppPARGB || width <= 0 || height <= 0 || !scan0 ||
+        stride < width * 4 || stride % 4 != 0)
+        return InvalidParameter;
+    QImage view(scan0, width, height, stride, QImage::Format_ARGB32_Premultiplied);
+    if (view.isNull())
+        return OutOfMemory;
+    image = GpImage::fromStored(std::move(view));
+    return Ok;
+}
+
+Status GdipLoadImageFromFile(const QString& fileName, std::unique_ptr<GpImage>& image)
+{
+    QImageReader reader(fileName);
+    return decode(reader, image);
+}
+
+Status GdipLoadImageFromStream(const QByteArray& stream, std::unique_ptr<GpImage>& image)
+{
+    QByteArray data = stream;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return decode(reader, image);
+}
+
+Status GdipImageRotateFlip(GpImage& image, int type)
+{
+    if (type != RotateNoneFlipNone && type != Rotate180FlipNone && type != RotateNoneFlipX &&
+        type != RotateNoneFlipY)
+        return InvalidParameter;
+    image.m_orientation = orientationOf(flipsX(image.m_orientation) != flipsX(type),
+                                        flipsY(image.m_orientation) != flipsY(type));
+    return Ok;
+}
+
+Status GdipGetImageBounds(const GpImage& image, RectF& bounds)
+{
+    bounds = {0, 0, float(image.width()), float(image.height())};
+    return Ok;
+}
+
+}  // namespace gdiplus

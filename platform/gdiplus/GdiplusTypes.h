@@ -26,6 +26,26 @@ enum RotateFlipType : int {
     RotateNoneFlipY = 6,
 };
 
+// The orientations as two flips: composing two of them is an exclusive or per axis.
+constexpr bool flipsX(int type)
+{
+    return type == RotateNoneFlipX || type == Rotate180FlipNone;
+}
+constexpr bool flipsY(int type)
+{
+    return type == RotateNoneFlipY || type == Rotate180FlipNone;
+}
+constexpr int orientationOf(bool flipX, bool flipY)
+{
+    return flipX ? (flipY ? Rotate180FlipNone : RotateNoneFlipX)
+                 : (flipY ? RotateNoneFlipY : RotateNoneFlipNone);
+}
+// The one orientation that takes `from` to `to` (and, applied twice, undoes itself).
+constexpr int orientationBetween(int from, int to)
+{
+    return orientationOf(flipsX(from) != flipsX(to), flipsY(from) != flipsY(to));
+}
+
 enum InterpolationMode : int {
     InterpolationModeNearestNeighbor = 5,
     InterpolationModeHighQualityBicubic = 7,

@@ -1,5 +1,6 @@
 #include "platform/gdiplus/GpImage.h"
 
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdiplus/Session.h"
 
 #include <QBuffer>
@@ -7,21 +8,6 @@
 
 namespace gdiplus {
 namespace {
-
-bool flipsX(int orientation)
-{
-    return orientation == RotateNoneFlipX || orientation == Rotate180FlipNone;
-}
-
-bool flipsY(int orientation)
-{
-    return orientation == RotateNoneFlipY || orientation == Rotate180FlipNone;
-}
-
-int orientationOf(bool x, bool y)
-{
-    return x ? (y ? Rotate180FlipNone : RotateNoneFlipX) : (y ? RotateNoneFlipY : 0);
-}
 
 Status decode(QImageReader& reader, std::unique_ptr<GpImage>& image)
 {
@@ -68,6 +54,23 @@ Status GdipCreateBitmapFromScan0(int width, int height, int stride, int format, 
     return Ok;
 }
 
+Status GdipCreateBitmapFromHBITMAP(const gdi::Bitmap& bitmap, std::unique_ptr<GpImage>& image)
+{
+    image.reset();
+    if (!sessionActive())
+        return GdiplusNotInitialized;
+    if (bitmap.isNull())
+        return InvalidParameter;
+    QImage copy = bitmap.image().convertToFormat(QImage::Format_RGB32);
+    if (copy.isNull())
+        return OutOfMemory;
+    copy.convertTo(QImage::Format_ARGB32_Premultiplied);
+    image = GpImage::fromStored(std::move(copy));
+    if (bitmap.isBottomUp())
+        image->m_orientation = RotateNoneFlipY;
+    return Ok;
+}
+
 Status GdipLoadImageFromFile(const QString& fileName, std::unique_ptr<GpImage>& image)
 {
     QImageReader reader(fileName);
@@ -88,8 +91,7 @@ Status GdipImageRotateFlip(GpImage& image, int type)
     if (type != RotateNoneFlipNone && type != Rotate180FlipNone && type != RotateNoneFlipX &&
         type != RotateNoneFlipY)
         return InvalidParameter;
-    image.m_orientation = orientationOf(flipsX(image.m_orientation) != flipsX(type),
-                                        flipsY(image.m_orientation) != flipsY(type));
+    image.m_orientation = orientationBetween(image.m_orientation, type);
     return Ok;
 }
 

@@ -9,6 +9,10 @@
 #include <QImage>
 #include <memory>
 
+namespace gdi {
+class Bitmap;
+}
+
 namespace gdiplus {
 
 class GpImage {
@@ -26,6 +30,8 @@ public:
 
 private:
     friend Status GdipImageRotateFlip(GpImage& image, int type);
+    friend Status GdipCreateBitmapFromHBITMAP(const gdi::Bitmap& bitmap,
+                                              std::unique_ptr<GpImage>& image);
     explicit GpImage(QImage stored) : m_stored(std::move(stored)) {}
     QImage m_stored;
     int m_orientation = RotateNoneFlipNone;
@@ -35,6 +41,9 @@ private:
 // top row): no copy, the memory must outlive the image. Only PixelFormat32bppPARGB.
 Status GdipCreateBitmapFromScan0(int width, int height, int stride, int format, std::uint8_t* scan0,
                                  std::unique_ptr<GpImage>& image);
+// A copy of a device bitmap's pixels, opaque (no palette is used). A bottom-up DIB section
+// comes out upright.
+Status GdipCreateBitmapFromHBITMAP(const gdi::Bitmap& bitmap, std::unique_ptr<GpImage>& image);
 // Decodes a file or bytes with the installed image readers.
 Status GdipLoadImageFromFile(const QString& fileName, std::unique_ptr<GpImage>& image);
 Status GdipLoadImageFromStream(const QByteArray& stream, std::unique_ptr<GpImage>& image);

@@ -10,16 +10,6 @@
 namespace gdiplus {
 namespace {
 
-bool flipsX(int orientation)
-{
-    return orientation == RotateNoneFlipX || orientation == Rotate180FlipNone;
-}
-
-bool flipsY(int orientation)
-{
-    return orientation == RotateNoneFlipY || orientation == Rotate180FlipNone;
-}
-
 std::uint8_t toByte(float value)
 {
     return std::uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));

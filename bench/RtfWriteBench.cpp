@@ -1,7 +1,7 @@
 // Writing a generated 10 MB document as RTF, against reading the same RTF back: writing runs on
 // most key releases and must stay well below reading.
-#include "platform/richedit/RtfReader.h"
-#include "platform/richedit/RtfWriter.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/rtf/RtfWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <QString>

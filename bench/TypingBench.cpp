@@ -1,8 +1,8 @@
 // One keystroke in a view over a 1 MB document: the key press delivered to the widget (the
 // character inserted), the caret-line queries the typing pass makes, and the repaint of what
 // the keystroke left to paint. The goal is well under one frame (16 ms).
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/RichTextView.h"
 
 #include "bench/GeneratedText.h"
 

@@ -1,19 +1,17 @@
 # Warnings for the project's own targets. Qt's and the system's headers come in as system
 # includes, so only our code is judged.
 function(scrivet_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter -Werror)
 endfunction()
 
-# The libraries of a list that exist: platform modules whose folder holds no code yet are
-# left out, so that each layer builds while the layers beside it are still being written.
-function(scrivet_existing_libs out)
-  set(result)
+# Every library of a list must exist: a missing one is a mistake in the list, not a module
+# still to come (modules not written yet are simply not listed).
+function(scrivet_require_libs)
   foreach(lib ${ARGN})
-    if(TARGET ${lib} OR NOT lib MATCHES "^platform_")
-      list(APPEND result ${lib})
+    if(lib MATCHES "^(platform_|Xr|scrivet_)" AND NOT TARGET ${lib})
+      message(FATAL_ERROR "Library ${lib} is listed but not built; is its folder added?")
     endif()
   endforeach()
-  set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
 # A static platform module: one folder, one library named platform_<module>.
@@ -21,19 +19,19 @@ function(scrivet_platform_module name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(platform_${name} STATIC ${ARG_SOURCES})
   target_include_directories(platform_${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  scrivet_existing_libs(libs ${ARG_LIBS})
-  target_link_libraries(platform_${name} PUBLIC ${libs})
+  scrivet_require_libs(${ARG_LIBS})
+  target_link_libraries(platform_${name} PUBLIC ${ARG_LIBS})
   scrivet_warnings(platform_${name})
 endfunction()
 
-# A platform module whose sources are the .cpp files of its folder; nothing is built while the
-# folder holds none yet.
+# A platform module whose sources are the .cpp files of its folder.
 function(scrivet_platform_folder name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  if(sources)
-    scrivet_platform_module(${name} SOURCES ${sources} LIBS ${ARG_LIBS})
+  if(NOT sources)
+    message(FATAL_ERROR "Platform module ${name} has no sources in ${CMAKE_CURRENT_SOURCE_DIR}")
   endif()
+  scrivet_platform_module(${name} SOURCES ${sources} LIBS ${ARG_LIBS})
 endfunction()
 
 # A control library: a shared library built from every .cpp below the given folders, with
@@ -52,7 +50,7 @@ function(scrivet_control_library name)
   endif()
   add_library(${name} SHARED ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  scrivet_existing_libs(libs ${ARG_LIBS})
-  target_link_libraries(${name} PUBLIC ${libs})
+  scrivet_require_libs(${ARG_LIBS})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   scrivet_warnings(${name})
 endfunction()

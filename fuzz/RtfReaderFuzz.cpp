@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the RTF reader in both modes and checks what every result must
 // satisfy: a whole document has its end mark, runs are never empty, text holds no CR or LF and
 // no half of a surrogate pair.
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include <QByteArrayView>
 #include <cstdint>

@@ -139,6 +139,8 @@ QString ShortenCaption(const gdi::DeviceContext& dc, const QString& text, int ma
 
 // Only the part of the icon that lands on the surface is worked on: the picture is drawn at
 // its full size into a bitmap of that part, so a huge icon costs no more than a small one.
+// Both bitmaps share the surface's device pixel ratio, and the greying runs on their device
+// pixels, so the grey icon is as sharp as the coloured one.
 void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QImage& picture,
                   COLORREF keyColour)
 {
@@ -158,46 +160,36 @@ void DrawGreyIcon(gdi::DeviceContext& dc, int x, int y, int cx, int cy, const QI
     const int height = part.height();
 
     // The picture over the key colour, and what the surface holds under it.
+    const double ratio = dc.bitmap().devicePixelRatio();
     gdi::DeviceContext pictureDc;
     gdi::DeviceContext surfaceDc;
-    const gdi::Bitmap pictureBits = gdi::Bitmap::create(width, height);
-    const gdi::Bitmap surfaceBits = gdi::Bitmap::create(width, height);
+    const gdi::Bitmap pictureBits = gdi::Bitmap::create(width, height, ratio);
+    const gdi::Bitmap surfaceBits = gdi::Bitmap::create(width, height, ratio);
     if (pictureBits.isNull() || surfaceBits.isNull())
         return;
     pictureDc.selectBitmap(pictureBits);
     surfaceDc.selectBitmap(surfaceBits);
     pictureDc.fillRect({0, 0, width, height}, gdi::Brush::solid(keyColour));
-    pictureDc.drawImage(x - part.left(), y - part.top(), cx, cy, picture);
+    // By nearest pixel: a blend with the key colour would turn its edge into grey.
+    pictureDc.drawImage(x - part.left(), y - part.top(), cx, cy, picture, false);
     surfaceDc.bitBlt(0, 0, width, height, dc, part.left(), part.top(), gdi::SRCCOPY);
 
-    gdi::BitmapInfoHeader header;
-    header.biWidth = width;
-    header.biHeight = height;
-    gdi::BitmapInfoHeader surfaceHeader = header;
-    QByteArray pictureRows;
-    QByteArray surfaceRows;
-    if (gdi::getDIBits(pictureBits, 0, height, pictureRows, header) != height ||
-        gdi::getDIBits(surfaceBits, 0, height, surfaceRows, surfaceHeader) != height)
-        return;
-
-    const std::int64_t stride = gdi::dibStride24(width);
-    auto* out = reinterpret_cast<unsigned char*>(surfaceRows.data());
-    const auto* in = reinterpret_cast<const unsigned char*>(pictureRows.constData());
-    for (std::int64_t row = 0; row < height; ++row) {
-        for (std::int64_t column = 0; column < width; ++column) {
-            const std::int64_t at = row * stride + column * 3;
-            const int blue = in[at];
-            const int green = in[at + 1];
-            const int red = in[at + 2];
+    const QImage& in = pictureBits.image();
+    QImage& out = surfaceBits.image();
+    for (int row = 0; row < out.height(); ++row) {
+        const auto* source = reinterpret_cast<const QRgb*>(in.constScanLine(row));
+        auto* target = reinterpret_cast<QRgb*>(out.scanLine(row));
+        for (int column = 0; column < out.width(); ++column) {
+            const int red = qRed(source[column]);
+            const int green = qGreen(source[column]);
+            const int blue = qBlue(source[column]);
             if (dc.nearestColor(gdi::RGB(red, green, blue)) == (keyColour & 0xFFFFFFu))
                 continue;
-            const auto grey =
-                std::uint8_t(clampedChannel(roundEven(red * 0.3) + green * 0.59 + blue * 0.11));
-            out[at] = out[at + 1] = out[at + 2] = grey;
+            const int grey = clampedChannel(roundEven(red * 0.3) + green * 0.59 + blue * 0.11);
+            target[column] = qRgb(grey, grey, grey);
         }
     }
-    dc.setDIBitsToDevice(part.left(), part.top(), width, height, 0, 0, 0, height, surfaceRows,
-                         header);
+    dc.bitBlt(part.left(), part.top(), width, height, surfaceDc, 0, 0, gdi::SRCCOPY);
 }
 
 }  // namespace XrFrame

@@ -1,7 +1,7 @@
 #include "controls/frame/XrFrameControl.h"
 
 #include "platform/host/KeyCodes.h"
-#include "platform/host/PictureProperty.h"
+#include "platform/host/PropertySchema.h"
 #include "platform/host/StdFont.h"
 #include "platform/host/Units.h"
 #include "platform/runtime/VbError.h"
@@ -74,6 +74,9 @@ constexpr StylePreset stylePresets[] = {
     {0, 0, white, vbCenter},                                    // Panel
 };
 
+// What most property writes do besides storing.
+constexpr unsigned notifyAndRedraw = host::NotifyHost | host::Redraw;
+
 QVariant longValue(gdi::COLORREF colour)
 {
     return QVariant(std::int32_t(colour));
@@ -91,21 +94,11 @@ XrFrameControl::XrFrameControl(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    m_ambient.Font = QGuiApplication::font();
-    m_Font = std::make_shared<QFont>(host::stdFontFrom(QGuiApplication::font()));
-    m_IconSize = 16;
-    m_ColorFrom = defaultColorFrom;
-    m_ColorTo = defaultColorTo;
-    m_TxtBoxShadow = NoShadow;
-    m_ThemeColor = Blue;
-    loadThemeColours();
-    m_Enabled = true;
-    m_TextBoxHeight = 22;
-    m_Alignment = vbCenter;
-    m_IconAlignment = vbLeftAligment;
-    recomputeTextFlags();
-    // The disabled look is known from the start, not only once a property bag was read.
-    MakeDisabledColours();
+    // Until a host says otherwise its font is the standard one, and so is the frame's.
+    m_ambient.Font = host::newStdFont();
+    m_Font = std::make_shared<QFont>(host::newStdFont());
+    // A frame a host shows before placing it or reading its bag looks like a placed one.
+    InitProperties();
     applyMinimumSize();
 }
 
@@ -116,8 +109,7 @@ XrFrameControl::~XrFrameControl() = default;
 void XrFrameControl::LetFrameColor(host::OLE_COLOR value)
 {
     m_FrameColor = host::TranslateOleColor(value);
-    emit PropertyChanged(QStringLiteral("FrameColor"));
-    Paint();
+    written("FrameColor");
 }
 
 host::OLE_COLOR XrFrameControl::FrameColor() const
@@ -128,8 +120,7 @@ host::OLE_COLOR XrFrameControl::FrameColor() const
 void XrFrameControl::LetFillColor(host::OLE_COLOR value)
 {
     m_FillColor = host::TranslateOleColor(value);
-    emit PropertyChanged(QStringLiteral("FillColor"));
-    Paint();
+    written("FillColor");
 }
 
 host::OLE_COLOR XrFrameControl::FillColor() const
@@ -140,8 +131,7 @@ host::OLE_COLOR XrFrameControl::FillColor() const
 void XrFrameControl::LetRoundedCornerTxtBox(bool value)
 {
     m_RoundedCornerTxtBox = value;
-    emit PropertyChanged(QStringLiteral("RoundedCornerTxtBox"));
-    Paint();
+    written("RoundedCornerTxtBox");
 }
 
 bool XrFrameControl::RoundedCornerTxtBox() const
@@ -152,8 +142,7 @@ bool XrFrameControl::RoundedCornerTxtBox() const
 void XrFrameControl::LetEnabled(bool value)
 {
     m_Enabled = value;
-    emit PropertyChanged(QStringLiteral("Enabled"));
-    Paint();
+    written("Enabled");
     SetContainedEnabled(value);
 }
 
@@ -165,8 +154,7 @@ bool XrFrameControl::Enabled() const
 void XrFrameControl::LetTxtBoxShadow(jcShadowConst value)
 {
     m_TxtBoxShadow = value;
-    emit PropertyChanged(QStringLiteral("TxtBoxShadow"));
-    Paint();
+    written("TxtBoxShadow");
 }
 
 jcShadowConst XrFrameControl::TxtBoxShadow() const
@@ -177,8 +165,7 @@ jcShadowConst XrFrameControl::TxtBoxShadow() const
 void XrFrameControl::LetRoundedCorner(bool value)
 {
     m_RoundedCorner = value;
-    emit PropertyChanged(QStringLiteral("RoundedCorner"));
-    Paint();
+    written("RoundedCorner");
 }
 
 bool XrFrameControl::RoundedCorner() const
@@ -189,7 +176,7 @@ bool XrFrameControl::RoundedCorner() const
 void XrFrameControl::LetCaption(const QString& value)
 {
     m_Caption = value;
-    Paint();
+    written("Caption");
 }
 
 QString XrFrameControl::Caption() const
@@ -201,8 +188,7 @@ void XrFrameControl::LetAlignment(AlignmentConstants value)
 {
     m_Alignment = value;
     recomputeTextFlags();
-    emit PropertyChanged(QStringLiteral("Alignment"));
-    Paint();
+    written("Alignment");
 }
 
 AlignmentConstants XrFrameControl::Alignment() const
@@ -213,9 +199,9 @@ AlignmentConstants XrFrameControl::Alignment() const
 void XrFrameControl::LetStyle(jcStyleConst value)
 {
     m_Style = value;
-    emit PropertyChanged(QStringLiteral("Style"));
+    written("Style", host::NotifyHost);
     applyStylePreset(value);
-    Paint();
+    written("Style", host::Redraw);
 }
 
 jcStyleConst XrFrameControl::Style() const
@@ -226,8 +212,7 @@ jcStyleConst XrFrameControl::Style() const
 void XrFrameControl::LetTextBoxHeight(int value)
 {
     m_TextBoxHeight = value;
-    emit PropertyChanged(QStringLiteral("TextBoxHeight"));
-    Paint();
+    written("TextBoxHeight");
 }
 
 int XrFrameControl::TextBoxHeight() const
@@ -238,8 +223,7 @@ int XrFrameControl::TextBoxHeight() const
 void XrFrameControl::LetTextColor(host::OLE_COLOR value)
 {
     m_TextColor = host::TranslateOleColor(value);
-    emit PropertyChanged(QStringLiteral("TextColor"));
-    Paint();
+    written("TextColor");
 }
 
 host::OLE_COLOR XrFrameControl::TextColor() const
@@ -250,8 +234,7 @@ host::OLE_COLOR XrFrameControl::TextColor() const
 void XrFrameControl::LetTextBoxColor(host::OLE_COLOR value)
 {
     m_TextBoxColor = host::TranslateOleColor(value);
-    emit PropertyChanged(QStringLiteral("TextBoxColor"));
-    Paint();
+    written("TextBoxColor");
 }
 
 host::OLE_COLOR XrFrameControl::TextBoxColor() const
@@ -263,8 +246,7 @@ void XrFrameControl::LetBackColor(host::OLE_COLOR value)
 {
     m_BackColor = host::TranslateOleColor(value);
     m_surface.setBackground(m_BackColor);
-    emit PropertyChanged(QStringLiteral("BackColor"));
-    Paint();
+    written("BackColor");
 }
 
 host::OLE_COLOR XrFrameControl::BackColor() const
@@ -278,8 +260,7 @@ void XrFrameControl::SetFont(const StdFont& value)
     if (!value)
         vb::raiseError(vb::ErrObjectRequired, QStringLiteral("XrFrameControl"));
     copyFont(*value);
-    emit PropertyChanged(QStringLiteral("Font"));
-    Paint();
+    written("Font");
 }
 
 void XrFrameControl::LetFont(const StdFont& value)
@@ -300,8 +281,7 @@ QImage XrFrameControl::Picture() const
 void XrFrameControl::SetPicture(const QImage& value)
 {
     m_Picture = value;
-    emit PropertyChanged(QStringLiteral("Picture"));
-    Paint();
+    written("Picture");
 }
 
 std::int16_t XrFrameControl::IconSize() const
@@ -312,15 +292,13 @@ std::int16_t XrFrameControl::IconSize() const
 void XrFrameControl::LetIconSize(std::int16_t value)
 {
     m_IconSize = value;
-    emit PropertyChanged(QStringLiteral("IconSize"));
-    Paint();
+    written("IconSize");
 }
 
 void XrFrameControl::LetIconAlignment(IconAlignConst value)
 {
     m_IconAlignment = value;
-    emit PropertyChanged(QStringLiteral("IconAlignment"));
-    Paint();
+    written("IconAlignment");
 }
 
 IconAlignConst XrFrameControl::IconAlignment() const
@@ -339,8 +317,8 @@ void XrFrameControl::LetThemeColor(jcThemeConst value)
         return;
     m_ThemeColor = value;
     loadThemeColours();
-    Paint();
-    emit PropertyChanged(QStringLiteral("ThemeColor"));
+    written("ThemeColor", host::Redraw);
+    written("ThemeColor", host::NotifyHost);
 }
 
 host::OLE_COLOR XrFrameControl::ColorFrom() const
@@ -353,8 +331,7 @@ void XrFrameControl::LetColorFrom(host::OLE_COLOR value)
     m_ColorFrom = host::TranslateOleColor(value);
     if (m_ThemeColor == Custom)
         m_clrThemeDark = m_ColorFrom;
-    emit PropertyChanged(QStringLiteral("ColorFrom"));
-    Paint();
+    written("ColorFrom");
 }
 
 host::OLE_COLOR XrFrameControl::ColorTo() const
@@ -367,15 +344,13 @@ void XrFrameControl::LetColorTo(host::OLE_COLOR value)
     m_ColorTo = host::TranslateOleColor(value);
     if (m_ThemeColor == Custom)
         m_clrThemeLight = m_ColorTo;
-    emit PropertyChanged(QStringLiteral("ColorTo"));
-    Paint();
+    written("ColorTo");
 }
 
 void XrFrameControl::LetHeaderStyle(jcHeaderConst value)
 {
     m_HeaderStyle = value;
-    emit PropertyChanged(QStringLiteral("HeaderStyle"));
-    Paint();
+    written("HeaderStyle");
 }
 
 jcHeaderConst XrFrameControl::HeaderStyle() const
@@ -386,8 +361,7 @@ jcHeaderConst XrFrameControl::HeaderStyle() const
 void XrFrameControl::LetGradientHeaderStyle(jcGradConst value)
 {
     m_GradientHeaderStyle = value;
-    emit PropertyChanged(QStringLiteral("GradientHeaderStyle"));
-    Paint();
+    written("GradientHeaderStyle");
 }
 
 jcGradConst XrFrameControl::GradientHeaderStyle() const
@@ -402,63 +376,131 @@ void XrFrameControl::setAmbientProperties(const AmbientProperties& ambient)
     m_ambient = ambient;
 }
 
+// The 22 keys in their order. Reading and first placement store straight into the members,
+// without notifying or painting; colours come in as plain RGB, a system colour found in a bag
+// translated like one written through a setter.
+const host::PropertySchema<XrFrameControl>& XrFrameControl::persistedProperties()
+{
+    using host::PropertyType;
+    using Row = host::PropertyRow<XrFrameControl>;
+    const auto constant = &Row::constant;
+    const auto ambientBack = [](const XrFrameControl& frame) {
+        return longValue(frame.ambientBackColor());
+    };
+    const auto member = [](const char* key, PropertyType type, Row::Value defaultValue, auto field,
+                           unsigned effects = notifyAndRedraw) {
+        using Value = std::remove_cvref_t<decltype(std::declval<XrFrameControl>().*field)>;
+        return Row{
+            .key = key,
+            .type = type,
+            .defaultValue = std::move(defaultValue),
+            .get = [type, field](
+                       const XrFrameControl& frame) { return host::toStored(type, frame.*field); },
+            .put = [field](
+                       XrFrameControl& frame,
+                       const QVariant& value) { frame.*field = host::fromStored<Value>(value); },
+            .effects = effects,
+        };
+    };
+    const auto colour = [](const char* key, Row::Value defaultValue,
+                           gdi::COLORREF XrFrameControl::*field) {
+        return Row{
+            .key = key,
+            .type = PropertyType::Long,
+            .defaultValue = std::move(defaultValue),
+            .get = [field](const XrFrameControl& frame) { return longValue(frame.*field); },
+            .put = [field](XrFrameControl& frame,
+                           const QVariant& value) { frame.*field = colourValue(value); },
+            .effects = notifyAndRedraw,
+        };
+    };
+    using F = XrFrameControl;
+    constexpr auto Long = PropertyType::Long;
+    constexpr auto Boolean = PropertyType::Boolean;
+
+    static const host::PropertySchema<XrFrameControl> schema{
+        colour("FrameColor", constant(longValue(0)), &F::m_FrameColor),
+        colour("BackColor", ambientBack, &F::m_BackColor),
+        colour("FillColor", ambientBack, &F::m_FillColor),
+        colour("TextBoxColor", constant(longValue(white)), &F::m_TextBoxColor),
+        member("TxtBoxShadow", Long, constant(int(NoShadow)), &F::m_TxtBoxShadow),
+        member("Style", Long, constant(int(jcGradient)), &F::m_Style),
+        member("RoundedCorner", Boolean, constant(true), &F::m_RoundedCorner),
+        member("Enabled", Boolean, constant(true), &F::m_Enabled),
+        member("RoundedCornerTxtBox", Boolean, constant(false), &F::m_RoundedCornerTxtBox),
+        member(
+            "Caption", PropertyType::String,
+            [](const XrFrameControl& frame) { return frame.ambientDisplayName(); }, &F::m_Caption,
+            host::Redraw),
+        member("TextBoxHeight", Long, constant(22), &F::m_TextBoxHeight),
+        colour("TextColor", constant(longValue(0)), &F::m_TextColor),
+        member("Alignment", Long, constant(int(vbCenter)), &F::m_Alignment),
+        member("IconAlignment", Long, constant(int(vbLeftAligment)), &F::m_IconAlignment),
+        Row{
+            .key = "Font",
+            .type = PropertyType::Font,
+            .defaultValue =
+                [](const XrFrameControl& frame) {
+                    return QVariant::fromValue(host::stdFontFrom(frame.m_ambient.Font));
+                },
+            .get =
+                [](const XrFrameControl& frame) {
+                    return QVariant::fromValue(host::stdFontFrom(*frame.m_Font));
+                },
+            .put = [](XrFrameControl& frame,
+                      const QVariant& value) { frame.copyFont(value.value<QFont>()); },
+            .effects = notifyAndRedraw,
+        },
+        member("Picture", PropertyType::Picture, constant(QVariant::fromValue(QImage())),
+               &F::m_Picture),
+        member("IconSize", PropertyType::Integer, constant(16), &F::m_IconSize),
+        member("ThemeColor", Long, constant(int(Blue)), &F::m_ThemeColor),
+        colour("ColorFrom", constant(longValue(defaultColorFrom)), &F::m_ColorFrom),
+        colour("ColorTo", constant(longValue(defaultColorTo)), &F::m_ColorTo),
+        Row{
+            .key = "HeaderStyle",
+            .type = Long,
+            .defaultValue = constant(int(TxtBoxColor)),
+            .get = [](const XrFrameControl& frame) { return frame.m_HeaderStyle; },
+            .put = [](XrFrameControl& frame,
+                      const QVariant& value) { frame.m_HeaderStyle = value.toInt(); },
+            .effects = notifyAndRedraw,
+            // A placed frame has a gradient header, one read from a bag without the key none.
+            .placement = Row::Placement::Own,
+            .placed = constant(int(Gradient)),
+        },
+        member("GradientHeaderStyle", Long, constant(int(VerticalGradient)),
+               &F::m_GradientHeaderStyle),
+    };
+    return schema;
+}
+
+void XrFrameControl::written(const char* key, unsigned effects)
+{
+    effects &= persistedProperties().row(QLatin1String(key)).effects;
+    if (effects & host::NotifyHost)
+        emit PropertyChanged(QString::fromLatin1(key));
+    if (effects & host::Redraw)
+        Paint();
+}
+
+// First placement also takes the host's font, so that a placed frame keeps no font in its bag
+// until it is given one of its own.
 void XrFrameControl::InitProperties()
 {
-    m_Caption = ambientDisplayName();
-    m_BackColor = ambientBackColor();
+    persistedProperties().place(*this);
     m_surface.setBackground(m_BackColor);
-    m_FillColor = ambientBackColor();
-    m_RoundedCorner = true;
-    m_RoundedCornerTxtBox = false;
-    m_Style = jcGradient;
-    m_ThemeColor = Blue;
     loadThemeColours();
-    m_TextColor = 0;
-    m_FrameColor = 0;
-    m_TextBoxColor = white;
-    m_TxtBoxShadow = NoShadow;
-    m_TextBoxHeight = 22;
-    m_HeaderStyle = Gradient;
-    m_GradientHeaderStyle = VerticalGradient;
     recomputeTextFlags();
     // A frame placed disabled needs its disabled look as much as one read from a bag.
     MakeDisabledColours();
 }
 
-// Colours come back as plain RGB: a system colour found in a bag is translated like one
-// written through a setter.
 void XrFrameControl::ReadProperties(const host::PropertyBag& PropBag)
 {
-    const gdi::COLORREF ambientBack = ambientBackColor();
-    auto read = [&](const char* key, const QVariant& fallback) {
-        return PropBag.ReadProperty(QString::fromLatin1(key), fallback);
-    };
-    m_FrameColor = colourValue(read("FrameColor", longValue(0)));
-    m_BackColor = colourValue(read("BackColor", longValue(ambientBack)));
-    m_FillColor = colourValue(read("FillColor", longValue(ambientBack)));
-    m_TextBoxColor = colourValue(read("TextBoxColor", longValue(white)));
-    m_TxtBoxShadow = read("TxtBoxShadow", NoShadow).toInt();
-    m_Style = read("Style", jcGradient).toInt();
-    m_RoundedCorner = read("RoundedCorner", true).toBool();
-    m_Enabled = read("Enabled", true).toBool();
-    m_RoundedCornerTxtBox = read("RoundedCornerTxtBox", false).toBool();
-    m_Caption = read("Caption", ambientDisplayName()).toString();
-    m_TextBoxHeight = read("TextBoxHeight", 22).toInt();
-    m_TextColor = colourValue(read("TextColor", longValue(0)));
-    m_Alignment = read("Alignment", vbCenter).toInt();
-    m_IconAlignment = read("IconAlignment", vbLeftAligment).toInt();
-    const QVariant font = read("Font", QVariant::fromValue(host::stdFontFrom(m_ambient.Font)));
-    m_Picture = host::pictureFromProperty(read("Picture", QVariant()));
-    m_IconSize = std::int16_t(read("IconSize", 16).toInt());
-    m_ThemeColor = read("ThemeColor", Blue).toInt();
-    m_ColorFrom = colourValue(read("ColorFrom", longValue(defaultColorFrom)));
-    m_ColorTo = colourValue(read("ColorTo", longValue(defaultColorTo)));
-    m_HeaderStyle = read("HeaderStyle", TxtBoxColor).toInt();
-    m_GradientHeaderStyle = read("GradientHeaderStyle", VerticalGradient).toInt();
-
+    persistedProperties().read(*this, PropBag);
     m_surface.setBackground(m_BackColor);
     recomputeTextFlags();
-    copyFont(font.canConvert<QFont>() ? font.value<QFont>() : m_ambient.Font);
     loadThemeColours();
     MakeDisabledColours();
     Paint();
@@ -466,34 +508,7 @@ void XrFrameControl::ReadProperties(const host::PropertyBag& PropBag)
 
 void XrFrameControl::WriteProperties(host::PropertyBag& PropBag) const
 {
-    const gdi::COLORREF ambientBack = ambientBackColor();
-    auto write = [&](const char* key, const QVariant& value, const QVariant& fallback) {
-        PropBag.WriteProperty(QString::fromLatin1(key), value, fallback);
-    };
-    write("FrameColor", longValue(m_FrameColor), longValue(0));
-    write("BackColor", longValue(m_BackColor), longValue(ambientBack));
-    write("FillColor", longValue(m_FillColor), longValue(ambientBack));
-    write("TextBoxColor", longValue(m_TextBoxColor), longValue(white));
-    write("TxtBoxShadow", m_TxtBoxShadow, NoShadow);
-    write("Style", m_Style, jcGradient);
-    write("RoundedCorner", m_RoundedCorner, true);
-    write("Enabled", m_Enabled, true);
-    write("RoundedCornerTxtBox", m_RoundedCornerTxtBox, false);
-    write("Caption", m_Caption, ambientDisplayName());
-    write("TextBoxHeight", m_TextBoxHeight, 22);
-    write("TextColor", longValue(m_TextColor), longValue(0));
-    write("Alignment", m_Alignment, vbCenter);
-    write("IconAlignment", m_IconAlignment, vbLeftAligment);
-    write("Font", QVariant::fromValue(host::stdFontFrom(*m_Font)),
-          QVariant::fromValue(host::stdFontFrom(m_ambient.Font)));
-    if (!m_Picture.isNull())
-        PropBag.WriteProperty(QStringLiteral("Picture"), host::pictureProperty(m_Picture));
-    write("IconSize", int(m_IconSize), 16);
-    write("ThemeColor", m_ThemeColor, Blue);
-    write("ColorFrom", longValue(m_ColorFrom), longValue(defaultColorFrom));
-    write("ColorTo", longValue(m_ColorTo), longValue(defaultColorTo));
-    write("HeaderStyle", m_HeaderStyle, TxtBoxColor);
-    write("GradientHeaderStyle", m_GradientHeaderStyle, VerticalGradient);
+    persistedProperties().write(*this, PropBag);
 }
 
 QSize XrFrameControl::minimumFrameSize() const

@@ -8,6 +8,7 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/host/OleColor.h"
 #include "platform/host/PropertyBag.h"
+#include "platform/host/PropertySchema.h"
 
 #include <QFont>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace XrFrame {
 
@@ -86,7 +88,7 @@ using AmbientProperties = host::AmbientProperties;
 // `Name()`, its write `LetName()`, and an object property's assignment `SetName()`. Colours
 // are 0x00BBGGRR; a system colour (0x80000000 | index) is translated when written, and one
 // that cannot be translated is stored as 0xFFFFFFFF (-1). Every write but `Caption` tells the
-// host through PropertyChanged; every write repaints.
+// host through PropertyChanged; every write repaints. A new frame starts as a placed one.
 class XrFrameControl : public QWidget {
     Q_OBJECT
 
@@ -153,7 +155,8 @@ public:
     const XrFrame::AmbientProperties& ambientProperties() const { return m_ambient; }
     // First placement on a host: the defaults of a new frame, without notifying or painting.
     void InitProperties();
-    // Every later load: the 22 persisted keys, then a paint.
+    // Every later load: the 22 persisted keys, then a paint. A stored value of the wrong type
+    // fails with error 13, one outside its property's range with error 6.
     void ReadProperties(const host::PropertyBag& PropBag);
     void WriteProperties(host::PropertyBag& PropBag) const;
     // The smallest size, 700 x 400 twips, in whole pixels at the screen's dpi.
@@ -174,9 +177,21 @@ protected:
 private:
     // Where a style painter puts the caption and, for some styles, the icon.
     struct CaptionPlace {
+        CaptionPlace() = default;
+        CaptionPlace(const gdi::Rect& captionRect, int top = -1) : rect(captionRect), iconTop(top)
+        {
+        }
         gdi::Rect rect;
         int iconTop = -1;
+        // Set by a style that lays the icon out beside its caption itself; the rectangle then
+        // already leaves the icon's room out.
+        std::optional<int> iconLeft;
     };
+
+    // The persisted properties: keys, defaults, and what a write of each does.
+    static const host::PropertySchema<XrFrameControl>& persistedProperties();
+    // The effects the table gives `key` (among `effects`): notifying the host, repainting.
+    void written(const char* key, unsigned effects = ~0u);
 
     // Colours, fonts and theme.
     gdi::COLORREF ambientBackColor() const;
@@ -195,7 +210,8 @@ private:
     void measureCaption();
     void useWorkingColours();
     CaptionPlace paintStyle();
-    void makeIconRoom(CaptionPlace& place, int& iconLeft) const;
+    bool drawsIcon() const;
+    void makeIconRoom(CaptionPlace& place) const;
     void drawCaption(const gdi::Rect& rect);
     void drawIcon(int left, int top);
     void DrawRoundBox(bool bRounded, int radius, gdi::COLORREF fillColour, gdi::COLORREF lineColour,
@@ -226,6 +242,8 @@ private:
     bool m_surfaceFillSolid = true;
     XrFrame::AmbientProperties m_ambient;
 
+    // The persisted members take their first values from the property table when the frame is
+    // made.
     gdi::COLORREF m_clrFrame = 0;
     gdi::COLORREF m_clrTextBox = 0;
     gdi::COLORREF m_BackColor = 0;
@@ -243,23 +261,23 @@ private:
     gdi::COLORREF m_clrThemeDark = 0;
     gdi::COLORREF m_clrThemeText = 0;
     QString m_Caption;
-    bool m_Enabled = true;
-    std::int32_t m_TextBoxHeight = 22;
+    bool m_Enabled = false;
+    std::int32_t m_TextBoxHeight = 0;
     std::int32_t m_lCaptionHeight = 0;
     std::int32_t m_lCaptionWidth = 0;
     std::int32_t m_lHeaderTop = 3;
     gdi::COLORREF m_TextColor = 0;
-    std::int32_t m_Alignment = XrFrame::vbCenter;
+    std::int32_t m_Alignment = 0;
     StdFont m_Font;
     bool m_RoundedCorner = false;
     bool m_RoundedCornerTxtBox = false;
-    std::int32_t m_Style = XrFrame::XPDefault;
-    std::int32_t m_HeaderStyle = XrFrame::TxtBoxColor;
-    std::int32_t m_GradientHeaderStyle = XrFrame::VerticalGradient;
+    std::int32_t m_Style = 0;
+    std::int32_t m_HeaderStyle = 0;
+    std::int32_t m_GradientHeaderStyle = 0;
     QImage m_Picture;
-    std::int16_t m_IconSize = 16;
-    std::int32_t m_IconAlignment = XrFrame::vbLeftAligment;
-    std::int32_t m_ThemeColor = XrFrame::Blue;
+    std::int16_t m_IconSize = 0;
+    std::int32_t m_IconAlignment = 0;
+    std::int32_t m_ThemeColor = 0;
     gdi::COLORREF m_ColorTo = 0;
     gdi::COLORREF m_ColorFrom = 0;
     std::int16_t m_iIconGap = 15;

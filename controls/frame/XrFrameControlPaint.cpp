@@ -27,10 +27,9 @@ void XrFrameControl::Paint()
     measureCaption();
     useWorkingColours();
     CaptionPlace place = paintStyle();
-    int iconLeft = 0;
-    makeIconRoom(place, iconLeft);
+    makeIconRoom(place);
     drawCaption(place.rect);
-    drawIcon(iconLeft, place.iconTop);
+    drawIcon(place.iconLeft.value_or(0), place.iconTop);
     m_surface.invalidate();
 }
 
@@ -99,11 +98,18 @@ XrFrameControl::CaptionPlace XrFrameControl::paintStyle()
     }
 }
 
+// The plain box and the wedge tabs have no place for an icon.
+bool XrFrameControl::drawsIcon() const
+{
+    return !m_Picture.isNull() && m_Style != XPDefault && m_Style != InnerWedge &&
+           m_Style != OuterWedge;
+}
+
 // Room for the icon beside the caption: on the left or the right, and on both sides of a
 // centred caption so that it stays centred.
-void XrFrameControl::makeIconRoom(CaptionPlace& place, int& iconLeft) const
+void XrFrameControl::makeIconRoom(CaptionPlace& place) const
 {
-    if (m_Picture.isNull() || m_Style == XPDefault)
+    if (!drawsIcon() || place.iconLeft)
         return;
     const int room = m_iTextGap + m_IconSize;
     const bool centred = m_Alignment == vbCenter;
@@ -112,17 +118,18 @@ void XrFrameControl::makeIconRoom(CaptionPlace& place, int& iconLeft) const
         place.rect.left += room;
         if (centred)
             place.rect.right -= room;
-        iconLeft = inset;
+        place.iconLeft = inset;
     } else if (m_IconAlignment == vbRightAligment) {
         place.rect.right -= room;
         if (centred)
             place.rect.left += room;
-        iconLeft = paintWidth() - inset - m_IconSize;
+        place.iconLeft = paintWidth() - inset - m_IconSize;
     }
 }
 
-// The Panel style centres the whole caption, wrapped to its rectangle; the others shorten it
-// to fit with "...".
+// The Panel style centres the whole caption, wrapped to its rectangle, and draws it in the
+// lines it was measured in (its alignment then only places the shorter lines); the others
+// shorten it to fit with "...".
 void XrFrameControl::drawCaption(const gdi::Rect& rect)
 {
     if (m_Caption.isEmpty())
@@ -138,7 +145,9 @@ void XrFrameControl::drawCaption(const gdi::Rect& rect)
         const int dy = (rect.bottom - measured.bottom) / 2;
         gdi::Rect placed{measured.left + dx, measured.top + dy, measured.right + dx,
                          measured.bottom + dy};
-        dc.drawText(m_Caption, placed, flags);
+        const unsigned wrapped =
+            (flags & ~unsigned(gdi::DT_SINGLELINE | gdi::DT_VCENTER)) | gdi::DT_WORDBREAK;
+        dc.drawText(m_Caption, placed, wrapped);
         return;
     }
     gdi::Rect box = rect;
@@ -148,8 +157,7 @@ void XrFrameControl::drawCaption(const gdi::Rect& rect)
 // The icon in colour, or in grey with its black pixels left out while the frame is disabled.
 void XrFrameControl::drawIcon(int left, int top)
 {
-    if (m_Picture.isNull() || m_Style == XPDefault || m_Style == InnerWedge ||
-        m_Style == OuterWedge)
+    if (!drawsIcon())
         return;
     if (m_Style == jcGradient)
         top = std::max(top, m_lHeaderTop + 2);

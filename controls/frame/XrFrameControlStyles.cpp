@@ -211,7 +211,9 @@ XrFrameControl::CaptionPlace XrFrameControl::paintOuterWedge()
     return {{8, 0, t, g + 2}};
 }
 
-// An etched line with the caption set into it.
+// An etched line with the caption set into it. The caption and the icon beside it make one
+// block, no wider than the frame, so the caption is only shortened when the frame is too
+// narrow for it.
 XrFrameControl::CaptionPlace XrFrameControl::paintHeader()
 {
     gdi::DeviceContext& dc = m_surface.dc();
@@ -220,16 +222,29 @@ XrFrameControl::CaptionPlace XrFrameControl::paintHeader()
     const gdi::COLORREF dark = host::TranslateOleColor(m_Enabled ? darkShadow3D : grayText);
     DrawLineColor(dc, 0, y, w, y, dark);
     DrawLineColor(dc, 0, y + 1, w, y + 1, white);
-    int x = roundEven((w - m_lCaptionWidth) / 2.0);
+    const bool iconBeside =
+        drawsIcon() && (m_IconAlignment == vbLeftAligment || m_IconAlignment == vbRightAligment);
+    const int room = iconBeside ? std::max(0, m_iTextGap + m_IconSize) : 0;
+    const std::int64_t wanted = std::int64_t(m_Caption.isEmpty() ? 0 : m_lCaptionWidth) + room;
+    const int block = int(std::clamp<std::int64_t>(wanted, 0, std::max(0, w - 6)));
+    int x = roundEven((w - block) / 2.0);
     if (m_Alignment == vbLeftJustify)
         x = 0;
     else if (m_Alignment == vbRightJustify)
-        x = w - m_lCaptionWidth - 6;
+        x = w - block - 6;
     if (!m_Caption.isEmpty()) {
-        DrawLineColor(dc, x, y, x + m_lCaptionWidth + 6, y, m_clrFill);
-        DrawLineColor(dc, x, y + 1, x + m_lCaptionWidth + 6, y + 1, m_clrFill);
+        DrawLineColor(dc, x, y, x + block + 6, y, m_clrFill);
+        DrawLineColor(dc, x, y + 1, x + block + 6, y + 1, m_clrFill);
     }
-    return {{x + 3, 0, x + m_lCaptionWidth + 3, m_lCaptionHeight}, 0};
+    CaptionPlace place{{x + 3, 0, x + block + 3, m_lCaptionHeight}, 0};
+    if (iconBeside && m_IconAlignment == vbLeftAligment) {
+        place.iconLeft = x + m_iTextGap;
+        place.rect.left += room;
+    } else if (iconBeside) {
+        place.iconLeft = x + block + 6 - m_iTextGap - m_IconSize;
+        place.rect.right -= room;
+    }
+    return place;
 }
 
 // The whole control as one panel, filled with a gradient or the fill colour, with a border

@@ -2,7 +2,7 @@
 
 #include "controls/progressbar/LongArithmetic.h"
 #include "platform/gdi/ColourLines.h"
-#include "platform/host/PictureProperty.h"
+#include "platform/host/PropertySchema.h"
 #include "platform/host/StdFont.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
@@ -63,13 +63,13 @@ void XrucProgressBar::pDraw(gdi::DeviceContext* hDC, int xSrc, int ySrc, int Wid
 void XrucProgressBar::LetBrushStyle(BrushStyle value)
 {
     m_BrushStyle = value;
-    emit PropertyChanged(QStringLiteral("BrushStyle"));
+    written("BrushStyle");
 }
 
 void XrucProgressBar::LetDoubleValOnMetal(bool value)
 {
     m_DoubleValOnMetal = value;
-    DrawProgressBar();
+    written("DoubleValOnMetal");
 }
 
 bool XrucProgressBar::DoubleValOnMetal() const
@@ -85,7 +85,7 @@ host::OLE_COLOR XrucProgressBar::Color() const
 void XrucProgressBar::LetColor(host::OLE_COLOR value)
 {
     m_Color = TranslateColor(std::int32_t(value));
-    DrawProgressBar();
+    written("Color");
 }
 
 host::OLE_COLOR XrucProgressBar::Color2() const
@@ -96,7 +96,7 @@ host::OLE_COLOR XrucProgressBar::Color2() const
 void XrucProgressBar::LetColor2(host::OLE_COLOR value)
 {
     m_Color2 = TranslateColor(std::int32_t(value));
-    DrawProgressBar();
+    written("Color2");
 }
 
 XrucProgressBar::StdFont XrucProgressBar::Font() const
@@ -104,6 +104,7 @@ XrucProgressBar::StdFont XrucProgressBar::Font() const
     return m_Font;
 }
 
+// Stores the reference only: the host is not told and the bar not redrawn.
 void XrucProgressBar::SetFont(const StdFont& value)
 {
     m_Font = value;
@@ -154,8 +155,7 @@ XrucProgressBar::Picture XrucProgressBar::Image() const
 void XrucProgressBar::SetImage(const Picture& value)
 {
     m_Image = value;
-    emit PropertyChanged(QStringLiteral("Image"));
-    DrawProgressBar();
+    written("Image");
 }
 
 int XrucProgressBar::Min() const
@@ -163,14 +163,12 @@ int XrucProgressBar::Min() const
     return m_Min;
 }
 
-// A lower bound equal to the upper one would leave no range to divide by: such a write is
-// ignored (and so is the same for Max).
+// Every bound is kept, also one that leaves the range empty for a while: a host may write the
+// two in either order. The conversion copes with an empty range.
 void XrucProgressBar::LetMin(int value)
 {
-    if (value == m_Max)
-        return;
     m_Min = value;
-    emit PropertyChanged(QStringLiteral("Min"));
+    written("Min");
 }
 
 int XrucProgressBar::Max() const
@@ -180,10 +178,8 @@ int XrucProgressBar::Max() const
 
 void XrucProgressBar::LetMax(int value)
 {
-    if (value == m_Min)
-        return;
     m_Max = value;
-    emit PropertyChanged(QStringLiteral("Max"));
+    written("Max");
 }
 
 cOrientation XrucProgressBar::Orientation() const
@@ -194,8 +190,7 @@ cOrientation XrucProgressBar::Orientation() const
 void XrucProgressBar::LetOrientation(cOrientation value)
 {
     m_Orientation = value;
-    emit PropertyChanged(QStringLiteral("Orientation"));
-    DrawProgressBar();
+    written("Orientation");
 }
 
 cScrolling XrucProgressBar::Scrolling() const
@@ -206,8 +201,7 @@ cScrolling XrucProgressBar::Scrolling() const
 void XrucProgressBar::LetScrolling(cScrolling value)
 {
     m_Scrolling = value;
-    emit PropertyChanged(QStringLiteral("Scrolling"));
-    DrawProgressBar();
+    written("Scrolling");
 }
 
 bool XrucProgressBar::ShowText() const
@@ -218,8 +212,7 @@ bool XrucProgressBar::ShowText() const
 void XrucProgressBar::LetShowText(bool value)
 {
     m_ShowText = value;
-    emit PropertyChanged(QStringLiteral("ShowText"));
-    DrawProgressBar();
+    written("ShowText");
 }
 
 int XrucProgressBar::Value() const
@@ -230,7 +223,7 @@ int XrucProgressBar::Value() const
 void XrucProgressBar::LetValue(int value)
 {
     m_lPercent = percentFromValue(value);
-    DrawProgressBar();
+    written("Value");
 }
 
 int XrucProgressBar::Value2() const
@@ -241,18 +234,21 @@ int XrucProgressBar::Value2() const
 void XrucProgressBar::LetValue2(int value)
 {
     m_lPercent2 = percentFromValue(value);
-    DrawProgressBar();
+    written("Value2");
 }
 
 // --- value and percentage ---------------------------------------------------------------
 
 // (Value - Min) x 100 in Long arithmetic, divided by (Max - Min) in double precision and
-// rounded halves to even; anything outside the Long range is the overflow error.
+// rounded halves to even; anything outside the Long range is the overflow error. An empty
+// range shows nothing: 0 %.
 int XrucProgressBar::percentFromValue(int value) const
 {
     const std::int32_t offset = checkedLong(std::int64_t(value) - m_Min);
     const std::int32_t product = checkedLong(std::int64_t(offset) * 100);
     const std::int32_t range = checkedLong(std::int64_t(m_Max) - m_Min);
+    if (range == 0)
+        return 0;
     return roundLong(double(product) / double(range));
 }
 
@@ -264,67 +260,112 @@ int XrucProgressBar::valueFromPercent(int percent) const
 
 // --- persistence ------------------------------------------------------------------------
 
+// The 13 keys in the order they are written; reading restores the colours first and the bounds
+// before the values. "Value" and "Value2" hold the stored percentages, so they come back as
+// they are rather than through the setters, which would convert them once more with the
+// bounds. The properties read through their setters notify and redraw as those do.
+const host::PropertySchema<XrucProgressBar>& XrucProgressBar::persistedProperties()
+{
+    using host::PropertyType;
+    using Row = host::PropertyRow<XrucProgressBar>;
+    using Bar = XrucProgressBar;
+    const auto constant = &Row::constant;
+    constexpr auto Long = PropertyType::Long;
+    constexpr auto Boolean = PropertyType::Boolean;
+    constexpr unsigned notifyAndRedraw = host::NotifyHost | host::Redraw;
+
+    // A member, read back through `put` or, without one, straight into the member.
+    const auto member = [](const char* key, PropertyType type, const QVariant& defaultValue,
+                           auto field, unsigned effects, Row::Put put = {}) {
+        using Value = std::remove_cvref_t<decltype(std::declval<Bar>().*field)>;
+        if (!put)
+            put = [field](Bar& bar, const QVariant& v) { bar.*field = host::fromStored<Value>(v); };
+        return Row{
+            .key = key,
+            .type = type,
+            .defaultValue = Row::constant(defaultValue),
+            .get = [type, field](const Bar& bar) { return host::toStored(type, bar.*field); },
+            .put = std::move(put),
+            .effects = effects,
+        };
+    };
+    // A stored percentage comes back as it is, redrawn as a write of its value redraws.
+    const auto percentage = [member](const char* key, std::int32_t Bar::*field) {
+        return member(key, Long, 0, field, host::Redraw, [key, field](Bar& bar, const QVariant& v) {
+            bar.*field = v.toInt();
+            bar.written(key);
+        });
+    };
+
+    static const host::PropertySchema<XrucProgressBar> schema(
+        {
+            // No default: always written. A font of nothing has no stored form, and a bag
+            // without a font leaves the bar its own.
+            Row{
+                .key = "Font",
+                .type = PropertyType::Font,
+                .get =
+                    [](const Bar& bar) {
+                        return bar.m_Font ? QVariant::fromValue(*bar.m_Font) : QVariant();
+                    },
+                .put =
+                    [](Bar& bar, const QVariant& v) {
+                        bar.SetFont(std::make_shared<QFont>(v.value<QFont>()));
+                    },
+            },
+            member("BrushStyle", Long, 4, &Bar::m_BrushStyle, host::NotifyHost),
+            member("Color", Long, highlightSystemColor, &Bar::m_Color, host::Redraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetColor(host::OLE_COLOR(v.toInt())); }),
+            Row{
+                .key = "Image",
+                .type = PropertyType::Picture,
+                .defaultValue = constant(QVariant::fromValue(QImage())),
+                .get = [](const Bar& bar) { return QVariant::fromValue(bar.m_Image.toImage()); },
+                .put =
+                    [](Bar& bar, const QVariant& v) {
+                        bar.m_Image = gdi::Bitmap::fromImage(v.value<QImage>());
+                    },
+                .effects = notifyAndRedraw,
+            },
+            member("Max", Long, 100, &Bar::m_Max, host::NotifyHost,
+                   [](Bar& bar, const QVariant& v) { bar.LetMax(v.toInt()); }),
+            member("Min", Long, 0, &Bar::m_Min, host::NotifyHost,
+                   [](Bar& bar, const QVariant& v) { bar.LetMin(v.toInt()); }),
+            member(
+                "Orientation", Long, 0, &Bar::m_Orientation, notifyAndRedraw,
+                [](Bar& bar, const QVariant& v) { bar.LetOrientation(cOrientation(v.toInt())); }),
+            member("Scrolling", Long, 0, &Bar::m_Scrolling, notifyAndRedraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetScrolling(cScrolling(v.toInt())); }),
+            member("ShowText", Boolean, false, &Bar::m_ShowText, notifyAndRedraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetShowText(v.toBool()); }),
+            percentage("Value", &Bar::m_lPercent),
+            percentage("Value2", &Bar::m_lPercent2),
+            member("Color2", Long, highlightSystemColor, &Bar::m_Color2, host::Redraw,
+                   [](Bar& bar, const QVariant& v) { bar.LetColor2(host::OLE_COLOR(v.toInt())); }),
+            member("DoubleValOnMetal", Boolean, false, &Bar::m_DoubleValOnMetal, host::Redraw),
+        },
+        {"Font", "BrushStyle", "Color", "Color2", "Image", "Max", "Min", "Orientation", "Scrolling",
+         "ShowText", "Value", "Value2", "DoubleValOnMetal"});
+    return schema;
+}
+
+void XrucProgressBar::written(const char* key)
+{
+    const unsigned effects = persistedProperties().row(QLatin1String(key)).effects;
+    if (effects & host::NotifyHost)
+        emit PropertyChanged(QString::fromLatin1(key));
+    if (effects & host::Redraw)
+        DrawProgressBar();
+}
+
 void XrucProgressBar::WriteProperties(host::PropertyBag& PropBag) const
 {
-    // A font of nothing has no stored form: the bag then keeps no font, and a bar read from
-    // it keeps its own.
-    if (m_Font)
-        PropBag.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(*m_Font));
-    PropBag.WriteProperty(QStringLiteral("BrushStyle"), m_BrushStyle, QVariant(4));
-    PropBag.WriteProperty(QStringLiteral("Color"), m_Color, QVariant(highlightSystemColor));
-    if (!m_Image.isNull())
-        PropBag.WriteProperty(QStringLiteral("Image"), host::pictureProperty(m_Image.toImage()));
-    PropBag.WriteProperty(QStringLiteral("Max"), m_Max, QVariant(100));
-    PropBag.WriteProperty(QStringLiteral("Min"), m_Min, QVariant(0));
-    PropBag.WriteProperty(QStringLiteral("Orientation"), m_Orientation, QVariant(0));
-    PropBag.WriteProperty(QStringLiteral("Scrolling"), m_Scrolling, QVariant(0));
-    PropBag.WriteProperty(QStringLiteral("ShowText"), m_ShowText, QVariant(false));
-    PropBag.WriteProperty(QStringLiteral("Value"), m_lPercent, QVariant(0));
-    PropBag.WriteProperty(QStringLiteral("Value2"), m_lPercent2, QVariant(0));
-    PropBag.WriteProperty(QStringLiteral("Color2"), m_Color2, QVariant(highlightSystemColor));
-    PropBag.WriteProperty(QStringLiteral("DoubleValOnMetal"), m_DoubleValOnMetal, QVariant(false));
+    persistedProperties().write(*this, PropBag);
 }
 
-// "Value" and "Value2" hold the stored percentages, so they come back as they are rather than
-// through the setters, which would convert them once more with the bounds. A bag without a
-// font keeps the font the control has.
 void XrucProgressBar::ReadProperties(const host::PropertyBag& PropBag)
 {
-    const QVariant font = PropBag.ReadProperty(QStringLiteral("Font"));
-    if (font.typeId() == QMetaType::QFont)
-        SetFont(std::make_shared<QFont>(font.value<QFont>()));
-    m_BrushStyle = PropBag.ReadProperty(QStringLiteral("BrushStyle"), 4).toInt();
-    LetColor(host::OLE_COLOR(
-        PropBag.ReadProperty(QStringLiteral("Color"), highlightSystemColor).toInt()));
-    LetColor2(host::OLE_COLOR(
-        PropBag.ReadProperty(QStringLiteral("Color2"), highlightSystemColor).toInt()));
-    m_Image = gdi::Bitmap::fromImage(
-        host::pictureFromProperty(PropBag.ReadProperty(QStringLiteral("Image"))));
-    restoreBounds(PropBag.ReadProperty(QStringLiteral("Max"), 100).toInt(),
-                  PropBag.ReadProperty(QStringLiteral("Min"), 0).toInt());
-    LetOrientation(cOrientation(PropBag.ReadProperty(QStringLiteral("Orientation"), 0).toInt()));
-    LetScrolling(cScrolling(PropBag.ReadProperty(QStringLiteral("Scrolling"), 0).toInt()));
-    LetShowText(PropBag.ReadProperty(QStringLiteral("ShowText"), false).toBool());
-    m_lPercent = PropBag.ReadProperty(QStringLiteral("Value"), 0).toInt();
-    DrawProgressBar();
-    m_lPercent2 = PropBag.ReadProperty(QStringLiteral("Value2"), 0).toInt();
-    DrawProgressBar();
-    m_DoubleValOnMetal = PropBag.ReadProperty(QStringLiteral("DoubleValOnMetal"), false).toBool();
-}
-
-// Max and Min come back as a pair, notified as their setters notify; a pair with no range
-// between them is handed to the setters, which keep the bar's own bounds.
-void XrucProgressBar::restoreBounds(int maxValue, int minValue)
-{
-    if (maxValue == minValue) {
-        LetMax(maxValue);
-        LetMin(minValue);
-        return;
-    }
-    m_Max = maxValue;
-    emit PropertyChanged(QStringLiteral("Max"));
-    m_Min = minValue;
-    emit PropertyChanged(QStringLiteral("Min"));
+    persistedProperties().read(*this, PropBag);
 }
 
 // --- memory device context --------------------------------------------------------------

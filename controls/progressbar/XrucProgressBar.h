@@ -9,6 +9,7 @@
 #include "platform/gdi/WidgetSurface.h"
 #include "platform/host/OleColor.h"
 #include "platform/host/PropertyBag.h"
+#include "platform/host/PropertySchema.h"
 
 #include <QFont>
 #include <QPointer>
@@ -104,7 +105,8 @@ public:
     int Value2() const;
     void LetValue2(int value);
 
-    // Persistence through the host's property bag.
+    // Persistence through the host's property bag. A stored value of the wrong type fails with
+    // error 13, one outside its property's range with error 6.
     void ReadProperties(const host::PropertyBag& PropBag);
     void WriteProperties(host::PropertyBag& PropBag) const;
 
@@ -123,7 +125,11 @@ private:
     // Value <-> stored percentage.
     int percentFromValue(int value) const;
     int valueFromPercent(int percent) const;
-    void restoreBounds(int maxValue, int minValue);
+
+    // The persisted properties: keys, defaults, and what a write of each does.
+    static const host::PropertySchema<XrucProgressBar>& persistedProperties();
+    // Notifies the host and redraws as the table says for `key`.
+    void written(const char* key);
 
     // Colour and rectangle helpers.
     static int TranslateColor(int colour);

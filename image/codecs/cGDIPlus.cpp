@@ -124,8 +124,7 @@ bool cGDIPlus::SaveToJPG(const QString& FileName, QByteArray& outStream, c32bppD
     EncoderParameters parameters;
     parameters.hasQuality = true;
     parameters.quality = Quality < 30 ? 30 : Quality > 100 ? 100 : Quality;
-    return save(QStringLiteral("image/jpeg"), &parameters, FileName, outStream, cHost,
-                GlobalToken);
+    return save(QStringLiteral("image/jpeg"), &parameters, FileName, outStream, cHost, GlobalToken);
 }
 
 namespace {
@@ -216,10 +215,9 @@ bool cGDIPlus::LoadIntoDIB(const QString& FileName, const QByteArray& stream, c3
         if (cHost.InitializeDIB(width, height)) {
             std::unique_ptr<Graphics> graphics;
             if (GdipCreateFromHDC(cHost.LoadDIBinDC(true), graphics) == Ok) {
-                GdipDrawImageRectRectI(*graphics, *image, 0, 0, width, height,
-                                       std::int32_t(std::lround(bounds.X)),
-                                       std::int32_t(std::lround(bounds.Y)), width, height,
-                                       UnitPixel, nullptr);
+                GdipDrawImageRectRectI(
+                    *graphics, *image, 0, 0, width, height, std::int32_t(std::lround(bounds.X)),
+                    std::int32_t(std::lround(bounds.Y)), width, height, UnitPixel, nullptr);
                 drawn = true;
             }
             graphics.reset();

@@ -44,10 +44,9 @@ public:
     // Draws the host's source rectangle into the destination (negative sizes mirror) turned
     // by Angle about the destination's centre, through grayscale, lightness and opacity.
     XRIMAGE_INTERNAL bool RenderToDC(c32bppDIB& cHost, gdi::DeviceContext* hDC, float Angle,
-                                     std::int32_t Opacity, std::int32_t DestX,
-                                     std::int32_t DestY, std::int32_t DestWidth,
-                                     std::int32_t DestHeight, std::int32_t SrcX,
-                                     std::int32_t SrcY, std::int32_t SrcWidth,
+                                     std::int32_t Opacity, std::int32_t DestX, std::int32_t DestY,
+                                     std::int32_t DestWidth, std::int32_t DestHeight,
+                                     std::int32_t SrcX, std::int32_t SrcY, std::int32_t SrcWidth,
                                      std::int32_t SrcHeight, bool HighQuality,
                                      std::int32_t grayScale, std::int32_t GlobalToken,
                                      float LightAdjustment);

@@ -1,45 +1,78 @@
 #include "platform/gdi/Bitmap.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace gdi {
 
-Bitmap::Bitmap(QImage image) : m_image(std::make_shared<QImage>(std::move(image)))
+Bitmap::Bitmap(QImage image, QSize size)
+    : m_pixels(std::make_shared<Pixels>(Pixels{std::move(image), size}))
 {
+}
+
+double displayPixelRatio()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? qGuiApp->devicePixelRatio()
+               : 1.0;
 }
 
 Bitmap Bitmap::create(int width, int height)
 {
+    return create(width, height, displayPixelRatio());
+}
+
+Bitmap Bitmap::create(int width, int height, double devicePixelRatio)
+{
     if (width <= 0 || height <= 0)
         return {};
-    QImage image(width, height, QImage::Format_RGB32);
+    const pixels::Grid grid(devicePixelRatio);
+    const std::int64_t deviceWidth = grid.edge(width);
+    const std::int64_t deviceHeight = grid.edge(height);
+    if (deviceWidth > std::numeric_limits<int>::max() ||
+        deviceHeight > std::numeric_limits<int>::max())
+        return {};
+    QImage image(int(deviceWidth), int(deviceHeight), QImage::Format_RGB32);
     if (image.isNull())
         return {};
+    image.setDevicePixelRatio(grid.ratio());
     image.fill(0xFF000000u);
-    return Bitmap(std::move(image));
+    return Bitmap(std::move(image), QSize(width, height));
 }
 
 Bitmap Bitmap::fromImage(const QImage& image)
 {
     if (image.isNull())
         return {};
+    const double ratio = image.devicePixelRatio() > 0.0 ? image.devicePixelRatio() : 1.0;
+    const QSize size(std::max(1, int(std::ceil(image.width() / ratio))),
+                     std::max(1, int(std::ceil(image.height() / ratio))));
     if (!image.hasAlphaChannel())
-        return Bitmap(image.convertToFormat(QImage::Format_RGB32));
+        return Bitmap(image.convertToFormat(QImage::Format_RGB32), size);
     QImage opaque(image.size(), QImage::Format_RGB32);
     if (opaque.isNull())
         return {};
+    opaque.setDevicePixelRatio(ratio);
     opaque.fill(0xFF000000u);
     QPainter painter(&opaque);
     painter.drawImage(0, 0, image);
     painter.end();
-    return Bitmap(std::move(opaque));
+    return Bitmap(std::move(opaque), size);
 }
 
 QImage Bitmap::toImage() const
 {
-    return m_image ? m_image->copy() : QImage();
+    return m_pixels ? m_pixels->image.copy() : QImage();
+}
+
+QRgb Bitmap::pixel(int x, int y) const
+{
+    const pixels::Grid grid = this->grid();
+    return m_pixels->image.pixel(int(grid.edge(x)), int(grid.edge(y)));
 }
 
 int dibStride24(int width)
@@ -62,18 +95,17 @@ int getDIBits(const Bitmap& bitmap, int startScan, int scanLines, QByteArray& bi
     const bool bottomUp = header.biHeight > 0;
     bits.resize(qsizetype(stride) * count);
     bits.fill('\0');
-    const QImage& image = bitmap.image();
     for (int row = 0; row < count; ++row) {
         const int dibRow = startScan + row;
         const int y = bottomUp ? std::abs(header.biHeight) - 1 - dibRow : dibRow;
-        if (y < 0 || y >= image.height())
+        if (y < 0 || y >= bitmap.height())
             continue;
-        const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         auto* out = reinterpret_cast<unsigned char*>(bits.data()) + qsizetype(stride) * row;
         for (int x = 0; x < header.biWidth; ++x) {
-            out[3 * x] = uchar(qBlue(source[x]));
-            out[3 * x + 1] = uchar(qGreen(source[x]));
-            out[3 * x + 2] = uchar(qRed(source[x]));
+            const QRgb source = bitmap.pixel(x, y);
+            out[3 * x] = uchar(qBlue(source));
+            out[3 * x + 1] = uchar(qGreen(source));
+            out[3 * x + 2] = uchar(qRed(source));
         }
     }
     return count;

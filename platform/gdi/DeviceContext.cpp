@@ -4,6 +4,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <QPainter>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -96,7 +97,7 @@ std::optional<Region> DeviceContext::clipRgn() const
 
 QRegion DeviceContext::drawableArea(const QRect& area) const
 {
-    const QRect inside = area & m_bitmap.image().rect();
+    const QRect inside = area & m_bitmap.rect();
     if (inside.isEmpty())
         return {};
     return m_clip ? QRegion(inside) & *m_clip : QRegion(inside);
@@ -109,9 +110,32 @@ bool DeviceContext::visible(int x, int y) const
     return !m_clip || m_clip->contains(QPoint(x, y));
 }
 
+bool DeviceContext::visibleDevice(int column, int row) const
+{
+    if (!m_clip)
+        return true;
+    const pixels::Grid grid = m_bitmap.grid();
+    return m_clip->contains(QPoint(grid.logical(column), grid.logical(row)));
+}
+
 void DeviceContext::putPixel(int x, int y, COLORREF color)
 {
-    reinterpret_cast<QRgb*>(m_bitmap.image().scanLine(y))[x] = pixels::fromColorref(color);
+    if (m_bitmap.grid().isUnit()) {
+        reinterpret_cast<QRgb*>(m_bitmap.image().scanLine(y))[x] = pixels::fromColorref(color);
+        return;
+    }
+    fillDevice(QRect(x, y, 1, 1), pixels::fromColorref(color));
+}
+
+// Every device pixel of a rectangle of logical pixels inside the bitmap, in one colour.
+void DeviceContext::fillDevice(const QRect& area, QRgb pixel)
+{
+    QImage& image = m_bitmap.image();
+    const QRect device = m_bitmap.grid().toDevice(area, image.size());
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line + device.left(), line + device.right() + 1, pixel);
+    }
 }
 
 void DeviceContext::fillSpan(int y, int x0, int x1, COLORREF color)
@@ -122,46 +146,49 @@ void DeviceContext::fillSpan(int y, int x0, int x1, COLORREF color)
     if (columns.count == 0)
         return;
     if (!m_clip) {
-        QRgb* line = reinterpret_cast<QRgb*>(m_bitmap.image().scanLine(y));
-        std::fill(line + columns.first, line + columns.first + columns.count,
-                  pixels::fromColorref(color));
+        fillDevice(QRect(columns.first, y, columns.count, 1), pixels::fromColorref(color));
         return;
     }
     paintArea(QRect(columns.first, y, columns.count, 1), Brush::solid(color));
 }
 
+// Hatches and patterns are laid out on logical pixels from the origin, so they look the same
+// at every device pixel ratio, only finer.
 void DeviceContext::paintArea(const QRegion& area, const Brush& brush)
 {
     if (brush.kind() == Brush::Kind::Hollow)
         return;
-    const QRegion target =
-        m_clip ? area & *m_clip & m_bitmap.image().rect() : area & m_bitmap.image().rect();
+    const QRegion target = m_clip ? area & *m_clip & m_bitmap.rect() : area & m_bitmap.rect();
+    if (brush.kind() == Brush::Kind::Solid) {
+        const QRgb solid = pixels::fromColorref(brush.color());
+        for (const QRect& rect : target)
+            fillDevice(rect, solid);
+        return;
+    }
     QImage& image = m_bitmap.image();
+    const pixels::Grid grid = m_bitmap.grid();
     const QRgb solid = pixels::fromColorref(brush.color());
     const QRgb background = pixels::fromColorref(m_bkColor);
     const bool opaque = m_bkMode == OPAQUE;
     const QImage& pattern = brush.patternImage();
+    // Device pixels of the pattern per device pixel of this bitmap.
+    const double patternScale = pattern.isNull() ? 1.0 : pattern.devicePixelRatio() / grid.ratio();
+    auto patternPixel = [&](int column, int row) {
+        const auto px = std::int64_t(std::floor((column + 0.5) * patternScale));
+        const auto py = std::int64_t(std::floor((row + 0.5) * patternScale));
+        return 0xFF000000u | pattern.pixel(int(px % pattern.width()), int(py % pattern.height()));
+    };
     for (const QRect& rect : target) {
-        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const QRect device = grid.toDevice(rect, image.size());
+        for (int y = device.top(); y <= device.bottom(); ++y) {
             QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = rect.left(); x <= rect.right(); ++x) {
-                switch (brush.kind()) {
-                    case Brush::Kind::Solid:
-                        line[x] = solid;
-                        break;
-                    case Brush::Kind::Hatch:
-                        if (brush.hatchCovers(x, y))
-                            line[x] = solid;
-                        else if (opaque)
-                            line[x] = background;
-                        break;
-                    case Brush::Kind::Pattern:
-                        line[x] =
-                            0xFF000000u | pattern.pixel(x % pattern.width(), y % pattern.height());
-                        break;
-                    case Brush::Kind::Hollow:
-                        break;
-                }
+            for (int x = device.left(); x <= device.right(); ++x) {
+                if (brush.kind() == Brush::Kind::Pattern)
+                    line[x] = patternPixel(x, y);
+                else if (brush.hatchCovers(grid.logical(x), grid.logical(y)))
+                    line[x] = solid;
+                else if (opaque)
+                    line[x] = background;
             }
         }
     }
@@ -241,7 +268,7 @@ COLORREF DeviceContext::getPixel(int x, int y) const
 {
     if (!visible(x, y))
         return CLR_INVALID;
-    return pixels::toColorref(m_bitmap.image().pixel(x, y));
+    return pixels::toColorref(m_bitmap.pixel(x, y));
 }
 
 bool DeviceContext::fillRect(const Rect& rect, const Brush& brush)

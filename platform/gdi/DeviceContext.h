@@ -1,7 +1,9 @@
 // A device context: the drawing state (selected bitmap, pen, brush, font, colours,
 // background mode, current position, clip region) and the drawing calls over a 32-bit
 // bitmap, with the platform's pixel rules: lines leave out their end point, rectangles
-// their right column and bottom row.
+// their right column and bottom row. Coordinates are the bitmap's logical pixels; on a
+// bitmap finer than that (Bitmap) a pixel rule paints all device pixels of a logical pixel,
+// while text, pictures and wide pens are drawn at the device resolution.
 #pragma once
 
 #include "platform/gdi/Bitmap.h"
@@ -11,6 +13,7 @@
 
 #include <QPoint>
 #include <QPolygon>
+#include <QRgb>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -115,8 +118,9 @@ public:
                           int startScan, int scanLines, const QByteArray& bits,
                           const BitmapInfoHeader& header);
     // Paints a picture or icon scaled to width x height at (x, y), blended by its alpha
-    // (the hosting layer's picture painting and DrawIconEx).
-    bool drawImage(int x, int y, int width, int height, const QImage& image);
+    // (the hosting layer's picture painting and DrawIconEx). Scaling is smooth, or with
+    // `smooth` false by nearest pixel, so that no colour arises that the picture lacks.
+    bool drawImage(int x, int y, int width, int height, const QImage& image, bool smooth = true);
 
     // --- text with the selected font -----------------------------------------------------
     // DrawText: DT_SINGLELINE (line breaks ignored; DT_VCENTER, DT_BOTTOM apply),
@@ -133,11 +137,16 @@ public:
 private:
     QRegion drawableArea(const QRect& area) const;
     bool visible(int x, int y) const;
+    // Whether the clip region lets drawing reach that device pixel.
+    bool visibleDevice(int column, int row) const;
     void putPixel(int x, int y, COLORREF color);
+    void fillDevice(const QRect& area, QRgb pixel);
     void paintArea(const QRegion& area, const Brush& brush);
     void drawLine(int x0, int y0, int x1, int y1);
     void fillSpan(int y, int x0, int x1, COLORREF color);
     void beginPainter(QPainter& painter, const std::optional<QRect>& clip) const;
+    void copyDevicePixels(const QRegion& area, const Bitmap& source, const QRect& read,
+                          const QPoint& at);
 
     Bitmap m_bitmap;
     Pen m_pen;

@@ -4,7 +4,10 @@
 #include "platform/gdi/Pixels.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace gdi {
 namespace {
@@ -34,12 +37,29 @@ pixels::Range visibleSteps(std::int64_t start, std::int64_t extent, int limit)
     return {int(first), int(last - first)};
 }
 
+// A run of logical pixels along one axis as device pixels: from `start`, |extent| pixels
+// towards higher coordinates, or towards lower ones when extent is negative.
+struct DeviceRun {
+    std::int64_t start = 0;
+    std::int64_t extent = 0;
+};
+
+// The run of a stretch's `extent` logical pixels from `start` (a negative extent runs from
+// the start pixel towards lower coordinates, the start pixel included).
+DeviceRun deviceRun(const pixels::Grid& grid, std::int64_t start, std::int64_t extent)
+{
+    if (extent >= 0)
+        return {grid.edge(start), grid.edge(start + extent) - grid.edge(start)};
+    const std::int64_t first = grid.edge(start + 1) - 1;
+    return {first, -(grid.edge(start + 1) - grid.edge(start + extent + 1))};
+}
+
 }  // namespace
 
 void DeviceContext::beginPainter(QPainter& painter, const std::optional<QRect>& clip) const
 {
     painter.begin(&m_bitmap.image());
-    QRegion area(m_bitmap.image().rect());
+    QRegion area(m_bitmap.rect());
     if (clip)
         area &= *clip;
     if (m_clip)
@@ -68,19 +88,57 @@ bool DeviceContext::bitBlt(int x, int y, int width, int height, const DeviceCont
     if (to.isEmpty())
         return true;
     const QRect read(int(to.left() - shiftX), int(to.top() - shiftY), to.width(), to.height());
-    // A copy first, so that overlapping transfers inside one bitmap read the old pixels.
-    const QImage block = source.m_bitmap.image().copy(read);
-    const QRegion target = drawableArea(to);
+    copyDevicePixels(drawableArea(to), source.m_bitmap, read, to.topLeft());
+    return true;
+}
+
+// Copies the logical rectangle `read` of the source to `at` in this bitmap, limited to the
+// area (logical, inside the bitmap). Each device pixel here takes the source's device pixel
+// under its centre, so bitmaps of one device pixel ratio copy exactly and others are
+// resampled to the nearest pixel.
+void DeviceContext::copyDevicePixels(const QRegion& area, const Bitmap& source, const QRect& read,
+                                     const QPoint& at)
+{
+    if (area.isEmpty())
+        return;
     QImage& image = m_bitmap.image();
-    for (const QRect& rect : target) {
-        for (int row = rect.top(); row <= rect.bottom(); ++row) {
-            const QRgb* in = reinterpret_cast<const QRgb*>(block.constScanLine(row - to.top()));
-            QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(row));
-            std::copy(in + (rect.left() - to.left()), in + (rect.right() + 1 - to.left()),
-                      out + rect.left());
+    const pixels::Grid grid = m_bitmap.grid();
+    const pixels::Grid sourceGrid = source.grid();
+    // A copy first, so that overlapping transfers inside one bitmap read the old pixels.
+    const QRect readDevice = sourceGrid.toDevice(read, source.image().size());
+    if (readDevice.isEmpty())
+        return;
+    const QImage block = source.image().copy(readDevice);
+    const QRect target = grid.toDevice(area.boundingRect(), image.size());
+    if (target.isEmpty())
+        return;
+    // The source column and row (in the block) of each device column and row of the target.
+    auto sourceIndex = [&](int device, int shift, int readStart, int limit) {
+        const double logical = (device + 0.5) / grid.ratio() - shift;
+        const auto index = std::int64_t(std::floor(logical * sourceGrid.ratio())) - readStart;
+        return int(std::clamp<std::int64_t>(index, 0, limit - 1));
+    };
+    std::vector<int> columns(std::size_t(target.width()));
+    for (int i = 0; i < target.width(); ++i)
+        columns[std::size_t(i)] =
+            sourceIndex(target.left() + i, at.x() - read.x(), readDevice.left(), block.width());
+    // Equal ratios give consecutive source columns: whole rows then copy at once.
+    const bool contiguous = columns.back() - columns.front() == target.width() - 1;
+    for (const QRect& rect : area) {
+        const QRect device = grid.toDevice(rect, image.size());
+        for (int y = device.top(); y <= device.bottom(); ++y) {
+            const int row = sourceIndex(y, at.y() - read.y(), readDevice.top(), block.height());
+            const QRgb* in = reinterpret_cast<const QRgb*>(block.constScanLine(row));
+            QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+            if (contiguous) {
+                const QRgb* from = in + columns[std::size_t(device.left() - target.left())];
+                std::copy(from, from + device.width(), out + device.left());
+                continue;
+            }
+            for (int x = device.left(); x <= device.right(); ++x)
+                out[x] = in[columns[std::size_t(x - target.left())]];
         }
     }
-    return true;
 }
 
 bool DeviceContext::stretchBlt(int x, int y, int width, int height, const DeviceContext& source,
@@ -93,26 +151,35 @@ bool DeviceContext::stretchBlt(int x, int y, int width, int height, const Device
         return true;
     if (width == sourceWidth && height == sourceHeight && width > 0 && height > 0)
         return bitBlt(x, y, width, height, source, xSource, ySource, rop);
+    // The runs on the device pixels of both bitmaps, then nearest-pixel sampling along them.
+    const DeviceRun toColumns = deviceRun(m_bitmap.grid(), x, width);
+    const DeviceRun toRows = deviceRun(m_bitmap.grid(), y, height);
+    const DeviceRun fromColumns = deviceRun(source.m_bitmap.grid(), xSource, sourceWidth);
+    const DeviceRun fromRows = deviceRun(source.m_bitmap.grid(), ySource, sourceHeight);
+    if (toColumns.extent == 0 || toRows.extent == 0 || fromColumns.extent == 0 ||
+        fromRows.extent == 0)
+        return true;
     const QImage from = source.m_bitmap.image().copy();
-    const pixels::Range columns = visibleSteps(x, width, m_bitmap.width());
-    const pixels::Range rows = visibleSteps(y, height, m_bitmap.height());
-    const std::int64_t w = std::llabs(std::int64_t(width));
-    const std::int64_t h = std::llabs(std::int64_t(height));
-    const std::int64_t sw = std::llabs(std::int64_t(sourceWidth));
-    const std::int64_t sh = std::llabs(std::int64_t(sourceHeight));
+    QImage& image = m_bitmap.image();
+    const pixels::Range columns = visibleSteps(toColumns.start, toColumns.extent, image.width());
+    const pixels::Range rows = visibleSteps(toRows.start, toRows.extent, image.height());
+    const std::int64_t w = std::llabs(toColumns.extent);
+    const std::int64_t h = std::llabs(toRows.extent);
+    const std::int64_t sw = std::llabs(fromColumns.extent);
+    const std::int64_t sh = std::llabs(fromRows.extent);
     for (int j = rows.first; j < rows.first + rows.count; ++j) {
         const std::int64_t sj = (2 * std::int64_t(j) + 1) * sh / (2 * h);
-        const std::int64_t sy = place(ySource, sourceHeight, sj);
+        const std::int64_t sy = place(fromRows.start, fromRows.extent, sj);
         if (sy < 0 || sy >= from.height())
             continue;
-        const int dy = int(place(y, height, j));
+        const int dy = int(place(toRows.start, toRows.extent, j));
         const QRgb* in = reinterpret_cast<const QRgb*>(from.constScanLine(int(sy)));
         for (int i = columns.first; i < columns.first + columns.count; ++i) {
             const std::int64_t si = (2 * std::int64_t(i) + 1) * sw / (2 * w);
-            const std::int64_t sx = place(xSource, sourceWidth, si);
-            const int dx = int(place(x, width, i));
-            if (sx >= 0 && sx < from.width() && visible(dx, dy))
-                reinterpret_cast<QRgb*>(m_bitmap.image().scanLine(dy))[dx] = in[sx];
+            const std::int64_t sx = place(fromColumns.start, fromColumns.extent, si);
+            const int dx = int(place(toColumns.start, toColumns.extent, i));
+            if (sx >= 0 && sx < from.width() && visibleDevice(dx, dy))
+                reinterpret_cast<QRgb*>(image.scanLine(dy))[dx] = in[sx];
         }
     }
     return true;
@@ -150,13 +217,13 @@ int DeviceContext::setDIBitsToDevice(int xDest, int yDest, int width, int height
     return scanLines;
 }
 
-bool DeviceContext::drawImage(int x, int y, int width, int height, const QImage& image)
+bool DeviceContext::drawImage(int x, int y, int width, int height, const QImage& image, bool smooth)
 {
     if (image.isNull() || width <= 0 || height <= 0)
         return false;
     QPainter painter;
     beginPainter(painter, std::nullopt);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.drawImage(QRect(x, y, width, height), image);
     return true;
 }

@@ -16,8 +16,8 @@ Bitmap Bitmap::createDIBSection(int width, int height)
     if (image.isNull() || image.bytesPerLine() != qsizetype(width) * 4)
         return {};
     std::memset(image.bits(), 0, size_t(image.sizeInBytes()));
-    Bitmap section(std::move(image));
-    section.m_bottomUp = true;
+    Bitmap section(std::move(image), QSize(width, height));
+    section.m_pixels->bottomUp = true;
     return section;
 }
 

@@ -18,9 +18,11 @@ void WidgetSurface::resizeToWidget()
 {
     const int width = std::max(1, m_widget ? m_widget->width() : 1);
     const int height = std::max(1, m_widget ? m_widget->height() : 1);
-    if (!m_bitmap.isNull() && m_bitmap.width() == width && m_bitmap.height() == height)
+    const double ratio = m_widget ? m_widget->devicePixelRatioF() : 1.0;
+    if (!m_bitmap.isNull() && m_bitmap.width() == width && m_bitmap.height() == height &&
+        m_bitmap.devicePixelRatio() == ratio)
         return;
-    Bitmap resized = Bitmap::create(width, height);
+    Bitmap resized = Bitmap::create(width, height, ratio);
     if (resized.isNull())
         return;
     resized.image().fill(pixels::fromColorref(m_background));
@@ -37,9 +39,12 @@ void WidgetSurface::clear()
     m_bitmap.image().fill(pixels::fromColorref(m_background));
 }
 
+// The exposed part, device pixel for device pixel when the widget's ratio is the bitmap's.
 void WidgetSurface::present(QPainter& painter, const QRect& exposed) const
 {
-    painter.drawImage(exposed, m_bitmap.image(), exposed);
+    const QRect source = m_bitmap.grid().toDevice(exposed, m_bitmap.image().size());
+    if (!source.isEmpty())
+        painter.drawImage(exposed & m_bitmap.rect(), m_bitmap.image(), source);
 }
 
 void WidgetSurface::invalidate()

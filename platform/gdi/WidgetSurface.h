@@ -1,5 +1,6 @@
-// The drawing surface of a widget: a backing bitmap the size of the widget with its own
-// device context (the window's device context), shown by the widget's paint event.
+// The drawing surface of a widget: a backing bitmap the size of the widget at the widget's
+// device pixel ratio, with its own device context (the window's device context), shown by
+// the widget's paint event.
 #pragma once
 
 #include "platform/gdi/Bitmap.h"
@@ -30,8 +31,8 @@ public:
     COLORREF background() const { return m_background; }
     void setBackground(COLORREF color) { m_background = color & 0xFFFFFFu; }
 
-    // Gives the bitmap the widget's current size: what overlaps is kept, new pixels take the
-    // background colour.
+    // Gives the bitmap the widget's current size and device pixel ratio: what overlaps is
+    // kept, new pixels take the background colour.
     void resizeToWidget();
     // Fills the whole bitmap with the background colour (Cls).
     void clear();

@@ -2,7 +2,7 @@
 // and every dialog of the library on the user-interface thread.
 #pragma once
 
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/RichTextBox.h"
 
 #include <QPointer>
 #include <QString>

@@ -3,8 +3,8 @@
 #include "platform/host/CommonDialog.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 
@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
@@ -189,6 +190,8 @@ void XrRTB::UserControl_Show()
 
 void XrRTB::UserControl_Terminate()
 {
+    // Emptying the windows is no change the host should hear of from a control going away.
+    const QSignalBlocker quiet(this);
     RichTextBox1->setText(QString());
     RichTextBox2->setText(QString());
     RichTextLibraryState::instance().CleanupRTF.clear();

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/host/AmbientProperties.h"
-#include "platform/richedit/RichTextBox.h"
-#include "platform/richedit/TextObjectModel.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "platform/richedit/view/TextObjectModel.h"
 #include "richtext/core/XrRTBSettings.h"
 
 #include <QFont>
@@ -22,6 +22,8 @@ class QListWidget;
 namespace host {
 class CommonDialog;
 class PropertyBag;
+template <class Control>
+class PropertySchema;
 }  // namespace host
 
 class XrRTB : public QWidget {
@@ -310,14 +312,19 @@ private:
     // The text object model of RichTextBox1; an invalid handle when none was obtained.
     richedit::TextDocument TextDocument;
 
-    // Tells the host that the persisted property `key` was written; a menu switch also raises
-    // UpdateParentMenu.
-    void propertyWritten(const char* key, bool menuSwitch = false);
+    // The persisted properties: bag keys, defaults, and what a write of each tells the host.
+    static const host::PropertySchema<XrRTB>& persistedProperties();
+    // Runs the effects the table gives `key` (among `effects`): the host's notification, and
+    // UpdateParentMenu for a menu switch.
+    void propertyWritten(const char* key, unsigned effects = ~0u);
+    void applyBulletIndent(float twips);
     // The page-layout refresh after a margin change.
     void RefreshPageLayout();
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;
+    // Twips; the editing window keeps only whole ones.
+    float m_BulletIndent = 0;
     XrRTBSettings m_settings;
 
     bool SyntaxCancel = false;

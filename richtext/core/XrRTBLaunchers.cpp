@@ -2,7 +2,7 @@
 #include "richtext/core/XrRTB.h"
 
 #include "platform/host/MessageBox.h"
-#include "platform/richedit/Messages.h"
+#include "platform/richedit/view/Messages.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"

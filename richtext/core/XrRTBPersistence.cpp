@@ -1,62 +1,24 @@
 // The control's settings in the host's property bag: which keys, in which order, with which
-// defaults, and where each value goes.
+// defaults, where each value goes, and what a write of each property tells the host.
 #include "richtext/core/XrRTB.h"
 
-#include "platform/host/PictureProperty.h"
 #include "platform/host/PropertyBag.h"
+#include "platform/host/PropertySchema.h"
 #include "platform/host/StdFont.h"
 #include "platform/host/Units.h"
 #include "platform/runtime/VbError.h"
-#include "platform/runtime/VbNumbers.h"
 
 #include <QSignalBlocker>
 
 #include <cmath>
-#include <variant>
 
 namespace {
 
-using BoolField = bool XrRTBSettings::*;
-using ColourField = host::OLE_COLOR XrRTBSettings::*;
-using LongField = int32_t XrRTBSettings::*;
-using StringField = QString XrRTBSettings::*;
+using host::PropertyType;
+using Row = host::PropertyRow<XrRTB>;
 
-struct FieldKey {
-    const char* key;
-    std::variant<BoolField, ColourField, LongField, StringField> field;
-};
-
-// The first key of the bag is a field; the editing window's keys follow it, then these.
-constexpr FieldKey FirstField{"AllowImages", &XrRTBSettings::AllowImages};
-
-const FieldKey LaterFields[] = {
-    {"RemoveUnUsableData", &XrRTBSettings::RemoveUnUsableData},
-    {"ColorVBNetKeyWord", &XrRTBSettings::ColorVBNetKeyWord},
-    {"ColorVB6KeyWord", &XrRTBSettings::ColorVB6KeyWord},
-    {"ColorVBNetComment", &XrRTBSettings::ColorVBNetComment},
-    {"ColorVB6Comment", &XrRTBSettings::ColorVB6Comment},
-    {"ColorVBNetString", &XrRTBSettings::ColorVBNetString},
-    {"ColorVB6String", &XrRTBSettings::ColorVB6String},
-    {"ColorMyFirstKeyWord", &XrRTBSettings::ColorMyFirstKeyWord},
-    {"ColorMySecondKeyWord", &XrRTBSettings::ColorMySecondKeyWord},
-    {"ColorMyThirdKeyWord", &XrRTBSettings::ColorMyThirdKeyWord},
-    {"MyFirstString", &XrRTBSettings::MyFirstString},
-    {"MySecondString", &XrRTBSettings::MySecondString},
-    {"MyThirdString", &XrRTBSettings::MyThirdString},
-    {"DetectHyperLinks", &XrRTBSettings::DetectHyperLinks},
-    {"AutoVMenu", &XrRTBSettings::AutoVMenu},
-    {"MyFontColor", &XrRTBSettings::MyFontColor},
-    {"MyHLColor", &XrRTBSettings::MyHLColor},
-    {"ShowVB6Syntax", &XrRTBSettings::ShowVB6Syntax},
-    {"UseCustomFontDialog", &XrRTBSettings::UseCustomFontDialog},
-    {"PrinterMargin", &XrRTBSettings::PrinterMargin},
-    {"WhatsThisHelpFile", &XrRTBSettings::WhatsThisHelpFile},
-    {"InternalShutOFF", &XrRTBSettings::InternalShutOFF},
-    {"TurnOnSound", &XrRTBSettings::TurnOnSound},
-    {"MyWrapStyle", &XrRTBSettings::MyWrapStyle},
-    {"DisplayRuler", &XrRTBSettings::DisplayRuler},
-    {"AllowRTFSave", &XrRTBSettings::AllowRTFSave},
-};
+// The switches the host mirrors in its menus: a write also raises UpdateParentMenu.
+constexpr unsigned MenuSwitch = host::FirstOwnEffect;
 
 // The font object the bag keeps for the editing window's font: a font object's fields, with the
 // underline and strike-through the window's font also has.
@@ -68,119 +30,186 @@ QFont fontObject(const QFont& font)
     return object;
 }
 
-[[noreturn]] void typeMismatch()
+// The RTF of an empty, unformatted document in that font: what the bag need not keep.
+QString emptyDocumentRtf(const QFont& font)
 {
-    vb::raiseError(vb::ErrTypeMismatch);
+    richedit::RichTextBox blank;
+    blank.setFont(font);
+    return blank.TextRTF();
 }
 
-// Reads stored values as the types the control holds, the way the platform converts them: any
-// number or numeric text becomes a number; anything else fails with error 13.
-class BagReader {
-public:
-    explicit BagReader(const host::PropertyBag& bag) : m_bag(bag) {}
-
-    QVariant value(const char* key, const QVariant& defaultValue) const
-    {
-        return m_bag.ReadProperty(QString::fromLatin1(key), defaultValue);
-    }
-
-    double number(const char* key, double defaultValue) const
-    {
-        const QVariant stored = value(key, defaultValue);
-        if (stored.typeId() == QMetaType::Bool)
-            return stored.toBool() ? -1.0 : 0.0;
-        bool ok = false;
-        const double result = stored.toDouble(&ok);
-        if (!ok)
-            typeMismatch();
-        return result;
-    }
-
-    bool boolean(const char* key, bool defaultValue) const
-    {
-        const QVariant stored = value(key, defaultValue);
-        if (stored.typeId() == QMetaType::QString) {
-            const QString text = stored.toString().trimmed();
-            if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-                return true;
-            if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-                return false;
-        }
-        return number(key, defaultValue ? -1.0 : 0.0) != 0.0;
-    }
-
-    // Rounds as the platform does (halves to even); beyond 32 bits fails with error 6.
-    int32_t integer(const char* key, int32_t defaultValue) const
-    {
-        return vb::CLng(number(key, defaultValue));
-    }
-
-    QString text(const char* key, const QString& defaultValue) const
-    {
-        const QVariant stored = value(key, defaultValue);
-        if (stored.typeId() == QMetaType::QFont || stored.typeId() == QMetaType::QByteArray)
-            typeMismatch();
-        if (stored.typeId() == QMetaType::Bool)
-            return stored.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        return stored.toString();
-    }
-
-    QFont font(const char* key, const QFont& defaultValue) const
-    {
-        const QVariant stored = value(key, defaultValue);
-        if (stored.typeId() != QMetaType::QFont)
-            typeMismatch();
-        return stored.value<QFont>();
-    }
-
-    QImage picture(const char* key) const
-    {
-        const QVariant stored = value(key, QVariant());
-        if (!stored.isValid())
-            return {};
-        if (stored.typeId() != QMetaType::QByteArray)
-            typeMismatch();
-        return host::pictureFromProperty(stored);
-    }
-
-    void field(const FieldKey& entry, XrRTBSettings& settings) const
-    {
-        static const XrRTBSettings defaults;
-        std::visit(
-            [&](auto member) {
-                using Value = std::remove_cvref_t<decltype(settings.*member)>;
-                if constexpr (std::is_same_v<Value, bool>)
-                    settings.*member = boolean(entry.key, defaults.*member);
-                else if constexpr (std::is_same_v<Value, QString>)
-                    settings.*member = text(entry.key, defaults.*member);
-                else
-                    settings.*member = static_cast<Value>(
-                        integer(entry.key, static_cast<int32_t>(defaults.*member)));
-            },
-            entry.field);
-    }
-
-private:
-    const host::PropertyBag& m_bag;
-};
-
-void writeField(host::PropertyBag& bag, const FieldKey& entry, const XrRTBSettings& settings)
-{
-    static const XrRTBSettings defaults;
-    std::visit(
-        [&](auto member) {
-            using Value = std::remove_cvref_t<decltype(settings.*member)>;
-            const QString key = QString::fromLatin1(entry.key);
-            if constexpr (std::is_same_v<Value, bool> || std::is_same_v<Value, QString>)
-                bag.WriteProperty(key, settings.*member, defaults.*member);
-            else  // Long: colours keep their bits (a system colour is negative).
-                bag.WriteProperty(key, static_cast<int32_t>(settings.*member),
-                                  static_cast<int32_t>(defaults.*member));
-        },
-        entry.field);
-}
+constexpr auto constant = &Row::constant;
 
 }  // namespace
+
+// The bag's keys in their binding order. Reading stores each value without events (only
+// "MouseIcon" goes through its property member and so marks itself changed); the font comes
+// before the text, so the loaded text takes it, and the RTF comes last and decides the document.
+const host::PropertySchema<XrRTB>& XrRTB::persistedProperties()
+{
+    static const XrRTBSettings defaults;
+    // A setting held by the control; its default is the value of a new control.
+    const auto setting = [](const char* key, PropertyType type, auto member,
+                            unsigned effects = host::NotifyHost) {
+        using Value = std::remove_cvref_t<decltype(defaults.*member)>;
+        return Row{
+            .key = key,
+            .type = type,
+            .defaultValue = constant(host::toStored(type, defaults.*member)),
+            .get =
+                [type, member](const XrRTB& control) {
+                    return host::toStored(type, control.m_settings.*member);
+                },
+            .put =
+                [member](XrRTB& control, const QVariant& value) {
+                    control.m_settings.*member = host::fromStored<Value>(value);
+                },
+            .effects = effects,
+        };
+    };
+    // A property of the editing window, which first placement leaves at its design-time value.
+    const auto window = [](const char* key, PropertyType type, const QVariant& defaultValue,
+                           Row::Value get, Row::Put put) {
+        return Row{
+            .key = key,
+            .type = type,
+            .defaultValue = constant(defaultValue),
+            .get = std::move(get),
+            .put = std::move(put),
+            .effects = host::NotifyHost,
+            .placement = Row::Placement::Kept,
+        };
+    };
+    using S = XrRTBSettings;
+    constexpr auto Boolean = PropertyType::Boolean;
+    constexpr auto Long = PropertyType::Long;
+    constexpr auto Single = PropertyType::Single;
+    constexpr auto String = PropertyType::String;
+
+    static const host::PropertySchema<XrRTB> schema{
+        setting("AllowImages", Boolean, &S::AllowImages, host::NotifyHost | MenuSwitch),
+        window(
+            "Appearance", PropertyType::Integer, QVariant::fromValue<short>(rtfFlat),
+            [](const XrRTB& c) { return host::toStored(PropertyType::Integer, c.m_Appearance); },
+            [](XrRTB& c, const QVariant& v) { c.m_Appearance = host::fromStored<AppearEnum>(v); }),
+        window(
+            "BackColor", Long, int32_t(0x80000005u),
+            [](const XrRTB& c) { return host::toStored(Long, c.RichTextBox1->BackColor()); },
+            [](XrRTB& c, const QVariant& v) {
+                c.RichTextBox1->setBackColor(host::fromStored<host::OLE_COLOR>(v));
+            }),
+        window(
+            "BorderStyle", Long, 0, [](const XrRTB& c) { return c.RichTextBox1->BorderStyle(); },
+            [](XrRTB& c, const QVariant& v) {
+                vb::raiseIfFailed(c.RichTextBox1->setBorderStyle(v.toInt()));
+            }),
+        window(
+            "BulletIndent", Single, 0.0f, [](const XrRTB& c) { return c.m_BulletIndent; },
+            [](XrRTB& c, const QVariant& v) { c.applyBulletIndent(v.toFloat()); }),
+        window(
+            "Enabled", Boolean, true, [](const XrRTB& c) { return c.RichTextBox1->Enabled(); },
+            [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setEnabled(v.toBool()); }),
+        Row{
+            .key = "Font",
+            .type = PropertyType::Font,
+            .defaultValue =
+                [](const XrRTB& c) { return QVariant::fromValue(fontObject(c.m_ambient.Font)); },
+            .get =
+                [](const XrRTB& c) {
+                    return QVariant::fromValue(fontObject(c.RichTextBox1->Font()));
+                },
+            .put = [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setFont(v.value<QFont>()); },
+            .effects = host::NotifyHost,
+            .placement = Row::Placement::Kept,
+        },
+        window(
+            "Locked", Boolean, false, [](const XrRTB& c) { return c.RichTextBox1->Locked(); },
+            [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setLocked(v.toBool()); }),
+        window(
+            "MaxLength", Long, 0, [](const XrRTB& c) { return c.RichTextBox1->MaxLength(); },
+            [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setMaxLength(v.toInt()); }),
+        window(
+            "MouseIcon", PropertyType::Picture, QVariant::fromValue(QImage()),
+            [](const XrRTB& c) { return QVariant::fromValue(c.RichTextBox1->MouseIcon()); },
+            [](XrRTB& c, const QVariant& v) { c.SetMouseIcon(v.value<QImage>()); }),
+        window(
+            "MousePointer", Long, 0, [](const XrRTB& c) { return c.RichTextBox1->MousePointer(); },
+            [](XrRTB& c, const QVariant& v) {
+                vb::raiseIfFailed(c.RichTextBox1->setMousePointer(v.toInt()));
+            }),
+        window(
+            "RightMargin", Single, 0.0f,
+            [](const XrRTB& c) { return float(c.RichTextBox1->RightMargin()); },
+            [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setRightMargin(v.toFloat()); }),
+        Row{
+            .key = "Text",
+            .type = String,
+            .defaultValue = constant(QString()),
+            .get = [](const XrRTB& c) { return c.RichTextBox1->Text(); },
+            .put = [](XrRTB& c, const QVariant& v) { c.RichTextBox1->setText(v.toString()); },
+            .effects = host::NotifyHost,
+            // A new control shows the host's name for it.
+            .placement = Row::Placement::Own,
+            .placed =
+                [](const XrRTB& c) {
+                    return c.m_ambient.DisplayName.isEmpty() ? c.objectName()
+                                                             : c.m_ambient.DisplayName;
+                },
+        },
+        window(
+            "TextRTF", String, QString(),
+            [](const XrRTB& c) {
+                // An empty document keeps its RTF only when it carries formatting of its own.
+                const QString rtf = c.RichTextBox1->TextRTF();
+                if (!c.RichTextBox1->Text().isEmpty())
+                    return rtf;
+                return rtf == emptyDocumentRtf(c.RichTextBox1->Font()) ? QString() : rtf;
+            },
+            [](XrRTB& c, const QVariant& v) {
+                // An absent value must not wipe out the text just read.
+                if (const QString rtf = v.toString(); !rtf.isEmpty())
+                    c.RichTextBox1->setTextRTF(rtf);
+            }),
+        setting("RemoveUnUsableData", Boolean, &S::RemoveUnUsableData,
+                host::NotifyHost | MenuSwitch),
+        setting("ColorVBNetKeyWord", Long, &S::ColorVBNetKeyWord),
+        setting("ColorVB6KeyWord", Long, &S::ColorVB6KeyWord),
+        setting("ColorVBNetComment", Long, &S::ColorVBNetComment),
+        setting("ColorVB6Comment", Long, &S::ColorVB6Comment),
+        setting("ColorVBNetString", Long, &S::ColorVBNetString),
+        setting("ColorVB6String", Long, &S::ColorVB6String),
+        setting("ColorMyFirstKeyWord", Long, &S::ColorMyFirstKeyWord),
+        setting("ColorMySecondKeyWord", Long, &S::ColorMySecondKeyWord),
+        setting("ColorMyThirdKeyWord", Long, &S::ColorMyThirdKeyWord),
+        setting("MyFirstString", String, &S::MyFirstString),
+        setting("MySecondString", String, &S::MySecondString),
+        setting("MyThirdString", String, &S::MyThirdString),
+        setting("DetectHyperLinks", Boolean, &S::DetectHyperLinks, host::NotifyHost | MenuSwitch),
+        setting("AutoVMenu", Boolean, &S::AutoVMenu),
+        setting("MyFontColor", Long, &S::MyFontColor),
+        setting("MyHLColor", Long, &S::MyHLColor),
+        setting("ShowVB6Syntax", Boolean, &S::ShowVB6Syntax, host::NotifyHost | MenuSwitch),
+        setting("UseCustomFontDialog", Boolean, &S::UseCustomFontDialog),
+        setting("PrinterMargin", Long, &S::PrinterMargin, host::NotifyHost | MenuSwitch),
+        setting("WhatsThisHelpFile", String, &S::WhatsThisHelpFile),
+        setting("InternalShutOFF", Boolean, &S::InternalShutOFF),
+        setting("TurnOnSound", Boolean, &S::TurnOnSound, host::NotifyHost | MenuSwitch),
+        setting("MyWrapStyle", Long, &S::MyWrapStyle, host::NotifyHost | MenuSwitch),
+        setting("DisplayRuler", Boolean, &S::DisplayRuler, host::NotifyHost | MenuSwitch),
+        setting("AllowRTFSave", Boolean, &S::AllowRTFSave, host::NotifyHost | MenuSwitch),
+    };
+    return schema;
+}
+
+void XrRTB::propertyWritten(const char* key, unsigned effects)
+{
+    const auto& row = persistedProperties().row(QLatin1String(key));
+    effects &= row.effects;
+    if (effects & host::NotifyHost)
+        emit PropertyChanged(QString::fromLatin1(row.key));
+    if (effects & MenuSwitch)
+        emit UpdateParentMenu();
+}
 
 void XrRTB::setAmbientProperties(const host::AmbientProperties& ambient)
 {
@@ -193,66 +222,16 @@ void XrRTB::UserControl_InitProperties()
     const QSignalBlocker quiet(this);
     resize(static_cast<int>(std::lround(host::twipsToPixelsX(InitialWidthTwips))),
            static_cast<int>(std::lround(host::twipsToPixelsY(InitialHeightTwips))));
-    RichTextBox1->setText(m_ambient.DisplayName.isEmpty() ? objectName() : m_ambient.DisplayName);
-    m_settings = XrRTBSettings();
+    persistedProperties().place(*this);
 }
 
 void XrRTB::UserControl_ReadProperties(const host::PropertyBag& PropBag)
 {
-    const BagReader bag(PropBag);
-    // Settings are only stored: no UpdateParentMenu, no notification, and the layout follows
-    // the next resize.
-    bag.field(FirstField, m_settings);
-    m_Appearance = static_cast<AppearEnum>(bag.integer("Appearance", rtfFlat));
-    RichTextBox1->setBackColor(
-        static_cast<host::OLE_COLOR>(bag.integer("BackColor", static_cast<int32_t>(0x80000005u))));
-    vb::raiseIfFailed(RichTextBox1->setBorderStyle(bag.integer("BorderStyle", 0)));
-    RichTextBox1->setBulletIndent(bag.integer("BulletIndent", 0));
-    RichTextBox1->setEnabled(bag.boolean("Enabled", true));
-    // The font comes before the text, so the loaded text takes it.
-    RichTextBox1->setFont(bag.font("Font", m_ambient.Font));
-    RichTextBox1->setLocked(bag.boolean("Locked", false));
-    RichTextBox1->setMaxLength(bag.integer("MaxLength", 0));
-    // Through its property member, so only this key is marked changed.
-    SetMouseIcon(bag.picture("MouseIcon"));
-    vb::raiseIfFailed(RichTextBox1->setMousePointer(bag.integer("MousePointer", 0)));
-    RichTextBox1->setRightMargin(bag.number("RightMargin", 0));
-    RichTextBox1->setText(bag.text("Text", QString()));
-    // The RTF decides the document. An empty document keeps no RTF in the bag, and an absent
-    // value must not wipe out the text just read.
-    const QString rtf = bag.text("TextRTF", QString());
-    if (!rtf.isEmpty())
-        RichTextBox1->setTextRTF(rtf);
-    for (const FieldKey& entry : LaterFields)
-        bag.field(entry, m_settings);
+    // Settings are only stored: no UpdateParentMenu, and the layout follows the next resize.
+    persistedProperties().read(*this, PropBag);
 }
 
 void XrRTB::UserControl_WriteProperties(host::PropertyBag& PropBag) const
 {
-    const auto write = [&PropBag](const char* key, const QVariant& value,
-                                  const QVariant& defaultValue) {
-        PropBag.WriteProperty(QString::fromLatin1(key), value, defaultValue);
-    };
-    writeField(PropBag, FirstField, m_settings);
-    write("Appearance", static_cast<int16_t>(m_Appearance), int16_t(rtfFlat));
-    write("BackColor", static_cast<int32_t>(RichTextBox1->BackColor()),
-          static_cast<int32_t>(0x80000005u));
-    write("BorderStyle", RichTextBox1->BorderStyle(), 0);
-    write("BulletIndent", static_cast<float>(RichTextBox1->BulletIndent()), 0.0f);
-    write("Enabled", RichTextBox1->Enabled(), true);
-    write("Font", fontObject(RichTextBox1->Font()), fontObject(m_ambient.Font));
-    write("Locked", RichTextBox1->Locked(), false);
-    write("MaxLength", RichTextBox1->MaxLength(), 0);
-    if (!RichTextBox1->MouseIcon().isNull())
-        PropBag.WriteProperty(QStringLiteral("MouseIcon"),
-                              host::pictureProperty(RichTextBox1->MouseIcon()));
-    else
-        PropBag.WriteProperty(QStringLiteral("MouseIcon"), QByteArray(), QByteArray());
-    write("MousePointer", RichTextBox1->MousePointer(), 0);
-    write("RightMargin", static_cast<float>(RichTextBox1->RightMargin()), 0.0f);
-    const QString text = RichTextBox1->Text();
-    write("Text", text, QString());
-    write("TextRTF", text.isEmpty() ? QString() : RichTextBox1->TextRTF(), QString());
-    for (const FieldKey& entry : LaterFields)
-        writeField(PropBag, entry, m_settings);
+    persistedProperties().write(*this, PropBag);
 }

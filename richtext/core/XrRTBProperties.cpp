@@ -2,12 +2,13 @@
 // settings the control holds itself.
 #include "richtext/core/XrRTB.h"
 
+#include "platform/host/PropertySchema.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 
-#include <cstdlib>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -27,13 +28,6 @@ int16_t integerOrZero(const std::optional<T>& value)
 }
 
 }  // namespace
-
-void XrRTB::propertyWritten(const char* key, bool menuSwitch)
-{
-    emit PropertyChanged(QString::fromLatin1(key));
-    if (menuSwitch)
-        emit UpdateParentMenu();
-}
 
 // --- Passed to the editing window ---
 
@@ -61,19 +55,29 @@ BorderEnum XrRTB::BorderStyle() const
 
 void XrRTB::LetBorderStyle(int value)
 {
-    vb::raiseIfFailed(RichTextBox1->setBorderStyle(std::abs(value)));
+    // The most negative Long has no positive counterpart.
+    if (value == std::numeric_limits<int>::min())
+        vb::raiseError(vb::ErrOverflow);
+    vb::raiseIfFailed(RichTextBox1->setBorderStyle(value < 0 ? -value : value));
     propertyWritten("BorderStyle");
 }
 
 float XrRTB::BulletIndent() const
 {
-    return static_cast<float>(RichTextBox1->BulletIndent());
+    return m_BulletIndent;
 }
 
 void XrRTB::LetBulletIndent(float value)
 {
-    RichTextBox1->setBulletIndent(vb::CLng(value));
+    applyBulletIndent(value);
     propertyWritten("BulletIndent");
+}
+
+// The editing window indents by whole twips; the property keeps the fraction it was given.
+void XrRTB::applyBulletIndent(float twips)
+{
+    RichTextBox1->setBulletIndent(vb::CLng(twips));
+    m_BulletIndent = twips;
 }
 
 bool XrRTB::Enabled() const
@@ -372,7 +376,7 @@ void XrRTB::LetSelTabs(int16_t e_ellmt, int16_t value)
 void XrRTB::LetAllowRTFSave(bool value)
 {
     m_settings.AllowRTFSave = value;
-    propertyWritten("AllowRTFSave", true);
+    propertyWritten("AllowRTFSave");
 }
 
 void XrRTB::LetAutoVMenu(bool value)
@@ -384,9 +388,9 @@ void XrRTB::LetAutoVMenu(bool value)
 void XrRTB::LetDetectHyperLinks(bool value)
 {
     m_settings.DetectHyperLinks = value;
-    emit PropertyChanged(QStringLiteral("DetectHyperLinks"));
+    propertyWritten("DetectHyperLinks", host::NotifyHost);
     RichTextLibraryState::instance().SharedDetectHyperLinks = value;
-    emit UpdateParentMenu();
+    propertyWritten("DetectHyperLinks", ~unsigned(host::NotifyHost));
 }
 
 void XrRTB::LetMyFontColor(host::OLE_COLOR value)
@@ -404,14 +408,14 @@ void XrRTB::LetMyHLColor(host::OLE_COLOR value)
 void XrRTB::LetPrinterMargin(int32_t value)
 {
     m_settings.PrinterMargin = value;
-    propertyWritten("PrinterMargin", true);
+    propertyWritten("PrinterMargin");
     RefreshPageLayout();
 }
 
 void XrRTB::LetShowVB6Syntax(bool value)
 {
     m_settings.ShowVB6Syntax = value;
-    propertyWritten("ShowVB6Syntax", true);
+    propertyWritten("ShowVB6Syntax");
 }
 
 void XrRTB::LetUseCustomFontDialog(bool value)
@@ -435,7 +439,7 @@ void XrRTB::LetInternalShutOFF(bool value)
 void XrRTB::LetTurnOnSound(bool value)
 {
     m_settings.TurnOnSound = value;
-    propertyWritten("TurnOnSound", true);
+    propertyWritten("TurnOnSound");
 }
 
 void XrRTB::PointToWhatsThisHelpFile()
@@ -446,13 +450,13 @@ void XrRTB::PointToWhatsThisHelpFile()
 void XrRTB::LetAllowImages(bool value)
 {
     m_settings.AllowImages = value;
-    propertyWritten("AllowImages", true);
+    propertyWritten("AllowImages");
 }
 
 void XrRTB::LetRemoveUnUsableData(bool value)
 {
     m_settings.RemoveUnUsableData = value;
-    propertyWritten("RemoveUnUsableData", true);
+    propertyWritten("RemoveUnUsableData");
 }
 
 void XrRTB::LetMyFirstString(const QString& value)
@@ -530,7 +534,7 @@ void XrRTB::LetColorVB6String(host::OLE_COLOR value)
 void XrRTB::LetMyWrapStyle(int32_t value)
 {
     m_settings.MyWrapStyle = value;
-    propertyWritten("MyWrapStyle", true);
+    propertyWritten("MyWrapStyle");
 }
 
 intptr_t XrRTB::hwnd() const
@@ -541,6 +545,6 @@ intptr_t XrRTB::hwnd() const
 void XrRTB::LetDisplayRuler(bool value)
 {
     m_settings.DisplayRuler = value;
-    propertyWritten("DisplayRuler", true);
+    propertyWritten("DisplayRuler");
     LayoutControls();
 }

@@ -2,8 +2,8 @@
 // paragraph formats, texts, pictures, paragraphs and whole fragments.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/Formats.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/Formats.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -64,6 +64,12 @@ TEST(FrameGallery, EveryStyleLooksDifferent)
     for (std::size_t a = 0; a < shots.size(); ++a)
         for (std::size_t b = a + 1; b < shots.size(); ++b)
             EXPECT_NE(shots[a], shots[b]) << styleNames[a] << " and " << styleNames[b];
+
+    // A caption the panel has to wrap.
+    auto panel = styledFrame(Panel);
+    panel->resize(150, 100);
+    panel->LetCaption(QStringLiteral("Paragraph settings of the whole page"));
+    save(shown(*panel), QStringLiteral("style-8-Panel-wrapped"));
 }
 
 TEST(FrameGallery, EveryThemeLooksDifferent)

@@ -394,9 +394,8 @@ TEST(XrFramePersistence, SystemColoursInABagComeBackAsRgb)
     EXPECT_EQ(loaded.FrameColor(), host::GetSysColor(host::COLOR_BTNSHADOW));
 }
 
-// A picture kept with its alpha channel; bytes that are no picture, or a value of another
-// type, read as no picture.
-TEST(XrFramePersistence, PictureKeepsItsPixelsAndBadOnesReadAsNone)
+// A picture kept with its alpha channel; bytes that are no picture read as none.
+TEST(XrFramePersistence, PictureKeepsItsPixelsAndBadBytesReadAsNone)
 {
     auto frame = placedFrame();
     QImage icon(3, 2, QImage::Format_ARGB32);
@@ -410,13 +409,81 @@ TEST(XrFramePersistence, PictureKeepsItsPixelsAndBadOnesReadAsNone)
     loaded.ReadProperties(bag);
     EXPECT_EQ(loaded.Picture(), icon);
 
-    for (const QVariant& bad : {QVariant(QByteArray("\x89PNG\r\n\x1a\n broken")),
-                                QVariant(QStringLiteral("icon.png")), QVariant(7)}) {
-        PropertyBag broken;
-        broken.WriteProperty(QStringLiteral("Picture"), bad);
-        loaded.ReadProperties(broken);
-        EXPECT_TRUE(loaded.Picture().isNull()) << bad.typeName();
+    PropertyBag broken;
+    broken.WriteProperty(QStringLiteral("Picture"), QByteArray("\x89PNG\r\n\x1a\n broken"));
+    loaded.ReadProperties(broken);
+    EXPECT_TRUE(loaded.Picture().isNull());
+}
+
+// A value of the wrong type fails the load with error 13, one its property cannot hold with
+// error 6; what was read before it stays.
+TEST(XrFramePersistence, WrongTypesAndValuesOutOfRangeFailTheLoad)
+{
+    struct Bad {
+        const char* key;
+        QVariant value;
+        long error;
+    };
+    const Bad bad[] = {
+        {"Style", QStringLiteral("wedge"), vb::ErrTypeMismatch},
+        {"RoundedCorner", QByteArray("yes"), vb::ErrTypeMismatch},
+        {"Caption", QFont(), vb::ErrTypeMismatch},
+        {"Font", QStringLiteral("Arial"), vb::ErrTypeMismatch},
+        {"Picture", QStringLiteral("icon.png"), vb::ErrTypeMismatch},
+        {"Picture", 7, vb::ErrTypeMismatch},
+        {"IconSize", 40000, vb::ErrOverflow},
+        {"TextBoxHeight", 3e9f, vb::ErrOverflow},
+        {"FrameColor", QStringLiteral("4294967295"), vb::ErrOverflow},
+    };
+    for (const Bad& entry : bad) {
+        PropertyBag bag;
+        bag.WriteProperty(QStringLiteral("FrameColor"), 0x123456);
+        bag.WriteProperty(QString::fromLatin1(entry.key), entry.value);
+        XrFrameControl loaded;
+        EXPECT_EQ(raisedError([&] { loaded.ReadProperties(bag); }), entry.error) << entry.key;
+        if (QByteArray(entry.key) != "FrameColor") {
+            EXPECT_EQ(loaded.FrameColor(), 0x123456u) << entry.key;
+        }
     }
+
+    // Numbers and numeric text convert.
+    PropertyBag converted;
+    converted.WriteProperty(QStringLiteral("IconSize"), QStringLiteral(" 24 "));
+    converted.WriteProperty(QStringLiteral("Enabled"), QStringLiteral("False"));
+    converted.WriteProperty(QStringLiteral("TextBoxHeight"), 30.5f);
+    XrFrameControl loaded;
+    loaded.ReadProperties(converted);
+    EXPECT_EQ(loaded.IconSize(), 24);
+    EXPECT_FALSE(loaded.Enabled());
+    EXPECT_EQ(loaded.TextBoxHeight(), 30) << "halves round to even";
+}
+
+// A host may show a frame it made by class name before it places it or reads its bag.
+TEST(XrFramePersistence, ACreatedFrameStartsAsAPlacedOne)
+{
+    XrFrame::registerClasses();
+    std::unique_ptr<QWidget> created(host::createControl(QStringLiteral("XrFrame.XrFrameControl")));
+    auto* frame = dynamic_cast<XrFrameControl*>(created.get());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_DOUBLE_EQ(frame->Font()->pointSizeF(), 8.25);
+    frame->resize(160, 90);
+    frame->show();
+
+    XrFrameControl placed;
+    placed.setAmbientProperties(frame->ambientProperties());
+    placed.InitProperties();
+    placed.resize(160, 90);
+    placed.show();
+    const QImage shownCreated = shown(*frame);
+    EXPECT_EQ(shownCreated, shown(placed));
+    // No black box: the host's background shows past the rounded corner, the body is the
+    // theme's gradient.
+    EXPECT_EQ(pixelAt(shownCreated, 0, 89), host::TranslateOleColor(0x8000000Fu));
+    EXPECT_NE(pixelAt(shownCreated, 80, 60), 0u);
+
+    PropertyBag bag;
+    frame->WriteProperties(bag);
+    EXPECT_EQ(bag.names(), QStringList({"HeaderStyle"}));
 }
 
 }  // namespace

@@ -86,17 +86,42 @@ TEST(XrucProgressBar, MinShiftsTheRangeBothWays)
     EXPECT_EQ(again.ReadProperty("Value").toInt(), 50);
 }
 
-TEST(XrucProgressBar, BoundsThatLeaveNoRangeAreIgnored)
+// A host may write the bounds in either order, passing through an empty range on the way.
+TEST(XrucProgressBar, EveryBoundIsKeptAndAnEmptyRangeShowsNothing)
 {
-    auto bar = makeBar(120, 20);
-    SignalRecorder recorder(bar.get());
-    bar->LetMax(0);  // equal to Min
-    EXPECT_EQ(bar->Max(), 100);
-    bar->LetMin(100);  // equal to Max
-    EXPECT_EQ(bar->Min(), 0);
-    EXPECT_EQ(recorder.count("PropertyChanged"), 0);
-    bar->LetValue(0);  // still converts: no division by zero
-    EXPECT_EQ(bar->Value(), 0);
+    auto percentOf = [](const XrucProgressBar& bar) {
+        PropertyBag bag;
+        bar.WriteProperties(bag);
+        return bag.ReadProperty("Value", 0).toInt();
+    };
+    for (const bool minFirst : {true, false}) {
+        auto bar = makeBar(120, 20);
+        SignalRecorder recorder(bar.get());
+        if (minFirst) {
+            bar->LetMin(100);
+            bar->LetMax(200);
+        } else {
+            bar->LetMax(200);
+            bar->LetMin(100);
+        }
+        EXPECT_EQ(bar->Min(), 100) << minFirst;
+        EXPECT_EQ(bar->Max(), 200) << minFirst;
+        EXPECT_EQ(recorder.count("PropertyChanged"), 2);
+        bar->LetValue(150);
+        EXPECT_EQ(percentOf(*bar), 50);
+        EXPECT_EQ(bar->Value(), 150);
+    }
+
+    auto empty = makeBar(120, 20);
+    empty->LetValue(60);
+    empty->LetMin(100);
+    empty->LetMax(100);
+    EXPECT_EQ(raisedError([&] { empty->LetValue(100); }), 0);
+    EXPECT_EQ(percentOf(*empty), 0);
+    EXPECT_EQ(empty->Value(), 100);
+    auto fresh = makeBar(120, 20);
+    fresh->DrawProgressBar();
+    EXPECT_EQ(bartest::painted(*empty), bartest::painted(*fresh));
 }
 
 TEST(XrucProgressBar, OverflowFailsAndKeepsThePreviousValue)
@@ -313,7 +338,40 @@ TEST(XrucProgressBarPersistence, BoundsComeBackAsAPairWhateverTheOrder)
     empty.WriteProperty("Max", 7);
     empty.WriteProperty("Min", 7);
     restored.ReadProperties(empty);
-    EXPECT_NE(restored.Max(), restored.Min());
+    EXPECT_EQ(restored.Max(), 7);
+    EXPECT_EQ(restored.Min(), 7);
+}
+
+// A value of the wrong type fails the load with error 13, one its property cannot hold with
+// error 6, where a bar used to read 0; what was read before it stays.
+TEST(XrucProgressBarPersistence, WrongTypesAndValuesOutOfRangeFailTheLoad)
+{
+    struct Bad {
+        const char* key;
+        QVariant value;
+        long error;
+    };
+    const Bad bad[] = {
+        {"Font", QStringLiteral("Arial"), vb::ErrTypeMismatch},
+        {"Max", QStringLiteral("lots"), vb::ErrTypeMismatch},
+        {"ShowText", QFont(), vb::ErrTypeMismatch},
+        {"Image", 5, vb::ErrTypeMismatch},
+        {"Value", 3e9f, vb::ErrOverflow},
+        {"Color2", QStringLiteral("4294967295"), vb::ErrOverflow},
+    };
+    for (const Bad& entry : bad) {
+        PropertyBag bag;
+        bag.WriteProperty(QString::fromLatin1(entry.key), entry.value);
+        XrucProgressBar bar;
+        EXPECT_EQ(raisedError([&] { bar.ReadProperties(bag); }), entry.error) << entry.key;
+    }
+
+    PropertyBag late;
+    late.WriteProperty("Orientation", int(ccOrientationVertical));
+    late.WriteProperty("DoubleValOnMetal", QStringLiteral("perhaps"));
+    XrucProgressBar bar;
+    EXPECT_EQ(raisedError([&] { bar.ReadProperties(late); }), vb::ErrTypeMismatch);
+    EXPECT_EQ(bar.Orientation(), ccOrientationVertical);
 }
 
 TEST(XrucProgressBarMemory, BitmapIsRemadeOnlyWhenTheSurfaceGrows)

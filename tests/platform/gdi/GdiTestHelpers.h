@@ -18,8 +18,8 @@ inline void PrintTo(const QString& text, std::ostream* out)
 namespace gditest {
 
 struct Canvas {
-    explicit Canvas(int width, int height, gdi::COLORREF paper = 0xFFFFFF)
-        : bitmap(gdi::Bitmap::create(width, height))
+    explicit Canvas(int width, int height, gdi::COLORREF paper = 0xFFFFFF, double ratio = 1.0)
+        : bitmap(gdi::Bitmap::create(width, height, ratio))
     {
         dc.selectBitmap(bitmap);
         dc.fillRect({0, 0, width, height}, gdi::Brush::solid(paper));

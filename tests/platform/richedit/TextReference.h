@@ -2,8 +2,8 @@
 // fragment holds, and positions snapped as the document snaps them.
 #pragma once
 
-#include "platform/richedit/DocumentFragment.h"
-#include "platform/richedit/RtfReader.h"
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/rtf/RtfReader.h"
 
 #include <QString>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "richtext/core/RichTextLibraryState.h"
 
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/RichTextBox.h"
 
 #include <gtest/gtest.h>
 #include <cstdint>

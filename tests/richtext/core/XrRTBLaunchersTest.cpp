@@ -2,8 +2,8 @@
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 
-#include "platform/richedit/Engine.h"
-#include "platform/richedit/Messages.h"
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/Messages.h"
 #include "richtext/core/FileManagementMod.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/RedirectedAppData.h"

@@ -3,6 +3,7 @@
 #include "platform/host/MousePointer.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
+#include "platform/runtime/VbError.h"
 #include "tests/richtext/core/XrRTBTestSupport.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RaisedError.h"
@@ -143,7 +144,7 @@ TEST_F(XrRTBPersistenceTest, EveryPropertyComesBackInTheKeyOrder)
     control->LetAppearance(rtfThreeD);
     control->LetBackColor(0x123456);
     control->LetBorderStyle(1);
-    control->LetBulletIndent(240);
+    control->LetBulletIndent(240.5f);
     control->LetEnabled(false);
     QFont font(QStringLiteral("DejaVu Serif"));
     font.setPointSize(12);
@@ -195,7 +196,7 @@ TEST_F(XrRTBPersistenceTest, EveryPropertyComesBackInTheKeyOrder)
     EXPECT_EQ(back->Appearance(), rtfThreeD);
     EXPECT_EQ(back->BackColor(), 0x123456u);
     EXPECT_EQ(back->BorderStyle(), rtfFixedSingle);
-    EXPECT_EQ(back->BulletIndent(), 240.0f);
+    EXPECT_EQ(back->BulletIndent(), 240.5f) << "a Single keeps its fraction";
     EXPECT_FALSE(back->Enabled());
     EXPECT_EQ(back->Font().family(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(back->Font().pointSize(), 12);
@@ -291,6 +292,27 @@ TEST_F(XrRTBPersistenceTest, BadStoredValuesFailTheLoad)
     refused.WriteProperty(QStringLiteral("BorderStyle"), 3);
     EXPECT_EQ(raisedError([&] { loaded(refused); }), 380);
 
+    // Each value must be of a type that converts, and fit the property it goes to.
+    struct Bad {
+        const char* key;
+        QVariant value;
+        long error;
+    };
+    const Bad bad[] = {
+        {"Appearance", 40000, vb::ErrOverflow},
+        {"BulletIndent", QStringLiteral("1e39"), vb::ErrOverflow},
+        {"MaxLength", 3e9f, vb::ErrOverflow},
+        {"AllowImages", QFont(), vb::ErrTypeMismatch},
+        {"Text", QByteArray("bytes"), vb::ErrTypeMismatch},
+        {"MouseIcon", QStringLiteral("arrow.cur"), vb::ErrTypeMismatch},
+        {"MyHLColor", QStringLiteral("yellow"), vb::ErrTypeMismatch},
+    };
+    for (const Bad& entry : bad) {
+        host::PropertyBag bag;
+        bag.WriteProperty(QString::fromLatin1(entry.key), entry.value);
+        EXPECT_EQ(raisedError([&] { loaded(bag); }), entry.error) << entry.key;
+    }
+
     // Numbers are converted as the platform converts them.
     host::PropertyBag converted;
     converted.WriteProperty(QStringLiteral("MyWrapStyle"), QStringLiteral(" 2 "));
@@ -300,4 +322,20 @@ TEST_F(XrRTBPersistenceTest, BadStoredValuesFailTheLoad)
     EXPECT_EQ(control->MyWrapStyle(), 2);
     EXPECT_FALSE(control->AutoVMenu());
     EXPECT_EQ(control->MaxLength(), 10) << "halves round to even";
+}
+
+TEST_F(XrRTBPersistenceTest, AnEmptyDocumentKeepsItsFormattingButAPlainOneSavesNoRtf)
+{
+    auto control = placed();
+    control->LetText(QString());
+    EXPECT_FALSE(saved(*control).contains(QStringLiteral("TextRTF")));
+
+    control->LetSelBold(true);
+    control->LetSelFontSize(20);
+    const host::PropertyBag bag = saved(*control);
+    ASSERT_TRUE(bag.contains(QStringLiteral("TextRTF")));
+    auto back = loaded(bag);
+    EXPECT_TRUE(back->Text().isEmpty());
+    EXPECT_TRUE(back->SelBold());
+    EXPECT_EQ(back->SelFontSize(), 20);
 }

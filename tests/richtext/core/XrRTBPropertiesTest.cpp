@@ -1,15 +1,17 @@
 #include "richtext/core/XrRTB.h"
 
 #include "platform/host/MousePointer.h"
-#include "platform/richedit/Messages.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "tests/richtext/core/XrRTBTestSupport.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RaisedError.h"
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
+
 #include <functional>
+#include <limits>
 
 using testsupport::editingWindow;
 using testsupport::raisedError;
@@ -151,6 +153,9 @@ TEST_F(XrRTBPropertiesTest, WindowPropertiesReachTheEditingWindowAndItsRefusalsR
     EXPECT_NE(view.frameShape(), QFrame::NoFrame);
     testsupport::SignalRecorder events(&m_control);
     EXPECT_EQ(raisedError([&] { m_control.LetBorderStyle(2); }), 380);
+    // The most negative Long has no absolute value in range.
+    EXPECT_EQ(raisedError([&] { m_control.LetBorderStyle(std::numeric_limits<int>::min()); }),
+              vb::ErrOverflow);
     EXPECT_EQ(m_control.BorderStyle(), rtfFixedSingle);
     EXPECT_EQ(events.count(QStringLiteral("PropertyChanged")), 0) << "a refused write is not saved";
 
@@ -174,8 +179,13 @@ TEST_F(XrRTBPropertiesTest, WindowPropertiesReachTheEditingWindowAndItsRefusalsR
     EXPECT_TRUE(window.Locked());
     m_control.LetMaxLength(5);
     EXPECT_EQ(window.MaxLength(), 5);
+    // A Single keeps its fraction; the window indents by whole twips.
     m_control.LetBulletIndent(200.6f);
-    EXPECT_EQ(m_control.BulletIndent(), 201.0f);
+    EXPECT_EQ(m_control.BulletIndent(), 200.6f);
+    EXPECT_EQ(window.BulletIndent(), 201);
+    m_control.LetBulletIndent(12.5f);
+    EXPECT_EQ(m_control.BulletIndent(), 12.5f);
+    EXPECT_EQ(window.BulletIndent(), 12) << "halves to even";
 
     m_control.LetText(QStringLiteral("plain"));
     EXPECT_EQ(m_control.Text(), QStringLiteral("plain"));

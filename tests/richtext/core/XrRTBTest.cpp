@@ -3,7 +3,7 @@
 #include "platform/host/ControlFactory.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
-#include "platform/richedit/RichTextView.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRichTextBoxLibrary.h"
@@ -135,8 +135,11 @@ TEST_F(XrRTBTest, LifecycleFromCreationToDestruction)
     ASSERT_NE(scratch, nullptr);
     EXPECT_FALSE(scratch->hasView());
     state.CleanupRTF = QStringLiteral("{\\rtf1 x}");
+    events.clear();
     control.reset();
     EXPECT_TRUE(state.CleanupRTF.isEmpty());
+    // Emptying the windows on the way out tells the host nothing.
+    EXPECT_TRUE(events.names().isEmpty()) << events.names().join(',').toStdString();
 }
 
 TEST_F(XrRTBTest, ReleaseOnIndentHandleResumesUndoAndRaisesReady)

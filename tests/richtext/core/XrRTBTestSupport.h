@@ -2,7 +2,7 @@
 // and the constituents a test looks into.
 #pragma once
 
-#include "platform/richedit/RichTextBox.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"

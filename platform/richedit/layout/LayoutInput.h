@@ -1,0 +1,32 @@
+// What the layout needs to know of one paragraph, independent of how a document stores it.
+#pragma once
+
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/Formats.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace richedit {
+
+// Characters in one format, or a picture (one position each).
+struct LayoutRun {
+    int32_t length = 0;
+    const CharFormat* format = nullptr;
+    std::shared_ptr<const Picture> picture;
+};
+
+// A paragraph's text without its mark, runs covering that text, its format, its mark's
+// character format and the list label to draw (empty: none). The pointers need to live only
+// while a layout is made; the layout keeps its own copies. Runs that fall short of the text
+// leave the rest in the mark's format, and runs past its end are ignored.
+struct LayoutParagraphInput {
+    QString text;
+    std::vector<LayoutRun> runs;
+    const ParaFormat* format = nullptr;
+    const CharFormat* markFormat = nullptr;
+    QString listLabel;
+};
+
+}  // namespace richedit

@@ -1,0 +1,173 @@
+// One paragraph laid out in display lines at a width in twips with a measuring device's font
+// metrics: line breaks, indents, tabs, alignment, line heights and x <-> position mapping.
+#pragma once
+
+#include "platform/richedit/layout/LayoutFonts.h"
+#include "platform/richedit/layout/LayoutInput.h"
+
+#include <algorithm>
+#include <limits>
+
+class QPaintDevice;
+
+namespace richedit {
+
+// A display line. Offsets count from the paragraph's start, lengths in twips from its top and
+// from the left edge of the layout width.
+struct LayoutLine {
+    int32_t start = 0;
+    int32_t length = 0;          // every character, hanging spaces and a closing U+000B included
+    int32_t hangingSpaces = 0;   // spaces at the end (before a closing U+000B)
+    bool closedByBreak = false;  // ends with U+000B
+    bool softWrap = false;       // ends where the text wrapped
+    // The end of the characters that decided where the line ends (past the text's end for a
+    // line that ran out of text): an edit at or after it leaves the line as it is.
+    int32_t decidedBy = 0;
+
+    int32_t top = 0;          // of the line's share of the paragraph, space before included
+    int32_t height = 0;       // the share: spacing rule applied, space before and after included
+    int32_t spaceBefore = 0;  // part of `height` above the text box
+    int32_t spaceAfter = 0;   // part of `height` below the text box
+    int32_t ascent = 0;       // largest over the line's characters (pictures, raised text)
+    int32_t descent = 0;
+    int32_t baseline = 0;  // from the paragraph's top
+
+    double left = 0;          // where the first character is drawn
+    double contentWidth = 0;  // hanging spaces and a closing U+000B excluded
+    double right = 0;         // end of the last character, hanging spaces included
+
+    int32_t end() const { return start + length; }
+    // The length the line queries report: a closing U+000B left out, hanging spaces kept.
+    int32_t lengthWithoutBreak() const { return length - (closedByBreak ? 1 : 0); }
+    // Characters before the hanging spaces and a closing U+000B.
+    int32_t contentLength() const { return lengthWithoutBreak() - hangingSpaces; }
+    int32_t textTop() const
+    {
+        return int32_t(
+            std::min<int64_t>(int64_t(top) + spaceBefore, std::numeric_limits<int32_t>::max()));
+    }
+    int32_t textHeight() const { return height - spaceBefore - spaceAfter; }
+
+    // How characters are placed: the line starts at `origin` before alignment (tabs resolve
+    // there), `shift` moves it for right and centred alignment, and every space from
+    // `justifyFrom` up to the content end widens by `spaceExtra`.
+    double origin = 0;
+    double shift = 0;
+    double spaceExtra = 0;
+    int32_t justifyFrom = 0;
+};
+
+// A list label as laid out on the first line.
+struct LayoutLabel {
+    QString text;
+    CharFormat format;
+    double x = 0;
+    double width = 0;
+};
+
+// An edit of a paragraph's text: `removed` units at `offset` became `added` units.
+struct ParagraphEdit {
+    int32_t offset = 0;
+    int32_t removed = 0;
+    int32_t added = 0;
+};
+
+// One run of the paragraph with its own copy of the format.
+struct LayoutSpan {
+    int32_t start = 0;
+    int32_t length = 0;
+    CharFormat format;
+    std::shared_ptr<const Picture> picture;
+    std::shared_ptr<const MeasuringFont> font;
+
+    int32_t end() const { return start + length; }
+};
+
+class ParagraphLayout {
+public:
+    // No wrapping: lines end only at U+000B.
+    static constexpr int32_t NoWrap = 0;
+
+    ParagraphLayout() = default;
+    // Lays the paragraph out at `widthTw` (<= 0: no wrap) with the metrics of `device` (null:
+    // the screen at 96 dpi). A `startOffset` inside the paragraph starts at that display-line
+    // start with the following-lines indent, without the space before and the label.
+    ParagraphLayout(const LayoutParagraphInput& input, int32_t widthTw,
+                    const QPaintDevice* device = nullptr, int32_t startOffset = 0);
+
+    // Lays the paragraph out again after an edit of its text or character formats, from the
+    // first line the edit can change: earlier lines keep their breaks, and once a line starts
+    // where one started before (moved by the edit's length) the rest are the old lines moved.
+    // The input's paragraph format, mark format and label must be the ones the layout has
+    // (see `canRelayout`).
+    void relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit);
+    bool canRelayout(const LayoutParagraphInput& input, const ParagraphEdit& edit) const;
+
+    bool wraps() const { return m_width > 0; }
+    int32_t width() const { return m_width; }
+    LayoutDevice device() const { return m_device; }
+    const QString& text() const { return m_text; }
+    int32_t textLength() const { return int32_t(m_text.size()); }
+    int32_t startOffset() const { return m_startOffset; }
+    const ParaFormat& format() const { return m_format; }
+    const CharFormat& markFormat() const { return m_markFormat; }
+    const LayoutLabel& label() const { return m_label; }
+    const std::vector<LayoutSpan>& spans() const { return m_spans; }
+
+    int lineCount() const { return int(m_lines.size()); }
+    const LayoutLine& line(int index) const { return m_lines[size_t(index)]; }
+    const std::vector<LayoutLine>& lines() const { return m_lines; }
+    int32_t height() const { return m_height; }
+    // The widest extent drawn: the width, or further where lines run past it.
+    double boxWidth() const;
+
+    // The line holding an offset: a position at a wrap belongs to the line it starts, the
+    // text's end to the last line.
+    int lineAt(int32_t offset) const;
+    // The offset nearest to x on a line; at or past its right end the offset after its last
+    // character, or of that character on a line that wraps (so that it maps back to the line).
+    int32_t positionFromX(int lineIndex, double x) const;
+    // The x of a position's left edge on its line.
+    double xFromPosition(int32_t offset) const;
+    // The x of every position of an existing line from its start to its end (length + 1
+    // values).
+    std::vector<double> edges(int lineIndex) const;
+    // The span holding an offset (the last one at the end); null for a paragraph without text.
+    const LayoutSpan* spanAt(int32_t offset) const;
+
+private:
+    struct LineBreak;
+
+    void buildSpans(const LayoutParagraphInput& input);
+    // Breaks lines from line `first` on (dropping the lines from there), placing them below
+    // the lines before it. With an edit, stops at the first line that starts where an old line
+    // after the edit started and keeps the old lines from there, moved.
+    void layOutFrom(int first, const ParagraphEdit* edit);
+    double followingIndent() const;
+    double lineLimit() const;
+    void buildLabel();
+    LineBreak breakLine(int32_t from, double origin, double limit) const;
+    double firstLineOrigin(double following) const;
+    LayoutLine lineOf(const LineBreak& brk) const;
+    void measureHeights(LayoutLine& line, bool firstInParagraph, bool lastInParagraph) const;
+    void align(LayoutLine& line, double limit, bool lastInParagraph) const;
+    int32_t lineBoxHeight(int32_t natural) const;
+    double tabEnd(double x) const;
+    double advanceAt(int32_t offset, size_t span) const;
+    size_t spanIndexAt(int32_t offset) const;
+    const CharFormat& formatForEmptyLine(int32_t offset) const;
+
+    QString m_text;
+    ParaFormat m_format;
+    CharFormat m_markFormat;
+    std::vector<LayoutSpan> m_spans;
+    std::vector<int32_t> m_tabs;  // ascending
+    LayoutLabel m_label;
+    LayoutDevice m_device;
+    int32_t m_width = NoWrap;
+    int32_t m_startOffset = 0;
+    std::vector<LayoutLine> m_lines;
+    int32_t m_height = 0;
+};
+
+}  // namespace richedit

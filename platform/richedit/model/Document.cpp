@@ -1,0 +1,659 @@
+#include "platform/richedit/model/Document.h"
+
+#include "platform/richedit/model/ParagraphRuns.h"
+
+#include <QStringView>
+#include <algorithm>
+
+namespace richedit {
+
+namespace {
+
+const QString ParagraphEnd = QStringLiteral("\r\n");
+
+// The lines of a text whose lines end in CR LF, a lone CR or a lone LF.
+std::vector<QStringView> splitLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.push_back(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.push_back(text.mid(start));
+    return lines;
+}
+
+int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
+{
+    int32_t total = 0;
+    for (const Paragraph& paragraph : paragraphs)
+        total += int32_t(paragraph.text.size());
+    return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
+}
+
+// Units [from, from + count) of paragraphs joined by paragraph ends, the last one ending in its
+// mark unless it is the document's last paragraph.
+QString sliceOf(const std::vector<Paragraph>& paragraphs, bool endsDocument, int32_t from,
+                int32_t count)
+{
+    QString result;
+    result.reserve(count);
+    const int32_t to = from + count;
+    int32_t start = 0;
+    for (size_t k = 0; k < paragraphs.size() && start < to; ++k) {
+        const QString& text = paragraphs[k].text;
+        const bool withMark = k + 1 < paragraphs.size() || !endsDocument;
+        const int32_t end = start + int32_t(text.size());
+        if (end > from)
+            result += QStringView(text).mid(std::max(from - start, 0),
+                                            std::min(end, to) - std::max(from, start));
+        if (withMark) {
+            for (int32_t i = end; i < end + 2; ++i)
+                if (i >= from && i < to)
+                    result += ParagraphEnd[i - end];
+        }
+        start = end + (withMark ? 2 : 0);
+    }
+    return result;
+}
+
+ParaFormat completePara(const ParaFormat& format)
+{
+    ParaFormat result = defaultParaFormat();
+    mergeParaFormat(result, format);
+    if (result.tabs.size() > size_t(MaxTabStops))
+        result.tabs.resize(MaxTabStops);
+    return result;
+}
+
+}  // namespace
+
+Document::Document(const CharFormat& defaultFormat)
+{
+    m_defaultFormat = defaultCharFormat();
+    mergeCharFormat(m_defaultFormat, defaultFormat);
+    Paragraph empty;
+    empty.format = defaultParaFormat();
+    empty.mark = m_pool.intern(m_defaultFormat);
+    m_paragraphs.push_back(std::make_unique<Paragraph>(std::move(empty)));
+    m_spans = {2};
+    m_index.rebuild(m_spans);
+}
+
+void Document::setDefaultFormat(const CharFormat& format)
+{
+    m_defaultFormat = complete(format);
+}
+
+CharFormat Document::complete(const CharFormat& format) const
+{
+    CharFormat result = m_defaultFormat;
+    mergeCharFormat(result, format);
+    result.mask = AllCharFields;
+    if ((result.effects & SubSuperscript) == SubSuperscript)
+        result.effects &= ~uint32_t(Subscript);
+    return result;
+}
+
+// --- Content and positions ---
+
+const QString& Document::text() const
+{
+    if (!m_textValid) {
+        m_text = buffer().toString();
+        m_textValid = true;
+    }
+    return m_text;
+}
+
+int32_t Document::length() const
+{
+    return int32_t(m_index.prefix(m_index.size()) - 2);
+}
+
+QString Document::textRange(CharRange range) const
+{
+    const CharRange r = normalized(range);
+    return buffer().mid(r.cpMin, r.cpMax - r.cpMin);
+}
+
+QChar Document::charAt(int32_t position) const
+{
+    return position >= 0 && position < length() ? QChar(buffer().at(position)) : QChar();
+}
+
+QString Document::mid(int32_t position, int32_t count) const
+{
+    return buffer().mid(position, count);
+}
+
+int32_t Document::previousPosition(int32_t position) const
+{
+    int32_t previous = std::clamp(position - 1, 0, length());
+    if (previous > 0 &&
+        ((charAt(previous) == u'\n' && charAt(previous - 1) == u'\r') ||
+         (charAt(previous).isLowSurrogate() && charAt(previous - 1).isHighSurrogate())))
+        --previous;
+    return previous;
+}
+
+int32_t Document::nextPosition(int32_t position) const
+{
+    return snap(std::clamp(position, 0, length()) + 1);
+}
+
+int32_t Document::paragraphStart(int index) const
+{
+    return int32_t(m_index.prefix(index));
+}
+
+int Document::paragraphAt(int32_t position) const
+{
+    return m_index.find(std::clamp(position, 0, length()));
+}
+
+Document::Location Document::locate(int32_t position) const
+{
+    const int index = paragraphAt(position);
+    return {index,
+            std::clamp(position - paragraphStart(index), 0, int32_t(paragraph(index).text.size()))};
+}
+
+int32_t Document::snap(int32_t position) const
+{
+    const int32_t pos = std::clamp(position, 0, length());
+    const int index = m_index.find(pos);
+    const int32_t start = paragraphStart(index);
+    const QString& text = paragraph(index).text;
+    const int32_t offset = pos - start;
+    if (offset > int32_t(text.size()))
+        return paragraphStart(index + 1);
+    if (offset > 0 && offset < int32_t(text.size()) && text[offset - 1].isHighSurrogate() &&
+        text[offset].isLowSurrogate())
+        return pos + 1;
+    return pos;
+}
+
+CharRange Document::normalized(CharRange range) const
+{
+    const int32_t end = range.cpMax == -1 ? length() : range.cpMax;
+    int32_t a = snap(std::max(range.cpMin, 0));
+    int32_t b = snap(std::max(end, 0));
+    if (a > b)
+        std::swap(a, b);
+    return {a, b};
+}
+
+CharFormat Document::formatAt(int32_t position) const
+{
+    const Location at = locate(snap(position));
+    const Paragraph& paragraph = this->paragraph(at.paragraph);
+    uint32_t found = paragraph.mark;
+    forEachRun(paragraph, at.offset, at.offset + 1,
+               [&](const TextRun& run, int32_t, int32_t) { found = run.format; });
+    return m_pool.at(found);
+}
+
+CharFormat Document::insertionFormat(int32_t position) const
+{
+    const Location at = locate(snap(position));
+    const Paragraph& paragraph = this->paragraph(at.paragraph);
+    if (paragraph.text.isEmpty())
+        return m_pool.at(paragraph.mark);
+    return formatAt(paragraphStart(at.paragraph) + std::max(at.offset - 1, 0));
+}
+
+// --- Text changes ---
+
+void Document::insert(int32_t position, const QString& text, const CharFormat& format)
+{
+    if (text.isEmpty())
+        return;
+    const int32_t pos = snap(position);
+    const Location at = locate(pos);
+    const Paragraph& old = paragraph(at.paragraph);
+    const uint32_t formatIndex = m_pool.intern(complete(format));
+    const std::vector<QStringView> lines = splitLines(text);
+
+    std::vector<Paragraph> result;
+    if (lines.size() == 1) {
+        // Within one paragraph: only the text after the insertion point moves.
+        result.push_back(old);
+        insertText(result.back(), at.offset, text, formatIndex);
+        replaceParagraphs(at.paragraph, 1, std::move(result),
+                          {ChangeKind::Text, pos, 0, int32_t(text.size())});
+        return;
+    }
+    Paragraph current;
+    current.format = old.format;
+    appendSlice(current, old, 0, at.offset);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            current.mark = formatIndex;
+            result.push_back(std::move(current));
+            current = Paragraph{};
+            current.format = old.format;
+        }
+        appendText(current, lines[i], formatIndex);
+    }
+    appendSlice(current, old, at.offset, int32_t(old.text.size()));
+    current.mark = old.mark;
+    result.push_back(std::move(current));
+    const int32_t added = joinedLength(result) - int32_t(old.text.size());
+    replaceParagraphs(at.paragraph, 1, std::move(result), {ChangeKind::Text, pos, 0, added});
+}
+
+void Document::remove(CharRange range)
+{
+    const CharRange r = normalized(range);
+    if (r.cpMin == r.cpMax)
+        return;
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    const Paragraph& first = paragraph(a.paragraph);
+    const Paragraph& last = paragraph(b.paragraph);
+    Paragraph merged;
+    merged.format = last.format;
+    merged.mark = last.mark;
+    appendSlice(merged, first, 0, a.offset);
+    appendSlice(merged, last, b.offset, int32_t(last.text.size()));
+    std::vector<Paragraph> result;
+    result.push_back(std::move(merged));
+    replaceParagraphs(a.paragraph, b.paragraph - a.paragraph + 1, std::move(result),
+                      {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
+}
+
+std::vector<Paragraph> Document::paragraphsFrom(const DocumentFragment& fragment,
+                                                const ParaFormat& lastFormat, bool* lastHasMark)
+{
+    std::vector<Paragraph> result;
+    *lastHasMark = true;
+    const size_t count = fragment.paragraphs.size();
+    for (size_t k = 0; k < count; ++k) {
+        const FragmentParagraph& source = fragment.paragraphs[k];
+        const ParaFormat format = completePara(source.format);
+        Paragraph current;
+        current.format = format;
+        for (const FragmentRun& run : source.runs) {
+            const uint32_t formatIndex = m_pool.intern(complete(run.format));
+            if (run.picture) {
+                appendPicture(current, run.picture, formatIndex);
+                continue;
+            }
+            // A line end inside a run still has to count as a paragraph end.
+            const std::vector<QStringView> lines = splitLines(run.text);
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (i > 0) {
+                    current.mark = formatIndex;
+                    result.push_back(std::move(current));
+                    current = Paragraph{};
+                    current.format = format;
+                }
+                appendText(current, lines[i], formatIndex);
+            }
+        }
+        current.mark = m_pool.intern(complete(source.markFormat));
+        if (k + 1 == count && !source.hasMark) {
+            *lastHasMark = false;
+            current.format = lastFormat;
+        }
+        result.push_back(std::move(current));
+    }
+    return result;
+}
+
+void Document::insertFragment(int32_t position, const DocumentFragment& fragment)
+{
+    if (fragment.paragraphs.empty())
+        return;
+    const int32_t pos = snap(position);
+    const Location at = locate(pos);
+    const Paragraph old = paragraph(at.paragraph);
+    bool lastHasMark = true;
+    std::vector<Paragraph> parts = paragraphsFrom(fragment, old.format, &lastHasMark);
+    if (parts.empty())
+        return;
+    const int32_t oldLength = int32_t(old.text.size());
+    if (lastHasMark) {
+        Paragraph tail;
+        tail.format = old.format;
+        tail.mark = old.mark;
+        appendSlice(tail, old, at.offset, oldLength);
+        parts.push_back(std::move(tail));
+    } else {
+        parts.back().mark = old.mark;
+        appendSlice(parts.back(), old, at.offset, oldLength);
+    }
+    Paragraph head;
+    head.format = parts.front().format;
+    head.mark = parts.front().mark;
+    appendSlice(head, old, 0, at.offset);
+    appendSlice(head, parts.front(), 0, int32_t(parts.front().text.size()));
+    parts.front() = std::move(head);
+    const int32_t added = joinedLength(parts) - oldLength;
+    replaceParagraphs(at.paragraph, 1, std::move(parts), {ChangeKind::Text, pos, 0, added});
+}
+
+void Document::replaceAll(const DocumentFragment& fragment)
+{
+    bool lastHasMark = true;
+    std::vector<Paragraph> parts = paragraphsFrom(fragment, defaultParaFormat(), &lastHasMark);
+    if (!lastHasMark && !fragment.paragraphs.empty())
+        parts.back().format = completePara(fragment.paragraphs.back().format);
+    if (parts.empty()) {
+        Paragraph empty;
+        empty.format = defaultParaFormat();
+        empty.mark = m_pool.intern(m_defaultFormat);
+        parts.push_back(std::move(empty));
+    }
+    const int32_t oldLength = length();
+    const int32_t newLength = joinedLength(parts);
+    replaceParagraphs(0, paragraphCount(), std::move(parts),
+                      {ChangeKind::Reset, 0, oldLength, newLength});
+}
+
+void Document::setPlainText(const QString& text)
+{
+    const uint32_t formatIndex = m_pool.intern(m_defaultFormat);
+    std::vector<Paragraph> parts;
+    for (QStringView line : splitLines(text)) {
+        Paragraph paragraph;
+        paragraph.format = defaultParaFormat();
+        paragraph.mark = formatIndex;
+        appendText(paragraph, line, formatIndex);
+        parts.push_back(std::move(paragraph));
+    }
+    const int32_t oldLength = length();
+    const int32_t newLength = joinedLength(parts);
+    replaceParagraphs(0, paragraphCount(), std::move(parts),
+                      {ChangeKind::Reset, 0, oldLength, newLength});
+}
+
+void Document::overwrite(int32_t position, const QString& text)
+{
+    const int32_t start = snap(position);
+    const int32_t end = std::min(start + int32_t(text.size()), length());
+    if (end <= start)
+        return;
+    const Location a = locate(start);
+    const Location b = locate(end);
+    std::vector<Paragraph> result = copyParagraphs(a.paragraph, b.paragraph - a.paragraph + 1);
+    for (size_t k = 0; k < result.size(); ++k) {
+        Paragraph& paragraph = result[k];
+        const int32_t paragraphPos = paragraphStart(a.paragraph + int(k));
+        const int32_t from = std::max(start - paragraphPos, 0);
+        const int32_t to = std::min(end - paragraphPos, int32_t(paragraph.text.size()));
+        for (int32_t offset = from; offset < to; ++offset)
+            paragraph.text[offset] = text[paragraphPos + offset - start];
+    }
+    const int count = int(result.size());
+    replaceParagraphs(a.paragraph, count, std::move(result),
+                      {ChangeKind::Text, start, end - start, end - start});
+}
+
+int Document::removePictures()
+{
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < paragraphCount(); ++i) {
+        for (const TextRun& run : paragraph(i).runs) {
+            if (run.picture) {
+                first = first < 0 ? i : first;
+                last = i;
+                break;
+            }
+        }
+    }
+    if (first < 0)
+        return 0;
+    int removed = 0;
+    int32_t firstPos = -1;
+    int32_t lastPos = -1;
+    std::vector<Paragraph> result;
+    for (int i = first; i <= last; ++i) {
+        const Paragraph& old = paragraph(i);
+        Paragraph paragraph;
+        paragraph.format = old.format;
+        paragraph.mark = old.mark;
+        int32_t offset = paragraphStart(i);
+        for (const TextRun& run : old.runs) {
+            if (run.picture) {
+                firstPos = firstPos < 0 ? offset : firstPos;
+                lastPos = offset;
+                ++removed;
+            } else {
+                appendText(paragraph,
+                           QStringView(old.text).mid(offset - paragraphStart(i), run.length),
+                           run.format);
+            }
+            offset += run.length;
+        }
+        result.push_back(std::move(paragraph));
+    }
+    const int32_t span = lastPos + 1 - firstPos;
+    replaceParagraphs(first, last - first + 1, std::move(result),
+                      {ChangeKind::Text, firstPos, span, span - removed});
+    return removed;
+}
+
+// --- Fragments out ---
+
+FragmentParagraph Document::toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
+                                       bool withMark) const
+{
+    FragmentParagraph result;
+    result.format = paragraph.format;
+    result.markFormat = m_pool.at(paragraph.mark);
+    result.hasMark = withMark;
+    forEachRun(paragraph, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
+        result.runs.push_back(FragmentRun{paragraph.text.mid(start, end - start),
+                                          m_pool.at(run.format), run.picture});
+    });
+    return result;
+}
+
+DocumentFragment Document::extract(CharRange range) const
+{
+    DocumentFragment fragment;
+    const CharRange r = normalized(range);
+    if (r.cpMin == r.cpMax)
+        return fragment;
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    const bool endsAfterMark = b.offset == 0 && b.paragraph > a.paragraph;
+    const int last = endsAfterMark ? b.paragraph - 1 : b.paragraph;
+    for (int i = a.paragraph; i <= last; ++i) {
+        const Paragraph& paragraph = this->paragraph(i);
+        const int32_t from = i == a.paragraph ? a.offset : 0;
+        const int32_t to = i == b.paragraph ? b.offset : int32_t(paragraph.text.size());
+        fragment.paragraphs.push_back(toFragment(paragraph, from, to, i < b.paragraph));
+    }
+    return fragment;
+}
+
+DocumentFragment Document::extractAll() const
+{
+    DocumentFragment fragment;
+    fragment.paragraphs.reserve(m_paragraphs.size());
+    for (const auto& paragraph : m_paragraphs)
+        fragment.paragraphs.push_back(
+            toFragment(*paragraph, 0, int32_t(paragraph->text.size()), true));
+    return fragment;
+}
+
+// --- Replacement, snapshots and notification ---
+
+int32_t Document::spanOf(int first, int count) const
+{
+    if (count <= 0)
+        return 0;
+    const int end = first + count;
+    if (end >= paragraphCount())
+        return length() - paragraphStart(first);
+    return paragraphStart(end) - paragraphStart(first);
+}
+
+std::vector<Paragraph> Document::copyParagraphs(int first, int count) const
+{
+    std::vector<Paragraph> result;
+    result.reserve(size_t(count));
+    for (int i = first; i < first + count; ++i)
+        result.push_back(paragraph(i));
+    return result;
+}
+
+void Document::restoreParagraphs(int first, int count, std::vector<Paragraph> paragraphs)
+{
+    const int32_t start = paragraphStart(first);
+    const int32_t removed = spanOf(first, count);
+    const bool includesLast = first + count >= paragraphCount();
+    const int32_t added = joinedLength(paragraphs) + (includesLast ? 0 : 2);
+    // Putting back formats alone is a format change.
+    bool sameText = size_t(count) == paragraphs.size();
+    for (int k = 0; sameText && k < count; ++k)
+        sameText = paragraph(first + k).text == paragraphs[size_t(k)].text;
+    const ChangeKind kind = sameText ? ChangeKind::Format : ChangeKind::Text;
+    replaceParagraphs(first, count, std::move(paragraphs), {kind, start, removed, added});
+}
+
+void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
+                                 const ChangeRecord& record)
+{
+    const bool includesLast = first + count >= paragraphCount();
+    if (includesLast && replacement.empty()) {
+        Paragraph empty;
+        empty.format = defaultParaFormat();
+        empty.mark = m_pool.intern(m_defaultFormat);
+        replacement.push_back(std::move(empty));
+    }
+    if (m_observer)
+        m_observer->aboutToReplace(first, count);
+    QString added;
+    if (record.kind == ChangeKind::Text && !m_bufferStale)
+        added = sliceOf(replacement, includesLast, record.position - paragraphStart(first),
+                        record.added);
+    if (record.kind != ChangeKind::Format)
+        m_textValid = false;
+    const int newCount = int(replacement.size());
+    if (newCount == count) {
+        for (int k = 0; k < count; ++k) {
+            Paragraph& slot = *m_paragraphs[size_t(first + k)];
+            const auto delta = int64_t(replacement[size_t(k)].text.size()) - slot.text.size();
+            if (delta != 0) {
+                m_index.add(first + k, delta);
+                m_spans[size_t(first + k)] += delta;
+            }
+            slot = std::move(replacement[size_t(k)]);
+        }
+    } else {
+        std::vector<int64_t> spans;
+        spans.reserve(replacement.size());
+        for (const Paragraph& paragraph : replacement)
+            spans.push_back(int64_t(paragraph.text.size()) + 2);
+        const auto at = m_paragraphs.begin() + first;
+        m_paragraphs.erase(at, at + count);
+        std::vector<std::unique_ptr<Paragraph>> fresh;
+        fresh.reserve(replacement.size());
+        for (Paragraph& paragraph : replacement)
+            fresh.push_back(std::make_unique<Paragraph>(std::move(paragraph)));
+        m_paragraphs.insert(m_paragraphs.begin() + first, std::make_move_iterator(fresh.begin()),
+                            std::make_move_iterator(fresh.end()));
+        const auto spanAt = m_spans.begin() + first;
+        m_spans.erase(spanAt, spanAt + count);
+        m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
+        m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
+    }
+    // A stale buffer is made from the paragraphs when next read; a load never pays for it.
+    if (record.kind == ChangeKind::Reset) {
+        m_buffer.clear();
+        m_bufferStale = true;
+    } else if (record.kind == ChangeKind::Text && !m_bufferStale) {
+        m_buffer.replace(record.position, record.removed, added);
+    }
+    Q_ASSERT(m_bufferStale || m_buffer.size() == length());
+    if (m_observer)
+        m_observer->replaced(first, count, newCount);
+    notify(record);
+}
+
+const TextBuffer& Document::buffer() const
+{
+    if (m_bufferStale) {
+        qsizetype total = 0;
+        for (const auto& paragraph : m_paragraphs)
+            total += paragraph->text.size() + 2;
+        m_buffer.clear(total);
+        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
+            if (i > 0)
+                m_buffer.append(ParagraphEnd);
+            m_buffer.append(m_paragraphs[i]->text);
+        }
+        m_bufferStale = false;
+    }
+    return m_buffer;
+}
+
+int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const
+{
+    const int id = m_nextWatcher++;
+    m_watchers.emplace(id, std::move(watcher));
+    return id;
+}
+
+void Document::removeWatcher(int id) const
+{
+    m_watchers.erase(id);
+}
+
+void Document::beginEditBlock()
+{
+    ++m_blockDepth;
+}
+
+void Document::endEditBlock()
+{
+    if (m_blockDepth == 0 || --m_blockDepth > 0)
+        return;
+    if (m_blockRecord) {
+        const ChangeRecord record = *m_blockRecord;
+        m_blockRecord.reset();
+        notify(record);
+    }
+}
+
+void Document::notify(const ChangeRecord& record)
+{
+    if (m_blockDepth > 0) {
+        m_blockRecord = m_blockRecord ? combineChanges(*m_blockRecord, record) : record;
+        return;
+    }
+    // A watcher may add or remove watchers while it is told.
+    const auto watchers = m_watchers;
+    for (const auto& [id, watcher] : watchers)
+        watcher(record);
+}
+
+ChangeRecord combineChanges(const ChangeRecord& first, const ChangeRecord& second)
+{
+    const int32_t firstDelta = first.added - first.removed;
+    const int32_t secondDelta = second.added - second.removed;
+    if (first.kind == ChangeKind::Reset)
+        return {ChangeKind::Reset, 0, first.removed, first.added + secondDelta};
+    if (second.kind == ChangeKind::Reset)
+        return {ChangeKind::Reset, 0, second.removed - firstDelta, second.added};
+    // Work in the coordinates between the two changes.
+    const int32_t start = std::min(first.position, second.position);
+    const int32_t end = std::max(first.position + first.added, second.position + second.removed);
+    const ChangeKind kind = first.kind == ChangeKind::Format && second.kind == ChangeKind::Format
+                                ? ChangeKind::Format
+                                : ChangeKind::Text;
+    return {kind, start, end - firstDelta - start, end + secondDelta - start};
+}
+
+}  // namespace richedit

@@ -1,0 +1,217 @@
+// The rich-edit document: paragraphs of formatted runs and pictures, each ended by a mark that
+// owns the paragraph format, with UTF-16 positions in which a paragraph end counts two.
+#pragma once
+
+#include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/FormatPool.h"
+#include "platform/richedit/model/ParagraphIndex.h"
+#include "platform/richedit/model/TextBuffer.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace richedit {
+
+// A range of positions; cpMax -1 stands for the end of the text.
+struct CharRange {
+    int32_t cpMin = 0;
+    int32_t cpMax = 0;
+    bool operator==(const CharRange&) const = default;
+};
+
+// Characters in one format (`format` indexes the document's pool), or one picture.
+struct TextRun {
+    int32_t length = 0;
+    uint32_t format = 0;
+    std::shared_ptr<const Picture> picture;
+};
+
+// A paragraph's text (without its mark), its runs covering that text exactly, the paragraph
+// format and the mark's character format.
+struct Paragraph {
+    QString text;
+    std::vector<TextRun> runs;
+    ParaFormat format;
+    uint32_t mark = 0;
+};
+
+enum class ChangeKind {
+    Text,    // characters replaced (formats may have changed too)
+    Format,  // formats only; removed == added
+    Reset,   // the whole document replaced
+};
+
+// What changed: `removed` positions from `position` of the old text became `added` positions.
+struct ChangeRecord {
+    ChangeKind kind = ChangeKind::Text;
+    int32_t position = 0;
+    int32_t removed = 0;
+    int32_t added = 0;
+    bool operator==(const ChangeRecord&) const = default;
+};
+
+// Told before and after paragraphs are replaced, so that an undo buffer can keep what was
+// there before.
+class ParagraphObserver {
+public:
+    virtual ~ParagraphObserver() = default;
+    virtual void aboutToReplace(int first, int count) = 0;
+    virtual void replaced(int first, int oldCount, int newCount) = 0;
+};
+
+class Document {
+public:
+    explicit Document(const CharFormat& defaultFormat = defaultCharFormat());
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // The format of plain text written over the whole document and of an emptied document.
+    const CharFormat& defaultFormat() const { return m_defaultFormat; }
+    void setDefaultFormat(const CharFormat& format);
+
+    // --- Content and positions ---
+    // The whole text as one string, made on first use after a change: whole-document passes
+    // only. Edits and reads near a position use the accessors below, which cost no more than
+    // what they read.
+    const QString& text() const;
+    int32_t length() const;
+    QString textRange(CharRange range) const;
+    // The unit at a position; 0 outside the text.
+    QChar charAt(int32_t position) const;
+    // Up to `count` units from `position`, clamped to the text (no snapping).
+    QString mid(int32_t position, int32_t count) const;
+    // One step back or forward from a position: a paragraph end and a surrogate pair are one.
+    int32_t previousPosition(int32_t position) const;
+    int32_t nextPosition(int32_t position) const;
+    // Clamped to 0..length(); between CR and LF or inside a surrogate pair moves forward.
+    int32_t snap(int32_t position) const;
+    // Clamps and snaps both ends, -1 as cpMax meaning the end, and orders them.
+    CharRange normalized(CharRange range) const;
+
+    int paragraphCount() const { return int(m_paragraphs.size()); }
+    const Paragraph& paragraph(int index) const { return *m_paragraphs[size_t(index)]; }
+    int32_t paragraphStart(int index) const;
+    // The paragraph holding a (snapped) position; a position on a CR is its paragraph's.
+    int paragraphAt(int32_t position) const;
+    const CharFormat& format(uint32_t index) const { return m_pool.at(index); }
+
+    // The stored format of the character at a position (a mark's format on a paragraph end,
+    // the end mark's at the end).
+    CharFormat formatAt(int32_t position) const;
+    // The format new text at a caret takes from its surroundings: the character before it when
+    // that is not a paragraph end, else the paragraph's first character, else its mark.
+    CharFormat insertionFormat(int32_t position) const;
+
+    // --- Text changes ---
+    // CR LF, a lone CR and a lone LF each become a paragraph end; a new mark copies the split
+    // paragraph's format and takes `format` as its character format.
+    void insert(int32_t position, const QString& text, const CharFormat& format);
+    // A merged paragraph keeps the later mark and its format.
+    void remove(CharRange range);
+    // Inserted marks keep their formats; the tail joins the insertion point's paragraph, which
+    // ends in its original mark.
+    void insertFragment(int32_t position, const DocumentFragment& fragment);
+    // Replaces the document; the last paragraph's mark becomes the end mark.
+    void replaceAll(const DocumentFragment& fragment);
+    // Replaces the document with plain text in the default format and paragraph format.
+    void setPlainText(const QString& text);
+    // Overwrites characters in place with text of the same length, keeping every format
+    // (paragraph ends must stay where they are).
+    void overwrite(int32_t position, const QString& text);
+    // Deletes every picture as one change; returns how many.
+    int removePictures();
+
+    // A range as rich text. The last paragraph has a mark only when the range ends right after
+    // a paragraph end; pictures are shared.
+    DocumentFragment extract(CharRange range) const;
+    // The whole document, every paragraph with its mark (the last one the end mark).
+    DocumentFragment extractAll() const;
+
+    // --- Formats ---
+    // A range that ends at the end of the text also changes the end mark.
+    void applyChar(CharRange range, const CharFormat& change);
+    // Every paragraph the range touches (a caret: its paragraph).
+    void applyPara(CharRange range, const ParaFormat& change);
+    // The first counted character's format; the mask keeps the fields that agree over all of
+    // them. Paragraph marks count only when the range holds nothing else. A caret reads the
+    // insertion format. Automatic colours read as 0 and 0xFFFFFFFF with their effect bits.
+    CharFormat charFormatAt(CharRange range) const;
+    ParaFormat paraFormatAt(CharRange range) const;
+
+    // --- Notification and grouping ---
+    // Watching does not change the document, so a reader holding it const may watch.
+    int addWatcher(std::function<void(const ChangeRecord&)> watcher) const;
+    void removeWatcher(int id) const;
+    // Changes between begin and end reach the watchers as one record; blocks nest.
+    void beginEditBlock();
+    void endEditBlock();
+    void setParagraphObserver(ParagraphObserver* observer) { m_observer = observer; }
+
+    // --- Snapshots (undo) ---
+    std::vector<Paragraph> copyParagraphs(int first, int count) const;
+    // Puts saved paragraphs in place of [first, first + count) as one text change.
+    void restoreParagraphs(int first, int count, std::vector<Paragraph> paragraphs);
+    // Positions covered by paragraphs [first, first + count), marks included except the end
+    // mark.
+    int32_t spanOf(int first, int count) const;
+
+private:
+    struct Location {
+        int paragraph = 0;
+        int32_t offset = 0;
+    };
+    Location locate(int32_t position) const;
+    CharFormat complete(const CharFormat& format) const;
+    void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
+                           const ChangeRecord& record);
+    void notify(const ChangeRecord& record);
+    // The whole text, made again from the paragraphs after the document was replaced.
+    const TextBuffer& buffer() const;
+    std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
+                                          const ParaFormat& lastFormat, bool* lastHasMark);
+    FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
+                                 bool withMark) const;
+    // Paragraphs [first, last] that a range touches for paragraph formatting.
+    std::pair<int, int> touchedParagraphs(CharRange range) const;
+
+    FormatPool m_pool;
+    CharFormat m_defaultFormat;
+    std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
+    std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
+    ParagraphIndex m_index;
+    mutable TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
+    mutable bool m_bufferStale = false;
+    mutable QString m_text;
+    mutable bool m_textValid = false;
+    mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;
+    mutable int m_nextWatcher = 1;
+    int m_blockDepth = 0;
+    std::optional<ChangeRecord> m_blockRecord;
+    ParagraphObserver* m_observer = nullptr;
+};
+
+// Groups the changes of one compound edit into one record.
+class EditBlock {
+public:
+    explicit EditBlock(Document& document) : m_document(document) { document.beginEditBlock(); }
+    ~EditBlock() { m_document.endEditBlock(); }
+    EditBlock(const EditBlock&) = delete;
+    EditBlock& operator=(const EditBlock&) = delete;
+
+private:
+    Document& m_document;
+};
+
+// A stored format as a reading reports it: with `mask`, automatic text colour as 0 and
+// automatic background as 0xFFFFFFFF (their effect bits set).
+CharFormat charFormatReading(const CharFormat& format, uint32_t mask);
+
+// Merges two successive change records into one that covers both.
+ChangeRecord combineChanges(const ChangeRecord& first, const ChangeRecord& second);
+
+}  // namespace richedit

@@ -1,0 +1,196 @@
+// Character and paragraph formatting of ranges, and the mixed-value readings of them.
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/ParagraphRuns.h"
+
+#include <unordered_map>
+
+namespace richedit {
+
+namespace {
+
+constexpr uint32_t AutoBackColorReading = 0xFFFFFFFF;
+
+uint32_t readColor(const CharFormat& format)
+{
+    return format.is(AutoColorEffect) ? 0 : format.color;
+}
+
+uint32_t readBackColor(const CharFormat& format)
+{
+    return format.is(AutoBackColorEffect) ? AutoBackColorReading : format.backColor;
+}
+
+// The mask bits of the fields in which two stored formats differ as the reader sees them:
+// explicit black equals automatic text colour, automatic background equals no real colour.
+uint32_t charDifferences(const CharFormat& a, const CharFormat& b)
+{
+    const uint32_t effects = a.effects ^ b.effects;
+    uint32_t result = effects & (Bold | Italic | Underline | StrikeOut | Protected | Link);
+    if (effects & SubSuperscript)
+        result |= SubSuperscript;
+    if (readColor(a) != readColor(b))
+        result |= Color;
+    if (readBackColor(a) != readBackColor(b))
+        result |= BackColor;
+    if (a.heightTw != b.heightTw)
+        result |= Size;
+    if (a.offsetTw != b.offsetTw)
+        result |= Offset;
+    if (a.lcid != b.lcid)
+        result |= Lcid;
+    if (a.charset != b.charset)
+        result |= Charset;
+    if (a.face != b.face)
+        result |= Face;
+    return result;
+}
+
+uint32_t paraDifferences(const ParaFormat& a, const ParaFormat& b)
+{
+    uint32_t result = 0;
+    const auto differ = [&](bool different, uint32_t bit) {
+        if (different)
+            result |= bit;
+    };
+    differ(a.startIndent != b.startIndent, StartIndent);
+    differ(a.rightIndent != b.rightIndent, RightIndent);
+    differ(a.offset != b.offset, OffsetIndent);
+    differ(a.alignment != b.alignment, Alignment);
+    differ(a.tabs != b.tabs, TabStops);
+    differ(a.numbering != b.numbering, Numbering);
+    differ(a.spaceBefore != b.spaceBefore, SpaceBefore);
+    differ(a.spaceAfter != b.spaceAfter, SpaceAfter);
+    differ(a.lineSpacing != b.lineSpacing || a.lineSpacingRule != b.lineSpacingRule, LineSpacing);
+    differ(a.numberingStyle != b.numberingStyle, NumberingStyle);
+    differ(a.numberingTab != b.numberingTab, NumberingTab);
+    differ(a.numberingStart != b.numberingStart, NumberingStart);
+    return result;
+}
+
+}  // namespace
+
+CharFormat charFormatReading(const CharFormat& format, uint32_t mask)
+{
+    CharFormat result = format;
+    result.mask = mask;
+    result.color = readColor(format);
+    result.backColor = readBackColor(format);
+    return result;
+}
+
+void Document::applyChar(CharRange range, const CharFormat& change)
+{
+    const CharRange r = normalized(range);
+    const bool endMark = r.cpMax == length();
+    if (r.cpMin == r.cpMax && !endMark)
+        return;
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    std::unordered_map<uint32_t, uint32_t> remapped;
+    const auto remap = [&](uint32_t index) {
+        auto found = remapped.find(index);
+        if (found != remapped.end())
+            return found->second;
+        CharFormat format = m_pool.at(index);
+        mergeCharFormat(format, change);
+        const uint32_t result = m_pool.intern(complete(format));
+        remapped.emplace(index, result);
+        return result;
+    };
+    std::vector<Paragraph> result;
+    for (int i = a.paragraph; i <= b.paragraph; ++i) {
+        const Paragraph& old = paragraph(i);
+        const auto length = int32_t(old.text.size());
+        const int32_t from = i == a.paragraph ? a.offset : 0;
+        const int32_t to = i == b.paragraph ? b.offset : length;
+        Paragraph paragraph;
+        paragraph.format = old.format;
+        paragraph.mark = i < b.paragraph || endMark ? remap(old.mark) : old.mark;
+        appendSlice(paragraph, old, 0, from);
+        forEachRun(old, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
+            if (run.picture)
+                appendPicture(paragraph, run.picture, remap(run.format));
+            else
+                appendText(paragraph, QStringView(old.text).mid(start, end - start),
+                           remap(run.format));
+        });
+        appendSlice(paragraph, old, to, length);
+        result.push_back(std::move(paragraph));
+    }
+    const int32_t span = r.cpMax - r.cpMin;
+    const int count = int(result.size());
+    replaceParagraphs(a.paragraph, count, std::move(result),
+                      {ChangeKind::Format, r.cpMin, span, span});
+}
+
+std::pair<int, int> Document::touchedParagraphs(CharRange range) const
+{
+    const CharRange r = normalized(range);
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    // A range that ends right after a paragraph end does not reach into the next paragraph.
+    if (b.offset == 0 && b.paragraph > a.paragraph)
+        return {a.paragraph, b.paragraph - 1};
+    return {a.paragraph, b.paragraph};
+}
+
+void Document::applyPara(CharRange range, const ParaFormat& change)
+{
+    const auto [first, last] = touchedParagraphs(range);
+    std::vector<Paragraph> result = copyParagraphs(first, last - first + 1);
+    for (Paragraph& paragraph : result) {
+        mergeParaFormat(paragraph.format, change);
+        if (paragraph.format.tabs.size() > size_t(MaxTabStops))
+            paragraph.format.tabs.resize(MaxTabStops);
+    }
+    const int32_t start = paragraphStart(first);
+    const int32_t span = spanOf(first, last - first + 1);
+    const int count = int(result.size());
+    replaceParagraphs(first, count, std::move(result), {ChangeKind::Format, start, span, span});
+}
+
+CharFormat Document::charFormatAt(CharRange range) const
+{
+    const CharRange r = normalized(range);
+    if (r.cpMin == r.cpMax)
+        return charFormatReading(insertionFormat(r.cpMin), AllCharFields);
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    std::optional<uint32_t> first;
+    uint32_t previous = 0;
+    uint32_t mask = AllCharFields;
+    const auto count = [&](uint32_t index) {
+        if (!first) {
+            first = previous = index;
+        } else if (index != previous) {
+            mask &= ~charDifferences(m_pool.at(*first), m_pool.at(index));
+            previous = index;
+        }
+    };
+    for (int i = a.paragraph; i <= b.paragraph; ++i) {
+        const Paragraph& paragraph = this->paragraph(i);
+        const int32_t from = i == a.paragraph ? a.offset : 0;
+        const int32_t to = i == b.paragraph ? b.offset : int32_t(paragraph.text.size());
+        forEachRun(paragraph, from, to,
+                   [&](const TextRun& run, int32_t, int32_t) { count(run.format); });
+    }
+    // Marks count only when the range holds nothing but marks.
+    if (!first) {
+        for (int i = a.paragraph; i < b.paragraph; ++i)
+            count(paragraph(i).mark);
+    }
+    return charFormatReading(m_pool.at(first.value_or(paragraph(a.paragraph).mark)), mask);
+}
+
+ParaFormat Document::paraFormatAt(CharRange range) const
+{
+    const auto [first, last] = touchedParagraphs(range);
+    ParaFormat result = paragraph(first).format;
+    uint32_t mask = AllParaFields;
+    for (int i = first + 1; i <= last; ++i)
+        mask &= ~paraDifferences(result, paragraph(i).format);
+    result.mask = mask;
+    return result;
+}
+
+}  // namespace richedit

@@ -1,0 +1,51 @@
+// A piece of rich text outside any document: what the RTF reader produces, what the RTF writer
+// consumes, and what the document inserts or hands out for a range.
+#pragma once
+
+#include "platform/richedit/model/Formats.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace richedit {
+
+enum class PictureKind { Png, Jpeg, Dib, DeviceBitmap, Metafile, EnhancedMetafile };
+
+// An inline picture: its encoded bytes as read and its size on the page; the layout keeps the
+// decoded image. It counts one position (U+FFFC in the text).
+struct Picture {
+    QByteArray encoded;
+    PictureKind kind = PictureKind::Png;
+    int32_t pixelWidth = 0;
+    int32_t pixelHeight = 0;
+    int32_t goalWidthTw = 0;
+    int32_t goalHeightTw = 0;
+};
+
+constexpr char16_t ObjectReplacementCharacter = u'\xFFFC';
+
+// A run of characters in one format, or one picture (text is then U+FFFC).
+struct FragmentRun {
+    QString text;
+    CharFormat format;
+    std::shared_ptr<const Picture> picture;
+};
+
+struct FragmentParagraph {
+    std::vector<FragmentRun> runs;
+    ParaFormat format;      // belongs to the paragraph mark
+    CharFormat markFormat;  // the mark's own character format
+    // False for a last paragraph whose end is not part of the fragment (a selection or an
+    // insertion that does not end with a paragraph end).
+    bool hasMark = true;
+};
+
+// In a whole document every paragraph has a mark and the last one is the end mark, which is
+// not part of the text.
+struct DocumentFragment {
+    std::vector<FragmentParagraph> paragraphs;
+};
+
+}  // namespace richedit

@@ -1,0 +1,49 @@
+// Prefix sums over paragraph lengths (a Fenwick tree), so that a paragraph's start and the
+// paragraph holding a position are found in O(log n).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace richedit {
+
+class ParagraphIndex {
+public:
+    // Rebuilds from every paragraph's span (its text plus the two units of its mark).
+    void rebuild(const std::vector<int64_t>& spans);
+    // After the values from `first` on changed, moved or were added or removed (there are now
+    // `count`, value k being valueAt(k)): only the sums that cover them are made again, in
+    // O(count - first + log² count).
+    template <typename ValueAt>
+    void rebuildFrom(int first, size_t count, ValueAt valueAt);
+    void add(int index, int64_t delta);
+
+    int size() const { return int(m_tree.size()) - 1; }
+    // Sum of the spans before `index`.
+    int64_t prefix(int index) const;
+    // The paragraph whose span holds `position` (the last one for positions past the end).
+    int find(int64_t position) const;
+
+private:
+    std::vector<int64_t> m_tree{0};  // 1-based
+};
+
+template <typename ValueAt>
+void ParagraphIndex::rebuildFrom(int first, size_t count, ValueAt valueAt)
+{
+    const size_t from = std::min({size_t(std::max(first, 0)), count, m_tree.size() - 1});
+    // Nodes up to `from` sum only values before it and stay as they are.
+    m_tree.resize(count + 1);
+    std::vector<int64_t> running(count - from + 1);  // prefix sums from `from` on
+    running[0] = prefix(int(from));
+    for (size_t k = from; k < count; ++k)
+        running[k - from + 1] = running[k - from] + valueAt(k);
+    for (size_t i = from + 1; i <= count; ++i) {
+        const size_t low = i - (i & (~i + 1));
+        m_tree[i] = running[i - from] - (low >= from ? running[low - from] : prefix(int(low)));
+    }
+}
+
+}  // namespace richedit

@@ -1,0 +1,67 @@
+#include "platform/richedit/model/ParagraphRuns.h"
+
+namespace richedit {
+
+void appendText(Paragraph& target, QStringView text, uint32_t format)
+{
+    if (text.isEmpty())
+        return;
+    target.text += text;
+    if (!target.runs.empty() && !target.runs.back().picture && target.runs.back().format == format)
+        target.runs.back().length += int32_t(text.size());
+    else
+        target.runs.push_back(TextRun{int32_t(text.size()), format, nullptr});
+}
+
+void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format)
+{
+    if (text.isEmpty())
+        return;
+    target.text.insert(offset, text);
+    const auto length = int32_t(text.size());
+    auto& runs = target.runs;
+    int32_t start = 0;
+    size_t k = 0;
+    // The run holding the offset, or ending at it (a run of the same format grows).
+    for (; k < runs.size(); ++k) {
+        const int32_t end = start + runs[k].length;
+        if (offset < end || (offset == end && !runs[k].picture && runs[k].format == format))
+            break;
+        start = end;
+    }
+    const auto joins = [&](size_t i) {
+        return i < runs.size() && !runs[i].picture && runs[i].format == format;
+    };
+    if (joins(k)) {
+        runs[k].length += length;
+        return;
+    }
+    const TextRun inserted{length, format, nullptr};
+    if (k == runs.size() || offset == start) {
+        runs.insert(runs.begin() + std::ptrdiff_t(k), inserted);
+        return;
+    }
+    // Splits a text run of another format.
+    TextRun tail = runs[k];
+    tail.length = start + runs[k].length - offset;
+    runs[k].length = offset - start;
+    runs.insert(runs.begin() + std::ptrdiff_t(k) + 1, {inserted, tail});
+}
+
+void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format)
+{
+    target.text += QChar(ObjectReplacementCharacter);
+    target.runs.push_back(TextRun{1, format, std::move(picture)});
+}
+
+void appendSlice(Paragraph& target, const Paragraph& source, int32_t from, int32_t to)
+{
+    forEachRun(source, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
+        if (run.picture)
+            appendPicture(target, run.picture, run.format);
+        else
+            appendText(target, QStringView(source.text).mid(start, end - start), run.format);
+    });
+}
+
+}  // namespace richedit

@@ -1,0 +1,34 @@
+// Building paragraphs run by run: appending text, pictures and slices of other paragraphs,
+// with neighbouring text runs of one format kept as one run.
+#pragma once
+
+#include "platform/richedit/model/Document.h"
+
+#include <QStringView>
+
+namespace richedit {
+
+void appendText(Paragraph& target, QStringView text, uint32_t format);
+void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format);
+// Inserts text in one format at an offset, joining a neighbouring run of that format.
+void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format);
+// Appends the characters [from, to) of `source` with their runs.
+void appendSlice(Paragraph& target, const Paragraph& source, int32_t from, int32_t to);
+
+// Calls visit(run, overlapStart, overlapEnd) for each run overlapping [from, to), in order, with
+// the overlap in paragraph offsets.
+template <typename Visit>
+void forEachRun(const Paragraph& paragraph, int32_t from, int32_t to, Visit visit)
+{
+    int32_t start = 0;
+    for (const TextRun& run : paragraph.runs) {
+        const int32_t end = start + run.length;
+        if (end > from && start < to)
+            visit(run, std::max(start, from), std::min(end, to));
+        if (end >= to)
+            break;
+        start = end;
+    }
+}
+
+}  // namespace richedit

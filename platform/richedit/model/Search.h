@@ -1,0 +1,24 @@
+// Finding text in a document: forward only, UTF-16 throughout, with the whole-word test
+// looking at the document's characters on both sides of a hit.
+#pragma once
+
+#include "platform/richedit/model/Document.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace richedit {
+
+enum FindFlags : uint32_t { WholeWord = 2, MatchCase = 4 };
+
+// The start of the first occurrence of `what` lying wholly inside [cpMin, cpMax] (cpMax -1 =
+// the end), or -1. An empty text, a text longer than the range or cpMin > cpMax gives -1.
+// Without MatchCase each code unit is compared after simple case folding, so a hit is always
+// as long as `what`.
+int32_t findText(const Document& document, CharRange range, const QString& what, uint32_t flags);
+int32_t findText(const QString& text, CharRange range, const QString& what, uint32_t flags);
+
+// Letters, digits and "_", plus U+0027 and U+2019 standing between two letters.
+bool isWordCharacterAt(const QString& text, qsizetype index);
+
+}  // namespace richedit

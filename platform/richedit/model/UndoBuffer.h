@@ -1,0 +1,70 @@
+// The single-level undo buffer: one step holding the paragraphs a change replaced and the
+// selection before and after it. Undoing turns the step into its own inverse, so a second
+// undo puts the change back.
+#pragma once
+
+#include "platform/richedit/model/Document.h"
+
+#include <optional>
+#include <vector>
+
+namespace richedit {
+
+struct SelectionState {
+    int32_t anchor = 0;
+    int32_t caret = 0;
+    bool operator==(const SelectionState&) const = default;
+};
+
+// Runs of these kinds grow one step while the caret stays where the last one left it.
+enum class UndoKind { Other, Typing, Backspace, Delete };
+
+class UndoBuffer : public ParagraphObserver {
+public:
+    explicit UndoBuffer(Document& document);
+    ~UndoBuffer() override;
+    UndoBuffer(const UndoBuffer&) = delete;
+    UndoBuffer& operator=(const UndoBuffer&) = delete;
+
+    // Brackets one change. A typing, Backspace or Delete change continues the open run of its
+    // kind when `before` is the selection that run left; otherwise the first paragraph
+    // replacement inside the brackets starts a new step (a change that replaces nothing leaves
+    // the old step in place).
+    void begin(UndoKind kind, const SelectionState& before);
+    void end(const SelectionState& after);
+
+    bool canUndo() const { return m_step.has_value(); }
+    // Takes the step back and returns the selection to restore; empty when there is no step.
+    std::optional<SelectionState> undo();
+    void clear();
+    // The caret moved for another reason: the next typing starts a new step.
+    void breakRun() { m_runOpen = false; }
+
+    void setSuspended(bool suspended) { m_suspended = suspended; }
+    bool suspended() const { return m_suspended; }
+
+private:
+    void aboutToReplace(int first, int count) override;
+    void replaced(int first, int oldCount, int newCount) override;
+
+    struct Step {
+        int first = 0;
+        int count = 0;  // paragraphs the step covers in the current document
+        std::vector<Paragraph> before;
+        SelectionState selectionBefore;
+        SelectionState selectionAfter;
+        UndoKind kind = UndoKind::Other;
+    };
+
+    Document& m_document;
+    std::optional<Step> m_step;
+    bool m_recording = false;
+    bool m_stepStarted = false;  // the bracketed change already owns m_step
+    UndoKind m_kind = UndoKind::Other;
+    SelectionState m_before;
+    bool m_runOpen = false;
+    bool m_suspended = false;
+    bool m_restoring = false;
+};
+
+}  // namespace richedit

@@ -1,0 +1,193 @@
+#include "platform/richedit/rtf/RtfKeywords.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace richedit {
+
+namespace {
+
+using K = RtfKeyword;
+
+const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
+{
+    static const std::unordered_map<std::string_view, RtfKeyword> table = {
+        {"fonttbl", K::FontTable},
+        {"colortbl", K::ColorTable},
+        {"listtable", K::ListTable},
+        {"listoverridetable", K::ListOverrideTable},
+        {"pict", K::Pict},
+        {"fldinst", K::FieldInstruction},
+        {"fldrslt", K::FieldResult},
+        {"object", K::Object},
+        {"result", K::ObjectResult},
+        {"shppict", K::ShapePicture},
+        {"nonshppict", K::NonShapePicture},
+        {"shprslt", K::ShapeResult},
+        {"pn", K::ParaNumbering},
+        {"pntxta", K::ParaNumberingTextAfter},
+        {"pntxtb", K::ParaNumberingTextBefore},
+        {"leveltext", K::LevelText},
+        {"nesttableprops", K::NestTableProps},
+        // Destinations whose content is never text of the document.
+        {"info", K::SkippedDestination},
+        {"stylesheet", K::SkippedDestination},
+        {"header", K::SkippedDestination},
+        {"headerl", K::SkippedDestination},
+        {"headerr", K::SkippedDestination},
+        {"headerf", K::SkippedDestination},
+        {"footer", K::SkippedDestination},
+        {"footerl", K::SkippedDestination},
+        {"footerr", K::SkippedDestination},
+        {"footerf", K::SkippedDestination},
+        {"footnote", K::SkippedDestination},
+        {"annotation", K::SkippedDestination},
+        {"xe", K::SkippedDestination},
+        {"tc", K::SkippedDestination},
+        {"pntext", K::SkippedDestination},
+        {"listtext", K::SkippedDestination},
+        {"shpinst", K::SkippedDestination},
+        {"objdata", K::SkippedDestination},
+        {"objclass", K::SkippedDestination},
+        {"objname", K::SkippedDestination},
+        {"nonesttables", K::SkippedDestination},
+        {"falt", K::SkippedDestination},
+        {"revtbl", K::SkippedDestination},
+        {"filetbl", K::SkippedDestination},
+        {"template", K::SkippedDestination},
+        {"ftnsep", K::SkippedDestination},
+        {"ftnsepc", K::SkippedDestination},
+        {"ftncn", K::SkippedDestination},
+        {"aftnsep", K::SkippedDestination},
+        {"aftnsepc", K::SkippedDestination},
+        {"aftncn", K::SkippedDestination},
+        {"txe", K::SkippedDestination},
+        {"rxe", K::SkippedDestination},
+        {"bxe", K::SkippedDestination},
+        {"pnseclvl", K::SkippedDestination},
+        {"ansi", K::Ansi},
+        {"mac", K::Mac},
+        {"pc", K::Pc},
+        {"pca", K::Pca},
+        {"ansicpg", K::AnsiCodePage},
+        {"deff", K::DefaultFont},
+        {"deflang", K::DefaultLanguage},
+        {"uc", K::UnicodeSkip},
+        {"u", K::Unicode},
+        {"fcharset", K::FontCharset},
+        {"cpg", K::FontCodePage},
+        {"red", K::Red},
+        {"green", K::Green},
+        {"blue", K::Blue},
+        {"plain", K::Plain},
+        {"f", K::Font},
+        {"fs", K::FontSize},
+        {"b", K::Bold},
+        {"i", K::Italic},
+        {"ul", K::Underline},
+        {"ulnone", K::UnderlineNone},
+        {"strike", K::Strike},
+        {"striked", K::StrikeDouble},
+        {"cf", K::ForeColor},
+        {"highlight", K::BackColor},
+        {"cb", K::BackColor},
+        {"chcbpat", K::BackColor},
+        {"super", K::Superscript},
+        {"sub", K::Subscript},
+        {"nosupersub", K::NoSuperSub},
+        {"up", K::Up},
+        {"dn", K::Down},
+        {"lang", K::Language},
+        {"protect", K::Protect},
+        {"pard", K::ParagraphDefault},
+        {"par", K::Paragraph},
+        {"sect", K::SectionEnd},
+        {"page", K::SectionEnd},
+        {"column", K::SectionEnd},
+        {"li", K::LeftIndent},
+        {"ri", K::RightIndent},
+        {"fi", K::FirstIndent},
+        {"ql", K::AlignLeft},
+        {"qc", K::AlignCenter},
+        {"qr", K::AlignRight},
+        {"qj", K::AlignJustify},
+        {"sb", K::SpaceBefore},
+        {"sa", K::SpaceAfter},
+        {"sl", K::LineSpacing},
+        {"slmult", K::LineSpacingMultiple},
+        {"tx", K::TabStop},
+        {"tb", K::TabStop},
+        {"intbl", K::InTable},
+        {"itap", K::TableNesting},
+        {"cell", K::Cell},
+        {"nestcell", K::Cell},
+        {"row", K::Row},
+        {"nestrow", K::NestRow},
+        {"ls", K::ListNumber},
+        {"ilvl", K::ListLevel},
+        {"list", K::ListDefinition},
+        {"listlevel", K::ListLevelDefinition},
+        {"listid", K::ListId},
+        {"listoverride", K::ListOverride},
+        {"levelnfc", K::LevelNumberFormat},
+        {"levelnfcn", K::LevelNumberFormat},
+        {"levelstartat", K::LevelStartAt},
+        {"pnlvlblt", K::PnBullet},
+        {"pnlvlbody", K::PnBody},
+        {"pnlvlcont", K::PnContinue},
+        {"pnlvl", K::PnLevel},
+        {"pndec", K::PnDecimal},
+        {"pnlcltr", K::PnLowerLetter},
+        {"pnucltr", K::PnUpperLetter},
+        {"pnlcrm", K::PnLowerRoman},
+        {"pnucrm", K::PnUpperRoman},
+        {"pnstart", K::PnStart},
+        {"pngblip", K::PngBlip},
+        {"jpegblip", K::JpegBlip},
+        {"dibitmap", K::DeviceIndependentBitmap},
+        {"wbitmap", K::DeviceBitmap},
+        {"wmetafile", K::WindowsMetafile},
+        {"emfblip", K::EnhancedMetafile},
+        {"picw", K::PictureWidth},
+        {"pich", K::PictureHeight},
+        {"picwgoal", K::PictureGoalWidth},
+        {"pichgoal", K::PictureGoalHeight},
+        {"picscalex", K::PictureScaleX},
+        {"picscaley", K::PictureScaleY},
+        {"tab", K::Tab},
+        {"line", K::Line},
+        {"emdash", K::EmDash},
+        {"endash", K::EnDash},
+        {"bullet", K::BulletChar},
+        {"lquote", K::LeftQuote},
+        {"rquote", K::RightQuote},
+        {"ldblquote", K::LeftDoubleQuote},
+        {"rdblquote", K::RightDoubleQuote},
+        {"emspace", K::EmSpace},
+        {"enspace", K::EnSpace},
+        {"qmspace", K::QuarterEmSpace},
+    };
+    return table;
+}
+
+}  // namespace
+
+RtfKeyword lookupRtfKeyword(QByteArrayView name)
+{
+    const std::string_view key(name.data(), static_cast<size_t>(name.size()));
+    const auto& table = keywordTable();
+    if (const auto found = table.find(key); found != table.end())
+        return found->second;
+    // Every underline style (\ulw, \uldb, \ulwave, \ulthdash, ...) underlines; \ulc only
+    // chooses the underline's colour.
+    if (key.size() > 2 && key.starts_with("ul") && !key.starts_with("ulc"))
+        return K::Underline;
+    return K::Unknown;
+}
+
+bool isDestinationKeyword(RtfKeyword keyword)
+{
+    return keyword >= K::FontTable && keyword <= K::SkippedDestination;
+}
+
+}  // namespace richedit

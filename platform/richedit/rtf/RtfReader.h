@@ -1,0 +1,26 @@
+// Reads RTF into a fragment. Tolerant: reads what other word processors write, ignores what it
+// does not know, never fails on content, never reads outside its input, linear in time.
+#pragma once
+
+#include "platform/richedit/model/DocumentFragment.h"
+
+#include <QByteArrayView>
+
+namespace richedit {
+
+enum class RtfReadMode {
+    // A whole document: one final \par followed only by formatting words and closing braces is
+    // the end mark; the result always has at least one paragraph, every one with a mark.
+    WholeDocument,
+    // An insertion (selection RTF, paste): every \par is kept; text after the last one forms a
+    // last paragraph without a mark.
+    Insert,
+};
+
+// True when the data's first non-blank bytes (after an optional UTF-8 byte-order mark) are
+// "{\rtf".
+bool looksLikeRtf(QByteArrayView data);
+
+DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode);
+
+}  // namespace richedit

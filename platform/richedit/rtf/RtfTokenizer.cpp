@@ -1,0 +1,181 @@
+#include "platform/richedit/rtf/RtfTokenizer.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace richedit {
+
+namespace {
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Bytes that never belong to a text run: the structural characters, and control bytes other
+// than the tab (raw CR and LF are layout of the file, not text).
+bool isTextByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '{' || c == '}')
+        return false;
+    return byte >= 0x20 || c == '\t';
+}
+
+RtfToken makeToken(RtfToken::Type type)
+{
+    RtfToken token;
+    token.type = type;
+    return token;
+}
+
+}  // namespace
+
+RtfToken RtfTokenizer::next()
+{
+    const qsizetype size = m_input.size();
+    while (m_pos < size) {
+        const char c = m_input[m_pos];
+        if (c == '{') {
+            ++m_pos;
+            return makeToken(RtfToken::GroupOpen);
+        }
+        if (c == '}') {
+            ++m_pos;
+            return makeToken(RtfToken::GroupClose);
+        }
+        if (c == '\\')
+            return readControl();
+        if (isTextByte(c))
+            return readText();
+        ++m_pos;  // raw CR, LF, NUL and other control bytes are ignored
+    }
+    return makeToken(RtfToken::End);
+}
+
+RtfToken RtfTokenizer::readText()
+{
+    const qsizetype start = m_pos;
+    const qsizetype size = m_input.size();
+    while (m_pos < size && isTextByte(m_input[m_pos]))
+        ++m_pos;
+    RtfToken token = makeToken(RtfToken::Text);
+    token.bytes = m_input.sliced(start, m_pos - start);
+    return token;
+}
+
+int rtfHexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+int RtfTokenizer::hexDigit(qsizetype at) const
+{
+    return at < m_input.size() ? rtfHexValue(m_input[at]) : -1;
+}
+
+RtfToken RtfTokenizer::readHexByte()
+{
+    // m_pos is after "\'"; a malformed escape uses the digits that are there.
+    int value = 0;
+    int digits = 0;
+    while (digits < 2) {
+        const int digit = hexDigit(m_pos);
+        if (digit < 0)
+            break;
+        value = value * 16 + digit;
+        ++digits;
+        ++m_pos;
+    }
+    if (digits == 0) {
+        // Not an escape at all: an unknown control symbol, which readers ignore.
+        RtfToken symbol = makeToken(RtfToken::ControlSymbol);
+        symbol.symbol = '\'';
+        return symbol;
+    }
+    RtfToken token = makeToken(RtfToken::HexByte);
+    token.hex = static_cast<unsigned char>(value);
+    return token;
+}
+
+RtfToken RtfTokenizer::readControl()
+{
+    const qsizetype size = m_input.size();
+    ++m_pos;  // the backslash
+    if (m_pos >= size)
+        return makeToken(RtfToken::End);
+    const char first = m_input[m_pos];
+    if (first == '\r' || first == '\n') {
+        // A backslash before a line end is a paragraph end.
+        ++m_pos;
+        RtfToken token = makeToken(RtfToken::ControlWord);
+        token.bytes = QByteArrayView("par");
+        return token;
+    }
+    if (!isLetter(first)) {
+        ++m_pos;
+        if (first == '\'')
+            return readHexByte();
+        RtfToken token = makeToken(RtfToken::ControlSymbol);
+        token.symbol = first;
+        return token;
+    }
+
+    const qsizetype nameStart = m_pos;
+    while (m_pos < size && isLetter(m_input[m_pos]))
+        ++m_pos;
+    RtfToken token = makeToken(RtfToken::ControlWord);
+    token.bytes = m_input.sliced(nameStart, m_pos - nameStart);
+
+    bool negative = false;
+    if (m_pos + 1 < size && m_input[m_pos] == '-' && isDigit(m_input[m_pos + 1])) {
+        negative = true;
+        ++m_pos;
+    }
+    if (m_pos < size && isDigit(m_input[m_pos])) {
+        // Parameters saturate at the 32-bit limits, however many digits follow.
+        constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+        int64_t value = 0;
+        while (m_pos < size && isDigit(m_input[m_pos])) {
+            if (value < limit)
+                value = value * 10 + (m_input[m_pos] - '0');
+            ++m_pos;
+        }
+        if (negative)
+            value = -value;
+        if (value > std::numeric_limits<int32_t>::max())
+            value = std::numeric_limits<int32_t>::max();
+        if (value < std::numeric_limits<int32_t>::min())
+            value = std::numeric_limits<int32_t>::min();
+        token.param = static_cast<int32_t>(value);
+        token.hasParam = true;
+    }
+    if (m_pos < size && m_input[m_pos] == ' ')
+        ++m_pos;  // the delimiter belongs to the word
+
+    if (token.bytes == QByteArrayView("bin")) {
+        const int64_t count = token.hasParam ? token.param : 0;
+        if (count > size - m_pos)
+            return makeToken(RtfToken::Truncated);
+        RtfToken data = makeToken(RtfToken::Binary);
+        if (count > 0) {
+            data.bytes = m_input.sliced(m_pos, static_cast<qsizetype>(count));
+            m_pos += static_cast<qsizetype>(count);
+        }
+        return data;
+    }
+    return token;
+}
+
+}  // namespace richedit

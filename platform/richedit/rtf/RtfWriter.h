@@ -1,0 +1,21 @@
+// Writes a fragment as RTF in the line shape the control's own string searches rely on:
+// 7-bit output, CR LF line ends, one paragraph per line.
+#pragma once
+
+#include "platform/richedit/model/DocumentFragment.h"
+
+#include <QByteArray>
+
+namespace richedit {
+
+enum class RtfWriteMode {
+    // Every paragraph has a mark; the last one is the end mark, written as the closing "\par }".
+    WholeDocument,
+    // A selection: "\par" only for paragraphs whose mark is in the fragment; closes with "}"
+    // (so "\par }" when the selection ends with a paragraph end).
+    Selection,
+};
+
+QByteArray writeRtf(const DocumentFragment& fragment, RtfWriteMode mode);
+
+}  // namespace richedit

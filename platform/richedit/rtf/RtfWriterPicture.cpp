@@ -1,0 +1,62 @@
+#include "platform/richedit/rtf/RtfWriterPicture.h"
+
+#include "platform/richedit/picture/PictureBytes.h"
+
+namespace richedit {
+namespace {
+
+const char* blipWord(PictureKind kind)
+{
+    switch (kind) {
+        case PictureKind::Png:
+            return "\\pngblip";
+        case PictureKind::Jpeg:
+            return "\\jpegblip";
+        case PictureKind::Dib:
+            return "\\dibitmap0";
+        case PictureKind::DeviceBitmap:
+            return "\\wbitmap0";
+        case PictureKind::Metafile:
+            return "\\wmetafile8";
+        case PictureKind::EnhancedMetafile:
+            return "\\emfblip";
+    }
+    return "\\pngblip";
+}
+
+void writeGroup(RtfOutput& out, PictureKind kind, int32_t width, int32_t height,
+                const Picture& picture, const QByteArray& bytes)
+{
+    out.openGroup();
+    out.word("\\pict");
+    out.word(blipWord(kind));
+    out.word("\\picw", width);
+    out.word("\\pich", height);
+    out.word("\\picwgoal", picture.goalWidthTw);
+    out.word("\\pichgoal", picture.goalHeightTw);
+    out.hex(bytes);
+    out.closeGroup();
+}
+
+}  // namespace
+
+void writePicture(RtfOutput& out, const Picture& picture)
+{
+    if (picture.kind != PictureKind::Png && picture.kind != PictureKind::Jpeg) {
+        const PngPicture converted = pictureAsPng(picture.encoded, picture.kind);
+        if (!converted.png.isEmpty()) {
+            writeGroup(out, PictureKind::Png, converted.width, converted.height, picture,
+                       converted.png);
+            return;
+        }
+    }
+    writeGroup(out, picture.kind, picture.pixelWidth, picture.pixelHeight, picture,
+               picture.encoded);
+}
+
+qsizetype pictureSizeEstimate(const Picture& picture)
+{
+    return 2 * picture.encoded.size() + 96;
+}
+
+}  // namespace richedit

@@ -1,0 +1,53 @@
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/PlainText.h"
+
+#include <gtest/gtest.h>
+
+using namespace richedit;
+
+TEST(PlainTextTest, DecodesEveryEncodingInItsOrder)
+{
+    // UTF-16 by byte-order mark, both orders; an odd last byte is dropped.
+    EXPECT_EQ(PlainText::decode(QByteArray("\xFF\xFE"
+                                           "a\0\xAC\x20\r\0\n\0",
+                                           10)),
+              QStringLiteral("a\u20AC\r\n"));
+    EXPECT_EQ(PlainText::decode(QByteArray("\xFE\xFF\0a\x20\xAC\0", 7)), QStringLiteral("a\u20AC"));
+    // Valid UTF-8, with or without its mark.
+    EXPECT_EQ(PlainText::decode("\xEF\xBB\xBF"
+                                "caf\xC3\xA9"),
+              QStringLiteral("caf\u00E9"));
+    EXPECT_EQ(PlainText::decode("\xF0\x9F\x98\x80"), QStringLiteral("\U0001F600"));
+    // Anything else is Windows-1252 with the undefined bytes kept as their own code points.
+    EXPECT_EQ(PlainText::decode("caf\xE9 \x80\x81\x9D"),
+              QStringLiteral("caf\u00E9 \u20AC\u0081\u009D"));
+    // Overlong forms, encoded surrogates and cut sequences are not UTF-8.
+    EXPECT_EQ(PlainText::decode("\xC0\xAF"), QStringLiteral("\u00C0\u00AF"));
+    EXPECT_EQ(PlainText::decode("\xED\xA0\x80"), QStringLiteral("\u00ED\u00A0\u20AC"));
+    EXPECT_EQ(PlainText::decode("ab\xE2\x82"), QStringLiteral("ab\u00E2\u201A"));
+    // NUL is dropped; U+001A is an ordinary character.
+    EXPECT_EQ(PlainText::decode(QByteArray("a\0b\x1A", 4)), QStringLiteral("ab\x1A"));
+    EXPECT_EQ(PlainText::decode(QByteArray("\xFF\xFE"
+                                           "a\0\0\0b\0",
+                                           8)),
+              QStringLiteral("ab"));
+}
+
+TEST(PlainTextTest, EveryLineEndKindBecomesAParagraphEnd)
+{
+    Document document;
+    document.setPlainText(PlainText::decode("one\r\ntwo\rthree\nfour\n"));
+    EXPECT_EQ(document.text(), QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\n"));
+    EXPECT_EQ(document.paragraphCount(), 5);
+}
+
+TEST(PlainTextTest, EncodesUtf8WithoutMarkNulOrPictures)
+{
+    const QByteArray bytes =
+        PlainText::encode(QString::fromUtf16(u"caf\u00E9\r\n\uFFFCx\U0001F600"));
+    EXPECT_EQ(bytes, QByteArray("caf\xC3\xA9\r\nx\xF0\x9F\x98\x80"));
+    // Saving then loading gives back the text, a last byte that is not NUL included.
+    EXPECT_EQ(PlainText::decode(PlainText::encode(QStringLiteral("a\r\nb"))),
+              QStringLiteral("a\r\nb"));
+    EXPECT_EQ(PlainText::encode(QString()), QByteArray());
+}

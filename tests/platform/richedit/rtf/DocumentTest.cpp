@@ -1,0 +1,459 @@
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/model/UndoBuffer.h"
+
+#include "tests/platform/richedit/TextReference.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <random>
+
+using namespace richedit;
+
+namespace {
+
+CharFormat withLcid(uint32_t lcid)
+{
+    CharFormat format = defaultCharFormat();
+    format.lcid = lcid;
+    return format;
+}
+
+CharFormat lcidChange(uint32_t lcid)
+{
+    CharFormat change;
+    change.mask = Lcid;
+    change.lcid = lcid;
+    return change;
+}
+
+// A plain model of the document: the text with CR LF paragraph ends and one tag (the locale)
+// per position, the CR of a paragraph end carrying its mark's tag.
+struct Model {
+    QString text;
+    std::vector<uint32_t> tags;
+    uint32_t endTag = PlainLcid;
+
+    int32_t snap(int32_t pos) const { return testsupport::snapped(text, pos); }
+    void insert(int32_t pos, QString chunk, uint32_t tag)
+    {
+        chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        chunk.replace(u'\r', u'\n');
+        chunk.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        text.insert(pos, chunk);
+        tags.insert(tags.begin() + pos, size_t(chunk.size()), tag);
+    }
+    void remove(int32_t a, int32_t b)
+    {
+        text.remove(a, b - a);
+        tags.erase(tags.begin() + a, tags.begin() + b);
+    }
+};
+
+QString randomText(std::mt19937& random)
+{
+    static const QString alphabet = QStringLiteral("ab c\r\n\t\u00e9\U0001F600");
+    QString chunk;
+    const int size = int(random() % 6);
+    for (int i = 0; i < size; ++i) {
+        // Surrogate pairs are picked whole.
+        const int index = int(random() % (alphabet.size() - 1));
+        chunk += alphabet[index];
+        if (alphabet[index].isHighSurrogate()) {
+            chunk += alphabet[index + 1];
+        } else if (alphabet[index].isLowSurrogate()) {
+            chunk.insert(chunk.size() - 1, alphabet[index - 1]);
+        }
+    }
+    return chunk;
+}
+
+void expectMatches(const Document& document, const Model& model)
+{
+    ASSERT_EQ(document.text(), model.text);
+    ASSERT_EQ(document.length(), model.text.size());
+    ASSERT_EQ(document.paragraphCount(), model.text.count(QStringLiteral("\r\n")) + 1);
+    for (int32_t pos = 0; pos <= model.text.size(); ++pos) {
+        ASSERT_EQ(document.snap(pos), model.snap(pos)) << pos;
+        const bool onLf = pos > 0 && model.text[pos - 1] == u'\r';
+        const bool onLow = model.text.size() > pos && model.text[pos].isLowSurrogate();
+        if (pos < model.text.size() && !onLf && !onLow) {
+            ASSERT_EQ(document.formatAt(pos).lcid, model.tags[size_t(pos)]) << pos;
+        }
+    }
+    ASSERT_EQ(document.formatAt(document.length()).lcid, model.endTag);
+    // The reads near a position that typing uses, without the whole text.
+    const auto length = int32_t(model.text.size());
+    for (int32_t pos = -1; pos <= length + 1; ++pos) {
+        ASSERT_EQ(document.charAt(pos), pos >= 0 && pos < length ? model.text[pos] : QChar())
+            << pos;
+        ASSERT_EQ(document.mid(pos, (pos + 1) % 9), model.text.mid(std::max(pos, 0), (pos + 1) % 9))
+            << pos;
+        const int32_t at = model.snap(pos);
+        const int32_t previous = document.previousPosition(at);
+        ASSERT_EQ(document.nextPosition(previous), at == 0 ? model.snap(1) : at) << pos;
+        ASSERT_EQ(model.snap(previous), previous) << pos;
+    }
+    for (int i = 0; i < document.paragraphCount(); ++i) {
+        const int32_t start = document.paragraphStart(i);
+        ASSERT_EQ(document.paragraphAt(start), i);
+        ASSERT_EQ(document.paragraph(i).text,
+                  model.text.mid(start, document.paragraph(i).text.size()));
+    }
+}
+
+}  // namespace
+
+TEST(DocumentTest, RandomEditsMatchAPlainTextModel)
+{
+    std::mt19937 random(20261209);
+    Document document;
+    UndoBuffer undo(document);
+    Model model;
+    for (int step = 0; step < 3000; ++step) {
+        const Model previous = model;
+        undo.clear();  // a step that changes nothing leaves no step to take back
+        undo.begin(UndoKind::Other, {});
+        const auto length = int32_t(model.text.size());
+        const int32_t a = model.snap(int32_t(random() % (length + 3)) - 1);
+        const int32_t b = model.snap(int32_t(random() % (length + 3)) - 1);
+        const uint32_t tag = 1000 + random() % 4;
+        switch (random() % 4) {
+            case 0:
+            case 1: {
+                const QString chunk = randomText(random);
+                document.insert(a, chunk, withLcid(tag));
+                model.insert(a, chunk, tag);
+                break;
+            }
+            case 2:
+                document.remove({a, b});
+                model.remove(std::min(a, b), std::max(a, b));
+                break;
+            default:
+                document.applyChar({a, b}, lcidChange(tag));
+                std::fill(model.tags.begin() + std::min(a, b), model.tags.begin() + std::max(a, b),
+                          tag);
+                if (std::max(a, b) == length)
+                    model.endTag = tag;
+        }
+        undo.end({});
+        if (step % 100 == 0 || step > 2900)
+            expectMatches(document, model);
+        // Undo takes the step back exactly; a second undo puts it back.
+        if (step % 10 == 0 && undo.canUndo()) {
+            undo.undo();
+            expectMatches(document, previous);
+            undo.undo();
+            expectMatches(document, model);
+        }
+    }
+    expectMatches(document, model);
+}
+
+TEST(DocumentTest, SnapAndClampPositions)
+{
+    Document document;
+    document.insert(0, QStringLiteral("ab\r\n\U0001F600c"), defaultCharFormat());
+    EXPECT_EQ(document.text(), QStringLiteral("ab\r\n\U0001F600c"));
+    EXPECT_EQ(document.snap(3), 4);   // between CR and LF
+    EXPECT_EQ(document.snap(5), 6);   // inside a surrogate pair
+    EXPECT_EQ(document.snap(99), 7);  // past the end
+    EXPECT_EQ(document.snap(-4), 0);
+    EXPECT_EQ(document.normalized({5, -1}), (CharRange{6, 7}));
+    EXPECT_EQ(document.normalized({9, 3}), (CharRange{4, 7}));
+    EXPECT_EQ(document.textRange({2, 3}), QStringLiteral("\r\n"));
+
+    // Every line-end kind is one paragraph end of two positions.
+    Document lines;
+    lines.insert(0, QStringLiteral("a\rb\nc\r\nd"), defaultCharFormat());
+    EXPECT_EQ(lines.text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
+    EXPECT_EQ(lines.paragraphCount(), 4);
+    EXPECT_EQ(lines.paragraphStart(3), 9);
+}
+
+TEST(DocumentTest, EmptyDocumentHasOneParagraphEndingInTheEndMark)
+{
+    Document document(withLcid(1049));
+    EXPECT_EQ(document.text(), QString());
+    EXPECT_EQ(document.length(), 0);
+    EXPECT_EQ(document.paragraphCount(), 1);
+    EXPECT_EQ(document.insertionFormat(0).lcid, 1049u);
+    document.insert(0, QStringLiteral("x\r\n"), defaultCharFormat());
+    document.remove({0, -1});
+    EXPECT_EQ(document.paragraphCount(), 1);
+    EXPECT_EQ(document.text(), QString());
+}
+
+TEST(DocumentTest, ParagraphFormatBelongsToTheMark)
+{
+    Document document;
+    document.insert(0, QStringLiteral("first\r\nsecond"), defaultCharFormat());
+    ParaFormat centred;
+    centred.mask = Alignment;
+    centred.alignment = AlignCenter;
+    document.applyPara({0, 0}, centred);
+    ASSERT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    ASSERT_EQ(document.paragraph(1).format.alignment, AlignLeft);
+
+    // A split gives the new mark a copy of the split paragraph's format.
+    document.insert(2, QStringLiteral("\n"), withLcid(1031));
+    ASSERT_EQ(document.paragraphCount(), 3);
+    EXPECT_EQ(document.paragraph(0).text, QStringLiteral("fi"));
+    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraph(1).format.alignment, AlignCenter);
+    EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1031u);
+
+    // Deleting a mark: the merged paragraph takes the later mark's format.
+    ASSERT_EQ(document.text(), QStringLiteral("fi\r\nrst\r\nsecond"));
+    document.remove({7, 10});
+    EXPECT_EQ(document.text(), QStringLiteral("fi\r\nrstecond"));
+    ASSERT_EQ(document.paragraphCount(), 2);
+    EXPECT_EQ(document.paragraph(1).format.alignment, AlignLeft);
+    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+}
+
+TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
+{
+    Document document;
+    document.insert(0, QStringLiteral("aa\r\nbb\r\ncc"), defaultCharFormat());
+    ParaFormat right;
+    right.mask = Alignment | StartIndent;
+    right.alignment = AlignRight;
+    right.startIndent = -2700;
+    document.applyPara({4, 4}, right);  // caret: its paragraph only
+    EXPECT_EQ(document.paragraph(1).format.startIndent, -2700);
+    EXPECT_EQ(document.paragraph(0).format.startIndent, 0);
+
+    // A range ending right after a paragraph end does not touch the next paragraph.
+    EXPECT_EQ(document.paraFormatAt({0, 4}).mask, AllParaFields);
+    EXPECT_EQ(document.paraFormatAt({0, 5}).mask & (Alignment | StartIndent), 0u);
+    EXPECT_EQ(document.paraFormatAt({4, 8}).mask, AllParaFields);
+    EXPECT_EQ(document.paraFormatAt({4, 8}).alignment, AlignRight);
+
+    document.remove({1, 5});  // "a" + "b\r\ncc": the paragraph keeps the second mark
+    EXPECT_EQ(document.text(), QStringLiteral("ab\r\ncc"));
+    EXPECT_EQ(document.paragraph(0).format.alignment, AlignRight);
+    document.remove({2, 4});
+    EXPECT_EQ(document.text(), QStringLiteral("abcc"));
+    EXPECT_EQ(document.paragraph(0).format.alignment, AlignLeft);
+}
+
+TEST(DocumentTest, FragmentsKeepTheirMarksAndTheTailKeepsTheOriginalMark)
+{
+    Document document;
+    document.insert(0, QStringLiteral("HEADTAIL"), defaultCharFormat());
+    ParaFormat justified;
+    justified.mask = Alignment;
+    justified.alignment = AlignJustify;
+    document.applyPara({0, 0}, justified);
+
+    DocumentFragment fragment;
+    FragmentParagraph one;
+    one.runs.push_back({QStringLiteral("one"), withLcid(1031), nullptr});
+    one.format = defaultParaFormat();
+    one.format.alignment = AlignCenter;
+    one.markFormat = withLcid(1036);
+    FragmentParagraph two;
+    two.runs.push_back({QStringLiteral("two"), withLcid(1040), nullptr});
+    two.format = defaultParaFormat();
+    two.format.alignment = AlignRight;
+    two.hasMark = false;
+    fragment.paragraphs = {one, two};
+
+    std::vector<ChangeRecord> records;
+    document.addWatcher([&](const ChangeRecord& record) { records.push_back(record); });
+    document.insertFragment(4, fragment);
+    EXPECT_EQ(document.text(), QStringLiteral("HEADone\r\ntwoTAIL"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 4, 0, 8}));
+    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1036u);
+    EXPECT_EQ(document.paragraph(1).format.alignment, AlignJustify);  // the original mark
+    EXPECT_EQ(document.formatAt(9).lcid, 1040u);
+    EXPECT_EQ(document.formatAt(12).lcid, PlainLcid);
+
+    // Extracting a range and inserting it elsewhere reproduces characters and formats.
+    const DocumentFragment copy = document.extract({2, 11});
+    ASSERT_EQ(copy.paragraphs.size(), 2u);
+    EXPECT_TRUE(copy.paragraphs[0].hasMark);
+    EXPECT_FALSE(copy.paragraphs[1].hasMark);
+    Document other;
+    other.insertFragment(0, copy);
+    EXPECT_EQ(other.text(), document.textRange({2, 11}));
+    for (int32_t pos = 0; pos < other.length(); ++pos)
+        EXPECT_EQ(other.formatAt(pos), document.formatAt(document.snap(pos + 2))) << pos;
+
+    // A range that ends after a paragraph end ends in a marked paragraph.
+    const DocumentFragment lines = document.extract({0, 9});
+    ASSERT_EQ(lines.paragraphs.size(), 1u);
+    EXPECT_TRUE(lines.paragraphs[0].hasMark);
+}
+
+TEST(DocumentTest, WholeDocumentExtractAndReplaceRoundTrip)
+{
+    Document document;
+    document.insert(0, QStringLiteral("a\r\n\r\nb\tc"), withLcid(1031));
+    document.applyChar({0, -1}, lcidChange(1049));  // includes the end mark
+    auto picture = std::make_shared<Picture>();
+    DocumentFragment withPicture;
+    withPicture.paragraphs.resize(1);
+    withPicture.paragraphs[0].hasMark = false;
+    withPicture.paragraphs[0].runs.push_back(
+        {QString(QChar(ObjectReplacementCharacter)), withLcid(1033), picture});
+    document.insertFragment(1, withPicture);
+
+    const DocumentFragment all = document.extractAll();
+    ASSERT_EQ(all.paragraphs.size(), 3u);
+    EXPECT_EQ(all.paragraphs.back().markFormat.lcid, 1049u);
+    EXPECT_EQ(all.paragraphs[0].runs[1].picture, picture);  // shared, not copied
+
+    Document copy;
+    std::vector<ChangeRecord> records;
+    copy.addWatcher([&](const ChangeRecord& record) { records.push_back(record); });
+    copy.replaceAll(all);
+    EXPECT_EQ(copy.text(), document.text());
+    for (int32_t pos = 0; pos <= copy.length(); ++pos)
+        EXPECT_EQ(copy.formatAt(pos), document.formatAt(pos)) << pos;
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Reset, 0, 0, document.length()}));
+
+    copy.replaceAll(DocumentFragment{});
+    EXPECT_EQ(copy.length(), 0);
+    EXPECT_EQ(copy.paragraphCount(), 1);
+}
+
+TEST(DocumentTest, EndMarkTakesFormatsOnlyForRangesEndingAtTheEnd)
+{
+    Document document;
+    document.insert(0, QStringLiteral("abc"), defaultCharFormat());
+    document.applyChar({0, 2}, lcidChange(LinkLcid));
+    EXPECT_EQ(document.formatAt(3).lcid, PlainLcid);
+    document.applyChar({3, 5}, lcidChange(LinkLcid));  // L .. L + 2 clamps to a caret at L
+    EXPECT_EQ(document.formatAt(3).lcid, LinkLcid);
+    EXPECT_EQ(document.formatAt(2).lcid, PlainLcid);
+    document.applyChar({0, -1}, lcidChange(PlainLcid));
+    EXPECT_EQ(document.formatAt(3).lcid, PlainLcid);
+    EXPECT_EQ(document.formatAt(0).lcid, PlainLcid);
+}
+
+TEST(DocumentTest, MixedReadingsIgnoreMarksAmongOtherCharacters)
+{
+    Document document;
+    document.insert(0, QStringLiteral("ab\r\ncd"), defaultCharFormat());
+    CharFormat bold;
+    bold.mask = Bold;
+    bold.effects = Bold;
+    document.applyChar({0, 6}, bold);
+    CharFormat italicMark;
+    italicMark.mask = Italic;
+    italicMark.effects = Italic;
+    document.applyChar({2, 4}, italicMark);  // the mark only
+
+    CharFormat reading = document.charFormatAt({0, 6});
+    EXPECT_TRUE(reading.has(Bold | Italic));  // the mark's italic does not count
+    EXPECT_TRUE(reading.is(Bold));
+    EXPECT_FALSE(reading.is(Italic));
+    reading = document.charFormatAt({2, 4});  // marks only: they count
+    EXPECT_TRUE(reading.is(Italic));
+
+    CharFormat red;
+    red.mask = Color;
+    red.color = 0x0000FF;
+    document.applyChar({0, 1}, red);
+    reading = document.charFormatAt({0, 2});
+    EXPECT_FALSE(reading.has(Color));
+    EXPECT_EQ(reading.color, 0x0000FFu);
+
+    // Explicit black and automatic colour read the same; automatic background never equals a
+    // real colour.
+    CharFormat black;
+    black.mask = Color;
+    black.color = 0;
+    document.applyChar({0, 1}, black);
+    reading = document.charFormatAt({0, 2});
+    EXPECT_TRUE(reading.has(Color));
+    EXPECT_EQ(reading.color, 0u);
+    reading = document.charFormatAt({1, 2});
+    EXPECT_TRUE(reading.is(AutoColorEffect));
+    EXPECT_EQ(reading.backColor, 0xFFFFFFFFu);
+    EXPECT_TRUE(reading.is(AutoBackColorEffect));
+}
+
+TEST(DocumentTest, EditBlocksAndRecordsDescribeTheChange)
+{
+    Document document;
+    std::vector<ChangeRecord> records;
+    document.addWatcher([&](const ChangeRecord& record) { records.push_back(record); });
+    document.insert(0, QStringLiteral("hello world"), defaultCharFormat());
+    document.remove({5, 11});
+    document.applyChar({0, 2}, lcidChange(1031));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 0, 0, 11}));
+    EXPECT_EQ(records[1], (ChangeRecord{ChangeKind::Text, 5, 6, 0}));
+    EXPECT_EQ(records[2], (ChangeRecord{ChangeKind::Format, 0, 2, 2}));
+
+    records.clear();
+    {
+        EditBlock block(document);
+        document.remove({0, 1});                                            // "ello"
+        document.insert(4, QStringLiteral("!!\r\n"), defaultCharFormat());  // "ello!!\r\n"
+        document.applyChar({1, 2}, lcidChange(1036));
+        EXPECT_TRUE(records.empty());
+    }
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 0, 5, 8}));
+
+    EXPECT_EQ(combineChanges({ChangeKind::Text, 10, 2, 5}, {ChangeKind::Text, 2, 1, 0}),
+              (ChangeRecord{ChangeKind::Text, 2, 10, 12}));
+    EXPECT_EQ(combineChanges({ChangeKind::Format, 3, 2, 2}, {ChangeKind::Format, 4, 3, 3}),
+              (ChangeRecord{ChangeKind::Format, 3, 4, 4}));
+}
+
+TEST(DocumentTest, RemovePicturesShiftsTextAndCounts)
+{
+    Document document;
+    document.insert(0, QStringLiteral("ab\r\ncd"), defaultCharFormat());
+    DocumentFragment picture;
+    picture.paragraphs.resize(1);
+    picture.paragraphs[0].hasMark = false;
+    picture.paragraphs[0].runs.push_back({QString(QChar(ObjectReplacementCharacter)),
+                                          defaultCharFormat(), std::make_shared<Picture>()});
+    document.insertFragment(1, picture);
+    document.insertFragment(6, picture);
+    ASSERT_EQ(document.text(), QString::fromUtf16(u"a\uFFFCb\r\nc\uFFFCd"));
+    std::vector<ChangeRecord> records;
+    document.addWatcher([&](const ChangeRecord& record) { records.push_back(record); });
+    EXPECT_EQ(document.removePictures(), 2);
+    EXPECT_EQ(document.text(), QStringLiteral("ab\r\ncd"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 1, 6, 4}));
+    EXPECT_EQ(document.removePictures(), 0);
+}
+
+TEST(DocumentTest, LargeDocumentEditsStayFast)
+{
+    QString text;
+    for (int i = 0; i < 200000; ++i)
+        text += QStringLiteral("paragraph %1 with some words in it\r\n").arg(i);
+    Document document;
+    document.setPlainText(text);
+    ASSERT_GT(document.length(), 7000000);
+    std::mt19937 random(7);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 500; ++i) {
+        const int32_t pos = document.snap(int32_t(random() % uint32_t(document.length())));
+        document.insert(pos, QStringLiteral("x"), defaultCharFormat());
+        EXPECT_EQ(document.paragraphStart(document.paragraphAt(pos)) <= pos, true);
+        document.remove({pos, pos + 1});
+        if (i % 50 == 0) {
+            document.insert(pos, QStringLiteral("\r"), defaultCharFormat());
+            document.remove({pos, pos + 2});
+        }
+        (void)document.text();
+    }
+    // Each edit costs a paragraph, not the document (generous for sanitizer builds).
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(document.text().size(), text.size());
+}

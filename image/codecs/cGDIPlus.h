@@ -51,7 +51,7 @@ public:
                                      std::int32_t grayScale, std::int32_t GlobalToken,
                                      float LightAdjustment);
     // Decodes a file (or, with an empty name, the bytes) into the host; the host is imgPNG
-    // afterwards whatever the source was, and empty after a failure.
+    // afterwards whatever the source was. Data no reader takes leaves the host as it was.
     XRIMAGE_INTERNAL bool LoadIntoDIB(const QString& FileName, const QByteArray& stream,
                                       c32bppDIB& cHost, std::int32_t GlobalToken);
     // Starts a session into token, or shuts token's session down (disposing of the held

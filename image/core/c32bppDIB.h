@@ -20,8 +20,13 @@ namespace gdi {
 class DeviceContext;
 }
 
-// Members only the library's own classes may call: other libraries cannot link them.
+// Members only the library's own classes may call: other libraries cannot link them. A test
+// build exports them so that the library's own tests can reach them.
+#ifdef XRIMAGE_EXPORT_INTERNALS
+#define XRIMAGE_INTERNAL
+#else
 #define XRIMAGE_INTERNAL __attribute__((visibility("hidden")))
+#endif
 
 namespace XrImage {
 

@@ -1,5 +1,7 @@
 #include "image/core/ImageHelpers.h"
 
+#include "platform/dynload/DynamicLibrary.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/runtime/VbError.h"
 #include "platform/system/FileSystem.h"
 
@@ -107,6 +109,29 @@ void GrayscaleWeights(std::int32_t formula, float& red, float& green, float& blu
     red = weights.red;
     green = weights.green;
     blue = weights.blue;
+}
+
+std::optional<picture::Picture> PictureFromBytes(const QByteArray& bytes, std::int32_t startIndex,
+                                                 std::int32_t length)
+{
+    if (startIndex < 0 || length < 1 || startIndex >= bytes.size() ||
+        length > bytes.size() - startIndex)
+        return std::nullopt;
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.constData()) + startIndex;
+    return picture::loadPicture(std::span(first, std::size_t(length)));
+}
+
+std::optional<picture::Picture> PictureFromHandle(const gdi::Bitmap& handle,
+                                                  std::int32_t pictureType)
+{
+    if (pictureType != picture::PICTYPE_BITMAP && pictureType != picture::PICTYPE_ICON)
+        return std::nullopt;
+    return picture::pictureFromBitmap(handle, picture::PictureType(pictureType));
+}
+
+bool DllExportsFunction(const QString& dllName, const QString& functionName)
+{
+    return dynload::exportsFunction(dllName, functionName);
 }
 
 std::unique_ptr<QFile> OpenFileForIO(const QString& fileName, bool forReading, bool /*useWide*/)

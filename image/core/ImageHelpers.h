@@ -7,6 +7,7 @@
 #pragma once
 
 #include "image/core/ImageEnums.h"
+#include "platform/picture/Picture.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -16,8 +17,8 @@
 #include <optional>
 #include <span>
 
-namespace picture {
-class Picture;
+namespace gdi {
+class Bitmap;
 }
 
 namespace XrImage {
@@ -43,6 +44,11 @@ void GrayscaleWeights(std::int32_t formula, float& red, float& green, float& blu
 // when the range lies outside the bytes or the loader cannot read them.
 std::optional<picture::Picture> PictureFromBytes(const QByteArray& bytes, std::int32_t startIndex,
                                                  std::int32_t length);
+
+// A picture that shows the bitmap, of the platform picture type 1 (bitmap) or 3 (icon);
+// nothing for a null bitmap or the metafile types 2 and 4, which this platform cannot draw.
+std::optional<picture::Picture> PictureFromHandle(const gdi::Bitmap& handle,
+                                                  std::int32_t pictureType);
 
 // True when the library loads and exports the function; the library is released again.
 bool DllExportsFunction(const QString& dllName, const QString& functionName);

@@ -1,6 +1,7 @@
 #include "platform/gdiplus/Graphics.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/UprightPainter.h"
 #include "platform/gdiplus/Session.h"
 
 #include <QPainter>
@@ -119,13 +120,10 @@ Status GdipDrawImageRectRectI(Graphics& graphics, const GpImage& image, int dstX
         sourceRect.translate(-part.x(), -part.y());
     }
 
-    const gdi::Bitmap& target = graphics.dc().bitmap();
-    QPainter painter(&target.image());
-    if (const std::optional<gdi::Region> clip = graphics.dc().clipRgn())
-        painter.setClipRegion(clip->pixels());
-    const QTransform upright =
-        target.isBottomUp() ? QTransform(1, 0, 0, -1, 0, target.height()) : QTransform();
-    painter.setTransform(graphics.world * upright);
+    QPainter painter;
+    if (!gdi::beginUprightPainter(painter, graphics.dc()))
+        return InvalidParameter;
+    painter.setTransform(graphics.world * painter.transform());
     const bool smooth = graphics.interpolation != InterpolationModeNearestNeighbor;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.translate(dstX, dstY);

@@ -101,7 +101,8 @@ bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::
     QPainter painter;
     if (!gdi::beginUprightPainter(painter, dc))
         return false;
-    const QRect target = QRect(x, y, cx, cy).normalized();
+    // The destination runs from x to x + cx (exclusive) and from y to y + cy.
+    const QRect target(std::min(x, x + cx), std::min(y, y + cy), std::abs(cx), std::abs(cy));
     painter.translate(mirrorX ? target.right() + 1 : target.left(),
                       mirrorY ? target.bottom() + 1 : target.top());
     painter.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);

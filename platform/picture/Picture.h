@@ -57,10 +57,11 @@ public:
     // The palette indexes of a GIF picture; null for other pictures.
     const IndexedBits* indexedBits() const { return m_indexed ? &*m_indexed : nullptr; }
 
-    // Draws the source rectangle into the destination rectangle (device-context pixels; a
-    // negative width or height mirrors), blended by the picture's alpha, nearest pixel. The
-    // source is in HIMETRIC measured up from the picture's bottom edge, so the whole picture
-    // upright is (0, Height(), Width(), -Height()). False for an empty source or destination.
+    // Draws the source rectangle into the destination rectangle (device-context pixels from
+    // x to x + cx and y to y + cy; a negative width or height mirrors), blended by the picture's
+    // alpha, nearest pixel. The source is in HIMETRIC measured up from the picture's bottom edge,
+    // so the whole picture upright is (0, Height(), Width(), -Height()). False for an empty source
+    // or destination.
     bool Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::int32_t xSrc,
                 std::int32_t ySrc, std::int32_t cxSrc, std::int32_t cySrc) const;
 

@@ -78,14 +78,7 @@ bool cGDIPlus::holdBitmapOf(c32bppDIB& host)
 
 int cGDIPlus::GetEncoderClsid(const QString& mime, QUuid& clsid) const
 {
-    const std::vector<ImageCodecInfo> encoders = GdipGetImageEncoders();
-    for (std::size_t i = 0; i < encoders.size(); ++i) {
-        if (encoders[i].MimeType.compare(mime, Qt::CaseInsensitive) == 0) {
-            clsid = encoders[i].Clsid;
-            return int(i) + 1;
-        }
-    }
-    return -1;
+    return findEncoder(mime, clsid);
 }
 
 void cGDIPlus::SetRotateFlip(int wanted)

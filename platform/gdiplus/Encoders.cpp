@@ -81,6 +81,18 @@ std::vector<ImageCodecInfo> GdipGetImageEncoders()
     return encoders();
 }
 
+int findEncoder(const QString& mime, QUuid& clsid)
+{
+    const std::vector<ImageCodecInfo> list = GdipGetImageEncoders();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].MimeType.compare(mime, Qt::CaseInsensitive) == 0) {
+            clsid = list[i].Clsid;
+            return int(i) + 1;
+        }
+    }
+    return -1;
+}
+
 Status GdipSaveImageToFile(const GpImage& image, const QString& fileName, const QUuid& encoder,
                            const EncoderParameters* parameters)
 {

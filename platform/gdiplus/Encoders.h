@@ -13,6 +13,10 @@ namespace gdiplus {
 // The encoders in their fixed order; empty without a session.
 std::vector<ImageCodecInfo> GdipGetImageEncoders();
 
+// The 1-based place of the first encoder with that MIME type (compared without regard to
+// case) and its class id; -1 when none has it or no session runs.
+int findEncoder(const QString& mime, QUuid& clsid);
+
 // Encodes the image as it is shown (its orientation applied). A file is written beside its
 // target and renamed over it when complete; a failed save leaves an old file as it was.
 Status GdipSaveImageToFile(const GpImage& image, const QString& fileName, const QUuid& encoder,

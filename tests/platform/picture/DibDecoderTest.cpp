@@ -123,6 +123,11 @@ TEST(DibDecoder, IndexedDepthsInEveryHeaderVersionBothDirections)
                 const DecodedDib decoded = decodeOk(file);
                 expectPixels(decoded.image, expected, what.c_str());
                 EXPECT_EQ(decoded.bitCount, bitCount);
+                // The same DIB packed, without the file header.
+                const QByteArray packed = file.mid(14);
+                auto unpacked = decodePackedDib(span(packed));
+                ASSERT_TRUE(unpacked.ok()) << what;
+                expectPixels(unpacked.value().image, expected, what.c_str());
                 if (bitCount != 2)  // Qt has no 2-bit BMPs
                     expectLikeQt(file, decoded.image, what.c_str());
             }
@@ -323,6 +328,10 @@ TEST(DibDecoder, RefusesWhatCannotBeABitmapBeforeAllocating)
     changed.compression = 1;  // RLE8 at 24 bits
     EXPECT_EQ(kindOf(changed.file()), bytes::DecodeErrorKind::Malformed);
     changed = bmp;
+    changed.compression = 4;
+    EXPECT_EQ(kindOf(changed.file()), bytes::DecodeErrorKind::Unsupported);
+    changed = bmp;
+    changed.headerSize = 64;  // OS/2 2.x: 4 is RLE24
     changed.compression = 4;
     EXPECT_EQ(kindOf(changed.file()), bytes::DecodeErrorKind::Unsupported);
     changed = bmp;

@@ -145,6 +145,11 @@ std::optional<Picture> pictureFromBitmap(const gdi::Bitmap& bitmap, PictureType 
     QImage pixels = bitmap.toImage();
     if (bitmap.isBottomUp())
         pixels = pixels.mirrored(false, true);
+    // A picture's size is in logical pixels: a finer bitmap is brought down to them.
+    if (pixels.size() != bitmap.rect().size())
+        pixels = pixels.scaled(bitmap.width(), bitmap.height(), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
+    pixels.setDevicePixelRatio(1.0);
     return Picture(type, pixels);
 }
 

@@ -126,6 +126,13 @@ TEST_F(GdiPlusBridge, SavesTheHostUprightAsPngAndJpeg)
     EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_ARGB32).pixel(0, 0),
               qRgba(255, 0, 0, 255));
 
+    // And back from the file: the same pixels, bottom-up again.
+    c32bppDIB reloaded;
+    ASSERT_TRUE(bridge.LoadIntoDIB(file, {}, reloaded, 0));
+    EXPECT_EQ(get(reloaded, 0, 0), get(host, 0, 0));
+    EXPECT_EQ(get(reloaded, 1, 1), get(host, 1, 1));
+    EXPECT_FALSE(bridge.LoadIntoDIB(dir.filePath("missing.png"), {}, reloaded, 0));
+
     c32bppDIB empty;
     EXPECT_FALSE(bridge.SaveToPNG({}, png, empty));
 }

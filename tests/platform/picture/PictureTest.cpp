@@ -152,6 +152,9 @@ TEST(PictureLoader, RendersUprightOrMirroredIntoBottomUpAndTopDownContexts)
     ASSERT_TRUE(copy.has_value());
     EXPECT_EQ(copy->image().pixel(0, 0), source.pixel(0, 0));  // shown upright
     EXPECT_FALSE(pictureFromBitmap(dib, PICTYPE_METAFILE).has_value());
+    const auto fine = pictureFromBitmap(gdi::Bitmap::create(3, 2, 2.0), PICTYPE_BITMAP);
+    ASSERT_TRUE(fine.has_value());
+    EXPECT_EQ(fine->Width(), pixelsToHimetric(3));  // logical pixels, not device pixels
     EXPECT_FALSE(pictureFromBitmap(gdi::Bitmap(), PICTYPE_BITMAP).has_value());
 }
 

@@ -25,7 +25,8 @@ struct BlendFunction {
 
 // Per channel of premultiplied pixels, with k = srcAlpha x SCA \ 255:
 //   dst = src x SCA \ 255 + dst x (255 - k) \ 255
-// Coordinates are upright in both contexts (a bottom-up DIB section's top row is y = 0).
+// Coordinates are logical pixels, upright in both contexts (a bottom-up DIB section's top row
+// is y = 0); a destination finer than its logical pixels is blended in every device pixel.
 // False, with nothing drawn, for a negative size, a source rectangle that leaves the source
 // bitmap, or a blend operation other than AC_SRC_OVER. The destination's clip region holds.
 bool alphaBlend(DeviceContext& destination, int x, int y, int width, int height,

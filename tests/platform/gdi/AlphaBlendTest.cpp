@@ -103,6 +103,18 @@ TEST(AlphaBlend, StretchesByNearestOrSmoothlyAndRefusesBadRectangles)
     EXPECT_EQ(clipped.at(1, 0), qRgb(9, 9, 9));
     EXPECT_EQ(clipped.at(3, 0), qRgb(255, 255, 255));
 
+    // A destination finer than its logical pixels is covered in all its device pixels.
+    const Bitmap fine = Bitmap::create(4, 2, 2.0);
+    fine.image().fill(qRgb(9, 9, 9));
+    DeviceContext fineDC;
+    fineDC.selectBitmap(fine);
+    ASSERT_TRUE(alphaBlend(fineDC, 2, 0, 2, 2, source.dc, 0, 0, 2, 1, perPixel()));
+    EXPECT_EQ(fine.image().size(), QSize(8, 4));
+    EXPECT_EQ(fine.image().pixel(3, 3), qRgb(9, 9, 9));
+    EXPECT_EQ(fine.image().pixel(4, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(fine.image().pixel(5, 3), qRgb(0, 0, 0));
+    EXPECT_EQ(fine.image().pixel(7, 3), qRgb(255, 255, 255));
+
     Screen untouched(2, 1, qRgb(9, 9, 9));
     EXPECT_FALSE(alphaBlend(untouched.dc, 0, 0, -2, 1, source.dc, 0, 0, 2, 1, perPixel()));
     EXPECT_FALSE(alphaBlend(untouched.dc, 0, 0, 2, 1, source.dc, 1, 0, 2, 1, perPixel()));

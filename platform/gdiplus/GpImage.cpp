@@ -64,6 +64,11 @@ Status GdipCreateBitmapFromHBITMAP(const gdi::Bitmap& bitmap, std::unique_ptr<Gp
     QImage copy = bitmap.image().convertToFormat(QImage::Format_RGB32);
     if (copy.isNull())
         return OutOfMemory;
+    // The bitmap's size is its logical one, also where its pixels are finer.
+    if (copy.size() != bitmap.rect().size())
+        copy = copy.scaled(bitmap.width(), bitmap.height(), Qt::IgnoreAspectRatio,
+                           Qt::SmoothTransformation);
+    copy.setDevicePixelRatio(1.0);
     copy.convertTo(QImage::Format_ARGB32_Premultiplied);
     image = GpImage::fromStored(std::move(copy));
     if (bitmap.isBottomUp())

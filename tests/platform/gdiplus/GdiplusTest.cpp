@@ -1,3 +1,4 @@
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdiplus/Encoders.h"
 #include "platform/gdiplus/GpImage.h"
 #include "platform/gdiplus/Graphics.h"
@@ -122,6 +123,12 @@ TEST(GdiplusImages, NeedASessionAndKeepTheirOrientationApart)
     EXPECT_EQ(image->oriented().pixel(0, 0), pixels[3]);
     EXPECT_EQ(image->stored().pixel(0, 0), pixels[0]);  // the memory was never moved
     EXPECT_EQ(GdipImageRotateFlip(*image, 1), InvalidParameter);
+
+    // A device bitmap finer than its logical pixels gives an image of its logical size.
+    const gdi::Bitmap fine = gdi::Bitmap::create(3, 2, 2.0);
+    ASSERT_EQ(GdipCreateBitmapFromHBITMAP(fine, image), Ok);
+    EXPECT_EQ(image->width(), 3);
+    EXPECT_EQ(image->height(), 2);
 }
 
 TEST(GdiplusColorMatrix, MapsStraightComponentsAndClamps)

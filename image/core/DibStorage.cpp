@@ -1,6 +1,7 @@
 // The image's pixel memory, its own device context and the exchange of images.
 #include "image/core/c32bppDIB.h"
 
+#include "image/codecs/cGDIPlus.h"
 #include "platform/gdi/DeviceContext.h"
 
 #include <cstring>
@@ -16,6 +17,9 @@ c32bppDIB::c32bppDIB() : c32bppDIB(PlatformVersion::current())
 c32bppDIB::c32bppDIB(const PlatformVersion& platform)
     : m_capabilityFlags(capabilityFlagsFor(platform))
 {
+    LetisGDIplusEnabled(true);
+    if (isGDIplusEnabled())
+        m_highQualityInterpolation = true;
 }
 
 c32bppDIB::~c32bppDIB()
@@ -49,6 +53,7 @@ bool c32bppDIB::InitializeDIB(std::int32_t Width, std::int32_t Height)
 
 void c32bppDIB::DestroyDIB()
 {
+    releaseCachedGdiPlus();
     if (m_ownDC) {
         if (!m_displacedBitmap.isNull())
             m_ownDC->selectBitmap(m_displacedBitmap);
@@ -128,6 +133,9 @@ void c32bppDIB::SwapDIBs(c32bppDIB* SwapFromDIB)
     if (!SwapFromDIB || SwapFromDIB == this)
         return;
     c32bppDIB& other = *SwapFromDIB;
+    // A cached bridge is laid over the pixels that are about to change hands.
+    releaseCachedGdiPlus();
+    other.releaseCachedGdiPlus();
     std::swap(m_dib, other.m_dib);
     std::swap(m_bits, other.m_bits);
     std::swap(m_width, other.m_width);

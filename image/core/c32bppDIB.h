@@ -20,10 +20,17 @@ namespace gdi {
 class DeviceContext;
 }
 
-// Members only the library's own classes may call: other libraries cannot link them.
+// Members only the library's own classes may call: other libraries cannot link them. A test
+// build exports them so that the library's own tests can reach them.
+#ifdef XRIMAGE_EXPORT_INTERNALS
+#define XRIMAGE_INTERNAL
+#else
 #define XRIMAGE_INTERNAL __attribute__((visibility("hidden")))
+#endif
 
 namespace XrImage {
+
+class cGDIPlus;
 
 // A GDI object named as a number; 0 names nothing.
 using GdiHandle = std::uintptr_t;
@@ -49,13 +56,21 @@ public:
     bool isAlphaBlendFriendly() const { return (m_capabilityFlags & capAlphaBlend) != 0; }
     // True switches AlphaBlend on only on platforms that have it (bit 8 or 16); false clears it.
     void LetisAlphaBlendFriendly(bool value);
-    // (slots 9, 10: isGDIplusEnabled, with the GDI+ bridge)
-    void LetgdiToken(std::int32_t value) { m_gdiToken = value; }
+    // True when GDI+ is the usable drawing path (capability bit 2).
+    bool isGDIplusEnabled() const { return (m_capabilityFlags & capGdiPlus) != 0; }
+    // A change clears bit 2; True then probes the bridge (unless the platform has no GDI+)
+    // and sets the bit when a session could start.
+    void LetisGDIplusEnabled(bool value);
+    // While KeepGDIplusActive is set the cached bridge is released first.
+    void LetgdiToken(std::int32_t value);
     std::int32_t gdiToken() const { return m_gdiToken; }
     void LetTag(const QVariant& value) { m_tag = value; }
     void SetTag(const QVariant& value) { LetTag(QVariant(value)); }
     QVariant Tag() const { return m_tag; }
-    // (slots 16, 17: KeepGDIplusActive, with the GDI+ bridge)
+    // Keeps a GDI+ bridge cached between calls; reads False while GDI+ is not enabled, and
+    // False releases the cached bridge.
+    void LetKeepGDIplusActive(bool value);
+    bool KeepGDIplusActive() const { return m_keepGDIplusActive; }
     std::int32_t Width() const { return m_width; }
     std::int32_t Height() const { return m_height; }
     // The first pixel byte, that of the bottom row; null without an image.
@@ -63,7 +78,9 @@ public:
     // Width x 4: the bytes of one row.
     std::int32_t scanWidth() const;
     GdiHandle Handle() const;
-    // (slot 23: isZlibEnabled, with the shared helpers)
+    // Whether zlib can be loaded (as "zlib1.dll", else "zlib.dll") and exports crc32; asked
+    // anew on every read.
+    bool isZlibEnabled() const;
 
     // (slots 24-30: the loaders)
 
@@ -84,8 +101,15 @@ public:
     // Every pixel byte 0, ImageType imgNone, Alpha true; nothing without an image.
     void EraseDIB();
 
-    // (slots 44-73: text, rendering, saving, PNG properties, geometry, effects, GDI+ tokens,
-    // dropped and pasted file names)
+    // (slots 44-68: text, rendering, saving, PNG properties, geometry, effects)
+
+    // A GDI+ session of the caller's own, to hand to images through gdiToken; 0 when none
+    // could start. It lasts until DestroyGDIplusToken.
+    std::int32_t CreateGDIplusToken();
+    // Ends the token's session; 0 does nothing. Answers False (a shutdown reports no success).
+    bool DestroyGDIplusToken(std::int32_t token);
+
+    // (slots 71-73: dropped and pasted file names)
 
     // Exchanges the pixels, size, image type, Alpha and original bytes with another image;
     // each side's device context then holds its new DIB if it held one before.
@@ -96,6 +120,9 @@ public:
     XRIMAGE_INTERNAL void SetOriginalFormat(const QByteArray& bytes);
 
     // --- state that is not part of the interface ----------------------------------------
+    // The bridge kept while KeepGDIplusActive is set; null when none is cached.
+    cGDIPlus* CachedGdiPlus() const { return m_cachedGdiPlus.get(); }
+    void releaseCachedGdiPlus();
     std::int32_t CapabilityFlags() const { return m_capabilityFlags; }
     // The image's own memory device context; null when there is none.
     gdi::DeviceContext* OwnDC() const { return m_ownDC.get(); }
@@ -122,6 +149,8 @@ private:
     bool m_manageOwnDC = false;
     bool m_alpha = false;
     std::int32_t m_gdiToken = 0;
+    bool m_keepGDIplusActive = false;
+    std::unique_ptr<cGDIPlus> m_cachedGdiPlus;
     QByteArray m_originalFormatBytes;
 };
 

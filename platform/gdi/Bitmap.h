@@ -54,6 +54,10 @@ public:
     // The colour of logical pixel (x, y), which must lie inside: its top-left device pixel.
     QRgb pixel(int x, int y) const;
 
+    // A DIB section keeps its rows bottom-up: the image's row 0 is the picture's bottom row.
+    // Device contexts draw into its rows as they lie; AlphaBlend turns them upright.
+    bool isBottomUp() const { return m_pixels && m_pixels->bottomUp; }
+
     // Whether two handles name the same bitmap object.
     bool operator==(const Bitmap& other) const { return m_pixels == other.m_pixels; }
 
@@ -61,6 +65,7 @@ private:
     struct Pixels {
         QImage image;
         QSize size;
+        bool bottomUp = false;
     };
     Bitmap(QImage image, QSize size);
     std::shared_ptr<Pixels> m_pixels;

@@ -16,7 +16,9 @@ Bitmap Bitmap::createDIBSection(int width, int height)
     if (image.isNull() || image.bytesPerLine() != qsizetype(width) * 4)
         return {};
     std::memset(image.bits(), 0, size_t(image.sizeInBytes()));
-    return Bitmap(std::move(image), QSize(width, height));
+    Bitmap section(std::move(image), QSize(width, height));
+    section.m_pixels->bottomUp = true;
+    return section;
 }
 
 }  // namespace gdi

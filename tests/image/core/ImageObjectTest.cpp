@@ -155,6 +155,7 @@ TEST(ImageObject, SwapDibsExchangesExactlyTheImage)
     b.SetTag(QStringLiteral("b's tag"));
     b.LetgdiToken(44);
     b.LetHighQualityInterpolation(true);
+    a.LetHighQualityInterpolation(false);
     const auto aHandle = a.Handle();
     const auto bHandle = b.Handle();
     const auto* aBits = a.BitsPointer();

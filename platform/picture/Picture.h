@@ -1,0 +1,82 @@
+// The platform picture loader and its picture objects (what OleLoadPicture,
+// OleCreatePictureIndirect and IPicture give the image library). A picture is a bitmap or an
+// icon held as upright pixels; its size is reported in HIMETRIC (0.01 mm) at 96 pixels per
+// inch, and it renders itself into a device context.
+//
+// The loader reads BMP with our own DIB decoder, GIF with giflib, JPEG and ICO/CUR with Qt's
+// readers restricted to those formats. Metafiles (WMF, EMF) have no renderer on this platform:
+// they load as nothing.
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace gdi {
+class Bitmap;
+class DeviceContext;
+}  // namespace gdi
+
+namespace picture {
+
+enum PictureType : int {
+    PICTYPE_NONE = 0,
+    PICTYPE_BITMAP = 1,
+    PICTYPE_METAFILE = 2,
+    PICTYPE_ICON = 3,
+    PICTYPE_ENHMETAFILE = 4,
+};
+
+// HIMETRIC units: 2540 to the inch, 96 pixels to the inch; both round to the nearest.
+std::int32_t pixelsToHimetric(std::int32_t pixels);
+std::int32_t himetricToPixels(std::int32_t himetric);
+
+// A palette picture's pixels as a device-independent section holds them: one index per
+// pixel at bitCount bits, rows padded to 4 bytes and stored bottom-up.
+struct IndexedBits {
+    int bitCount = 8;
+    int stride = 0;
+    std::vector<std::uint8_t> bits;
+    QList<QRgb> colours;
+};
+
+class Picture {
+public:
+    // image is converted to premultiplied ARGB32.
+    Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed = {});
+
+    PictureType Type() const { return m_type; }
+    // The size in HIMETRIC.
+    std::int32_t Width() const { return pixelsToHimetric(m_image.width()); }
+    std::int32_t Height() const { return pixelsToHimetric(m_image.height()); }
+    // The pixels, upright, premultiplied ARGB32.
+    const QImage& image() const { return m_image; }
+    // The palette indexes of a GIF picture; null for other pictures.
+    const IndexedBits* indexedBits() const { return m_indexed ? &*m_indexed : nullptr; }
+
+    // Draws the source rectangle into the destination rectangle (device-context pixels from
+    // x to x + cx and y to y + cy; a negative width or height mirrors), blended by the picture's
+    // alpha, nearest pixel. The source is in HIMETRIC measured up from the picture's bottom edge,
+    // so the whole picture upright is (0, Height(), Width(), -Height()). False for an empty source
+    // or destination.
+    bool Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::int32_t xSrc,
+                std::int32_t ySrc, std::int32_t cxSrc, std::int32_t cySrc) const;
+
+private:
+    PictureType m_type;
+    QImage m_image;
+    std::optional<IndexedBits> m_indexed;
+};
+
+// OleLoadPicture over bytes: a BMP file, a GIF, a JPEG, an icon or a cursor; nothing for
+// metafiles, damaged data the readers refuse, and anything else.
+std::optional<Picture> loadPicture(std::span<const std::uint8_t> data);
+
+// OleCreatePictureIndirect: a picture of a bitmap (PICTYPE_BITMAP) or of an icon's pixels
+// (PICTYPE_ICON), shown as the bitmap shows them; nothing for a null bitmap or a metafile.
+std::optional<Picture> pictureFromBitmap(const gdi::Bitmap& bitmap, PictureType type);
+
+}  // namespace picture

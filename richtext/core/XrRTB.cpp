@@ -9,6 +9,8 @@
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/SpellCheckMembers.h"
+#include "richtext/language/WordQueries.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
 
@@ -76,6 +78,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_formatting = std::make_unique<SelectionFormatting>(*RichTextBox1);
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
+    createLanguageTools();
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -71,7 +71,8 @@ TEST(SpellingScoreTest, PatternsAreBuiltFromTheWordAsItIs)
                              "\\b(re)[a-z\\'\\’]{4,7}\\b)\\s"));
     EXPECT_EQ(Engine::BuildSuggestionPattern(QStringLiteral("teh")),
               QStringLiteral("\\bt(e|\\S)(h|\\S)\\S?\\.?\\s"));
-    EXPECT_EQ(Engine::BuildShortWordPattern(QStringLiteral("u")), QStringLiteral("\\bu\\S?\\.?\\s"));
+    EXPECT_EQ(Engine::BuildShortWordPattern(QStringLiteral("u")),
+              QStringLiteral("\\bu\\S?\\.?\\s"));
     // Four letters: between 2 and 4 characters; eight: between 5 and 8.
     EXPECT_TRUE(Engine::BuildSuggestionPattern(QStringLiteral("abcd")).contains(u"{2,4}"));
     EXPECT_TRUE(Engine::BuildSuggestionPattern(QStringLiteral("abcdefgh")).contains(u"{5,8}"));
@@ -89,7 +90,8 @@ TEST_F(SpellingSuggestionsTest, AbbreviationsAnswerWhateverTheThreshold)
         m_control.GetPossibleSpellingCorrections(request);
         EXPECT_EQ(*request.Suggestions, QStringList{QStringLiteral("a.m.")}) << word.toStdString();
     }
-    EXPECT_EQ(*ask(QStringLiteral("calif"), 200).Suggestions, QStringList{QStringLiteral("Calif.")});
+    EXPECT_EQ(*ask(QStringLiteral("calif"), 200).Suggestions,
+              QStringList{QStringLiteral("Calif.")});
     EXPECT_EQ(*ask(QStringLiteral("dc")).Suggestions, QStringList{QStringLiteral("D.C.")});
     EXPECT_EQ(*ask(QStringLiteral("etc")).Suggestions, QStringList{QStringLiteral("etc.")});
 }
@@ -103,7 +105,8 @@ TEST_F(SpellingSuggestionsTest, CandidatesAreListEntriesScoredAgainstTheThreshol
     for (const QString& suggestion : *receive.Suggestions) {
         EXPECT_GE(Engine::ScoreSuggestion(QStringLiteral("recieve"), suggestion.toLower()), 72);
         EXPECT_FALSE(suggestion.contains(u'\u2019'));
-        EXPECT_TRUE(plain.contains(suggestion + QStringLiteral("\r\n"))) << suggestion.toStdString();
+        EXPECT_TRUE(plain.contains(suggestion + QStringLiteral("\r\n")))
+            << suggestion.toStdString();
     }
     EXPECT_TRUE(ask(QStringLiteral("teh")).Suggestions->contains(QStringLiteral("the")));
 

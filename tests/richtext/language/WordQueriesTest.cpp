@@ -7,8 +7,8 @@
 #include "tests/richtext/core/XrRTBTestSupport.h"
 #include "tests/support/QStringPrinting.h"
 
-#include <QTimer>
 #include <gtest/gtest.h>
+#include <QTimer>
 
 namespace {
 
@@ -128,9 +128,9 @@ TEST_F(WordQueriesTest, WordsPassedOverUnchecked)
 TEST_F(WordQueriesTest, EachOccurrenceIsReportedInTextOrderFromElementZero)
 {
     m_control.LetText(QStringLiteral("zzqa the zzqb\r\nzzqa"));
-    StringArray found = QStringList{QStringLiteral("old0"), QStringLiteral("old1"),
-                                    QStringLiteral("old2"), QStringLiteral("old3"),
-                                    QStringLiteral("old4")};
+    StringArray found =
+        QStringList{QStringLiteral("old0"), QStringLiteral("old1"), QStringLiteral("old2"),
+                    QStringLiteral("old3"), QStringLiteral("old4")};
     EXPECT_TRUE(m_control.DetectMisspellings(found));
     EXPECT_EQ(*found, (QStringList{QStringLiteral("zzqa"), QStringLiteral("zzqb"),
                                    QStringLiteral("zzqa")}));

@@ -55,17 +55,21 @@ QString WordLists::LoadDictionaryText(const QString& ResName, bool Use101)
     return list->text;
 }
 
-QString WordLists::initialListName(const QString& word)
+char WordLists::initialLetter(const QString& word)
 {
     if (word.isEmpty())
-        return {};
-    const QString initial = word.left(1).toUpper();
-    if (initial.size() != 1)
-        return {};
-    const unsigned char code = vb::unicodeToWindows1252(initial.at(0).unicode());
-    if (code < 'A' || code > 'Z')
-        return {};
-    return QString(QChar(code));
+        return 0;
+    // Only the characters U+0041-U+005A are the code page's bytes 65 to 90.
+    const QChar upper = word.front().toUpper();
+    if (upper < u'A' || upper > u'Z')
+        return 0;
+    return static_cast<char>(upper.unicode());
+}
+
+QString WordLists::initialListName(const QString& word)
+{
+    const char letter = initialLetter(word);
+    return letter ? QString(QLatin1Char(letter)) : QString();
 }
 
 QString WordLists::GetMarkedWordList(const QString& Word)
@@ -77,26 +81,37 @@ QString WordLists::GetMarkedWordList(const QString& Word)
     return list ? list->text : QString();
 }
 
-bool WordLists::containsMarked(const QString& listName, const QString& word)
+WordLists::MarkedLookup WordLists::markedLookup(const QString& listName)
 {
-    List* found = find(listName);
-    if (!found)
-        return false;
-    if (!indexable(word))
-        return found->text.contains(u'$' + word + u'<');
-    List& list = *found;
-    if (!list.indexed) {
-        const QString& text = list.text;
+    List* list = find(listName);
+    if (!list)
+        return {};
+    if (!list->indexed) {
+        const QString& text = list->text;
         qsizetype dollar = text.indexOf(u'$');
         while (dollar >= 0) {
             qsizetype end = dollar + 1;
             while (end < text.size() && isMarkerFree(text.at(end)))
                 ++end;
             if (end < text.size() && text.at(end) == u'<')
-                list.marked.insert(text.mid(dollar + 1, end - dollar - 1));
+                list->marked.insert(text.mid(dollar + 1, end - dollar - 1));
             dollar = text.indexOf(u'$', end);
         }
-        list.indexed = true;
+        list->indexed = true;
     }
-    return list.marked.contains(word);
+    return MarkedLookup(list);
+}
+
+bool WordLists::MarkedLookup::contains(const QString& word) const
+{
+    if (!m_list)
+        return false;
+    if (!indexable(word))
+        return m_list->text.contains(u'$' + word + u'<');
+    return m_list->marked.contains(word);
+}
+
+bool WordLists::containsMarked(const QString& listName, const QString& word)
+{
+    return markedLookup(listName).contains(word);
 }

@@ -23,13 +23,31 @@ public:
     // initial outside A to Z or a list that cannot be loaded.
     QString GetMarkedWordList(const QString& Word);
 
-    // Whether the list's text contains "$" & word & "<" as a substring, answered from an
-    // index of the list's marked entries; "" lists and failed loads hold nothing.
+private:
+    struct List;
+
+public:
+    // A list held ready for many lookups: whether its text contains "$" & word & "<" as a
+    // substring, answered from an index of its marked entries. A list that failed to load
+    // holds nothing.
+    class MarkedLookup {
+    public:
+        MarkedLookup() = default;
+        bool contains(const QString& word) const;
+
+    private:
+        friend class WordLists;
+        explicit MarkedLookup(const List* list) : m_list(list) {}
+        const List* m_list = nullptr;
+    };
+    MarkedLookup markedLookup(const QString& listName);
     bool containsMarked(const QString& listName, const QString& word);
 
     // The list that holds the word's initial, by name ("A".."Z"), or "" when the upper-cased
-    // initial is not A to Z in the Windows-1252 code page.
+    // initial is not A to Z in the Windows-1252 code page; initialLetter gives it as a letter,
+    // or 0.
     static QString initialListName(const QString& word);
+    static char initialLetter(const QString& word);
 
 private:
     struct List {

@@ -42,6 +42,8 @@ public:
     bool isKnownWord(const QString& word);
 
 private:
+    // The marked lists of the 26 initials and the capitals list, held for one scan.
+    struct KnownWords;
     richedit::RichTextBox& m_window;
     WordLists& m_lists;
     bool m_scanAborted = false;

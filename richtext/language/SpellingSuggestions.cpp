@@ -88,13 +88,19 @@ int16_t SpellingSuggestions::GetLCSPercent(const QString& A, const QString& B)
 
 int16_t SpellingSuggestions::GetEditDistance(QStringView A, QStringView B, int16_t Cap)
 {
+    // Equal first characters are taken without trying other edits and keep the cap, so a
+    // common start is skipped in a loop rather than one call per character: the depth of
+    // the recursion stays within the cap whatever the length of the words.
+    while (std::abs(A.size() - B.size()) < Cap && !A.isEmpty() && !B.isEmpty() &&
+           A.front() == B.front()) {
+        A = A.mid(1);
+        B = B.mid(1);
+    }
     int32_t value;
     if (std::abs(A.size() - B.size()) >= Cap) {
         value = Cap;
     } else if (A.isEmpty() || B.isEmpty()) {
         value = static_cast<int32_t>(A.size() + B.size());
-    } else if (A.at(0) == B.at(0)) {
-        value = GetEditDistance(A.mid(1), B.mid(1), Cap);
     } else if (A.size() >= 2 && B.size() >= 2 && A.at(0) == B.at(1) && A.at(1) == B.at(0)) {
         value = 1 + GetEditDistance(A.mid(2), B.mid(2), static_cast<int16_t>(Cap - 1));
     } else {

@@ -51,6 +51,11 @@ TEST(SpellingScoreTest, EditDistanceTakesFrontMatchesGreedilyAndIsCapped)
     EXPECT_EQ(Engine::GetEditDistance(u"", u"ab", 3), 2);
     EXPECT_EQ(Engine::GetEditDistance(u"a", u"abcd", 3), 3);
     EXPECT_EQ(Engine::GetEditDistance(u"same", u"same", 3), 0);
+    // A long common start costs no stack depth.
+    const QString longWord(200000, u'a');
+    EXPECT_EQ(Engine::GetEditDistance(longWord, longWord + u'b', 3), 1);
+    EXPECT_EQ(Engine::GetEditDistance(longWord + u'x' + longWord, longWord + u'y' + longWord, 3),
+              1);
 }
 
 TEST(SpellingScoreTest, SoundexCodesAreUnpadded)

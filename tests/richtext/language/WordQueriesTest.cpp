@@ -183,3 +183,13 @@ TEST_F(WordQueriesTest, KillSwitchDuringTheScanStopsItAndEarlierRequestsDoNot)
     EXPECT_LT(percentSeen, 100);
     EXPECT_EQ(m_control.ProgressPercentage(), 0);
 }
+
+TEST_F(WordQueriesTest, CommonInflectionsContractionsAndNamesAreKnown)
+{
+    EXPECT_EQ(misspellings(QStringLiteral(
+                  "walk walks walked walking. city cities. run runs ran running. happy happier "
+                  "happiest. child children's. go goes went gone going. write wrote written "
+                  "writing. don't it's o'clock dog's dog\u2019s dogs\u2019 houses' "
+                  "Monday January America's English NATO Paris Calif. Mr. e.g.")),
+              QStringList());
+}

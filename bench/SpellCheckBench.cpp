@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -195,6 +196,41 @@ void HunspellSpell(benchmark::State& state)
 BENCHMARK(HunspellSpell)->Unit(benchmark::kMillisecond);
 #endif
 
+// Shows the usual console report and keeps each benchmark's words per second, the median over
+// repetitions when there are several, for the ratio of the two checkers.
+class SpeedReporter : public benchmark::ConsoleReporter {
+public:
+    SpeedReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const auto counter = run.counters.find("words/s");
+            if (counter == run.counters.end())
+                continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Iteration && !m_median.count(name))
+                m_speed[name] = counter->second.value;
+            else if (run.aggregate_name == "median")
+                m_median[name] = counter->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // 0 when the benchmark did not run.
+    double wordsPerSecond(const std::string& name) const
+    {
+        if (const auto median = m_median.find(name); median != m_median.end())
+            return median->second;
+        const auto speed = m_speed.find(name);
+        return speed == m_speed.end() ? 0 : speed->second;
+    }
+
+private:
+    std::map<std::string, double> m_speed;
+    std::map<std::string, double> m_median;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -214,7 +250,14 @@ int main(int argc, char** argv)
 #else
     std::printf("hunspell: not built in (apt-get install libhunspell-dev hunspell-en-us)\n");
 #endif
-    benchmark::RunSpecifiedBenchmarks();
+    SpeedReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    const double ours = reporter.wordsPerSecond("DetectMisspellings");
+    const double theirs = reporter.wordsPerSecond("HunspellSpell");
+    if (ours > 0)
+        std::printf("DetectMisspellings: %.2f million words per second\n", ours / 1e6);
+    if (ours > 0 && theirs > 0)
+        std::printf("ratio DetectMisspellings / hunspell words per second: %.3f\n", ours / theirs);
     return 0;
 }

@@ -111,6 +111,8 @@ bool WordQueries::GetWordsThatStartWith(QString& MyStartingLetters, StringArray&
     return found;
 }
 
+// A word of the small-word lists is known in any case, a capitalised word only exactly as the
+// capitals list holds it.
 struct WordQueries::KnownWords {
     explicit KnownWords(WordLists& lists) : capitals(lists.markedLookup(QStringLiteral("101")))
     {
@@ -129,11 +131,6 @@ struct WordQueries::KnownWords {
     WordLists::MarkedLookup small[26];
     WordLists::MarkedLookup capitals;
 };
-
-bool WordQueries::isKnownWord(const QString& word)
-{
-    return KnownWords(m_lists).contains(word);
-}
 
 bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
 {

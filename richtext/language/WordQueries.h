@@ -37,10 +37,6 @@ public:
     bool DetectMisspellings(StringArray& MyReturnArray);
     bool scanAborted() const { return m_scanAborted; }
 
-    // Whether one word counts as known: a word of the lists of small words in any case, or a
-    // capitalised word of the capitals list exactly as listed.
-    bool isKnownWord(const QString& word);
-
 private:
     // The marked lists of the 26 initials and the capitals list, held for one scan.
     struct KnownWords;

@@ -357,6 +357,8 @@ public:
     void ShadeRuler();
     // Shows the selection's tab stops as set markers; mixed stops leave them as they are.
     void SetRulerTabs();
+    // Tab-stop marker `index` (0 to 135), by its designed name.
+    const ruler::TabMarker& Image1(int index) const;
 
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
@@ -419,8 +421,6 @@ private:
     int32_t GetPrinterOffsetX();
     void SyncRulerHandles();
     void ResetRulerHandles();
-    // Tab-stop marker `index` (0 to 135), by its designed name.
-    const ruler::TabMarker& Image1(int index) const;
     // MyWrapStyle through Word_Wrap; a value outside the enumeration applies nothing.
     void applyWrapStyle();
 

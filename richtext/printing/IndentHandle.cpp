@@ -68,6 +68,11 @@ void IndentHandle::paintEvent(QPaintEvent*)
     painter.drawPolygon(outline);
 }
 
+void IndentHandle::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
 void IndentHandle::mouseMoveEvent(QMouseEvent* event)
 {
     const QPointF at = event->position();

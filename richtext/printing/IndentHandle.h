@@ -25,6 +25,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Taking the press keeps the pointer with this handle until the release.
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -84,6 +84,7 @@ void PrinterTarget::SetPrinterWrap(richedit::RichTextBox& window, int32_t printe
     using namespace richedit;
     if (!PrinterInstalled()) {
         sendMessage(window.hWnd(), EM_SETTARGETDEVICE, 0, 0);
+        m_device.reset();
         return;
     }
     // The printer object already follows the system's default printer.

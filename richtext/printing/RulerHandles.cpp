@@ -42,6 +42,8 @@ float Ruler::leftHandleTarget(const IndentHandle& handle, float n) const
     return float(SnapToGrid(rounded(double(limit) - w)));
 }
 
+// Before the first indent of a drag is applied, so that no indent of the drag becomes an
+// undo step of the editing window and the step before the drag stays the one undo takes back.
 void Ruler::suspendUndoOnce()
 {
     if (RulerUndoSuspended)
@@ -55,6 +57,7 @@ void Ruler::LIHandle_MouseMove(int Button, int, float X, float)
 {
     if (Button != LeftButtonOnly)
         return;
+    passOver([&] { suspendUndoOnce(); });
     passOver([&] {
         const float w = m_LIHandle->Width();
         const float half = float(rounded(w / 2));
@@ -66,26 +69,26 @@ void Ruler::LIHandle_MouseMove(int Button, int, float X, float)
                                                                : rounded(m_LIHandle->Left());
         ApplyLeftIndent(indent);
     });
-    passOver([&] { suspendUndoOnce(); });
 }
 
 void Ruler::HIHandle_MouseMove(int Button, int, float X, float)
 {
     if (Button != LeftButtonOnly)
         return;
+    passOver([&] { suspendUndoOnce(); });
     passOver([&] {
         const float half = float(rounded(m_HIHandle->Width() / 2));
         const float n = m_HIHandle->Left() + X - half;
         m_HIHandle->setLeft(leftHandleTarget(*m_HIHandle, n));
         ApplyHangingIndent(HangingFromHandles());
     });
-    passOver([&] { suspendUndoOnce(); });
 }
 
 void Ruler::RIHandle_MouseMove(int Button, int, float X, float)
 {
     if (Button != LeftButtonOnly)
         return;
+    passOver([&] { suspendUndoOnce(); });
     passOver([&] {
         const float w = m_RIHandle->Width();
         const float n = m_RIHandle->Left() + X - float(rounded(w / 2));
@@ -108,7 +111,6 @@ void Ruler::RIHandle_MouseMove(int Button, int, float X, float)
                                         PrinterTarget::GetPrinterOffsetX()));
         ApplyRightIndent(value + ruler::RightHandleOffset);
     });
-    passOver([&] { suspendUndoOnce(); });
 }
 
 void Ruler::ApplyLeftIndent(const int32_t& value)

@@ -1,5 +1,6 @@
 #include "tests/richtext/printing/RulerTestSupport.h"
 
+#include "platform/richedit/view/RichTextView.h"
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,27 @@ TEST_F(IndentHandleWithoutPrinterTest, DragsStillApplyIndentsButSelectionDoesNot
     engine().setSelIndent(1440);
     control().LetPrinterMargin(Academic);
     EXPECT_EQ(handle("LIHandle").Left(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class IndentDragUndoTest : public testsupport::RulerTestBase {};
+
+TEST_F(IndentDragUndoTest, UndoAfterADragTakesTheTypingAndKeepsTheIndent)
+{
+    control().PrepareXrRTB();
+    QWidget& view = window().view();
+    view.setFocus();
+    QTest::keyClicks(&view, QStringLiteral("typed"));
+    ASSERT_EQ(engine().text(), QStringLiteral("typed"));
+    drag(handle("LIHandle"), 720 + 75);
+    ASSERT_EQ(engine().selIndent(), 720);
+    ASSERT_TRUE(engine().undo());
+    EXPECT_EQ(engine().text(), QString());
+    EXPECT_EQ(engine().selIndent(), 720);
+    EXPECT_EQ(engine().selHangingIndent(), -720);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/TextObjectModel.h"
+#include "richtext/core/DefaultFontData.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
 #include "richtext/printing/RulerGeometry.h"
@@ -359,6 +360,14 @@ public:
     void SetRulerTabs();
     // Tab-stop marker `index` (0 to 135), by its designed name.
     const ruler::TabMarker& Image1(int index) const;
+
+    // --- Default font ---
+    // While the library-wide mode is set, every font dialog shows and edits the shared
+    // default-font record instead of a selection.
+    void SetDefaultFontMode();
+    void EndDefaultFontMode();
+    void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
+    DEFUALT_FONT_DATA GetDefaultFontData();
 
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's

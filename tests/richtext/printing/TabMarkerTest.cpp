@@ -3,6 +3,8 @@
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QHelpEvent>
+#include <QToolTip>
 
 namespace {
 
@@ -58,6 +60,18 @@ TEST_F(TabMarkerTest, ClickSetsAndClearsAStopWithBeginAndReadyOnly)
     EXPECT_EQ(ruler().Image1(0).Tag, QStringLiteral("0"));
     EXPECT_FALSE(ruler().Image1(0).showsPicture);
     EXPECT_TRUE(ruler().Image1(0).ToolTipText.isEmpty());
+
+    // A set marker shows its tool tip under the pointer; an unset one shows none.
+    const auto tipAt = [this](int index) {
+        QToolTip::hideText();
+        const QRect r = Ruler::markerRect(index);
+        const QPoint at(int(host::twipsToPixelsX(r.center().x())), 8);
+        QHelpEvent help(QEvent::ToolTip, at, ruler().mapToGlobal(at));
+        QApplication::sendEvent(&ruler(), &help);
+        return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(23), QStringLiteral("Tab Stop 1 1/2 inch"));
+    EXPECT_EQ(tipAt(0), QString());
 
     // Other buttons click nothing.
     events.clear();

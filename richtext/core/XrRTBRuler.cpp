@@ -8,6 +8,9 @@
 
 #include <exception>
 
+static_assert(XrRTB::TabMarkerCount == ruler::TabMarkerCount);
+static_assert(XrRTB::RulerStripTwips == ruler::StripHeight);
+
 namespace {
 
 // Runs one step of a member that passes over errors.

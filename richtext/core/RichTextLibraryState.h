@@ -9,6 +9,20 @@
 #include <QString>
 #include <cstdint>
 
+// The last spelling correction, which the spell-check members and the spell-check dialog can
+// take back once.
+struct SpellUndoRecordType {
+    bool Available = false;
+    // The replaced selection as RTF.
+    QString OldRTF;
+    int32_t Start = 0;
+    // Includes a full stop taken in with the word.
+    int32_t OldLength = 0;
+    int32_t NewLength = 0;
+    // Where the corrected word stood in the list of misspellings; written only on removal.
+    int32_t ListPosition = 0;
+};
+
 // Plain fields, no locking: everything that reads or writes them runs on the one user-interface
 // thread, and long passes poll the flags between steps.
 struct RichTextLibraryState {
@@ -69,6 +83,14 @@ struct RichTextLibraryState {
     // While set, every font dialog shows and edits DefaultFontData instead of a selection.
     bool DefaultFontMode = false;
     DEFUALT_FONT_DATA DefaultFontData;
+
+    // Spell-check navigation: set while a step to another misspelling searches (a nested step
+    // does not move), the position the next search starts from, and the last search's hit
+    // (-1: none).
+    bool SpellNavBusy = false;
+    int32_t SpellSearchAnchor = 0;
+    int32_t SpellFoundStart = 0;
+    SpellUndoRecordType SpellUndoRecord;
 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry

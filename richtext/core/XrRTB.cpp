@@ -9,6 +9,8 @@
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/SpellCheckMembers.h"
+#include "richtext/language/WordQueries.h"
 #include "richtext/printing/PrinterTarget.h"
 #include "richtext/printing/Ruler.h"
 #include "richtext/scanning/HyperlinkMark.h"
@@ -68,6 +70,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
     m_printerTarget = std::make_unique<PrinterTarget>();
+    createLanguageTools();
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -8,6 +8,8 @@
 #include "richtext/core/DefaultFontData.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
+#include "richtext/language/SpellingSuggestions.h"
+#include "richtext/language/StringArray.h"
 #include "richtext/printing/RulerGeometry.h"
 
 #include <QFont>
@@ -26,6 +28,8 @@ class LineQueries;
 class PrinterTarget;
 class Ruler;
 class ViewKeeper;
+class SpellCheckMembers;
+class WordQueries;
 
 namespace host {
 class CommonDialog;
@@ -369,6 +373,30 @@ public:
     void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
     DEFUALT_FONT_DATA GetDefaultFontData();
 
+    // --- Language tools ---
+    // Result arrays are filled from element 0 by a call that finds anything and left as they
+    // were by one that finds nothing; none of these members raises.
+    // The dictionary words that begin with the letters (ReturnLimit 0: all of them); the
+    // letters come back escaped for a regular expression.
+    bool GetWordsThatStartWith(QString& MyStartingLetters, StringArray& MyReturnArray,
+                               const int32_t& ReturnLimit = 0);
+    // Whether the array is allocated (for a Variant: whether it holds a list at all).
+    bool IsArrayGood(const StringArray& AnyArray) const;
+    bool IsArrayGood(const QVariant& AnyArray) const;
+    // Every word of the document the word lists do not hold, once per occurrence; true when
+    // any was found. KillSwitch stops it, leaving the array unallocated.
+    bool DetectMisspellings(StringArray& MyReturnArray);
+    void GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCData);
+    // The spell check over the document, driven through the hidden list of misspellings.
+    int32_t SpellCheck(StringArray& ReturnArray);
+    void PrepNonSpellCheckRTB(StringArray& PassInArray);
+    int32_t GoToNextSpellError();
+    int32_t GoToPreviousSpellError();
+    int32_t FixSpelling(QString& CorrectSpelling, bool HighlightFixes = true,
+                        host::OLE_COLOR HighLightColor = 0x8000);
+    void FixSpelling2(QString& CorrectSpelling);
+    int32_t UndoSpellCorrection();
+
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
     // changes are what the control goes on with (a KeyCode set to 0 swallows the key).
@@ -407,6 +435,8 @@ private:
     void createRuler();
     void createHiddenHelpers();
     void connectEditingWindow();
+    // The word queries, suggestions and spell-check members over RichTextBox1 and List1.
+    void createLanguageTools();
 
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -477,6 +507,9 @@ private:
     std::unique_ptr<HyperlinkMark> m_links;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
     std::unique_ptr<PrinterTarget> m_printerTarget;
+    std::unique_ptr<WordQueries> m_wordQueries;
+    std::unique_ptr<SpellingSuggestions> m_suggestions;
+    std::unique_ptr<SpellCheckMembers> m_spelling;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

@@ -9,7 +9,9 @@
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/core/SpecialUndo.h"
 #include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/HyperlinkPasses.h"
 #include "richtext/scanning/ViewKeeper.h"
 
 #include <QEvent>
@@ -76,6 +78,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_formatting = std::make_unique<SelectionFormatting>(*RichTextBox1);
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
+    createDocumentServices();
     connectEditingWindow();
     UserControl_Initialize();
 }
@@ -125,6 +128,36 @@ void XrRTB::createHiddenHelpers()
     List1->hide();
     CommonDialog1 = std::make_unique<host::CommonDialog>();
     CommonDialog1->setOwner(this);
+}
+
+void XrRTB::createDocumentServices()
+{
+    const auto freeze = [this](bool lock) { LockWindowUpdateEx(lock); };
+    HyperlinkPassHooks links;
+    links.detectHyperLinks = [this] { return m_settings.DetectHyperLinks; };
+    links.disableHyperLinks = [this] { LetDetectHyperLinks(false); };
+    links.freeze = freeze;
+    links.begin = [this] { emit Begin(); };
+    links.finish = [this] { emit Finish(); };
+    links.ready = [this] { emit Ready(); };
+    links.saveRegularUndoData = [this] { SaveRegularUndoData(); };
+    links.documentRtfLength = [this] { return RichTextBox1->engine().textRtfLength(); };
+    links.owner = [this] { return static_cast<QWidget*>(this); };
+    m_linkPasses = std::make_unique<HyperlinkPasses>(*RichTextBox1, *m_links, *m_viewKeeper,
+                                                     *m_lines, std::move(links));
+
+    SpecialUndoHooks undo;
+    undo.begin = [this] { emit Begin(); };
+    undo.finish = [this] { emit Finish(); };
+    undo.ready = [this] { emit Ready(); };
+    undo.freeze = freeze;
+    undo.syncRulerHandles = [this] { SyncRulerHandles(); };
+    undo.setRulerTabs = [this] { SetRulerTabs(); };
+    undo.detectHyperLinks = [this] { return m_settings.DetectHyperLinks; };
+    undo.hyperLinkPassUndo = [this] { m_linkPasses->HyperLinkPassUndo(); };
+    undo.documentRtf = [this] { return GetRTFString(); };
+    m_undo =
+        std::make_unique<SpecialUndo>(*RichTextBox1, *m_viewKeeper, UndoKeyState, std::move(undo));
 }
 
 void XrRTB::connectEditingWindow()
@@ -204,6 +237,7 @@ void XrRTB::UserControl_Terminate()
     RichTextBox1->setText(QString());
     RichTextBox2->setText(QString());
     RichTextLibraryState::instance().CleanupRTF.clear();
+    m_capturedRtf.clear();
     TextDocument = richedit::TextDocument();
 }
 
@@ -246,24 +280,6 @@ void XrRTB::RichTextBox1_SelChange()
 {
     if (!SuppressSelChange)
         emit SelChange();
-}
-
-void XrRTB::RichTextBox1_KeyDown(int& KeyCode, int& Shift)
-{
-    emit KeyDown(KeyCode, Shift);
-    // The control's own key handling comes with the key handlers.
-}
-
-void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
-{
-    emit KeyUp(KeyCode, Shift);
-    // The control's own key-release handling comes with the key handlers.
-}
-
-void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
-{
-    // The command bracket and the click handling around it come with the mouse handlers.
-    emit MouseUp(Button, Shift, X, Y);
 }
 
 bool XrRTB::eventFilter(QObject* watched, QEvent* event)

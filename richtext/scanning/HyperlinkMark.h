@@ -42,6 +42,13 @@ public:
     bool DetectEmailZone(int32_t MyHitSpot, QString& ReturnMyEAddress);
     bool DetectURLZone(int32_t MyHitSpot, QString& ReturnMyURL);
 
+    // For the link passes, each after selecting characters `start` to `end` (-1: the end):
+    // both the effect and the locale cleared with one record (whole-text unmarking); the
+    // effect and then the locale each with its own selection (a line); the locale alone.
+    void unmarkRangeAtOnce(int32_t start, int32_t end);
+    void unmarkRangeInTwoSteps(int32_t start, int32_t end);
+    void setRangeLocale(int32_t start, int32_t end, uint32_t lcid);
+
 private:
     bool detectZone(const QString& pattern, int32_t hitSpot, QString& address);
     void setSelectionLocale(uint32_t lcid);

@@ -89,6 +89,11 @@ QByteArray Engine::textRtfBytes() const
     return writeRtf(document().extractAll(), RtfWriteMode::WholeDocument);
 }
 
+int64_t Engine::textRtfLength() const
+{
+    return textRtfBytes().size();
+}
+
 QString Engine::textRtf() const
 {
     return rtfString(textRtfBytes());

@@ -93,7 +93,7 @@ QByteArray Engine::textRtfBytes() const
 
 int64_t Engine::textRtfLength() const
 {
-    return textRtfBytes().size();
+    return measureRtf(document().extractAll(), RtfWriteMode::WholeDocument);
 }
 
 QString Engine::textRtf() const

@@ -42,6 +42,18 @@ void HyperlinkMark::markRange(int32_t start, int32_t length)
     setSelectionLocale(LinkLcid);
 }
 
+void HyperlinkMark::markRangeAtOnce(int32_t start, int32_t length)
+{
+    const int32_t end = int32_t(std::min<int64_t>(int64_t(start) + length, INT32_MAX));
+    RtfFormatQ record = emptyRecord();
+    record.dwMask = Link | Lcid;
+    record.dwEffects = Link;
+    record.lLCID = LinkLcid;
+    selectRange(start, end);
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&record));
+}
+
 void HyperlinkMark::unmarkRangeAtOnce(int32_t start, int32_t end)
 {
     RtfFormatQ record = emptyRecord();

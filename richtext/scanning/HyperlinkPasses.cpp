@@ -94,7 +94,7 @@ void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
     for (const vbscript::Match match : matches) {
         if (!pass.proceed())
             break;
-        m_mark.markRange(offset + match.FirstIndex(), match.Length());
+        m_mark.markRangeAtOnce(offset + match.FirstIndex(), match.Length());
         clearUndoBuffer();
         pass.stepDone();
     }

@@ -86,6 +86,34 @@ TEST_F(XrRTBTypingTest, TypedAddressBecomesOneLinkAndUndoRedoReturns)
     EXPECT_EQ(m_control.TextRTF(), before);
 }
 
+TEST_F(XrRTBTypingTest, KeypadPointAfterWArmsTheLinkCheck)
+{
+    // No "@", ":" or "." key: only the keypad point right after "W" arms the check.
+    type(QStringLiteral("see www"));
+    QTest::keyClick(m_view, Qt::Key_Period, Qt::KeypadModifier);
+    type(QStringLiteral("example"));
+    QTest::keyClick(m_view, Qt::Key_Period, Qt::KeypadModifier);
+    type(QStringLiteral("com "));
+    ASSERT_EQ(m_control.Text(), u"see www.example.com ");
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com")});
+}
+
+TEST_F(XrRTBTypingTest, EnterInsideALinkSplitsItAndRelinksTheLineAbove)
+{
+    type(QStringLiteral("www.example.com "));
+    ASSERT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com")});
+    m_control.LetSelStart(7);
+    key(Qt::Key_Return);
+    ASSERT_EQ(m_control.Text(), u"www.exa\r\nmple.com ");
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.exa")});
+    EXPECT_EQ(m_control.SelStart(), 9);
+    // The window's own undo of the Enter was emptied; the snapshot taken inside the link
+    // gives the document back.
+    EXPECT_FALSE(m_control.CanUndo());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m_control.Text(), u"www.example.com ");
+}
+
 TEST_F(XrRTBTypingTest, TextTypedAfterALinkAtTheEndIsNoLink)
 {
     type(QStringLiteral("mail bob@example.org"));

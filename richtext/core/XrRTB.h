@@ -535,7 +535,8 @@ private:
     void finishOpen();
     // The page-layout normaliser of right indents that leave a paragraph too narrow.
     void NormalizeIndents();
-    // The control's save with the user's answer to the plain-text warning.
+    // Writes the document, after the plain-text warning when `askFirst`; a failed write says
+    // why. False only when the user declined; `written` tells whether the file was written.
     bool writeDocument(const QString& path, QFileType type, bool askFirst, bool& written);
 
     // Hyperlink passes run by the control's own handlers (see HyperlinkPasses).

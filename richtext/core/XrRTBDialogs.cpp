@@ -294,8 +294,12 @@ bool XrRTB::writeDocument(const QString& path, QFileType type, bool askFirst, bo
         return true;
     }
     const QString cannotSave = QStringLiteral("Cannot Save File an error has occured!");
+    // Read-only by its permission bits, which the window honours even where the process could
+    // replace the file anyway.
     const QFileInfo target(path);
-    if (error->number() == 75 && target.exists() && !target.isWritable())
+    const bool readOnly = target.exists() && (!target.isWritable() ||
+                                              !(target.permissions() & QFileDevice::WriteOwner));
+    if (error->number() == 75 && readOnly)
         host::MsgBox(QStringLiteral("Cannot Rewrite or Save: File is Read-only"),
                      host::vbInformation, QStringLiteral("File is Read-only"), this);
     else

@@ -188,7 +188,7 @@ void XrRTB::NormalizeIndents()
     try {
         int64_t offset = 0;
         if (PrinterInstalled()) {
-            host::Printer printer;
+            host::Printer& printer = host::printer();
             offset =
                 int64_t(printer.GetDeviceCaps(host::PHYSICALOFFSETX) * printer.TwipsPerPixelX());
         }

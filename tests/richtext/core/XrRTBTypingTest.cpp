@@ -143,6 +143,22 @@ TEST_F(XrRTBTypingTest, KeyReleaseRaisesKeyUpFinishReadyUnlessSkipped)
     type(QStringLiteral("c"));
     EXPECT_EQ(events.count("Finish"), 1);
     EXPECT_EQ(events.count("Ready"), 1);
+
+    // The font dialog's mark on the window, and the one-shot property, skip once each.
+    editingWindow(m_control).setProperty("Tag", QStringLiteral("1"));
+    events.clear();
+    type(QStringLiteral("d"));
+    EXPECT_EQ(events.count("KeyUp"), 1);
+    EXPECT_EQ(events.count("Finish"), 0);
+    EXPECT_TRUE(editingWindow(m_control).property("Tag").toString().isEmpty());
+    m_control.LetInternalShutOFF(true);
+    events.clear();
+    type(QStringLiteral("e"));
+    EXPECT_EQ(events.count("Finish"), 0);
+    EXPECT_FALSE(m_control.InternalShutOFF());
+    events.clear();
+    type(QStringLiteral("f"));
+    EXPECT_EQ(events.count("Finish"), 1);
 }
 
 TEST_F(XrRTBTypingTest, HotKeysToggleFormatAndAreSwallowed)
@@ -170,6 +186,14 @@ TEST_F(XrRTBTypingTest, HotKeysToggleFormatAndAreSwallowed)
 
 TEST_F(XrRTBTypingTest, DeleteKeyWithSelectionRunsTheControlsDelete)
 {
+    // Without a selection the window deletes by itself, and the control takes no snapshot.
+    type(QStringLiteral("ab"));
+    m_control.LetSelStart(0);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(m_control.Text(), u"b");
+    EXPECT_FALSE(m_control.GetCanUndoSpecial());
+    m_control.LetText(QString());
+
     type(QStringLiteral("whole"));
     m_control.LetSelStart(0);
     m_control.LetSelLength(5);

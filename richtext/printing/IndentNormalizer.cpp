@@ -4,6 +4,7 @@
 #include "platform/runtime/VbError.h"
 
 #include <QRegularExpression>
+#include <cstdint>
 
 IndentPair ParseIndentPair(const QString& pair)
 {
@@ -18,15 +19,16 @@ IndentPair ParseIndentPair(const QString& pair)
         else if (c == QLatin1Char('\\'))
             afterBackslash = true;
     }
-    bool ok = false;
-    IndentPair result;
-    const qlonglong left = first.toLongLong(&ok);
-    if (ok)
-        result.left = left;
-    const qlonglong right = second.toLongLong(&ok);
-    if (ok)
-        result.right = right;
-    return result;
+    // Numbers past the range of a Long are held at its limit, so that the normaliser's sums
+    // stay exact.
+    const auto toNumber = [](const QString& digits) -> int64_t {
+        if (digits.isEmpty())
+            return 0;
+        bool ok = false;
+        const qulonglong value = digits.toULongLong(&ok);
+        return !ok || value > qulonglong(INT32_MAX) ? INT32_MAX : int64_t(value);
+    };
+    return IndentPair{toNumber(first), toNumber(second)};
 }
 
 int64_t IndentNormalizer::lineEnd(int64_t printerMargin, int64_t printerOffset)

@@ -28,6 +28,25 @@ TEST(IndentNormalizerTest, ParseIndentPairReadsBothNumbers)
     EXPECT_EQ(ParseIndentPair(QStringLiteral("12\\34")).left, 0);
     EXPECT_EQ(ParseIndentPair(QStringLiteral("12\\34")).right, 34);
     EXPECT_EQ(AcademicLineEnd, 9360);
+    // Beyond a Long: held at its limit.
+    const IndentPair huge = ParseIndentPair(QStringLiteral("\\li99999999999999999999999\\ri5"));
+    EXPECT_EQ(huge.left, INT32_MAX);
+    EXPECT_EQ(huge.right, 5);
+}
+
+TEST(IndentNormalizerTest, HugeIndentsRewriteWithoutOverflow)
+{
+    const QString captured =
+        document(QStringLiteral("\\li99999999999999999999\\ri99999999999999 x"));
+    QString current = captured;
+    // Held values no longer spell the pair's digits: nothing in the document matches them.
+    EXPECT_FALSE(IndentNormalizer::normalize(captured, current, AcademicLineEnd));
+    EXPECT_EQ(current, captured);
+
+    const QString wide = document(QStringLiteral("\\li2147483647\\ri2147483647 x"));
+    QString rewritten = wide;
+    EXPECT_TRUE(IndentNormalizer::normalize(wide, rewritten, AcademicLineEnd));
+    EXPECT_TRUE(rewritten.contains(QStringLiteral("\\li2147483647\\ri-")));
 }
 
 TEST(IndentNormalizerTest, RewritesOnlyTheParagraphsThatAreTooNarrow)

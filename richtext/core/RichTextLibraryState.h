@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/richedit/view/RichTextBox.h"
+#include "richtext/core/DefaultFontData.h"
 
 #include <QPointer>
 #include <QString>
@@ -79,6 +80,10 @@ struct RichTextLibraryState {
     int32_t SpecialUndoKind = 0;
     // Lines above the found text that the view after a replace keeps.
     int32_t ReplaceViewLines = 0;
+
+    // While set, every font dialog shows and edits DefaultFontData instead of a selection.
+    bool DefaultFontMode = false;
+    DEFUALT_FONT_DATA DefaultFontData;
 };
 
 // Kinds of the whole-document snapshot.

@@ -4,7 +4,6 @@
 
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
-#include "platform/host/Printer.h"
 #include "platform/regex/RegExp.h"
 #include "platform/runtime/VbError.h"
 #include "platform/system/FileSystem.h"
@@ -185,13 +184,11 @@ void XrRTB::PreLoadFileLinkRemove()
 
 void XrRTB::NormalizeIndents()
 {
+    // Nothing to look at before a clean-up pass captured a document with right indents.
+    if (!m_capturedRtf.contains(QLatin1String("\\ri")))
+        return;
     try {
-        int64_t offset = 0;
-        if (PrinterInstalled()) {
-            host::Printer& printer = host::printer();
-            offset =
-                int64_t(printer.GetDeviceCaps(host::PHYSICALOFFSETX) * printer.TwipsPerPixelX());
-        }
+        const int64_t offset = GetPrinterOffsetX();
         QString rtf = GetRTFString();
         const int64_t lineEnd = IndentNormalizer::lineEnd(m_settings.PrinterMargin, offset);
         if (IndentNormalizer::normalize(m_capturedRtf, rtf, lineEnd))

@@ -122,9 +122,9 @@ void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
     emit KeyUp(KeyCode, Shift);
 
     // One-shot skip, for the key that closed a dialog.
-    if (RichTextBox1->property("Tag").toString() == QLatin1String("1") ||
-        m_settings.InternalShutOFF || library().SkipNextKeyUp) {
-        RichTextBox1->setProperty("Tag", QString());
+    if (RichTextBox1->Tag() == QLatin1String("1") || m_settings.InternalShutOFF ||
+        library().SkipNextKeyUp) {
+        RichTextBox1->setTag(QString());
         library().SkipNextKeyUp = false;
         LetInternalShutOFF(false);
         return;

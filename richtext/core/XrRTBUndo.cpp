@@ -49,15 +49,3 @@ void XrRTB::ClearUndoBuffer()
 {
     richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_EMPTYUNDOBUFFER, 0, 0);
 }
-
-// --- Ruler ---
-
-void XrRTB::SetRulerTabs()
-{
-    // The ruler component fills this: tab-stop markers from the selection's tabs.
-}
-
-void XrRTB::SyncRulerHandles()
-{
-    // The ruler component fills this: indent handles from the selection's indents.
-}

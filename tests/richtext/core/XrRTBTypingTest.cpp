@@ -145,12 +145,12 @@ TEST_F(XrRTBTypingTest, KeyReleaseRaisesKeyUpFinishReadyUnlessSkipped)
     EXPECT_EQ(events.count("Ready"), 1);
 
     // The font dialog's mark on the window, and the one-shot property, skip once each.
-    editingWindow(m_control).setProperty("Tag", QStringLiteral("1"));
+    editingWindow(m_control).setTag(QStringLiteral("1"));
     events.clear();
     type(QStringLiteral("d"));
     EXPECT_EQ(events.count("KeyUp"), 1);
     EXPECT_EQ(events.count("Finish"), 0);
-    EXPECT_TRUE(editingWindow(m_control).property("Tag").toString().isEmpty());
+    EXPECT_TRUE(editingWindow(m_control).Tag().isEmpty());
     m_control.LetInternalShutOFF(true);
     events.clear();
     type(QStringLiteral("e"));

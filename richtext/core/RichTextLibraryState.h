@@ -80,6 +80,21 @@ struct RichTextLibraryState {
     int32_t TopLinePos3 = 0;
     // Which of the two views after a replace the last restore showed (slot 3: true).
     bool ViewPos3Restored = false;
+
+    // The whole-document undo snapshot: one record, each snapshot replacing the last, whichever
+    // control took it. `held` is cleared only by opening a document through the open dialog.
+    struct UndoSnapshot {
+        int32_t SelLength = 0;
+        int32_t SelStart = 0;
+        QString RTF;
+        bool held = false;
+    };
+    UndoSnapshot SpecialUndoSnapshot;
+    // Which family of passes took the snapshot last (UndoTypePE); chooses HyperUndo's view.
+    int32_t SpecialUndoKind = 0;
+    // Lines above the found text that the view after a replace keeps.
+    int32_t ReplaceViewLines = 0;
+
     // While set, every font dialog shows and edits DefaultFontData instead of a selection.
     bool DefaultFontMode = false;
     DEFUALT_FONT_DATA DefaultFontData;
@@ -92,6 +107,9 @@ struct RichTextLibraryState {
     int32_t SpellFoundStart = 0;
     SpellUndoRecordType SpellUndoRecord;
 };
+
+// Kinds of the whole-document snapshot.
+enum UndoTypePE : int32_t { HyperLinkUD = 1, ReplaceTextUD = 2 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry
 // and puts back what it held before on every way out, exceptions and early returns included.

@@ -76,6 +76,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_formatting = std::make_unique<SelectionFormatting>(*RichTextBox1);
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
+    m_finder = std::make_unique<TextFinder>(*RichTextBox1);
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -7,6 +7,7 @@
 #include "platform/richedit/view/TextObjectModel.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
+#include "richtext/scanning/TextFinder.h"
 
 #include <QFont>
 #include <QImage>
@@ -343,6 +344,15 @@ public:
     // Whether the document's RTF carries formatting a plain-text save would lose.
     bool ContainSpecialFormatting();
 
+    // --- Searching ---
+    // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
+    // outside their values. Whole-word searches pass over hits inside addresses when asked.
+    int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
+                  const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
+    bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);
+    // Whether the 0-based position lies inside a web or e-mail address of the text.
+    bool DetectNotWords(const int32_t& MyHitSpot);
+
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
     // changes are what the control goes on with (a KeyCode set to 0 swallows the key).
@@ -447,6 +457,7 @@ private:
     std::unique_ptr<SelectionFormatting> m_formatting;
     std::unique_ptr<HyperlinkMark> m_links;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
+    std::unique_ptr<TextFinder> m_finder;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

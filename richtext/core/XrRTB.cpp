@@ -77,6 +77,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
     m_finder = std::make_unique<TextFinder>(*RichTextBox1);
+    createKeywordColouring();
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -7,6 +7,7 @@
 #include "platform/richedit/view/TextObjectModel.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
+#include "richtext/scanning/KeywordColouring.h"
 #include "richtext/scanning/TextFinder.h"
 
 #include <QFont>
@@ -227,6 +228,16 @@ public:
     // Menu, then the control is laid out again.
     void LetDisplayRuler(bool value);
 
+    // Keyword colouring of the whole text (1) or the selection (2), after switching the chosen
+    // effects off; one step for the whole-document undo. Nothing while a long pass runs.
+    QVariant ApplyVB6Syntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                            const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    QVariant ApplyVBNetSyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                              const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    // The user's three expressions: MyFirstString keywords, MySecondString comments,
+    // MyThirdString strings.
+    QVariant ApplyMySyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                           const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
     // Asks a running colouring pass to stop; does nothing while no long pass runs.
     QVariant Cancel_Syntax();
     bool CanCancelSyntax() const;
@@ -387,11 +398,14 @@ protected:
 private:
     // Reads the cancel request that only the colouring pass consumes.
     friend class XrRTBLaunchersTest;
+    // Supplies the whole-document undo that the colouring pass takes and restores.
+    friend class XrRTBSearchTest;
 
     void createConstituents();
     void createRuler();
     void createHiddenHelpers();
     void connectEditingWindow();
+    void createKeywordColouring();
 
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -458,6 +472,11 @@ private:
     std::unique_ptr<HyperlinkMark> m_links;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
     std::unique_ptr<TextFinder> m_finder;
+    std::unique_ptr<KeywordColouring> m_colouring;
+    // The keyword set of each colouring member, with the colours read from the properties.
+    KeywordSet vb6KeywordSet();
+    KeywordSet vbNetKeywordSet();
+    KeywordSet myKeywordSet();
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

@@ -65,6 +65,10 @@ struct RichTextLibraryState {
     int32_t TopLinePos3 = 0;
     // Which of the two views after a replace the last restore showed (slot 3: true).
     bool ViewPos3Restored = false;
+    // Kind of the last whole-document undo snapshot (2: taken by a replace), and for a replace
+    // the caret line's distance below the top line, which the undo's view restore keeps.
+    int32_t SpecialUndoKind = 0;
+    int32_t ReplaceViewLines = 0;
 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry

@@ -12,6 +12,7 @@
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/scanning/WholeDocumentUndo.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace richedit;
@@ -223,6 +224,28 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
         engine.setSelColor(0);
     }
 
+    // Gives the match its new letters (same length): only the span from the first to the last
+    // changed character is replaced, so a comment's line end is never taken out and put back.
+    auto rewrite = [&](const Found& match, const QString& before, const QString& after) {
+        qsizetype first = 0;
+        qsizetype last = std::min(before.size(), after.size()) - 1;
+        while (first <= last && before.at(first) == after.at(first))
+            ++first;
+        while (last >= first && before.at(last) == after.at(last))
+            --last;
+        if (first > last)
+            return;
+        const int32_t start = base + match.offset + int32_t(first);
+        const int32_t length = int32_t(last - first + 1);
+        if (selectedText) {
+            m_window.setSelStart(start);
+            m_window.setSelLength(length);
+        } else {
+            selectRange(start, start + length);
+        }
+        m_window.setSelText(after.mid(first, length));
+    };
+
     // The role's work on the selected match; false when the match is passed over without the
     // stop test (a keyword inside a literal).
     enum class Role { Comment, String, Keyword };
@@ -239,15 +262,21 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
         switch (role) {
             case Role::Comment: {
                 engine.setSelColor(comment);
-                const QString text = m_window.SelText();
+                // Comments are the first to change, so the text as matched is the text now;
+                // reading it from the window would rebuild the whole document's text.
+                const QString text = subject.mid(match.offset, match.length);
                 if (vb::UCase(text.left(3)) == QStringLiteral("REM"))
-                    m_window.setSelText(vb::StrConv(text, vb::vbProperCase));
+                    rewrite(match, text, vb::StrConv(text, vb::vbProperCase));
                 return true;
             }
             case Role::String:
                 if (current != comment) {
-                    engine.setSelColor(set.stringColor());
-                    engine.setSelProtected(true);
+                    // Colour and protection in one change.
+                    CharFormat literal;
+                    literal.mask = Color | Protected;
+                    literal.effects = Protected;
+                    literal.color = set.stringColor();
+                    engine.session().setCharFormat(SelectionScope, literal);
                 }
                 return true;
             case Role::Keyword: {
@@ -260,8 +289,7 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
                 if (set.keywordList.contains(u'|' + keyword + u'|', Qt::CaseSensitive))
                     return true;
                 const QString listed = listedForm(keyword, set.keywordList);
-                if (listed != keyword)
-                    m_window.setSelText(listed);
+                rewrite(match, keyword, listed);
                 return true;
             }
         }

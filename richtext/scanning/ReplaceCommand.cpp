@@ -287,8 +287,11 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
     state.LinkPassRunning = true;
     const vbscript::MatchCollection matches = addresses.Execute(text);
     FreezeDocument(true);
+    bool frozen = true;
+    // A failure part-way still unfreezes once and lets the next link pass start.
     ScopeExit done([&] {
-        FreezeDocument(false);
+        if (frozen)
+            FreezeDocument(false);
         state.LinkPassRunning = false;
     });
     HyperlinkMark links(m_window);
@@ -301,6 +304,7 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
     }
     m_window.setSelStart(caret);
     m_window.setSelLength(0);
+    frozen = false;
     FreezeDocument(false);
     state.SpecialUndoKind = ReplaceTextUD;
     RestoreReplaceView();

@@ -166,7 +166,11 @@ TEST_F(ReplaceCommandTest, RelinkingMarksExactlyTheAddresses)
 {
     RichTextLibraryState::instance().SharedDetectHyperLinks = true;
     setUp(QStringLiteral("foo www.example.com now foo"), 0);
+    // A freeze held around the command stays balanced.
+    m_box.engine().freeze();
     EXPECT_EQ(replace(QStringLiteral("foo"), QStringLiteral("x"), ReplaceAll), 2);
+    EXPECT_EQ(m_box.engine().layout().freezeCount(), 1);
+    m_box.engine().unfreeze();
     EXPECT_EQ(m_box.Text(), QStringLiteral("x www.example.com now x"));
     EXPECT_FALSE(linkedAt(1));
     EXPECT_TRUE(linkedAt(2));

@@ -175,9 +175,3 @@ TEST_F(ReplaceAllEngineTest, StopRequestEndsTheScanAfterTheCurrentPosition)
     EXPECT_EQ(m_count, 1);
     EXPECT_EQ(RichTextLibraryState::instance().ProgressDone, 0);
 }
-
-TEST_F(ReplaceAllEngineTest, ReplacementsCannotBeUndoneByTheWindow)
-{
-    run(AnyCase, QStringLiteral("a b a"), QStringLiteral("a"), QStringLiteral("c"));
-    EXPECT_FALSE(m_box.engine().canUndo());
-}

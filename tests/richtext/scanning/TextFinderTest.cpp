@@ -143,23 +143,6 @@ TEST_F(TextFinderTest, VerifyUsesItsOwnWholeWordRules)
     EXPECT_EQ(m_box.SelStart(), 0);
 }
 
-TEST(WholeWordTest, SeparatorClassesFollowTheUpperCasedCode)
-{
-    EXPECT_TRUE(IsSeparator(9, spacesSymbolsAndCtrl));
-    EXPECT_FALSE(IsSeparator(9, spacesAndSymbols));
-    EXPECT_TRUE(IsSeparator(32, spacesOnly));
-    EXPECT_TRUE(IsSeparator('-', spacesAndSymbols));
-    EXPECT_FALSE(IsSeparator('-', spacesOnly));
-    EXPECT_FALSE(IsSeparator('5', spacesSymbolsAndCtrl));
-    EXPECT_TRUE(IsSeparator('5', spacesSymbolsCtrlAndDigits));
-    EXPECT_FALSE(IsSeparator('Q', spacesSymbolsCtrlAndDigits));
-    // Accented letters are above 90 and count as symbols.
-    EXPECT_TRUE(IsSeparator(0xC9, spacesAndSymbols));
-    EXPECT_TRUE(IsSeparator('X', specialSep, QStringLiteral("x")));
-    EXPECT_FALSE(IsSeparator('Y', specialSep, QStringLiteral("x")));
-    EXPECT_FALSE(IsSeparator('Y', specialSep, QString()));
-}
-
 TEST(WholeWordTest, FindsTheFirstOccurrenceBoundedOnBothSides)
 {
     const QString text = QStringLiteral("cats cat1 (cat) cat");

@@ -9,6 +9,7 @@
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/SignalRecorder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,8 +29,13 @@ protected:
         bool ran = false;
         QTimer::singleShot(0, &m_control, [&] {
             auto* dialog = m_control.findChild<FindReplaceFrm*>();
-            ASSERT_NE(dialog, nullptr);
-            ASSERT_TRUE(dialog->isVisible());
+            if (!dialog || !dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog is not shown";
+                // Whatever modal window is up is closed, so that the test cannot hang.
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    modal->close();
+                return;
+            }
             m_dialog = dialog;
             script(*dialog);
             ran = true;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "richtext/scanning/WholeDocumentUndo.h"
+
 class ViewKeeper;
 
 namespace richedit {
@@ -29,7 +31,7 @@ struct SpecialUndoHooks {
     std::function<QString()> documentRtf;
 };
 
-class SpecialUndo {
+class SpecialUndo : public WholeDocumentUndo {
 public:
     // `undoKeyState` is the key handlers' typing state, which the per-key snapshots test and
     // the undo members reset.
@@ -38,7 +40,7 @@ public:
 
     bool GetCanUndoSpecial() const;
     // Takes the snapshot unconditionally.
-    void SaveSpecialUndoData();
+    void SaveSpecialUndoData() override;
     // The state before the last edit (undo, snapshot, undo again), only with no key run open.
     void SaveRegularUndoData();
     // The state before a delete key, unless a key run is open; empties the window's undo.
@@ -50,7 +52,7 @@ public:
     // The window's own undo; raises Begin, and Finish and Ready when something was undone.
     QVariant Undo();
     // Swaps the document and selection with the snapshot.
-    void HyperUndo();
+    void HyperUndo() override;
 
     // The document RTF the snapshot stores.
     QString BuildUndoSnapshot();

@@ -74,6 +74,8 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_printerTarget = std::make_unique<PrinterTarget>();
     createDocumentServices();
     createLanguageTools();
+    m_finder = std::make_unique<TextFinder>(*RichTextBox1);
+    createKeywordColouring();
     connectEditingWindow();
     UserControl_Initialize();
 }
@@ -151,6 +153,14 @@ void XrRTB::createDocumentServices()
     undo.documentRtf = [this] { return GetRTFString(); };
     m_undo =
         std::make_unique<SpecialUndo>(*RichTextBox1, *m_viewKeeper, UndoKeyState, std::move(undo));
+    // The replace command's snapshot goes into the same record that HyperUndo swaps back.
+    replaceUndoWriter() = [](const ReplaceUndoRecord& record) {
+        auto& snapshot = RichTextLibraryState::instance().SpecialUndoSnapshot;
+        snapshot.SelLength = record.SelLength;
+        snapshot.SelStart = record.SelStart;
+        snapshot.RTF = record.RTF;
+        snapshot.held = true;
+    };
 }
 
 void XrRTB::connectEditingWindow()

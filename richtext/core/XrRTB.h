@@ -11,6 +11,8 @@
 #include "richtext/language/SpellingSuggestions.h"
 #include "richtext/language/StringArray.h"
 #include "richtext/printing/RulerGeometry.h"
+#include "richtext/scanning/KeywordColouring.h"
+#include "richtext/scanning/TextFinder.h"
 
 #include <QFont>
 #include <QImage>
@@ -284,6 +286,16 @@ public:
     // Menu, then the control is laid out again.
     void LetDisplayRuler(bool value);
 
+    // Keyword colouring of the whole text (1) or the selection (2), after switching the chosen
+    // effects off; one step for the whole-document undo. Nothing while a long pass runs.
+    QVariant ApplyVB6Syntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                            const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    QVariant ApplyVBNetSyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                              const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    // The user's three expressions: MyFirstString keywords, MySecondString comments,
+    // MyThirdString strings.
+    QVariant ApplyMySyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                           const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
     // Asks a running colouring pass to stop; does nothing while no long pass runs.
     QVariant Cancel_Syntax();
     bool CanCancelSyntax() const;
@@ -482,6 +494,14 @@ public:
                         host::OLE_COLOR HighLightColor = 0x8000);
     void FixSpelling2(QString& CorrectSpelling);
     int32_t UndoSpellCorrection();
+    // --- Searching ---
+    // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
+    // outside their values. Whole-word searches pass over hits inside addresses when asked.
+    int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
+                  const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
+    bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);
+    // Whether the 0-based position lies inside a web or e-mail address of the text.
+    bool DetectNotWords(const int32_t& MyHitSpot);
 
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
@@ -516,6 +536,8 @@ protected:
 private:
     // Reads the cancel request that only the colouring pass consumes.
     friend class XrRTBLaunchersTest;
+    // Supplies the whole-document undo that the colouring pass takes and restores.
+    friend class XrRTBSearchTest;
 
     void createConstituents();
     void createRuler();
@@ -525,6 +547,7 @@ private:
     void createLanguageTools();
     // The link passes and the undo snapshot, wired to the control's freeze and events.
     void createDocumentServices();
+    void createKeywordColouring();
 
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -628,6 +651,12 @@ private:
     std::unique_ptr<SpellCheckMembers> m_spelling;
     std::unique_ptr<HyperlinkPasses> m_linkPasses;
     std::unique_ptr<SpecialUndo> m_undo;
+    std::unique_ptr<TextFinder> m_finder;
+    std::unique_ptr<KeywordColouring> m_colouring;
+    // The keyword set of each colouring member, with the colours read from the properties.
+    KeywordSet vb6KeywordSet();
+    KeywordSet vbNetKeywordSet();
+    KeywordSet myKeywordSet();
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

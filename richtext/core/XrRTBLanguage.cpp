@@ -11,6 +11,10 @@ void XrRTB::createLanguageTools()
     m_wordQueries = std::make_unique<WordQueries>(*RichTextBox1, lists);
     m_suggestions = std::make_unique<SpellingSuggestions>(lists);
     m_spelling = std::make_unique<SpellCheckMembers>(*RichTextBox1, *List1, *m_wordQueries);
+    m_spelling->setFind2(
+        [this](const QString& text, int32_t direction, int32_t options, bool skipAddresses) {
+            return Find2(text, FindDirectionQ(direction), FindOptionsQ(options), skipAddresses);
+        });
 }
 
 bool XrRTB::GetWordsThatStartWith(QString& MyStartingLetters, StringArray& MyReturnArray,

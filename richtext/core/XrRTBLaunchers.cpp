@@ -7,6 +7,7 @@
 #include "richtext/core/FontFrm.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/scanning/FindReplaceFrm.h"
 
 #include <algorithm>
 #include <exception>
@@ -140,7 +141,8 @@ void XrRTB::ShowFindReplace()
         // control unable to freeze its display for the rest of its life.
         OnExit retake([this] { obtainTextDocument(); });
         SharedRichTextScope handOver(RichTextBox1);
-        showLibraryDialog(QStringLiteral("Find and Replace"), this);
+        FindReplaceFrm dialog(this);
+        dialog.exec();
     }
     emit Finish();
 }

@@ -77,7 +77,6 @@ struct LauncherCase {
 
 const LauncherCase LauncherCases[] = {
     {"PrintPreview", &XrRTB::ShowPrintPreview, true, {}, {}},
-    {"FindReplace", &XrRTB::ShowFindReplace, true, {"Begin", "Finish"}, {"Begin"}},
     {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
     {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
     {"RandomWord", &XrRTB::ShowRandomWord, false, {}, {}},
@@ -234,26 +233,6 @@ TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpenAndTakesThe
     EXPECT_TRUE(flagDuringDialog);
     EXPECT_EQ(marginDuringDialog, 1080);
     EXPECT_FALSE(engine.dispId2Flag());
-}
-
-TEST_F(XrRTBLaunchersTest, FindReplaceLetsGoOfTheDocumentWhileOpen)
-{
-    lock(m_control, true);
-    int countDuringDialog = -1;
-    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
-        lock(m_control, false);
-        countDuringDialog = freezeCount(m_control);
-    });
-    m_control.ShowFindReplace();
-    EXPECT_EQ(countDuringDialog, 1) << "no document is held while the dialog is open";
-    lock(m_control, false);
-    EXPECT_EQ(freezeCount(m_control), 0);
-
-    // A failing dialog still leaves the control with a document to freeze through.
-    PlaceholderDialog::setShowHook([](PlaceholderDialog&) { throw std::runtime_error("x"); });
-    EXPECT_THROW(m_control.ShowFindReplace(), std::runtime_error);
-    lock(m_control, true);
-    EXPECT_EQ(freezeCount(m_control), 1);
 }
 
 TEST_F(XrRTBLaunchersTest, SpellCheckLeavesTheCaretWhereTheSelectionStarted)

@@ -10,6 +10,8 @@
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/SpecialUndo.h"
+#include "richtext/core/TypingKeys.h"
+#include "richtext/core/XrRTBKeyActions.h"
 #include "richtext/printing/PrinterTarget.h"
 #include "richtext/printing/Ruler.h"
 #include "richtext/scanning/HyperlinkMark.h"
@@ -71,6 +73,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
     m_printerTarget = std::make_unique<PrinterTarget>();
     createDocumentServices();
+    createTypingKeys();
     connectEditingWindow();
     UserControl_Initialize();
 }

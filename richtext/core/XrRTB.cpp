@@ -10,6 +10,8 @@
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/SpecialUndo.h"
+#include "richtext/core/TypingKeys.h"
+#include "richtext/core/XrRTBKeyActions.h"
 #include "richtext/language/SpellCheckMembers.h"
 #include "richtext/language/WordQueries.h"
 #include "richtext/printing/PrinterTarget.h"
@@ -76,6 +78,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     createLanguageTools();
     m_finder = std::make_unique<TextFinder>(*RichTextBox1);
     createKeywordColouring();
+    createTypingKeys();
     connectEditingWindow();
     UserControl_Initialize();
 }

@@ -31,6 +31,7 @@ class LineQueries;
 class PrinterTarget;
 class Ruler;
 class SpecialUndo;
+class TypingKeys;
 class ViewKeeper;
 class SpellCheckMembers;
 class WordQueries;
@@ -548,6 +549,7 @@ private:
     // The link passes and the undo snapshot, wired to the control's freeze and events.
     void createDocumentServices();
     void createKeywordColouring();
+    void createTypingKeys();
 
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -657,6 +659,10 @@ private:
     KeywordSet vb6KeywordSet();
     KeywordSet vbNetKeywordSet();
     KeywordSet myKeywordSet();
+    // The key handling and the control's members it acts through.
+    class KeyActions;
+    std::unique_ptr<KeyActions> m_keyActions;
+    std::unique_ptr<TypingKeys> m_typingKeys;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;
@@ -667,13 +673,9 @@ private:
     bool SyntaxCancel = false;
     bool SuppressSelChange = false;
     bool HandleDragging = false;
-    // Typing state of the key handlers.
-    bool LinkCheckArmed = false;
-    int32_t LastKeyWasW = 0;
-    bool CtrlKeyDown = false;
-    bool EnterInLink = false;
+    // Typing state the key handlers and the undo snapshots share; the rest of the typing state
+    // is the typing keys' own.
     int32_t UndoKeyState = 0;
-    int32_t LastCaretPos = 0;
 
     bool m_shown = false;
     // The document RTF the last loading clean-up took before changing the document; per

@@ -171,3 +171,35 @@ TEST_F(SpecialUndoTest, UndoAndCanUndo)
     m_undo.Undo();
     EXPECT_EQ(m_window.Text(), u"abcd");
 }
+
+TEST_F(SpecialUndoTest, AfterAReplaceSuccessiveUndosAlternateTheirViews)
+{
+    QString text;
+    for (int line = 0; line < 300; ++line)
+        text += QStringLiteral("line %1\r\n").arg(line);
+    m_window.setText(text);
+    m_window.setSelStart(0);
+    // The snapshot keeps the view at line 50.
+    m_window.engine().lineScroll(50);
+    m_undo.SaveSpecialUndoData();
+    auto& library = RichTextLibraryState::instance();
+    library.SpecialUndoKind = ReplaceTextUD;
+    // The replace kept the found text's line 100 with two lines above it.
+    library.TopLinePos3 = int32_t(text.indexOf(QStringLiteral("line 100")));
+    library.ReplaceViewLines = 2;
+    m_undo.HyperUndo();
+    EXPECT_TRUE(library.ViewPos3Restored);
+    EXPECT_EQ(m_window.engine().firstVisibleLine(), 98);
+    m_undo.HyperUndo();
+    EXPECT_FALSE(library.ViewPos3Restored);
+    EXPECT_EQ(m_window.engine().firstVisibleLine(), 50);
+    m_undo.HyperUndo();
+    EXPECT_TRUE(library.ViewPos3Restored);
+    EXPECT_EQ(m_window.engine().firstVisibleLine(), 98);
+
+    // After a link pass the view always comes from slot 2.
+    library.SpecialUndoKind = HyperLinkUD;
+    m_undo.HyperUndo();
+    EXPECT_FALSE(library.ViewPos3Restored);
+    EXPECT_EQ(m_window.engine().firstVisibleLine(), 50);
+}

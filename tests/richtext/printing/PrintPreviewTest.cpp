@@ -7,9 +7,12 @@
 #include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <memory>
@@ -366,6 +369,14 @@ TEST_F(PrintPreviewTest, TheMagnifierFollowsThePointerAndCopiesTheCanvas)
     EXPECT_EQ(preview.magnifierTop(), -400);
     EXPECT_EQ(preview.magnifierSource(), QPoint(-234, -46));
     EXPECT_EQ(preview.Picture3->picture().pixel(0, 0), qRgb(255, 255, 255));
+
+    // Moving over an option frame puts the magnifier away.
+    preview.show();
+    ASSERT_TRUE(preview.Picture3->isVisible());
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), preview.Frame2->mapToGlobal(QPointF(5, 5)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(preview.Frame2, &move);
+    EXPECT_FALSE(preview.Picture3->isVisible());
 }
 
 // --- Link colouring ---

@@ -10,6 +10,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstdint>
 
 namespace PrintPreviewMod {
 namespace {
@@ -111,8 +112,11 @@ void FormatPreviewRange(PrintPreview& preview, int32_t& startLine, int32_t& endL
             sendRange(text, -1, range);
             range.painter = nullptr;
         }
+        // Each rectangle is as tall as the previous one's bottom; held within range on long
+        // pages.
+        const int64_t bottom = int64_t(range.rc.bottom) + running.bottom;
         running = richedit::Rect{leftInset, range.rc.bottom, range.rc.right,
-                                 range.rc.bottom + running.bottom};
+                                 int32_t(std::min<int64_t>(bottom, INT32_MAX))};
         if (i == endLine) {
             if (float(preview.pageViewHeight() + 2 * margin) > float(canvas.Height()))
                 canvas.setHeight(margin + PageCanvas::SheetHeight);

@@ -132,6 +132,23 @@ TEST_F(PageRendererTest, PageLimitsAndWantedPagesOutsideTheDocument)
     EXPECT_EQ(FakePrinter::inkedPixels(m_preview.Picture1.image()), 0);
 }
 
+TEST_F(PageRendererTest, MarginsOutsideThePageStillCountAndRender)
+{
+    richedit::RichTextBox& text = *m_preview.RichTextBox1;
+    text.setText(testsupport::numberedLines(30));
+    for (int32_t margin : {0, 6200, 9000, -500}) {
+        SCOPED_TRACE(margin);
+        RichTextLibraryState::instance().SharedPrintMargin = margin;
+        const int32_t pages = PrintingMod::CountPages(text);
+        EXPECT_GE(pages, 1);
+        int32_t page = pages;
+        int32_t limit = pages;
+        PrintPreviewMod::RenderPreviewPage(m_preview, page, limit);
+        EXPECT_GE(m_preview.Picture1.Height(), 15840);
+    }
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
+
 TEST_F(PageRendererTest, ARenderWithoutAPrinterRaisesThePrinterError)
 {
     m_preview.RichTextBox1->setText(QStringLiteral("text"));

@@ -240,6 +240,43 @@ TEST_F(PrintingModTest, TheTextKeepsTheMarginWhateverThePhysicalOffsets)
     EXPECT_LE(ink.top(), 108 + 24);
 }
 
+// The printer's print position at every drawing call, which tells whether the page's stamp was
+// printed before its text.
+std::vector<double>& positionsAtDrawing()
+{
+    static std::vector<double> positions;
+    return positions;
+}
+
+intptr_t recordingSender(intptr_t handle, uint32_t msg, intptr_t wParam, intptr_t lParam)
+{
+    if (wParam != 0 && lParam != 0)
+        positionsAtDrawing().push_back(host::printer().CurrentY());
+    return richedit::sendMessage(handle, msg, wParam, lParam);
+}
+
+TEST_F(PrintingModTest, RangesStampBeforeTheTextTheOthersAfterIt)
+{
+    fillPages(3);
+    PrintingMod::formatRangeSender() = &recordingSender;
+    positionsAtDrawing().clear();
+    printAll(3, PrintPageOnly, CenterAlignHeading);
+    ASSERT_EQ(positionsAtDrawing().size(), 3u);
+    for (double y : positionsAtDrawing())
+        EXPECT_LT(y, PrintingMod::TopStampY);
+
+    positionsAtDrawing().clear();
+    printSingle(2, PrintPageOnly, CenterAlignHeading);
+    ASSERT_EQ(positionsAtDrawing().size(), 1u);
+    EXPECT_LT(positionsAtDrawing()[0], PrintingMod::TopStampY);
+
+    positionsAtDrawing().clear();
+    printRange(1, 3, PrintPageOnly, CenterAlignHeading);
+    ASSERT_EQ(positionsAtDrawing().size(), 3u);
+    for (double y : positionsAtDrawing())
+        EXPECT_GT(y, PrintingMod::TopStampY) << "the stamp line has been printed";
+}
+
 // --- Failures ---
 
 TEST_F(PrintingModTest, APrinterErrorAbortsTheJobAndShowsOneMessage)

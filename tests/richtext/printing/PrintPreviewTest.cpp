@@ -292,8 +292,10 @@ TEST_F(PrintPreviewTest, StampChoicesEnableTheirControlsAndSetThePosition)
     preview.TopOpt_Click();
     EXPECT_EQ(preview.StampPosition, RightAlignHeading);
 
+    // A user's choice arrives through the list's signal.
     choose(preview.StampOpsCombo, PrintNiether);
-    preview.StampOpsCombo_Click();
+    emit preview.StampOpsCombo->activated(PrintNiether);
+    EXPECT_EQ(preview.StampKind, PrintNiether);
     EXPECT_FALSE(preview.AlignmentCombo->isEnabled());
     EXPECT_FALSE(preview.TopOpt->isEnabled());
     EXPECT_FALSE(preview.BottomOpt->isEnabled());

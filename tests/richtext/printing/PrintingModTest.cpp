@@ -2,7 +2,6 @@
 
 #include "platform/richedit/view/Messages.h"
 #include "platform/runtime/VbError.h"
-#include "platform/runtime/VbNumbers.h"
 #include "tests/richtext/printing/PrintingTestSupport.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/QStringPrinting.h"
@@ -117,14 +116,16 @@ TEST_F(PrintingModTest, PlaceStampSetsTheFontAndTheFixedHeights)
     EXPECT_EQ(printer.FontWeight(), 400);
     EXPECT_EQ(printer.ForeColor(), 0u);
 
-    const double width = printer.ScaleWidth();
-    const double textWidth = printer.TextWidth(text);
     position = CenterAlignHeading;
-    EXPECT_EQ(PrintingMod::PlaceStamp(position, text), vb::CLng(width - textWidth) / 2);
+    const int32_t centre = PrintingMod::PlaceStamp(position, text);
     EXPECT_EQ(printer.CurrentY(), 360);
     position = RightAlignHeadingBottom;
-    EXPECT_EQ(PrintingMod::PlaceStamp(position, text), vb::CLng(width - (textWidth + 1440)));
+    const int32_t right = PrintingMod::PlaceStamp(position, text);
     EXPECT_EQ(printer.CurrentY(), 14610);
+    // The right-hand stamp ends at the margin; the centred one is as far from both sides.
+    const double width = printer.TextWidth(text);
+    EXPECT_NEAR(right + width, printer.ScaleWidth() - 1440, 1);
+    EXPECT_NEAR(centre + width / 2, printer.ScaleWidth() / 2, 1);
 
     // The heights are the same on any sheet, at any margin.
     m_printer.settings().paperSize = host::vbPRPSA4;

@@ -57,55 +57,86 @@ void lighten(const std::uint8_t* from, std::uint8_t* to, float k)
     to[3] = std::uint8_t(a);
 }
 
-// One destination pixel of the compositing table; `channels` is 3 on a device context's
-// colour and 4 in a host image.
+// The compositing table for a run of pixels; Host composites all four channels, a device
+// context's colour only blue, green and red. Each mode has its own loop so that the per-pixel
+// work is only the table's arithmetic.
 struct Compositor {
-    std::int32_t constantAlpha = 255;
+    int constantAlpha = 255;
     bool grey = false;
     float wR = 0, wG = 0, wB = 0;
 
-    void operator()(const std::uint8_t* s, std::uint8_t* d, bool host) const
+    int greyOf(const std::uint8_t* s) const
     {
-        const std::int64_t a = s[3];
-        if (a == 0)
-            return;
-        const std::int64_t C = constantAlpha;
-        if (!grey) {
-            if (C == 255 && a == 255) {
-                std::memcpy(d, s, host ? 4 : 3);
-                return;
-            }
-            const int channels = host ? 4 : 3;
-            if (C == 255) {
-                for (int c = 0; c < channels; ++c)
-                    d[c] = clampByte(d[c] * (255 - a) / 255 + s[c]);
-                return;
-            }
-            const std::int64_t k = 255 - a * C / 255;
-            for (int c = 0; c < channels; ++c)
-                d[c] = clampByte((d[c] * k + s[c] * C) / 255);
-            return;
-        }
         const float y = float(s[0]) * wB + float(s[1]) * wG + float(s[2]) * wR;
-        const auto rounded = std::int64_t(vb::roundHalfEven(double(y)));
-        const std::int64_t g = rounded & 255;
-        if (C == 255 && a == 255) {
-            d[0] = d[1] = d[2] = clampByte(rounded);
-            if (host)
-                d[3] = 255;
-            return;
+        return int(vb::roundHalfEven(double(y)));
+    }
+
+    template <bool Host, bool Grey, bool Full>
+    void run(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, int step) const
+    {
+        const int C = constantAlpha;
+        for (std::int64_t i = 0; i < count; ++i, s += 4, d += step) {
+            const int a = s[3];
+            if (a == 0)
+                continue;
+            if constexpr (!Grey) {
+                if (Full && a == 255) {
+                    std::memcpy(d, s, Host ? 4 : 3);
+                    continue;
+                }
+                const int channels = Host ? 4 : 3;
+                if constexpr (Full) {
+                    for (int c = 0; c < channels; ++c)
+                        d[c] = std::uint8_t(std::min(255, d[c] * (255 - a) / 255 + s[c]));
+                } else {
+                    const int k = 255 - a * C / 255;
+                    for (int c = 0; c < channels; ++c)
+                        d[c] = std::uint8_t(std::min(255, (d[c] * k + s[c] * C) / 255));
+                }
+            } else {
+                const int rounded = greyOf(s);
+                const int g = rounded & 255;
+                if constexpr (Full) {
+                    if (a == 255) {
+                        d[0] = d[1] = d[2] = std::uint8_t(std::clamp(rounded, 0, 255));
+                        if (Host)
+                            d[3] = 255;
+                        continue;
+                    }
+                    for (int c = 0; c < 3; ++c)
+                        d[c] = std::uint8_t(std::min(255, d[c] * (255 - a) / 255 + g));
+                    if (Host)
+                        d[3] = std::uint8_t(std::min(255, d[3] * (255 - a) / 255 + a));
+                } else {
+                    const int k = 255 - a * C / 255;
+                    for (int c = 0; c < 3; ++c)
+                        d[c] = std::uint8_t(std::min(255, (d[c] * k + g * C) / 255));
+                    if (Host)
+                        d[3] = std::uint8_t(std::min(255, (d[3] * k + a * C) / 255));
+                }
+            }
         }
-        if (C == 255) {
-            d[0] = d[1] = d[2] = clampByte(d[0] * (255 - a) / 255 + g);
-            if (host)
-                d[3] = clampByte(d[3] * (255 - a) / 255 + a);
-            return;
+    }
+
+    void operator()(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, int step,
+                    bool host) const
+    {
+        const bool full = constantAlpha == 255;
+        if (host) {
+            if (grey)
+                full ? run<true, true, true>(s, d, count, step)
+                     : run<true, true, false>(s, d, count, step);
+            else
+                full ? run<true, false, true>(s, d, count, step)
+                     : run<true, false, false>(s, d, count, step);
+        } else {
+            if (grey)
+                full ? run<false, true, true>(s, d, count, step)
+                     : run<false, true, false>(s, d, count, step);
+            else
+                full ? run<false, false, true>(s, d, count, step)
+                     : run<false, false, false>(s, d, count, step);
         }
-        const std::int64_t k = 255 - a * C / 255;
-        for (int c = 0; c < 3; ++c)
-            d[c] = clampByte((d[c] * k + g * C) / 255);
-        if (host)
-            d[3] = clampByte((d[3] * k + a * C) / 255);
     }
 };
 
@@ -239,40 +270,59 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
             }
         }
     } else {
+        // Each target column's source columns and weights, worked out once: the column alone
+        // when it is the rectangle's last, else it and its right neighbour by the fraction.
+        struct Tap {
+            std::int64_t column[2];
+            double weight[2];
+        };
+        std::vector<Tap> taps(static_cast<std::size_t>(newW));
+        for (std::int64_t x = 0; x < newW; ++x) {
+            const double px = columns[std::size_t(x)];
+            const auto ix = std::int64_t(std::floor(px));
+            const double fx = px - double(ix);
+            Tap& tap = taps[std::size_t(x)];
+            tap = {{ix, ix + 1}, {1.0 - fx, fx}};
+            if (ix == lastColumn) {
+                tap.weight[0] = 1.0;
+                tap.weight[1] = 0.0;
+            }
+            for (int c = 0; c < 2; ++c)
+                if (tap.weight[c] != 0.0 && !inside(tap.column[c], 0))
+                    return false;
+        }
         for (std::int64_t y = newH - 1; y >= 0; --y) {
             const double py = double(y) * yRatio + double(sy);
             const auto iy = std::int64_t(std::floor(py));
             const double fy = py - double(iy);
             // Rows and their weights: row 0 alone, else this row by the fraction and the row
             // below it by the rest (the sample leans downwards; results depend on it).
-            std::int64_t rows[2] = {iy, iy - 1};
+            const std::int64_t rows[2] = {iy, iy - 1};
             double rowWeights[2] = {fy, 1.0 - fy};
             if (iy == 0) {
                 rowWeights[0] = 1.0;
                 rowWeights[1] = 0.0;
             }
+            const std::uint8_t* rowPixels[2] = {nullptr, nullptr};
+            for (int r = 0; r < 2; ++r) {
+                if (rowWeights[r] == 0.0)
+                    continue;
+                if (!inside(0, rows[r]))
+                    return false;
+                rowPixels[r] = source.row(std::int32_t(rows[r]));
+            }
             std::uint8_t* to = target.row(std::int32_t(y));
             for (std::int64_t x = 0; x < newW; ++x) {
-                const double px = columns[std::size_t(x)];
-                const auto ix = std::int64_t(std::floor(px));
-                const double fx = px - double(ix);
-                std::int64_t cols[2] = {ix, ix + 1};
-                double colWeights[2] = {1.0 - fx, fx};
-                if (ix == lastColumn) {
-                    colWeights[0] = 1.0;
-                    colWeights[1] = 0.0;
-                }
+                const Tap& tap = taps[std::size_t(x)];
                 double sums[4] = {0, 0, 0, 0};
                 for (int r = 0; r < 2; ++r) {
-                    if (rowWeights[r] == 0.0)
+                    if (!rowPixels[r])
                         continue;
                     for (int c = 0; c < 2; ++c) {
-                        if (colWeights[c] == 0.0)
+                        if (tap.weight[c] == 0.0)
                             continue;
-                        if (!inside(cols[c], rows[r]))
-                            return false;
-                        const std::uint8_t* from = source.row(std::int32_t(rows[r])) + cols[c] * 4;
-                        const double weight = colWeights[c] * rowWeights[r];
+                        const std::uint8_t* from = rowPixels[r] + tap.column[c] * 4;
+                        const double weight = tap.weight[c] * rowWeights[r];
                         for (int channel = 0; channel < 4; ++channel)
                             sums[channel] += double(from[channel]) * weight;
                     }
@@ -402,7 +452,7 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
         return false;
 
     Compositor composite;
-    composite.constantAlpha = std::clamp(constantAlpha, 0, 255);
+    composite.constantAlpha = int(std::clamp(constantAlpha, 0, 255));
     composite.grey = grayScale != gsclNone;
     if (composite.grey)
         GrayscaleWeights(grayScale, composite.wR, composite.wG, composite.wB);
@@ -423,8 +473,9 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
             const std::int64_t first = std::max<std::int64_t>({0, -columnStart, -targetLeft});
             const std::int64_t end = std::min<std::int64_t>(
                 {width, source.width - columnStart, target.width - targetLeft});
-            for (std::int64_t j = first; j < end; ++j)
-                composite(from + (columnStart + j) * 4, to + (targetLeft + j) * step, host);
+            if (end > first)
+                composite(from + (columnStart + first) * 4, to + (targetLeft + first) * step,
+                          end - first, step, host);
         }
     };
 

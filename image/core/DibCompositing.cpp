@@ -72,70 +72,67 @@ struct Compositor {
     }
 
     template <bool Host, bool Grey, bool Full>
-    void run(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, int step) const
+    void run(const std::uint8_t* s, std::uint8_t* d, std::int64_t count) const
     {
         const int C = constantAlpha;
-        for (std::int64_t i = 0; i < count; ++i, s += 4, d += step) {
+        if constexpr (!Grey) {
+            // One formula for every pixel: alpha 0 keeps the destination, and alpha 255 at full
+            // opacity reduces to a copy (k = 0).
+            constexpr int channels = Host ? 4 : 3;
+            for (std::int64_t i = 0; i < count; ++i) {
+                const std::uint8_t* from = s + i * 4;
+                std::uint8_t* to = d + i * 4;
+                const int a = from[3];
+                const int k = Full ? 255 - a : 255 - a * C / 255;
+                for (int c = 0; c < channels; ++c) {
+                    const int blended =
+                        Full ? to[c] * k / 255 + from[c] : (to[c] * k + from[c] * C) / 255;
+                    to[c] = std::uint8_t(a == 0 ? to[c] : std::min(255, blended));
+                }
+            }
+            return;
+        }
+        for (std::int64_t i = 0; i < count; ++i, s += 4, d += 4) {
             const int a = s[3];
             if (a == 0)
                 continue;
-            if constexpr (!Grey) {
-                if (Full && a == 255) {
-                    std::memcpy(d, s, Host ? 4 : 3);
+            const int rounded = greyOf(s);
+            const int g = rounded & 255;
+            if constexpr (Full) {
+                if (a == 255) {
+                    d[0] = d[1] = d[2] = std::uint8_t(std::clamp(rounded, 0, 255));
+                    if (Host)
+                        d[3] = 255;
                     continue;
                 }
-                const int channels = Host ? 4 : 3;
-                if constexpr (Full) {
-                    for (int c = 0; c < channels; ++c)
-                        d[c] = std::uint8_t(std::min(255, d[c] * (255 - a) / 255 + s[c]));
-                } else {
-                    const int k = 255 - a * C / 255;
-                    for (int c = 0; c < channels; ++c)
-                        d[c] = std::uint8_t(std::min(255, (d[c] * k + s[c] * C) / 255));
-                }
+                for (int c = 0; c < 3; ++c)
+                    d[c] = std::uint8_t(std::min(255, d[c] * (255 - a) / 255 + g));
+                if (Host)
+                    d[3] = std::uint8_t(std::min(255, d[3] * (255 - a) / 255 + a));
             } else {
-                const int rounded = greyOf(s);
-                const int g = rounded & 255;
-                if constexpr (Full) {
-                    if (a == 255) {
-                        d[0] = d[1] = d[2] = std::uint8_t(std::clamp(rounded, 0, 255));
-                        if (Host)
-                            d[3] = 255;
-                        continue;
-                    }
-                    for (int c = 0; c < 3; ++c)
-                        d[c] = std::uint8_t(std::min(255, d[c] * (255 - a) / 255 + g));
-                    if (Host)
-                        d[3] = std::uint8_t(std::min(255, d[3] * (255 - a) / 255 + a));
-                } else {
-                    const int k = 255 - a * C / 255;
-                    for (int c = 0; c < 3; ++c)
-                        d[c] = std::uint8_t(std::min(255, (d[c] * k + g * C) / 255));
-                    if (Host)
-                        d[3] = std::uint8_t(std::min(255, (d[3] * k + a * C) / 255));
-                }
+                const int k = 255 - a * C / 255;
+                for (int c = 0; c < 3; ++c)
+                    d[c] = std::uint8_t(std::min(255, (d[c] * k + g * C) / 255));
+                if (Host)
+                    d[3] = std::uint8_t(std::min(255, (d[3] * k + a * C) / 255));
             }
         }
     }
 
-    void operator()(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, int step,
-                    bool host) const
+    // Both runs hold 4 bytes a pixel.
+    void operator()(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, bool host) const
     {
         const bool full = constantAlpha == 255;
         if (host) {
             if (grey)
-                full ? run<true, true, true>(s, d, count, step)
-                     : run<true, true, false>(s, d, count, step);
+                full ? run<true, true, true>(s, d, count) : run<true, true, false>(s, d, count);
             else
-                full ? run<true, false, true>(s, d, count, step)
-                     : run<true, false, false>(s, d, count, step);
+                full ? run<true, false, true>(s, d, count) : run<true, false, false>(s, d, count);
         } else {
             if (grey)
-                full ? run<false, true, true>(s, d, count, step)
-                     : run<false, true, false>(s, d, count, step);
+                full ? run<false, true, true>(s, d, count) : run<false, true, false>(s, d, count);
             else
-                full ? run<false, false, true>(s, d, count, step)
-                     : run<false, false, false>(s, d, count, step);
+                full ? run<false, false, true>(s, d, count) : run<false, false, false>(s, d, count);
         }
     }
 };
@@ -461,7 +458,6 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
     // outside the source or the destination are skipped.
     auto blendInto = [&](const PixelView& target, std::int64_t targetLeft, std::int64_t targetTop,
                          bool host) {
-        const int step = host ? 4 : target.bytesPerPixel;
         for (std::int64_t r = 0; r < height; ++r) {
             const std::int64_t sourceRow = top - 1 - r;
             const std::int64_t targetRow = targetTop + r;
@@ -474,8 +470,8 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
             const std::int64_t end = std::min<std::int64_t>(
                 {width, source.width - columnStart, target.width - targetLeft});
             if (end > first)
-                composite(from + (columnStart + first) * 4, to + (targetLeft + first) * step,
-                          end - first, step, host);
+                composite(from + (columnStart + first) * 4, to + (targetLeft + first) * 4,
+                          end - first, host);
         }
     };
 

@@ -76,6 +76,9 @@ struct Compositor {
     {
         const int C = constantAlpha;
         if constexpr (!Grey) {
+            int kOf[256];
+            for (int a = 0; a < 256; ++a)
+                kOf[a] = 255 - a * C / 255;
             // One formula for every pixel: alpha 0 keeps the destination, and alpha 255 at full
             // opacity reduces to a copy (k = 0).
             constexpr int channels = Host ? 4 : 3;
@@ -83,7 +86,7 @@ struct Compositor {
                 const std::uint8_t* from = s + i * 4;
                 std::uint8_t* to = d + i * 4;
                 const int a = from[3];
-                const int k = Full ? 255 - a : 255 - a * C / 255;
+                const int k = Full ? 255 - a : kOf[a];
                 for (int c = 0; c < channels; ++c) {
                     const int blended =
                         Full ? to[c] * k / 255 + from[c] : (to[c] * k + from[c] * C) / 255;
@@ -489,7 +492,14 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
         pixels.erase();
         return true;
     }
-    // Any other surface has colour only: its rectangle is copied out, composited and put back.
+    // Any other surface has colour only. One pixel to a device pixel and no clip region: the
+    // colour is composited in place, as copying it out and back would give.
+    if (!destDC->clipRgn() && destDC->bitmap().devicePixelRatio() == 1.0) {
+        blendInto(PixelView::of(destDC->bitmap()), left, topEdge, false);
+        pixels.erase();
+        return true;
+    }
+    // Otherwise its rectangle is copied out, composited and put back.
     const gdi::Bitmap buffer = gdi::Bitmap::create(int(width), int(height), 1.0);
     if (buffer.isNull())
         return false;

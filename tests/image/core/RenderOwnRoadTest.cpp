@@ -34,6 +34,32 @@ TEST(RenderOwnRoad, OpaqueAndHalfTransparentPixelsOverDeviceContext)
     EXPECT_EQ(black.bgr(0, 0), (Bgr{128, 128, 128}));
 }
 
+TEST(RenderOwnRoad, ClippedAndFineSurfacesGetTheSameColours)
+{
+    auto image = filledImage(3, 1, {0, 0, 255, 255});
+    put(*image, 2, 0, {64, 64, 64, 128});
+    Canvas clipped(3, 1, 0xFFFFFF);
+    clipped.dc.selectClipRgn(gdi::Region::rect(0, 0, 2, 1));
+    ASSERT_TRUE(image->Render(&clipped.dc, 0, 0, 0, 0, 0, 0, 0, 0, 50));
+    EXPECT_EQ(clipped.bgr(0, 0), (Bgr{128, 128, 255}));
+    clipped.dc.removeClipRgn();
+    EXPECT_EQ(clipped.bgr(2, 0), (Bgr{255, 255, 255}));
+
+    // Two device pixels to a logical one: every device pixel takes the composited colour.
+    gdi::DeviceContext fine;
+    const gdi::Bitmap bitmap = gdi::Bitmap::create(3, 1, 2.0);
+    fine.selectBitmap(bitmap);
+    fine.fillRect({0, 0, 3, 1}, gdi::Brush::solid(0xFFFFFF));
+    ASSERT_TRUE(image->Render(&fine, 0, 0));
+    const int k = 255 - 128;
+    const int grey = 255 * k / 255 + 64;
+    for (int x = 0; x < 6; ++x) {
+        const QRgb device = bitmap.image().pixel(x, 1);
+        EXPECT_EQ(qRed(device), x < 4 ? 255 : grey) << x;
+        EXPECT_EQ(qBlue(device), x < 4 ? 0 : grey) << x;
+    }
+}
+
 TEST(RenderOwnRoad, HostImageTakesAllFourChannels)
 {
     auto grey = filledImage(1, 1, {128, 128, 128, 128});

@@ -71,6 +71,21 @@ TEST(Geometry, ResizeRoadsAndKeptState)
     EXPECT_EQ(bgraAt(*image, 0, 1), (Bgra{0, 0, 0, 0}));
     c32bppDIB empty;
     EXPECT_FALSE(empty.Resize(3, 3));
+
+    // Through GDI+ with high-quality interpolation: the size, and the colour within a step.
+    auto platform = filledImage(4, 2, {0, 0, 200, 255}, false);
+    put(*platform, 0, 0, {200, 0, 0, 255});
+    platform->LetHighQualityInterpolation(true);
+    ASSERT_TRUE(platform->Resize(-8, 4));
+    ASSERT_EQ(platform->Width(), 8);
+    ASSERT_EQ(platform->Height(), 4);
+    const Bgra corner = bgraAt(*platform, 7, 0);  // the blue corner, mirrored to the right
+    EXPECT_GT(corner[0], 150);
+    EXPECT_LT(corner[2], 50);
+    const Bgra far = bgraAt(*platform, 0, 3);
+    EXPECT_LT(far[0], 10);
+    EXPECT_NEAR(far[2], 200, 3);
+    EXPECT_EQ(far[3], 255);
 }
 
 TEST(Geometry, TrimFindsTheContent)

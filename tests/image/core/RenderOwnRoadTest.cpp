@@ -208,6 +208,22 @@ TEST(RenderOwnRoad, ScalingNearestAndWeighted)
     // Target row 3 (py 1.5): half of source row 1 and half of row 0.
     EXPECT_EQ(bgraAt(*weighted, 0, 0), (Bgra{20, 20, 20, 80}));
     EXPECT_EQ(bgraAt(*weighted, 1, 0), (Bgra{25, 25, 25, 100}));
+
+    // Cut at the destination's left and top edges: the same pixels, moved.
+    for (bool highQuality : {false, true}) {
+        image->LetHighQualityInterpolation(highQuality);
+        auto whole = filledImage(4, 4, {0, 0, 0, 0});
+        auto cut = filledImage(4, 4, {0, 0, 0, 0});
+        ASSERT_TRUE(image->Render(nullptr, 0, 0, 4, 4, 0, 0, 0, 0, 100, true, true, whole.get()));
+        ASSERT_TRUE(image->Render(nullptr, -1, -2, 4, 4, 0, 0, 0, 0, 100, true, true, cut.get()));
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                const Bgra expected =
+                    x < 3 && y < 2 ? bgraAt(*whole, x + 1, y + 2) : Bgra{0, 0, 0, 0};
+                EXPECT_EQ(bgraAt(*cut, x, y), expected) << highQuality << " " << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(RenderOwnRoad, RotationCanvasAndPlacement)

@@ -108,13 +108,13 @@ TEST(Geometry, TrimFindsTheContent)
     EXPECT_EQ(bgraAt(*image, 2, 0), (Bgra{5, 5, 5, 255}));
 
     // One pixel of alpha 1 in the last column counts on every side.
-    auto speck = filledImage(7, 4, {0, 0, 0, 0});
-    put(*speck, 6, 2, {0, 0, 0, 1});
-    ASSERT_TRUE(speck->TrimImage(false, trimAll, &x, &y, &w, &h));
+    auto lonePixel = filledImage(7, 4, {0, 0, 0, 0});
+    put(*lonePixel, 6, 2, {0, 0, 0, 1});
+    ASSERT_TRUE(lonePixel->TrimImage(false, trimAll, &x, &y, &w, &h));
     EXPECT_EQ((std::array{x, y, w, h}), (std::array{6, 2, 1, 1}));
-    ASSERT_TRUE(speck->TrimImage(true, trimLeft | trimBottom, &x, &y, &w, &h));
+    ASSERT_TRUE(lonePixel->TrimImage(true, trimLeft | trimBottom, &x, &y, &w, &h));
     EXPECT_EQ((std::array{x, y, w, h}), (std::array{0, 0, 1, 3}));
-    EXPECT_EQ(bgraAt(*speck, 0, 2), (Bgra{0, 0, 0, 1}));
+    EXPECT_EQ(bgraAt(*lonePixel, 0, 2), (Bgra{0, 0, 0, 1}));
 }
 
 TEST(Geometry, TilesWithGapsFlipsAndStagger)

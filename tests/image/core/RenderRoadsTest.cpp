@@ -136,8 +136,15 @@ TEST(RenderRoads, RandomArgumentsNeverWriteOutsideTheDestination)
         const float light = float(pick(-120, 120));
         const int gray = pick(-1, 7);
         const float angle = round % 5 == 0 ? float(pick(-400, 400)) : 0.0f;
-        image->Render(nullptr, destX, destY, destW, destH, srcX, srcY, srcW, srcH, pick(-20, 250),
-                      true, true, host.get(), gray, light, angle);
+        const int opacity = pick(-20, 250);
+        image->Render(nullptr, destX, destY, destW, destH, srcX, srcY, srcW, srcH, opacity, true,
+                      true, host.get(), gray, light, angle);
+        Canvas canvas(12, 12, 0x010203);
+        if (round % 2 == 0)
+            canvas.dc.selectClipRgn(gdi::Region::rect(pick(0, 6), pick(0, 6), 12, 12));
+        image->Render(&canvas.dc, destX, destY, destW, destH, srcX, srcY, srcW, srcH, opacity, true,
+                      round % 3 == 0, nullptr, gray, light, angle);
+        canvas.dc.removeClipRgn();
         if (angle != 0.0f)
             continue;
         // Only the destination rectangle (any size sign) may change.
@@ -148,6 +155,8 @@ TEST(RenderRoads, RandomArgumentsNeverWriteOutsideTheDestination)
                 if (x >= destX && x < destX + w && y >= destY && y < destY + h)
                     continue;
                 ASSERT_EQ(bgraAt(*host, x, y), (Bgra{1, 2, 3, 4}))
+                    << "round " << round << " at " << x << "," << y;
+                ASSERT_EQ(canvas.bgr(x, y), (std::array<int, 3>{1, 2, 3}))
                     << "round " << round << " at " << x << "," << y;
             }
         }

@@ -108,6 +108,20 @@ TEST(RenderRoads, AlphaBlendAndGdiPlusDrawTheSameGeometry)
         expectNear(canvas, 7, 4, {255, 255, 255}, 0);
         expectNear(canvas, 3, 8, {255, 255, 255}, 0);
 
+        // Into a transparent host image all four channels arrive, upright.
+        auto host = filledImage(4, 4, {0, 0, 0, 0});
+        put(*image, 1, 1, {64, 0, 0, 128});
+        ASSERT_TRUE(image->Render(nullptr, 1, 1, 0, 0, 0, 0, 0, 0, 100, true, false, host.get()));
+        EXPECT_EQ(image->LastRenderRoad(), gdiplus ? RenderRoad::GdiPlus : RenderRoad::AlphaBlend);
+        for (auto [x, y] : {std::pair{1, 1}, std::pair{2, 1}, std::pair{2, 2}}) {
+            const Bgra expected = bgraAt(*image, x - 1, y - 1);
+            for (std::size_t i = 0; i < 4; ++i)
+                EXPECT_NEAR(bgraAt(*host, x, y)[i], expected[i], 1) << x << "," << y;
+        }
+        EXPECT_EQ(bgraAt(*host, 0, 0), (Bgra{0, 0, 0, 0}));
+        EXPECT_EQ(bgraAt(*host, 3, 3), (Bgra{0, 0, 0, 0}));
+        put(*image, 1, 1, {0, 0, 255, 255});
+
         // Opacity 50 over white: the own road's value within a small tolerance.
         Canvas faded(2, 2, 0xFFFFFF);
         ASSERT_TRUE(image->Render(&faded.dc, 0, 0, 0, 0, 0, 0, 0, 0, 50));

@@ -42,6 +42,15 @@ std::uint8_t clampByte(std::int64_t value)
     return std::uint8_t(std::clamp<std::int64_t>(value, 0, 255));
 }
 
+// The change per unit of alpha for a lightness percentage. Beyond +-100 every channel is
+// already at its limit, so the percentage is held there: the same result, without overflow.
+float lightnessFactor(float percent)
+{
+    if (std::isnan(percent))
+        return 0.0f;
+    return std::clamp(percent, -100.0f, 100.0f) / 100.0f * 255.0f;
+}
+
 // Lightness change of one pixel: Percent of its alpha added to (or taken from) each colour.
 void lighten(const std::uint8_t* from, std::uint8_t* to, float k)
 {
@@ -183,7 +192,7 @@ bool c32bppDIB::MirrorCopy(std::int32_t& srcx, std::int32_t& srcy, std::int32_t 
     DestWidth = DestWidth < 0 ? -DestWidth : DestWidth;
     DestHeight = DestHeight < 0 ? -DestHeight : DestHeight;
     if (LightAdjustment != 0.0f) {
-        const float k = LightAdjustment / 100.0f * 255.0f;
+        const float k = lightnessFactor(LightAdjustment);
         target.forEachPixel([k](std::uint8_t* pixel) { lighten(pixel, pixel, k); });
         LightAdjustment = 0;
     }
@@ -341,7 +350,7 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
         output.clippedToDestination = clipped;
     }
     if (LightAdjustment != 0.0f) {
-        const float k = LightAdjustment / 100.0f * 255.0f;
+        const float k = lightnessFactor(LightAdjustment);
         (destination ? PixelView::of(*destination) : PixelView::of(output))
             .forEachPixel([k](std::uint8_t* pixel) { lighten(pixel, pixel, k); });
         LightAdjustment = 0;
@@ -353,9 +362,9 @@ void c32bppDIB::AdjustLightness(bool copyFromImage, float Percent, PixelArray& p
                                 std::int32_t& X, std::int32_t& Y, std::int32_t Width,
                                 std::int32_t Height) const
 {
-    if (Percent == 0.0f)
+    if (Percent == 0.0f || std::isnan(Percent))
         return;
-    const float k = Percent / 100.0f * 255.0f;
+    const float k = lightnessFactor(Percent);
     if (!copyFromImage) {
         if (!pixels.isDimensioned())
             return;

@@ -180,7 +180,7 @@ bool c32bppDIB::RenderDropShadow_JIT(gdi::DeviceContext* hDC, std::int32_t X, st
 
 bool c32bppDIB::MakeLighterDarker(float Percent)
 {
-    if (Percent > 100.0f || Percent < -100.0f)
+    if (!(Percent >= -100.0f && Percent <= 100.0f))
         Percent = 0;
     if (m_dib.isNull() || Percent == 0.0f)
         return false;

@@ -137,7 +137,7 @@ bool c32bppDIB::Render(gdi::DeviceContext* destinationDC, std::int32_t DestX, st
     Opacity %= 100;
     if (Opacity == 0)
         Opacity = 100;
-    if (LightAdjustment > 100.0f || LightAdjustment < -100.0f)
+    if (!(LightAdjustment >= -100.0f && LightAdjustment <= 100.0f))
         LightAdjustment = 0;
 
     if (rotated) {

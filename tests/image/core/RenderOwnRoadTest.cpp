@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace XrImage;
 using namespace imagetest;
 
@@ -120,6 +122,12 @@ TEST(RenderOwnRoad, GreyscaleAndLightness)
     ASSERT_TRUE(pixel->Render(nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 100, true, true, unchanged.get(),
                               gsclNone, 150));
     EXPECT_EQ(bgraAt(*unchanged, 0, 0), (Bgra{10, 20, 30, 128}));
+    // Numbers that are no numbers change nothing and turn nothing.
+    auto notANumber = filledImage(1, 1, {0, 0, 0, 0});
+    ASSERT_TRUE(pixel->Render(nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 100, true, true, notANumber.get(),
+                              gsclNone, std::nanf(""), std::nanf("")));
+    EXPECT_EQ(pixel->LastRenderRoad(), RenderRoad::Own);
+    EXPECT_EQ(bgraAt(*notANumber, 0, 0), (Bgra{10, 20, 30, 128}));
 }
 
 TEST(RenderOwnRoad, MirrorsTakeTheRectangleInImageCoordinates)

@@ -326,6 +326,9 @@ bool cPNGparser::ConvertIndexed(const std::uint8_t* source, int pass, std::int64
             std::uint8_t* pixel = line + std::size_t(x) * 4;
             const std::uint8_t* entry = Palette.data() + 3 * sample;
             if (ColorType == 3) {
+                // A tRNS read before the header may be shorter than the palette's indexes.
+                if (TransKey != -1 && sample >= TransData.size())
+                    return false;
                 const unsigned alpha = TransKey == -1 ? 255u : TransData[sample];
                 storePixel(pixel, entry[0], entry[1], entry[2], alpha);
             } else if (std::int32_t(sample) != TransKey) {
@@ -342,7 +345,10 @@ bool cPNGparser::Convert16bit(const std::uint8_t* source, int pass, std::int64_t
     const Pass& p = PassTable[pass];
     const std::size_t dibStride = std::size_t(Width) * 4;
     std::uint8_t* bits = Host->BitsPointer();
-    const bool keyed = TransKey != -1 && (ColorType == 0 || ColorType == 2);
+    // A key read under another colour type (tRNS before IHDR) may be too short to compare.
+    const std::size_t keyBytes = ColorType == 2 ? 6 : 2;
+    const bool keyed =
+        TransKey != -1 && (ColorType == 0 || ColorType == 2) && TransData.size() >= keyBytes;
     std::int64_t y = p.firstRow;
     for (std::int64_t i = 0; i < rows; ++i, y += p.rowStep) {
         const std::uint8_t* s = source + std::size_t(i) * stride + 1;

@@ -415,3 +415,26 @@ TEST_F(PngReaderTest, FilesAndTheBridge)
     ASSERT_TRUE(smallFile.open(QIODevice::ReadOnly));
     EXPECT_FALSE(cPNGparser().LoadFile(smallFile, small, own, 0));
 }
+
+TEST_F(PngReaderTest, TransparencyBeforeTheHeaderCountsAsGrey)
+{
+    auto build = [](int depth, int colorType, const std::vector<std::uint8_t>& raw,
+                    const std::vector<std::uint8_t>& extra) {
+        std::vector<std::uint8_t> out = signatureBytes();
+        appendChunk(out, "tRNS", {0, 7});
+        appendChunk(out, "IHDR", ihdrBody(2, 1, depth, colorType, 0));
+        if (!extra.empty())
+            appendChunk(out, "PLTE", extra);
+        appendChunk(out, "IDAT", zlibCompress(raw));
+        appendChunk(out, "IEND", {});
+        return out;
+    };
+    c32bppDIB dib;
+    ASSERT_TRUE(load(build(8, 0, {0, 7, 9}, {}), dib));
+    EXPECT_EQ(topDownPixels(dib), (std::vector<std::uint8_t>{0, 0, 0, 0, 9, 9, 9, 255}));
+    // Under a palette or 16-bit RGB header the short key cannot be used: nothing is read past it.
+    ASSERT_TRUE(load(build(8, 3, {0, 0, 5}, std::vector<std::uint8_t>(18, 50)), dib));
+    EXPECT_EQ(dib.Handle(), 0u);
+    ASSERT_TRUE(load(build(16, 2, std::vector<std::uint8_t>(13, 0), {}), dib));
+    EXPECT_EQ(topDownPixels(dib)[3], 255);
+}

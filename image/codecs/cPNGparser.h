@@ -48,12 +48,15 @@ private:
     void BuildDefaultPalette();
     bool DecodeNonInterlaced(std::uint8_t* data, std::size_t size);
     bool DecodeInterlaced(const std::uint8_t* data, std::size_t size);
-    bool Convert(const std::uint8_t* source, int pass, std::int64_t rows, std::size_t stride);
-    bool ConvertTrueColor8(const std::uint8_t* source, int pass, std::int64_t rows,
-                           std::size_t stride);
-    bool ConvertIndexed(const std::uint8_t* source, int pass, std::int64_t rows,
-                        std::size_t stride);
-    bool Convert16bit(const std::uint8_t* source, int pass, std::int64_t rows, std::size_t stride);
+    // Converts `rows` rows of a pass, from the pass's row `startRow` on.
+    bool Convert(const std::uint8_t* source, int pass, std::int64_t startRow, std::int64_t rows,
+                 std::size_t stride);
+    bool ConvertTrueColor8(const std::uint8_t* source, int pass, std::int64_t startRow,
+                           std::int64_t rows, std::size_t stride);
+    bool ConvertIndexed(const std::uint8_t* source, int pass, std::int64_t startRow,
+                        std::int64_t rows, std::size_t stride);
+    bool Convert16bit(const std::uint8_t* source, int pass, std::int64_t startRow,
+                      std::int64_t rows, std::size_t stride);
 
     c32bppDIB* Host = nullptr;
     std::int32_t Width = 0;

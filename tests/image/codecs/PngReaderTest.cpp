@@ -438,3 +438,35 @@ TEST_F(PngReaderTest, TransparencyBeforeTheHeaderCountsAsGrey)
     ASSERT_TRUE(load(build(16, 2, std::vector<std::uint8_t>(13, 0), {}), dib));
     EXPECT_EQ(topDownPixels(dib)[3], 255);
 }
+
+TEST_F(PngReaderTest, ShortImageData)
+{
+    // Missing rows read as zeros.
+    const SampleImage image = randomImage(4, 3, 6, 8, 9);
+    std::vector<std::uint8_t> raw = rawImageData(image, false, 0);
+    raw.resize(raw.size() - 17);
+    std::vector<std::uint8_t> bytes = signatureBytes();
+    appendChunk(bytes, "IHDR", ihdrBody(4, 3, 8, 6, 0));
+    appendChunk(bytes, "IDAT", zlibCompress(raw));
+    appendChunk(bytes, "IEND", {});
+    for (bool withZlib : {true, false}) {
+        if (!withZlib)
+            forceNoZlib();
+        c32bppDIB dib;
+        ASSERT_TRUE(load(bytes, dib));
+        const auto pixels = topDownPixels(dib);
+        ASSERT_EQ(pixels.size(), 48u);
+        EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin() + 32, pixels.end()),
+                  std::vector<std::uint8_t>(16, 0));
+        EXPECT_NE(std::vector<std::uint8_t>(pixels.begin(), pixels.begin() + 16),
+                  std::vector<std::uint8_t>(16, 0));
+    }
+    // A header whose image no amount of deflate could fill from the data is refused at once.
+    std::vector<std::uint8_t> huge = signatureBytes();
+    appendChunk(huge, "IHDR", ihdrBody(8000, 8000, 8, 6, 0));
+    appendChunk(huge, "IDAT", zlibCompress(std::vector<std::uint8_t>(100, 0)));
+    appendChunk(huge, "IEND", {});
+    c32bppDIB dib;
+    ASSERT_TRUE(load(huge, dib));
+    EXPECT_EQ(dib.Handle(), 0u);
+}

@@ -37,9 +37,9 @@ int fuzzOne(std::span<const uint8_t> input)
     inflateEnd(&z);
     if (result == Z_STREAM_END && zlibProduced <= room) {
         fuzz::require(ok, "a stream zlib inflates is inflated");
-        fuzz::require(produced == zlibProduced &&
-                          std::memcmp(own.data(), reference.data(), produced) == 0,
-                      "the own inflater gives zlib's bytes");
+        fuzz::require(
+            produced == zlibProduced && std::memcmp(own.data(), reference.data(), produced) == 0,
+            "the own inflater gives zlib's bytes");
     }
     return 0;
 }

@@ -27,8 +27,8 @@ int fuzzOne(std::span<const uint8_t> input)
     const std::uint8_t* bits = image.BitsPointer();
     const std::size_t bytes = std::size_t(image.Width()) * std::size_t(image.Height()) * 4;
     for (std::size_t i = 0; i < bytes; i += 4)
-        fuzz::require(bits[i] <= bits[i + 3] && bits[i + 1] <= bits[i + 3] &&
-                          bits[i + 2] <= bits[i + 3],
-                      "every colour is at most its alpha");
+        fuzz::require(
+            bits[i] <= bits[i + 3] && bits[i + 1] <= bits[i + 3] && bits[i + 2] <= bits[i + 3],
+            "every colour is at most its alpha");
     return 0;
 }

@@ -56,7 +56,7 @@ bool cPNGparser::LoadStream(const QByteArray& Stream, c32bppDIB& dibClass,
     const auto length = std::size_t(std::clamp<std::int64_t>(streamLength, 0, available));
     const auto* begin = reinterpret_cast<const std::uint8_t*>(Stream.constData()) + streamOffset;
     Host = &dibClass;
-    const bool result = ParsePng({begin, length}, false, QString(), GlobalToken, true);
+    const bool result = ParsePng({begin, length}, GlobalToken);
     Host = nullptr;
     return result;
 }
@@ -65,12 +65,28 @@ bool cPNGparser::LoadFile(QFile& FileHandle, const QString& FileName, c32bppDIB&
                           std::int32_t GlobalToken)
 {
     Host = &dibClass;
+    TransKey = -1;
     FileHandle.seek(0);
-    const QByteArray bytes = FileHandle.readAll();
-    const std::span<const std::uint8_t> data(
-        reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
-    // Only files longer than 56 bytes are signature-tested.
-    const bool result = ParsePng(data, true, FileName, GlobalToken, data.size() > 56);
+    const QByteArray header = FileHandle.read(58);
+    auto bytesOf = [](const QByteArray& bytes) {
+        return std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    };
+    // Only files longer than 56 bytes are signature-tested; the rest is read only when the
+    // bridge could not load the file.
+    const bool tested = FileHandle.size() > 56;
+    bool result = false;
+    if (!tested || isPngSignature(bytesOf(header))) {
+        result = tested;
+        if (LoadThroughBridge(FileName, QByteArray(), GlobalToken)) {
+            result = true;
+        } else {
+            FileHandle.seek(0);
+            const QByteArray bytes = FileHandle.readAll();
+            if (isPngSignature(bytesOf(bytes)))
+                WalkChunks(bytesOf(bytes));
+        }
+    }
     Host = nullptr;
     return result;
 }
@@ -83,34 +99,27 @@ void cPNGparser::decodeOwn(std::span<const std::uint8_t> data, c32bppDIB& dibCla
     Host = nullptr;
 }
 
-bool cPNGparser::ParsePng(std::span<const std::uint8_t> data, bool fromFile,
-                          const QString& FileName, std::int32_t GlobalToken, bool signatureTested)
+bool cPNGparser::ParsePng(std::span<const std::uint8_t> data, std::int32_t GlobalToken)
 {
     TransKey = -1;
-    bool result = false;
-    if (signatureTested) {
-        if (!isPngSignature(data))
-            return false;
-        result = true;
-    }
-    {
-        cGDIPlus bridge;
-        const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
-                                                        qsizetype(data.size()));
-        const bool loaded = fromFile && !FileName.isEmpty()
-                                ? bridge.LoadIntoDIB(FileName, QByteArray(), *Host, GlobalToken)
-                                : bridge.LoadIntoDIB(QString(), view, *Host, GlobalToken);
-        if (loaded) {
-            Width = Host->Width();
-            Height = Host->Height();
-            return true;
-        }
-    }
-    // A short file that GDI+ refused has no signature to walk from.
     if (!isPngSignature(data))
-        return result;
-    WalkChunks(data);
-    return result;
+        return false;
+    const QByteArray view =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+    if (!LoadThroughBridge(QString(), view, GlobalToken))
+        WalkChunks(data);
+    return true;
+}
+
+bool cPNGparser::LoadThroughBridge(const QString& FileName, const QByteArray& stream,
+                                   std::int32_t GlobalToken)
+{
+    cGDIPlus bridge;
+    if (!bridge.LoadIntoDIB(FileName, stream, *Host, GlobalToken))
+        return false;
+    Width = Host->Width();
+    Height = Host->Height();
+    return true;
 }
 
 bool cPNGparser::chunkCrcOk(const std::uint8_t* chunk, std::uint32_t length)

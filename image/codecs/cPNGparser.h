@@ -34,8 +34,10 @@ public:
     void decodeOwn(std::span<const std::uint8_t> data, c32bppDIB& dibClass);
 
 private:
-    bool ParsePng(std::span<const std::uint8_t> data, bool fromFile, const QString& FileName,
-                  std::int32_t GlobalToken, bool signatureTested);
+    bool ParsePng(std::span<const std::uint8_t> data, std::int32_t GlobalToken);
+    // The GDI+ bridge's load of the file (a non-empty name) or of the bytes.
+    bool LoadThroughBridge(const QString& FileName, const QByteArray& stream,
+                           std::int32_t GlobalToken);
     bool WalkChunks(std::span<const std::uint8_t> data);
     bool ReadIHDR(const std::uint8_t* chunk, std::uint32_t length, bool crcPresent);
     bool ReadPLTE(const std::uint8_t* chunk, std::uint32_t length, bool crcPresent);

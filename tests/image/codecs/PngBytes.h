@@ -208,7 +208,7 @@ struct PngOptions {
     std::vector<std::uint8_t> palette;  // RGB triplets (type 3)
     std::vector<std::uint8_t> trns;     // tRNS body, empty for none
     bool ancillary = false;             // gAMA, sBIT, tEXt and a private chunk before IDAT
-    int idatPieces = 1;                 // IDAT split into this many chunks
+    int idatChunks = 1;                 // IDAT split into this many chunks
 };
 
 inline std::vector<std::uint8_t> ihdrBody(int width, int height, int depth, int colorType,
@@ -247,9 +247,9 @@ inline std::vector<std::uint8_t> buildPng(const SampleImage& image, const PngOpt
         appendChunk(out, "tRNS", options.trns);
     const std::vector<std::uint8_t> compressed =
         zlibCompress(rawImageData(image, options.interlaced, options.filter));
-    const std::size_t piece = compressed.size() / std::size_t(options.idatPieces) + 1;
-    for (std::size_t at = 0; at < compressed.size(); at += piece) {
-        const std::size_t end = std::min(compressed.size(), at + piece);
+    const std::size_t chunkSize = compressed.size() / std::size_t(options.idatChunks) + 1;
+    for (std::size_t at = 0; at < compressed.size(); at += chunkSize) {
+        const std::size_t end = std::min(compressed.size(), at + chunkSize);
         appendChunk(out, "IDAT",
                     std::vector<std::uint8_t>(compressed.begin() + long(at),
                                               compressed.begin() + long(end)));

@@ -97,7 +97,7 @@ TEST_F(PngReaderTest, EveryColourTypeDepthInterlaceAndFilterMatchesLibpng)
                         PngOptions options;
                         options.filter = filter;
                         options.ancillary = filter % 2 == 1;
-                        options.idatPieces = 1 + filter % 3;
+                        options.idatChunks = 1 + filter % 3;
                         if (v.colorType == 3)
                             addPalette(options, entries, transparency, seed);
                         else if (transparency)

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <array>
 #include <cmath>
+#include <new>
 #include <optional>
 
 namespace XrImage {
@@ -328,6 +329,18 @@ QVariant cPNGwriter::GetPngProperty(std::int32_t PropertyID, const QString& Capt
 }
 
 bool cPNGwriter::WritePng(c32bppDIB& cHost, const QString& FileName, QByteArray& outStream)
+{
+    // Running out of memory for the prepared rows or the compressed data fails the write.
+    try {
+        return writePngOrThrow(cHost, FileName, outStream);
+    } catch (const std::bad_alloc&) {
+        if (FileName.isEmpty())
+            outStream.clear();
+        return false;
+    }
+}
+
+bool cPNGwriter::writePngOrThrow(c32bppDIB& cHost, const QString& FileName, QByteArray& outStream)
 {
     const bool toFile = !FileName.isEmpty();
     auto fail = [&] {

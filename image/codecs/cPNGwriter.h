@@ -64,6 +64,7 @@ public:
 
 private:
     bool setText(int slot, const QVariant& value);
+    bool writePngOrThrow(c32bppDIB& cHost, const QString& FileName, QByteArray& outStream);
 
     std::int32_t FilterMethod = 0;
     std::int32_t BackgroundColour = 0;

@@ -12,12 +12,18 @@
 #include "platform/gdi/Bitmap.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <memory>
 
+class QMimeData;
+
 namespace gdi {
 class DeviceContext;
+}
+namespace picture {
+class Picture;
 }
 
 // Members only the library's own classes may call: other libraries cannot link them. A test
@@ -82,7 +88,34 @@ public:
     // anew on every read.
     bool isZlibEnabled() const;
 
-    // (slots 24-30: the loaders)
+    // --- loading (slots 24-30; see DibLoading.cpp) -----------------------------------------
+    // Every loader empties the image first, so a failed load leaves it empty (imgError).
+    // iconCx, iconCy and iconBitDepth pick the entry of an icon file; SaveFormat keeps the
+    // source's bytes as OriginalFormatBytes.
+    bool LoadPicture_File(const QString& FileName, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                          bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+    // The bytes from streamStart for streamLength (0: to the end); the caller's array is
+    // never changed.
+    bool LoadPicture_Stream(QByteArray& inStream, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                            std::int32_t streamStart = 0, std::int32_t streamLength = 0,
+                            bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+    // A resource of a deliverable (empty: this library's own). A String ResSection names a
+    // custom resource type whose bytes are loaded; a number is a picture kind (0 bitmap,
+    // 1 icon, 2 cursor).
+    bool LoadPicture_Resource(const QVariant& ResIndex, const QVariant& ResSection,
+                              const QString& deliverable = {}, std::int32_t iconCx = 0,
+                              std::int32_t iconCy = 0, std::int32_t streamStart = 0,
+                              std::int32_t streamLength = 0, std::int32_t iconBitDepth = 0);
+    bool LoadPicture_StdPicture(const picture::Picture* Picture);
+    bool LoadPicture_ByHandle(const gdi::Bitmap* Handle);
+    bool LoadPicture_ClipBoard();
+    bool LoadPicture_FromOrignalFormat(std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                                       std::int32_t iconBitDepth = 0);
+    bool GetOrginalFormat(QByteArray& outStream) const;
+    // Keeps only the local files of the dropped data's URL list, in order; False without any.
+    bool GetDroppedFileNames(QMimeData* OLEDragDrop_DataObject) const;
+    // The files on the clipboard, in order; 0 (and the list untouched) when there are none.
+    std::int32_t GetPastedFileNames(QStringList& ListOfFiles) const;
 
     // The size at which the image fits a DestWidth x DestHeight box in the given mode; the
     // image is not changed, and without one the out-arguments are left as they are.
@@ -102,6 +135,22 @@ public:
     void EraseDIB();
 
     // (slots 44-68: text, rendering, saving, PNG properties, geometry, effects)
+
+    // --- saving (see DibSaving.cpp) ------------------------------------------------------
+    // Files are written beside the target and replace it only when complete; an existing
+    // file is first confirmed with the user when PromptOverwrite is set.
+    // BMP: 32 bits when Alpha is set, else 24.
+    bool SaveToFile(const QString& FileName, bool PromptOverwrite = true);
+    bool SaveToFile_PNG(const QString& FileName, bool PromptOverwrite = true);
+    bool SaveToFile_JPG(const QString& FileName, std::int32_t Quality = 60,
+                        bool PromptOverwrite = true);
+    bool SaveToFile_TGA(const QString& FileName, bool Compress = false, bool ReduceBitDepth = false,
+                        bool AllowPreMultipliedPixels = false, bool PromptOverwrite = true);
+    bool SaveToStream(QByteArray& outStream);
+    bool SaveToStream_PNG(QByteArray& outStream);
+    bool SaveToStream_JPG(QByteArray& outStream, std::int32_t Quality = 60);
+    bool SaveToStream_TGA(QByteArray& outStream, bool Compress = false, bool ReduceBitDepth = false,
+                          bool AllowPreMultipliedPixels = false, bool PromptOverwrite = true);
 
     // A GDI+ session of the caller's own, to hand to images through gdiToken; 0 when none
     // could start. It lasts until DestroyGDIplusToken.
@@ -131,6 +180,19 @@ public:
     const QByteArray& OriginalFormatBytes() const { return m_originalFormatBytes; }
 
 private:
+    // The one chain every byte source runs through (see DibLoading.cpp).
+    bool LoadPicture_Dispatch(const QString& FileName, QByteArray& stream, std::int32_t iconCx,
+                              std::int32_t iconCy, std::int32_t streamStart,
+                              std::int32_t streamLength, bool SaveFormat,
+                              std::int32_t iconBitDepth);
+    bool runReaders(const QString& FileName, QByteArray& stream, std::int32_t& iconCx,
+                    std::int32_t& iconCy, std::int32_t& streamStart, std::int32_t& streamLength,
+                    bool SaveFormat, std::int32_t& iconBitDepth, QByteArray& keptBytes);
+    // The BMP file of the image, headers and pixels.
+    QByteArray bmpFileBytes() const;
+    // False when the file exists and the user declines to overwrite it.
+    bool confirmOverwrite(const QString& FileName, bool PromptOverwrite) const;
+
     void deselectFromOwnDC();
     void selectIntoOwnDC();
     void makeOwnDC();

@@ -14,8 +14,10 @@
 #include <QByteArray>
 #include <QStringList>
 #include <QVariant>
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QMimeData;
 
@@ -135,6 +137,12 @@ public:
     void EraseDIB();
 
     // (slots 44-68: text, rendering, saving, PNG properties, geometry, effects)
+
+    // --- the entries of a source icon (see DibIconSizes.cpp) -----------------------------
+    // For an icon or cursor image: one row per entry of its kept source bytes (width,
+    // height, bit depth, colour-count code), or the image itself without them; the number of
+    // rows, 0 for other images.
+    std::int32_t SourceIconSizes(std::vector<std::array<std::int32_t, 4>>& sizeArray) const;
 
     // --- saving (see DibSaving.cpp) ------------------------------------------------------
     // Files are written beside the target and replace it only when complete; an existing

@@ -263,3 +263,24 @@ TEST(ImageLoading, PicturesHandlesClipboardAndFileNames)
         image.LoadPicture_Resource(101, QStringLiteral("HELP"), QStringLiteral("XrRichTextBox")));
     EXPECT_FALSE(image.LoadPicture_Resource(1, 0));
 }
+
+TEST(ImageLoading, SourceIconSizesListsTheKeptIcon)
+{
+    c32bppDIB image;
+    std::vector<std::array<std::int32_t, 4>> sizes;
+    EXPECT_EQ(image.SourceIconSizes(sizes), 0);
+    QByteArray ico = icon({{16, 8}, {32, 32}, {24, 4}});
+    ASSERT_TRUE(image.LoadPicture_Stream(ico, 0, 0, 0, 0, true));
+    ASSERT_EQ(image.SourceIconSizes(sizes), 3);
+    EXPECT_EQ(sizes[0], (std::array<std::int32_t, 4>{16, 16, 8, 256}));
+    EXPECT_EQ(sizes[1], (std::array<std::int32_t, 4>{32, 32, 32, -1}));
+    EXPECT_EQ(sizes[2], (std::array<std::int32_t, 4>{24, 24, 4, 16}));
+    // Without the kept bytes: the image itself.
+    ASSERT_TRUE(image.LoadPicture_Stream(ico, 48, 48));
+    ASSERT_EQ(image.SourceIconSizes(sizes), 1);
+    EXPECT_EQ(sizes[0], (std::array<std::int32_t, 4>{image.Width(), image.Height(), 32, -1}));
+    // Not an icon.
+    QByteArray tga = tga24(4, 4);
+    ASSERT_TRUE(image.LoadPicture_Stream(tga, 0, 0, 0, 0, true));
+    EXPECT_EQ(image.SourceIconSizes(sizes), 0);
+}

@@ -216,7 +216,19 @@ TEST(IcoReader, EntryChoiceScores)
     EXPECT_EQ(load(sizes({{16, 16, 32}, {32, 32, 32}}), 0, -5)->image->Width(), 32);
     EXPECT_EQ(load(sizes({{16, 16, 8}}), 256, 256, 1)->image->Width(), 16);
     // Ties in the second pass go to the later entry.
-    EXPECT_EQ(load(sizes({{16, 16, 8}, {16, 16, 8}}))->reader.IconCount(), 2);
+    IconImage first = paletted(8, 16), second = paletted(8, 16);
+    second.picture.fill(qRgb(1, 2, 3));
+    second.palette = {qRgb(1, 2, 3)};
+    auto tie = load(buildIco({first, second}));
+    ASSERT_TRUE(tie->result);
+    EXPECT_EQ(bgraAt(*tie->image, 1, 1), (std::array<int, 4>{3, 2, 1, 255}));
+    // An entry deeper than 32 bits is never chosen while another scores in 1..9999.
+    IconImage deep = paletted(8, 32);
+    deep.directoryBitCount = 48;
+    QByteArray deepFile = buildIco({deep, paletted(24, 40)});
+    deepFile[6 + 16 * 2 + 14] = 48;  // the first entry's own header says 48 bits too
+    auto avoided = load(deepFile);
+    EXPECT_EQ(avoided->image->Width(), 40);
 
     // 256 pixels: size bytes 0.
     IconImage big = paletted(8, 256);

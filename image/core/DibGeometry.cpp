@@ -248,29 +248,6 @@ bool c32bppDIB::TileImage(gdi::DeviceContext* destinationDC, std::int32_t DestX,
     return true;
 }
 
-std::int32_t c32bppDIB::SourceIconSizes(std::vector<std::array<std::int32_t, 4>>& sizeArray) const
-{
-    if (m_dib.isNull())
-        return 0;
-    switch (m_imageType) {
-        case imgIcon:
-        case imgCursor:
-        case imgIconARGB:
-        case imgPNGicon:
-        case imgCursorARGB:
-            break;
-        default:
-            return 0;
-    }
-    if (m_originalFormatBytes.isEmpty()) {
-        sizeArray = {{m_width, m_height, 32, -1}};
-        return 1;
-    }
-    // The entries of kept icon bytes come from the icon reader, which this library does not
-    // hold yet.
-    return 0;
-}
-
 bool c32bppDIB::CreateCheckerBoard(std::int32_t CheckerSize, std::int32_t FirstColor,
                                    std::int32_t SecondColor)
 {

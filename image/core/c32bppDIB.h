@@ -14,17 +14,23 @@
 #include <QByteArray>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+class QMimeData;
+
 namespace gdi {
 class DeviceContext;
 class Font;
 class Region;
 }  // namespace gdi
+namespace picture {
+class Picture;
+}
 
 // Members only the library's own classes may call: other libraries cannot link them. A test
 // build exports them so that the library's own tests can reach them.
@@ -156,7 +162,34 @@ public:
     // anew on every read.
     bool isZlibEnabled() const;
 
-    // (slots 24-30: the loaders)
+    // --- loading (slots 24-30; see DibLoading.cpp) -----------------------------------------
+    // Every loader empties the image first, so a failed load leaves it empty (imgError).
+    // iconCx, iconCy and iconBitDepth pick the entry of an icon file; SaveFormat keeps the
+    // source's bytes as OriginalFormatBytes.
+    bool LoadPicture_File(const QString& FileName, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                          bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+    // The bytes from streamStart for streamLength (0: to the end); the caller's array is
+    // never changed.
+    bool LoadPicture_Stream(QByteArray& inStream, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                            std::int32_t streamStart = 0, std::int32_t streamLength = 0,
+                            bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+    // A resource of a deliverable (empty: this library's own). A String ResSection names a
+    // custom resource type whose bytes are loaded; a number is a picture kind (0 bitmap,
+    // 1 icon, 2 cursor).
+    bool LoadPicture_Resource(const QVariant& ResIndex, const QVariant& ResSection,
+                              const QString& deliverable = {}, std::int32_t iconCx = 0,
+                              std::int32_t iconCy = 0, std::int32_t streamStart = 0,
+                              std::int32_t streamLength = 0, std::int32_t iconBitDepth = 0);
+    bool LoadPicture_StdPicture(const picture::Picture* Picture);
+    bool LoadPicture_ByHandle(const gdi::Bitmap* Handle);
+    bool LoadPicture_ClipBoard();
+    bool LoadPicture_FromOrignalFormat(std::int32_t iconCx = 0, std::int32_t iconCy = 0,
+                                       std::int32_t iconBitDepth = 0);
+    bool GetOrginalFormat(QByteArray& outStream) const;
+    // Keeps only the local files of the dropped data's URL list, in order; False without any.
+    bool GetDroppedFileNames(QMimeData* OLEDragDrop_DataObject) const;
+    // The files on the clipboard, in order; 0 (and the list untouched) when there are none.
+    std::int32_t GetPastedFileNames(QStringList& ListOfFiles) const;
 
     // The size at which the image fits a DestWidth x DestHeight box in the given mode; the
     // image is not changed, and without one the out-arguments are left as they are.
@@ -248,9 +281,6 @@ public:
                    bool StaggerRows = false, bool FlipAlternateTilesX = false,
                    bool FlipAlternateTilesY = false, std::int32_t Opacity = 100,
                    std::int32_t grayScale = gsclNone, float LightAdjustment = 0);
-    // The entries of the icon the image came from: rows of width, height, bit depth and a
-    // colour-count code; the number of entries, 0 for an image that is no icon.
-    std::int32_t SourceIconSizes(std::vector<std::array<std::int32_t, 4>>& sizeArray) const;
     bool CreateCheckerBoard(std::int32_t CheckerSize = 12, std::int32_t FirstColor = 0xFFFFFF,
                             std::int32_t SecondColor = 0xC0C0C0);
 
@@ -266,6 +296,28 @@ public:
                               std::int32_t Opacity = 50, float LightAdjustment = 0,
                               c32bppDIB* destHostDIB = nullptr) const;
     bool MakeLighterDarker(float Percent);
+
+    // --- the entries of a source icon (see DibIconSizes.cpp) -----------------------------
+    // For an icon or cursor image: one row per entry of its kept source bytes (width,
+    // height, bit depth, colour-count code), or the image itself without them; the number of
+    // rows, 0 for other images.
+    std::int32_t SourceIconSizes(std::vector<std::array<std::int32_t, 4>>& sizeArray) const;
+
+    // --- saving (see DibSaving.cpp) ------------------------------------------------------
+    // Files are written beside the target and replace it only when complete; an existing
+    // file is first confirmed with the user when PromptOverwrite is set.
+    // BMP: 32 bits when Alpha is set, else 24.
+    bool SaveToFile(const QString& FileName, bool PromptOverwrite = true);
+    bool SaveToFile_PNG(const QString& FileName, bool PromptOverwrite = true);
+    bool SaveToFile_JPG(const QString& FileName, std::int32_t Quality = 60,
+                        bool PromptOverwrite = true);
+    bool SaveToFile_TGA(const QString& FileName, bool Compress = false, bool ReduceBitDepth = false,
+                        bool AllowPreMultipliedPixels = false, bool PromptOverwrite = true);
+    bool SaveToStream(QByteArray& outStream);
+    bool SaveToStream_PNG(QByteArray& outStream);
+    bool SaveToStream_JPG(QByteArray& outStream, std::int32_t Quality = 60);
+    bool SaveToStream_TGA(QByteArray& outStream, bool Compress = false, bool ReduceBitDepth = false,
+                          bool AllowPreMultipliedPixels = false, bool PromptOverwrite = true);
 
     // A GDI+ session of the caller's own, to hand to images through gdiToken; 0 when none
     // could start. It lasts until DestroyGDIplusToken.
@@ -338,6 +390,18 @@ private:
                     std::int32_t Opacity, std::int32_t grayScale, float Angle, bool CenterOnDestXY);
     // A new image that carries this one's token, flags, type, Alpha, original bytes and Tag.
     std::unique_ptr<c32bppDIB> makeSibling(std::int32_t width, std::int32_t height) const;
+    // The one chain every byte source runs through (see DibLoading.cpp).
+    bool LoadPicture_Dispatch(const QString& FileName, QByteArray& stream, std::int32_t iconCx,
+                              std::int32_t iconCy, std::int32_t streamStart,
+                              std::int32_t streamLength, bool SaveFormat,
+                              std::int32_t iconBitDepth);
+    bool runReaders(const QString& FileName, QByteArray& stream, std::int32_t& iconCx,
+                    std::int32_t& iconCy, std::int32_t& streamStart, std::int32_t& streamLength,
+                    bool SaveFormat, std::int32_t& iconBitDepth, QByteArray& keptBytes);
+    // The BMP file of the image, headers and pixels.
+    QByteArray bmpFileBytes() const;
+    // False when the file exists and the user declines to overwrite it.
+    bool confirmOverwrite(const QString& FileName, bool PromptOverwrite) const;
 
     void deselectFromOwnDC();
     void selectIntoOwnDC();

@@ -3,8 +3,11 @@
 #include "platform/host/EventLoop.h"
 #include "richtext/core/RichTextLibraryState.h"
 
-LongPass::LongPass(const bool* stopRequest, EventLoop policy, Progress progress)
-    : m_stopRequest(stopRequest), m_policy(policy), m_progress(progress)
+LongPass::LongPass(const bool* stopRequest, EventLoop policy, Progress progress, int stepsPerPoll)
+    : m_stopRequest(stopRequest),
+      m_policy(policy),
+      m_progress(progress),
+      m_stepsPerPoll(stepsPerPoll > 0 ? stepsPerPoll : 1)
 {
     if (m_progress == Progress::Tracked)
         RichTextLibraryState::instance().ProgressDone = 0;
@@ -39,6 +42,8 @@ void LongPass::stepDone()
     if (m_progress == Progress::Tracked)
         RichTextLibraryState::instance().ProgressDone = m_done;
     // Input that waits is handled here; the pass never skips a step because of it.
-    if (m_policy == EventLoop::LetRun)
+    if (m_policy == EventLoop::LetRun && ++m_stepsSincePoll == m_stepsPerPoll) {
+        m_stepsSincePoll = 0;
         host::GetInputState();
+    }
 }

@@ -16,10 +16,12 @@ public:
     };
     enum class Progress { Untracked, Tracked };
 
-    // `stopRequest` is the library-wide flag the pass honours (nullptr: none); it is read, never
-    // cleared: a stop request outlives the pass it stopped. A tracked pass owns the library's
-    // progress counters while it lives and leaves ProgressDone at 0 when it ends.
-    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked);
+    // `stopRequest` is the flag the pass honours (nullptr: none); it is read, never cleared: a
+    // stop request outlives the pass it stopped. A tracked pass owns the library's progress
+    // counters while it lives and leaves ProgressDone at 0 when it ends. A LetRun pass whose
+    // steps are short lets the event loop run after every `stepsPerPoll` steps only.
+    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked,
+             int stepsPerPoll = 1);
     ~LongPass();
     LongPass(const LongPass&) = delete;
     LongPass& operator=(const LongPass&) = delete;
@@ -31,12 +33,17 @@ public:
     // After each step: counts it (tracked) and, when the policy allows, lets the event loop run.
     void stepDone();
     bool stopped() const { return m_stopped; }
+    // Whether a stop was requested, also one raised after the last proceed(); it does not end
+    // the pass (for end steps that undo a stopped pass).
+    bool stopRequested() const { return m_stopped || (m_stopRequest && *m_stopRequest); }
     int64_t done() const { return m_done; }
 
 private:
     const bool* m_stopRequest;
     EventLoop m_policy;
     Progress m_progress;
+    int m_stepsPerPoll;
+    int m_stepsSincePoll = 0;
     int64_t m_done = 0;
     bool m_stopped = false;
 };

@@ -12,6 +12,7 @@
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/scanning/WholeDocumentUndo.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <vector>
 
@@ -98,19 +99,6 @@ void switchEffectsOff(Engine& engine, int32_t formatting)
     }
 }
 
-// Runs the action when the scope is left, however it is left.
-template <typename Action>
-class ScopeExit {
-public:
-    explicit ScopeExit(Action action) : m_action(std::move(action)) {}
-    ~ScopeExit() { m_action(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    Action m_action;
-};
-
 QString invalidMethodMessage(const QString& memberName)
 {
     const QString indent(17, u' ');
@@ -176,7 +164,7 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
     bool locked = false;
     LongPass pass(&m_syntaxCancel, LongPass::EventLoop::LetRun, LongPass::Progress::Tracked);
     // Whatever ends the pass, the library is left idle and the display unfrozen.
-    ScopeExit idle([&] {
+    const auto idle = qScopeGuard([&] {
         if (locked)
             m_hooks.lockWindowUpdate(false);
         state.SyntaxRunning = false;

@@ -3,6 +3,8 @@
 // counts and yields the same way.
 #pragma once
 
+#include "platform/host/EventLoop.h"
+
 #include <cstdint>
 
 class LongPass {
@@ -29,9 +31,25 @@ public:
     // The amount of work of a tracked pass, in its own unit; restarts the count at 0.
     void setTotal(int64_t total);
     // Asked before each step: false once a stop was requested, and from then on.
-    bool proceed();
+    bool proceed()
+    {
+        if (!m_stopped && m_stopRequest && *m_stopRequest)
+            m_stopped = true;
+        return !m_stopped;
+    }
     // After each step: counts it (tracked) and, when the policy allows, lets the event loop run.
-    void stepDone();
+    // Inline: a replace pass takes one step per character.
+    void stepDone()
+    {
+        ++m_done;
+        if (m_progressDone)
+            *m_progressDone = m_done;
+        if (m_policy == EventLoop::LetRun && ++m_stepsSincePoll == m_stepsPerPoll) {
+            m_stepsSincePoll = 0;
+            // Input that waits is handled here; the pass never skips a step because of it.
+            host::GetInputState();
+        }
+    }
     bool stopped() const { return m_stopped; }
     // Whether a stop was requested, also one raised after the last proceed(); it does not end
     // the pass (for end steps that undo a stopped pass).
@@ -41,7 +59,8 @@ public:
 private:
     const bool* m_stopRequest;
     EventLoop m_policy;
-    Progress m_progress;
+    // The library's ProgressDone while the pass is tracked, else null.
+    int64_t* m_progressDone;
     int m_stepsPerPoll;
     int m_stepsSincePoll = 0;
     int64_t m_done = 0;

@@ -23,6 +23,12 @@ short buttonCode(Qt::MouseButtons buttons)
     return code;
 }
 
+// A box is clicked with the left or the right button.
+bool clicks(Qt::MouseButton button)
+{
+    return button == Qt::LeftButton || button == Qt::RightButton;
+}
+
 float toTwips(double pixels)
 {
     return float(pixels * ImageControlTwipsPerPixel);
@@ -59,12 +65,13 @@ void SelectionShape::LetVisible(bool visible)
 
 void SelectionShape::paintEvent(QPaintEvent*)
 {
+    // Black dashes over a white line show on light and dark pictures alike.
     QPainter painter(this);
-    QPen pen(Qt::black);
-    pen.setStyle(Qt::DashLine);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
+    const QRect outline(0, 0, width() - 1, height() - 1);
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(outline);
+    painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+    painter.drawRect(outline);
 }
 
 PictureBox::PictureBox(QWidget* parent)
@@ -78,11 +85,17 @@ PictureBox::~PictureBox() = default;
 
 void PictureBox::makeBitmap()
 {
-    // One device pixel per pixel: the box's bitmap is read back pixel for pixel.
+    // One device pixel per pixel: the box's bitmap is read back pixel for pixel. What was
+    // drawn is kept where the old and new sizes overlap.
+    const gdi::Bitmap previous = m_image;
     m_image = gdi::Bitmap::create(width(), height(), 1.0);
     m_dc = m_image.isNull() ? std::make_unique<gdi::DeviceContext>()
                             : std::make_unique<gdi::DeviceContext>(m_image);
     Cls();
+    if (!m_image.isNull() && !previous.isNull()) {
+        QPainter painter(&m_image.image());
+        painter.drawImage(0, 0, previous.image());
+    }
 }
 
 void PictureBox::SetPicture(const QImage& picture)
@@ -138,15 +151,14 @@ void PictureBox::Move(const QRect& geometry)
 
 void PictureBox::resizeEvent(QResizeEvent*)
 {
-    // A new persistent bitmap of the new size: what was drawn is gone, the picture stays.
     if (m_image.width() != width() || m_image.height() != height())
         makeBitmap();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = true;
+    if (clicks(event->button()))
+        m_clickButton = event->button();
     emit MouseDown(buttonCode(event->button()), toTwips(event->position().x()),
                    toTwips(event->position().y()));
 }
@@ -159,10 +171,10 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event)
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = event->button() == Qt::LeftButton && m_leftPressed &&
-                       rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = false;
+    const bool click =
+        event->button() == m_clickButton && rect().contains(event->position().toPoint());
+    if (event->button() == m_clickButton)
+        m_clickButton = Qt::NoButton;
     emit MouseUp(buttonCode(event->button()), toTwips(event->position().x()),
                  toTwips(event->position().y()));
     if (click)

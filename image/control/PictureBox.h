@@ -77,7 +77,8 @@ public:
     void Move(const QRect& geometry);
 
 signals:
-    // Mouse handlers with positions in twips; button 1 left, 2 right, 4 middle.
+    // Mouse handlers with positions in twips; button 1 left, 2 right, 4 middle. A press and
+    // release of the left or right button over the box is also a Click.
     void MouseDown(short Button, float X, float Y);
     void MouseMove(short Button, float X, float Y);
     void MouseUp(short Button, float X, float Y);
@@ -98,7 +99,8 @@ private:
     gdi::Bitmap m_image;
     std::unique_ptr<gdi::DeviceContext> m_dc;
     SelectionShape* m_shape;
-    bool m_leftPressed = false;
+    // The button whose press a release completes into a click.
+    Qt::MouseButton m_clickButton = Qt::NoButton;
 };
 
 // The control's fixed scale: twips to the pixel.

@@ -149,6 +149,33 @@ TEST(ImageControlLoading, ActualSizeSizesTheControlToThePicture)
     EXPECT_FALSE(control->Image().has_value());
 }
 
+// Partly transparent pixels are blended over the back colour; the box stays opaque.
+TEST(ImageControlLoading, ActualSizeBlendsTransparencyOverTheBackColour)
+{
+    testsupport::TempFolder folder;
+    QImage source(4, 2, QImage::Format_ARGB32);
+    source.fill(qRgba(255, 0, 0, 255));
+    source.setPixel(1, 0, qRgba(255, 0, 0, 128));
+    source.setPixel(2, 0, qRgba(0, 0, 0, 0));
+    const QString file = folder.filePath(QStringLiteral("alpha.png"));
+    ASSERT_TRUE(source.save(file));
+
+    auto control = controlOfSize(10, 10);
+    MyImageInformation request;
+    request.sFile = file;
+    control->LoadImageActualSize(request);
+    const QImage box = boxPixels(*control);
+    ASSERT_EQ(box.size(), QSize(4, 2));
+    EXPECT_EQ(box.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(box.pixel(2, 0), boxRgb);
+    const QRgb half = box.pixel(1, 0);
+    EXPECT_NEAR(qRed(half), (255 + 0x99) / 2, 2);
+    EXPECT_NEAR(qGreen(half), 0x66 / 2, 2);
+    EXPECT_NEAR(qBlue(half), 0x33 / 2, 2);
+    EXPECT_EQ(qAlpha(half), 255);
+    EXPECT_TRUE(control->image().Alpha()) << "the image itself keeps its transparency";
+}
+
 // The header's type, depth and size, as numbers and as the record's texts; the image and
 // the box are left alone.
 TEST(ImageControlLoading, ImageInfoFillsTheRecordFromTheHeader)

@@ -122,6 +122,13 @@ TEST(ImageControlLoading, ForcedScaleOfAMissingFileTakesTheBlankBox)
     EXPECT_EQ(boundsOf(boxPixels(*control), boxRgb), QRect(0, 0, 30, 20));
     EXPECT_EQ(control->image().Width(), 30);
     EXPECT_EQ(control->image().GetPixel(5, 5), std::int32_t(0x00336699));
+
+    // A control without area has no box to draw into or take back.
+    auto empty = controlOfSize(0, 0);
+    request.sFile = writeImage(folder.filePath(QStringLiteral("some.png")), 5, 5, qRgb(1, 2, 3));
+    empty->LoadImageForcedScale(request);
+    EXPECT_EQ(empty->image().Width(), 0);
+    EXPECT_FALSE(empty->Image().has_value());
 }
 
 // The control takes the picture's size in twips, and the box shows the picture at its own

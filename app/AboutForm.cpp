@@ -56,7 +56,7 @@ AboutForm::AboutForm(QWidget* owner) : QDialog(owner)
         XrRTB1->UserControl_ReadProperties(host::PropertyBag());
         XrRTB1->LetDisplayRuler(false);
         XrRTB1->LetLocked(true);
-        XrRTB1->setMinimumSize(460, 240);
+        XrRTB1->setMinimumSize(540, 320);
     }
 
     XrLinkControl1 = new XrLinkControl(this);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/richedit/view/RichTextBox.h"
+#include "richtext/core/DefaultFontData.h"
 
 #include <QPointer>
 #include <QString>
@@ -65,6 +66,9 @@ struct RichTextLibraryState {
     int32_t TopLinePos3 = 0;
     // Which of the two views after a replace the last restore showed (slot 3: true).
     bool ViewPos3Restored = false;
+    // While set, every font dialog shows and edits DefaultFontData instead of a selection.
+    bool DefaultFontMode = false;
+    DEFUALT_FONT_DATA DefaultFontData;
 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry

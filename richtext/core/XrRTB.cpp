@@ -9,11 +9,12 @@
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/printing/PrinterTarget.h"
+#include "richtext/printing/Ruler.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
 
 #include <QEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -48,16 +49,6 @@ QRect toPixels(double left, double top, double width, double height)
                  std::max(0, toPixelsY(height)));
 }
 
-QLabel* makePicture(QWidget* parent, const QString& name, const QString& toolTip = QString())
-{
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(name);
-    picture->setToolTip(toolTip);
-    // The ruler's drawing places and shows its pictures.
-    picture->hide();
-    return picture;
-}
-
 QLineEdit* makeHiddenText(QWidget* parent, const QString& name, const QString& text)
 {
     auto* box = new QLineEdit(text, parent);
@@ -76,6 +67,7 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_formatting = std::make_unique<SelectionFormatting>(*RichTextBox1);
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
+    m_printerTarget = std::make_unique<PrinterTarget>();
     connectEditingWindow();
     UserControl_Initialize();
 }
@@ -103,16 +95,14 @@ void XrRTB::createConstituents()
 
 void XrRTB::createRuler()
 {
-    MasterPic = makePicture(this, QStringLiteral("MasterPic"));
-    ShadeRulerPic = makePicture(this, QStringLiteral("ShadeRulerPic"));
-    HIHandle = makePicture(this, QStringLiteral("HIHandle"), QStringLiteral("Hanging Indent"));
-    LIHandle = makePicture(this, QStringLiteral("LIHandle"), QStringLiteral("Left Indent"));
-    RIHandle = makePicture(this, QStringLiteral("RIHandle"), QStringLiteral("Right Indent"));
-    for (QLabel* handle : {HIHandle, LIHandle, RIHandle})
-        handle->installEventFilter(this);
-    for (int index = 0; index < TabMarkerCount; ++index)
-        Image1[static_cast<size_t>(index)] =
-            makePicture(this, QStringLiteral("Image1_%1").arg(index));
+    m_ruler =
+        new Ruler(this, *RichTextBox1, TextDocument, m_settings.PrinterMargin, HandleDragging);
+    const auto direct = Qt::DirectConnection;
+    connect(m_ruler, &Ruler::Begin, this, &XrRTB::Begin, direct);
+    connect(m_ruler, &Ruler::Ready, this, &XrRTB::Ready, direct);
+    connect(m_ruler, &Ruler::handleReleased, this, &XrRTB::IndentHandle_MouseUp, direct);
+    // The whole-document undo snapshot (SaveSpecialUndoData) is taken here once the control
+    // has it; until then the click's change is kept out of the editing window's own undo only.
 }
 
 void XrRTB::createHiddenHelpers()
@@ -181,7 +171,7 @@ void XrRTB::showEvent(QShowEvent* event)
 void XrRTB::UserControl_Resize()
 {
     placeEditingWindow();
-    // Shading the ruler comes with the ruler's drawing.
+    ShadeRuler();
 }
 
 void XrRTB::UserControl_Show()
@@ -212,14 +202,8 @@ void XrRTB::UserControl_Terminate()
 void XrRTB::LayoutControls()
 {
     placeEditingWindow();
-    if (m_settings.DisplayRuler)
-        RefreshPageLayout();
-}
-
-void XrRTB::RefreshPageLayout()
-{
-    // The indent normaliser, and with the ruler shown its drawing, the handles and the wrap
-    // mode, come with the ruler.
+    ShadeRuler();
+    RefreshPageLayout();
 }
 
 void XrRTB::placeEditingWindow()
@@ -230,6 +214,8 @@ void XrRTB::placeEditingWindow()
         RTBPicture->setGeometry(toPixels(0, RulerStripTwips, width, height - RulerStripTwips));
     else
         RTBPicture->setGeometry(toPixels(0, 0, width, height));
+    m_ruler->setGeometry(toPixels(0, 0, width, RulerStripTwips));
+    m_ruler->setVisible(m_settings.DisplayRuler);
 
     const QRect inner = RTBPicture->contentsRect();
     const double innerLeft = host::pixelsToTwipsX(inner.left());
@@ -264,14 +250,6 @@ void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
 {
     // The command bracket and the click handling around it come with the mouse handlers.
     emit MouseUp(Button, Shift, X, Y);
-}
-
-bool XrRTB::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonRelease &&
-        (watched == HIHandle || watched == LIHandle || watched == RIHandle))
-        IndentHandle_MouseUp();
-    return QWidget::eventFilter(watched, event);
 }
 
 void XrRTB::IndentHandle_MouseUp()

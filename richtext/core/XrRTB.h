@@ -5,8 +5,10 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/TextObjectModel.h"
+#include "richtext/core/DefaultFontData.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
+#include "richtext/printing/RulerGeometry.h"
 
 #include <QFont>
 #include <QImage>
@@ -16,12 +18,13 @@
 #include <cstdint>
 #include <memory>
 
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class DocumentText;
 class HyperlinkMark;
 class LineQueries;
+class PrinterTarget;
+class Ruler;
 class ViewKeeper;
 
 namespace host {
@@ -280,7 +283,7 @@ public:
     bool DetectEmailZone(const int32_t& MyHitSpot, QString& ReturnMyEAddress);
     bool DetectURLZone(const int32_t& MyHitSpot, QString& ReturnMyURL);
 
-    // Whether the platform has a printer to print on.
+    // Whether the platform has a printer to print on; asked afresh on every call.
     bool PrinterInstalled();
 
     // Stops the misspelling scan of every control at its next poll.
@@ -343,6 +346,29 @@ public:
     // Whether the document's RTF carries formatting a plain-text save would lose.
     bool ContainSpecialFormatting();
 
+    // --- Ruler and page layout ---
+    // Places the editing window below the ruler strip (or over the whole control), clears the
+    // ruler, puts the indent handles at rest and applies MyWrapStyle.
+    void PrepareXrRTB();
+    // Draws the ticks and inch numbers over what the ruler shows; does not clear first.
+    void DrawRuler();
+    // Clears everything drawn on the ruler, shading included.
+    void ClearRuler();
+    // Shades the ruler beyond the usable line width.
+    void ShadeRuler();
+    // Shows the selection's tab stops as set markers; mixed stops leave them as they are.
+    void SetRulerTabs();
+    // Tab-stop marker `index` (0 to 135), by its designed name.
+    const ruler::TabMarker& Image1(int index) const;
+
+    // --- Default font ---
+    // While the library-wide mode is set, every font dialog shows and edits the shared
+    // default-font record instead of a selection.
+    void SetDefaultFontMode();
+    void EndDefaultFontMode();
+    void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
+    DEFUALT_FONT_DATA GetDefaultFontData();
+
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
     // changes are what the control goes on with (a KeyCode set to 0 swallows the key).
@@ -372,7 +398,6 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Reads the cancel request that only the colouring pass consumes.
@@ -400,16 +425,20 @@ private:
     // Mouse release on any of the three indent handles.
     void IndentHandle_MouseUp();
 
+    // The ruler's members behind the control's.
+    static int32_t SnapToGrid(const int32_t& value);
+    int32_t GetPrinterOffsetX();
+    void SyncRulerHandles();
+    void ResetRulerHandles();
+    // MyWrapStyle through Word_Wrap; a value outside the enumeration applies nothing.
+    void applyWrapStyle();
+
     // Constituents; Qt children of the control, named as designed.
     richedit::RichTextBox* RichTextBox1 = nullptr;
     richedit::RichTextBox* RichTextBox2 = nullptr;
     QWidget* RTBPicture = nullptr;
-    QLabel* MasterPic = nullptr;
-    QLabel* ShadeRulerPic = nullptr;
-    QLabel* HIHandle = nullptr;
-    QLabel* LIHandle = nullptr;
-    QLabel* RIHandle = nullptr;
-    std::array<QLabel*, TabMarkerCount> Image1{};
+    // The ruler strip: drawing surface, tab-stop markers and indent handles.
+    Ruler* m_ruler = nullptr;
     QLineEdit* regexTxt = nullptr;
     QLineEdit* regexTxt2 = nullptr;
     QLineEdit* regexTxt3 = nullptr;
@@ -447,6 +476,7 @@ private:
     std::unique_ptr<SelectionFormatting> m_formatting;
     std::unique_ptr<HyperlinkMark> m_links;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
+    std::unique_ptr<PrinterTarget> m_printerTarget;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;

@@ -81,16 +81,6 @@ void XrRTB::UpTo(const QString& bstrCharacterSet, bool vForward, bool vNegate)
     RichTextBox1->UpTo(bstrCharacterSet, vForward, vNegate);
 }
 
-bool XrRTB::PrinterInstalled()
-{
-    try {
-        host::Printer().DeviceName();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 // --- Highlight, read-only, spacing, scripts and lists ---
 
 QVariant XrRTB::HighLightText(host::OLE_COLOR& HighLightColor)
@@ -216,11 +206,4 @@ QVariant XrRTB::Word_Wrap(bool& Wrap, bool& RulerWrap)
     emit Finish();
     emit Ready();
     return QVariant();
-}
-
-void XrRTB::SetPrinterWrap()
-{
-    // The printed line width needs the printer target of the page layout; until it measures
-    // with the printer, lines wrap as they do without a printer: at the window's edge.
-    m_formatting->wrapAtWindow();
 }

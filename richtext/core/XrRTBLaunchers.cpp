@@ -4,6 +4,7 @@
 #include "platform/host/MessageBox.h"
 #include "platform/richedit/view/Messages.h"
 #include "richtext/core/FileManagementMod.h"
+#include "richtext/core/FontFrm.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
 
@@ -104,9 +105,30 @@ void XrRTB::ShowFontSelect()
 {
     {
         SharedRichTextScope handOver(RichTextBox1);
-        showLibraryDialog(QStringLiteral("Font"), this);
+        FontFrm dialog(this);
+        dialog.showModal();
     }
     emit Ready();
+}
+
+void XrRTB::SetDefaultFontMode()
+{
+    RichTextLibraryState::instance().DefaultFontMode = true;
+}
+
+void XrRTB::EndDefaultFontMode()
+{
+    RichTextLibraryState::instance().DefaultFontMode = false;
+}
+
+void XrRTB::ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData)
+{
+    RichTextLibraryState::instance().DefaultFontData = MyDefFontData;
+}
+
+DEFUALT_FONT_DATA XrRTB::GetDefaultFontData()
+{
+    return RichTextLibraryState::instance().DefaultFontData;
 }
 
 void XrRTB::ShowFindReplace()

@@ -37,8 +37,17 @@ void UndoBuffer::end(const SelectionState& after)
 
 void UndoBuffer::aboutToReplace(int first, int count)
 {
-    if (!m_recording || m_restoring)
+    if (m_restoring)
         return;
+    if (!m_recording) {
+        m_unrecordedBefore.clear();
+        m_unrecordedFirst = -1;
+        if (m_step && first < m_step->first + m_step->count && first + count > m_step->first) {
+            m_unrecordedFirst = first;
+            m_unrecordedBefore = m_document.copyParagraphs(first, count);
+        }
+        return;
+    }
     if (!m_stepStarted) {
         m_step =
             Step{first, count, m_document.copyParagraphs(first, count), m_before, m_before, m_kind};
@@ -74,6 +83,38 @@ void UndoBuffer::replaced(int first, int oldCount, int newCount)
     // ones.
     if (!m_recording && oldCount != newCount && m_step && first < m_step->first + m_step->count)
         clear();
+    else if (!m_recording && oldCount == newCount)
+        keepFormatChanges(first, newCount);
+    m_unrecordedBefore.clear();
+    m_unrecordedFirst = -1;
+}
+
+void UndoBuffer::keepFormatChanges(int first, int count)
+{
+    if (!m_step || m_step->before.empty() || m_unrecordedFirst != first ||
+        m_unrecordedBefore.size() != size_t(count))
+        return;
+    Step& step = *m_step;
+    const auto sameRuns = [](const std::vector<TextRun>& a, const std::vector<TextRun>& b) {
+        return std::equal(
+            a.begin(), a.end(), b.begin(), b.end(), [](const TextRun& x, const TextRun& y) {
+                return x.length == y.length && x.format == y.format && x.picture == y.picture;
+            });
+    };
+    for (int k = 0; k < count; ++k) {
+        const int index = first + k;
+        if (index < step.first || index >= step.first + step.count)
+            continue;
+        const Paragraph& now = m_document.paragraph(index);
+        const Paragraph& was = m_unrecordedBefore[size_t(k)];
+        // Only the paragraph format changed; text and character formats stay the step's.
+        if (now.text != was.text || now.mark != was.mark || !sameRuns(now.runs, was.runs))
+            continue;
+        // A step over more paragraphs than it replaced (a split) maps its extra ones onto
+        // the last paragraph it restores.
+        const size_t slot = std::min(size_t(index - step.first), step.before.size() - 1);
+        step.before[slot].format = now.format;
+    }
 }
 
 std::optional<SelectionState> UndoBuffer::undo()

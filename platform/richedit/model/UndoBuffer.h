@@ -1,6 +1,7 @@
 // The single-level undo buffer: one step holding the paragraphs a change replaced and the
 // selection before and after it. Undoing turns the step into its own inverse, so a second
-// undo puts the change back.
+// undo puts the change back. A paragraph format changed while collection is suspended (an
+// indent dragged on the ruler) is carried into the step, so undoing the step keeps it.
 #pragma once
 
 #include "platform/richedit/model/Document.h"
@@ -46,6 +47,8 @@ public:
 private:
     void aboutToReplace(int first, int count) override;
     void replaced(int first, int oldCount, int newCount) override;
+    // Copies the paragraph formats of an unrecorded, format-only change into the step.
+    void keepFormatChanges(int first, int count);
 
     struct Step {
         int first = 0;
@@ -65,6 +68,9 @@ private:
     bool m_runOpen = false;
     bool m_suspended = false;
     bool m_restoring = false;
+    // The step's paragraphs as they were before an unrecorded change to them.
+    std::vector<Paragraph> m_unrecordedBefore;
+    int m_unrecordedFirst = -1;
 };
 
 }  // namespace richedit

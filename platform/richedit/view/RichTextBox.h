@@ -103,6 +103,11 @@ public:
     int WhatsThisHelpID() const { return m_whatsThisHelpId; }
     void setWhatsThisHelpID(int id);
 
+    // Free text for the window's users; the font dialog leaves "1" here so that the key
+    // release that closed it is not taken as typing.
+    QString Tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
     // Repaints now unless frozen.
     void Refresh();
     void SetFocus();
@@ -137,6 +142,7 @@ private:
     QImage m_mouseIcon;
     QString m_toolTipText;
     int m_whatsThisHelpId = 0;
+    QString m_tag;
 };
 
 }  // namespace richedit

@@ -95,7 +95,10 @@ TEST_F(DocumentTextTest, CaseChangesKeepLengthsAndSelection)
 TEST_F(DocumentTextTest, RtfStringIsTheSavedFileWithoutItsTrailingZero)
 {
     testsupport::TempFolder folder;
-    const QStringList before = QDir::temp().entryList(QDir::Files);
+    // A private temporary folder, so files other programs make in the shared one do not count.
+    testsupport::TempFolder privateTemp;
+    const QByteArray sharedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", privateTemp.path().toLocal8Bit());
     for (const QString& text : {QString(), QStringLiteral("Typed text\r\nand more")}) {
         m_box.setText(text);
         const QString path = folder.filePath(QStringLiteral("saved.rtf"));
@@ -110,7 +113,12 @@ TEST_F(DocumentTextTest, RtfStringIsTheSavedFileWithoutItsTrailingZero)
         EXPECT_FALSE(rtf.contains(QChar(0)));
     }
     // Nothing is handed over through the temporary folder.
-    EXPECT_EQ(QDir::temp().entryList(QDir::Files), before);
+    EXPECT_EQ(QDir::temp().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList());
+    if (sharedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", sharedTemp);
 }
 
 TEST_F(DocumentTextTest, SpecialFormattingIsAnyFormattingWordOrColourTable)

@@ -77,7 +77,6 @@ struct LauncherCase {
 
 const LauncherCase LauncherCases[] = {
     {"PrintPreview", &XrRTB::ShowPrintPreview, true, {}, {}},
-    {"FontSelect", &XrRTB::ShowFontSelect, true, {"Ready"}, {}},
     {"FindReplace", &XrRTB::ShowFindReplace, true, {"Begin", "Finish"}, {"Begin"}},
     {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
     {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},

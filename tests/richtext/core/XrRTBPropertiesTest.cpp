@@ -27,6 +27,8 @@ struct PersistedWrite {
     const char* key;
     std::function<void(XrRTB&)> write;
     bool menuSwitch;
+    // With the ruler shown the page layout follows, re-applying the wrap mode.
+    bool relaysOut = false;
 };
 
 // Every persisted property with a write, each writing a value it may already hold.
@@ -51,7 +53,7 @@ const std::vector<PersistedWrite>& persistedWrites()
         {"DetectHyperLinks", [](XrRTB& c) { c.LetDetectHyperLinks(true); }, true},
         {"MyFontColor", [](XrRTB& c) { c.LetMyFontColor(0xFF); }, false},
         {"MyHLColor", [](XrRTB& c) { c.LetMyHLColor(0xFFFF); }, false},
-        {"PrinterMargin", [](XrRTB& c) { c.LetPrinterMargin(Academic); }, true},
+        {"PrinterMargin", [](XrRTB& c) { c.LetPrinterMargin(Academic); }, true, true},
         {"ShowVB6Syntax", [](XrRTB& c) { c.LetShowVB6Syntax(true); }, true},
         {"UseCustomFontDialog", [](XrRTB& c) { c.LetUseCustomFontDialog(false); }, false},
         {"WhatsThisHelpFile", [](XrRTB& c) { c.LetWhatsThisHelpFile(QStringLiteral("a")); }, false},
@@ -72,7 +74,7 @@ const std::vector<PersistedWrite>& persistedWrites()
         {"ColorVB6Comment", [](XrRTB& c) { c.LetColorVB6Comment(8); }, false},
         {"ColorVB6String", [](XrRTB& c) { c.LetColorVB6String(9); }, false},
         {"MyWrapStyle", [](XrRTB& c) { c.LetMyWrapStyle(NoWrap); }, true},
-        {"DisplayRuler", [](XrRTB& c) { c.LetDisplayRuler(true); }, true},
+        {"DisplayRuler", [](XrRTB& c) { c.LetDisplayRuler(true); }, true, true},
     };
     return writes;
 }
@@ -90,6 +92,8 @@ TEST_F(XrRTBPropertiesTest, EveryPersistedWriteNotifiesItsKeyAndOnlyTheNineSwitc
             expected << QStringLiteral("UpdateParentMenu");
             ++menuSwitches;
         }
+        if (entry.relaysOut)
+            expected << QStringLiteral("Finish") << QStringLiteral("Ready");
         // A second write of the same value tells the host again.
         for (int round = 0; round < 2; ++round) {
             events.clear();

@@ -148,7 +148,7 @@ TEST_F(XrRTBTest, ReleaseOnIndentHandleResumesUndoAndRaisesReady)
     control.show();
     for (const char* name : {"HIHandle", "LIHandle", "RIHandle"}) {
         SCOPED_TRACE(name);
-        auto* handle = control.findChild<QLabel*>(QString::fromLatin1(name));
+        auto* handle = control.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(handle, nullptr);
         richedit::Engine& engine = window(control).engine();
         engine.setText(QString());
@@ -161,7 +161,7 @@ TEST_F(XrRTBTest, ReleaseOnIndentHandleResumesUndoAndRaisesReady)
         engine.replaceSel(QStringLiteral("x"), true);
         EXPECT_TRUE(engine.canUndo());
     }
-    EXPECT_EQ(control.findChild<QLabel*>(QStringLiteral("LIHandle"))->toolTip(),
+    EXPECT_EQ(control.findChild<QWidget*>(QStringLiteral("LIHandle"))->toolTip(),
               QStringLiteral("Left Indent"));
 }
 

@@ -286,6 +286,70 @@ TEST_F(EditSessionTest, TheBufferEmptiesWhereItMust)
     session.resumeUndo();  // harmless without a suspend
 }
 
+TEST_F(EditSessionTest, ParagraphFormatChangedWhileSuspendedOutlivesUndoOfTheStep)
+{
+    ParaFormat indent;
+    indent.mask = StartIndent | RightIndent;
+    indent.startIndent = 720;
+    indent.rightIndent = 360;
+    const auto startIndentOf = [this](int paragraph) {
+        return session.document().paragraph(paragraph).format.startIndent;
+    };
+
+    // Typing, then an indent while suspended, then undo: the typing goes, the indent stays;
+    // undo again brings the typing back with it.
+    write(QStringLiteral("ab\r\ncd"));
+    session.setSelStart(2);
+    session.typeText(QStringLiteral("xyz"));
+    session.suspendUndo();
+    session.setParaFormat(indent);
+    session.resumeUndo();
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
+    EXPECT_EQ(startIndentOf(0), 720);
+    EXPECT_EQ(session.document().paragraph(0).format.rightIndent, 360);
+    EXPECT_EQ(startIndentOf(1), 0);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("abxyz\r\ncd"));
+    EXPECT_EQ(startIndentOf(0), 720);
+
+    // A step that split a paragraph restores one paragraph, which keeps the indent.
+    write(QStringLiteral("abcd"));
+    session.setSelStart(2);
+    session.setSelText(QStringLiteral("\r\n"));
+    session.setSelStart(5);
+    session.suspendUndo();
+    session.setParaFormat(indent);
+    session.resumeUndo();
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
+    EXPECT_EQ(startIndentOf(0), 720);
+
+    // A character format changed while suspended is still the step's to take back.
+    write(QStringLiteral("ab"));
+    session.setSelStart(2);
+    session.typeText(QStringLiteral("c"));
+    session.suspendUndo();
+    session.exSetSel({0, 1});
+    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.resumeUndo();
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("ab"));
+    EXPECT_FALSE(formatAt(0).effects & Bold);
+
+    // Paragraphs outside the step are untouched by its undo either way.
+    write(QStringLiteral("ab\r\ncd"));
+    session.setSelStart(6);
+    session.typeText(QStringLiteral("e"));
+    session.setSelStart(0);
+    session.suspendUndo();
+    session.setParaFormat(indent);
+    session.resumeUndo();
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
+    EXPECT_EQ(startIndentOf(0), 720);
+}
+
 TEST_F(EditSessionTest, ModifiedFlagFollowsChangesOnly)
 {
     write(QStringLiteral("abc"));

@@ -100,6 +100,15 @@ void StartUpForm::Timer1_Timer()
     close();
 }
 
+void StartUpForm::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // A frameless window draws its own edge.
+    QPainter painter(this);
+    painter.setPen(QColor(0x8a, 0x94, 0xa0));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void StartUpForm::Timer2_Timer()
 {
     static const char* const Captions[] = {"Loading", "Loading.", "Loading..", "Loading...",

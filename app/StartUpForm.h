@@ -33,6 +33,9 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     std::function<void()> m_showMainWindow;
     qint16 m_progress = 0;

@@ -121,6 +121,21 @@ TEST_F(Installation, SecondRunRewritesNothingButAMissingDataFile)
     EXPECT_TRUE(registry.hasKey("wmdf_ext\\shell\\open\\command"));
 }
 
+TEST(InstallationMirror, TheFirstRunMakesTheDesktopOpenDocumentsWithTheProgram)
+{
+    // The real association store, mirrored into the redirected desktop data folder.
+    RedirectedAppData appData;
+    FakeMessageBoxes boxes;
+    app::InitialiseApplication();
+    const QString entry =
+        QString::fromUtf8(fileBytes(appData.path() + "/applications/scrivet-wmdf.desktop"));
+    EXPECT_TRUE(entry.contains("\nExec=" + app::programPath() + " %f\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("MimeType=application/x-wmdf;"));
+    EXPECT_TRUE(entry.contains("Icon=" + app::installationPathsUnder(appData.path()).documentIcon));
+    EXPECT_TRUE(boxes.shown().empty());
+    app::setSettingsFilePath({});
+}
+
 TEST_F(Installation, EnsureFileMakesOnlyMissingFiles)
 {
     const QString path = appData.filePath("settings.ini");

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -290,6 +291,23 @@ TEST_F(MainWindowEvents, ResizeFollowsTheLayoutRules)
     // Every button stays in view.
     for (XrUCbutton* button : form.XrFrameControl1->findChildren<XrUCbutton*>())
         EXPECT_GE(button->mapTo(&form, QPoint(0, 0)).x(), 0) << button->objectName().toStdString();
+}
+
+TEST_F(MainWindowEvents, ClickingTheToolbarFrameLeavesTheFocusInTheEditor)
+{
+    app::Form1& form = load();
+    form.resize(900, 500);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    form.StatusBar1->setFocusPolicy(Qt::ClickFocus);
+    form.StatusBar1->setFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(form.XrRTB1->isAncestorOf(QApplication::focusWidget()));
+    const QPoint empty(form.XrFrameControl1->width() - 5, form.XrFrameControl1->height() / 2);
+    QTest::mouseClick(form.XrFrameControl1, Qt::LeftButton, {}, empty);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.XrRTB1->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST(SplashWindow, CountsTo73ThenOpensTheMainWindowOnce)

@@ -158,7 +158,7 @@ void Form1::Form_Load(const QString& commandLine)
 {
     const QString& ini = settingsFilePath();
 
-    // The control lays itself out when it is placed; its page layout comes with the ruler.
+    XrRTB1->PrepareXrRTB();
     if (!commandLine.isEmpty()) {
         m_documentPath = documentPathFromCommandLine(commandLine);
         m_documentType = DocumentTypeFromPath(TextAfterLastTilde(m_documentPath));
@@ -249,18 +249,23 @@ void Form1::Form_Resize()
                                          pixelsX(ToolbarFrameWidth), toolbarHeight);
         layoutToolbarButtons();
     }
-    if (XrRTB1)
+    if (XrRTB1) {
         XrRTB1->resize(XrRTB1->width(), XrRTB1->height() + pixelsY(10));
+        XrRTB1->ClearRuler();
+        XrRTB1->DrawRuler();
+        XrRTB1->ShadeRuler();
+    }
     const int statusHeight = pixelsY(StatusBarHeight);
     StatusBar1->setGeometry(0, m_client->height() - statusHeight, m_client->width(), statusHeight);
     StatusBar1->raise();
-    // The ruler's drawing comes with the ruler; the control repaints its strip on resize.
 }
 
 void Form1::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    // Activation redraws the ruler once the ruler draws; nothing else happens here.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && XrRTB1 &&
+        XrRTB1->DisplayRuler())
+        XrRTB1->DrawRuler();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -172,6 +172,9 @@ public:
     // File commands.
     void menuNew_Click();
 
+    // Option commands.
+    void menuSetDefaultFont_Click();
+
     // Edit, insert and format commands.
     void menuSelectAll_Click();
     void menuFont_Click();

@@ -132,6 +132,7 @@ void Form1::createMenus()
         connect(action, &QAction::triggered, this, command);
     };
     on(menuNew, &Form1::menuNew_Click);
+    on(menuSetDefaultFont, &Form1::menuSetDefaultFont_Click);
     connect(menuExit, &QAction::triggered, this, [this] { close(); });
     on(menuSelectAll, &Form1::menuSelectAll_Click);
     on(menuFont, &Form1::menuFont_Click);
@@ -181,8 +182,7 @@ void Form1::createMenus()
                         menuWordCount,
                         menuRandomWord,
                         menuDisableHyperlinking,
-                        menuAllowAutomaticHyperlink,
-                        menuSetDefaultFont};
+                        menuAllowAutomaticHyperlink};
     for (QAction* pending : std::as_const(m_pendingEntries))
         pending->setEnabled(false);
 }

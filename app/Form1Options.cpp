@@ -44,6 +44,11 @@ QString onOff(bool on)
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+QString trueFalse(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
 }  // namespace
 
 void Form1::menuShowRuler_Click()
@@ -93,6 +98,33 @@ void Form1::menuAllowRTFormat_Click()
         writeSetting("ENABLERTFSAVE", onOff(XrRTB1->AllowRTFSave()));
     }
     setEntryEnabled(menuSave, !(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
+}
+
+void Form1::menuSetDefaultFont_Click()
+{
+    const QString& ini = settingsFilePath();
+    DEFUALT_FONT_DATA record;
+    record.tFONTNAME = readSetting("FONTNAME");
+    record.tFONTSTYLE = readSetting("FONTSTYLE");
+    record.tFONTSIZE = readSettingInt16(SettingsSection, QStringLiteral("FONTSIZE"), ini, 0);
+    record.tFONTSTRIKETHROUGH =
+        readSettingBool(SettingsSection, QStringLiteral("FONTSTRIKETHROUGH"), ini);
+    record.tFONTUNDERLINE = readSettingBool(SettingsSection, QStringLiteral("FONTUNDERLINE"), ini);
+    XrRTB1->ShareDefaultFontData(record);
+    XrRTB1->SetDefaultFontMode();
+    XrRTB1->ShowFontSelect();
+
+    const DEFUALT_FONT_DATA chosen = XrRTB1->GetDefaultFontData();
+    writeSetting("FONTNAME",
+                 chosen.tFONTNAME.isEmpty() ? QStringLiteral("Verdana") : chosen.tFONTNAME);
+    writeSetting("FONTSTYLE", chosen.tFONTSTYLE);
+    writeSetting("FONTSIZE", QString::number(chosen.tFONTSIZE == 0 ? 11 : chosen.tFONTSIZE));
+    writeSetting("FONTSTRIKETHROUGH", trueFalse(chosen.tFONTSTRIKETHROUGH));
+    writeSetting("FONTUNDERLINE", trueFalse(chosen.tFONTUNDERLINE));
+    if (XrRTB1->Text().isEmpty())
+        ApplyDefaultFont();
+    XrRTB1->EndDefaultFontMode();
+    XrRTB1->SetInFocus();
 }
 
 void Form1::menu1inch_Click()

@@ -9,6 +9,20 @@
 #include <QString>
 #include <cstdint>
 
+// The last spelling correction, which the spell-check members and the spell-check dialog can
+// take back once.
+struct SpellUndoRecordType {
+    bool Available = false;
+    // The replaced selection as RTF.
+    QString OldRTF;
+    int32_t Start = 0;
+    // Includes a full stop taken in with the word.
+    int32_t OldLength = 0;
+    int32_t NewLength = 0;
+    // Where the corrected word stood in the list of misspellings; written only on removal.
+    int32_t ListPosition = 0;
+};
+
 // Plain fields, no locking: everything that reads or writes them runs on the one user-interface
 // thread, and long passes poll the flags between steps.
 struct RichTextLibraryState {
@@ -66,10 +80,36 @@ struct RichTextLibraryState {
     int32_t TopLinePos3 = 0;
     // Which of the two views after a replace the last restore showed (slot 3: true).
     bool ViewPos3Restored = false;
+
+    // The whole-document undo snapshot: one record, each snapshot replacing the last, whichever
+    // control took it. `held` is cleared only by opening a document through the open dialog.
+    struct UndoSnapshot {
+        int32_t SelLength = 0;
+        int32_t SelStart = 0;
+        QString RTF;
+        bool held = false;
+    };
+    UndoSnapshot SpecialUndoSnapshot;
+    // Which family of passes took the snapshot last (UndoTypePE); chooses HyperUndo's view.
+    int32_t SpecialUndoKind = 0;
+    // Lines above the found text that the view after a replace keeps.
+    int32_t ReplaceViewLines = 0;
+
     // While set, every font dialog shows and edits DefaultFontData instead of a selection.
     bool DefaultFontMode = false;
     DEFUALT_FONT_DATA DefaultFontData;
+
+    // Spell-check navigation: set while a step to another misspelling searches (a nested step
+    // does not move), the position the next search starts from, and the last search's hit
+    // (-1: none).
+    bool SpellNavBusy = false;
+    int32_t SpellSearchAnchor = 0;
+    int32_t SpellFoundStart = 0;
+    SpellUndoRecordType SpellUndoRecord;
 };
+
+// Kinds of the whole-document snapshot.
+enum UndoTypePE : int32_t { HyperLinkUD = 1, ReplaceTextUD = 2 };
 
 // Hands an editing window to the dialogs for the life of a scope: sets SharedRichText on entry
 // and puts back what it held before on every way out, exceptions and early returns included.

@@ -9,9 +9,15 @@
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/LineQueries.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/core/SpecialUndo.h"
+#include "richtext/core/TypingKeys.h"
+#include "richtext/core/XrRTBKeyActions.h"
+#include "richtext/language/SpellCheckMembers.h"
+#include "richtext/language/WordQueries.h"
 #include "richtext/printing/PrinterTarget.h"
 #include "richtext/printing/Ruler.h"
 #include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/HyperlinkPasses.h"
 #include "richtext/scanning/ViewKeeper.h"
 
 #include <QEvent>
@@ -68,6 +74,11 @@ XrRTB::XrRTB(QWidget* parent) : QWidget(parent)
     m_links = std::make_unique<HyperlinkMark>(*RichTextBox1);
     m_viewKeeper = std::make_unique<ViewKeeper>(*RichTextBox1);
     m_printerTarget = std::make_unique<PrinterTarget>();
+    createDocumentServices();
+    createLanguageTools();
+    m_finder = std::make_unique<TextFinder>(*RichTextBox1);
+    createKeywordColouring();
+    createTypingKeys();
     connectEditingWindow();
     UserControl_Initialize();
 }
@@ -101,8 +112,8 @@ void XrRTB::createRuler()
     connect(m_ruler, &Ruler::Begin, this, &XrRTB::Begin, direct);
     connect(m_ruler, &Ruler::Ready, this, &XrRTB::Ready, direct);
     connect(m_ruler, &Ruler::handleReleased, this, &XrRTB::IndentHandle_MouseUp, direct);
-    // The whole-document undo snapshot (SaveSpecialUndoData) is taken here once the control
-    // has it; until then the click's change is kept out of the editing window's own undo only.
+    // A tab-stop click takes the whole-document undo snapshot before it changes the stops.
+    m_ruler->setSaveSpecialUndoData([this] { SaveSpecialUndoData(); });
 }
 
 void XrRTB::createHiddenHelpers()
@@ -115,6 +126,44 @@ void XrRTB::createHiddenHelpers()
     List1->hide();
     CommonDialog1 = std::make_unique<host::CommonDialog>();
     CommonDialog1->setOwner(this);
+}
+
+void XrRTB::createDocumentServices()
+{
+    const auto freeze = [this](bool lock) { LockWindowUpdateEx(lock); };
+    HyperlinkPassHooks links;
+    links.detectHyperLinks = [this] { return m_settings.DetectHyperLinks; };
+    links.disableHyperLinks = [this] { LetDetectHyperLinks(false); };
+    links.freeze = freeze;
+    links.begin = [this] { emit Begin(); };
+    links.finish = [this] { emit Finish(); };
+    links.ready = [this] { emit Ready(); };
+    links.saveRegularUndoData = [this] { SaveRegularUndoData(); };
+    links.documentRtfLength = [this] { return RichTextBox1->engine().textRtfLength(); };
+    links.owner = [this] { return static_cast<QWidget*>(this); };
+    m_linkPasses = std::make_unique<HyperlinkPasses>(*RichTextBox1, *m_links, *m_viewKeeper,
+                                                     *m_lines, std::move(links));
+
+    SpecialUndoHooks undo;
+    undo.begin = [this] { emit Begin(); };
+    undo.finish = [this] { emit Finish(); };
+    undo.ready = [this] { emit Ready(); };
+    undo.freeze = freeze;
+    undo.syncRulerHandles = [this] { SyncRulerHandles(); };
+    undo.setRulerTabs = [this] { SetRulerTabs(); };
+    undo.detectHyperLinks = [this] { return m_settings.DetectHyperLinks; };
+    undo.hyperLinkPassUndo = [this] { m_linkPasses->HyperLinkPassUndo(); };
+    undo.documentRtf = [this] { return GetRTFString(); };
+    m_undo =
+        std::make_unique<SpecialUndo>(*RichTextBox1, *m_viewKeeper, UndoKeyState, std::move(undo));
+    // The replace command's snapshot goes into the same record that HyperUndo swaps back.
+    replaceUndoWriter() = [](const ReplaceUndoRecord& record) {
+        auto& snapshot = RichTextLibraryState::instance().SpecialUndoSnapshot;
+        snapshot.SelLength = record.SelLength;
+        snapshot.SelStart = record.SelStart;
+        snapshot.RTF = record.RTF;
+        snapshot.held = true;
+    };
 }
 
 void XrRTB::connectEditingWindow()
@@ -194,6 +243,7 @@ void XrRTB::UserControl_Terminate()
     RichTextBox1->setText(QString());
     RichTextBox2->setText(QString());
     RichTextLibraryState::instance().CleanupRTF.clear();
+    m_capturedRtf.clear();
     TextDocument = richedit::TextDocument();
 }
 
@@ -232,24 +282,6 @@ void XrRTB::RichTextBox1_SelChange()
 {
     if (!SuppressSelChange)
         emit SelChange();
-}
-
-void XrRTB::RichTextBox1_KeyDown(int& KeyCode, int& Shift)
-{
-    emit KeyDown(KeyCode, Shift);
-    // The control's own key handling comes with the key handlers.
-}
-
-void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
-{
-    emit KeyUp(KeyCode, Shift);
-    // The control's own key-release handling comes with the key handlers.
-}
-
-void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
-{
-    // The command bracket and the click handling around it come with the mouse handlers.
-    emit MouseUp(Button, Shift, X, Y);
 }
 
 void XrRTB::IndentHandle_MouseUp()

@@ -8,7 +8,11 @@
 #include "richtext/core/DefaultFontData.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
+#include "richtext/language/SpellingSuggestions.h"
+#include "richtext/language/StringArray.h"
 #include "richtext/printing/RulerGeometry.h"
+#include "richtext/scanning/KeywordColouring.h"
+#include "richtext/scanning/TextFinder.h"
 
 #include <QFont>
 #include <QImage>
@@ -22,10 +26,15 @@ class QLineEdit;
 class QListWidget;
 class DocumentText;
 class HyperlinkMark;
+class HyperlinkPasses;
 class LineQueries;
 class PrinterTarget;
 class Ruler;
+class SpecialUndo;
+class TypingKeys;
 class ViewKeeper;
+class SpellCheckMembers;
+class WordQueries;
 
 namespace host {
 class CommonDialog;
@@ -68,6 +77,17 @@ public:
     // of persisted properties tell the host through PropertyChanged, even when the value is
     // unchanged. Errors of the editing window are raised as vb::VbError.
 
+    // Document loading. LoadFile refuses a file another program holds (a message, no events);
+    // otherwise it raises Begin, loads by type (RTF, plain text in the control's font face, or
+    // the own type as RTF), cleans RTF and links addresses as the switches say, puts the caret
+    // at the start and raises Finish and Ready. OpenSuccess becomes True unless the file was
+    // refused, could not be read (then no Finish or Ready) or was a missing plain-text file.
+    void LoadFile(const QString& bstrFilename, QFileType vFileType = rtfRTF);
+    void LoadFile(const QString& bstrFilename, QFileType vFileType, bool& TXTLinks,
+                  bool& OpenSuccess);
+    // The editing window's own load, nothing else.
+    QVariant LoadFileRTBOriginal(const QString& bstrFilename, QFileType vFileType = rtfRTF);
+
     // Line, caret and view queries. Lines are display lines (wrapped lines count); line
     // numbers passed in are 0-based, the ones answered by the three line members 1-based.
     QVariant FreezeRichText(bool& FreezeRTB);
@@ -88,6 +108,44 @@ public:
     int32_t CurrentLine();
     // Scrolls the line to the top and selects it unless told not to; past the end: nothing.
     void GoToLine(const int32_t& LineNumQ, bool SelectLineQ = true);
+
+    // Common dialogs. A cancelled dialog gives 32755 in MyErr and the focus back to the
+    // editing window; another error of a step is written to MyErr and the member goes on.
+    host::OLE_COLOR CommonDialogColor(bool& UserCancelQ, bool UseOrigONCancel = false,
+                                      host::OLE_COLOR MyOrgigColor = 0);
+    host::OLE_COLOR CommonDialogColor(bool& UserCancelQ, bool UseOrigONCancel,
+                                      host::OLE_COLOR MyOrgigColor, int16_t& MyErr);
+    // Shows the open dialog and loads the chosen file as the type of the chosen filter entry
+    // (1 own type, 2 RTF, 3 text); a file carrying the encryption marker is only named.
+    QString CommonDialogFileOpen();
+    QString CommonDialogFileOpen(const QString& DefaultDirectory, const QString& CustomFilter,
+                                 bool& TextWLinks, int16_t& ShowFilterIndex, int16_t& FindexRet,
+                                 int16_t& MyErr, bool& OpenSuccess,
+                                 const QString& Title = QStringLiteral("Select File..."));
+    void OpenDecryptedFile(const QString& MyFileName, int16_t MyIndex);
+    void OpenDecryptedFile(const QString& MyFileName, int16_t MyIndex, bool& TextWLinks,
+                           bool& OpenSuccess, int16_t& MyErr);
+    // Whether the file begins with the marker "xreS"; a file that cannot be opened raises its
+    // error.
+    bool IsFileEncrypted(const QString& FileNameSTR);
+    host::OLE_COLOR CommonDialogFontColor(host::OLE_COLOR MyOrgigColor = 0);
+    host::OLE_COLOR CommonDialogFontColor(host::OLE_COLOR MyOrgigColor, int16_t& MyErr);
+    host::OLE_COLOR CommonDialogSelFontColor(host::OLE_COLOR CurrentColor = 0);
+    host::OLE_COLOR CommonDialogSelFontColor(host::OLE_COLOR CurrentColor, int16_t& MyErr);
+    host::OLE_COLOR CommonDialogSelColor(host::OLE_COLOR CurrentColor = 0);
+    host::OLE_COLOR CommonDialogSelColor(host::OLE_COLOR CurrentColor, int16_t& MyErr);
+    void CommonDialogFontSelect();
+    void CommonDialogFontSelect(int16_t& MyErr);
+    // Shows the save dialog and writes the document; SaveSuccess is True only when the file
+    // was written. The chosen name is the result, also when nothing was written.
+    QString CommonDialogFileSave();
+    QString CommonDialogFileSave(const QString& DefaultDirectory, const QString& FileNameSTR,
+                                 bool PromptOverWrite, const QString& CustomFilter,
+                                 int16_t& ShowFilterIndex, int16_t& FindexRet, int16_t& MyErr,
+                                 const QString& Title, bool& SaveSuccess);
+    // Prints the document page by page; 1 after printing, 0 without a printer or on cancel.
+    int32_t CommonDialogPrint();
+    int32_t CommonDialogPrint(int16_t& MyErr);
 
     // Persisted, and passed to RichTextBox1 unless said.
     AppearEnum Appearance() const { return m_Appearance; }
@@ -229,6 +287,16 @@ public:
     // Menu, then the control is laid out again.
     void LetDisplayRuler(bool value);
 
+    // Keyword colouring of the whole text (1) or the selection (2), after switching the chosen
+    // effects off; one step for the whole-document undo. Nothing while a long pass runs.
+    QVariant ApplyVB6Syntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                            const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    QVariant ApplyVBNetSyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                              const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
+    // The user's three expressions: MyFirstString keywords, MySecondString comments,
+    // MyThirdString strings.
+    QVariant ApplyMySyntax(const Syntax_Behavior& Syntax_Method = Syntax_All_Text,
+                           const Formatting_Options& Syntax_Formatting = Remove_All_Formatting);
     // Asks a running colouring pass to stop; does nothing while no long pass runs.
     QVariant Cancel_Syntax();
     bool CanCancelSyntax() const;
@@ -243,6 +311,9 @@ public:
     QVariant SelectAllText();
     int32_t GetLineFromChar(int32_t lChar);
     void Refresh();
+    // Writes the document (a formatted one as text only after the user agreed); True only when
+    // the file was written. A failed write keeps the old file and says why.
+    bool SaveFile(const QString& bstrFilename, QFileType vFlags = rtfRTF);
     // Prints the selection (everything when nothing is selected) when a printer is installed.
     void SelPrint(bool vStartDoc = true);
     void SetInFocus();
@@ -275,8 +346,26 @@ public:
     QVariant Word_Wrap(bool& Wrap);
     QVariant Word_Wrap(bool& Wrap, bool& RulerWrap);
 
+    // Clipboard members. Delete, Cut and Paste raise Begin, Finish and Ready (Delete and Cut
+    // only when something is selected) and keep the whole-document snapshot.
+    QVariant Delete();
+    QVariant Copy();
+    // Cleans and links what was pasted as a loaded document is; always ends unfrozen.
+    QVariant Paste();
+    bool CanPaste();
+    QVariant Cut();
     // How far the running long pass has got, 0 to 100.
     int32_t ProgressPercentage() const;
+    bool HasRTBChanged();
+    // Without an argument the document is marked unchanged.
+    QVariant SetRTBChanged();
+    QVariant SetRTBChanged(bool& BoolValQ);
+    QVariant EmptyRTBUndoRedoBuffer();
+
+    // Hyperlink passes over the whole document: marks every address; takes every link mark
+    // off, only while DetectHyperLinks is off.
+    void HyperLinkDocument();
+    void UnHyperLinkDocument();
 
     // True when the character index lies inside an address of that kind and the selection
     // carries the link mark; the address goes to the out-argument.
@@ -286,8 +375,22 @@ public:
     // Whether the platform has a printer to print on; asked afresh on every call.
     bool PrinterInstalled();
 
+    // Whether a whole-document snapshot is held.
+    bool GetCanUndoSpecial();
     // Stops the misspelling scan of every control at its next poll.
     void KillSwitch();
+    // The whole-document undo snapshots: unconditional; the state before the last edit; before
+    // a delete key; the current state inside a link (the last three only as the typing state
+    // allows).
+    void SaveSpecialUndoData();
+    void SaveRegularUndoData();
+    void SaveDeleteUndoData();
+    void SaveInLinkUndoData();
+    // The editing window can undo and no long pass runs.
+    bool CanUndo();
+    QVariant Undo();
+    // Swaps document and selection with the snapshot: a second call redoes.
+    void HyperUndo();
 
     // Freezes (true) or unfreezes (false) the display; nests, and does nothing while Paste
     // holds the display or while no text object model document is held.
@@ -369,6 +472,38 @@ public:
     void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
     DEFUALT_FONT_DATA GetDefaultFontData();
 
+    // --- Language tools ---
+    // Result arrays are filled from element 0 by a call that finds anything and left as they
+    // were by one that finds nothing; none of these members raises.
+    // The dictionary words that begin with the letters (ReturnLimit 0: all of them); the
+    // letters come back escaped for a regular expression.
+    bool GetWordsThatStartWith(QString& MyStartingLetters, StringArray& MyReturnArray,
+                               const int32_t& ReturnLimit = 0);
+    // Whether the array is allocated (for a Variant: whether it holds a list at all).
+    bool IsArrayGood(const StringArray& AnyArray) const;
+    bool IsArrayGood(const QVariant& AnyArray) const;
+    // Every word of the document the word lists do not hold, once per occurrence; true when
+    // any was found. KillSwitch stops it, leaving the array unallocated.
+    bool DetectMisspellings(StringArray& MyReturnArray);
+    void GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCData);
+    // The spell check over the document, driven through the hidden list of misspellings.
+    int32_t SpellCheck(StringArray& ReturnArray);
+    void PrepNonSpellCheckRTB(StringArray& PassInArray);
+    int32_t GoToNextSpellError();
+    int32_t GoToPreviousSpellError();
+    int32_t FixSpelling(QString& CorrectSpelling, bool HighlightFixes = true,
+                        host::OLE_COLOR HighLightColor = 0x8000);
+    void FixSpelling2(QString& CorrectSpelling);
+    int32_t UndoSpellCorrection();
+    // --- Searching ---
+    // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
+    // outside their values. Whole-word searches pass over hits inside addresses when asked.
+    int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
+                  const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
+    bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);
+    // Whether the 0-based position lies inside a web or e-mail address of the text.
+    bool DetectNotWords(const int32_t& MyHitSpot);
+
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's
     // changes are what the control goes on with (a KeyCode set to 0 swallows the key).
@@ -402,11 +537,19 @@ protected:
 private:
     // Reads the cancel request that only the colouring pass consumes.
     friend class XrRTBLaunchersTest;
+    // Supplies the whole-document undo that the colouring pass takes and restores.
+    friend class XrRTBSearchTest;
 
     void createConstituents();
     void createRuler();
     void createHiddenHelpers();
     void connectEditingWindow();
+    // The word queries, suggestions and spell-check members over RichTextBox1 and List1.
+    void createLanguageTools();
+    // The link passes and the undo snapshot, wired to the control's freeze and events.
+    void createDocumentServices();
+    void createKeywordColouring();
+    void createTypingKeys();
 
     void UserControl_Initialize();
     void UserControl_Resize();
@@ -459,6 +602,34 @@ private:
     // Wraps at the printed line width of the printer target.
     void SetPrinterWrap();
 
+    // Loading: plain text in the control's font face, the in-use test, the clean-up pass and
+    // its steps.
+    void ReadTextFile(const QString& FileName, bool& Done);
+    void IsFileInUse(const QString& FileName, bool& InUse);
+    void CleanData();
+    void RemoveJunk();
+    void PreLoadFileLinkRemove();
+    // Open-dialog epilogue: unchanged mark, ruler, snapshot flag cleared, Finish and Ready.
+    void finishOpen();
+    // The page-layout normaliser of right indents that leave a paragraph too narrow.
+    void NormalizeIndents();
+    // Writes the document, after the plain-text warning when `askFirst`; a failed write says
+    // why. False only when the user declined; `written` tells whether the file was written.
+    bool writeDocument(const QString& path, QFileType type, bool askFirst, bool& written);
+
+    // Hyperlink passes run by the control's own handlers (see HyperlinkPasses).
+    void HyperLinkPass(int32_t& caret);
+    void UnlinkRange(int32_t caret);
+    void AutoLinkWhileTyping(int32_t caret);
+    void UnlinkAtCaret(int32_t caret);
+    void RelinkAfterEnter(int32_t caret);
+    // Empties the editing window's undo buffer.
+    void ClearUndoBuffer();
+    // The click sound of a link, when TurnOnSound is set.
+    void playLinkSound();
+    // The context menu, which comes with its own component later.
+    void showContextMenu();
+
     // Hyperlink mark on the selection, for the key handlers and Paste.
     bool IsSelectionHyperLink();
     void MarkSelectionLinked();
@@ -477,6 +648,21 @@ private:
     std::unique_ptr<HyperlinkMark> m_links;
     std::unique_ptr<ViewKeeper> m_viewKeeper;
     std::unique_ptr<PrinterTarget> m_printerTarget;
+    std::unique_ptr<WordQueries> m_wordQueries;
+    std::unique_ptr<SpellingSuggestions> m_suggestions;
+    std::unique_ptr<SpellCheckMembers> m_spelling;
+    std::unique_ptr<HyperlinkPasses> m_linkPasses;
+    std::unique_ptr<SpecialUndo> m_undo;
+    std::unique_ptr<TextFinder> m_finder;
+    std::unique_ptr<KeywordColouring> m_colouring;
+    // The keyword set of each colouring member, with the colours read from the properties.
+    KeywordSet vb6KeywordSet();
+    KeywordSet vbNetKeywordSet();
+    KeywordSet myKeywordSet();
+    // The key handling and the control's members it acts through.
+    class KeyActions;
+    std::unique_ptr<KeyActions> m_keyActions;
+    std::unique_ptr<TypingKeys> m_typingKeys;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;
@@ -487,13 +673,12 @@ private:
     bool SyntaxCancel = false;
     bool SuppressSelChange = false;
     bool HandleDragging = false;
-    // Typing state of the key handlers.
-    bool LinkCheckArmed = false;
-    int32_t LastKeyWasW = 0;
-    bool CtrlKeyDown = false;
-    bool EnterInLink = false;
+    // Typing state the key handlers and the undo snapshots share; the rest of the typing state
+    // is the typing keys' own.
     int32_t UndoKeyState = 0;
-    int32_t LastCaretPos = 0;
 
     bool m_shown = false;
+    // The document RTF the last loading clean-up took before changing the document; per
+    // control, so one document's indents are never applied to another.
+    QString m_capturedRtf;
 };

@@ -7,6 +7,8 @@
 #include "richtext/core/FontFrm.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/printing/PrintPreview.h"
+#include "richtext/scanning/FindReplaceFrm.h"
 
 #include <algorithm>
 #include <exception>
@@ -98,7 +100,8 @@ void XrRTB::ShowPrintPreview()
     // The flag is put back on every way out, so a failed preview leaves the window as it was.
     OnExit resetFlag([this] { RichTextBox1->engine().setDispId2Flag(false); });
     RichTextLibraryState::instance().SharedPrintMargin = m_settings.PrinterMargin;
-    showLibraryDialog(QStringLiteral("Print Preview"), this);
+    PrintPreview preview(this);
+    preview.showModal();
 }
 
 void XrRTB::ShowFontSelect()
@@ -140,7 +143,8 @@ void XrRTB::ShowFindReplace()
         // control unable to freeze its display for the rest of its life.
         OnExit retake([this] { obtainTextDocument(); });
         SharedRichTextScope handOver(RichTextBox1);
-        showLibraryDialog(QStringLiteral("Find and Replace"), this);
+        FindReplaceFrm dialog(this);
+        dialog.exec();
     }
     emit Finish();
 }

@@ -2,6 +2,7 @@
 #include "richtext/core/XrRTB.h"
 
 #include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/HyperlinkPasses.h"
 #include "richtext/scanning/LinkLauncher.h"
 #include "richtext/scanning/ViewKeeper.h"
 
@@ -35,6 +36,43 @@ void XrRTB::MarkSelectionLinked()
 void XrRTB::MarkSelectionUnlinked()
 {
     m_links->MarkSelectionUnlinked();
+}
+
+// --- Hyperlink passes ---
+
+void XrRTB::HyperLinkDocument()
+{
+    m_linkPasses->HyperLinkDocument();
+}
+
+void XrRTB::UnHyperLinkDocument()
+{
+    m_linkPasses->UnHyperLinkDocument();
+}
+
+void XrRTB::HyperLinkPass(int32_t& caret)
+{
+    m_linkPasses->HyperLinkPass(caret);
+}
+
+void XrRTB::UnlinkRange(int32_t caret)
+{
+    m_linkPasses->UnlinkRange(caret);
+}
+
+void XrRTB::AutoLinkWhileTyping(int32_t caret)
+{
+    m_linkPasses->AutoLinkWhileTyping(caret);
+}
+
+void XrRTB::UnlinkAtCaret(int32_t caret)
+{
+    m_linkPasses->UnlinkAtCaret(caret);
+}
+
+void XrRTB::RelinkAfterEnter(int32_t caret)
+{
+    m_linkPasses->RelinkAfterEnter(caret);
 }
 
 // --- View keeper ---

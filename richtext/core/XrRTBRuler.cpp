@@ -110,7 +110,7 @@ void XrRTB::PrepareXrRTB()
 
 void XrRTB::RefreshPageLayout()
 {
-    // The indent normaliser runs first here once the control has it.
+    NormalizeIndents();
     if (!m_settings.DisplayRuler)
         return;
     passOver([&] { ClearRuler(); });

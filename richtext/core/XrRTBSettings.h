@@ -31,6 +31,14 @@ enum WrapStyle : int32_t {
     WindowWrap = 2,
 };
 
+// Document types: the content of the own type (".wmdf") is RTF. 0 and 1 are also the file
+// kinds of the editing window's own load and save.
+enum QFileType : int32_t {
+    rtfRTF = 0,
+    rtfText = 1,
+    rtfWXF = 2,
+};
+
 // Every field is persisted under its own name; a value equal to its initial value here is not
 // stored, so these are also the defaults every reader supplies.
 struct XrRTBSettings {

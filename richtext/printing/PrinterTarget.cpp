@@ -24,9 +24,9 @@ void passOver(Step step)
 // The page height the measuring pass lays one page out against.
 constexpr int32_t LetterHeight = 15840;
 
-// A device with the printer's resolution, named after its driver and device; null when the
-// printer does not answer.
-std::unique_ptr<QImage> createPrinterDevice()
+}  // namespace
+
+std::unique_ptr<QImage> PrinterTarget::createPrinterDevice()
 {
     try {
         host::Printer& printer = host::printer();
@@ -46,8 +46,6 @@ std::unique_ptr<QImage> createPrinterDevice()
         return nullptr;
     }
 }
-
-}  // namespace
 
 PrinterTarget::PrinterTarget() = default;
 PrinterTarget::~PrinterTarget() = default;

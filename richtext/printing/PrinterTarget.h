@@ -28,6 +28,10 @@ public:
     // released once the window holds the new one.
     void SetPrinterWrap(richedit::RichTextBox& window, int32_t printerMargin);
 
+    // A device with the printer's resolution, named after its driver and device; null when the
+    // printer does not answer.
+    static std::unique_ptr<QImage> createPrinterDevice();
+
     // The device the window's lines were last measured for; null when none is held.
     const QImage* targetDevice() const { return m_device.get(); }
 

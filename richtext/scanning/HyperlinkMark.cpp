@@ -42,6 +42,46 @@ void HyperlinkMark::markRange(int32_t start, int32_t length)
     setSelectionLocale(LinkLcid);
 }
 
+void HyperlinkMark::markRangeAtOnce(int32_t start, int32_t length)
+{
+    const int32_t end = int32_t(std::min<int64_t>(int64_t(start) + length, INT32_MAX));
+    RtfFormatQ record = emptyRecord();
+    record.dwMask = Link | Lcid;
+    record.dwEffects = Link;
+    record.lLCID = LinkLcid;
+    selectRange(start, end);
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&record));
+}
+
+void HyperlinkMark::unmarkRangeAtOnce(int32_t start, int32_t end)
+{
+    RtfFormatQ record = emptyRecord();
+    record.dwMask = Link | Lcid;
+    record.dwEffects = 0;
+    record.lLCID = PlainLcid;
+    selectRange(start, end);
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&record));
+}
+
+void HyperlinkMark::unmarkRangeInTwoSteps(int32_t start, int32_t end)
+{
+    RtfFormatQ effect = emptyRecord();
+    effect.dwMask = Link;
+    effect.dwEffects = 0;
+    selectRange(start, end);
+    sendMessage(m_window.hWnd(), EM_SETCHARFORMAT, SCF_SELECTION,
+                reinterpret_cast<intptr_t>(&effect));
+    setRangeLocale(start, end, PlainLcid);
+}
+
+void HyperlinkMark::setRangeLocale(int32_t start, int32_t end, uint32_t lcid)
+{
+    selectRange(start, end);
+    setSelectionLocale(lcid);
+}
+
 void HyperlinkMark::HyperLinkSelected(int32_t RTBSelStart, int32_t RTBSelectedLength)
 {
     markRange(RTBSelStart, RTBSelectedLength);

@@ -27,6 +27,9 @@ public:
     // Marks the range as a link: the link effect first, then the locale, each after selecting
     // the range. The selection is left on the range.
     void markRange(int32_t start, int32_t length);
+    // The same mark with one record carrying both the effect and the locale: what the passes
+    // use per match, so that each match costs one format change of its paragraph, not two.
+    void markRangeAtOnce(int32_t start, int32_t length);
     // Marks the range, empties the undo buffer and leaves a caret at `start`.
     void HyperLinkSelected(int32_t RTBSelStart, int32_t RTBSelectedLength);
 
@@ -41,6 +44,13 @@ public:
     // is otherwise left as it was.
     bool DetectEmailZone(int32_t MyHitSpot, QString& ReturnMyEAddress);
     bool DetectURLZone(int32_t MyHitSpot, QString& ReturnMyURL);
+
+    // For the link passes, each after selecting characters `start` to `end` (-1: the end):
+    // both the effect and the locale cleared with one record (whole-text unmarking); the
+    // effect and then the locale each with its own selection (a line); the locale alone.
+    void unmarkRangeAtOnce(int32_t start, int32_t end);
+    void unmarkRangeInTwoSteps(int32_t start, int32_t end);
+    void setRangeLocale(int32_t start, int32_t end, uint32_t lcid);
 
 private:
     bool detectZone(const QString& pattern, int32_t hitSpot, QString& address);

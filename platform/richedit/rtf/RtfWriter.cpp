@@ -57,6 +57,7 @@ class Writer {
 public:
     Writer(const DocumentFragment& fragment, RtfWriteMode mode);
     QByteArray write();
+    qsizetype measure();
 
 private:
     void collectTables();
@@ -109,6 +110,24 @@ Writer::Writer(const DocumentFragment& fragment, RtfWriteMode mode)
         --m_count;
         m_lastHasMark = true;
     }
+}
+
+qsizetype Writer::measure()
+{
+    // Written paragraph by paragraph into a small buffer that is counted and dropped.
+    constexpr qsizetype chunk = 64 * 1024;
+    collectTables();
+    m_out = RtfOutput(2 * chunk);
+    qsizetype total = 0;
+    writeHeader();
+    for (std::size_t i = 0; i < m_count; ++i) {
+        writeParagraph(i);
+        if (m_out.size() > chunk)
+            total += m_out.discard();
+    }
+    m_out.raw(m_lastHasMark ? "\\par }" : "}");
+    m_out.newline();
+    return total + m_out.size();
 }
 
 QByteArray Writer::write()
@@ -334,6 +353,11 @@ void Writer::changeTo(const RunWords& target)
 QByteArray writeRtf(const DocumentFragment& fragment, RtfWriteMode mode)
 {
     return Writer(fragment, mode).write();
+}
+
+qsizetype measureRtf(const DocumentFragment& fragment, RtfWriteMode mode)
+{
+    return Writer(fragment, mode).measure();
 }
 
 }  // namespace richedit

@@ -17,5 +17,7 @@ enum class RtfWriteMode {
 };
 
 QByteArray writeRtf(const DocumentFragment& fragment, RtfWriteMode mode);
+// The length writeRtf would give, in bytes, without holding the whole output at any time.
+qsizetype measureRtf(const DocumentFragment& fragment, RtfWriteMode mode);
 
 }  // namespace richedit

@@ -13,6 +13,15 @@ public:
     explicit RtfOutput(qsizetype reserve);
 
     QByteArray take();
+    // What has been written and not yet taken or discarded.
+    qsizetype size() const { return m_bytes.size(); }
+    // Drops what has been written, keeping the buffer for more; returns how much was dropped.
+    qsizetype discard()
+    {
+        const qsizetype dropped = m_bytes.size();
+        m_bytes.resize(0);
+        return dropped;
+    }
 
     void raw(char c) { m_bytes.append(c); }
     void raw(const char* text);

@@ -1,5 +1,7 @@
 #include "platform/richedit/view/Engine.h"
 
+#include "platform/system/FileSystem.h"
+
 #include "platform/richedit/layout/FormatRangeCache.h"
 #include "platform/richedit/model/PlainText.h"
 #include "platform/richedit/rtf/RtfReader.h"
@@ -7,10 +9,10 @@
 #include "platform/richedit/view/EngineClipboard.h"
 #include "platform/richedit/view/PagePrint.h"
 #include "platform/runtime/Windows1252.h"
+#include "platform/system/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 #include <utility>
 
@@ -89,6 +91,11 @@ QByteArray Engine::textRtfBytes() const
     return writeRtf(document().extractAll(), RtfWriteMode::WholeDocument);
 }
 
+int64_t Engine::textRtfLength() const
+{
+    return measureRtf(document().extractAll(), RtfWriteMode::WholeDocument);
+}
+
 QString Engine::textRtf() const
 {
     return rtfString(textRtfBytes());
@@ -140,9 +147,9 @@ std::optional<vb::VbError> Engine::saveFile(const QString& path, FileKind kind)
     if (target.exists() && (!target.isFile() || !target.isWritable() ||
                             !(target.permissions() & QFileDevice::WriteOwner)))
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
-    // QSaveFile writes beside the target and renames over it, keeping the old permissions.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Written beside the target and renamed over it, keeping the old permissions; every byte
+    // is checked, so a short write (a full disk, a size limit) fails and keeps the old file.
+    if (!sys::writeFileSafely(path, bytes))
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
     return std::nullopt;
 }

@@ -41,6 +41,8 @@ public:
     // The whole-document RTF (7-bit, one character per byte), without a trailing NUL.
     QString textRtf() const;
     QByteArray textRtfBytes() const;
+    // The length of textRtf(), in characters.
+    int64_t textRtfLength() const;
     // "" empties the document, RTF is read as a whole document, anything else is plain text.
     void setTextRtf(const QString& data);
     // Errors: 53 missing file, 75 unreadable, 321 binary data in an RTF-kind load. A failed

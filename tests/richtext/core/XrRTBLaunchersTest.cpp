@@ -5,7 +5,9 @@
 #include "platform/richedit/view/Engine.h"
 #include "platform/richedit/view/Messages.h"
 #include "richtext/core/FileManagementMod.h"
+#include "richtext/printing/PrintPreview.h"
 #include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/FakePrinter.h"
 #include "tests/support/RedirectedAppData.h"
 #include "tests/support/SignalRecorder.h"
 
@@ -76,8 +78,6 @@ struct LauncherCase {
 };
 
 const LauncherCase LauncherCases[] = {
-    {"PrintPreview", &XrRTB::ShowPrintPreview, true, {}, {}},
-    {"FindReplace", &XrRTB::ShowFindReplace, true, {"Begin", "Finish"}, {"Begin"}},
     {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
     {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
     {"RandomWord", &XrRTB::ShowRandomWord, false, {}, {}},
@@ -221,39 +221,34 @@ TEST_F(XrRTBLaunchersTest, AFailingDialogReachesTheCallerAndTheWindowIsGivenBack
 
 TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpenAndTakesTheMargin)
 {
+    testsupport::FakePrinter printer;
     auto& engine = window(m_control).engine();
+    window(m_control).setText(QStringLiteral("The document to preview."));
     m_control.LetPrinterMargin(TenEighty);
     bool flagDuringDialog = false;
     int32_t marginDuringDialog = 0;
-    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
+    QString copyDuringDialog;
+    QWidget* owner = nullptr;
+    PrintPreview::setShowHook([&](PrintPreview& preview) {
         flagDuringDialog = engine.dispId2Flag();
         marginDuringDialog = RichTextLibraryState::instance().SharedPrintMargin;
-        throw std::runtime_error("preview failed");
+        copyDuringDialog = preview.RichTextBox1->Text();
+        owner = preview.parentWidget();
     });
-    EXPECT_THROW(m_control.ShowPrintPreview(), std::runtime_error);
+    m_control.ShowPrintPreview();
     EXPECT_TRUE(flagDuringDialog);
     EXPECT_EQ(marginDuringDialog, 1080);
+    EXPECT_EQ(copyDuringDialog, "The document to preview.");
+    EXPECT_EQ(owner, &m_control);
     EXPECT_FALSE(engine.dispId2Flag());
-}
+    EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
 
-TEST_F(XrRTBLaunchersTest, FindReplaceLetsGoOfTheDocumentWhileOpen)
-{
-    lock(m_control, true);
-    int countDuringDialog = -1;
-    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
-        lock(m_control, false);
-        countDuringDialog = freezeCount(m_control);
-    });
-    m_control.ShowFindReplace();
-    EXPECT_EQ(countDuringDialog, 1) << "no document is held while the dialog is open";
-    lock(m_control, false);
-    EXPECT_EQ(freezeCount(m_control), 0);
-
-    // A failing dialog still leaves the control with a document to freeze through.
-    PlaceholderDialog::setShowHook([](PlaceholderDialog&) { throw std::runtime_error("x"); });
-    EXPECT_THROW(m_control.ShowFindReplace(), std::runtime_error);
-    lock(m_control, true);
-    EXPECT_EQ(freezeCount(m_control), 1);
+    // A failing preview still gives the window back as it was.
+    PrintPreview::setShowHook([&](PrintPreview&) { throw std::runtime_error("preview failed"); });
+    EXPECT_THROW(m_control.ShowPrintPreview(), std::runtime_error);
+    EXPECT_FALSE(engine.dispId2Flag());
+    EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
+    PrintPreview::setShowHook({});
 }
 
 TEST_F(XrRTBLaunchersTest, SpellCheckLeavesTheCaretWhereTheSelectionStarted)

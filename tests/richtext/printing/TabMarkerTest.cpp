@@ -129,3 +129,16 @@ TEST_F(TabMarkerTest, SetRulerTabsShowsStopsOnTheGridAndLeavesMixedSelectionsAlo
 }
 
 }  // namespace
+
+TEST_F(TabMarkerTest, ClickTakesTheWholeDocumentSnapshotThatHyperUndoPutsBack)
+{
+    EXPECT_FALSE(control().GetCanUndoSpecial());
+    clickMarker(0);
+    ASSERT_EQ(stops(), std::vector<int32_t>{120});
+    EXPECT_TRUE(control().GetCanUndoSpecial());
+    control().HyperUndo();
+    EXPECT_TRUE(stops().empty());
+    EXPECT_EQ(engine().text(), QStringLiteral("one\ttwo\tthree"));
+    control().HyperUndo();
+    EXPECT_EQ(stops(), std::vector<int32_t>{120});
+}

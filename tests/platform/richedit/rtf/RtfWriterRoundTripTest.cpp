@@ -115,3 +115,23 @@ TEST(RtfWriterRoundTripTest, EmptyParagraphsAndOddFaceNamesSurvive)
             false);
     }
 }
+
+TEST(RtfWriterRoundTripTest, MeasuredLengthIsTheWrittenLength)
+{
+    // Small documents, and ones large enough to be counted in several chunks.
+    qsizetype largest = 0;
+    for (unsigned seed = 200; seed <= 215; ++seed) {
+        testsupport::RandomRichText generator(seed);
+        const int paragraphs = seed % 2 == 0 ? 1 + generator.pick(5) : 600 + generator.pick(400);
+        const DocumentFragment document = generator.fragment(paragraphs);
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        for (const RtfWriteMode mode : {RtfWriteMode::WholeDocument, RtfWriteMode::Selection}) {
+            const qsizetype written = writeRtf(document, mode).size();
+            EXPECT_EQ(measureRtf(document, mode), written);
+            largest = std::max(largest, written);
+        }
+    }
+    EXPECT_GT(largest, 4 * 64 * 1024);
+    EXPECT_EQ(measureRtf(DocumentFragment{}, RtfWriteMode::WholeDocument),
+              writeRtf(DocumentFragment{}, RtfWriteMode::WholeDocument).size());
+}

@@ -1,0 +1,263 @@
+// The misspelling scan over the 1 MiB sample with planted typos (tests/data/spelling), against
+// libhunspell with Debian's en_US dictionary checking the same words in the same run. Before
+// timing, both checkers' quality on the sample is printed side by side: recall of the planted
+// typos, false alarms among the correct words, and how often the intended word is suggested
+// (ours at the dialog's default threshold, 72). Without libhunspell at build time, or without
+// its dictionary at run time, only our figures are given.
+#include "platform/regex/RegExp.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/SpellingSuggestions.h"
+#include "richtext/language/WordLists.h"
+#include "richtext/language/WordQueries.h"
+
+#ifdef SCRIVET_HAVE_HUNSPELL
+#include <hunspell.hxx>
+#endif
+
+#include <benchmark/benchmark.h>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString readSample(const char* name)
+{
+    QFile file(QStringLiteral(SCRIVET_SPELLING_SAMPLE_DIR "/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read the sample %s\n", name);
+        std::exit(1);
+    }
+    return QString::fromLatin1(file.readAll());
+}
+
+struct Typo {
+    QString typo;
+    QString intended;
+};
+
+struct Sample {
+    QString text;
+    std::vector<Typo> typos;
+    // The words the scan checks, in text order (the scan's own word pattern).
+    std::vector<std::string> words;
+};
+
+const Sample& sample()
+{
+    static const Sample loaded = [] {
+        Sample s;
+        s.text = readSample("sample.txt");
+        for (const QString& line : readSample("typos.tsv").split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(u'\t');
+            if (fields.size() == 2)
+                s.typos.push_back({fields[0], fields[1]});
+        }
+        vbscript::RegExp pattern;
+        pattern.setPattern(MisspellingWordPattern());
+        pattern.setIgnoreCase(true);
+        pattern.setGlobal(true);
+        for (const vbscript::Match match : pattern.Execute(s.text))
+            s.words.push_back(match.Value().toStdString());
+        return s;
+    }();
+    return loaded;
+}
+
+struct Quality {
+    double recall = 0;
+    double falseAlarms = 0;
+    double suggested = 0;
+};
+
+// Reported words matched against the planted typos as multisets.
+Quality measure(const std::vector<QString>& reported, qsizetype wordCount,
+                const std::vector<bool>& intendedSuggested)
+{
+    QHash<QString, int> planted;
+    for (const Typo& typo : sample().typos)
+        ++planted[typo.typo];
+    qsizetype found = 0;
+    qsizetype wrong = 0;
+    for (const QString& word : reported) {
+        auto entry = planted.find(word);
+        if (entry != planted.end() && entry.value() > 0) {
+            --entry.value();
+            ++found;
+        } else {
+            ++wrong;
+        }
+    }
+    const auto typos = static_cast<qsizetype>(sample().typos.size());
+    Quality q;
+    q.recall = double(found) / double(typos);
+    q.falseAlarms = double(wrong) / double(wordCount - typos);
+    q.suggested = double(std::count(intendedSuggested.begin(), intendedSuggested.end(), true)) /
+                  double(intendedSuggested.size());
+    return q;
+}
+
+// Suggestions are asked for every fifth typo.
+constexpr size_t SuggestionStride = 5;
+
+Quality ourQuality()
+{
+    richedit::RichTextBox window;
+    window.setText(sample().text);
+    WordQueries queries(window, WordLists::instance());
+    StringArray reported;
+    queries.DetectMisspellings(reported);
+    const std::vector<QString> words(reported->begin(), reported->end());
+    SpellingSuggestions engine(WordLists::instance());
+    std::vector<bool> suggested;
+    for (size_t index = 0; index < sample().typos.size(); index += SuggestionStride) {
+        SPELL_CHECK_TYPE request;
+        request.IncorrectWord = sample().typos[index].typo;
+        request.QAccuracy = 72;
+        engine.GetPossibleSpellingCorrections(request);
+        suggested.push_back(request.Suggestions &&
+                            request.Suggestions->contains(sample().typos[index].intended));
+    }
+    return measure(words, RichTextLibraryState::instance().ProgressTotal, suggested);
+}
+
+void printQuality(const char* who, const Quality& q)
+{
+    std::printf("%-28s recall %6.2f %%  false alarms %5.2f %%  intended word suggested %6.2f %%\n",
+                who, 100 * q.recall, 100 * q.falseAlarms, 100 * q.suggested);
+}
+
+void DetectMisspellings(benchmark::State& state)
+{
+    richedit::RichTextBox window;
+    window.setText(sample().text);
+    WordQueries queries(window, WordLists::instance());
+    int64_t words = 0;
+    for (auto _ : state) {
+        StringArray reported;
+        benchmark::DoNotOptimize(queries.DetectMisspellings(reported));
+        words += RichTextLibraryState::instance().ProgressTotal;
+    }
+    state.counters["words/s"] = benchmark::Counter(double(words), benchmark::Counter::kIsRate);
+}
+BENCHMARK(DetectMisspellings)->Unit(benchmark::kMillisecond);
+
+#ifdef SCRIVET_HAVE_HUNSPELL
+const char* const HunspellAffixes = "/usr/share/hunspell/en_US.aff";
+const char* const HunspellWords = "/usr/share/hunspell/en_US.dic";
+
+std::unique_ptr<Hunspell> makeHunspell()
+{
+    if (!QFile::exists(QString::fromLatin1(HunspellWords)))
+        return nullptr;
+    return std::make_unique<Hunspell>(HunspellAffixes, HunspellWords);
+}
+
+Quality hunspellQuality(Hunspell& hunspell)
+{
+    std::vector<QString> reported;
+    for (const std::string& word : sample().words) {
+        if (!hunspell.spell(word))
+            reported.push_back(QString::fromStdString(word));
+    }
+    std::vector<bool> suggested;
+    for (size_t index = 0; index < sample().typos.size(); index += SuggestionStride) {
+        const std::vector<std::string> list =
+            hunspell.suggest(sample().typos[index].typo.toStdString());
+        const std::string intended = sample().typos[index].intended.toStdString();
+        suggested.push_back(std::find(list.begin(), list.end(), intended) != list.end());
+    }
+    return measure(reported, static_cast<qsizetype>(sample().words.size()), suggested);
+}
+
+void HunspellSpell(benchmark::State& state)
+{
+    const std::unique_ptr<Hunspell> hunspell = makeHunspell();
+    if (!hunspell) {
+        state.SkipWithError("no en_US dictionary");
+        return;
+    }
+    int64_t words = 0;
+    for (auto _ : state) {
+        int64_t wrong = 0;
+        for (const std::string& word : sample().words)
+            wrong += hunspell->spell(word) ? 0 : 1;
+        benchmark::DoNotOptimize(wrong);
+        words += static_cast<int64_t>(sample().words.size());
+    }
+    state.counters["words/s"] = benchmark::Counter(double(words), benchmark::Counter::kIsRate);
+}
+BENCHMARK(HunspellSpell)->Unit(benchmark::kMillisecond);
+#endif
+
+// Shows the usual console report and keeps each benchmark's words per second, the median over
+// repetitions when there are several, for the ratio of the two checkers.
+class SpeedReporter : public benchmark::ConsoleReporter {
+public:
+    SpeedReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const auto counter = run.counters.find("words/s");
+            if (counter == run.counters.end())
+                continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Iteration && !m_median.count(name))
+                m_speed[name] = counter->second.value;
+            else if (run.aggregate_name == "median")
+                m_median[name] = counter->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // 0 when the benchmark did not run.
+    double wordsPerSecond(const std::string& name) const
+    {
+        if (const auto median = m_median.find(name); median != m_median.end())
+            return median->second;
+        const auto speed = m_speed.find(name);
+        return speed == m_speed.end() ? 0 : speed->second;
+    }
+
+private:
+    std::map<std::string, double> m_speed;
+    std::map<std::string, double> m_median;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    std::printf("sample: %lld characters, %zu words, %zu planted typos\n",
+                static_cast<long long>(sample().text.size()), sample().words.size(),
+                sample().typos.size());
+    printQuality("DetectMisspellings:", ourQuality());
+#ifdef SCRIVET_HAVE_HUNSPELL
+    if (const std::unique_ptr<Hunspell> hunspell = makeHunspell())
+        printQuality("hunspell (en_US):", hunspellQuality(*hunspell));
+    else
+        std::printf("hunspell: no en_US dictionary (apt-get install hunspell-en-us)\n");
+#else
+    std::printf("hunspell: not built in (apt-get install libhunspell-dev hunspell-en-us)\n");
+#endif
+    SpeedReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    const double ours = reporter.wordsPerSecond("DetectMisspellings");
+    const double theirs = reporter.wordsPerSecond("HunspellSpell");
+    if (ours > 0)
+        std::printf("DetectMisspellings: %.2f million words per second\n", ours / 1e6);
+    if (ours > 0 && theirs > 0)
+        std::printf("ratio DetectMisspellings / hunspell words per second: %.3f\n", ours / theirs);
+    return 0;
+}

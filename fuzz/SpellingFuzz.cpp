@@ -1,0 +1,54 @@
+// Feeds arbitrary text, as a user would type it into the spell-check dialog or select it for the
+// context menu, to the suggestion engine and the prefix query, and checks what every answer
+// must satisfy: suggestions are list entries (or listed abbreviations) without U+2019, scores
+// stay in their range, and a prefix comes back escaped.
+#include "fuzz/FuzzTarget.h"
+#include "platform/richedit/view/RichTextBox.h"
+#include "richtext/language/SpellingSuggestions.h"
+#include "richtext/language/WordLists.h"
+#include "richtext/language/WordQueries.h"
+
+#include <QString>
+
+int fuzzOne(std::span<const uint8_t> data)
+{
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()))
+            .left(4096);
+    WordLists& lists = WordLists::instance();
+
+    SPELL_CHECK_TYPE request;
+    request.IncorrectWord = text;
+    request.QAccuracy = -13;
+    SpellingSuggestions(lists).GetPossibleSpellingCorrections(request);
+    if (request.Suggestions) {
+        const QString letter = WordLists::initialListName(QString(text).remove(u'.'));
+        fuzz::require(!letter.isEmpty(), "suggestions only for words of a listed initial");
+        const QString plain = lists.LoadDictionaryText(letter);
+        const QString abbreviations = lists.LoadDictionaryText(QStringLiteral("DOTS2"));
+        for (const QString& suggestion : *request.Suggestions) {
+            fuzz::require(!suggestion.isEmpty() && !suggestion.contains(u'\u2019'),
+                          "a suggestion is a word without U+2019");
+            fuzz::require(plain.contains(suggestion + QStringLiteral("\r\n")) ||
+                              abbreviations.contains(u'$' + suggestion + u'<'),
+                          "a suggestion is an entry of the lists");
+        }
+    }
+
+    const qsizetype half = text.size() / 2;
+    const int16_t score = SpellingSuggestions::ScoreSuggestion(text.left(half), text.mid(half));
+    fuzz::require(score >= -13 && score <= 110, "a score lies between -13 and 110");
+    fuzz::require(SpellingSuggestions::GetSoundexCode(text).size() <= 4, "soundex of 4 at most");
+
+    static richedit::RichTextBox window;
+    WordQueries queries(window, lists);
+    QString prefix = text;
+    StringArray words;
+    if (queries.GetWordsThatStartWith(prefix, words, 5)) {
+        fuzz::require(prefix.size() >= text.size(), "the prefix comes back escaped");
+        fuzz::require(!words || words->size() <= 5, "at most the limit");
+    } else {
+        fuzz::require(!words.has_value(), "no match, no array");
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+// The editing window's key and mouse handlers: the host sees each event first, then the
+// control's typing keys run, or a click opens the link under the caret.
+#include "richtext/core/XrRTB.h"
+
+#include "platform/host/KeyCodes.h"
+#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/core/TypingKeys.h"
+#include "richtext/core/XrRTBKeyActions.h"
+#include "richtext/language/SoundMod.h"
+
+void XrRTB::createTypingKeys()
+{
+    m_keyActions = std::make_unique<KeyActions>(*this);
+    m_typingKeys = std::make_unique<TypingKeys>(*m_keyActions, UndoKeyState);
+}
+
+void XrRTB::RichTextBox1_KeyDown(int& KeyCode, int& Shift)
+{
+    emit KeyDown(KeyCode, Shift);
+    m_typingKeys->KeyDown(KeyCode, Shift);
+}
+
+void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
+{
+    emit KeyUp(KeyCode, Shift);
+    if (!m_typingKeys->KeyUp(KeyCode))
+        return;
+    emit Finish();
+    emit Ready();
+}
+
+void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
+{
+    emit Begin();
+    emit MouseUp(Button, Shift, X, Y);
+    RichTextLibraryState::instance().StopLinkPass = false;
+    if (Button == host::vbLeftButton && RichTextBox1->SelLength() == 0) {
+        const int32_t caret = RichTextBox1->SelStart();
+        QString address;
+        if (DetectEmailZone(caret, address)) {
+            playLinkSound();
+            GoToEmailClient(address);
+        } else if (DetectURLZone(caret, address)) {
+            playLinkSound();
+            GoToWebsite(address);
+        }
+    } else if (Button == host::vbRightButton && m_settings.AutoVMenu) {
+        showContextMenu();
+    }
+    SyncRulerHandles();
+    SetRulerTabs();
+    emit Finish();
+}
+
+void XrRTB::playLinkSound()
+{
+    if (!m_settings.TurnOnSound)
+        return;
+    const int16_t clickSound = 101;
+    SoundMod::PlayResourceSound(clickSound);
+}
+
+void XrRTB::showContextMenu()
+{
+    // The context menu comes with its own component; until then the key and the right click
+    // open nothing.
+}

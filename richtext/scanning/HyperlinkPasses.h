@@ -1,0 +1,80 @@
+// The passes that put the control's link mark on every address the address pattern finds, or
+// take it off again: over the whole document on request, after loading, pasting and undo,
+// while typing, after Backspace or Delete and after Enter. One routine in several cuts: which
+// text each scans, which guards it honours and how it puts view and selection back. None lets
+// the event loop run; each stops at its next match once StopLinkPass is set.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class HyperlinkMark;
+class LineQueries;
+class ViewKeeper;
+class QWidget;
+
+namespace richedit {
+class RichTextBox;
+}
+
+// What the passes need of the control around them.
+struct HyperlinkPassHooks {
+    std::function<bool()> detectHyperLinks;
+    // Turns DetectHyperLinks off through the property, as a host's write would.
+    std::function<void()> disableHyperLinks;
+    // The control's nesting display freeze (LockWindowUpdateEx).
+    std::function<void(bool)> freeze;
+    std::function<void()> begin;
+    std::function<void()> finish;
+    std::function<void()> ready;
+    // The typing snapshot of the state before the last edit (SaveRegularUndoData).
+    std::function<void()> saveRegularUndoData;
+    // Length of the document's RTF, in characters, as GetRTFString would give it.
+    std::function<int64_t()> documentRtfLength;
+    // Owner of the size-limit message.
+    std::function<QWidget*()> owner;
+};
+
+class HyperlinkPasses {
+public:
+    // Past this RTF length typing turns automatic links off.
+    static constexpr int64_t TypingRtfLimit = 2500000;
+
+    HyperlinkPasses(richedit::RichTextBox& window, HyperlinkMark& mark, ViewKeeper& view,
+                    LineQueries& lines, HyperlinkPassHooks hooks);
+
+    // Public members: mark every address of the document; take every link mark off (only
+    // while DetectHyperLinks is off).
+    void HyperLinkDocument();
+    void UnHyperLinkDocument();
+
+    // The passes the control's own handlers run, each given the caret it puts back.
+    void HyperLinkPass(int32_t caret);
+    // For HyperUndo, which holds the freeze and restores view and selection itself.
+    void HyperLinkPassUndo();
+    void UnlinkRange(int32_t caret);
+    void AutoLinkWhileTyping(int32_t caret);
+    void UnlinkAtCaret(int32_t caret);
+    void RelinkAfterEnter(int32_t caret);
+    // Closing step of every marking pass: the two positions after the end of the text take the
+    // plain locale, so that text typed at the end is no link.
+    void ResetEndLocale(int32_t caret);
+
+    // Whether a text can hold an address at all: "@" or ":" exactly, or "www" in any case.
+    static bool mayHoldAddress(const QString& text);
+
+private:
+    // Marks every match of the address pattern in `text`, shifted by `offset`, until the stop
+    // request; empties the undo buffer after each.
+    void markMatches(const QString& text, int32_t offset);
+    bool addressFound(const QString& text);
+    void restoreCaret(int32_t caret);
+    void clearUndoBuffer();
+
+    richedit::RichTextBox& m_window;
+    HyperlinkMark& m_mark;
+    ViewKeeper& m_view;
+    LineQueries& m_lines;
+    HyperlinkPassHooks m_hooks;
+};

@@ -1,0 +1,148 @@
+// The suggestion engine: its scores and patterns exactly, and the suggestions it draws from the
+// shipped lists.
+#include "richtext/core/XrRTB.h"
+#include "richtext/language/SpellingSuggestions.h"
+#include "richtext/language/WordLists.h"
+#include "tests/richtext/core/XrRTBTestSupport.h"
+#include "tests/support/QStringPrinting.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Engine = SpellingSuggestions;
+
+class SpellingSuggestionsTest : public testsupport::XrRTBTestBase {
+protected:
+    SPELL_CHECK_TYPE ask(const QString& word, int16_t accuracy = 72)
+    {
+        SPELL_CHECK_TYPE request;
+        request.IncorrectWord = word;
+        request.QAccuracy = accuracy;
+        m_control.GetPossibleSpellingCorrections(request);
+        return request;
+    }
+
+    XrRTB m_control;
+};
+
+}  // namespace
+
+TEST(SpellingScoreTest, ScoresCombineSubsequenceSoundAndDistance)
+{
+    EXPECT_EQ(Engine::ScoreSuggestion(QStringLiteral("recieve"), QStringLiteral("receive")), 94);
+    EXPECT_EQ(Engine::ScoreSuggestion(QStringLiteral("teh"), QStringLiteral("the")), 75);
+    EXPECT_EQ(Engine::ScoreSuggestion(QStringLiteral("abc"), QStringLiteral("xyz")), -13);
+    EXPECT_EQ(Engine::ScoreSuggestion(QStringLiteral("word"), QStringLiteral("word")), 110);
+    EXPECT_EQ(Engine::GetLCSPercent(QStringLiteral("teh"), QStringLiteral("the")), 66);
+    // The share is of the second word's length.
+    EXPECT_EQ(Engine::GetLCSPercent(QStringLiteral("ab"), QStringLiteral("abcd")), 50);
+    EXPECT_EQ(Engine::GetLCSPercent(QStringLiteral("abcd"), QStringLiteral("ab")), 100);
+    EXPECT_EQ(Engine::GetLCSPercent(QString(), QStringLiteral("ab")), 0);
+}
+
+TEST(SpellingScoreTest, EditDistanceTakesFrontMatchesGreedilyAndIsCapped)
+{
+    EXPECT_EQ(Engine::GetEditDistance(u"ab", u"bab", 3), 2);
+    EXPECT_EQ(Engine::GetEditDistance(u"recieve", u"receive", 3), 1);
+    EXPECT_EQ(Engine::GetEditDistance(u"abc", u"xyz", 3), 3);
+    EXPECT_EQ(Engine::GetEditDistance(u"kitten", u"sitting", 3), 3);
+    EXPECT_EQ(Engine::GetEditDistance(u"cat", u"cart", 3), 1);
+    EXPECT_EQ(Engine::GetEditDistance(u"", u"ab", 3), 2);
+    EXPECT_EQ(Engine::GetEditDistance(u"a", u"abcd", 3), 3);
+    EXPECT_EQ(Engine::GetEditDistance(u"same", u"same", 3), 0);
+    // A long common start costs no stack depth.
+    const QString longWord(200000, u'a');
+    EXPECT_EQ(Engine::GetEditDistance(longWord, longWord + u'b', 3), 1);
+    EXPECT_EQ(Engine::GetEditDistance(longWord + u'x' + longWord, longWord + u'y' + longWord, 3),
+              1);
+}
+
+TEST(SpellingScoreTest, SoundexCodesAreUnpadded)
+{
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("pepper")), QStringLiteral("P16"));
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("ashcan")), QStringLiteral("A225"));
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("lee")), QStringLiteral("L"));
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("recieve")), QStringLiteral("R21"));
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("receive")), QStringLiteral("R21"));
+    // Four characters at most; other characters are skipped.
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("robert's-pact")), QStringLiteral("R163"));
+}
+
+TEST(SpellingScoreTest, PatternsAreBuiltFromTheWordAsItIs)
+{
+    EXPECT_EQ(Engine::BuildSuggestionPattern(QStringLiteral("recieve")),
+              QStringLiteral("(\\b(r)[eciev\\S]{4,7}(e)\\b|\\b(r)[ecieve]{4,7}\\w?\\b|"
+                             "\\b(re)[a-z\\'\\’]{4,7}\\b)\\s"));
+    EXPECT_EQ(Engine::BuildSuggestionPattern(QStringLiteral("teh")),
+              QStringLiteral("\\bt(e|\\S)(h|\\S)\\S?\\.?\\s"));
+    EXPECT_EQ(Engine::BuildShortWordPattern(QStringLiteral("u")),
+              QStringLiteral("\\bu\\S?\\.?\\s"));
+    // Four letters: between 2 and 4 characters; eight: between 5 and 8.
+    EXPECT_TRUE(Engine::BuildSuggestionPattern(QStringLiteral("abcd")).contains(u"{2,4}"));
+    EXPECT_TRUE(Engine::BuildSuggestionPattern(QStringLiteral("abcdefgh")).contains(u"{5,8}"));
+    EXPECT_EQ(Engine::GetDottedForm(QStringLiteral("am")), QStringLiteral("a.m."));
+}
+
+TEST_F(SpellingSuggestionsTest, AbbreviationsAnswerWhateverTheThreshold)
+{
+    for (const QString& word :
+         {QStringLiteral("am"), QStringLiteral("a.m"), QStringLiteral("AM")}) {
+        SPELL_CHECK_TYPE request;
+        request.IncorrectWord = word;
+        request.QAccuracy = 200;
+        request.Suggestions = QStringList{QStringLiteral("x"), QStringLiteral("y")};
+        m_control.GetPossibleSpellingCorrections(request);
+        EXPECT_EQ(*request.Suggestions, QStringList{QStringLiteral("a.m.")}) << word.toStdString();
+    }
+    EXPECT_EQ(*ask(QStringLiteral("calif"), 200).Suggestions,
+              QStringList{QStringLiteral("Calif.")});
+    EXPECT_EQ(*ask(QStringLiteral("dc")).Suggestions, QStringList{QStringLiteral("D.C.")});
+    EXPECT_EQ(*ask(QStringLiteral("etc")).Suggestions, QStringList{QStringLiteral("etc.")});
+}
+
+TEST_F(SpellingSuggestionsTest, CandidatesAreListEntriesScoredAgainstTheThreshold)
+{
+    const SPELL_CHECK_TYPE receive = ask(QStringLiteral("recieve"));
+    ASSERT_TRUE(m_control.IsArrayGood(receive.Suggestions));
+    EXPECT_TRUE(receive.Suggestions->contains(QStringLiteral("receive")));
+    const QString plain = WordLists::instance().LoadDictionaryText(QStringLiteral("R"));
+    for (const QString& suggestion : *receive.Suggestions) {
+        EXPECT_GE(Engine::ScoreSuggestion(QStringLiteral("recieve"), suggestion.toLower()), 72);
+        EXPECT_FALSE(suggestion.contains(u'\u2019'));
+        EXPECT_TRUE(plain.contains(suggestion + QStringLiteral("\r\n")))
+            << suggestion.toStdString();
+    }
+    EXPECT_TRUE(ask(QStringLiteral("teh")).Suggestions->contains(QStringLiteral("the")));
+
+    // Suggestions keep list order; the capital block comes first.
+    const QStringList all = *ask(QStringLiteral("paris"), -13).Suggestions;
+    qsizetype firstSmall = all.size();
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all[i].at(0).isLower())
+            firstSmall = std::min(firstSmall, i);
+        else
+            EXPECT_EQ(firstSmall, all.size()) << "capital after a small word";
+    }
+    EXPECT_TRUE(all.contains(QStringLiteral("Paris")));
+}
+
+TEST_F(SpellingSuggestionsTest, NothingFoundLeavesTheRecordAsItWas)
+{
+    const QStringList earlier{QStringLiteral("earlier"), QStringLiteral("words")};
+    for (const QString& word :
+         {QStringLiteral("recieve"), QString(), QStringLiteral("..."), QStringLiteral("élan"),
+          QStringLiteral("9am"), QStringLiteral("a[b"), QStringLiteral("re(ieve"),
+          QStringLiteral("rec\\ieve"), QStringLiteral("rec-ieve")}) {
+        SPELL_CHECK_TYPE request;
+        request.IncorrectWord = word;
+        request.QAccuracy = word == QStringLiteral("recieve") ? 111 : 72;
+        request.Suggestions = earlier;
+        m_control.GetPossibleSpellingCorrections(request);
+        EXPECT_EQ(*request.Suggestions, earlier) << word.toStdString();
+    }
+    SPELL_CHECK_TYPE untouched;
+    untouched.IncorrectWord = QStringLiteral("zzzzzzzzzz");
+    m_control.GetPossibleSpellingCorrections(untouched);
+    EXPECT_FALSE(m_control.IsArrayGood(untouched.Suggestions));
+}

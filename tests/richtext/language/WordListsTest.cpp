@@ -1,0 +1,231 @@
+// The shipped word lists and their loaders: the formats every reader relies on, checked over
+// the lists as shipped rather than against any particular word.
+#include "richtext/language/WordLists.h"
+#include "tests/support/QStringPrinting.h"
+#include "tests/support/RaisedError.h"
+
+#include <gtest/gtest.h>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+const QString Letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+
+QString load(const QString& name)
+{
+    return WordLists::instance().LoadDictionaryText(name);
+}
+
+// The entries of a list: its CR LF separated lines, NULs at the end dropped.
+QStringList entries(const QString& name)
+{
+    QString text = load(name);
+    while (text.endsWith(QChar(0)))
+        text.chop(1);
+    if (text.endsWith(QStringLiteral("\r\n")))
+        text.chop(2);
+    return text.split(QStringLiteral("\r\n"));
+}
+
+// The marked entry's word: "$word<" gives "word".
+QString unmarked(const QString& line)
+{
+    EXPECT_TRUE(line.startsWith(u'$') && line.endsWith(u'<')) << line.toStdString();
+    return line.mid(1, line.size() - 2);
+}
+
+bool isCapital(const QString& entry)
+{
+    return entry.at(0).isUpper();
+}
+
+}  // namespace
+
+TEST(WordListsTest, LoadsListsByNameWithoutRegardToCase)
+{
+    EXPECT_EQ(load(QStringLiteral("q")), load(QStringLiteral("Q")));
+    EXPECT_EQ(load(QStringLiteral("asyn")), load(QStringLiteral("ASYN")));
+    EXPECT_EQ(WordLists::instance().LoadDictionaryText(QStringLiteral("b"), true),
+              load(QStringLiteral("101")));
+    EXPECT_EQ(testsupport::raisedError([] { load(QStringLiteral("NOSUCHLIST")); }), 326);
+    EXPECT_EQ(testsupport::raisedError([] { load(QStringLiteral("../A")); }), 326);
+}
+
+TEST(WordListsTest, FillerIsTheByteD8WithoutLineBreaks)
+{
+    EXPECT_EQ(load(QStringLiteral("ZERO")), QString(8370, QChar(0x00D8)));
+}
+
+TEST(WordListsTest, MarkedListOfAWordIsChosenByItsLetterInitial)
+{
+    WordLists& lists = WordLists::instance();
+    const QString z = load(QStringLiteral("Z$"));
+    EXPECT_EQ(lists.GetMarkedWordList(QStringLiteral("zoo")), z);
+    EXPECT_EQ(lists.GetMarkedWordList(QStringLiteral("Zoo")), z);
+    for (const QString& word : {QString(), QStringLiteral("'tis"), QStringLiteral("élan"),
+                                QStringLiteral("9am"), QStringLiteral("\u2019twas")})
+        EXPECT_EQ(lists.GetMarkedWordList(word), QString()) << word.toStdString();
+}
+
+TEST(WordListsTest, MarkedLookupIsAWholeEntryTest)
+{
+    WordLists& lists = WordLists::instance();
+    const QString c = QStringLiteral("C$");
+    EXPECT_TRUE(lists.containsMarked(c, QStringLiteral("cat")));
+    EXPECT_TRUE(lists.containsMarked(c, QStringLiteral("cats")));
+    EXPECT_FALSE(lists.containsMarked(c, QStringLiteral("catsx")));
+    EXPECT_FALSE(lists.containsMarked(c, QStringLiteral("at")));
+    EXPECT_FALSE(lists.containsMarked(QStringLiteral("NOSUCHLIST"), QStringLiteral("cat")));
+
+    // The index answers exactly as a substring search of the marked form would, also for
+    // words that hold the markers or line breaks themselves.
+    const QString text = load(c);
+    const QStringList probes = {QStringLiteral("cat"),
+                                QStringLiteral("cat<\r\n$cats"),
+                                QStringLiteral("cats<\r\n$cat"),
+                                QStringLiteral("c$cat"),
+                                QStringLiteral(""),
+                                QStringLiteral("cat’s"),
+                                QStringLiteral("Cat"),
+                                QStringLiteral("cat<")};
+    for (const QString& probe : probes)
+        EXPECT_EQ(lists.containsMarked(c, probe), text.contains(u'$' + probe + u'<'))
+            << probe.toStdString();
+}
+
+TEST(WordListsTest, PlainListsHoldACapitalBlockThenASmallBlockOfTheirInitial)
+{
+    const QRegularExpression allowed(QStringLiteral("^[A-Za-z'\u2019.èéêï]+$"));
+    for (const QChar letter : Letters) {
+        const QStringList plain = entries(letter);
+        ASSERT_FALSE(plain.isEmpty());
+        bool inSmallBlock = false;
+        for (const QString& entry : plain) {
+            ASSERT_FALSE(entry.isEmpty()) << letter.toLatin1();
+            EXPECT_EQ(entry.at(0).toUpper(), letter) << entry.toStdString();
+            EXPECT_TRUE(allowed.match(entry).hasMatch()) << entry.toStdString();
+            if (!isCapital(entry))
+                inSmallBlock = true;
+            else
+                EXPECT_FALSE(inSmallBlock) << "capital after small: " << entry.toStdString();
+        }
+    }
+}
+
+TEST(WordListsTest, MarkedListsAreTheSmallBlocksAndTheCapitalsListTheCapitalBlocks)
+{
+    QStringList capitals;
+    for (const QChar letter : Letters) {
+        const QStringList plain = entries(letter);
+        QStringList small;
+        for (const QString& entry : plain)
+            (isCapital(entry) ? capitals : small).append(entry);
+        QStringList marked;
+        for (const QString& line : entries(QString(letter) + u'$'))
+            marked.append(unmarked(line));
+        EXPECT_EQ(marked, small) << letter.toLatin1();
+    }
+    QStringList listed;
+    for (const QString& line : entries(QStringLiteral("101")))
+        listed.append(unmarked(line));
+    EXPECT_EQ(listed, capitals);
+}
+
+TEST(WordListsTest, AbbreviationsAreTheOnlyEntriesWithAFullStop)
+{
+    QStringList abbreviations;
+    for (const QString& line : entries(QStringLiteral("DOTS2")))
+        abbreviations.append(unmarked(line));
+    ASSERT_EQ(abbreviations.size(), 157);
+    EXPECT_EQ(abbreviations.first(), QStringLiteral("A.D."));
+    EXPECT_EQ(abbreviations.last(), QStringLiteral("yd."));
+
+    QStringList escaped;
+    for (const QString& abbreviation : abbreviations)
+        escaped.append(QString(abbreviation).replace(u'.', QStringLiteral("\\.")));
+    EXPECT_EQ(load(QStringLiteral("DOTS")), u'(' + escaped.join(u'|') + u')');
+
+    const QSet<QString> expected(abbreviations.begin(), abbreviations.end());
+    QSet<QString> dotted;
+    for (const QChar letter : Letters) {
+        for (const QString& entry : entries(letter)) {
+            if (entry.contains(u'.'))
+                dotted.insert(entry);
+        }
+    }
+    EXPECT_EQ(dotted, expected);
+}
+
+TEST(WordListsTest, PossessivesStandWithBothApostrophes)
+{
+    for (const QChar letter : Letters) {
+        const QStringList plain = entries(letter);
+        const QSet<QString> all(plain.begin(), plain.end());
+        for (const QString& entry : plain) {
+            if (entry.contains(u'\'')) {
+                EXPECT_TRUE(all.contains(QString(entry).replace(u'\'', u'\u2019')))
+                    << entry.toStdString();
+            }
+            if (entry.contains(u'\u2019')) {
+                EXPECT_TRUE(all.contains(QString(entry).replace(u'\u2019', u'\'')))
+                    << entry.toStdString();
+            }
+        }
+    }
+}
+
+TEST(WordListsTest, SynonymLinesGiveOneToSixSingleTokenSynonymsOfAListedHead)
+{
+    const QRegularExpression line(QStringLiteral("^\\$([^<]+)< (.+) >$"));
+    const QRegularExpression token(QStringLiteral("^[A-Za-z'\u2019èéêï-]+$"));
+    qsizetype heads = 0;
+    for (const QChar letter : Letters) {
+        const QStringList marked = entries(QString(letter) + u'$');
+        const QSet<QString> known(marked.begin(), marked.end());
+        const QString synonyms = load(QString(letter) + QStringLiteral("SYN"));
+        if (synonyms.isEmpty())
+            continue;
+        for (const QString& text : entries(QString(letter) + QStringLiteral("SYN"))) {
+            const QRegularExpressionMatch match = line.match(text);
+            ASSERT_TRUE(match.hasMatch()) << text.toStdString();
+            EXPECT_TRUE(known.contains(u'$' + match.captured(1) + u'<')) << text.toStdString();
+            const QStringList words = match.captured(2).split(u' ');
+            EXPECT_GE(words.size(), 1);
+            EXPECT_LE(words.size(), 6);
+            for (const QString& word : words)
+                EXPECT_TRUE(token.match(word).hasMatch()) << text.toStdString();
+            ++heads;
+        }
+    }
+    EXPECT_GT(heads, 10000);
+}
+
+TEST(WordListsTest, EveryLetterHasAWordTheRandomDrawCanReturn)
+{
+    for (const QChar letter : Letters) {
+        bool drawable = false;
+        for (const QString& entry : entries(letter)) {
+            if (entry.size() >= 4 && !entry.contains(u'\'') && !entry.contains(u'\u2019') &&
+                !entry.contains(u'.'))
+                drawable = true;
+        }
+        EXPECT_TRUE(drawable) << letter.toLatin1();
+    }
+}
+
+TEST(WordListsTest, ListsAreCrLfLinesOfWindows1252Text)
+{
+    for (const QString& name : {QStringLiteral("A"), QStringLiteral("M$"), QStringLiteral("SSYN"),
+                                QStringLiteral("101"), QStringLiteral("DOTS2")}) {
+        const QString text = load(name);
+        EXPECT_EQ(text.count(u'\r'), text.count(QStringLiteral("\r\n"))) << name.toStdString();
+        EXPECT_EQ(text.count(u'\n'), text.count(QStringLiteral("\r\n"))) << name.toStdString();
+        const auto controls = std::count_if(text.begin(), text.end(), [](QChar ch) {
+            return ch.unicode() < 0x20 && ch != u'\r' && ch != u'\n';
+        });
+        EXPECT_EQ(controls, 0) << name.toStdString();
+    }
+    EXPECT_FALSE(load(QStringLiteral("DOTS")).contains(u'\n'));
+}

@@ -1,0 +1,195 @@
+// The word members through the control: prefixes, the misspelling scan with its counters and
+// its stop request.
+#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/core/XrRTB.h"
+#include "richtext/language/WordLists.h"
+#include "richtext/language/WordQueries.h"
+#include "tests/richtext/core/XrRTBTestSupport.h"
+#include "tests/support/QStringPrinting.h"
+
+#include <gtest/gtest.h>
+#include <QTimer>
+
+namespace {
+
+class WordQueriesTest : public testsupport::XrRTBTestBase {
+protected:
+    // The misspellings the control reports for a document of that text.
+    QStringList misspellings(const QString& text)
+    {
+        m_control.LetText(text);
+        StringArray found;
+        m_control.DetectMisspellings(found);
+        return found.value_or(QStringList());
+    }
+
+    // The plain list's entries of the initial that start with the prefix in either case, at
+    // the entry's start, without the U+2019 twins, in list order.
+    static QStringList entriesStartingWith(const QString& prefix)
+    {
+        QStringList result;
+        const QString list =
+            WordLists::instance().LoadDictionaryText(WordLists::initialListName(prefix));
+        for (const QString& entry : list.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+            if (entry.startsWith(prefix, Qt::CaseInsensitive) && !entry.contains(u'\u2019'))
+                result.append(entry);
+        }
+        return result;
+    }
+
+    XrRTB m_control;
+    RichTextLibraryState& m_state = RichTextLibraryState::instance();
+};
+
+}  // namespace
+
+TEST_F(WordQueriesTest, WordPatternIsTheDocumentedOne)
+{
+    EXPECT_EQ(MisspellingWordPattern().size(), 227);
+    EXPECT_TRUE(MisspellingWordPattern().startsWith(QStringLiteral("[\\à\\á\\â")));
+    EXPECT_TRUE(MisspellingWordPattern().endsWith(QStringLiteral("\\'\\’]?(?!(:|#))")));
+}
+
+TEST_F(WordQueriesTest, WordsThatStartWithAPrefixComeInListOrderUpToTheLimit)
+{
+    QString prefix = QStringLiteral("ab");
+    StringArray words;
+    ASSERT_TRUE(m_control.GetWordsThatStartWith(prefix, words, 3));
+    EXPECT_EQ(*words, entriesStartingWith(QStringLiteral("ab")).mid(0, 3));
+    EXPECT_EQ(prefix, QStringLiteral("ab"));
+
+    // No limit: every such entry; none holds U+2019; each as its entry, no line end.
+    StringArray all = QStringList{QStringLiteral("left"), QStringLiteral("over"),
+                                  QStringLiteral("from"), QStringLiteral("before")};
+    QString again = QStringLiteral("Ab");
+    ASSERT_TRUE(m_control.GetWordsThatStartWith(again, all));
+    EXPECT_EQ(*all, entriesStartingWith(QStringLiteral("ab")));
+}
+
+TEST_F(WordQueriesTest, PrefixWithAnApostropheIsWrittenBackEscaped)
+{
+    QString prefix = QStringLiteral("o'c");
+    StringArray words;
+    ASSERT_TRUE(m_control.GetWordsThatStartWith(prefix, words));
+    EXPECT_EQ(prefix, QStringLiteral("o\\'c"));
+    EXPECT_TRUE(words->contains(QStringLiteral("o'clock")));
+    for (const QString& word : *words)
+        EXPECT_FALSE(word.contains(u'\u2019')) << word.toStdString();
+}
+
+TEST_F(WordQueriesTest, PrefixNotStartingWithALetterFindsNothingAndTouchesNothing)
+{
+    for (const QString& start : {QString(), QStringLiteral("9am"), QStringLiteral("'tis"),
+                                 QStringLiteral("élan"), QStringLiteral("[ab")}) {
+        QString prefix = start;
+        StringArray words = QStringList{QStringLiteral("kept")};
+        EXPECT_FALSE(m_control.GetWordsThatStartWith(prefix, words));
+        EXPECT_EQ(prefix, start);
+        EXPECT_EQ(*words, QStringList{QStringLiteral("kept")});
+    }
+    // Characters after the first letter that a pattern would read as syntax are escaped.
+    QString odd = QStringLiteral("a(b[");
+    StringArray none;
+    EXPECT_FALSE(m_control.GetWordsThatStartWith(odd, none));
+    EXPECT_EQ(odd, QStringLiteral("a\\(b\\["));
+    EXPECT_FALSE(m_control.IsArrayGood(none));
+}
+
+TEST_F(WordQueriesTest, IsArrayGoodTellsAllocatedArrays)
+{
+    EXPECT_FALSE(m_control.IsArrayGood(StringArray()));
+    EXPECT_TRUE(m_control.IsArrayGood(StringArray(QStringList())));
+    EXPECT_FALSE(m_control.IsArrayGood(QVariant()));
+    EXPECT_FALSE(m_control.IsArrayGood(QVariant(QStringLiteral("text"))));
+    EXPECT_TRUE(m_control.IsArrayGood(QVariant(QStringList{QStringLiteral("a")})));
+}
+
+TEST_F(WordQueriesTest, CaseRulesOfSmallWordsAndCapitalisedWords)
+{
+    EXPECT_EQ(misspellings(QStringLiteral("Hello hello HELLO")), QStringList());
+    EXPECT_EQ(misspellings(QStringLiteral("Paris paris")), QStringList{QStringLiteral("paris")});
+    EXPECT_EQ(misspellings(QStringLiteral("NATO nato")), QStringList{QStringLiteral("nato")});
+}
+
+TEST_F(WordQueriesTest, WordsPassedOverUnchecked)
+{
+    // Quoted words and trailing apostrophes, single letters, letters joined to digits, words
+    // before ":" or "#", and addresses.
+    EXPECT_EQ(misspellings(QStringLiteral("'hellox' dogsx' x 9zzq zzq9 zzqa: zzqb# "
+                                          "www.zzqc.com zzqd@zzqe.org http://zzqf.net/zzqg")),
+              QStringList());
+    // Listed abbreviations go before the scan; an unlisted dotted initialism is one word.
+    EXPECT_EQ(misspellings(QStringLiteral("Mr. Smith, e.g. this, and x.y.z. too")),
+              QStringList{QStringLiteral("x.y.z.")});
+    // No list holds an accented initial.
+    EXPECT_EQ(misspellings(QStringLiteral("an élan")), QStringList{QStringLiteral("élan")});
+}
+
+TEST_F(WordQueriesTest, EachOccurrenceIsReportedInTextOrderFromElementZero)
+{
+    m_control.LetText(QStringLiteral("zzqa the zzqb\r\nzzqa"));
+    StringArray found =
+        QStringList{QStringLiteral("old0"), QStringLiteral("old1"), QStringLiteral("old2"),
+                    QStringLiteral("old3"), QStringLiteral("old4")};
+    EXPECT_TRUE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(*found, (QStringList{QStringLiteral("zzqa"), QStringLiteral("zzqb"),
+                                   QStringLiteral("zzqa")}));
+
+    // A clean document leaves the array as it was.
+    m_control.LetText(QStringLiteral("the cat sat"));
+    EXPECT_FALSE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(found->size(), 3);
+}
+
+TEST_F(WordQueriesTest, CountersFollowTheScan)
+{
+    m_control.LetText(QString());
+    StringArray found;
+    EXPECT_FALSE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(m_state.ProgressTotal, 0);
+    EXPECT_FALSE(m_control.IsArrayGood(found));
+
+    m_control.LetText(QStringLiteral("one two zzqa three"));
+    m_state.ProgressDone = 7;
+    EXPECT_TRUE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(m_state.ProgressTotal, 4);
+    EXPECT_EQ(m_state.ProgressDone, 0);
+}
+
+TEST_F(WordQueriesTest, KillSwitchDuringTheScanStopsItAndEarlierRequestsDoNot)
+{
+    QString text;
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("zzqa the ");
+    m_control.LetText(text);
+
+    // A stop request made before the scan does not end it.
+    m_control.KillSwitch();
+    StringArray found;
+    EXPECT_TRUE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(found->size(), 20000);
+
+    // One made while it runs (from the event loop, as the dialog's Close button does) ends
+    // it: the array is unallocated and the progress reads 0.
+    int percentSeen = -1;
+    QTimer::singleShot(0, &m_control, [&] {
+        percentSeen = m_control.ProgressPercentage();
+        m_control.KillSwitch();
+    });
+    StringArray stopped = QStringList{QStringLiteral("earlier")};
+    m_control.DetectMisspellings(stopped);
+    EXPECT_FALSE(m_control.IsArrayGood(stopped));
+    EXPECT_GE(percentSeen, 0);
+    EXPECT_LT(percentSeen, 100);
+    EXPECT_EQ(m_control.ProgressPercentage(), 0);
+}
+
+TEST_F(WordQueriesTest, CommonInflectionsContractionsAndNamesAreKnown)
+{
+    EXPECT_EQ(misspellings(QStringLiteral(
+                  "walk walks walked walking. city cities. run runs ran running. happy happier "
+                  "happiest. child children's. go goes went gone going. write wrote written "
+                  "writing. don't it's o'clock dog's dog\u2019s dogs\u2019 houses' "
+                  "Monday January America's English NATO Paris Calif. Mr. e.g.")),
+              QStringList());
+}

@@ -1,0 +1,213 @@
+// The link passes on an editing window of their own, with the control around them faked.
+#include "richtext/scanning/HyperlinkPasses.h"
+
+#include "platform/richedit/view/RichTextBox.h"
+#include "richtext/core/LineQueries.h"
+#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/ViewKeeper.h"
+#include "tests/support/FakeMessageBoxes.h"
+
+#include <gtest/gtest.h>
+#include <QStringList>
+
+namespace {
+
+class HyperlinkPassesTest : public testing::Test {
+protected:
+    HyperlinkPassesTest()
+        : m_mark(m_window),
+          m_view(m_window),
+          m_lines(m_window),
+          m_passes(m_window, m_mark, m_view, m_lines, hooks())
+    {
+        RichTextLibraryState::instance().reset();
+    }
+    ~HyperlinkPassesTest() override { RichTextLibraryState::instance().reset(); }
+
+    HyperlinkPassHooks hooks()
+    {
+        HyperlinkPassHooks hooks;
+        hooks.detectHyperLinks = [this] { return m_detect; };
+        hooks.disableHyperLinks = [this] {
+            m_detect = false;
+            m_events.append(QStringLiteral("disable"));
+        };
+        hooks.freeze = [this](bool on) { m_freezeDepth += on ? 1 : -1; };
+        hooks.begin = [this] { m_events.append(QStringLiteral("Begin")); };
+        hooks.finish = [this] { m_events.append(QStringLiteral("Finish")); };
+        hooks.ready = [this] { m_events.append(QStringLiteral("Ready")); };
+        hooks.saveRegularUndoData = [this] { m_events.append(QStringLiteral("snapshot")); };
+        hooks.documentRtfLength = [this] { return m_rtfLength; };
+        return hooks;
+    }
+    // The characters carrying the link locale, one string per run.
+    QStringList linkRuns()
+    {
+        const QString text = m_window.Text();
+        QStringList runs;
+        QString run;
+        for (int32_t i = 0; i <= text.size(); ++i) {
+            const bool link = i < text.size() &&
+                              m_window.engine().document().formatAt(i).lcid == richedit::LinkLcid;
+            if (link)
+                run.append(text.at(i));
+            else if (!run.isEmpty())
+                runs.append(std::exchange(run, QString()));
+        }
+        return runs;
+    }
+
+    richedit::RichTextBox m_window;
+    HyperlinkMark m_mark;
+    ViewKeeper m_view;
+    LineQueries m_lines;
+    HyperlinkPasses m_passes;
+    bool m_detect = true;
+    int m_freezeDepth = 0;
+    int64_t m_rtfLength = 100;
+    QStringList m_events;
+};
+
+}  // namespace
+
+TEST_F(HyperlinkPassesTest, DocumentPassMarksEveryAddressAndPutsTheCaretBack)
+{
+    m_window.setText(
+        QStringLiteral("Mail a.b@example.com or see WWW.Example.org/x and "
+                       "ftp://files.example.net today; www.ab is too short."));
+    m_window.setSelStart(7);
+    m_window.setSelLength(3);
+    m_passes.HyperLinkDocument();
+    EXPECT_EQ(linkRuns(),
+              (QStringList{"a.b@example.com", "WWW.Example.org/x", "ftp://files.example.net"}));
+    EXPECT_EQ(m_events, (QStringList{"Begin", "Finish", "Ready"}));
+    EXPECT_EQ(m_window.SelStart(), 7);
+    EXPECT_EQ(m_window.SelLength(), 0);
+    EXPECT_EQ(m_freezeDepth, 0);
+    EXPECT_FALSE(RichTextLibraryState::instance().LinkPassRunning);
+    EXPECT_EQ(RichTextLibraryState::instance().SpecialUndoKind, HyperLinkUD);
+    // The marking leaves nothing to undo.
+    EXPECT_FALSE(m_window.engine().canUndo());
+}
+
+TEST_F(HyperlinkPassesTest, DocumentPassGuards)
+{
+    // Nothing that can be an address: Begin only, nothing changed.
+    m_window.setText(QStringLiteral("plain words only"));
+    const QString rtf = m_window.TextRTF();
+    m_passes.HyperLinkDocument();
+    EXPECT_EQ(m_events, QStringList{"Begin"});
+    EXPECT_EQ(m_window.TextRTF(), rtf);
+
+    // Another pass running: the bracket, no marks.
+    m_window.setText(QStringLiteral("see www.example.com"));
+    m_events.clear();
+    RichTextLibraryState::instance().LinkPassRunning = true;
+    m_passes.HyperLinkDocument();
+    EXPECT_EQ(m_events, (QStringList{"Begin", "Finish", "Ready"}));
+    EXPECT_TRUE(linkRuns().isEmpty());
+    RichTextLibraryState::instance().LinkPassRunning = false;
+
+    // A stop request: no mark, yet caret and running flag are put back, and the request stays.
+    RichTextLibraryState::instance().StopLinkPass = true;
+    m_window.setSelStart(2);
+    m_passes.HyperLinkDocument();
+    EXPECT_TRUE(linkRuns().isEmpty());
+    EXPECT_EQ(m_window.SelStart(), 2);
+    EXPECT_FALSE(RichTextLibraryState::instance().LinkPassRunning);
+    EXPECT_TRUE(RichTextLibraryState::instance().StopLinkPass);
+    EXPECT_EQ(m_freezeDepth, 0);
+}
+
+TEST_F(HyperlinkPassesTest, UnmarkingPassesAndTheirGates)
+{
+    m_window.setText(QStringLiteral("see www.example.com now"));
+    m_passes.HyperLinkDocument();
+    ASSERT_EQ(linkRuns(), QStringList{"www.example.com"});
+    m_window.setSelStart(5);
+    m_window.setSelLength(2);
+
+    // Only with automatic links off.
+    m_passes.UnHyperLinkDocument();
+    EXPECT_EQ(linkRuns(), QStringList{"www.example.com"});
+    m_detect = false;
+    m_passes.UnHyperLinkDocument();
+    EXPECT_TRUE(linkRuns().isEmpty());
+    EXPECT_EQ(m_window.SelStart(), 5);
+    EXPECT_EQ(m_window.SelLength(), 2);
+    EXPECT_FALSE(m_window.engine().document().formatAt(6).effects & richedit::Link);
+
+    // The marking passes of the handlers are gated by DetectHyperLinks too.
+    m_passes.HyperLinkPass(0);
+    EXPECT_TRUE(linkRuns().isEmpty());
+    m_detect = true;
+    m_passes.HyperLinkPass(3);
+    EXPECT_EQ(linkRuns(), QStringList{"www.example.com"});
+    EXPECT_EQ(m_window.SelStart(), 3);
+
+    // UnlinkRange has no gate.
+    m_passes.UnlinkRange(1);
+    EXPECT_TRUE(linkRuns().isEmpty());
+    EXPECT_EQ(m_window.SelStart(), 1);
+}
+
+TEST_F(HyperlinkPassesTest, TypingPassMarksTheCaretLineOnlyAndSnapshotsFirst)
+{
+    m_window.setText(QStringLiteral("www.first.com\r\nnow www.second.com "));
+    m_window.setSelStart(int32_t(m_window.Text().size()));
+    const int32_t caret = m_window.SelStart();
+    m_passes.AutoLinkWhileTyping(caret);
+    EXPECT_EQ(linkRuns(), QStringList{"www.second.com"});
+    EXPECT_EQ(m_events, QStringList{"snapshot"});
+    EXPECT_EQ(m_window.SelStart(), caret);
+
+    // After Enter the line above is linked.
+    m_events.clear();
+    m_window.setText(QStringLiteral("at www.above.com\r\n"));
+    m_window.setSelStart(int32_t(m_window.Text().size()));
+    m_passes.RelinkAfterEnter(m_window.SelStart());
+    EXPECT_EQ(linkRuns(), QStringList{"www.above.com"});
+
+    // UnlinkAtCaret clears the caret's line and the position after it.
+    m_window.setSelStart(5);
+    m_passes.UnlinkAtCaret(5);
+    EXPECT_TRUE(linkRuns().isEmpty());
+    EXPECT_EQ(m_window.SelStart(), 5);
+}
+
+TEST_F(HyperlinkPassesTest, TypingPassTurnsItselfOffForAVeryLargeDocument)
+{
+    testsupport::FakeMessageBoxes boxes;
+    m_window.setText(QStringLiteral("see www.example.com "));
+    m_window.setSelStart(20);
+    m_rtfLength = HyperlinkPasses::TypingRtfLimit;
+    m_passes.AutoLinkWhileTyping(20);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(linkRuns(), QStringList{"www.example.com"});
+
+    m_window.setText(QStringLiteral("see www.example.com "));
+    m_events.clear();
+    m_rtfLength = HyperlinkPasses::TypingRtfLimit + 1;
+    m_passes.AutoLinkWhileTyping(20);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].title, u"Automatic Hyperlinking Disabled");
+    EXPECT_EQ(boxes.shown()[0].text,
+              u"The current file is very large or contains images, automatic hyperlinking has "
+              u"been disabled to improve performance.\r\nSimply click the Detect Hyperlinks "
+              u"button to use hyperlinking as needed.");
+    EXPECT_EQ(boxes.shown()[0].style, 64);
+    EXPECT_EQ(m_events, QStringList{"disable"});
+    EXPECT_TRUE(linkRuns().isEmpty());
+    // The gate is closed now: the next release shows nothing.
+    m_passes.AutoLinkWhileTyping(20);
+    EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
+TEST_F(HyperlinkPassesTest, PreCheckLooksForAtColonOrWww)
+{
+    EXPECT_TRUE(HyperlinkPasses::mayHoldAddress(QStringLiteral("a@b")));
+    EXPECT_TRUE(HyperlinkPasses::mayHoldAddress(QStringLiteral("x:y")));
+    EXPECT_TRUE(HyperlinkPasses::mayHoldAddress(QStringLiteral("WwW")));
+    EXPECT_FALSE(HyperlinkPasses::mayHoldAddress(QStringLiteral("ww w.example")));
+}

@@ -7,7 +7,6 @@
 #include "controls/frame/XrFrameControl.h"
 #include "platform/host/ControlFactory.h"
 #include "platform/host/PropertyBag.h"
-#include "platform/system/FileSystem.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "richtext/core/XrRTB.h"
 
@@ -89,10 +88,12 @@ void AboutForm::Form_Load()
     if (!XrRTB1)
         return;
     const QString path = IniRead(SettingsSection, QStringLiteral("ABOUTLOC"), settingsFilePath());
-    // The document loader (and its link pass) come with the control's document members; until
-    // then the text is read as the loader would read it and shown without live links.
-    const std::optional<QByteArray> text = path.isEmpty() ? std::nullopt : sys::readWholeFile(path);
-    XrRTB1->LetTextRTF(text ? QString::fromLatin1(*text) : QString());
+    // A missing file shows an empty text.
+    try {
+        XrRTB1->LoadFileRTBOriginal(path);
+    } catch (const std::exception&) {
+    }
+    XrRTB1->HyperLinkDocument();
 }
 
 }  // namespace app

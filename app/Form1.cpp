@@ -8,6 +8,7 @@
 #include "controls/frame/XrFrameControl.h"
 #include "platform/host/ControlFactory.h"
 #include "platform/host/KeyCodes.h"
+#include "platform/host/MessageBox.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
 #include "platform/widgets/StatusBar.h"
@@ -175,7 +176,23 @@ void Form1::Form_Load(const QString& commandLine)
 
     UpdateTitleAndStatus(true);
     ApplySettings();
+    if (!commandLine.isEmpty()) {
+        // A file that cannot be loaded leaves the window open with that path and type.
+        try {
+            XrRTB1->LoadFileRTBOriginal(m_documentPath, ::rtfRTF);
+        } catch (const std::exception&) {
+        }
+        if (readSettingInt16(Settings, QStringLiteral("ENABLEAUTOLINK"), ini) == 1 &&
+            readSettingInt16(Settings, QStringLiteral("DISABLELINKING"), ini) <= 0)
+            XrRTB1->HyperLinkDocument();
+        else
+            XrRTB1->UnHyperLinkDocument();
+    }
     ApplyWrapSetting();
+    XrRTB1->EmptyRTBUndoRedoBuffer();
+    // Setting the control up (its font, its wrap) is not an edit: the document starts
+    // unchanged, so closing an untouched window asks nothing.
+    setDocumentUnchanged();
 
     if (XrRTB1 && !XrRTB1->PrinterInstalled()) {
         if (readSettingInt16(Settings, QStringLiteral("WRAP"), ini) == 2) {
@@ -288,6 +305,15 @@ void Form1::closeEvent(QCloseEvent* event)
 
 bool Form1::Form_QueryUnload()
 {
+    if (XrRTB1 && XrRTB1->HasRTBChanged()) {
+        const int answer = askSaveQuestion();
+        if (answer == host::vbYes) {
+            if (!saveChangedDocument())
+                return false;
+        } else if (answer != host::vbNo) {
+            return false;
+        }
+    }
     storeWindowGeometry();
     return true;
 }

@@ -171,11 +171,21 @@ public:
 
     // File commands.
     void menuNew_Click();
+    void menuOpen_Click();
+    void menuSave_Click();
+    void menuSaveas_Click();
 
-    // Option commands.
+    // Option commands over the link passes and the font dialog.
+    void menuAllowAutomaticHyperlink_Click();
+    void menuDisableHyperlinking_Click();
     void menuSetDefaultFont_Click();
 
     // Edit, insert and format commands.
+    void undoStep();
+    void menuFontColor_Click();
+    void SelectFontColor_Click();
+    void highlightColorChoice();
+    void hyperlinkStep();
     void menuSelectAll_Click();
     void menuFont_Click();
     void menuHighlight_Click();
@@ -205,6 +215,15 @@ private:
     // The close request; false cancels the close.
     bool Form_QueryUnload();
     void storeWindowGeometry();
+    // The save step before the document is replaced or the window closes: false when the
+    // document was not saved (a cancelled dialog or a failed write), which stops the caller.
+    bool saveChangedDocument();
+    // Asks whether to save the changed document: vbYes, vbNo or vbCancel.
+    int askSaveQuestion();
+    void RefreshLinksAfterOpen();
+    // Save is offered unless an RTF document may not be saved as RTF.
+    void updateSaveEntry();
+    void setDocumentUnchanged();
     void Form_Resize();
     void setWrapChecks(QAction* checked);
     // Enables an entry or button only when its command is built.

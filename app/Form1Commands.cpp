@@ -2,6 +2,7 @@
 // control, then the focus back into it and a refresh of the toolbar where the command asks.
 #include "app/Form1.h"
 #include "app/InitMod.h"
+#include "app/SettingsFile.h"
 #include "app/ShellLauncher.h"
 #include "platform/runtime/VbFormat.h"
 #include "platform/widgets/XrUCbutton.h"
@@ -10,11 +11,69 @@
 #include <QAction>
 
 namespace app {
+namespace {
+
+void writeSetting(const char* key, const QString& value)
+{
+    IniWrite(SettingsSection, QString::fromLatin1(key), value, settingsFilePath());
+}
+
+}  // namespace
 
 void Form1::menuNew_Click()
 {
     // A second instance of the program; this window and its document stay as they are.
     OpenWithAssociatedProgram(programPath(), this);
+}
+
+void Form1::undoStep()
+{
+    if (XrRTB1->CanUndo())
+        XrRTB1->Undo();
+    else if (XrRTB1->GetCanUndoSpecial())
+        XrRTB1->HyperUndo();
+    RefreshToolbarState();
+    XrRTB1->SetInFocus();
+}
+
+void Form1::menuFontColor_Click()
+{
+    int16_t error = 0;
+    XrRTB1->LetMyFontColor(XrRTB1->CommonDialogSelColor(XrRTB1->MyFontColor(), error));
+    SelectFontColor->setBackColor(XrRTB1->MyFontColor());
+    writeSetting("FONTCOLOR", QString::number(XrRTB1->MyFontColor()));
+    if (error != 32755)
+        XrRTB1->LetSelColor(XrRTB1->MyFontColor());
+    XrRTB1->SetInFocus();
+    RefreshToolbarState();
+    XrRTB1->SetInFocus();
+}
+
+void Form1::SelectFontColor_Click()
+{
+    // Only chooses the colour that FontColorButton applies.
+    XrRTB1->LetMyFontColor(XrRTB1->CommonDialogSelColor(XrRTB1->MyFontColor()));
+    SelectFontColor->setBackColor(XrRTB1->MyFontColor());
+    writeSetting("FONTCOLOR", QString::number(XrRTB1->MyFontColor()));
+}
+
+void Form1::highlightColorChoice()
+{
+    XrRTB1->LetMyHLColor(XrRTB1->CommonDialogSelColor(XrRTB1->MyHLColor()));
+    SelectHLColor->setBackColor(XrRTB1->MyHLColor());
+    writeSetting("HIGHLIGHTCOLOR", QString::number(XrRTB1->MyHLColor()));
+}
+
+void Form1::hyperlinkStep()
+{
+    // Marking links does not count as an edit of an unchanged document.
+    const bool unchanged = !XrRTB1->HasRTBChanged();
+    XrRTB1->HyperLinkDocument();
+    XrRTB1->SetInFocus();
+    if (unchanged) {
+        bool changed = false;
+        XrRTB1->SetRTBChanged(changed);
+    }
 }
 
 void Form1::menuSelectAll_Click()
@@ -103,7 +162,28 @@ void Form1::toolbarButton_Click(XrUCbutton* button)
         control.AlignCenter(value);
     else if (button == AlignRightButton)
         control.AlignRight(value);
-    else if (button == FontButton) {
+    else if (button == UndoButton) {
+        undoStep();
+        return;
+    } else if (button == CutButton || button == CopyButton || button == PasteButton) {
+        if (button == CutButton)
+            control.Cut();
+        else if (button == CopyButton)
+            control.Copy();
+        else
+            control.Paste();
+        control.SetInFocus();
+        return;
+    } else if (button == SelectFontColor) {
+        SelectFontColor_Click();
+        return;
+    } else if (button == SelectHLColor) {
+        highlightColorChoice();
+        return;
+    } else if (button == HyperlinkButton) {
+        hyperlinkStep();
+        return;
+    } else if (button == FontButton) {
         control.ShowFontSelect();
         control.SetInFocus();
         return;

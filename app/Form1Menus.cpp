@@ -133,6 +133,34 @@ void Form1::createMenus()
     };
     on(menuNew, &Form1::menuNew_Click);
     on(menuSetDefaultFont, &Form1::menuSetDefaultFont_Click);
+    on(menuOpen, &Form1::menuOpen_Click);
+    on(menuSave, &Form1::menuSave_Click);
+    on(menuSaveas, &Form1::menuSaveas_Click);
+    on(menuUndo, &Form1::undoStep);
+    connect(menuCut, &QAction::triggered, this, [this] {
+        XrRTB1->Cut();
+        XrRTB1->SetInFocus();
+    });
+    connect(menuCopy, &QAction::triggered, this, [this] {
+        XrRTB1->Copy();
+        XrRTB1->SetInFocus();
+    });
+    connect(menuPaste, &QAction::triggered, this, [this] {
+        XrRTB1->Paste();
+        XrRTB1->SetInFocus();
+    });
+    connect(menuDelete, &QAction::triggered, this, [this] {
+        XrRTB1->Delete();
+        XrRTB1->SetInFocus();
+    });
+    on(menuFontColor, &Form1::menuFontColor_Click);
+    connect(menuHighlightColor, &QAction::triggered, this, [this] {
+        highlightColorChoice();
+        RefreshToolbarState();
+        XrRTB1->SetInFocus();
+    });
+    on(menuAllowAutomaticHyperlink, &Form1::menuAllowAutomaticHyperlink_Click);
+    on(menuDisableHyperlinking, &Form1::menuDisableHyperlinking_Click);
     connect(menuExit, &QAction::triggered, this, [this] { close(); });
     on(menuSelectAll, &Form1::menuSelectAll_Click);
     on(menuFont, &Form1::menuFont_Click);
@@ -164,25 +192,8 @@ void Form1::createMenus()
     on(menuAbout, &Form1::menuAbout_Click);
 
     // Commands that need control members still to come: present, disabled, calling nothing.
-    m_pendingEntries = {menuOpen,
-                        menuSave,
-                        menuSaveas,
-                        menuPrint,
-                        menuUndo,
-                        menuCut,
-                        menuCopy,
-                        menuPaste,
-                        menuDelete,
-                        menuFindReplace,
-                        menuImage,
-                        menuFontColor,
-                        menuHighlightColor,
-                        menuApplyVBSyntax,
-                        menuSpellCheck,
-                        menuWordCount,
-                        menuRandomWord,
-                        menuDisableHyperlinking,
-                        menuAllowAutomaticHyperlink};
+    m_pendingEntries = {menuPrint,      menuFindReplace, menuImage,     menuApplyVBSyntax,
+                        menuSpellCheck, menuWordCount,   menuRandomWord};
     for (QAction* pending : std::as_const(m_pendingEntries))
         pending->setEnabled(false);
 }

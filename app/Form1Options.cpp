@@ -127,6 +127,51 @@ void Form1::menuSetDefaultFont_Click()
     XrRTB1->SetInFocus();
 }
 
+void Form1::menuAllowAutomaticHyperlink_Click()
+{
+    const bool unchanged = !XrRTB1->HasRTBChanged();
+    const bool detect = !menuAllowAutomaticHyperlink->isChecked();
+    menuAllowAutomaticHyperlink->setChecked(detect);
+    XrRTB1->LetDetectHyperLinks(detect);
+    // Switching off leaves the links there are.
+    if (XrRTB1->DetectHyperLinks())
+        XrRTB1->HyperLinkDocument();
+    writeSetting("ENABLEAUTOLINK", onOff(XrRTB1->DetectHyperLinks()));
+    if (unchanged)
+        setDocumentUnchanged();
+}
+
+void Form1::menuDisableHyperlinking_Click()
+{
+    const bool unchanged = !XrRTB1->HasRTBChanged();
+    const bool disabled = !menuDisableHyperlinking->isChecked();
+    menuDisableHyperlinking->setChecked(disabled);
+    XrRTB1->LetDetectHyperLinks(!disabled);
+    if (disabled) {
+        XrRTB1->UnHyperLinkDocument();
+        menuAllowAutomaticHyperlink->setEnabled(false);
+        HyperlinkButton->setEnabled(false);
+        writeSetting("DISABLELINKING", QStringLiteral("1"));
+    } else {
+        setEntryEnabled(menuAllowAutomaticHyperlink, true);
+        setButtonEnabled(HyperlinkButton, true);
+        writeSetting("DISABLELINKING", QStringLiteral("0"));
+        switch (readInt16("ENABLEAUTOLINK")) {
+            case 0:
+                menuAllowAutomaticHyperlink->setChecked(false);
+                break;
+            case 1:
+                menuAllowAutomaticHyperlink->setChecked(true);
+                XrRTB1->HyperLinkDocument();
+                break;
+            default:
+                break;
+        }
+    }
+    if (unchanged)
+        setDocumentUnchanged();
+}
+
 void Form1::menu1inch_Click()
 {
     menu1inch->setChecked(true);

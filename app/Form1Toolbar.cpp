@@ -134,19 +134,20 @@ void Form1::RefreshToolbarState()
     AlignLeftButton->setValue(align == 0);
     CenterButton->setValue(align == 2);
     AlignRightButton->setValue(align == 1);
-    // Undo and Paste follow the control once its undo and clipboard members exist.
-    setButtonEnabled(UndoButton, false);
+    const bool canUndo = control.CanUndo() || control.GetCanUndoSpecial();
+    setButtonEnabled(UndoButton, canUndo);
     const bool selected = control.SelLength() > 0;
     setButtonEnabled(CutButton, selected);
     setButtonEnabled(CopyButton, selected);
-    setButtonEnabled(PasteButton, false);
+    const bool canPaste = control.CanPaste();
+    setButtonEnabled(PasteButton, canPaste);
     setButtonEnabled(HighLightButton, selected);
     SelectHLColor->setBackColor(control.MyHLColor());
     SelectFontColor->setBackColor(control.MyFontColor());
-    setEntryEnabled(menuUndo, false);
+    setEntryEnabled(menuUndo, canUndo);
     setEntryEnabled(menuCut, selected);
     setEntryEnabled(menuCopy, selected);
-    setEntryEnabled(menuPaste, false);
+    setEntryEnabled(menuPaste, canPaste);
     setEntryEnabled(menuDelete, control.SelLength() >= 1);
     setEntryEnabled(menuSelectAll, control.CanSelectAll());
     const bool hasText = !control.Text().isEmpty();

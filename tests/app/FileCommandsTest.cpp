@@ -181,7 +181,8 @@ TEST_F(FileCommands, SaveOfAnRtfDocumentWithRtfSavingOffAsksFirst)
     form.menuSave->trigger();
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].title, "Wexmoor Scrivet");
-    EXPECT_TRUE(boxes.shown()[0].text.endsWith("''Save As..'' .wmdf file from the drop down menu."));
+    EXPECT_TRUE(
+        boxes.shown()[0].text.endsWith("''Save As..'' .wmdf file from the drop down menu."));
     EXPECT_EQ(readFile(path), "{\\rtf1 old\\par}");
     EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
 

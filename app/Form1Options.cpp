@@ -298,9 +298,9 @@ void Form1::ApplySettings()
     }
     switch (readInt16("ENABLEAUTOLINK")) {
         case 0:
-            // Nothing is loaded yet, so there are no links to take away.
             menuAllowAutomaticHyperlink->setChecked(false);
             XrRTB1->LetDetectHyperLinks(false);
+            XrRTB1->UnHyperLinkDocument();
             break;
         case 1:
             menuAllowAutomaticHyperlink->setChecked(true);

@@ -84,9 +84,7 @@ void Form1::createToolbar()
     SelectFontColor->setBackColor(0);
     SelectHLColor->setBackColor(0x00FFFF);
 
-    m_pendingButtons = {UndoButton,  CutButton,       CopyButton,    PasteButton,
-                        FindButton,  SelectFontColor, SelectHLColor, SpellCheckButton,
-                        PrintButton, HyperlinkButton};
+    m_pendingButtons = {FindButton, SpellCheckButton, PrintButton};
     for (XrUCbutton* pending : std::as_const(m_pendingButtons))
         pending->setEnabled(false);
 }

@@ -174,6 +174,8 @@ public:
     void menuOpen_Click();
     void menuSave_Click();
     void menuSaveas_Click();
+    // Print Preview, also the toolbar's print button.
+    void menuPrint_Click();
 
     // Option commands over the link passes and the font dialog.
     void menuAllowAutomaticHyperlink_Click();
@@ -182,6 +184,9 @@ public:
 
     // Edit, insert and format commands.
     void undoStep();
+    // Find / Replace, also the toolbar's find button.
+    void menuFindReplace_Click();
+    void menuApplyVBSyntax_Click();
     void menuFontColor_Click();
     void SelectFontColor_Click();
     void highlightColorChoice();

@@ -9,6 +9,7 @@
 #include "richtext/core/XrRTB.h"
 
 #include <QAction>
+#include <QTimer>
 
 namespace app {
 namespace {
@@ -34,6 +35,21 @@ void Form1::undoStep()
         XrRTB1->HyperUndo();
     RefreshToolbarState();
     XrRTB1->SetInFocus();
+}
+
+void Form1::menuFindReplace_Click()
+{
+    XrRTB1->ShowFindReplace();
+    XrRTB1->SetInFocus();
+    RefreshToolbarState();
+}
+
+void Form1::menuApplyVBSyntax_Click()
+{
+    // The colouring lets the event loop run, so the progress timer shows meanwhile.
+    Timer1->start();
+    XrRTB1->ApplyVB6Syntax();
+    Timer1->stop();
 }
 
 void Form1::menuFontColor_Click()
@@ -173,6 +189,12 @@ void Form1::toolbarButton_Click(XrUCbutton* button)
         else
             control.Paste();
         control.SetInFocus();
+        return;
+    } else if (button == FindButton) {
+        menuFindReplace_Click();
+        return;
+    } else if (button == PrintButton) {
+        menuPrint_Click();
         return;
     } else if (button == SelectFontColor) {
         SelectFontColor_Click();

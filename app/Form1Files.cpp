@@ -215,4 +215,15 @@ void Form1::menuSaveas_Click()
     XrRTB1->SetInFocus();
 }
 
+void Form1::menuPrint_Click()
+{
+    if (XrRTB1->PrinterInstalled())
+        XrRTB1->ShowPrintPreview();
+    else
+        host::MsgBox(QStringLiteral("Install and connect a printer for printing."),
+                     host::vbOKOnly | host::vbInformation, QStringLiteral("No Printer Detected!"),
+                     this);
+    XrRTB1->SetInFocus();
+}
+
 }  // namespace app

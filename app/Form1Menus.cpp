@@ -133,6 +133,9 @@ void Form1::createMenus()
     };
     on(menuNew, &Form1::menuNew_Click);
     on(menuSetDefaultFont, &Form1::menuSetDefaultFont_Click);
+    on(menuPrint, &Form1::menuPrint_Click);
+    on(menuFindReplace, &Form1::menuFindReplace_Click);
+    on(menuApplyVBSyntax, &Form1::menuApplyVBSyntax_Click);
     on(menuOpen, &Form1::menuOpen_Click);
     on(menuSave, &Form1::menuSave_Click);
     on(menuSaveas, &Form1::menuSaveas_Click);
@@ -192,8 +195,7 @@ void Form1::createMenus()
     on(menuAbout, &Form1::menuAbout_Click);
 
     // Commands that need control members still to come: present, disabled, calling nothing.
-    m_pendingEntries = {menuPrint,      menuFindReplace, menuImage,     menuApplyVBSyntax,
-                        menuSpellCheck, menuWordCount,   menuRandomWord};
+    m_pendingEntries = {menuImage, menuSpellCheck, menuWordCount, menuRandomWord};
     for (QAction* pending : std::as_const(m_pendingEntries))
         pending->setEnabled(false);
 }

@@ -84,7 +84,7 @@ void Form1::createToolbar()
     SelectFontColor->setBackColor(0);
     SelectHLColor->setBackColor(0x00FFFF);
 
-    m_pendingButtons = {FindButton, SpellCheckButton, PrintButton};
+    m_pendingButtons = {SpellCheckButton};
     for (XrUCbutton* pending : std::as_const(m_pendingButtons))
         pending->setEnabled(false);
 }

@@ -1,15 +1,19 @@
 // The main window's option, edit, insert and format commands, the toolbar, the refresh of
 // toolbar and menu state, Help, New and the about window.
 #include "app/AboutForm.h"
+#include "platform/richedit/view/RichTextView.h"
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "platform/widgets/XrUCbutton.h"
 #include "richtext/core/XrRTB.h"
+#include "richtext/printing/PrintPreview.h"
 #include "tests/app/MainWindowSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -240,16 +244,83 @@ TEST_F(EditCommands, InsertEntriesReplaceTheSelection)
     EXPECT_EQ(control.Text(), "Mixed Case");
 }
 
-TEST_F(EditCommands, EntriesWaitingForTheirMembersStayDisabled)
+TEST_F(EditCommands, EntriesWaitingForTheirDialogsStayDisabled)
 {
+    store("ENABLEVISUALBASIC", "1");
     app::Form1& form = load();
     form.XrRTB1->LetText("some text");
     form.RefreshToolbarState();
-    for (QAction* entry : {form.menuFindReplace, form.menuSpellCheck, form.menuWordCount,
-                           form.menuApplyVBSyntax, form.menuImage, form.menuPrint})
+    for (QAction* entry :
+         {form.menuSpellCheck, form.menuWordCount, form.menuRandomWord, form.menuImage})
         EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
-    for (XrUCbutton* button : {form.FindButton, form.SpellCheckButton, form.PrintButton})
-        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+    EXPECT_FALSE(form.SpellCheckButton->isEnabled());
+    // Find / Replace and keyword colouring follow the text.
+    EXPECT_TRUE(form.menuFindReplace->isEnabled());
+    EXPECT_TRUE(form.menuApplyVBSyntax->isEnabled());
+    form.XrRTB1->LetText("");
+    form.RefreshToolbarState();
+    EXPECT_FALSE(form.menuFindReplace->isEnabled());
+    EXPECT_FALSE(form.menuApplyVBSyntax->isEnabled());
+}
+
+TEST_F(EditCommands, FindReplaceOpensFromTheMenuTheButtonAndCtrlF)
+{
+    app::Form1& form = load();
+    form.XrRTB1->LetText("find me");
+    form.RefreshToolbarState();
+    // Closes each dialog as soon as it is up, noting what it was.
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened << dialog->metaObject()->className();
+            dialog->close();
+        }
+    });
+    closer.start(5);
+    auto* view = form.XrRTB1->findChild<richedit::RichTextView*>("RichTextBox1View");
+    ASSERT_NE(view, nullptr);
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    form.menuFindReplace->trigger();
+    form.FindButton->click();
+    closer.stop();
+    EXPECT_EQ(opened, QStringList({"FindReplaceFrm", "FindReplaceFrm", "FindReplaceFrm"}));
+}
+
+TEST_F(EditCommands, PrintPreviewNeedsAPrinter)
+{
+    app::Form1& form = load();
+    int previews = 0;
+    PrintPreview::setShowHook([&previews](PrintPreview&) { ++previews; });
+    form.menuPrint->trigger();
+    form.PrintButton->click();
+    EXPECT_EQ(previews, 2);
+    EXPECT_TRUE(boxes.shown().empty());
+
+    printer.setInstalled(false);
+    form.menuPrint->trigger();
+    PrintPreview::setShowHook({});
+    EXPECT_EQ(previews, 2);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Install and connect a printer for printing.");
+    EXPECT_EQ(boxes.shown()[0].title, "No Printer Detected!");
+}
+
+TEST_F(EditCommands, KeywordColouringRunsWithItsProgressTimer)
+{
+    store("ENABLEVISUALBASIC", "1");
+    app::Form1& form = load();
+    XrRTB& control = *form.XrRTB1;
+    control.LetText("Dim total As Long");
+    form.RefreshToolbarState();
+    form.menuApplyVBSyntax->trigger();
+    EXPECT_FALSE(form.Timer1->isActive());
+    control.LetSelStart(0);
+    control.LetSelLength(3);
+    EXPECT_NE(control.SelColor(), 0u) << "the keyword is coloured";
+    control.LetSelStart(4);
+    control.LetSelLength(5);
+    EXPECT_EQ(control.SelColor(), 0u);
 }
 
 }  // namespace

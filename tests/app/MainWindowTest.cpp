@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +55,36 @@ TEST_F(MainWindowStart, CommandLineNamesTheDocumentAndItsType)
     EXPECT_EQ(load("/media/LETTER~1.WMD").documentType(), app::rtfWXF);
     EXPECT_EQ(load("/home/me/notes.odt").documentType(), app::rtfRTF);
     EXPECT_EQ(load("/home/me/Letter.rtf").CurExt(), ".rtf");
+}
+
+TEST_F(MainWindowStart, LoadsTheNamedFileWithLinksAndAnEmptyUndoHistory)
+{
+    const QString path = appData.filePath("My Notes.txt");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("see www.example.com\r\nbye");
+    file.close();
+    app::Form1& form = load("\"" + path + "\"");
+    XrRTB& control = *form.XrRTB1;
+    EXPECT_EQ(control.Text(), "see www.example.com\r\nbye");
+    EXPECT_FALSE(control.CanUndo());
+    EXPECT_FALSE(control.HasRTBChanged());
+    control.LetSelStart(6);
+    control.LetSelLength(1);
+    QString address;
+    EXPECT_TRUE(control.DetectURLZone(6, address));
+
+    // Links stored off: the loaded document keeps none.
+    store("ENABLEAUTOLINK", "0");
+    app::Form1& plain = load("\"" + path + "\"");
+    plain.XrRTB1->LetSelStart(6);
+    plain.XrRTB1->LetSelLength(1);
+    EXPECT_FALSE(plain.XrRTB1->DetectURLZone(6, address));
+
+    // A file that cannot be read still opens the window with its path and type.
+    app::Form1& missing = load(appData.filePath("gone.wmd"));
+    EXPECT_EQ(missing.documentType(), app::rtfWXF);
+    EXPECT_EQ(missing.windowTitle(), "gone.wmdf - Wexmoor Scrivet");
 }
 
 TEST_F(MainWindowStart, RestoresTheStoredGeometry)

@@ -495,6 +495,12 @@ public:
                         host::OLE_COLOR HighLightColor = 0x8000);
     void FixSpelling2(QString& CorrectSpelling);
     int32_t UndoSpellCorrection();
+    // The synonyms of a whole head word in any case: found, the array holds exactly them and
+    // the result is ""; otherwise the array is left as it was and the result is "No synonyms
+    // found.".
+    QString GetSynonyms(QString& MYWORD1, StringArray& ASynArray);
+    // A dictionary word of four or more characters in proper case, drawn afresh on each call.
+    QString GetRandomWord();
     // --- Searching ---
     // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
     // outside their values. Whole-word searches pass over hits inside addresses when asked.

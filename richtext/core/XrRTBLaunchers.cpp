@@ -7,6 +7,7 @@
 #include "richtext/core/FontFrm.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/RandomFrm.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/scanning/FindReplaceFrm.h"
 
@@ -170,7 +171,8 @@ void XrRTB::ShowWordCount()
 
 void XrRTB::ShowRandomWord()
 {
-    showLibraryDialog(QStringLiteral("Random Word"), this);
+    RandomFrm dialog(this);
+    dialog.showModal();
 }
 
 // --- Small members ---

@@ -80,7 +80,6 @@ struct LauncherCase {
 const LauncherCase LauncherCases[] = {
     {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
     {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
-    {"RandomWord", &XrRTB::ShowRandomWord, false, {}, {}},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "richtext/core/FontFrm.h"
 #include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/CountWordsFrm.h"
 #include "richtext/language/RandomFrm.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/scanning/FindReplaceFrm.h"
@@ -166,7 +167,8 @@ void XrRTB::ShowSpellCheck()
 void XrRTB::ShowWordCount()
 {
     SharedRichTextScope handOver(RichTextBox1);
-    showLibraryDialog(QStringLiteral("Word Count"), this);
+    CountWordsFrm dialog(this);
+    dialog.showModal();
 }
 
 void XrRTB::ShowRandomWord()

@@ -79,7 +79,6 @@ struct LauncherCase {
 
 const LauncherCase LauncherCases[] = {
     {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
-    {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
 };
 
 }  // namespace

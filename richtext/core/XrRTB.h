@@ -35,6 +35,9 @@ class TypingKeys;
 class ViewKeeper;
 class SpellCheckMembers;
 class WordQueries;
+namespace ContextMenu {
+struct MenuState;
+}
 
 namespace host {
 class CommonDialog;
@@ -545,6 +548,8 @@ private:
     friend class XrRTBLaunchersTest;
     // Supplies the whole-document undo that the colouring pass takes and restores.
     friend class XrRTBSearchTest;
+    // Runs menu commands that the shipped word lists cannot offer (more than six synonyms).
+    friend class ContextMenuTest;
 
     void createConstituents();
     void createRuler();
@@ -633,8 +638,11 @@ private:
     void ClearUndoBuffer();
     // The click sound of a link, when TurnOnSound is set.
     void playLinkSound();
-    // The context menu, which comes with its own component later.
+    // The context menu at the mouse cursor, between Begin and Finish, Ready; the chosen
+    // command is carried out through the control's own members.
     void showContextMenu();
+    void runContextMenuCommand(int id, const QString& selected,
+                               const ContextMenu::MenuState& state);
 
     // Hyperlink mark on the selection, for the key handlers and Paste.
     bool IsSelectionHyperLink();

@@ -11,7 +11,13 @@
 
 #include <gtest/gtest.h>
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 class ContextMenuTest : public testsupport::XrRTBTestBase {
 protected:
@@ -251,4 +257,83 @@ TEST_F(ContextMenuTest, CommandsRunThroughTheControl)
               names.indexOf(QStringLiteral("MenuVBSyntaxClickEnd")));
     EXPECT_EQ(names.count(QStringLiteral("MenuVBSyntaxClickEnd")), 1);
     EXPECT_EQ(names.back(), QStringLiteral("Finish"));
+}
+
+// The menu as the platform shows it: both submenus open on screen, and a synonym clicked
+// there replaces the selection.
+TEST(ContextMenuOnScreen, ShownMenuOpensItsSubmenusAndActsOnAClick)
+{
+    RichTextLibraryState::instance().reset();
+    testsupport::RedirectedAppData appData;
+    XrRTB control;
+    control.resize(600, 300);
+    control.show();
+    control.LetText(QStringLiteral("Taken aback by it"));
+    control.LetSelStart(6);
+    control.LetSelLength(5);
+
+    QStringList synonymTexts;
+    QStringList spellTexts;
+    // Looks for the shown menu until it is up, then works on it.
+    std::function<void(int)> onMenu = [&](int triesLeft) {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) {
+            if (triesLeft > 0)
+                QTimer::singleShot(10, &control, [&, triesLeft] { onMenu(triesLeft - 1); });
+            else
+                ADD_FAILURE() << "no menu was shown";
+            return;
+        }
+        QMenu* synonyms = nullptr;
+        QMenu* spell = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("Synonyms"))
+                synonyms = action->menu();
+            if (action->text() == QStringLiteral("Spell..."))
+                spell = action->menu();
+        }
+        if (!synonyms || !spell) {
+            menu->close();
+            FAIL() << "the submenus are missing";
+        }
+        for (QAction* action : synonyms->actions())
+            synonymTexts << action->text();
+        for (QAction* action : spell->actions())
+            spellTexts << action->text();
+        // Each submenu opened beside the menu, as the user sees it.
+        for (auto [submenu, name] : {std::pair{spell, "context-menu-spell"},
+                                     std::pair{synonyms, "context-menu-synonyms"}}) {
+            menu->setActiveAction(submenu->menuAction());
+            submenu->popup(menu->geometry().topRight() +
+                           QPoint(0, menu->actionGeometry(submenu->menuAction()).top()));
+            QTest::qWait(50);
+            QImage shot(menu->width() + submenu->width(),
+                        std::max(menu->height(), submenu->y() - menu->y() + submenu->height()),
+                        QImage::Format_RGB32);
+            shot.fill(Qt::white);
+            QPainter painter(&shot);
+            painter.drawPixmap(0, 0, menu->grab());
+            painter.drawPixmap(menu->width(), submenu->y() - menu->y(), submenu->grab());
+            painter.end();
+            if (const QByteArray folder = qgetenv("SCRIVET_SHOTS"); !folder.isEmpty())
+                shot.save(
+                    QDir(QString::fromLocal8Bit(folder)).filePath(name + QStringLiteral(".png")));
+        }
+        QAction* surprised = synonyms->actions().at(1);
+        QTest::mouseClick(synonyms, Qt::LeftButton, {},
+                          synonyms->actionGeometry(surprised).center());
+        // Whatever is still open is closed, so that the test cannot hang.
+        QTimer::singleShot(200, &control, [] {
+            while (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+    };
+    QTimer::singleShot(0, &control, [&] { onMenu(200); });
+    QTest::mouseClick(testsupport::editingWindow(control).view().viewport(), Qt::RightButton, {},
+                      QPoint(5, 5));
+    EXPECT_EQ(synonymTexts, (QStringList{"confused", "surprised"}));
+    ASSERT_FALSE(spellTexts.isEmpty());
+    EXPECT_EQ(spellTexts.front(), QStringLiteral("aback"));
+    EXPECT_EQ(control.Text(), QStringLiteral("Taken surprised by it"));
+    RichTextLibraryState::instance().reset();
 }

@@ -254,6 +254,13 @@ void SpellCheckFrm::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
+void SpellCheckFrm::reject()
+{
+    Closing = true;
+    library().SpellScanAbort = true;
+    QDialog::reject();
+}
+
 void SpellCheckFrm::CloseButton_Click()
 {
     Closing = true;

@@ -58,6 +58,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window as its close box does.
+    void reject() override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:

@@ -3,6 +3,7 @@
 // period rule, Undo, the button states, the messages and closing during the scan.
 #include "richtext/language/SpellCheckFrm.h"
 
+#include "platform/runtime/VbError.h"
 #include "platform/widgets/ProgressBar.h"
 #include "platform/widgets/XrSliderControl.h"
 #include "richtext/language/PublicMod.h"
@@ -100,6 +101,10 @@ TEST_F(SpellCheckFrmTest, ScanFillsTheListAndMirrorsTheFirstWordIntoTheDocument)
             EXPECT_EQ(selectedInDocument(), QStringLiteral("qwick"));
             EXPECT_TRUE(testsupport::listEntries(*dialog.SuggestionList).contains("lazy"));
             EXPECT_TRUE(m_boxes.shown().empty());
+            // Escape closes it as the close box does, stopping any scan.
+            RichTextLibraryState::instance().SpellScanAbort = false;
+            QTest::keyClick(dialog.NotFoundList, Qt::Key_Escape);
+            EXPECT_FALSE(dialog.isVisible());
         });
     EXPECT_TRUE(ran);
     EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
@@ -270,4 +275,18 @@ TEST_F(SpellCheckFrmTest, ClosingDuringTheScanStopsItWithoutAMessage)
     EXPECT_TRUE(m_boxes.shown().empty());
     EXPECT_EQ(m_control.Text(), text);
     EXPECT_TRUE(RichTextLibraryState::instance().SpellScanAbort);
+}
+
+TEST_F(SpellCheckFrmTest, SharedRtfStringIsTheHandedOverDocument)
+{
+    EXPECT_THROW(PublicMod::GetSharedRTFString(), vb::VbError);
+    m_control.LetText(QStringLiteral("Shared words"));
+    QString during;
+    testsupport::runModalDialog<SpellCheckFrm>([&] { m_control.ShowSpellCheck(); },
+                                               [&](SpellCheckFrm& dialog) {
+                                                   during = PublicMod::GetSharedRTFString();
+                                                   dialog.close();
+                                               });
+    EXPECT_EQ(during, m_control.TextRTF());
+    EXPECT_TRUE(during.contains(QStringLiteral("Shared words")));
 }

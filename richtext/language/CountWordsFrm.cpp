@@ -196,7 +196,12 @@ void CountWordsFrm::createControls()
     CloseButton->setAutoDefault(false);
     place(CloseButton, 5040, 3135, 1215, 375);
 
+    // A click, or a move through the list with the keys, takes the entry.
     connect(WCList, &QListWidget::itemClicked, this, &CountWordsFrm::WCList_Click);
+    connect(WCList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            WCList_Click();
+    });
     connect(LinkCmd, &QPushButton::clicked, this, &CountWordsFrm::LinkCmd_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
 }

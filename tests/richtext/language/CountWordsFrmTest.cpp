@@ -127,6 +127,12 @@ TEST_F(CountWordsFrmTest, ModesClassifyPiecesByTheirLettersAndDigits)
 
 TEST_F(CountWordsFrmTest, AddressesCountOnlyInTheirOwnModes)
 {
+    m_control.LetText(QStringLiteral(
+        "Mail ann@example.com by 10:30 or see www.example.org/page and http://x.net now; "
+        "the teh list costs 1,000 or 3.14 each."));
+    openDialog([&](CountWordsFrm& dialog) {
+        testsupport::saveShot(dialog, QStringLiteral("word-count"));
+    });
     const QList<QStringList> lists = listsOf(
         QStringLiteral("Mail ann@example.com or see www.example.org/page and http://x.net now"));
     EXPECT_EQ(lists.value(0), (QStringList{"Mail", "or", "see", "and", "now"}));
@@ -150,6 +156,7 @@ TEST_F(CountWordsFrmTest, LinkButtonOpensTheClickedAddressThroughTheAllowList)
                   EXPECT_FALSE(dialog.LinkCmd->icon().isNull());
                   EXPECT_EQ(dialog.LinkCmd->toolTip(),
                             QStringLiteral("Connect to: www.example.org"));
+                  testsupport::saveShot(dialog, QStringLiteral("word-count-links"));
                   testsupport::clickButton(dialog, "LinkCmd");
                   EXPECT_EQ(m_shell.openedUrls(), QStringList{"http://www.example.org"});
                   // A local file address is never handed to the shell.
@@ -164,6 +171,7 @@ TEST_F(CountWordsFrmTest, LinkButtonOpensTheClickedAddressThroughTheAllowList)
                   EXPECT_FALSE(dialog.LinkCmd->isEnabled());
                   testsupport::clickListEntry(*dialog.WCList, 0);
                   EXPECT_EQ(dialog.LinkCmd->toolTip(), QStringLiteral("Create Email"));
+                  testsupport::saveShot(dialog, QStringLiteral("word-count-email"));
                   // The address is what Text1 holds at the click, edited or not.
                   dialog.Text1->setText(QStringLiteral("bob@example.com"));
                   testsupport::clickButton(dialog, "LinkCmd");
@@ -189,6 +197,10 @@ TEST_F(CountWordsFrmTest, ListTooltipShowsTheEntryUnderThePointerOrTheFirst)
         EXPECT_EQ(list.toolTip(), QStringLiteral("beta"));
         QTest::mouseMove(list.viewport(), QPoint(5, list.viewport()->height() - 5));
         EXPECT_EQ(list.toolTip(), QStringLiteral("alpha"));
-        testsupport::saveShot(dialog, QStringLiteral("word-count"));
+        // Moving through the list with the keys takes the entry as a click does.
+        list.setFocus();
+        testsupport::clickListEntry(list, 0);
+        QTest::keyClick(&list, Qt::Key_Down);
+        EXPECT_EQ(dialog.Text1->text(), QStringLiteral("beta"));
     });
 }

@@ -80,6 +80,7 @@ void Form1::createControls()
     XrRTB2 = createEditingControl(QStringLiteral("XrRTB2"), m_client);
     if (XrRTB2)
         XrRTB2->hide();
+    createImageControl();
 
     XrFrameControl1 = qobject_cast<XrFrameControl*>(
         host::createControl(QStringLiteral("XrFrame.XrFrameControl"), m_client));

@@ -16,6 +16,9 @@ class StatusBar;
 class XrFrameControl;
 class XrRTB;
 class XrUCbutton;
+namespace XrImage {
+class XrImageControl;
+}
 
 namespace app {
 
@@ -205,6 +208,12 @@ public:
     // True for the keys whose handling leaves the status panels and toolbar as they are.
     static bool isTypingKey(int keyCode, int shift);
 
+    // Image insertion (Form1Images.cpp): the hidden control that loads and fits the picture,
+    // the Insert > Image command and its paste at the caret.
+    XrImage::XrImageControl* XrImageControl1 = nullptr;
+    void InsertImage();
+    void PasteImageIntoDocument();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -216,6 +225,7 @@ private:
     void createMenus();
     void createToolbar();
     void connectControlEvents();
+    void createImageControl();
     void layoutToolbarButtons();
     // The close request; false cancels the close.
     bool Form_QueryUnload();

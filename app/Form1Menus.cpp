@@ -193,9 +193,13 @@ void Form1::createMenus()
     on(menu34inch, &Form1::menu34inch_Click);
     on(menuGeneralHelp, &Form1::menuGeneralHelp_Click);
     on(menuAbout, &Form1::menuAbout_Click);
+    connect(menuImage, &QAction::triggered, this, [this] {
+        InsertImage();
+        RefreshToolbarState();
+    });
 
     // Commands that need control members still to come: present, disabled, calling nothing.
-    m_pendingEntries = {menuImage, menuSpellCheck, menuWordCount, menuRandomWord};
+    m_pendingEntries = {menuSpellCheck, menuWordCount, menuRandomWord};
     for (QAction* pending : std::as_const(m_pendingEntries))
         pending->setEnabled(false);
 }

@@ -250,8 +250,7 @@ TEST_F(EditCommands, EntriesWaitingForTheirDialogsStayDisabled)
     app::Form1& form = load();
     form.XrRTB1->LetText("some text");
     form.RefreshToolbarState();
-    for (QAction* entry :
-         {form.menuSpellCheck, form.menuWordCount, form.menuRandomWord, form.menuImage})
+    for (QAction* entry : {form.menuSpellCheck, form.menuWordCount, form.menuRandomWord})
         EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
     EXPECT_FALSE(form.SpellCheckButton->isEnabled());
     // Find / Replace and keyword colouring follow the text.

@@ -1,11 +1,13 @@
-// Start-up of the program: makes the control libraries known and shows the main window.
+// Start-up of the program: makes the control libraries known, reads the command line and opens
+// the main window.
 #pragma once
 
 #include <QString>
-
-class QWidget;
+#include <QStringList>
 
 namespace app {
+
+class Form1;
 
 // The product name shown in captions and message boxes.
 inline const QString ProductName = QStringLiteral("Wexmoor Scrivet");
@@ -13,7 +15,11 @@ inline const QString ProductName = QStringLiteral("Wexmoor Scrivet");
 // Registers the control classes of the four libraries with the control factory.
 void registerControlLibraries();
 
-// Builds the main window (not yet shown); the caller owns it.
-QWidget* createMainWindow();
+// The command line after the program's name, as one text: the arguments joined by blanks.
+QString commandLineOf(const QStringList& arguments);
+
+// Builds the main window and runs its load with the command line (not yet shown); the caller
+// owns it.
+Form1* createMainWindow(const QString& commandLine = {});
 
 }  // namespace app

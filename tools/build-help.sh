@@ -1,12 +1,29 @@
 #!/bin/sh
-# Rebuilds the editing control's compiled help file from resources/help/ and puts it where the
-# XrRichTextBox library embeds it (resource type HELP, identifier 101). The build does not run
-# this: the compiled file is committed. Needs chmcmd (Debian package fp-utils).
+# Rebuilds a compiled help file and puts it where its deliverable embeds it. The build does not
+# run this: the compiled files are committed. Needs chmcmd (Debian package fp-utils).
+#   build-help.sh          the editing control's help (resources/help, XrRichTextBox HELP 101)
+#   build-help.sh program  the program's help (resources/scrivet-help, Scrivet HELP 102)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-sources="$root/resources/help"
-target="$root/resources/XrRichTextBox/HELP/101"
+case "${1:-control}" in
+control)
+    sources="$root/resources/help"
+    project=XrRTBHelp
+    target="$root/resources/XrRichTextBox/HELP/101"
+    topic=/xrwmshelp.txt
+    ;;
+program)
+    sources="$root/resources/scrivet-help"
+    project=Scrivet
+    target="$root/resources/Scrivet/HELP/102"
+    topic=/index.htm
+    ;;
+*)
+    echo "usage: build-help.sh [control|program]" >&2
+    exit 2
+    ;;
+esac
 
 if ! command -v chmcmd >/dev/null 2>&1; then
     echo "build-help: chmcmd not found; install it with: apt-get install fp-utils" >&2
@@ -16,15 +33,15 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$sources"/. "$work"/
-(cd "$work" && chmcmd --no-html-scan XrRTBHelp.hhp >"$work/chmcmd.log" 2>&1) || {
+(cd "$work" && chmcmd --no-html-scan "$project.hhp" >"$work/chmcmd.log" 2>&1) || {
     cat "$work/chmcmd.log" >&2
     exit 1
 }
 
-chm="$work/XrRTBHelp.chm"
-# A compiled help file starts with "ITSF"; the help path names the topic /xrwmshelp.txt in it.
-if [ "$(head -c 4 "$chm")" != "ITSF" ] || ! grep -q "/xrwmshelp.txt" "$chm"; then
-    echo "build-help: $chm is not a compiled help file with the topic /xrwmshelp.txt" >&2
+chm="$work/$project.chm"
+# A compiled help file starts with "ITSF" and names its topics by path.
+if [ "$(head -c 4 "$chm")" != "ITSF" ] || ! grep -q "$topic" "$chm"; then
+    echo "build-help: $chm is not a compiled help file with the topic $topic" >&2
     exit 1
 fi
 

@@ -118,7 +118,12 @@ bool cBMPparser::ConvertstdPicTo32bpp(const picture::Picture* stdPic, const gdi:
         } else if (dc) {
             gdi::DeviceContext memory;
             memory.selectBitmap(*Handle);
-            dc->bitBlt(0, 0, width, height, memory, 0, 0);
+            // The section's rows lie bottom-up: a top-down bitmap is turned over as it is
+            // copied, or the picture would come out upside down.
+            if (Handle->isBottomUp())
+                dc->bitBlt(0, 0, width, height, memory, 0, 0);
+            else
+                dc->stretchBlt(0, height - 1, width, -height, memory, 0, 0, width, height);
         }
     } else if (dc) {
         stdPic->Render(*dc, 0, 0, width, height, 0, stdPic->Height(), stdPic->Width(),

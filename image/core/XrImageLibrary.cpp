@@ -1,12 +1,15 @@
 #include "image/core/XrImageLibrary.h"
 
+#include "image/control/XrImageControl.h"
 #include "platform/host/ControlFactory.h"
 
 namespace XrImage {
 
 void registerClasses()
 {
-    // The library's controls register here as they are built.
+    host::registerControlClass(
+        QStringLiteral("XrImage.XrImageControl"),
+        [](QWidget* parent) -> QWidget* { return new XrImage::XrImageControl(parent); });
 }
 
 }  // namespace XrImage

@@ -3,6 +3,8 @@
 // counts and yields the same way.
 #pragma once
 
+#include "platform/host/EventLoop.h"
+
 #include <cstdint>
 
 class LongPass {
@@ -16,10 +18,12 @@ public:
     };
     enum class Progress { Untracked, Tracked };
 
-    // `stopRequest` is the library-wide flag the pass honours (nullptr: none); it is read, never
-    // cleared: a stop request outlives the pass it stopped. A tracked pass owns the library's
-    // progress counters while it lives and leaves ProgressDone at 0 when it ends.
-    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked);
+    // `stopRequest` is the flag the pass honours (nullptr: none); it is read, never cleared: a
+    // stop request outlives the pass it stopped. A tracked pass owns the library's progress
+    // counters while it lives and leaves ProgressDone at 0 when it ends. A LetRun pass whose
+    // steps are short lets the event loop run after every `stepsPerPoll` steps only.
+    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked,
+             int stepsPerPoll = 1);
     ~LongPass();
     LongPass(const LongPass&) = delete;
     LongPass& operator=(const LongPass&) = delete;
@@ -27,16 +31,38 @@ public:
     // The amount of work of a tracked pass, in its own unit; restarts the count at 0.
     void setTotal(int64_t total);
     // Asked before each step: false once a stop was requested, and from then on.
-    bool proceed();
+    bool proceed()
+    {
+        if (!m_stopped && m_stopRequest && *m_stopRequest)
+            m_stopped = true;
+        return !m_stopped;
+    }
     // After each step: counts it (tracked) and, when the policy allows, lets the event loop run.
-    void stepDone();
+    // Inline: a replace pass takes one step per character.
+    void stepDone()
+    {
+        ++m_done;
+        if (m_progressDone)
+            *m_progressDone = m_done;
+        if (m_policy == EventLoop::LetRun && ++m_stepsSincePoll == m_stepsPerPoll) {
+            m_stepsSincePoll = 0;
+            // Input that waits is handled here; the pass never skips a step because of it.
+            host::GetInputState();
+        }
+    }
     bool stopped() const { return m_stopped; }
+    // Whether a stop was requested, also one raised after the last proceed(); it does not end
+    // the pass (for end steps that undo a stopped pass).
+    bool stopRequested() const { return m_stopped || (m_stopRequest && *m_stopRequest); }
     int64_t done() const { return m_done; }
 
 private:
     const bool* m_stopRequest;
     EventLoop m_policy;
-    Progress m_progress;
+    // The library's ProgressDone while the pass is tracked, else null.
+    int64_t* m_progressDone;
+    int m_stepsPerPoll;
+    int m_stepsSincePoll = 0;
     int64_t m_done = 0;
     bool m_stopped = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/Windows1252.h"
+#include "richtext/core/LongPass.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/scanning/HyperlinkMark.h"
@@ -13,8 +14,10 @@ namespace {
 
 const QString AccentedSmallLetters = QStringLiteral("àáâãäèéêëìíîïñòóôõöùúûüýÿ");
 constexpr char16_t RightQuote = u'\u2019';
-// How many words the scan checks between two polls of the event loop.
-constexpr long InputPollWords = 16;
+// How many words the scan checks between two polls of the event loop: the poll itself runs the
+// event loop at most every few milliseconds, so asking every few words is as responsive and
+// spares a clock read per word.
+constexpr int InputPollWords = 16;
 
 QString escapedEach(const QString& characters)
 {
@@ -167,10 +170,12 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
         matches = words.Execute(text);
     } catch (const vb::VbError&) {
     }
-    state.ProgressTotal = matches.Count();
+    // Lets the dialogs' buttons and timers run; pending input never makes a word skipped.
+    LongPass pass(&state.SpellScanAbort, LongPass::EventLoop::LetRun, LongPass::Progress::Tracked,
+                  InputPollWords);
+    pass.setTotal(matches.Count());
 
     const KnownWords known(m_lists);
-    long counted = 0;
     for (const vbscript::Match match : matches) {
         const QString word = match.Value();
         if (!isApostrophe(word.front()) && !isApostrophe(word.back()) && !known.contains(word)) {
@@ -178,19 +183,12 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
             ++added;
             result = true;
         }
-        // Lets the dialogs' buttons and timers run; pending input never makes a word skipped.
-        // The poll itself runs the event loop at most every few milliseconds, so asking every
-        // few words is as responsive and spares a clock read per word.
-        if (++counted % InputPollWords == 0)
-            host::GetInputState();
-        ++state.ProgressDone;
-        if (state.SpellScanAbort) {
+        pass.stepDone();
+        if (!pass.proceed()) {
             MyReturnArray.reset();
-            state.ProgressDone = 0;
             m_scanAborted = true;
             return result;
         }
     }
-    state.ProgressDone = 0;
     return result;
 }

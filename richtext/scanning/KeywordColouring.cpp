@@ -1,6 +1,5 @@
 #include "richtext/scanning/KeywordColouring.h"
 
-#include "platform/host/EventLoop.h"
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
 #include "platform/host/Resources.h"
@@ -9,9 +8,11 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbStrings.h"
+#include "richtext/core/LongPass.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/scanning/WholeDocumentUndo.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <vector>
 
@@ -98,19 +99,6 @@ void switchEffectsOff(Engine& engine, int32_t formatting)
     }
 }
 
-// Runs the action when the scope is left, however it is left.
-template <typename Action>
-class ScopeExit {
-public:
-    explicit ScopeExit(Action action) : m_action(std::move(action)) {}
-    ~ScopeExit() { m_action(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    Action m_action;
-};
-
 QString invalidMethodMessage(const QString& memberName)
 {
     const QString indent(17, u' ');
@@ -174,11 +162,11 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
     if (mutesSelChange)
         m_suppressSelChange = true;
     bool locked = false;
+    LongPass pass(&m_syntaxCancel, LongPass::EventLoop::LetRun, LongPass::Progress::Tracked);
     // Whatever ends the pass, the library is left idle and the display unfrozen.
-    ScopeExit idle([&] {
+    const auto idle = qScopeGuard([&] {
         if (locked)
             m_hooks.lockWindowUpdate(false);
-        state.ProgressDone = 0;
         state.SyntaxRunning = false;
         if (mutesSelChange)
             m_suppressSelChange = false;
@@ -191,15 +179,15 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
     const std::vector<Found> comments = collect(set.commentPattern, subject);
     const std::vector<Found> strings = collect(set.stringPattern, subject);
     const std::vector<Found> keywords = collect(set.keywordPattern, subject);
-    state.ProgressTotal = int64_t(comments.size() + strings.size() + keywords.size());
-    if (state.ProgressTotal == 0) {
-        state.ProgressTotal = 100;
+    const int64_t total = int64_t(comments.size() + strings.size() + keywords.size());
+    if (total == 0) {
+        pass.setTotal(100);
         return;
     }
+    pass.setTotal(total);
 
     m_hooks.lockWindowUpdate(true);
     locked = true;
-    state.ProgressDone = 0;
     Engine& engine = m_window.engine();
     const intptr_t handle = m_window.hWnd();
     auto selectRange = [&](int32_t start, int32_t end) {
@@ -299,23 +287,22 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
     const std::pair<Role, const std::vector<Found>*> passes[] = {
         {Role::Comment, &comments}, {Role::String, &strings}, {Role::Keyword, &keywords}};
     const QString* patterns[] = {&set.commentPattern, &set.stringPattern, &set.keywordPattern};
-    for (size_t pass = 0; pass < 3; ++pass) {
-        if (patterns[pass]->isEmpty())
+    for (size_t role = 0; role < 3; ++role) {
+        if (patterns[role]->isEmpty())
             continue;
-        for (const Found& match : *passes[pass].second) {
-            // Lets the host's timers and handlers run; waiting input never skips a match.
-            host::GetInputState();
+        for (const Found& match : *passes[role].second) {
             selectMatch(match);
-            if (work(passes[pass].first, match) && m_syntaxCancel)
+            if (work(passes[role].first, match) && !pass.proceed())
                 break;
-            ++state.ProgressDone;
+            pass.stepDone();
         }
     }
 
     // End steps.
     selectRange(0, -1);
     engine.setSelProtected(false);
-    if (m_syntaxCancel) {
+    // A request raised by the end steps' own events undoes the pass too.
+    if (pass.stopRequested()) {
         m_syntaxCancel = false;
         if (m_undo)
             m_undo->HyperUndo();
@@ -324,7 +311,6 @@ void KeywordColouring::runPass(const KeywordSet& set, bool selectedText, int32_t
     locked = false;
     m_hooks.lockWindowUpdate(false);
     m_hooks.restoreViewPos();
-    state.ProgressDone = 0;
     state.SyntaxRunning = false;
     if (mutesSelChange)
         m_suppressSelChange = false;

@@ -1,9 +1,9 @@
 #include "richtext/scanning/ReplaceAllEngine.h"
 
-#include "platform/host/EventLoop.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/Windows1252.h"
+#include "richtext/core/LongPass.h"
 #include "richtext/core/RichTextLibraryState.h"
 
 #include <limits>
@@ -86,7 +86,6 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
                                   bool applyFontColor, uint32_t color, int32_t& count, bool anyCase,
                                   bool wholeWord)
 {
-    RichTextLibraryState& library = RichTextLibraryState::instance();
     // The copy is taken before the first replacement: matches are never looked for inside
     // replacement text, and `shift` maps a position of the copy into the changed document.
     const QString text = m_window.Text();
@@ -101,15 +100,15 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
     int64_t previousShift = 0;
     bool caretFixed = false;
     const qsizetype last = text.size() - 1;
-    library.ProgressTotal = last;
+    // Lets timers tick and the dialog react after each position; waiting input never makes a
+    // position pass uncompared.
+    LongPass pass(&RichTextLibraryState::instance().ReplaceAbort, LongPass::EventLoop::LetRun,
+                  LongPass::Progress::Tracked);
+    pass.setTotal(last);
 
     const QChar* const textData = text.constData();
     const QChar* const findData = find.constData();
     for (qsizetype i = 0; i <= last; ++i) {
-        // Lets timers tick and the dialog react; waiting input never makes a position pass
-        // uncompared.
-        host::GetInputState();
-
         bool matched = charactersMatch(findData[0], textData[i], anyCase);
         if (matched && wholeWord && i >= 1 && isWordCharacter(textData[i - 1]))
             matched = false;
@@ -155,11 +154,11 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
             i += findLength - 1;
         }
 
-        ++library.ProgressDone;
-        if (library.ReplaceAbort)
+        // A stop request ends the scan after the position it was raised in.
+        if (!pass.proceed())
             break;
+        pass.stepDone();
     }
     if (!caretFixed)
         caret = int32_t(std::clamp<int64_t>(callerCaret + shift, INT32_MIN, INT32_MAX));
-    library.ProgressDone = 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbStrings.h"
+#include "richtext/core/LongPass.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ReplaceAllEngine.h"
@@ -15,6 +16,7 @@
 #include "richtext/scanning/ViewKeeper.h"
 #include "richtext/scanning/WholeWord.h"
 
+#include <QScopeGuard>
 #include <optional>
 
 using richedit::CharRange;
@@ -49,18 +51,6 @@ bool isListedOption(int32_t options)
     return options == AllMatches || options == WholeWord || options == MatchCase ||
            options == WholeWord_MatchCase;
 }
-
-template <typename Action>
-class ScopeExit {
-public:
-    explicit ScopeExit(Action action) : m_action(std::move(action)) {}
-    ~ScopeExit() { m_action(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    Action m_action;
-};
 
 }  // namespace
 
@@ -136,7 +126,7 @@ void ReplaceCommand::ReplaceText(const QString& find, const QString& replacement
     bool closing = true;
     // The closing steps run however the command ends; a Replace All of a missing text has
     // already let go of everything and skips them.
-    ScopeExit close([&] {
+    const auto close = qScopeGuard([&] {
         state.SyntaxRunning = false;
         state.StopLinkPass = false;
         if (closing)
@@ -176,7 +166,7 @@ void ReplaceCommand::replaceAll(const QString& find, const QString& replacement,
     ReplaceUndo::SaveReplaceUndo(m_window);
     FreezeDocument(true);
     bool frozen = true;
-    ScopeExit thaw([&] {
+    const auto thaw = qScopeGuard([&] {
         if (frozen)
             FreezeDocument(false);
     });
@@ -289,18 +279,20 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
     FreezeDocument(true);
     bool frozen = true;
     // A failure part-way still unfreezes once and lets the next link pass start.
-    ScopeExit done([&] {
+    const auto done = qScopeGuard([&] {
         if (frozen)
             FreezeDocument(false);
         state.LinkPassRunning = false;
     });
     HyperlinkMark links(m_window);
+    LongPass pass(&state.StopLinkPass, LongPass::EventLoop::Closed);
     for (const vbscript::Match match : matches) {
-        if (state.StopLinkPass)
+        if (!pass.proceed())
             break;
         // Exactly the address carries the mark; the characters after it stay plain text.
         links.markRange(int32_t(match.FirstIndex()), int32_t(match.Length()));
         ClearWindowUndo();
+        pass.stepDone();
     }
     m_window.setSelStart(caret);
     m_window.setSelLength(0);

@@ -5,7 +5,6 @@
 #include "richtext/core/XrRTB.h"
 
 #include <gtest/gtest.h>
-#include <QMainWindow>
 #include <QWidget>
 #include <memory>
 
@@ -23,18 +22,4 @@ TEST(ControlLibraries, TheProgramCreatesEachControlByItsClassName)
 
     std::unique_ptr<QWidget> editor(host::createControl(QStringLiteral("XrRichTextBox.XrRTB")));
     EXPECT_NE(dynamic_cast<XrRTB*>(editor.get()), nullptr);
-}
-
-TEST(ControlLibraries, TheMainWindowCarriesTheProductNameAndAnEmptyEditingControl)
-{
-    app::registerControlLibraries();
-    std::unique_ptr<QWidget> window(app::createMainWindow());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Wexmoor Scrivet"));
-    const auto* main = qobject_cast<QMainWindow*>(window.get());
-    ASSERT_NE(main, nullptr);
-    const auto* editor = qobject_cast<XrRTB*>(main->centralWidget());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->objectName(), QStringLiteral("XrRTB1"));
-    EXPECT_TRUE(editor->Text().isEmpty()) << "a control saved at its defaults holds no text";
-    EXPECT_TRUE(editor->DisplayRuler());
 }

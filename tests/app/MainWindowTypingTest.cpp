@@ -1,5 +1,6 @@
 // Typing into the program's window: the editing control keeps what was typed in sight and
 // scrolls only when the caret leaves the visible part of the document.
+#include "app/Form1.h"
 #include "app/ScrivetApplication.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/RichTextView.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QImage>
-#include <QMainWindow>
 #include <QScrollBar>
 #include <QTest>
 #include <memory>
@@ -25,9 +25,9 @@ ShownWindow showMainWindow()
 {
     app::registerControlLibraries();
     ShownWindow shown;
-    shown.window.reset(app::createMainWindow());
-    shown.control =
-        qobject_cast<XrRTB*>(qobject_cast<QMainWindow*>(shown.window.get())->centralWidget());
+    app::Form1* window = app::createMainWindow();
+    shown.window.reset(window);
+    shown.control = window->XrRTB1;
     shown.window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(shown.window.get()));
     shown.view =

@@ -322,6 +322,14 @@ int RichTextView::visibleLineCount()
     while (first + count < lines &&
            layout.lineTop(first + count) + layout.lineHeight(first + count) <= bottom)
         ++count;
+    // Room left below the last line counts in lines of its height, so the thumb of a document
+    // that fits fills the track.
+    if (first + count == lines && lines > 0) {
+        const int64_t end = layout.lineTop(lines - 1) + layout.lineHeight(lines - 1);
+        const int64_t height = std::max<int64_t>(layout.lineHeight(lines - 1), 1);
+        if (bottom > end)
+            count += int((bottom - end) / height);
+    }
     return std::max(count, 1);
 }
 

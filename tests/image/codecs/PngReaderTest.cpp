@@ -470,3 +470,25 @@ TEST_F(PngReaderTest, ShortImageData)
     ASSERT_TRUE(load(huge, dib));
     EXPECT_EQ(dib.Handle(), 0u);
 }
+
+TEST_F(PngReaderTest, ZlibUnderTheSecondNameStillChecksCrcs)
+{
+    dynload::setLibraryNames({{QStringLiteral("zlib.dll"), QStringLiteral("libz.so.1"), {}}});
+    const SampleImage image = randomImage(5, 4, 2, 8, 3);
+    std::vector<std::uint8_t> bytes = buildPng(image, {});
+    c32bppDIB dib;
+    ASSERT_TRUE(load(bytes, dib));
+    EXPECT_EQ(dib.Width(), 5);
+    bytes[bytes.size() - 13] ^= 0x40;  // the IDAT CRC
+    ASSERT_TRUE(load(bytes, dib));
+    EXPECT_EQ(dib.Handle(), 0u);
+    // A header chunk shorter than its 13 bytes is refused.
+    std::vector<std::uint8_t> shortHeader = signatureBytes();
+    std::vector<std::uint8_t> header = ihdrBody(5, 4, 8, 2, 0);
+    header.pop_back();
+    appendChunk(shortHeader, "IHDR", header);
+    appendChunk(shortHeader, "IDAT", zlibCompress(rawImageData(image, false, 0)));
+    appendChunk(shortHeader, "IEND", {});
+    ASSERT_TRUE(load(shortHeader, dib));
+    EXPECT_EQ(dib.Handle(), 0u);
+}

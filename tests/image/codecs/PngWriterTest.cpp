@@ -493,3 +493,17 @@ TEST_F(PngWriterTest, FilesAndFailures)
     EXPECT_FALSE(writer.WritePng(dib, QString(), stream));
     EXPECT_TRUE(stream.isEmpty());
 }
+
+TEST_F(PngWriterTest, ZlibFoundUnderEitherNameWithCompressOrCompress2)
+{
+    c32bppDIB dib;
+    makeImage(dib, 40, 30, true, [](int x, int y) { return opaque(x * 6, y * 8, (x * y) & 255); });
+    // Only "zlib.dll", and it lacks compress2: plain compress is used and the file is valid.
+    dynload::setLibraryNames({{QStringLiteral("zlib.dll"),
+                               QString(),
+                               {{QByteArray("compress"), reinterpret_cast<void*>(&compress)},
+                                {QByteArray("crc32"), reinterpret_cast<void*>(&crc32)}}}});
+    const QByteArray png = write(dib);
+    ASSERT_FALSE(png.isEmpty());
+    EXPECT_TRUE(decodeWithLibpng(std::vector<std::uint8_t>(png.begin(), png.end())).ok);
+}

@@ -15,14 +15,14 @@ protected:
     ~LongPassTest() override { RichTextLibraryState::instance().reset(); }
 
     // Runs `steps` steps and counts how often a zero-timer posted before the pass fired.
-    int timerShotsDuring(LongPass::EventLoop policy, int steps)
+    int timerShotsDuring(LongPass::EventLoop policy, int steps, int stepsPerPoll = 1)
     {
         int shots = 0;
         QTimer timer;
         timer.setInterval(0);
         QObject::connect(&timer, &QTimer::timeout, [&] { ++shots; });
         timer.start();
-        LongPass pass(nullptr, policy);
+        LongPass pass(nullptr, policy, LongPass::Progress::Untracked, stepsPerPoll);
         for (int step = 0; step < steps && pass.proceed(); ++step) {
             QThread::msleep(2);
             pass.stepDone();
@@ -54,6 +54,27 @@ TEST_F(LongPassTest, StopRequestEndsThePassAndIsLeftSet)
     bool alreadySet = true;
     LongPass late(&alreadySet, LongPass::EventLoop::Closed);
     EXPECT_FALSE(late.proceed());
+}
+
+TEST_F(LongPassTest, StopRequestedSeesARequestTheLoopHasNotReadYet)
+{
+    bool stop = false;
+    LongPass pass(&stop, LongPass::EventLoop::Closed);
+    EXPECT_TRUE(pass.proceed());
+    pass.stepDone();
+    EXPECT_FALSE(pass.stopRequested());
+    // Raised after the last step's proceed(): seen, without stopping the pass.
+    stop = true;
+    EXPECT_TRUE(pass.stopRequested());
+    EXPECT_FALSE(pass.stopped());
+    // A stopped pass reports the request even when the flag was cleared since.
+    EXPECT_FALSE(pass.proceed());
+    stop = false;
+    EXPECT_TRUE(pass.stopRequested());
+
+    LongPass unstoppable(nullptr, LongPass::EventLoop::Closed);
+    EXPECT_TRUE(unstoppable.proceed());
+    EXPECT_FALSE(unstoppable.stopRequested());
 }
 
 TEST_F(LongPassTest, TrackedPassKeepsTheLibraryCountersAndEndsAtZeroDone)
@@ -95,4 +116,14 @@ TEST_F(LongPassTest, OnlyALetRunPassLetsTheEventLoopRun)
 {
     EXPECT_EQ(timerShotsDuring(LongPass::EventLoop::Closed, 10), 0);
     EXPECT_GT(timerShotsDuring(LongPass::EventLoop::LetRun, 10), 0);
+}
+
+TEST_F(LongPassTest, ShortStepsLetTheEventLoopRunEveryFewSteps)
+{
+    // Fewer steps than the interval: the loop never runs, however long they take.
+    EXPECT_EQ(timerShotsDuring(LongPass::EventLoop::LetRun, 3, 4), 0);
+    EXPECT_GT(timerShotsDuring(LongPass::EventLoop::LetRun, 4, 4), 0);
+    // A Closed pass stays closed whatever its interval; an interval below 1 means every step.
+    EXPECT_EQ(timerShotsDuring(LongPass::EventLoop::Closed, 8, 4), 0);
+    EXPECT_GT(timerShotsDuring(LongPass::EventLoop::LetRun, 1, 0), 0);
 }

@@ -463,6 +463,19 @@ TEST_F(ViewDisplayTest, VerticalScrollBarAndFirstVisibleLineMoveTogether)
     EXPECT_GT(engine.firstVisibleLine(), 150);
 }
 
+TEST_F(ViewDisplayTest, ShortDocumentsThumbFillsNearlyTheWholeTrack)
+{
+    setText(manyLines(2));
+    settle();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int fitting = view->viewport()->height() /
+                        std::max(view->fontMetrics().height(), 1);  // lines of about this font
+    ASSERT_GT(fitting, 4);
+    // The page is what fits in the window, not just the lines there are.
+    EXPECT_GE(bar->pageStep(), fitting / 2);
+    EXPECT_EQ(bar->maximum(), engine.lineCount() - 1);
+}
+
 TEST_F(ViewDisplayTest, NoWrapScrollsHorizontallyToTheCaret)
 {
     engine.setTargetDevice(nullptr, 1);

@@ -1,0 +1,229 @@
+// The file commands of the main window: Open, Save and Save As through the editing control's
+// dialogs, the save step that Open and the close share, and the link refresh after an open.
+#include "app/DocumentNames.h"
+#include "app/Form1.h"
+#include "app/InitMod.h"
+#include "app/ScrivetApplication.h"
+#include "app/SettingsFile.h"
+#include "app/ShellLauncher.h"
+#include "platform/host/MessageBox.h"
+#include "platform/widgets/StatusBar.h"
+#include "richtext/core/XrRTB.h"
+
+#include <QAction>
+
+namespace app {
+namespace {
+
+constexpr int16_t CancelledDialog = 32755;
+
+qint16 readIndex(const char* key)
+{
+    return readSettingInt16(SettingsSection, QString::fromLatin1(key), settingsFilePath(), 1);
+}
+
+void writeSetting(const char* key, const QString& value)
+{
+    IniWrite(SettingsSection, QString::fromLatin1(key), value, settingsFilePath());
+}
+
+// The control's file type for a document type: the own type holds RTF.
+QFileType fileTypeOf(qint32 documentType)
+{
+    return documentType == rtfText ? ::rtfText : ::rtfRTF;
+}
+
+}  // namespace
+
+int Form1::askSaveQuestion()
+{
+    return host::MsgBox(
+        QStringLiteral("Your document has changed. Do you wish to save the changes?  "),
+        host::vbYesNoCancel, ProductName, this);
+}
+
+void Form1::setDocumentUnchanged()
+{
+    bool changed = false;
+    XrRTB1->SetRTBChanged(changed);
+}
+
+bool Form1::saveChangedDocument()
+{
+    if (!PathExists(m_documentPath)) {
+        int16_t filterIndex = readIndex("SAVEINDEX");
+        int16_t chosenIndex = 0;
+        int16_t error = 0;
+        bool saved = false;
+        const QString name = XrRTB1->CommonDialogFileSave(
+            QString(), QStringLiteral("Document"), true, QString(), filterIndex, chosenIndex, error,
+            QStringLiteral("Save File..."), saved);
+        if (!saved)
+            return false;
+        m_documentPath = name;
+        m_documentType = DocumentTypeFromPath(name);
+        writeSetting("SAVEINDEX", QString::number(chosenIndex));
+        return true;
+    }
+    if (m_documentType < rtfRTF || m_documentType > rtfWXF)
+        return true;
+    // A failed write leaves the document changed and stops what was to follow.
+    if (!XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType)))
+        return false;
+    setDocumentUnchanged();
+    return true;
+}
+
+void Form1::menuOpen_Click()
+{
+    if (XrRTB1->HasRTBChanged()) {
+        const int answer = askSaveQuestion();
+        if (answer == host::vbYes) {
+            if (!saveChangedDocument())
+                return;
+        } else if (answer != host::vbNo) {
+            UpdateTitleAndStatus(false);
+            return;
+        }
+    }
+
+    bool textWithLinks = true;
+    int16_t filterIndex = readIndex("OPENINDEX");
+    int16_t chosenIndex = 0;
+    int16_t error = 0;
+    bool opened = false;
+    const QString name = XrRTB1->CommonDialogFileOpen(QString(), QString(), textWithLinks,
+                                                      filterIndex, chosenIndex, error, opened);
+    if (opened) {
+        RefreshLinksAfterOpen();
+        m_documentPath = name;
+        writeSetting("OPENINDEX", QString::number(chosenIndex));
+        m_documentType = DocumentTypeFromPath(name);
+        const QString displayName = GetDisplayName(name);
+        setWindowTitle(displayName + QStringLiteral(" - ") + ProductName);
+        StatusBar1->Panels(1).setText(QStringLiteral("Document Name: ") + displayName);
+    } else if (error != CancelledDialog) {
+        host::MsgBox(QStringLiteral("Invalid File Format or Corrupted File."),
+                     host::vbOKOnly | host::vbInformation, QStringLiteral("Cannot Open File"),
+                     this);
+    }
+    XrRTB1->SetInFocus();
+    updateSaveEntry();
+    UpdateTitleAndStatus(false);
+}
+
+void Form1::RefreshLinksAfterOpen()
+{
+    const bool unchanged = !XrRTB1->HasRTBChanged();
+    switch (readSettingInt16(SettingsSection, QStringLiteral("ENABLEAUTOLINK"), settingsFilePath(),
+                             -1)) {
+        case 0:
+            menuAllowAutomaticHyperlink->setChecked(false);
+            XrRTB1->LetDetectHyperLinks(false);
+            XrRTB1->UnHyperLinkDocument();
+            break;
+        case 1:
+            menuAllowAutomaticHyperlink->setChecked(true);
+            XrRTB1->LetDetectHyperLinks(true);
+            break;
+        default:
+            break;
+    }
+    if (unchanged)
+        setDocumentUnchanged();
+}
+
+void Form1::updateSaveEntry()
+{
+    setEntryEnabled(menuSave, !(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
+}
+
+void Form1::menuSave_Click()
+{
+    if (!PathExists(m_documentPath)) {
+        int16_t filterIndex = readIndex("SAVEINDEX");
+        int16_t chosenIndex = 0;
+        int16_t error = 0;
+        bool saved = false;
+        const QString name = XrRTB1->CommonDialogFileSave(
+            QString(), QStringLiteral("Document"), true, QString(), filterIndex, chosenIndex, error,
+            QStringLiteral("Save File..."), saved);
+        if (saved) {
+            m_documentPath = name;
+            m_documentType = DocumentTypeFromPath(name);
+            writeSetting("SAVEINDEX", QString::number(chosenIndex));
+            setDocumentUnchanged();
+        }
+        UpdateTitleAndStatus(false);
+        XrRTB1->SetInFocus();
+        return;
+    }
+    if (m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()) {
+        const int answer = host::MsgBox(
+            QStringLiteral("Some formatting differences exist between Wexmoor Scrivet RTF (Rich "
+                           "Text Format) and the RTF used by other text editing software. Click "
+                           "OK if you wish to save as an RTF file or click To cancel and choose "
+                           "''Save As..'' .wmdf file from the drop down menu."),
+            host::vbOKCancel | host::vbInformation, ProductName, this);
+        if (answer != host::vbOK)
+            return;
+    }
+    if (m_documentType < rtfRTF || m_documentType > rtfWXF)
+        return;
+    // Only a document that reached its file counts as saved.
+    if (XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType)))
+        setDocumentUnchanged();
+}
+
+void Form1::menuSaveas_Click()
+{
+    const bool rtfSaving = XrRTB1->AllowRTFSave();
+    int16_t filterIndex = 1;
+    switch (m_documentType) {
+        case rtfRTF:
+            filterIndex = rtfSaving ? 2 : 1;
+            break;
+        case rtfText:
+            filterIndex = rtfSaving ? 3 : 2;
+            break;
+        case rtfWXF:
+            filterIndex = 1;
+            break;
+        default:
+            filterIndex = readIndex("SAVEINDEX");
+            break;
+    }
+    const QString suggested =
+        m_documentPath.isEmpty() ? QStringLiteral("Document") : GetDisplayName(m_documentPath);
+    int16_t chosenIndex = 0;
+    int16_t error = 0;
+    bool saved = false;
+    const QString name =
+        XrRTB1->CommonDialogFileSave(QString(), suggested, true, QString(), filterIndex,
+                                     chosenIndex, error, QStringLiteral("Save File..."), saved);
+    if (saved) {
+        m_documentPath = name;
+        m_documentType = DocumentTypeFromPath(name);
+        writeSetting("SAVEINDEX", QString::number(chosenIndex));
+        setDocumentUnchanged();
+    } else if (m_documentPath.isEmpty()) {
+        // A never-saved document stays without a path, so a later Save asks for one instead
+        // of writing "Document" into the working folder.
+        m_documentType = rtfWXF;
+    }
+    UpdateTitleAndStatus(false);
+    XrRTB1->SetInFocus();
+}
+
+void Form1::menuPrint_Click()
+{
+    if (XrRTB1->PrinterInstalled())
+        XrRTB1->ShowPrintPreview();
+    else
+        host::MsgBox(QStringLiteral("Install and connect a printer for printing."),
+                     host::vbOKOnly | host::vbInformation, QStringLiteral("No Printer Detected!"),
+                     this);
+    XrRTB1->SetInFocus();
+}
+
+}  // namespace app

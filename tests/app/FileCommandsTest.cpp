@@ -1,0 +1,292 @@
+// The file commands and the close question through the fake dialogs and message boxes,
+// including failed and cancelled saves.
+#include "platform/widgets/StatusBar.h"
+#include "richtext/core/XrRTB.h"
+#include "tests/app/MainWindowSupport.h"
+#include "tests/support/FakeCommonDialogs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+using testsupport::FakeCommonDialogs;
+
+const QString SaveQuestion = "Your document has changed. Do you wish to save the changes?  ";
+
+class FileCommands : public testsupport::MainWindowTest {
+protected:
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = appData.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // A document that was typed into: the control marks it changed.
+    app::Form1& changedDocument(const QString& text = "typed words")
+    {
+        app::Form1& form = load();
+        form.XrRTB1->LetText(text);
+        bool changed = true;
+        form.XrRTB1->SetRTBChanged(changed);
+        return form;
+    }
+
+    FakeCommonDialogs dialogs;
+};
+
+TEST_F(FileCommands, OpenOfAnUnchangedDocumentAsksNothingAndTakesTheStoredFilter)
+{
+    const QString path = writeFile("notes.txt", "first line\r\nsecond line");
+    store("OPENINDEX", "3");
+    app::Form1& form = load();
+    dialogs.answer(host::DialogAnswer::file(path, 3));
+    form.menuOpen->trigger();
+    EXPECT_TRUE(boxes.shown().empty());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.last().filterIndex, 3);
+    EXPECT_EQ(form.XrRTB1->Text(), "first line\r\nsecond line");
+    EXPECT_EQ(form.documentPath(), path);
+    EXPECT_EQ(form.documentType(), app::rtfText);
+    EXPECT_EQ(form.windowTitle(), "notes.txt - Wexmoor Scrivet");
+    EXPECT_EQ(form.StatusBar1->Panels(1).Text(), "Document Name: notes.txt");
+    EXPECT_EQ(setting("OPENINDEX"), "3");
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(FileCommands, OpenAfterACancelledSaveOfANewDocumentStopsBeforeTheOpenDialog)
+{
+    app::Form1& form = changedDocument();
+    form.setWindowTitle("stale");
+    boxes.answer(host::vbYes);
+    dialogs.answerCancel();
+    form.menuOpen->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, SaveQuestion);
+    EXPECT_EQ(boxes.shown()[0].title, "Wexmoor Scrivet");
+    EXPECT_EQ(boxes.shown()[0].style & 0xF, host::vbYesNoCancel);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.last().kind, host::DialogKind::Save);
+    EXPECT_EQ(dialogs.last().title, "Save File...");
+    EXPECT_EQ(dialogs.last().fileName, "Document");
+    EXPECT_EQ(form.windowTitle(), "stale");
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+
+    // Cancel on the question: no dialog, the caption refreshed.
+    boxes.answer(host::vbCancel);
+    form.menuOpen->trigger();
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(form.windowTitle(), "Document.wmdf - Wexmoor Scrivet");
+}
+
+TEST_F(FileCommands, OpenStopsWhenTheSaveFirstFails)
+{
+    // A named document whose file became a folder cannot be written over.
+    const QString blocked = appData.filePath("blocked.wmdf");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    app::Form1& form = changedDocument();
+    form.Form_Load("\"" + blocked + "\"");
+    form.XrRTB1->LetText("unsaved");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    boxes.answer(host::vbYes);
+    form.menuOpen->trigger();
+    EXPECT_TRUE(dialogs.shown().empty()) << "the open dialog came after a failed save";
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(FileCommands, OpenFailureOtherThanCancelIsReported)
+{
+    const QString sealed = writeFile("sealed.wmdf", "xreS and enciphered bytes");
+    app::Form1& form = load();
+    dialogs.answerCancel();
+    form.menuOpen->trigger();
+    EXPECT_TRUE(boxes.shown().empty()) << "a cancelled dialog is silent";
+
+    dialogs.answer(host::DialogAnswer::file(sealed, 1));
+    form.menuOpen->trigger();
+    ASSERT_FALSE(boxes.shown().empty());
+    EXPECT_EQ(boxes.shown().back().text, "Invalid File Format or Corrupted File.");
+    EXPECT_EQ(boxes.shown().back().title, "Cannot Open File");
+    EXPECT_EQ(form.documentPath(), "");
+}
+
+TEST_F(FileCommands, OpenWithLinksOffRemovesThemAndLeavesTheDocumentUnchanged)
+{
+    const QString path = writeFile("links.rtf", "{\\rtf1 see www.example.com now\\par}");
+    store("ENABLEAUTOLINK", "0");
+    app::Form1& form = load();
+    dialogs.answer(host::DialogAnswer::file(path, 2));
+    form.menuOpen->trigger();
+    EXPECT_EQ(form.documentType(), app::rtfRTF);
+    EXPECT_FALSE(form.XrRTB1->DetectHyperLinks());
+    EXPECT_FALSE(form.menuAllowAutomaticHyperlink->isChecked());
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+    QString address;
+    EXPECT_FALSE(form.XrRTB1->DetectURLZone(6, address));
+    // An RTF document may not be saved as RTF while RTF saving is off.
+    EXPECT_FALSE(form.menuSave->isEnabled());
+}
+
+TEST_F(FileCommands, SaveOfANewDocumentGoesThroughTheDialog)
+{
+    const QString path = appData.filePath("letter.txt");
+    store("SAVEINDEX", "2");
+    app::Form1& form = changedDocument("Dear reader");
+    dialogs.answer(host::DialogAnswer::file(path, 2));
+    form.menuSave->trigger();
+    EXPECT_EQ(dialogs.last().filterIndex, 2);
+    EXPECT_EQ(readFile(path), "Dear reader");
+    EXPECT_EQ(form.documentPath(), path);
+    EXPECT_EQ(form.documentType(), app::rtfText);
+    EXPECT_EQ(setting("SAVEINDEX"), "2");
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+    EXPECT_EQ(form.windowTitle(), "letter.txt - Wexmoor Scrivet");
+
+    // The next Save writes plain text again, without a dialog.
+    form.XrRTB1->LetText("Dear reader, again");
+    form.menuSave->trigger();
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(readFile(path), "Dear reader, again");
+}
+
+TEST_F(FileCommands, AFailedSaveLeavesTheDocumentChanged)
+{
+    const QString blocked = appData.filePath("blocked.txt");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    app::Form1& form = load("\"" + blocked + "\"");
+    form.XrRTB1->LetText("not written");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    form.menuSave->trigger();
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(FileCommands, SaveOfAnRtfDocumentWithRtfSavingOffAsksFirst)
+{
+    const QString path = writeFile("old.rtf", "{\\rtf1 old\\par}");
+    app::Form1& form = load("\"" + path + "\"");
+    form.XrRTB1->LetText("new");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    boxes.answer(host::vbCancel);
+    form.menuSave->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].title, "Wexmoor Scrivet");
+    EXPECT_TRUE(
+        boxes.shown()[0].text.endsWith("''Save As..'' .wmdf file from the drop down menu."));
+    EXPECT_EQ(readFile(path), "{\\rtf1 old\\par}");
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+
+    boxes.answer(host::vbOK);
+    form.menuSave->trigger();
+    EXPECT_TRUE(readFile(path).startsWith("{\\rtf1"));
+    EXPECT_TRUE(readFile(path).contains("new"));
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(FileCommands, SaveAsOffersTheTypesFilterAndACancelKeepsPathAndType)
+{
+    const QString path = writeFile("plain.txt", "plain");
+    app::Form1& form = load("\"" + path + "\"");
+    dialogs.answerCancel();
+    form.menuSaveas->trigger();
+    EXPECT_EQ(dialogs.last().filterIndex, 2) << "plain text without RTF saving";
+    EXPECT_EQ(dialogs.last().fileName, "plain");
+    EXPECT_EQ(form.documentPath(), path);
+    EXPECT_EQ(form.documentType(), app::rtfText);
+
+    form.XrRTB1->LetAllowRTFSave(true);
+    dialogs.answerCancel();
+    form.menuSaveas->trigger();
+    EXPECT_EQ(dialogs.last().filterIndex, 3);
+}
+
+TEST_F(FileCommands, CancelledSaveAsOfANewDocumentKeepsItWithoutAPath)
+{
+    app::Form1& form = changedDocument();
+    dialogs.answerCancel();
+    form.menuSaveas->trigger();
+    EXPECT_EQ(dialogs.last().filterIndex, 1);
+    EXPECT_EQ(form.documentPath(), "") << "no relative path a later Save would write to";
+    EXPECT_EQ(form.documentType(), app::rtfWXF);
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+    // So the next Save asks for a name again.
+    dialogs.answerCancel();
+    form.menuSave->trigger();
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.last().kind, host::DialogKind::Save);
+}
+
+using CloseQuestion = FileCommands;
+
+TEST_F(CloseQuestion, CancelKeepsTheWindowAndStoresNothing)
+{
+    app::Form1& form = changedDocument();
+    store("APPWIDTH", "1234");
+    boxes.answer(host::vbCancel);
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, SaveQuestion);
+    EXPECT_EQ(setting("APPWIDTH"), "1234");
+}
+
+TEST_F(CloseQuestion, NoClosesWithoutSavingAndStoresTheGeometry)
+{
+    app::Form1& form = changedDocument();
+    form.resize(640, 480);
+    boxes.answer(host::vbNo);
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(setting("APPWIDTH"), "9600");
+}
+
+TEST_F(CloseQuestion, YesSavesAndClosesOnlyWhenTheSaveWentThrough)
+{
+    app::Form1& form = changedDocument("keep me");
+    form.resize(640, 480);
+    store("APPWIDTH", "1234");
+    boxes.answer(host::vbYes);
+    dialogs.answerCancel();
+    EXPECT_FALSE(form.close()) << "a cancelled save dialog keeps the window";
+    EXPECT_EQ(setting("APPWIDTH"), "1234");
+
+    const QString path = appData.filePath("kept.wmdf");
+    store("SAVEINDEX", "1");
+    boxes.answer(host::vbYes);
+    dialogs.answer(host::DialogAnswer::file(path, 1));
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(readFile(path).startsWith("{\\rtf1"));
+    EXPECT_EQ(setting("SAVEINDEX"), "1");
+    EXPECT_EQ(setting("APPWIDTH"), "9600") << "stored as after No";
+}
+
+TEST_F(CloseQuestion, AFailedSaveOfANamedDocumentKeepsTheWindow)
+{
+    const QString blocked = appData.filePath("blocked.rtf");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    app::Form1& form = load("\"" + blocked + "\"");
+    form.XrRTB1->LetText("unsaved");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    boxes.answer(host::vbYes);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(CloseQuestion, AnUntouchedWindowClosesWithoutAQuestion)
+{
+    app::Form1& form = load();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+}  // namespace

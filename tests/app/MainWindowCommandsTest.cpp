@@ -1,0 +1,326 @@
+// The main window's option, edit, insert and format commands, the toolbar, the refresh of
+// toolbar and menu state, Help, New and the about window.
+#include "app/AboutForm.h"
+#include "platform/richedit/view/RichTextView.h"
+#include "platform/widgets/StatusBar.h"
+#include "platform/widgets/XrLinkControl.h"
+#include "platform/widgets/XrUCbutton.h"
+#include "richtext/core/XrRTB.h"
+#include "richtext/printing/PrintPreview.h"
+#include "tests/app/MainWindowSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using testsupport::MainWindowTest;
+
+using OptionCommands = MainWindowTest;
+
+TEST_F(OptionCommands, TogglesMoveControlCheckMarkAndKeyTogether)
+{
+    app::Form1& form = load();
+    form.menuShowRuler->trigger();
+    EXPECT_FALSE(form.XrRTB1->DisplayRuler());
+    EXPECT_FALSE(form.menuShowRuler->isChecked());
+    EXPECT_EQ(setting("SHOWRULER"), "0");
+    form.menuShowRuler->trigger();
+    EXPECT_TRUE(form.XrRTB1->DisplayRuler());
+    EXPECT_TRUE(form.menuShowRuler->isChecked());
+    EXPECT_EQ(setting("SHOWRULER"), "1");
+
+    form.menuStatusBar->trigger();
+    EXPECT_TRUE(form.StatusBar1->isHidden());
+    EXPECT_FALSE(form.menuStatusBar->isChecked());
+    EXPECT_EQ(setting("SHOWSTATUSBAR"), "0");
+
+    form.menuVBSyntax->trigger();
+    EXPECT_TRUE(form.XrRTB1->ShowVB6Syntax());
+    EXPECT_TRUE(form.menuVBSyntax->isChecked());
+    EXPECT_TRUE(form.menuApplyVBSyntax->isVisible());
+    EXPECT_TRUE(form.menuVBSyntaxSeparator->isVisible());
+    EXPECT_EQ(setting("ENABLEVISUALBASIC"), "1");
+    form.menuVBSyntax->trigger();
+    EXPECT_FALSE(form.menuApplyVBSyntax->isVisible());
+    EXPECT_EQ(setting("ENABLEVISUALBASIC"), "0");
+}
+
+TEST_F(OptionCommands, RichTextSavingAsksOnlyWhenSwitchedOn)
+{
+    app::Form1& form = load();
+    boxes.answer(host::vbCancel);
+    form.menuAllowRTFormat->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].title, "Enable Richtext File (RTF) Save");
+    EXPECT_EQ(boxes.shown()[0].style, host::vbOKCancel | host::vbInformation);
+    EXPECT_TRUE(
+        boxes.shown()[0].text.startsWith("Some formatting differences exist between "
+                                         "Wexmoor Scrivet and other text editing software."));
+    EXPECT_TRUE(boxes.shown()[0].text.endsWith("Click OK to enable RTF Saving."));
+    EXPECT_FALSE(form.XrRTB1->AllowRTFSave());
+    EXPECT_FALSE(form.menuAllowRTFormat->isChecked());
+    EXPECT_EQ(setting("ENABLERTFSAVE"), "0");
+
+    boxes.answer(host::vbOK);
+    form.menuAllowRTFormat->trigger();
+    EXPECT_TRUE(form.XrRTB1->AllowRTFSave());
+    EXPECT_TRUE(form.menuAllowRTFormat->isChecked());
+    EXPECT_EQ(setting("ENABLERTFSAVE"), "1");
+
+    form.menuAllowRTFormat->trigger();
+    EXPECT_EQ(boxes.shown().size(), 2u) << "switching off asks nothing";
+    EXPECT_FALSE(form.XrRTB1->AllowRTFSave());
+    EXPECT_EQ(setting("ENABLERTFSAVE"), "0");
+}
+
+TEST_F(OptionCommands, MarginAndWrapEntriesAreGroupsOfOne)
+{
+    app::Form1& form = load();
+    form.menu1inch->trigger();
+    EXPECT_TRUE(form.menu1inch->isChecked());
+    EXPECT_FALSE(form.menu34inch->isChecked());
+    EXPECT_EQ(form.XrRTB1->PrinterMargin(), 1440);
+    EXPECT_EQ(setting("PRINTMARGIN"), "1440");
+    form.menu34inch->trigger();
+    EXPECT_FALSE(form.menu1inch->isChecked());
+    EXPECT_EQ(form.XrRTB1->PrinterMargin(), 1080);
+    EXPECT_EQ(setting("PRINTMARGIN"), "1080");
+
+    const std::pair<QAction*, const char*> entries[] = {
+        {form.menuNoWrap, "0"}, {form.menuWrapRuler, "2"}, {form.menuWindowWrap, "1"}};
+    for (const auto& [entry, stored] : entries) {
+        entry->trigger();
+        EXPECT_EQ(setting("WRAP"), stored);
+        for (QAction* other : {form.menuNoWrap, form.menuWrapRuler, form.menuWindowWrap})
+            EXPECT_EQ(other->isChecked(), other == entry) << other->objectName().toStdString();
+    }
+}
+
+TEST_F(OptionCommands, HelpOpensTheInstalledHelpFileAndNewStartsTheProgramAgain)
+{
+    app::Form1& form = load();
+    form.menuGeneralHelp->trigger();
+    ASSERT_EQ(shell.opened().size(), 1u);
+    EXPECT_EQ(shell.opened()[0], appData.path() + "/Wexmoor Software/Help/Scrivet.chm");
+
+    form.XrRTB1->LetText("kept");
+    form.menuNew->trigger();
+    ASSERT_EQ(shell.started().size(), 1u);
+    EXPECT_EQ(shell.started()[0].program, app::programPath());
+    EXPECT_EQ(form.XrRTB1->Text(), "kept");
+}
+
+TEST_F(OptionCommands, AboutWindowShowsTheInstalledAboutText)
+{
+    load();
+    app::AboutForm about(window.get());
+    about.Form_Load();
+    EXPECT_TRUE(about.XrRTB1->Text().startsWith("Wexmoor Scrivet\r\n"));
+    EXPECT_TRUE(about.XrRTB1->Text().contains("support@wexmoor.test"));
+    EXPECT_TRUE(about.XrRTB1->Locked());
+
+    QStringList navigated;
+    const auto previous = XrLinkControl::setUrlOpener([&navigated](const QUrl& url) {
+        navigated << url.toString();
+        return true;
+    });
+    emit about.XrLinkControl1->Click();
+    XrLinkControl::setUrlOpener(previous);
+    EXPECT_EQ(navigated, QStringList({"http://www.wexmoor.test"}));
+
+    // A deleted about file shows an empty text.
+    QFile::remove(setting("ABOUTLOC"));
+    app::AboutForm empty(window.get());
+    empty.Form_Load();
+    EXPECT_EQ(empty.XrRTB1->Text(), "");
+}
+
+using EditCommands = MainWindowTest;
+
+TEST_F(EditCommands, RefreshShowsWhatTheSelectionAllows)
+{
+    app::Form1& form = load();
+    form.RefreshToolbarState();
+    for (QAction* entry : {form.menuUpperCase, form.menuLowerCase, form.menuTitleCase,
+                           form.menuToggleCase, form.menuHighlight, form.menuCut, form.menuDelete})
+        EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
+    EXPECT_FALSE(form.HighLightButton->isEnabled());
+    EXPECT_EQ(form.menuSelectAll->isEnabled(), form.XrRTB1->CanSelectAll());
+
+    form.XrRTB1->LetText("plain words");
+    form.XrRTB1->LetSelStart(0);
+    form.XrRTB1->LetSelLength(5);
+    form.XrRTB1->LetSelBold(true);
+    bool centre = true;
+    form.XrRTB1->AlignCenter(centre);
+    form.RefreshToolbarState();
+    for (QAction* entry : {form.menuUpperCase, form.menuLowerCase, form.menuTitleCase,
+                           form.menuToggleCase, form.menuHighlight})
+        EXPECT_TRUE(entry->isEnabled()) << entry->objectName().toStdString();
+    EXPECT_TRUE(form.HighLightButton->isEnabled());
+    EXPECT_TRUE(form.BoldButton->Value());
+    EXPECT_FALSE(form.ItalicsButton->Value());
+    EXPECT_TRUE(form.CenterButton->Value());
+    EXPECT_FALSE(form.AlignLeftButton->Value());
+    EXPECT_FALSE(form.AlignRightButton->Value());
+
+    // A selection of mixed weight shows the button up.
+    form.XrRTB1->LetSelLength(8);
+    form.RefreshToolbarState();
+    EXPECT_FALSE(form.BoldButton->Value());
+
+    // The swatches follow colours set elsewhere.
+    form.XrRTB1->LetMyHLColor(0x0000FF);
+    form.RefreshToolbarState();
+    EXPECT_EQ(form.SelectHLColor->BackColor(), 0x0000FFu);
+}
+
+TEST_F(EditCommands, FormattingButtonsPassTheValueTheUserAsksFor)
+{
+    app::Form1& form = load();
+    XrRTB& control = *form.XrRTB1;
+    control.LetText("one two");
+    control.LetSelStart(0);
+    control.LetSelLength(3);
+
+    form.BoldButton->click();
+    EXPECT_TRUE(control.SelBold());
+    EXPECT_TRUE(form.BoldButton->Value());
+    form.BoldButton->click();
+    EXPECT_FALSE(control.SelBold());
+    form.UnderlineButton->click();
+    EXPECT_TRUE(control.SelUnderline());
+
+    form.NumbersButton->click();
+    ListNN numbered = ListNumberQ;
+    EXPECT_TRUE(control.SelListMethod(numbered));
+    form.NumbersButton->click();
+    ListNN none = ListNoneQ;
+    EXPECT_TRUE(control.SelListMethod(none));
+
+    form.AlignRightButton->click();
+    EXPECT_EQ(control.GetAlignment().toInt(), 1);
+    EXPECT_TRUE(form.AlignRightButton->Value());
+    EXPECT_FALSE(form.AlignLeftButton->Value());
+
+    control.LetMyFontColor(0x0000FF);
+    form.FontColorButton->click();
+    EXPECT_EQ(control.SelColor(), 0x0000FFu);
+}
+
+TEST_F(EditCommands, InsertEntriesReplaceTheSelection)
+{
+    app::Form1& form = load();
+    form.setClock([] { return QDateTime(QDate(2026, 3, 5), QTime(21, 5, 3)); });
+    XrRTB& control = *form.XrRTB1;
+    control.LetText("xAy");
+    control.LetSelStart(1);
+    control.LetSelLength(1);
+    form.menuCopyRight->trigger();
+    EXPECT_EQ(control.Text(), QString("x") + QChar(0xA9) + "y");
+    for (QAction* entry : {form.menuParagraph, form.menuSection, form.menuRegistered,
+                           form.menuTradeMark, form.menuEllipsis})
+        entry->trigger();
+    EXPECT_EQ(control.Text(), QString("x") + QChar(0xA9) + QChar(0xB6) + QChar(0xA7) + QChar(0xAE) +
+                                  QChar(0x2122) + QChar(0x2026) + "y");
+
+    control.LetText("");
+    form.menuMilitTime->trigger();
+    EXPECT_EQ(control.Text(), " 21:05:03 ");
+    control.LetText("");
+    form.menuWriteDate->trigger();
+    EXPECT_EQ(control.Text(), " March 05, 2026 ");
+
+    control.LetText("mixed Case");
+    control.LetSelStart(0);
+    control.LetSelLength(10);
+    form.menuUpperCase->trigger();
+    EXPECT_EQ(control.Text(), "MIXED CASE");
+    form.menuTitleCase->trigger();
+    EXPECT_EQ(control.Text(), "Mixed Case");
+}
+
+TEST_F(EditCommands, EntriesWaitingForTheirDialogsStayDisabled)
+{
+    store("ENABLEVISUALBASIC", "1");
+    app::Form1& form = load();
+    form.XrRTB1->LetText("some text");
+    form.RefreshToolbarState();
+    for (QAction* entry :
+         {form.menuSpellCheck, form.menuWordCount, form.menuRandomWord, form.menuImage})
+        EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
+    EXPECT_FALSE(form.SpellCheckButton->isEnabled());
+    // Find / Replace and keyword colouring follow the text.
+    EXPECT_TRUE(form.menuFindReplace->isEnabled());
+    EXPECT_TRUE(form.menuApplyVBSyntax->isEnabled());
+    form.XrRTB1->LetText("");
+    form.RefreshToolbarState();
+    EXPECT_FALSE(form.menuFindReplace->isEnabled());
+    EXPECT_FALSE(form.menuApplyVBSyntax->isEnabled());
+}
+
+TEST_F(EditCommands, FindReplaceOpensFromTheMenuTheButtonAndCtrlF)
+{
+    app::Form1& form = load();
+    form.XrRTB1->LetText("find me");
+    form.RefreshToolbarState();
+    // Closes each dialog as soon as it is up, noting what it was.
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened << dialog->metaObject()->className();
+            dialog->close();
+        }
+    });
+    closer.start(5);
+    auto* view = form.XrRTB1->findChild<richedit::RichTextView*>("RichTextBox1View");
+    ASSERT_NE(view, nullptr);
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    form.menuFindReplace->trigger();
+    form.FindButton->click();
+    closer.stop();
+    EXPECT_EQ(opened, QStringList({"FindReplaceFrm", "FindReplaceFrm", "FindReplaceFrm"}));
+}
+
+TEST_F(EditCommands, PrintPreviewNeedsAPrinter)
+{
+    app::Form1& form = load();
+    int previews = 0;
+    PrintPreview::setShowHook([&previews](PrintPreview&) { ++previews; });
+    form.menuPrint->trigger();
+    form.PrintButton->click();
+    EXPECT_EQ(previews, 2);
+    EXPECT_TRUE(boxes.shown().empty());
+
+    printer.setInstalled(false);
+    form.menuPrint->trigger();
+    PrintPreview::setShowHook({});
+    EXPECT_EQ(previews, 2);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Install and connect a printer for printing.");
+    EXPECT_EQ(boxes.shown()[0].title, "No Printer Detected!");
+}
+
+TEST_F(EditCommands, KeywordColouringRunsWithItsProgressTimer)
+{
+    store("ENABLEVISUALBASIC", "1");
+    app::Form1& form = load();
+    XrRTB& control = *form.XrRTB1;
+    control.LetText("Dim total As Long");
+    form.RefreshToolbarState();
+    form.menuApplyVBSyntax->trigger();
+    EXPECT_FALSE(form.Timer1->isActive());
+    control.LetSelStart(0);
+    control.LetSelLength(3);
+    EXPECT_NE(control.SelColor(), 0u) << "the keyword is coloured";
+    control.LetSelStart(4);
+    control.LetSelLength(5);
+    EXPECT_EQ(control.SelColor(), 0u);
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The writing side of cTGAparser.
 #include "image/codecs/cTGAparser.h"
 
+#include "image/codecs/FindSortedLong.h"
 #include "image/core/FileReplacement.h"
 #include "image/core/c32bppDIB.h"
 
@@ -36,13 +37,13 @@ std::int32_t pixelValue(const std::uint8_t* pixel)
     return std::int32_t(value);
 }
 
-// Where value stands in the ascending (signed) palette, and whether it is missing there.
+// Where value stands in the ascending (signed) palette, from 0, and whether it is missing there.
 std::size_t paletteSlot(const std::vector<std::int32_t>& palette, std::int32_t value,
                         bool& insertNeeded)
 {
-    const auto at = std::lower_bound(palette.begin(), palette.end(), value);
-    insertNeeded = at == palette.end() || *at != value;
-    return std::size_t(at - palette.begin());
+    std::int32_t index = 0;
+    insertNeeded = FindSortedLong(palette, value, std::int32_t(palette.size()), index);
+    return std::size_t(index - 1);
 }
 
 }  // namespace

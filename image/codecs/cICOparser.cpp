@@ -1,7 +1,7 @@
 #include "image/codecs/cICOparser.h"
 
 #include "image/codecs/StreamView.h"
-#include "image/codecs/cGDIPlus.h"
+#include "image/codecs/cPNGparser.h"
 #include "image/core/ImageHelpers.h"
 #include "image/core/c32bppDIB.h"
 #include "platform/picture/DibDecoder.h"
@@ -174,12 +174,16 @@ bool cICOparser::LoadStream(const QByteArray& inStream, std::int32_t desiredWidt
         return true;
     const Entry& entry = m_entries[std::size_t(chosen - 1)];
     if (entry.planes == pngPlanes) {
-        // The PNG stream of the entry, decoded into the host.
-        const QByteArray png(reinterpret_cast<const char*>(data.data()) + entry.imageOffset,
-                             qsizetype(entry.bytesInResource));
-        cHost->DestroyDIB();
-        cGDIPlus decoder;
-        const bool decoded = decoder.LoadIntoDIB({}, png, *cHost, GlobalToken);
+        // The PNG stream of the entry, decoded into the host by the PNG reader.
+        bool decoded = false;
+        try {
+            decoded = cPNGparser().LoadStream(inStream, *cHost,
+                                              streamOffset + std::int32_t(entry.imageOffset),
+                                              std::int32_t(entry.bytesInResource), GlobalToken);
+        } catch (const vb::VbError&) {
+            cHost->DestroyDIB();
+            return false;
+        }
         if (cHost->Handle() != 0)
             cHost->SetImageType(imgPNGicon);
         return decoded;

@@ -4,12 +4,15 @@
 #include "image/codecs/cGDIPlus.h"
 #include "image/codecs/cGIFparser.h"
 #include "image/codecs/cICOparser.h"
+#include "image/codecs/cPNGparser.h"
 #include "image/codecs/cTGAparser.h"
 #include "image/core/ImageHelpers.h"
 #include "image/core/c32bppDIB.h"
 #include "platform/host/Clipboard.h"
+#include "platform/host/MessageBox.h"
 #include "platform/host/Resources.h"
 #include "platform/picture/Picture.h"
+#include "platform/runtime/VbError.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -104,8 +107,17 @@ bool c32bppDIB::runReaders(const QString& FileName, QByteArray& stream, std::int
                            std::int32_t& streamLength, bool SaveFormat, std::int32_t& iconBitDepth,
                            QByteArray& keptBytes)
 {
-    // The own readers in turn; the first that answers True ends this part of the chain.
-    bool answered = cGIFparser().LoadStream(stream, this, streamStart, streamLength);
+    // The own readers in turn; the first that answers True ends this part of the chain. The
+    // PNG reader offers the data to GDI+ itself first.
+    bool answered = false;
+    try {
+        answered = cPNGparser().LoadStream(stream, *this, streamStart, streamLength, m_gdiToken);
+    } catch (const vb::VbError& error) {
+        host::MsgBox(error.description(), host::vbOKOnly);
+        answered = false;
+    }
+    if (!answered)
+        answered = cGIFparser().LoadStream(stream, this, streamStart, streamLength);
     if (!answered)
         answered = cICOparser().LoadStream(stream, iconCx, iconCy, this, streamStart, streamLength,
                                            iconBitDepth, m_gdiToken);

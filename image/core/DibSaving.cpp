@@ -1,12 +1,14 @@
 // The image's saving members: BMP by its own writer, PNG and JPEG through the GDI+ bridge,
 // TGA through the TGA writer; files replaced only once the new one is complete.
 #include "image/codecs/cGDIPlus.h"
+#include "image/codecs/cPNGwriter.h"
 #include "image/codecs/cTGAparser.h"
 #include "image/core/FileReplacement.h"
 #include "image/core/ImageHelpers.h"
 #include "image/core/c32bppDIB.h"
 #include "platform/host/MessageBox.h"
 
+#include <QDateTime>
 #include <cstring>
 
 namespace XrImage {
@@ -101,7 +103,16 @@ bool c32bppDIB::SaveToStream_PNG(QByteArray& outStream)
     if (m_dib.isNull())
         return false;
     std::unique_ptr<cGDIPlus> fresh;
-    return bridgeOf(m_cachedGdiPlus.get(), fresh).SaveToPNG({}, outStream, *this, m_gdiToken);
+    cGDIPlus& bridge = bridgeOf(m_cachedGdiPlus.get(), fresh);
+    // Only the own writer writes text properties: it goes first when there are any.
+    if (m_pngPropertyHolder) {
+        if (m_pngPropertyHolder->WritePng(*this, {}, outStream))
+            return true;
+        return bridge.SaveToPNG({}, outStream, *this, m_gdiToken);
+    }
+    if (bridge.SaveToPNG({}, outStream, *this, m_gdiToken))
+        return true;
+    return cPNGwriter().WritePng(*this, {}, outStream);
 }
 
 bool c32bppDIB::SaveToFile_PNG(const QString& FileName, bool PromptOverwrite)
@@ -110,6 +121,38 @@ bool c32bppDIB::SaveToFile_PNG(const QString& FileName, bool PromptOverwrite)
         return false;
     QByteArray bytes;
     return SaveToStream_PNG(bytes) && writeFileReplacing(FileName, bytes);
+}
+
+bool c32bppDIB::PngPropertySet(std::int32_t PropertyID, const QVariant& PropertyValue,
+                               const QString& Caption_Misc)
+{
+    if (PropertyID == pngProp_ClearProps) {
+        m_pngPropertyHolder.reset();
+        return true;
+    }
+    if (PropertyValue.isValid()) {
+        if (!m_pngPropertyHolder)
+            m_pngPropertyHolder = std::make_unique<cPNGwriter>();
+        return m_pngPropertyHolder->SetPngProperty(PropertyID, PropertyValue, Caption_Misc);
+    }
+    if (!m_pngPropertyHolder)
+        return false;
+    return m_pngPropertyHolder->RemovePngProperty(PropertyID, Caption_Misc);
+}
+
+QVariant c32bppDIB::PngPropertyGet(std::int32_t PropertyID, const QString& Caption_Misc) const
+{
+    if (m_pngPropertyHolder)
+        return m_pngPropertyHolder->GetPngProperty(PropertyID, Caption_Misc);
+    switch (PropertyID) {
+        case pngProp_DefaultBkgColor:
+            return QVariant(std::int32_t(-1));
+        case pngProp_DateTimeModified:
+            // The date value 0: midnight at the start of 30 December 1899.
+            return QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+        default:
+            return QVariant(QString());
+    }
 }
 
 bool c32bppDIB::SaveToStream_JPG(QByteArray& outStream, std::int32_t Quality)

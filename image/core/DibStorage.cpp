@@ -2,6 +2,7 @@
 #include "image/core/c32bppDIB.h"
 
 #include "image/codecs/cGDIPlus.h"
+#include "image/codecs/cPNGwriter.h"
 #include "platform/gdi/DeviceContext.h"
 
 #include <cstring>

@@ -43,6 +43,7 @@ class Picture;
 namespace XrImage {
 
 class cGDIPlus;
+class cPNGwriter;
 
 // --- rendering, pixel access, text, geometry and effects: types ----------------------------
 
@@ -318,6 +319,11 @@ public:
     bool SaveToStream_JPG(QByteArray& outStream, std::int32_t Quality = 60);
     bool SaveToStream_TGA(QByteArray& outStream, bool Compress = false, bool ReduceBitDepth = false,
                           bool AllowPreMultipliedPixels = false, bool PromptOverwrite = true);
+    // Stores a PNG text property for the own PNG writer (no value removes it;
+    // pngProp_ClearProps drops them all).
+    bool PngPropertySet(std::int32_t PropertyID, const QVariant& PropertyValue = {},
+                        const QString& Caption_Misc = {});
+    QVariant PngPropertyGet(std::int32_t PropertyID, const QString& Caption_Misc = {}) const;
 
     // A GDI+ session of the caller's own, to hand to images through gdiToken; 0 when none
     // could start. It lasts until DestroyGDIplusToken.
@@ -424,6 +430,8 @@ private:
     bool m_keepGDIplusActive = false;
     std::unique_ptr<cGDIPlus> m_cachedGdiPlus;
     QByteArray m_originalFormatBytes;
+    // The PNG text properties, held in the writer that will write them.
+    std::unique_ptr<cPNGwriter> m_pngPropertyHolder;
     RenderRoad m_lastRenderRoad = RenderRoad::None;
 };
 

@@ -284,3 +284,28 @@ TEST(ImageLoading, SourceIconSizesListsTheKeptIcon)
     ASSERT_TRUE(image.LoadPicture_Stream(tga, 0, 0, 0, 0, true));
     EXPECT_EQ(image.SourceIconSizes(sizes), 0);
 }
+
+TEST(ImageLoading, PngThroughItsOwnReaderKeepsTheFile)
+{
+    testsupport::TempFolder folder;
+    QImage picture(9, 5, QImage::Format_ARGB32);
+    picture.fill(qRgba(200, 100, 50, 128));
+    const QByteArray png = encoded(picture, "png");
+    c32bppDIB image;
+    ASSERT_TRUE(image.LoadPicture_File(writeFile(folder, "a.png", png), 0, 0, true));
+    EXPECT_EQ(image.ImageType(), imgPNG);
+    EXPECT_EQ(image.Width(), 9);
+    QByteArray kept;
+    image.GetOrginalFormat(kept);
+    EXPECT_EQ(kept, png);
+    // A byte range inside a larger array keeps the whole array.
+    QByteArray embedded = QByteArray(5, 'x') + png + QByteArray(3, 'y');
+    ASSERT_TRUE(image.LoadPicture_Stream(embedded, 0, 0, 5, int(png.size()), true));
+    EXPECT_EQ(image.Height(), 5);
+    image.GetOrginalFormat(kept);
+    EXPECT_EQ(kept, embedded);
+    // A damaged PNG ends the own readers; nothing else takes it.
+    QByteArray broken = png.left(40) + QByteArray(40, '\0');
+    EXPECT_FALSE(image.LoadPicture_Stream(broken));
+    EXPECT_EQ(image.ImageType(), imgError);
+}

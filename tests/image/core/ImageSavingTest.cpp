@@ -175,3 +175,32 @@ TEST(ImageSaving, OverwritePromptAndReplacement)
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
 }
+
+TEST(ImageSaving, PngPropertiesChooseTheWriter)
+{
+    auto image = imageOf(4, 3, false);
+    EXPECT_EQ(image->PngPropertyGet(4096).toInt(), -1);
+    EXPECT_TRUE(image->PngPropertyGet(1).toString().isEmpty());
+    EXPECT_FALSE(image->PngPropertySet(2));  // no value and no properties
+    QByteArray bytes;
+    ASSERT_TRUE(image->SaveToStream_PNG(bytes));
+    EXPECT_FALSE(bytes.contains("tEXtTitle"));
+
+    ASSERT_TRUE(image->PngPropertySet(1, QStringLiteral("A small test")));
+    EXPECT_EQ(image->PngPropertyGet(1).toString(), QStringLiteral("A small test"));
+    ASSERT_TRUE(image->SaveToStream_PNG(bytes));
+    EXPECT_TRUE(bytes.contains("tEXtTitle"));
+    EXPECT_EQ(decode(bytes, "png").pixel(3, 2), qRgb(7, 2, 3));
+    testsupport::TempFolder folder;
+    const QString path = folder.filePath("titled.png");
+    ASSERT_TRUE(image->SaveToFile_PNG(path, false));
+    EXPECT_TRUE(readAll(path).contains("A small test"));
+
+    EXPECT_TRUE(image->PngPropertySet(2, QStringLiteral("Someone")));
+    EXPECT_TRUE(image->PngPropertySet(2));  // removes the author again
+    EXPECT_TRUE(image->PngPropertyGet(2).toString().isEmpty());
+    EXPECT_TRUE(image->PngPropertySet(-1));
+    EXPECT_EQ(image->PngPropertyGet(4096).toInt(), -1);
+    ASSERT_TRUE(image->SaveToStream_PNG(bytes));
+    EXPECT_FALSE(bytes.contains("tEXtTitle"));
+}

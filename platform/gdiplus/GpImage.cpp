@@ -11,22 +11,26 @@
 namespace gdiplus {
 namespace {
 
-// The most pixels `dataBytes` of GIF can credibly hold, or 0 when the data is no GIF. Reading
-// the screen size from the header before decoding means a few bytes of GIF never make a canvas
-// of a hundred megabytes.
-std::uint64_t gifPixelLimit(QImageReader& reader, std::uint64_t dataBytes)
+// The most pixels `dataBytes` of a compressed image can credibly hold: no format packs more than
+// a GIF's LZW or a PNG's deflate does, so a few bytes never make a canvas of a hundred megabytes,
+// whatever the header says. (The reading limit of Qt is process-wide and raised elsewhere.)
+std::uint64_t crediblePixels(std::uint64_t dataBytes)
 {
+    return std::max(picture::gifPixelFloor, dataBytes * picture::maxGifPixelsPerByte);
+}
+
+// The size the header announces, read before any pixel is: the reader's own answer, or for a GIF
+// (whose reader may not say) its screen.
+std::uint64_t announcedPixels(QImageReader& reader)
+{
+    const QSize size = reader.size();
+    if (size.isValid())
+        return std::uint64_t(size.width()) * std::uint64_t(size.height());
     if (!reader.canRead() || !reader.device())
         return 0;
     const QByteArray head = reader.device()->peek(10);
     if (head.size() < 10 || !head.startsWith("GIF8"))
         return 0;
-    return std::max(picture::gifPixelFloor, dataBytes * picture::maxGifPixelsPerByte);
-}
-
-std::uint64_t gifScreenPixels(QImageReader& reader)
-{
-    const QByteArray head = reader.device()->peek(10);
     const auto word = [&](int at) {
         return std::uint64_t(std::uint8_t(head[at])) | std::uint64_t(std::uint8_t(head[at + 1]))
                                                            << 8;
@@ -40,16 +44,15 @@ Status decode(QImageReader& reader, std::uint64_t dataBytes, std::unique_ptr<GpI
     if (!sessionActive())
         return GdiplusNotInitialized;
     reader.setAutoTransform(false);
-    const std::uint64_t gifLimit = gifPixelLimit(reader, dataBytes);
-    if (gifLimit != 0 && gifScreenPixels(reader) > gifLimit)
+    const std::uint64_t limit = crediblePixels(dataBytes);
+    if (announcedPixels(reader) > limit)
         return OutOfMemory;
     QImage decoded = reader.read();
     if (decoded.isNull())
         return reader.error() == QImageReader::FileNotFoundError ? FileNotFound
                                                                  : UnknownImageFormat;
-    // A frame reaching past the screen can still make the canvas larger than the header said.
-    if (gifLimit != 0 &&
-        std::uint64_t(decoded.width()) * std::uint64_t(decoded.height()) > gifLimit)
+    // A frame reaching past a GIF's screen can still make the canvas larger than announced.
+    if (std::uint64_t(decoded.width()) * std::uint64_t(decoded.height()) > limit)
         return OutOfMemory;
     decoded.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (decoded.isNull())

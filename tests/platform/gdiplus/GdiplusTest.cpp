@@ -151,6 +151,16 @@ TEST(GdiplusImages, AFewBytesOfGifCannotAskForAHugeCanvas)
     ASSERT_TRUE(small.save(&out, "GIF") || small.save(&out, "PNG"));
     ASSERT_EQ(GdipLoadImageFromStream(gif, image), Ok);
     EXPECT_EQ(image->width(), 40);
+
+    // So does a large blank picture, which compresses as well as any real one can.
+    QImage blank(3000, 3000, QImage::Format_Mono);
+    blank.fill(0);
+    QByteArray png;
+    QBuffer pngOut(&png);
+    pngOut.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(blank.save(&pngOut, "PNG"));
+    ASSERT_EQ(GdipLoadImageFromStream(png, image), Ok) << png.size() << " bytes";
+    EXPECT_EQ(image->height(), 3000);
 }
 
 TEST(GdiplusColorMatrix, MapsStraightComponentsAndClamps)

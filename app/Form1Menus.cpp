@@ -12,7 +12,7 @@ namespace app {
 void Form1::createMenus()
 {
     QMenuBar* bar = menuBar();
-    auto entry = [this](QMenu* menu, const char* name, const QString& caption) {
+    auto entry = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;

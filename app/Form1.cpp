@@ -6,6 +6,7 @@
 #include "app/ScrivetApplication.h"
 #include "app/SettingsFile.h"
 #include "controls/frame/XrFrameControl.h"
+#include "image/control/XrImageControl.h"
 #include "platform/host/ControlFactory.h"
 #include "platform/host/KeyCodes.h"
 #include "platform/host/MessageBox.h"
@@ -80,6 +81,14 @@ void Form1::createControls()
     XrRTB2 = createEditingControl(QStringLiteral("XrRTB2"), m_client);
     if (XrRTB2)
         XrRTB2->hide();
+    // The image control only renders pictures for insertion; it is never shown.
+    XrImageControl1 = qobject_cast<XrImage::XrImageControl*>(
+        host::createControl(QStringLiteral("XrImage.XrImageControl"), m_client));
+    if (XrImageControl1) {
+        XrImageControl1->setObjectName(QStringLiteral("XrImageControl1"));
+        XrImageControl1->resize(pixelsX(7200), pixelsY(7200));
+        XrImageControl1->hide();
+    }
 
     XrFrameControl1 = qobject_cast<XrFrameControl*>(
         host::createControl(QStringLiteral("XrFrame.XrFrameControl"), m_client));

@@ -16,6 +16,9 @@ class StatusBar;
 class XrFrameControl;
 class XrRTB;
 class XrUCbutton;
+namespace XrImage {
+class XrImageControl;
+}
 
 namespace app {
 
@@ -61,6 +64,7 @@ public:
     // Constituents, named as designed.
     XrRTB* XrRTB1 = nullptr;
     XrRTB* XrRTB2 = nullptr;
+    XrImage::XrImageControl* XrImageControl1 = nullptr;
     XrFrameControl* XrFrameControl1 = nullptr;
     StatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;

@@ -81,14 +81,7 @@ void Form1::createControls()
     XrRTB2 = createEditingControl(QStringLiteral("XrRTB2"), m_client);
     if (XrRTB2)
         XrRTB2->hide();
-    // The image control only renders pictures for insertion; it is never shown.
-    XrImageControl1 = qobject_cast<XrImage::XrImageControl*>(
-        host::createControl(QStringLiteral("XrImage.XrImageControl"), m_client));
-    if (XrImageControl1) {
-        XrImageControl1->setObjectName(QStringLiteral("XrImageControl1"));
-        XrImageControl1->resize(pixelsX(7200), pixelsY(7200));
-        XrImageControl1->hide();
-    }
+    createImageControl();
 
     XrFrameControl1 = qobject_cast<XrFrameControl*>(
         host::createControl(QStringLiteral("XrFrame.XrFrameControl"), m_client));
@@ -134,8 +127,7 @@ void Form1::connectControlEvents()
     });
     connect(XrRTB1, &XrRTB::KeyDown, this, [this](int& KeyCode, int& Shift) {
         m_selectionRefresh = !isTypingKey(KeyCode, Shift);
-        if (KeyCode == host::vbKeyA + ('F' - 'A') && Shift == host::vbCtrlMask &&
-            !m_pendingEntries.contains(menuFindReplace)) {
+        if (KeyCode == host::vbKeyA + ('F' - 'A') && Shift == host::vbCtrlMask) {
             XrRTB1->ShowFindReplace();
             XrRTB1->SetInFocus();
         }

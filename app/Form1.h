@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QMainWindow>
-#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -64,7 +63,6 @@ public:
     // Constituents, named as designed.
     XrRTB* XrRTB1 = nullptr;
     XrRTB* XrRTB2 = nullptr;
-    XrImage::XrImageControl* XrImageControl1 = nullptr;
     XrFrameControl* XrFrameControl1 = nullptr;
     StatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -191,6 +189,8 @@ public:
     // Find / Replace, also the toolbar's find button.
     void menuFindReplace_Click();
     void menuApplyVBSyntax_Click();
+    // Spell Check, also the toolbar's spelling button.
+    void menuSpellCheck_Click();
     void menuFontColor_Click();
     void SelectFontColor_Click();
     void highlightColorChoice();
@@ -209,6 +209,12 @@ public:
     // True for the keys whose handling leaves the status panels and toolbar as they are.
     static bool isTypingKey(int keyCode, int shift);
 
+    // Image insertion (Form1Images.cpp): the hidden control that loads and fits the picture,
+    // the Insert > Image command and its paste at the caret.
+    XrImage::XrImageControl* XrImageControl1 = nullptr;
+    void InsertImage();
+    void PasteImageIntoDocument();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -220,6 +226,7 @@ private:
     void createMenus();
     void createToolbar();
     void connectControlEvents();
+    void createImageControl();
     void layoutToolbarButtons();
     // The close request; false cancels the close.
     bool Form_QueryUnload();
@@ -235,17 +242,10 @@ private:
     void setDocumentUnchanged();
     void Form_Resize();
     void setWrapChecks(QAction* checked);
-    // Enables an entry or button only when its command is built.
-    void setEntryEnabled(QAction* entry, bool enabled);
-    void setButtonEnabled(XrUCbutton* button, bool enabled);
     QDateTime now() const;
 
     QWidget* m_client = nullptr;
     QList<XrUCbutton*> m_buttons;
-    // Entries and buttons whose commands need control members not built yet: they stay
-    // disabled and call nothing.
-    QSet<QAction*> m_pendingEntries;
-    QSet<XrUCbutton*> m_pendingButtons;
 
     QString m_documentPath;
     qint32 m_documentType = rtfWXF;

@@ -136,6 +136,9 @@ void Form1::createMenus()
     on(menuPrint, &Form1::menuPrint_Click);
     on(menuFindReplace, &Form1::menuFindReplace_Click);
     on(menuApplyVBSyntax, &Form1::menuApplyVBSyntax_Click);
+    on(menuSpellCheck, &Form1::menuSpellCheck_Click);
+    connect(menuWordCount, &QAction::triggered, this, [this] { XrRTB1->ShowWordCount(); });
+    connect(menuRandomWord, &QAction::triggered, this, [this] { XrRTB1->ShowRandomWord(); });
     on(menuOpen, &Form1::menuOpen_Click);
     on(menuSave, &Form1::menuSave_Click);
     on(menuSaveas, &Form1::menuSaveas_Click);
@@ -193,11 +196,10 @@ void Form1::createMenus()
     on(menu34inch, &Form1::menu34inch_Click);
     on(menuGeneralHelp, &Form1::menuGeneralHelp_Click);
     on(menuAbout, &Form1::menuAbout_Click);
-
-    // Commands that need control members still to come: present, disabled, calling nothing.
-    m_pendingEntries = {menuImage, menuSpellCheck, menuWordCount, menuRandomWord};
-    for (QAction* pending : std::as_const(m_pendingEntries))
-        pending->setEnabled(false);
+    connect(menuImage, &QAction::triggered, this, [this] {
+        InsertImage();
+        RefreshToolbarState();
+    });
 }
 
 }  // namespace app

@@ -68,7 +68,9 @@ def read_words(path):
 
 
 def apply_overrides(words, path):
+    """The word list with the overrides applied, and the pinned synonyms by head word."""
     words = set(words)
+    synonyms = {}
     with open(path, encoding="utf-8") as handle:
         for line in handle:
             line = line.strip()
@@ -78,9 +80,17 @@ def apply_overrides(words, path):
                 words.add(line[1:])
             elif line[0] == "-":
                 words.discard(line[1:])
+            elif line[0] == "=":
+                head, *pinned = line[1:].split(" ")
+                if not pinned or len(pinned) > MAX_SYNONYMS or "" in pinned:
+                    fail("synonym override needs 1 to %d synonyms: %s" % (MAX_SYNONYMS, line))
+                synonyms[head] = pinned
             else:
-                fail("override line must start with + or -: " + line)
-    return words
+                fail("override line must start with +, - or =: " + line)
+    for head in synonyms:
+        if head not in words:
+            fail("synonym override for a word not in the list: " + head)
+    return words, synonyms
 
 
 def with_quote_twins(words):
@@ -176,7 +186,7 @@ def write_list(folder, name, lines, final_break=True):
 
 
 def build(out_folder, overrides):
-    words = apply_overrides(read_words(WORD_LIST), overrides)
+    words, pinned_synonyms = apply_overrides(read_words(WORD_LIST), overrides)
     words = {w for w in words if ENTRY.match(w) and "A" <= w[0].upper() <= "Z"}
     words = with_quote_twins(words)
     words |= set(ABBREVIATIONS)
@@ -200,7 +210,7 @@ def build(out_folder, overrides):
         for head in small_block:
             if not re.fullmatch(r"[a-z]{2,}", head):
                 continue
-            synonyms = wordnet.synonyms(head, known_small)
+            synonyms = pinned_synonyms.get(head) or wordnet.synonyms(head, known_small)
             if synonyms:
                 synonym_lines.append("$%s< %s >" % (head, " ".join(synonyms)))
         write_list(out_folder, letter + "SYN", synonym_lines)

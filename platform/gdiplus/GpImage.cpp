@@ -2,23 +2,55 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdiplus/Session.h"
+#include "platform/picture/GifDecoder.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace gdiplus {
 namespace {
 
-Status decode(QImageReader& reader, std::unique_ptr<GpImage>& image)
+// The most pixels `dataBytes` of GIF can credibly hold, or 0 when the data is no GIF. Reading
+// the screen size from the header before decoding means a few bytes of GIF never make a canvas
+// of a hundred megabytes.
+std::uint64_t gifPixelLimit(QImageReader& reader, std::uint64_t dataBytes)
+{
+    if (!reader.canRead() || !reader.device())
+        return 0;
+    const QByteArray head = reader.device()->peek(10);
+    if (head.size() < 10 || !head.startsWith("GIF8"))
+        return 0;
+    return std::max(picture::gifPixelFloor, dataBytes * picture::maxGifPixelsPerByte);
+}
+
+std::uint64_t gifScreenPixels(QImageReader& reader)
+{
+    const QByteArray head = reader.device()->peek(10);
+    const auto word = [&](int at) {
+        return std::uint64_t(std::uint8_t(head[at])) | std::uint64_t(std::uint8_t(head[at + 1]))
+                                                           << 8;
+    };
+    return word(6) * word(8);
+}
+
+Status decode(QImageReader& reader, std::uint64_t dataBytes, std::unique_ptr<GpImage>& image)
 {
     image.reset();
     if (!sessionActive())
         return GdiplusNotInitialized;
     reader.setAutoTransform(false);
+    const std::uint64_t gifLimit = gifPixelLimit(reader, dataBytes);
+    if (gifLimit != 0 && gifScreenPixels(reader) > gifLimit)
+        return OutOfMemory;
     QImage decoded = reader.read();
     if (decoded.isNull())
         return reader.error() == QImageReader::FileNotFoundError ? FileNotFound
                                                                  : UnknownImageFormat;
+    // A frame reaching past the screen can still make the canvas larger than the header said.
+    if (gifLimit != 0 &&
+        std::uint64_t(decoded.width()) * std::uint64_t(decoded.height()) > gifLimit)
+        return OutOfMemory;
     decoded.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (decoded.isNull())
         return OutOfMemory;
@@ -79,7 +111,7 @@ Status GdipCreateBitmapFromHBITMAP(const gdi::Bitmap& bitmap, std::unique_ptr<Gp
 Status GdipLoadImageFromFile(const QString& fileName, std::unique_ptr<GpImage>& image)
 {
     QImageReader reader(fileName);
-    return decode(reader, image);
+    return decode(reader, std::uint64_t(std::max<qint64>(QFileInfo(fileName).size(), 0)), image);
 }
 
 Status GdipLoadImageFromStream(const QByteArray& stream, std::unique_ptr<GpImage>& image)
@@ -88,7 +120,7 @@ Status GdipLoadImageFromStream(const QByteArray& stream, std::unique_ptr<GpImage
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    return decode(reader, image);
+    return decode(reader, std::uint64_t(data.size()), image);
 }
 
 Status GdipImageRotateFlip(GpImage& image, int type)

@@ -35,6 +35,9 @@ class TypingKeys;
 class ViewKeeper;
 class SpellCheckMembers;
 class WordQueries;
+namespace ContextMenu {
+struct MenuState;
+}
 
 namespace host {
 class CommonDialog;
@@ -495,6 +498,12 @@ public:
                         host::OLE_COLOR HighLightColor = 0x8000);
     void FixSpelling2(QString& CorrectSpelling);
     int32_t UndoSpellCorrection();
+    // The synonyms of a whole head word in any case: found, the array holds exactly them and
+    // the result is ""; otherwise the array is left as it was and the result is "No synonyms
+    // found.".
+    QString GetSynonyms(QString& MYWORD1, StringArray& ASynArray);
+    // A dictionary word of four or more characters in proper case, drawn afresh on each call.
+    QString GetRandomWord();
     // --- Searching ---
     // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
     // outside their values. Whole-word searches pass over hits inside addresses when asked.
@@ -539,6 +548,8 @@ private:
     friend class XrRTBLaunchersTest;
     // Supplies the whole-document undo that the colouring pass takes and restores.
     friend class XrRTBSearchTest;
+    // Runs menu commands that the shipped word lists cannot offer (more than six synonyms).
+    friend class ContextMenuTest;
 
     void createConstituents();
     void createRuler();
@@ -627,8 +638,11 @@ private:
     void ClearUndoBuffer();
     // The click sound of a link, when TurnOnSound is set.
     void playLinkSound();
-    // The context menu, which comes with its own component later.
+    // The context menu at the mouse cursor, between Begin and Finish, Ready; the chosen
+    // command is carried out through the control's own members.
     void showContextMenu();
+    void runContextMenuCommand(int id, const QString& selected,
+                               const ContextMenu::MenuState& state);
 
     // Hyperlink mark on the selection, for the key handlers and Paste.
     bool IsSelectionHyperLink();

@@ -59,9 +59,3 @@ void XrRTB::playLinkSound()
     const int16_t clickSound = 101;
     SoundMod::PlayResourceSound(clickSound);
 }
-
-void XrRTB::showContextMenu()
-{
-    // The context menu comes with its own component; until then the key and the right click
-    // open nothing.
-}

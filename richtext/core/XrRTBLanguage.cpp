@@ -2,6 +2,7 @@
 // the spell-check members.
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/SpellCheckMembers.h"
+#include "richtext/language/Thesaurus.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/language/WordQueries.h"
 
@@ -77,4 +78,14 @@ void XrRTB::FixSpelling2(QString& CorrectSpelling)
 int32_t XrRTB::UndoSpellCorrection()
 {
     return m_spelling->UndoSpellCorrection();
+}
+
+QString XrRTB::GetSynonyms(QString& MYWORD1, StringArray& ASynArray)
+{
+    return Thesaurus::GetSynonyms(WordLists::instance(), MYWORD1, ASynArray);
+}
+
+QString XrRTB::GetRandomWord()
+{
+    return Thesaurus::GetRandomWord(WordLists::instance());
 }

@@ -5,8 +5,10 @@
 #include "platform/richedit/view/Messages.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/FontFrm.h"
-#include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
+#include "richtext/language/CountWordsFrm.h"
+#include "richtext/language/RandomFrm.h"
+#include "richtext/language/SpellCheckFrm.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/scanning/FindReplaceFrm.h"
 
@@ -19,13 +21,6 @@ namespace {
 RichTextLibraryState& library()
 {
     return RichTextLibraryState::instance();
-}
-
-// Shows the library's dialog with this caption modally with the control as owner.
-void showLibraryDialog(const QString& caption, QWidget* owner)
-{
-    PlaceholderDialog dialog(caption, owner);
-    dialog.showModal();
 }
 
 // Runs an action when the scope is left, whether normally or by an exception.
@@ -155,7 +150,8 @@ void XrRTB::ShowSpellCheck()
     const int32_t startBefore = RichTextBox1->SelStart();
     {
         SharedRichTextScope handOver(RichTextBox1);
-        showLibraryDialog(QStringLiteral("Spell Check"), this);
+        SpellCheckFrm dialog(this);
+        dialog.showModal();
     }
     // Setting SelStart collapses the selection to a caret there.
     RichTextBox1->setSelStart(startBefore);
@@ -165,12 +161,14 @@ void XrRTB::ShowSpellCheck()
 void XrRTB::ShowWordCount()
 {
     SharedRichTextScope handOver(RichTextBox1);
-    showLibraryDialog(QStringLiteral("Word Count"), this);
+    CountWordsFrm dialog(this);
+    dialog.showModal();
 }
 
 void XrRTB::ShowRandomWord()
 {
-    showLibraryDialog(QStringLiteral("Random Word"), this);
+    RandomFrm dialog(this);
+    dialog.showModal();
 }
 
 // --- Small members ---

@@ -41,7 +41,6 @@ TEST_F(MainWindowStart, WithoutArgumentsShowsANewOwnDocument)
     EXPECT_TRUE(form.XrRTB2->isHidden());
     ASSERT_NE(form.XrImageControl1, nullptr);
     EXPECT_TRUE(form.XrImageControl1->isHidden());
-    EXPECT_EQ(form.XrImageControl1->size(), QSize(480, 480));
     EXPECT_EQ(form.StatusBar1->PanelCount(), 4);
 }
 

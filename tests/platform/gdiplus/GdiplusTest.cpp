@@ -131,6 +131,28 @@ TEST(GdiplusImages, NeedASessionAndKeepTheirOrientationApart)
     EXPECT_EQ(image->height(), 2);
 }
 
+TEST(GdiplusImages, AFewBytesOfGifCannotAskForAHugeCanvas)
+{
+    SessionScope session;
+    // 35 bytes of GIF claiming a 5000 × 5000 screen around a one-pixel frame: a decoder that
+    // believed it would fill 100 MB.
+    const QByteArray bomb =
+        QByteArray::fromBase64("R0lGODlhiBOIE4AAAAAAAP///ywAAAAAAQABAAACAkQBADs=");
+    std::unique_ptr<GpImage> image;
+    EXPECT_NE(GdipLoadImageFromStream(bomb, image), Ok);
+    EXPECT_FALSE(image);
+
+    // A real GIF of a sensible size still loads.
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QByteArray gif;
+    QBuffer out(&gif);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(small.save(&out, "GIF") || small.save(&out, "PNG"));
+    ASSERT_EQ(GdipLoadImageFromStream(gif, image), Ok);
+    EXPECT_EQ(image->width(), 40);
+}
+
 TEST(GdiplusColorMatrix, MapsStraightComponentsAndClamps)
 {
     QImage source(1, 1, QImage::Format_ARGB32_Premultiplied);

@@ -1,4 +1,3 @@
-#include "richtext/core/PlaceholderDialog.h"
 #include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 
@@ -22,11 +21,7 @@ protected:
         RichTextLibraryState::instance().reset();
         FileManagementMod::resetApplicationHelpFile();
     }
-    void TearDown() override
-    {
-        PlaceholderDialog::setShowHook({});
-        RichTextLibraryState::instance().reset();
-    }
+    void TearDown() override { RichTextLibraryState::instance().reset(); }
 
     static richedit::RichTextBox& window(XrRTB& control)
     {
@@ -39,51 +34,9 @@ protected:
     static bool syntaxCancel(const XrRTB& control) { return control.SyntaxCancel; }
     static void lock(XrRTB& control, bool value) { control.LockWindowUpdateEx(value); }
 
-    // Runs `show` with a dialog that records what it sees and then closes, or throws.
-    void runDialog(const std::function<void()>& show, bool throwFromDialog = false)
-    {
-        PlaceholderDialog::setShowHook([this, throwFromDialog](PlaceholderDialog& dialog) {
-            ++m_shows;
-            m_caption = dialog.windowTitle();
-            m_sharedDuringDialog = RichTextLibraryState::instance().SharedRichText.data();
-            m_modal = dialog.isModal();
-            m_owner = dialog.parentWidget();
-            if (throwFromDialog)
-                throw std::runtime_error("dialog failed");
-            dialog.reject();
-        });
-        show();
-    }
-
     testsupport::RedirectedAppData m_appData;
     XrRTB m_control;
-    int m_shows = 0;
-    QString m_caption;
-    richedit::RichTextBox* m_sharedDuringDialog = nullptr;
-    bool m_modal = false;
-    QWidget* m_owner = nullptr;
 };
-
-namespace {
-
-using Launcher = void (XrRTB::*)();
-
-struct LauncherCase {
-    const char* name;
-    Launcher launcher;
-    bool handsOver;
-    // Events raised when the dialog closes normally, and when it throws.
-    QStringList events;
-    QStringList eventsOnThrow;
-};
-
-const LauncherCase LauncherCases[] = {
-    {"SpellCheck", &XrRTB::ShowSpellCheck, true, {"Begin", "Finish"}, {"Begin"}},
-    {"WordCount", &XrRTB::ShowWordCount, true, {}, {}},
-    {"RandomWord", &XrRTB::ShowRandomWord, false, {}, {}},
-};
-
-}  // namespace
 
 // --- Flags and small members ---
 
@@ -191,34 +144,6 @@ TEST_F(XrRTBLaunchersTest, TamselShowsOneInformationBoxAndNothingElse)
 
 // --- Launchers ---
 
-TEST_F(XrRTBLaunchersTest, EachLauncherHandsOverItsWindowAndRaisesItsEvents)
-{
-    for (const LauncherCase& c : LauncherCases) {
-        SCOPED_TRACE(c.name);
-        m_shows = 0;
-        testsupport::SignalRecorder events(&m_control);
-        runDialog([&] { (m_control.*c.launcher)(); });
-        EXPECT_EQ(m_shows, 1);
-        EXPECT_FALSE(m_caption.isEmpty());
-        EXPECT_TRUE(m_modal);
-        EXPECT_EQ(m_owner, &m_control);
-        EXPECT_EQ(m_sharedDuringDialog, c.handsOver ? &window(m_control) : nullptr);
-        EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
-        EXPECT_EQ(events.names(), c.events);
-    }
-}
-
-TEST_F(XrRTBLaunchersTest, AFailingDialogReachesTheCallerAndTheWindowIsGivenBack)
-{
-    for (const LauncherCase& c : LauncherCases) {
-        SCOPED_TRACE(c.name);
-        testsupport::SignalRecorder events(&m_control);
-        EXPECT_THROW(runDialog([&] { (m_control.*c.launcher)(); }, true), std::runtime_error);
-        EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
-        EXPECT_EQ(events.names(), c.eventsOnThrow);
-    }
-}
-
 TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpenAndTakesTheMargin)
 {
     testsupport::FakePrinter printer;
@@ -249,20 +174,4 @@ TEST_F(XrRTBLaunchersTest, PrintPreviewSetsTheWindowFlagOnlyWhileOpenAndTakesThe
     EXPECT_FALSE(engine.dispId2Flag());
     EXPECT_TRUE(RichTextLibraryState::instance().SharedRichText.isNull());
     PrintPreview::setShowHook({});
-}
-
-TEST_F(XrRTBLaunchersTest, SpellCheckLeavesTheCaretWhereTheSelectionStarted)
-{
-    auto& box = window(m_control);
-    box.setText(QStringLiteral("alpha beta gamma"));
-    box.setSelStart(6);
-    box.setSelLength(4);
-    PlaceholderDialog::setShowHook([&](PlaceholderDialog&) {
-        // The dialog moves the selection as it walks the misspellings.
-        box.setSelStart(11);
-        box.setSelLength(5);
-    });
-    m_control.ShowSpellCheck();
-    EXPECT_EQ(box.SelStart(), 6);
-    EXPECT_EQ(box.SelLength(), 0);
 }

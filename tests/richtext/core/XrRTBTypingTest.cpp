@@ -3,6 +3,7 @@
 #include "tests/richtext/core/XrRTBTestSupport.h"
 
 #include "platform/richedit/view/RichTextView.h"
+#include "tests/support/FakePopupMenus.h"
 #include "tests/support/FakeShell.h"
 #include "tests/support/FakeSound.h"
 #include "tests/support/SignalRecorder.h"
@@ -212,6 +213,7 @@ TEST_F(XrRTBTypingTest, ClickInLinkPlaysSoundThenOpensMail)
 {
     testsupport::FakeShell shell;
     testsupport::FakeSound sound;
+    testsupport::FakePopupMenus menus;
     m_control.LetText(QStringLiteral("write to bob@example.org today"));
     m_control.HyperLinkDocument();
     m_control.LetSelStart(12);
@@ -227,7 +229,7 @@ TEST_F(XrRTBTypingTest, ClickInLinkPlaysSoundThenOpensMail)
     EXPECT_EQ(shell.openedUrls(), QStringList{QStringLiteral("mailto:bob@example.org")});
     EXPECT_EQ(events.names(), (QStringList{"Begin", "MouseUp", "Finish"}));
 
-    // Silent with the sound off; nothing opened for a right click.
+    // Silent with the sound off; a right click opens the context menu instead of the link.
     m_control.LetTurnOnSound(false);
     sound.clear();
     emit editingWindow(m_control).MouseUp(button, shift, x, y);
@@ -236,4 +238,5 @@ TEST_F(XrRTBTypingTest, ClickInLinkPlaysSoundThenOpensMail)
     button = 2;
     emit editingWindow(m_control).MouseUp(button, shift, x, y);
     EXPECT_EQ(shell.openedUrls().size(), 2);
+    EXPECT_EQ(menus.shown().size(), 1u);
 }

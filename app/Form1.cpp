@@ -6,6 +6,7 @@
 #include "app/ScrivetApplication.h"
 #include "app/SettingsFile.h"
 #include "controls/frame/XrFrameControl.h"
+#include "image/control/XrImageControl.h"
 #include "platform/host/ControlFactory.h"
 #include "platform/host/KeyCodes.h"
 #include "platform/host/MessageBox.h"
@@ -126,8 +127,7 @@ void Form1::connectControlEvents()
     });
     connect(XrRTB1, &XrRTB::KeyDown, this, [this](int& KeyCode, int& Shift) {
         m_selectionRefresh = !isTypingKey(KeyCode, Shift);
-        if (KeyCode == host::vbKeyA + ('F' - 'A') && Shift == host::vbCtrlMask &&
-            !m_pendingEntries.contains(menuFindReplace)) {
+        if (KeyCode == host::vbKeyA + ('F' - 'A') && Shift == host::vbCtrlMask) {
             XrRTB1->ShowFindReplace();
             XrRTB1->SetInFocus();
         }

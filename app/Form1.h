@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QMainWindow>
-#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -190,6 +189,8 @@ public:
     // Find / Replace, also the toolbar's find button.
     void menuFindReplace_Click();
     void menuApplyVBSyntax_Click();
+    // Spell Check, also the toolbar's spelling button.
+    void menuSpellCheck_Click();
     void menuFontColor_Click();
     void SelectFontColor_Click();
     void highlightColorChoice();
@@ -241,17 +242,10 @@ private:
     void setDocumentUnchanged();
     void Form_Resize();
     void setWrapChecks(QAction* checked);
-    // Enables an entry or button only when its command is built.
-    void setEntryEnabled(QAction* entry, bool enabled);
-    void setButtonEnabled(XrUCbutton* button, bool enabled);
     QDateTime now() const;
 
     QWidget* m_client = nullptr;
     QList<XrUCbutton*> m_buttons;
-    // Entries and buttons whose commands need control members not built yet: they stay
-    // disabled and call nothing.
-    QSet<QAction*> m_pendingEntries;
-    QSet<XrUCbutton*> m_pendingButtons;
 
     QString m_documentPath;
     qint32 m_documentType = rtfWXF;

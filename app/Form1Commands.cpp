@@ -52,6 +52,13 @@ void Form1::menuApplyVBSyntax_Click()
     Timer1->stop();
 }
 
+void Form1::menuSpellCheck_Click()
+{
+    XrRTB1->ShowSpellCheck();
+    XrRTB1->SetInFocus();
+    RefreshToolbarState();
+}
+
 void Form1::menuFontColor_Click()
 {
     int16_t error = 0;
@@ -155,8 +162,6 @@ void Form1::menuMilitTime_Click()
 
 void Form1::toolbarButton_Click(XrUCbutton* button)
 {
-    if (m_pendingButtons.contains(button))
-        return;
     XrRTB& control = *XrRTB1;
     bool value = button->Value();
     if (button == BoldButton)
@@ -192,6 +197,9 @@ void Form1::toolbarButton_Click(XrUCbutton* button)
         return;
     } else if (button == FindButton) {
         menuFindReplace_Click();
+        return;
+    } else if (button == SpellCheckButton) {
+        menuSpellCheck_Click();
         return;
     } else if (button == PrintButton) {
         menuPrint_Click();

@@ -135,7 +135,7 @@ void Form1::RefreshLinksAfterOpen()
 
 void Form1::updateSaveEntry()
 {
-    setEntryEnabled(menuSave, !(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
+    menuSave->setEnabled(!(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
 }
 
 void Form1::menuSave_Click()

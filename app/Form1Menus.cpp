@@ -136,6 +136,9 @@ void Form1::createMenus()
     on(menuPrint, &Form1::menuPrint_Click);
     on(menuFindReplace, &Form1::menuFindReplace_Click);
     on(menuApplyVBSyntax, &Form1::menuApplyVBSyntax_Click);
+    on(menuSpellCheck, &Form1::menuSpellCheck_Click);
+    connect(menuWordCount, &QAction::triggered, this, [this] { XrRTB1->ShowWordCount(); });
+    connect(menuRandomWord, &QAction::triggered, this, [this] { XrRTB1->ShowRandomWord(); });
     on(menuOpen, &Form1::menuOpen_Click);
     on(menuSave, &Form1::menuSave_Click);
     on(menuSaveas, &Form1::menuSaveas_Click);
@@ -197,11 +200,6 @@ void Form1::createMenus()
         InsertImage();
         RefreshToolbarState();
     });
-
-    // Commands that need control members still to come: present, disabled, calling nothing.
-    m_pendingEntries = {menuSpellCheck, menuWordCount, menuRandomWord};
-    for (QAction* pending : std::as_const(m_pendingEntries))
-        pending->setEnabled(false);
 }
 
 }  // namespace app

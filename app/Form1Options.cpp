@@ -97,7 +97,7 @@ void Form1::menuAllowRTFormat_Click()
         XrRTB1->LetAllowRTFSave(!XrRTB1->AllowRTFSave());
         writeSetting("ENABLERTFSAVE", onOff(XrRTB1->AllowRTFSave()));
     }
-    setEntryEnabled(menuSave, !(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
+    menuSave->setEnabled(!(m_documentType == rtfRTF && !XrRTB1->AllowRTFSave()));
 }
 
 void Form1::menuSetDefaultFont_Click()
@@ -153,8 +153,8 @@ void Form1::menuDisableHyperlinking_Click()
         HyperlinkButton->setEnabled(false);
         writeSetting("DISABLELINKING", QStringLiteral("1"));
     } else {
-        setEntryEnabled(menuAllowAutomaticHyperlink, true);
-        setButtonEnabled(HyperlinkButton, true);
+        menuAllowAutomaticHyperlink->setEnabled(true);
+        HyperlinkButton->setEnabled(true);
         writeSetting("DISABLELINKING", QStringLiteral("0"));
         switch (readInt16("ENABLEAUTOLINK")) {
             case 0:

@@ -83,10 +83,6 @@ void Form1::createToolbar()
     }
     SelectFontColor->setBackColor(0);
     SelectHLColor->setBackColor(0x00FFFF);
-
-    m_pendingButtons = {SpellCheckButton};
-    for (XrUCbutton* pending : std::as_const(m_pendingButtons))
-        pending->setEnabled(false);
 }
 
 void Form1::layoutToolbarButtons()
@@ -102,16 +98,6 @@ void Form1::layoutToolbarButtons()
         button->setGeometry(x, top, width, ButtonSize);
         x += width + 1;
     }
-}
-
-void Form1::setEntryEnabled(QAction* entry, bool enabled)
-{
-    entry->setEnabled(enabled && !m_pendingEntries.contains(entry));
-}
-
-void Form1::setButtonEnabled(XrUCbutton* button, bool enabled)
-{
-    button->setEnabled(enabled && !m_pendingButtons.contains(button));
 }
 
 void Form1::RefreshToolbarState()
@@ -133,27 +119,27 @@ void Form1::RefreshToolbarState()
     CenterButton->setValue(align == 2);
     AlignRightButton->setValue(align == 1);
     const bool canUndo = control.CanUndo() || control.GetCanUndoSpecial();
-    setButtonEnabled(UndoButton, canUndo);
+    UndoButton->setEnabled(canUndo);
     const bool selected = control.SelLength() > 0;
-    setButtonEnabled(CutButton, selected);
-    setButtonEnabled(CopyButton, selected);
+    CutButton->setEnabled(selected);
+    CopyButton->setEnabled(selected);
     const bool canPaste = control.CanPaste();
-    setButtonEnabled(PasteButton, canPaste);
-    setButtonEnabled(HighLightButton, selected);
+    PasteButton->setEnabled(canPaste);
+    HighLightButton->setEnabled(selected);
     SelectHLColor->setBackColor(control.MyHLColor());
     SelectFontColor->setBackColor(control.MyFontColor());
-    setEntryEnabled(menuUndo, canUndo);
-    setEntryEnabled(menuCut, selected);
-    setEntryEnabled(menuCopy, selected);
-    setEntryEnabled(menuPaste, canPaste);
-    setEntryEnabled(menuDelete, control.SelLength() >= 1);
-    setEntryEnabled(menuSelectAll, control.CanSelectAll());
+    menuUndo->setEnabled(canUndo);
+    menuCut->setEnabled(selected);
+    menuCopy->setEnabled(selected);
+    menuPaste->setEnabled(canPaste);
+    menuDelete->setEnabled(control.SelLength() >= 1);
+    menuSelectAll->setEnabled(control.CanSelectAll());
     const bool hasText = !control.Text().isEmpty();
     for (QAction* entry : {menuFindReplace, menuApplyVBSyntax, menuSpellCheck, menuWordCount})
-        setEntryEnabled(entry, hasText);
-    setEntryEnabled(menuHighlight, control.SelLength() >= 1);
+        entry->setEnabled(hasText);
+    menuHighlight->setEnabled(control.SelLength() >= 1);
     for (QAction* entry : {menuUpperCase, menuLowerCase, menuTitleCase, menuToggleCase})
-        setEntryEnabled(entry, selected);
+        entry->setEnabled(selected);
 }
 
 }  // namespace app

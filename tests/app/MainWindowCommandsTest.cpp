@@ -244,22 +244,45 @@ TEST_F(EditCommands, InsertEntriesReplaceTheSelection)
     EXPECT_EQ(control.Text(), "Mixed Case");
 }
 
-TEST_F(EditCommands, EntriesWaitingForTheirDialogsStayDisabled)
+TEST_F(EditCommands, WholeDocumentEntriesFollowTheText)
 {
     store("ENABLEVISUALBASIC", "1");
     app::Form1& form = load();
     form.XrRTB1->LetText("some text");
     form.RefreshToolbarState();
-    for (QAction* entry : {form.menuSpellCheck, form.menuWordCount, form.menuRandomWord})
-        EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
-    EXPECT_FALSE(form.SpellCheckButton->isEnabled());
-    // Find / Replace and keyword colouring follow the text.
-    EXPECT_TRUE(form.menuFindReplace->isEnabled());
-    EXPECT_TRUE(form.menuApplyVBSyntax->isEnabled());
+    for (QAction* entry :
+         {form.menuFindReplace, form.menuApplyVBSyntax, form.menuSpellCheck, form.menuWordCount})
+        EXPECT_TRUE(entry->isEnabled()) << entry->objectName().toStdString();
+    EXPECT_TRUE(form.menuRandomWord->isEnabled());
     form.XrRTB1->LetText("");
     form.RefreshToolbarState();
-    EXPECT_FALSE(form.menuFindReplace->isEnabled());
-    EXPECT_FALSE(form.menuApplyVBSyntax->isEnabled());
+    for (QAction* entry :
+         {form.menuFindReplace, form.menuApplyVBSyntax, form.menuSpellCheck, form.menuWordCount})
+        EXPECT_FALSE(entry->isEnabled()) << entry->objectName().toStdString();
+    EXPECT_TRUE(form.menuRandomWord->isEnabled()) << "the refresh leaves Random Word alone";
+}
+
+TEST_F(EditCommands, LanguageEntriesOpenTheirDialogs)
+{
+    app::Form1& form = load();
+    form.XrRTB1->LetText("a fewx wordz to chekk");
+    form.RefreshToolbarState();
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened << dialog->metaObject()->className();
+            dialog->close();
+        }
+    });
+    closer.start(5);
+    form.menuSpellCheck->trigger();
+    form.SpellCheckButton->click();
+    form.menuWordCount->trigger();
+    form.menuRandomWord->trigger();
+    closer.stop();
+    EXPECT_EQ(opened,
+              QStringList({"SpellCheckFrm", "SpellCheckFrm", "CountWordsFrm", "RandomFrm"}));
 }
 
 TEST_F(EditCommands, FindReplaceOpensFromTheMenuTheButtonAndCtrlF)

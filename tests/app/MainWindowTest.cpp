@@ -3,6 +3,7 @@
 #include "app/StartUpForm.h"
 #include "controls/frame/XrFrameControl.h"
 #include "controls/progressbar/XrucProgressBar.h"
+#include "image/control/XrImageControl.h"
 #include "platform/host/KeyCodes.h"
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrUCbutton.h"
@@ -38,6 +39,8 @@ TEST_F(MainWindowStart, WithoutArgumentsShowsANewOwnDocument)
     EXPECT_EQ(panel(form, 3), "Column: " + QString::number(form.XrRTB1->VanticColumn()));
     EXPECT_EQ(panel(form, 4), "Position: " + QString::number(form.XrRTB1->VanticChar()));
     EXPECT_TRUE(form.XrRTB2->isHidden());
+    ASSERT_NE(form.XrImageControl1, nullptr);
+    EXPECT_TRUE(form.XrImageControl1->isHidden());
     EXPECT_EQ(form.StatusBar1->PanelCount(), 4);
 }
 

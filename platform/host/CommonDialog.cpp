@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPrintDialog>
@@ -254,13 +256,20 @@ public:
     }
 
 private:
-    QFont initialFont() const
+    QFont initialFont()
     {
         const FontChoice& given = m_request.font;
         QFont font = QFontDialog::font();
         font.setStyleName(QString());  // the flags below decide the style
-        if (!given.name.isEmpty())
+        if (!given.name.isEmpty()) {
             font.setFamily(given.name);
+            // The dialog lists installed families only and would fall back on the first of
+            // them; start on the family the text is actually drawn with instead.
+            if (!QFontDatabase::families().contains(given.name, Qt::CaseInsensitive)) {
+                m_substitute = QFontInfo(font).family();
+                font.setFamily(m_substitute);
+            }
+        }
         if (given.size > 0)
             font.setPointSizeF(given.size);
         font.setBold(given.bold);
@@ -289,7 +298,19 @@ private:
         }
     }
 
+public:
+    // The family to answer: the face given when the user kept its stand-in, so that a
+    // document keeps naming the face it was written with.
+    QString answeredFamily(const QString& chosen) const
+    {
+        if (!m_substitute.isEmpty() && chosen == m_substitute)
+            return m_request.font.name;
+        return chosen;
+    }
+
+private:
     const DialogRequest& m_request;
+    QString m_substitute;
 };
 
 DialogAnswer showFontDialog(const DialogRequest& request)
@@ -298,8 +319,9 @@ DialogAnswer showFontDialog(const DialogRequest& request)
     if (dialog.exec() != QDialog::Accepted)
         return DialogAnswer::cancel();
     const QFont font = dialog.selectedFont();
-    return DialogAnswer::withFont(FontChoice{font.family(), font.pointSizeF(), font.bold(),
-                                             font.italic(), font.underline(), font.strikeOut()});
+    return DialogAnswer::withFont(FontChoice{dialog.answeredFamily(font.family()),
+                                             font.pointSizeF(), font.bold(), font.italic(),
+                                             font.underline(), font.strikeOut()});
 }
 
 // ---- printer -----------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -115,8 +116,7 @@ public:
             QFileDialog::accept();  // enters the folder
             return;
         }
-        const FileCheck check =
-            checkFileChoice(typed, m_request.flags, saving(), m_request.defaultExt);
+        const FileCheck check = checkFileChoice(typed, m_request.flags, saving(), extensionToAdd());
         if (check.verdict == FileCheck::Refuse) {
             MsgBox(check.message, vbExclamation, windowTitle(), this);
             return;
@@ -133,8 +133,29 @@ public:
 private:
     bool saving() const { return m_request.kind == DialogKind::Save; }
 
+    // Without a default extension a save adds the chosen type's own, so that the file shows
+    // under that type when it is opened again.
+    QString extensionToAdd() const
+    {
+        if (!saving() || !m_request.defaultExt.trimmed().isEmpty())
+            return m_request.defaultExt;
+        const int index = chosenFilterIndex();
+        if (index < 1 || index > int(m_filters.size()))
+            return {};
+        const QStringList& patterns = m_filters[size_t(index - 1)].patterns;
+        if (patterns.isEmpty())
+            return {};
+        const QString pattern = patterns.first().trimmed();
+        if (!pattern.startsWith(QLatin1String("*.")))
+            return {};
+        const QString extension = pattern.mid(2);
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
+        return plain.match(extension).hasMatch() ? extension : QString();
+    }
+
     void setUpFilters(const std::vector<FileFilter>& filters)
     {
+        m_filters = filters;
         m_filterCount = static_cast<int>(filters.size());
         if (filters.empty())
             return;
@@ -159,6 +180,7 @@ private:
     const DialogRequest& m_request;
     QString m_chosen;
     QCheckBox* m_readOnly = nullptr;
+    std::vector<FileFilter> m_filters;
     int m_filterCount = 0;
 };
 

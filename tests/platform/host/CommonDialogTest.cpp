@@ -378,6 +378,33 @@ TEST(CommonDialogReal, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing)
     EXPECT_EQ(dialog.FileName, folder.filePath("old.rtf"));
 }
 
+// Without a default extension a name typed bare takes the extension of the chosen type, so
+// the file shows under that type when opened again; "*.*" adds nothing, nor does an opening.
+TEST(CommonDialogReal, SaveWithoutDefaultExtensionTakesTheChosenTypesExtension)
+{
+    testsupport::TempFolder folder;
+    CommonDialog dialog;
+    dialog.Filter = kDocumentFilter + QStringLiteral("|All Files (*.*)|*.*");
+    dialog.InitDir = folder.path();
+
+    const auto saveAs = [&](int filterIndex, const QString& typed) {
+        dialog.FilterIndex = int16_t(filterIndex);
+        whenShown<QFileDialog>([&](QFileDialog* shown) { typeName(shown, typed); });
+        dialog.ShowSave();
+        return dialog.FileName;
+    };
+    EXPECT_EQ(saveAs(1, QStringLiteral("fresh")), folder.filePath("fresh.wmdf"));
+    EXPECT_EQ(saveAs(3, QStringLiteral("notes")), folder.filePath("notes.txt"));
+    EXPECT_EQ(saveAs(3, QStringLiteral("notes.rtf")), folder.filePath("notes.rtf"));
+    EXPECT_EQ(saveAs(4, QStringLiteral("bare")), folder.filePath("bare"));
+
+    touch(folder.filePath("plain"));
+    dialog.FilterIndex = 1;
+    whenShown<QFileDialog>([&](QFileDialog* shown) { typeName(shown, QStringLiteral("plain")); });
+    dialog.ShowOpen();
+    EXPECT_EQ(dialog.FileName, folder.filePath("plain"));
+}
+
 TEST(CommonDialogReal, CancellingRaises32755OnlyWithCancelError)
 {
     testsupport::TempFolder folder;

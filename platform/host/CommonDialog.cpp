@@ -11,12 +11,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -113,8 +116,7 @@ public:
             QFileDialog::accept();  // enters the folder
             return;
         }
-        const FileCheck check =
-            checkFileChoice(typed, m_request.flags, saving(), m_request.defaultExt);
+        const FileCheck check = checkFileChoice(typed, m_request.flags, saving(), extensionToAdd());
         if (check.verdict == FileCheck::Refuse) {
             MsgBox(check.message, vbExclamation, windowTitle(), this);
             return;
@@ -131,8 +133,29 @@ public:
 private:
     bool saving() const { return m_request.kind == DialogKind::Save; }
 
+    // Without a default extension a save adds the chosen type's own, so that the file shows
+    // under that type when it is opened again.
+    QString extensionToAdd() const
+    {
+        if (!saving() || !m_request.defaultExt.trimmed().isEmpty())
+            return m_request.defaultExt;
+        const int index = chosenFilterIndex();
+        if (index < 1 || index > int(m_filters.size()))
+            return {};
+        const QStringList& patterns = m_filters[size_t(index - 1)].patterns;
+        if (patterns.isEmpty())
+            return {};
+        const QString pattern = patterns.first().trimmed();
+        if (!pattern.startsWith(QLatin1String("*.")))
+            return {};
+        const QString extension = pattern.mid(2);
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
+        return plain.match(extension).hasMatch() ? extension : QString();
+    }
+
     void setUpFilters(const std::vector<FileFilter>& filters)
     {
+        m_filters = filters;
         m_filterCount = static_cast<int>(filters.size());
         if (filters.empty())
             return;
@@ -157,6 +180,7 @@ private:
     const DialogRequest& m_request;
     QString m_chosen;
     QCheckBox* m_readOnly = nullptr;
+    std::vector<FileFilter> m_filters;
     int m_filterCount = 0;
 };
 
@@ -254,13 +278,20 @@ public:
     }
 
 private:
-    QFont initialFont() const
+    QFont initialFont()
     {
         const FontChoice& given = m_request.font;
         QFont font = QFontDialog::font();
         font.setStyleName(QString());  // the flags below decide the style
-        if (!given.name.isEmpty())
+        if (!given.name.isEmpty()) {
             font.setFamily(given.name);
+            // The dialog lists installed families only and would fall back on the first of
+            // them; start on the family the text is actually drawn with instead.
+            if (!QFontDatabase::families().contains(given.name, Qt::CaseInsensitive)) {
+                m_substitute = QFontInfo(font).family();
+                font.setFamily(m_substitute);
+            }
+        }
         if (given.size > 0)
             font.setPointSizeF(given.size);
         font.setBold(given.bold);
@@ -289,7 +320,19 @@ private:
         }
     }
 
+public:
+    // The family to answer: the face given when the user kept its stand-in, so that a
+    // document keeps naming the face it was written with.
+    QString answeredFamily(const QString& chosen) const
+    {
+        if (!m_substitute.isEmpty() && chosen == m_substitute)
+            return m_request.font.name;
+        return chosen;
+    }
+
+private:
     const DialogRequest& m_request;
+    QString m_substitute;
 };
 
 DialogAnswer showFontDialog(const DialogRequest& request)
@@ -298,8 +341,9 @@ DialogAnswer showFontDialog(const DialogRequest& request)
     if (dialog.exec() != QDialog::Accepted)
         return DialogAnswer::cancel();
     const QFont font = dialog.selectedFont();
-    return DialogAnswer::withFont(FontChoice{font.family(), font.pointSizeF(), font.bold(),
-                                             font.italic(), font.underline(), font.strikeOut()});
+    return DialogAnswer::withFont(FontChoice{dialog.answeredFamily(font.family()),
+                                             font.pointSizeF(), font.bold(), font.italic(),
+                                             font.underline(), font.strikeOut()});
 }
 
 // ---- printer -----------------------------------------------------------------------------

@@ -154,10 +154,23 @@ FontFrm::FontFrm(QWidget* owner) : QDialog(owner)
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 
-    // Selecting an entry from code runs the same handler as a click.
-    connect(FontNameLB, &QListWidget::currentRowChanged, this, [this] { FontNameLB_Click(); });
-    connect(FontStyleLB, &QListWidget::currentRowChanged, this, [this] { FontStyleLB_Click(); });
-    connect(FontSizeLB, &QListWidget::currentRowChanged, this, [this] { FontSizeLB_Click(); });
+    // Selecting an entry from code runs the same handler as a click. Only a selected entry
+    // counts: focus on a list without a current entry makes its first one current without
+    // selecting it, and that must not replace the face, style or size shown. A mouse click
+    // moves the current entry before selecting it, a key selects before moving it, hence both
+    // signals.
+    const auto chosen = [this](QListWidget* list, void (FontFrm::*handler)()) {
+        const auto act = [this, list, handler] {
+            const QListWidgetItem* item = list->currentItem();
+            if (item && item->isSelected())
+                (this->*handler)();
+        };
+        connect(list, &QListWidget::currentRowChanged, this, act);
+        connect(list, &QListWidget::itemSelectionChanged, this, act);
+    };
+    chosen(FontNameLB, &FontFrm::FontNameLB_Click);
+    chosen(FontStyleLB, &FontFrm::FontStyleLB_Click);
+    chosen(FontSizeLB, &FontFrm::FontSizeLB_Click);
     connect(StrikeTCheck, &QCheckBox::toggled, this, [this] { StrikeTCheck_Click(); });
     connect(UnderlineCheck, &QCheckBox::toggled, this, [this] { UnderlineCheck_Click(); });
     connect(OKButton, &QPushButton::clicked, this, &FontFrm::OKButton_Click);

@@ -12,7 +12,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -376,6 +378,33 @@ TEST(CommonDialogReal, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing)
     EXPECT_EQ(dialog.FileName, folder.filePath("old.rtf"));
 }
 
+// Without a default extension a name typed bare takes the extension of the chosen type, so
+// the file shows under that type when opened again; "*.*" adds nothing, nor does an opening.
+TEST(CommonDialogReal, SaveWithoutDefaultExtensionTakesTheChosenTypesExtension)
+{
+    testsupport::TempFolder folder;
+    CommonDialog dialog;
+    dialog.Filter = kDocumentFilter + QStringLiteral("|All Files (*.*)|*.*");
+    dialog.InitDir = folder.path();
+
+    const auto saveAs = [&](int filterIndex, const QString& typed) {
+        dialog.FilterIndex = int16_t(filterIndex);
+        whenShown<QFileDialog>([&](QFileDialog* shown) { typeName(shown, typed); });
+        dialog.ShowSave();
+        return dialog.FileName;
+    };
+    EXPECT_EQ(saveAs(1, QStringLiteral("fresh")), folder.filePath("fresh.wmdf"));
+    EXPECT_EQ(saveAs(3, QStringLiteral("notes")), folder.filePath("notes.txt"));
+    EXPECT_EQ(saveAs(3, QStringLiteral("notes.rtf")), folder.filePath("notes.rtf"));
+    EXPECT_EQ(saveAs(4, QStringLiteral("bare")), folder.filePath("bare"));
+
+    touch(folder.filePath("plain"));
+    dialog.FilterIndex = 1;
+    whenShown<QFileDialog>([&](QFileDialog* shown) { typeName(shown, QStringLiteral("plain")); });
+    dialog.ShowOpen();
+    EXPECT_EQ(dialog.FileName, folder.filePath("plain"));
+}
+
 TEST(CommonDialogReal, CancellingRaises32755OnlyWithCancelError)
 {
     testsupport::TempFolder folder;
@@ -476,6 +505,43 @@ TEST(CommonDialogReal, FontDialogStartsFromTheFontMembersAndReturnsTheChoice)
     EXPECT_TRUE(dialog.FontBold);
     EXPECT_TRUE(dialog.FontItalic);
     EXPECT_TRUE(dialog.FontUnderline);  // kept: effects were not offered
+}
+
+// A face this machine lacks is drawn in a substitute; the dialog starts on that substitute,
+// not on the first family of its list, and answers the face it was given when the family is
+// left alone, so that OK without changes changes nothing.
+TEST(CommonDialogReal, FontDialogOnAMissingFaceStartsOnItsSubstituteAndKeepsTheFace)
+{
+    const QString missing = QStringLiteral("Nonexistent Face For Tests");
+    const QString substitute = QFontInfo(QFont(missing)).family();
+    ASSERT_FALSE(QFontDatabase::families().contains(missing));
+    CommonDialog dialog;
+    dialog.Flags = host::cdlCFBoth;
+    dialog.FontName = missing;
+    dialog.FontSize = 11;
+
+    QString shownFamily;
+    whenShown<QFontDialog>([&](QFontDialog* shown) {
+        shownFamily = shown->currentFont().family();
+        shown->accept();
+    });
+    dialog.ShowFont();
+    EXPECT_EQ(shownFamily, substitute);
+    EXPECT_EQ(dialog.FontName, missing);
+    EXPECT_EQ(dialog.FontSize, 11.0);
+
+    // Picking another family is answered as picked.
+    const QString other = substitute == QStringLiteral("DejaVu Serif")
+                              ? QStringLiteral("DejaVu Sans")
+                              : QStringLiteral("DejaVu Serif");
+    whenShown<QFontDialog>([&](QFontDialog* shown) {
+        QFont next = shown->currentFont();
+        next.setFamily(other);
+        shown->setCurrentFont(next);
+        shown->accept();
+    });
+    dialog.ShowFont();
+    EXPECT_EQ(dialog.FontName, other);
 }
 
 TEST(CommonDialogReal, FontSizeOutsideTheLimitsIsRefused)

@@ -4,7 +4,9 @@
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,6 +75,42 @@ TEST_F(FontFrmTest, DocumentModeShowsTheSelectionAndItsSample)
         dialog.CancelButton->click();
     });
     EXPECT_EQ(m_caption, QStringLiteral("Font"));
+}
+
+// The list of faces takes the focus first. Focus on a list without a current entry makes its
+// first entry current without choosing it, so a face that is not listed (or a mixed one) must
+// survive the dialog opening and closing with OK.
+TEST_F(FontFrmTest, FocusOnTheListChoosesNoFace)
+{
+    const QString missing = QStringLiteral("Face Not Installed Here");
+    const auto focusFirstList = [](FontFrm& dialog) {
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(dialog.FontNameLB, &focusIn);
+    };
+    engine().setSelFontName(missing);
+    show([&](FontFrm& dialog) {
+        focusFirstList(dialog);
+        EXPECT_EQ(dialog.FontNameTxt->text(), missing);
+        dialog.OKButton->click();
+    });
+    EXPECT_EQ(engine().selFontName(), missing);
+
+    mixSecondWord([&] { engine().setSelFontName(QStringLiteral("DejaVu Serif")); });
+    show([&](FontFrm& dialog) {
+        focusFirstList(dialog);
+        EXPECT_TRUE(dialog.FontNameTxt->text().isEmpty());
+        dialog.OKButton->click();
+    });
+    EXPECT_EQ(engine().selFontName(), std::nullopt) << "the mixed faces were replaced";
+
+    // A click or a key still chooses: the entry is selected as well as current.
+    show([&](FontFrm& dialog) {
+        focusFirstList(dialog);
+        ASSERT_GT(dialog.FontNameLB->count(), 1);
+        dialog.FontNameLB->setCurrentRow(1);
+        EXPECT_EQ(dialog.FontNameTxt->text(), dialog.FontNameLB->item(1)->text());
+        dialog.CancelButton->click();
+    });
 }
 
 TEST_F(FontFrmTest, OkAppliesTheFieldsAndMarksTheNextKeyRelease)

@@ -19,3 +19,23 @@ TEST_F(XrRTBSearchTest, FindDefaultsSearchForwardForAnyMatch)
     EXPECT_TRUE(m_control.DetectNotWords(5));
     EXPECT_FALSE(m_control.DetectNotWords(20));
 }
+
+// Through the control's own whole-document snapshot, not the stand-in.
+class XrRTBColouringUndoTest : public testsupport::XrRTBTestBase {
+protected:
+    XrRTB m_control;
+};
+
+TEST_F(XrRTBColouringUndoTest, ColouringUndoneRedoneAndUndoneKeepsEveryParagraph)
+{
+    const QString source = QStringLiteral("dim x as integer\r\nrem note this\r\n\r\n");
+    m_control.LetText(source);
+    m_control.ApplyVB6Syntax();
+    const QString coloured = m_control.Text();
+    m_control.HyperUndo();
+    EXPECT_EQ(m_control.Text(), source);
+    m_control.HyperUndo();
+    EXPECT_EQ(m_control.Text(), coloured);
+    m_control.HyperUndo();
+    EXPECT_EQ(m_control.Text(), source);
+}

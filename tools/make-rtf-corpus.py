@@ -61,6 +61,8 @@ def code_pages() -> None:
            b"\\f5 " + hexbytes(chinese) + b"\\par\r\n"
            b"\\f6 \\'e9\\f7 \\'c4\\'e0\\par\r\n"
            b"\\f4 \\'93\\f0 x\\par\r\n"
+           # Trail bytes that are a backslash or a brace, escaped as symbols.
+           b"\\f4 \\'95\\\\\\'83\\\\\\'83\\{\\'83\\} ok\\par\r\n"
            b"}")
     write("corpus-code-pages.rtf", doc)
     # A whole document in an eastern code page, fonts without a charset.
@@ -202,6 +204,7 @@ def breaks() -> None:
            b"\\pard Wor\r\nd sp\nlit\rhere\\\r\n"
            b"next\\\nline\\par\r\n"
            b"\\pard \\{braces\\} \\\\back\\par\r\n"
+           b"\\pard a\\zwj b\\zwnj c\\zwbo d\\ltrmark e\\rtlmark f\\par\r\n"
            b"}")
     write("corpus-breaks.rtf", doc)
 

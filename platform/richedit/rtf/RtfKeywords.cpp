@@ -166,6 +166,11 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"emspace", K::EmSpace},
         {"enspace", K::EnSpace},
         {"qmspace", K::QuarterEmSpace},
+        {"zwj", K::ZeroWidthJoiner},
+        {"zwnj", K::ZeroWidthNonJoiner},
+        {"zwbo", K::ZeroWidthBreak},
+        {"ltrmark", K::LeftToRightMark},
+        {"rtlmark", K::RightToLeftMark},
     };
     return table;
 }

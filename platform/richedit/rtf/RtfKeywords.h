@@ -130,6 +130,11 @@ enum class RtfKeyword : uint8_t {
     EmSpace,
     EnSpace,
     QuarterEmSpace,
+    ZeroWidthJoiner,
+    ZeroWidthNonJoiner,
+    ZeroWidthBreak,
+    LeftToRightMark,
+    RightToLeftMark,
 };
 
 RtfKeyword lookupRtfKeyword(QByteArrayView name);

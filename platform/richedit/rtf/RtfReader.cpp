@@ -65,6 +65,17 @@ std::optional<char16_t> specialCharacter(RtfKeyword keyword)
             return u'\x2002';
         case RtfKeyword::QuarterEmSpace:
             return u'\x2005';
+        // Invisible, but they join or separate letters and set the direction of neutrals.
+        case RtfKeyword::ZeroWidthJoiner:
+            return u'\x200D';
+        case RtfKeyword::ZeroWidthNonJoiner:
+            return u'\x200C';
+        case RtfKeyword::ZeroWidthBreak:
+            return u'\x200B';
+        case RtfKeyword::LeftToRightMark:
+            return u'\x200E';
+        case RtfKeyword::RightToLeftMark:
+            return u'\x200F';
         default:
             return std::nullopt;
     }
@@ -110,7 +121,11 @@ DocumentFragment RtfReaderEngine::run()
 
 bool RtfReaderEngine::handleToken(const RtfToken& token)
 {
-    if (token.type != RtfToken::Text && token.type != RtfToken::HexByte)
+    // An escaped backslash or brace is a byte of the text: it may be the trail byte of a
+    // double-byte character whose lead byte is still pending.
+    const bool escapedByte = token.type == RtfToken::ControlSymbol &&
+                             (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
+    if (token.type != RtfToken::Text && token.type != RtfToken::HexByte && !escapedByte)
         flushBytes();
     if (token.type != RtfToken::Text && token.type != RtfToken::GroupClose)
         m_documentClosed = false;

@@ -77,7 +77,7 @@ std::string plain(const DocumentFragment& fragment)
 TEST(RtfReaderCorpus, CodePagesOfFontsAndDocuments)
 {
     const DocumentFragment doc = read("code-pages");
-    ASSERT_EQ(doc.paragraphs.size(), 9u);
+    ASSERT_EQ(doc.paragraphs.size(), 10u);
     EXPECT_EQ(paragraphText(doc, 0), std::string("Western été €"));
     EXPECT_EQ(paragraphText(doc, 1), std::string("Zażółć gęślą"));
     EXPECT_EQ(paragraphText(doc, 2), std::string("Ελλάδα"));
@@ -90,6 +90,8 @@ TEST(RtfReaderCorpus, CodePagesOfFontsAndDocuments)
     EXPECT_EQ(paragraphText(doc, 7), std::string("éДа"));
     // A lead byte cut off by a font change does not swallow the next font's character.
     EXPECT_TRUE(paragraphText(doc, 8).ends_with('x'));
+    // A trail byte written as an escaped backslash or brace still pairs with its lead byte.
+    EXPECT_EQ(paragraphText(doc, 9), std::string("表ソボマ ok"));
     EXPECT_EQ(runWith(doc, "Zaż").format.charset, 238);
     EXPECT_EQ(runWith(doc, "Zaż").format.face, u"Times New Roman CE");
     EXPECT_EQ(runWith(doc, "日本語").format.charset, 128);
@@ -188,7 +190,13 @@ TEST(RtfReaderCorpus, BreaksSymbolsAndLineEnds)
                                              u"ace\x00ADhy\x2011phen\x2014\x2013\x2022"
                                              u"\x2018\x2019\x201C\x201D\r\n"
                                              u"Word splithere\r\nnext\r\nline\r\n"
-                                             u"{braces} \\back")
+                                             u"{braces} \\back\r\n"
+                                             u"a\x200D"
+                                             u"b\x200C"
+                                             u"c\x200B"
+                                             u"d\x200E"
+                                             u"e\x200F"
+                                             u"f")
                               .toStdString());
 }
 

@@ -748,10 +748,17 @@ void RtfReaderEngine::appendToSink(QStringView text)
             appendBody(text);
             break;
         case RtfDestination::ListText: {
+            // The label may end up in the body: it follows the body's rules for line ends and
+            // never makes an empty run.
+            QString kept = text.toString();
+            kept.remove(u'\r');
+            kept.remove(u'\n');
+            if (kept.isEmpty())
+                break;
             const CharFormat& format = effectiveFormat();
             if (m_listLabel.empty() || m_listLabel.back().format != format)
                 m_listLabel.push_back({QString(), format, nullptr});
-            m_listLabel.back().text.append(text);
+            m_listLabel.back().text.append(kept);
             break;
         }
         case RtfDestination::FontTable:

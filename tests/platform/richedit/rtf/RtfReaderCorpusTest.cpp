@@ -212,6 +212,13 @@ TEST(RtfReaderCorpus, DamagedDocumentsKeepTheirText)
     EXPECT_TRUE(runWith(unbalanced, "four").format.is(Bold | Italic));
     EXPECT_FALSE(runWith(unbalanced, "five").format.is(Bold));
 
+    // Escaped line ends in the label of a paragraph whose list is missing are dropped, as
+    // they are in the body.
+    EXPECT_EQ(plain(readRtf("{\\rtf1{\\*\\listtable}\\pard\\ls3{\\listtext\\'0d\\'0a}x\\par"
+                            "\\pard\\ls3{\\listtext 2.\\'0a\\tab}y\\par}",
+                            RtfReadMode::WholeDocument)),
+              "x\r\n2.\ty");
+
     const DocumentFragment huge = read("huge-numbers");
     const QString text = textOf(huge);
     EXPECT_TRUE(text.startsWith(u"bignegzero")) << text.toStdString();

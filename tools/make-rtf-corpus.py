@@ -109,6 +109,7 @@ def destinations() -> None:
            b"{\\*\\atnid A}{\\*\\mmathPr\\mdispDef1}\\par\r\n"
            b"\\pard {\\*\\htmltag84 <p>}Html{\\*\\htmltag92 </p>}\\par\r\n"
            b"\\pard {\\*\\foo{\\bar not shown}}shown\\par\r\n"
+           b"\\pard pair:{\\upr{\\b t\\'e9}{\\*\\ud{\\b t\\u233\\'e9\\u8364\\'80}}}end\\par\r\n"
            b"}")
     write("corpus-destinations.rtf", doc)
 

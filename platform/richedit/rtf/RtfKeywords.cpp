@@ -30,6 +30,8 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"leveltext", K::LevelText},
         {"nesttableprops", K::NestTableProps},
         {"listtext", K::ListText},
+        {"upr", K::UnicodePair},
+        {"ud", K::UnicodeText},
         // Destinations whose content is never text of the document.
         {"info", K::SkippedDestination},
         {"stylesheet", K::SkippedDestination},

@@ -316,6 +316,12 @@ void RtfReaderEngine::openDestination(RtfKeyword keyword)
             setDestination(inBody ? D::ListText : D::Skip);
             m_listLabel.clear();
             break;
+        case K::UnicodePair:
+            // Readers that know \ud read only it: the first group repeats its text in the
+            // code page.
+            state().unicodePairDest = current;
+            setDestination(D::Skip);
+            break;
         case K::FieldResult:
         case K::ShapeResult:
             // Read as the text around them.
@@ -329,8 +335,14 @@ void RtfReaderEngine::openDestination(RtfKeyword keyword)
 void RtfReaderEngine::handleWord(RtfKeyword keyword, const RtfToken& token)
 {
     using D = RtfDestination;
-    if (state().dest == D::Skip)
+    if (state().dest == D::Skip) {
+        if (keyword == RtfKeyword::UnicodeText && state().unicodePairDest) {
+            state().dest = *state().unicodePairDest;  // the \upr group finishes the destination
+            state().unicodePairDest.reset();
+            m_star = false;
+        }
         return;
+    }
     const bool starred = m_star;
     m_star = false;
     if (isDestinationKeyword(keyword)) {

@@ -116,11 +116,13 @@ TEST(RtfReaderCorpus, UnicodeEscapesAndTheirFallbacks)
 TEST(RtfReaderCorpus, DestinationsKeepTheirTextOutOfTheBody)
 {
     const DocumentFragment doc = read("destinations");
-    EXPECT_EQ(plain(doc), "Heading\r\nBody visible\r\nHtml\r\nshown");
+    EXPECT_EQ(plain(doc), "Heading\r\nBody visible\r\nHtml\r\nshown\r\npair:té€end");
     EXPECT_TRUE(runWith(doc, "Heading").format.is(Bold));
     EXPECT_EQ(runWith(doc, "Heading").format.heightTw, 320);
     EXPECT_EQ(runWith(doc, "Heading").format.face, u"Arial");
     EXPECT_FALSE(runWith(doc, "visible").format.is(Bold));
+    // Of a code-page and Unicode pair only the Unicode text is read, in its own format.
+    EXPECT_TRUE(runWith(doc, QString::fromUtf8("té€")).format.is(Bold));
 
     const DocumentFragment notes = read("notes");
     EXPECT_EQ(plain(notes), "Body one continues\r\nEndnote here");

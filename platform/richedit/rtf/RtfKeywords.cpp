@@ -30,6 +30,8 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"leveltext", K::LevelText},
         {"nesttableprops", K::NestTableProps},
         {"listtext", K::ListText},
+        {"upr", K::UnicodePair},
+        {"ud", K::UnicodeText},
         // Destinations whose content is never text of the document.
         {"info", K::SkippedDestination},
         {"stylesheet", K::SkippedDestination},
@@ -166,6 +168,11 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"emspace", K::EmSpace},
         {"enspace", K::EnSpace},
         {"qmspace", K::QuarterEmSpace},
+        {"zwj", K::ZeroWidthJoiner},
+        {"zwnj", K::ZeroWidthNonJoiner},
+        {"zwbo", K::ZeroWidthBreak},
+        {"ltrmark", K::LeftToRightMark},
+        {"rtlmark", K::RightToLeftMark},
     };
     return table;
 }

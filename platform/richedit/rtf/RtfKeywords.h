@@ -27,6 +27,7 @@ enum class RtfKeyword : uint8_t {
     LevelText,
     NestTableProps,
     ListText,            // a list paragraph's number as text, for readers without lists
+    UnicodePair,         // \upr: a code-page group, then the same text as \ud
     SkippedDestination,  // \info, \stylesheet, headers, footers, notes, \pntext, ...
     // Document
     Ansi,
@@ -38,6 +39,7 @@ enum class RtfKeyword : uint8_t {
     DefaultLanguage,
     UnicodeSkip,
     Unicode,
+    UnicodeText,  // \ud, the second group of a \upr pair
     // Font and colour tables
     FontCharset,
     FontCodePage,
@@ -130,6 +132,11 @@ enum class RtfKeyword : uint8_t {
     EmSpace,
     EnSpace,
     QuarterEmSpace,
+    ZeroWidthJoiner,
+    ZeroWidthNonJoiner,
+    ZeroWidthBreak,
+    LeftToRightMark,
+    RightToLeftMark,
 };
 
 RtfKeyword lookupRtfKeyword(QByteArrayView name);

@@ -65,6 +65,17 @@ std::optional<char16_t> specialCharacter(RtfKeyword keyword)
             return u'\x2002';
         case RtfKeyword::QuarterEmSpace:
             return u'\x2005';
+        // Invisible, but they join or separate letters and set the direction of neutrals.
+        case RtfKeyword::ZeroWidthJoiner:
+            return u'\x200D';
+        case RtfKeyword::ZeroWidthNonJoiner:
+            return u'\x200C';
+        case RtfKeyword::ZeroWidthBreak:
+            return u'\x200B';
+        case RtfKeyword::LeftToRightMark:
+            return u'\x200E';
+        case RtfKeyword::RightToLeftMark:
+            return u'\x200F';
         default:
             return std::nullopt;
     }
@@ -110,7 +121,11 @@ DocumentFragment RtfReaderEngine::run()
 
 bool RtfReaderEngine::handleToken(const RtfToken& token)
 {
-    if (token.type != RtfToken::Text && token.type != RtfToken::HexByte)
+    // An escaped backslash or brace is a byte of the text: it may be the trail byte of a
+    // double-byte character whose lead byte is still pending.
+    const bool escapedByte = token.type == RtfToken::ControlSymbol &&
+                             (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
+    if (token.type != RtfToken::Text && token.type != RtfToken::HexByte && !escapedByte)
         flushBytes();
     if (token.type != RtfToken::Text && token.type != RtfToken::GroupClose)
         m_documentClosed = false;
@@ -301,6 +316,12 @@ void RtfReaderEngine::openDestination(RtfKeyword keyword)
             setDestination(inBody ? D::ListText : D::Skip);
             m_listLabel.clear();
             break;
+        case K::UnicodePair:
+            // Readers that know \ud read only it: the first group repeats its text in the
+            // code page.
+            state().unicodePairDest = current;
+            setDestination(D::Skip);
+            break;
         case K::FieldResult:
         case K::ShapeResult:
             // Read as the text around them.
@@ -314,8 +335,14 @@ void RtfReaderEngine::openDestination(RtfKeyword keyword)
 void RtfReaderEngine::handleWord(RtfKeyword keyword, const RtfToken& token)
 {
     using D = RtfDestination;
-    if (state().dest == D::Skip)
+    if (state().dest == D::Skip) {
+        if (keyword == RtfKeyword::UnicodeText && state().unicodePairDest) {
+            state().dest = *state().unicodePairDest;  // the \upr group finishes the destination
+            state().unicodePairDest.reset();
+            m_star = false;
+        }
         return;
+    }
     const bool starred = m_star;
     m_star = false;
     if (isDestinationKeyword(keyword)) {
@@ -733,10 +760,17 @@ void RtfReaderEngine::appendToSink(QStringView text)
             appendBody(text);
             break;
         case RtfDestination::ListText: {
+            // The label may end up in the body: it follows the body's rules for line ends and
+            // never makes an empty run.
+            QString kept = text.toString();
+            kept.remove(u'\r');
+            kept.remove(u'\n');
+            if (kept.isEmpty())
+                break;
             const CharFormat& format = effectiveFormat();
             if (m_listLabel.empty() || m_listLabel.back().format != format)
                 m_listLabel.push_back({QString(), format, nullptr});
-            m_listLabel.back().text.append(text);
+            m_listLabel.back().text.append(kept);
             break;
         }
         case RtfDestination::FontTable:

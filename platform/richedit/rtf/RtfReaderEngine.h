@@ -78,6 +78,8 @@ struct RtfGroupState {
     bool ownsDest = false;        // this group opened `dest`
     bool inShapePicture = false;  // inside \shppict
     int32_t unicodeSkip = 1;      // \uc
+    // Inside \upr: where the text of its \ud group goes (its code-page group is skipped).
+    std::optional<RtfDestination> unicodePairDest;
 };
 
 struct RtfFontEntry {

@@ -26,7 +26,8 @@ bench: deps
 	$(CMAKE) --build build/bench -j $(JOBS)
 	@for program in build/bench/bin/bench_*; do echo "== $$program"; $$program; done
 
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	$(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DSCRIVET_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	$(CMAKE) --build build/fuzz -j $(JOBS)

@@ -17,7 +17,7 @@ constexpr int ChoiceWidth = 12;  // the narrow colour-choice buttons
 constexpr int GroupGap = 8;
 constexpr int ButtonTop = 2;
 
-struct ButtonSpec {
+struct ToolbarButton {
     XrUCbutton* Form1::*member;
     const char* name;
     ToolbarGlyph glyph;
@@ -26,7 +26,7 @@ struct ButtonSpec {
     bool startsGroup;
 };
 
-const ButtonSpec Buttons[] = {
+const ToolbarButton Buttons[] = {
     {&Form1::BoldButton, "BoldButton", ToolbarGlyph::Bold, "Bold", true, false},
     {&Form1::ItalicsButton, "ItalicsButton", ToolbarGlyph::Italic, "Italic", true, false},
     {&Form1::UnderlineButton, "UnderlineButton", ToolbarGlyph::Underline, "Underline", true, false},
@@ -69,15 +69,15 @@ bool isColorChoice(const XrUCbutton* button, const Form1& form)
 void Form1::createToolbar()
 {
     QWidget* frame = XrFrameControl1 ? static_cast<QWidget*>(XrFrameControl1) : m_client;
-    for (const ButtonSpec& spec : Buttons) {
+    for (const ToolbarButton& entry : Buttons) {
         auto* button = new XrUCbutton(frame);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setPicture(toolbarIcon(spec.glyph));
-        button->setToolTipText(QString::fromLatin1(spec.tip));
-        button->setToggle(spec.toggle);
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setPicture(toolbarIcon(entry.glyph));
+        button->setToolTipText(QString::fromLatin1(entry.tip));
+        button->setToggle(entry.toggle);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setProperty("startsGroup", spec.startsGroup);
-        this->*spec.member = button;
+        button->setProperty("startsGroup", entry.startsGroup);
+        this->*entry.member = button;
         m_buttons.append(button);
         connect(button, &XrUCbutton::Click, this, [this, button] { toolbarButton_Click(button); });
     }

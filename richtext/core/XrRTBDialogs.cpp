@@ -47,6 +47,16 @@ std::optional<QFileType> openType(int index)
     }
 }
 
+// The colour dialog, full open, starting on `start`; raises when the user cancels.
+host::OLE_COLOR askColour(host::CommonDialog& dialog, host::OLE_COLOR start)
+{
+    dialog.CancelError = true;
+    dialog.Flags = host::cdlCCRGBInit | host::cdlCCFullOpen;
+    dialog.Color = start;
+    dialog.ShowColor();
+    return host::OLE_COLOR(dialog.Color);
+}
+
 }  // namespace
 
 // --- Colour and font ---
@@ -63,12 +73,8 @@ host::OLE_COLOR XrRTB::CommonDialogColor(bool& UserCancelQ, bool UseOrigONCancel
 {
     UserCancelQ = false;
     try {
-        CommonDialog1->CancelError = true;
-        CommonDialog1->Flags = host::cdlCCRGBInit | host::cdlCCFullOpen;
-        CommonDialog1->Color = MyOrgigColor;
-        CommonDialog1->ShowColor();
+        const host::OLE_COLOR chosen = askColour(*CommonDialog1, MyOrgigColor);
         SaveSpecialUndoData();
-        const host::OLE_COLOR chosen = host::OLE_COLOR(CommonDialog1->Color);
         ClearUndoBuffer();
         return chosen;
     } catch (const std::exception& error) {
@@ -91,11 +97,7 @@ host::OLE_COLOR XrRTB::CommonDialogFontColor(host::OLE_COLOR MyOrgigColor)
 host::OLE_COLOR XrRTB::CommonDialogFontColor(host::OLE_COLOR MyOrgigColor, int16_t& MyErr)
 {
     try {
-        CommonDialog1->CancelError = true;
-        CommonDialog1->Color = MyOrgigColor;
-        CommonDialog1->Flags = host::cdlCCRGBInit | host::cdlCCFullOpen;
-        CommonDialog1->ShowColor();
-        const host::OLE_COLOR chosen = host::OLE_COLOR(CommonDialog1->Color);
+        const host::OLE_COLOR chosen = askColour(*CommonDialog1, MyOrgigColor);
         LetSelColor(chosen);
         RichTextBox1->SetFocus();
         return chosen;
@@ -115,11 +117,7 @@ host::OLE_COLOR XrRTB::CommonDialogSelFontColor(host::OLE_COLOR CurrentColor)
 host::OLE_COLOR XrRTB::CommonDialogSelFontColor(host::OLE_COLOR CurrentColor, int16_t& MyErr)
 {
     try {
-        CommonDialog1->CancelError = true;
-        CommonDialog1->Color = CurrentColor;
-        CommonDialog1->Flags = host::cdlCCRGBInit | host::cdlCCFullOpen;
-        CommonDialog1->ShowColor();
-        return host::OLE_COLOR(CommonDialog1->Color);
+        return askColour(*CommonDialog1, CurrentColor);
     } catch (const std::exception& error) {
         MyErr = errorNumber(error);
         if (cancelled(error))

@@ -239,25 +239,11 @@ void HyperlinkPasses::UnHyperLinkDocument()
     const int32_t caret = m_window.SelStart();
     m_view.SaveViewPos1();
     host::HourglassCursor hourglass;
-    {
-        RunningFlag running;
-        const int32_t length = m_window.SelLength();
-        Frozen frozen(m_hooks.freeze);
-        m_mark.unmarkRangeAtOnce(0, -1);
-        clearUndoBuffer();
-        m_window.setSelStart(caret);
-        m_window.setSelLength(length);
-        frozen.release();
-        library().SpecialUndoKind = HyperLinkUD;
-        m_view.RestoreViewPos1();
-    }
+    unmarkWholeDocument(caret, &ViewKeeper::RestoreViewPos1);
 }
 
-void HyperlinkPasses::UnlinkRange(int32_t caret)
+void HyperlinkPasses::unmarkWholeDocument(int32_t caret, void (ViewKeeper::*restoreView)())
 {
-    if (library().LinkPassRunning)
-        return;
-    host::HourglassCursor hourglass;
     RunningFlag running;
     const int32_t length = m_window.SelLength();
     Frozen frozen(m_hooks.freeze);
@@ -267,7 +253,15 @@ void HyperlinkPasses::UnlinkRange(int32_t caret)
     m_window.setSelLength(length);
     frozen.release();
     library().SpecialUndoKind = HyperLinkUD;
-    m_view.RestoreViewPos2();
+    (m_view.*restoreView)();
+}
+
+void HyperlinkPasses::UnlinkRange(int32_t caret)
+{
+    if (library().LinkPassRunning)
+        return;
+    host::HourglassCursor hourglass;
+    unmarkWholeDocument(caret, &ViewKeeper::RestoreViewPos2);
 }
 
 void HyperlinkPasses::UnlinkAtCaret(int32_t caret)

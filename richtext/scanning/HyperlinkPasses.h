@@ -71,6 +71,8 @@ private:
     bool addressFound(const QString& text);
     void restoreCaret(int32_t caret);
     void clearUndoBuffer();
+    // Unmarks every link, keeping the selection, and restores the view while the pass still runs.
+    void unmarkWholeDocument(int32_t caret, void (ViewKeeper::*restoreView)());
 
     richedit::RichTextBox& m_window;
     HyperlinkMark& m_mark;

@@ -305,6 +305,18 @@ bool rleSizeIsPlausible(std::int32_t width, std::int32_t height, std::size_t dat
     return pixels <= std::uint64_t(dataBytes) * 64;
 }
 
+// Checks that the pixels can start at `position` and, for run-length data, that the bytes after it
+// could hold the image, then makes the image.
+bool preparePixels(std::size_t dataBytes, std::size_t position, int imageType, std::int32_t width,
+                   std::int32_t height, c32bppDIB& cHost)
+{
+    if (position > dataBytes)
+        return false;
+    if (isRunLength(imageType) && !rleSizeIsPlausible(width, height, dataBytes - position))
+        return false;
+    return cHost.InitializeDIB(width, height);
+}
+
 }  // namespace
 
 bool cTGAparser::DecodeTrueColor(std::span<const std::uint8_t> data, const Header& header,
@@ -318,12 +330,7 @@ bool cTGAparser::DecodeTrueColor(std::span<const std::uint8_t> data, const Heade
     const bool alphaBitUsed =
         !greyAlpha && header.depth == 16 && (header.descriptor & 15) != 0 && IsAlphaUsed(data);
     std::size_t position = header.pixelStart();
-    if (position > data.size())
-        return false;
-    if (isRunLength(header.imageType) &&
-        !rleSizeIsPlausible(header.width, header.height, data.size() - position))
-        return false;
-    if (!cHost.InitializeDIB(header.width, header.height))
+    if (!preparePixels(data.size(), position, header.imageType, header.width, header.height, cHost))
         return false;
 
     const std::size_t width = std::size_t(header.width);
@@ -393,12 +400,7 @@ bool cTGAparser::DecodeColorMapped(std::span<const std::uint8_t> data, const Hea
     }
 
     std::size_t position = header.pixelStart();
-    if (position > data.size())
-        return false;
-    if (isRunLength(header.imageType) &&
-        !rleSizeIsPlausible(header.width, header.height, data.size() - position))
-        return false;
-    if (!cHost.InitializeDIB(header.width, header.height))
+    if (!preparePixels(data.size(), position, header.imageType, header.width, header.height, cHost))
         return false;
 
     const std::size_t width = std::size_t(header.width);

@@ -237,6 +237,9 @@ private:
     // Asks whether to save the changed document: vbYes, vbNo or vbCancel.
     int askSaveQuestion();
     void RefreshLinksAfterOpen();
+    // The stored automatic-linking choice (0 off, 1 on, anything else leaves things as they are)
+    // on the menu and the control; switching it off removes the document's links.
+    void applyAutoLinkSetting(int value);
     // Save is offered unless an RTF document may not be saved as RTF.
     void updateSaveEntry();
     void setDocumentUnchanged();

@@ -115,20 +115,8 @@ void Form1::menuOpen_Click()
 void Form1::RefreshLinksAfterOpen()
 {
     const bool unchanged = !XrRTB1->HasRTBChanged();
-    switch (readSettingInt16(SettingsSection, QStringLiteral("ENABLEAUTOLINK"), settingsFilePath(),
-                             -1)) {
-        case 0:
-            menuAllowAutomaticHyperlink->setChecked(false);
-            XrRTB1->LetDetectHyperLinks(false);
-            XrRTB1->UnHyperLinkDocument();
-            break;
-        case 1:
-            menuAllowAutomaticHyperlink->setChecked(true);
-            XrRTB1->LetDetectHyperLinks(true);
-            break;
-        default:
-            break;
-    }
+    applyAutoLinkSetting(readSettingInt16(SettingsSection, QStringLiteral("ENABLEAUTOLINK"),
+                                          settingsFilePath(), -1));
     if (unchanged)
         setDocumentUnchanged();
 }

@@ -296,19 +296,7 @@ void Form1::ApplySettings()
         default:
             break;
     }
-    switch (readInt16("ENABLEAUTOLINK")) {
-        case 0:
-            menuAllowAutomaticHyperlink->setChecked(false);
-            XrRTB1->LetDetectHyperLinks(false);
-            XrRTB1->UnHyperLinkDocument();
-            break;
-        case 1:
-            menuAllowAutomaticHyperlink->setChecked(true);
-            XrRTB1->LetDetectHyperLinks(true);
-            break;
-        default:
-            break;
-    }
+    applyAutoLinkSetting(readInt16("ENABLEAUTOLINK"));
     switch (readInt16("DISABLELINKING")) {
         case 0:
             menuDisableHyperlinking->setChecked(false);
@@ -399,6 +387,23 @@ void Form1::Timer1_Timer()
     StatusBar1->Panels(1).setText(
         QStringLiteral("Working... ") +
         QString::number(static_cast<qint16>(XrRTB1->ProgressPercentage())) + QStringLiteral("%"));
+}
+
+void Form1::applyAutoLinkSetting(int value)
+{
+    switch (value) {
+        case 0:
+            menuAllowAutomaticHyperlink->setChecked(false);
+            XrRTB1->LetDetectHyperLinks(false);
+            XrRTB1->UnHyperLinkDocument();
+            break;
+        case 1:
+            menuAllowAutomaticHyperlink->setChecked(true);
+            XrRTB1->LetDetectHyperLinks(true);
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace app

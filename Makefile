@@ -1,10 +1,11 @@
 # Scrivet: `make run` builds and starts the program, `make test` builds the test tree with
-# sanitizers and runs it.
+# sanitizers and runs it, `make release-test` builds the Release tree with tests and benchmarks
+# and runs the tests, `make fuzz-smoke` runs every fuzz target briefly over its crashers.
 JOBS ?= $(shell nproc)
 ARGS ?=
 CMAKE ?= cmake
 
-.PHONY: deps run build test bench fuzz clean format
+.PHONY: deps run build test release-test bench fuzz fuzz-smoke clean format
 
 deps:
 	@scripts/install-deps
@@ -21,7 +22,14 @@ test: deps
 	$(CMAKE) --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 
+release-test: deps
+	@scripts/install-deps bench
+	$(CMAKE) -S . -B build/release-test -DCMAKE_BUILD_TYPE=Release -DSCRIVET_TESTS=ON -DSCRIVET_BENCH=ON
+	$(CMAKE) --build build/release-test -j $(JOBS)
+	cd build/release-test && ctest --output-on-failure -j $(JOBS)
+
 bench: deps
+	@scripts/install-deps bench
 	$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSCRIVET_BENCH=ON
 	$(CMAKE) --build build/bench -j $(JOBS)
 	@for program in build/bench/bin/bench_*; do echo "== $$program"; $$program; done
@@ -31,6 +39,11 @@ fuzz:
 	$(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DSCRIVET_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	$(CMAKE) --build build/fuzz -j $(JOBS)
+
+# Each target for FUZZ_SECONDS over its crashers and seeds (scripts/fuzz-smoke).
+FUZZ_SECONDS ?= 5
+fuzz-smoke: fuzz
+	scripts/fuzz-smoke build/fuzz/bin $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

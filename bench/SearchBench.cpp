@@ -3,7 +3,7 @@
 // replacing that the matches call for. The goal is a ratio within 3.
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/KeywordColouring.h"
 #include "richtext/scanning/ReplaceAllEngine.h"
 
@@ -262,6 +262,7 @@ void printRatio(const RatioReporter& reporter, const char* ours, const char* bar
 
 int main(int argc, char** argv)
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

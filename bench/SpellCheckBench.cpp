@@ -6,7 +6,7 @@
 // its dictionary at run time, only our figures are given.
 #include "platform/regex/RegExp.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/SpellingSuggestions.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/language/WordQueries.h"

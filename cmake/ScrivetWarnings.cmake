@@ -34,15 +34,19 @@ function(scrivet_platform_folder name)
   scrivet_platform_module(${name} SOURCES ${sources} LIBS ${ARG_LIBS})
 endfunction()
 
-# A control library: a shared library built from every .cpp below the given folders, with
-# the deliverable's embedded resources (resources/<name>/, if present) compiled in.
+# A control library: a shared library built from every .cpp below the given folders and the
+# given single SOURCES, the objects of its COMPONENTS (see scrivet_component), and the
+# deliverable's embedded resources (resources/<name>/, if present) compiled in.
 function(scrivet_control_library name)
-  cmake_parse_arguments(ARG "" "" "FOLDERS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "FOLDERS;SOURCES;COMPONENTS;LIBS" ${ARGN})
   set(sources)
   foreach(folder ${ARG_FOLDERS})
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp
          ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
     list(APPEND sources ${found})
+  endforeach()
+  foreach(source ${ARG_SOURCES})
+    list(APPEND sources ${CMAKE_CURRENT_SOURCE_DIR}/${source})
   endforeach()
   set(qrc ${PROJECT_SOURCE_DIR}/resources/${name}.qrc)
   if(EXISTS ${qrc})
@@ -52,5 +56,39 @@ function(scrivet_control_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   scrivet_require_libs(${ARG_LIBS})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  foreach(component ${ARG_COMPONENTS})
+    target_link_libraries(${name} PRIVATE ${name}_${component})
+    # Building the library checks its layering too, even when only the library is asked for.
+    add_dependencies(${name} ${name}_${component}_alone)
+  endforeach()
   scrivet_warnings(${name})
+endfunction()
+
+# One component folder of a control library: an object library that links only the components
+# below it (BELOW) and the given libraries. Beside it a shared library of the component alone,
+# linked with no undefined symbol allowed, so that a call into a component above (one not listed)
+# fails the build instead of being resolved inside the finished library.
+function(scrivet_component library name)
+  cmake_parse_arguments(ARG "" "" "BELOW;LIBS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name}/${excluded})
+  endforeach()
+  set(target ${library}_${name})
+  add_library(${target} OBJECT ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  scrivet_require_libs(${ARG_LIBS})
+  set(below)
+  foreach(component ${ARG_BELOW})
+    list(APPEND below ${library}_${component})
+  endforeach()
+  target_link_libraries(${target} PUBLIC ${below} ${ARG_LIBS})
+  scrivet_warnings(${target})
+
+  add_library(${target}_alone SHARED)
+  target_link_libraries(${target}_alone PRIVATE ${target} ${below})
+  target_link_options(${target}_alone PRIVATE -Wl,--no-undefined)
+  set_target_properties(${target}_alone PROPERTIES AUTOMOC OFF LIBRARY_OUTPUT_DIRECTORY
+                        ${CMAKE_BINARY_DIR}/layering)
 endfunction()

@@ -5,7 +5,7 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/TextObjectModel.h"
 #include "platform/runtime/VbError.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <cstdlib>
 

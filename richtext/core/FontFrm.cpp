@@ -5,7 +5,7 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbNumbers.h"
 #include "platform/runtime/Windows1252.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

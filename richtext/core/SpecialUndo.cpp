@@ -3,7 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/ViewKeeper.h"
 
 #include <QStringList>

@@ -5,7 +5,7 @@
 #include "platform/host/AmbientProperties.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/TextObjectModel.h"
-#include "richtext/core/DefaultFontData.h"
+#include "richtext/common/DefaultFontData.h"
 #include "richtext/core/SelectionFormatting.h"
 #include "richtext/core/XrRTBSettings.h"
 #include "richtext/language/SpellingSuggestions.h"

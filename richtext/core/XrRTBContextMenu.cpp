@@ -1,7 +1,7 @@
 // The control's context menu: built from what the control can do now, shown at the cursor,
 // and the chosen command carried out through the control's own members.
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/ContextMenu.h"
-#include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/Thesaurus.h"
 

@@ -6,7 +6,7 @@
 #include "platform/host/Printer.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/runtime/VbError.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <QFile>
 #include <QFileInfo>

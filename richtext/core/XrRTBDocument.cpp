@@ -2,8 +2,8 @@
 // handed over as strings.
 #include "richtext/core/XrRTB.h"
 
+#include "richtext/common/LineQueries.h"
 #include "richtext/core/DocumentText.h"
-#include "richtext/core/LineQueries.h"
 
 // --- Line, caret and view queries ---
 

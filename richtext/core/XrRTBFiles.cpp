@@ -7,8 +7,8 @@
 #include "platform/regex/RegExp.h"
 #include "platform/runtime/VbError.h"
 #include "platform/system/FileSystem.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/DocumentCleanup.h"
-#include "richtext/core/RichTextLibraryState.h"
 #include "richtext/printing/IndentNormalizer.h"
 
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "richtext/core/XrRTB.h"
 
 #include "platform/host/KeyCodes.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/TypingKeys.h"
 #include "richtext/core/XrRTBKeyActions.h"
 #include "richtext/language/SoundMod.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/TypingKeys.h"
 #include "richtext/core/XrRTB.h"
 

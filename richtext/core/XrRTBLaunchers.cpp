@@ -3,9 +3,9 @@
 
 #include "platform/host/MessageBox.h"
 #include "platform/richedit/view/Messages.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/FileManagementMod.h"
 #include "richtext/core/FontFrm.h"
-#include "richtext/core/RichTextLibraryState.h"
 #include "richtext/language/CountWordsFrm.h"
 #include "richtext/language/RandomFrm.h"
 #include "richtext/language/SpellCheckFrm.h"

@@ -5,8 +5,8 @@
 #include "platform/host/PropertySchema.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/FileManagementMod.h"
-#include "richtext/core/RichTextLibraryState.h"
 
 #include <limits>
 #include <optional>

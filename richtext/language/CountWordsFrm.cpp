@@ -4,7 +4,7 @@
 #include "platform/host/Resources.h"
 #include "platform/regex/RegExp.h"
 #include "platform/runtime/Windows1252.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/FormLayout.h"
 #include "richtext/scanning/LinkLauncher.h"
 

@@ -1,7 +1,7 @@
 #include "richtext/language/PublicMod.h"
 
 #include "platform/runtime/VbError.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 namespace PublicMod {
 

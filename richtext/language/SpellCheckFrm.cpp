@@ -6,7 +6,8 @@
 #include "platform/host/Units.h"
 #include "platform/widgets/ProgressBar.h"
 #include "platform/widgets/XrSliderControl.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
+// The one component file that includes core: it hosts its own XrRTB, so it builds with core.
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/FormLayout.h"
 #include "richtext/language/PublicMod.h"

@@ -2,7 +2,7 @@
 
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/WordQueries.h"
 
 #include <QListWidget>

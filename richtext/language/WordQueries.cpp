@@ -5,8 +5,8 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/Windows1252.h"
-#include "richtext/core/LongPass.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/LongPass.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/scanning/HyperlinkMark.h"
 

@@ -10,7 +10,7 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbNumbers.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/printing/PrintPreviewMod.h"
 #include "richtext/printing/PrintingMod.h"
 #include "richtext/scanning/HyperlinkMark.h"

@@ -3,7 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/Units.h"
 #include "platform/runtime/VbNumbers.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/printing/PrintPreviewMod.h"
 #include "richtext/printing/PrintingMod.h"

@@ -3,7 +3,7 @@
 #include "platform/host/Printer.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/printing/PrinterTarget.h"
 #include "richtext/printing/PrintingMod.h"

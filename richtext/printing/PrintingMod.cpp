@@ -7,7 +7,7 @@
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbFormat.h"
 #include "platform/runtime/VbNumbers.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/widgets/ProgressBar.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/ReplaceCommand.h"
 #include "richtext/scanning/TextFinder.h"
 

@@ -6,9 +6,9 @@
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
-#include "richtext/core/LineQueries.h"
-#include "richtext/core/LongPass.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/LineQueries.h"
+#include "richtext/common/LongPass.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
 

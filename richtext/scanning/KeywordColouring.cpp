@@ -8,8 +8,8 @@
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbStrings.h"
-#include "richtext/core/LongPass.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/LongPass.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/WholeDocumentUndo.h"
 
 #include <QScopeGuard>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/richedit/view/TextObjectModel.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <QString>
 #include <cstdint>

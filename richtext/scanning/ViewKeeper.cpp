@@ -2,7 +2,7 @@
 
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 using namespace richedit;
 

@@ -26,7 +26,14 @@ bool inflate(const std::vector<std::uint8_t>& input, std::vector<std::uint8_t>& 
 
 // Writes bits least significant first; Huffman codes go most significant bit first.
 struct BitWriter {
-    std::vector<std::uint8_t> bytes{0x78, 0x01};
+    BitWriter()
+    {
+        // The zlib header byte by byte: GCC 12's optimiser takes a braced list here for
+        // uninitialised memory (-Wmaybe-uninitialized) in Release builds.
+        bytes.push_back(0x78);
+        bytes.push_back(0x01);
+    }
+    std::vector<std::uint8_t> bytes;
     int used = 8;
     void bits(std::uint32_t value, int count)
     {

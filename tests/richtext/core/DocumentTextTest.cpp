@@ -3,7 +3,7 @@
 #include "richtext/core/DocumentText.h"
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "tests/support/RaisedError.h"
 #include "tests/support/TempFolder.h"
 

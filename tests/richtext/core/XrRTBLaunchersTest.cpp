@@ -1,4 +1,4 @@
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 
 #include "platform/richedit/view/Engine.h"

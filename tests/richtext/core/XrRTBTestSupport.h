@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/richedit/view/RichTextBox.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/FileManagementMod.h"
-#include "richtext/core/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "tests/support/RedirectedAppData.h"
 

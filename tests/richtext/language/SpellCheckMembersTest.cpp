@@ -1,7 +1,7 @@
 // The spell-check members over an editing window and its list of misspellings, with a search
 // that records how it was asked and selects hits as the control's search does.
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/SpellCheckMembers.h"
 #include "richtext/language/WordLists.h"

@@ -2,7 +2,7 @@
 // tools/make-spelling-sample.py): it must find the typos, leave correct words alone, and offer
 // the intended word among its suggestions at the dialog's default threshold.
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/SpellingSuggestions.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/language/WordQueries.h"

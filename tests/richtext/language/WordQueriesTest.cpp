@@ -1,6 +1,6 @@
 // The word members through the control: prefixes, the misspelling scan with its counters and
 // its stop request.
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/language/WordQueries.h"

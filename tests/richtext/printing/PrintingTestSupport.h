@@ -4,7 +4,7 @@
 
 #include "platform/host/Printer.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/printing/PrintingMod.h"
 #include "tests/support/FakePrinter.h"
 

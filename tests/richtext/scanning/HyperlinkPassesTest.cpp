@@ -2,8 +2,8 @@
 #include "richtext/scanning/HyperlinkPasses.h"
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/LineQueries.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/LineQueries.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
 #include "tests/support/FakeMessageBoxes.h"

@@ -3,7 +3,7 @@
 #include "richtext/scanning/ReplaceAllEngine.h"
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/TextFinder.h"
 #include "richtext/scanning/WholeDocumentUndo.h"

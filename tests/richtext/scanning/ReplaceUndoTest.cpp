@@ -3,7 +3,7 @@
 #include "richtext/scanning/ReplaceUndo.h"
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/WholeDocumentUndo.h"
 
 #include <gtest/gtest.h>

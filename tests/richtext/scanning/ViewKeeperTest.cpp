@@ -2,7 +2,7 @@
 #include "richtext/scanning/ViewKeeper.h"
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>

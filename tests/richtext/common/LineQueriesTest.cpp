@@ -1,6 +1,6 @@
 // Line, caret and view queries over a bare editing window: display lines, the one-past-start
 // length rule, past-the-end lines and scrolling a line to the top.
-#include "richtext/core/LineQueries.h"
+#include "richtext/common/LineQueries.h"
 
 #include "platform/richedit/view/RichTextBox.h"
 

@@ -1,4 +1,4 @@
-#include "richtext/core/LineQueries.h"
+#include "richtext/common/LineQueries.h"
 
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"

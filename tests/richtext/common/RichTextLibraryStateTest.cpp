@@ -1,4 +1,4 @@
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include "platform/richedit/view/RichTextBox.h"
 

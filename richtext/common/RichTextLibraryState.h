@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/richedit/view/RichTextBox.h"
-#include "richtext/core/DefaultFontData.h"
+#include "richtext/common/DefaultFontData.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "richtext/core/LongPass.h"
+#include "richtext/common/LongPass.h"
 
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 LongPass::LongPass(const bool* stopRequest, EventLoop policy, Progress progress, int stepsPerPoll)
     : m_stopRequest(stopRequest),

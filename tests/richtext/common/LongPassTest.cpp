@@ -1,6 +1,6 @@
 // The long-pass object: its stop request, its progress counters and its event-loop policy.
-#include "richtext/core/LongPass.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/LongPass.h"
+#include "richtext/common/RichTextLibraryState.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>

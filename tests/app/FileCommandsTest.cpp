@@ -373,6 +373,14 @@ TEST_F(FailedOpen, ACommandLineFileThatCannotBeLoadedIsNeverAdopted)
     EXPECT_EQ(dialogs.last().kind, host::DialogKind::Save);
     EXPECT_EQ(readFile(picture), binary);
 
+    // A file is saved back as what it was read as, whatever its name says.
+    const QString rtfInText = writeFile("rich.txt", "{\\rtf1\\ansi {\\b bold} words\\par}");
+    app::Form1& rich = load("\"" + rtfInText + "\"");
+    EXPECT_EQ(rich.documentType(), app::rtfRTF);
+    EXPECT_EQ(rich.XrRTB1->Text(), "bold words");
+    const QString textInOwn = writeFile("plain.wmdf", "just words");
+    EXPECT_EQ(load("\"" + textInOwn + "\"").documentType(), app::rtfText);
+
     // A name that does not exist yet is kept, so that saving creates it.
     const QString fresh = appData.filePath("fresh.txt");
     app::Form1& second = load("\"" + fresh + "\"");

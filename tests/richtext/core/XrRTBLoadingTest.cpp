@@ -9,7 +9,6 @@
 #include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QBuffer>
 #include <QFile>
@@ -223,30 +222,6 @@ TEST_F(XrRTBLoadingTest, PlainTextIsDecodedAsTheTextItIs)
     // A NUL never enters the document.
     EXPECT_TRUE(load(write(QStringLiteral("nul.txt"), QByteArray("a\0b", 3)), rtfText));
     EXPECT_EQ(m_control.Text(), u"ab");
-}
-
-TEST_F(XrRTBLoadingTest, AFileThatCannotBeReadIsNotLoadedAndTheDocumentStays)
-{
-    const QString text = write(QStringLiteral("private.txt"), "secret words");
-    const QString rtf = write(QStringLiteral("private.rtf"), "{\\rtf1 secret\\par}");
-    testsupport::openToEveryone(m_folder.path());
-    for (const QString& path : {text, rtf})
-        ::chmod(QFile::encodeName(path).constData(), 0200);  // write-only
-    const testsupport::ChildOutcome outcome = testsupport::runInChild(
-        [this, &text, &rtf] {
-            QByteArray report;
-            for (const auto& [path, type] : {std::pair{text, rtfText}, std::pair{rtf, rtfRTF}}) {
-                m_control.LetText(QStringLiteral("mine"));
-                bool changed = true;
-                m_control.SetRTBChanged(changed);
-                const bool loaded = load(path, type);
-                report += QByteArray(loaded ? "loaded " : "refused ") + m_control.Text().toUtf8() +
-                          (m_control.HasRTBChanged() ? " changed;" : " unchanged;");
-            }
-            return report;
-        },
-        true);
-    EXPECT_EQ(outcome.output, "refused mine changed;refused mine changed;");
 }
 
 TEST_F(XrRTBLoadingTest, ADocumentTooLargeForTheMemoryLeftIsRefusedWhole)

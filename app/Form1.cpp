@@ -12,17 +12,40 @@
 #include "platform/host/MessageBox.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/runtime/VbError.h"
+#include "platform/system/FileSystem.h"
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrUCbutton.h"
 #include "richtext/core/XrRTB.h"
 
 #include <QCloseEvent>
+#include <QFile>
+#include <QScreen>
 #include <QTimer>
 
 namespace app {
 namespace {
 
 const QString Settings = SettingsSection;
+// The editing window's error for a file that is no document.
+constexpr long InvalidFileFormat = 321;
+
+// The type a file named on the command line was read as: the editing window reads RTF as RTF
+// and anything else as plain text, whatever the name says, and a save must write it back the
+// same way. An empty file keeps the type its name gives.
+qint32 typeReadAs(const QString& path, qint32 named)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return named;
+    const QByteArray head = file.read(65536);
+    if (head.isEmpty())
+        return named;
+    if (!richedit::looksLikeRtf(head))
+        return rtfText;
+    return named == rtfText ? rtfRTF : named;
+}
 
 void writeSetting(const char* key, const QString& value)
 {
@@ -168,8 +191,13 @@ void Form1::Form_Load(const QString& commandLine)
         m_documentType = rtfWXF;
     }
 
+    // A stored size larger than the screen (a damaged or hand-edited settings file) is cut to
+    // the screen: a window past it cannot be seen whole and its buffers could take gigabytes.
     const WindowGeometry geometry = readWindowGeometry(ini);
-    resize(pixelsX(geometry.width), pixelsY(geometry.height));
+    QSize size(pixelsX(geometry.width), pixelsY(geometry.height));
+    if (const QScreen* shownOn = screen())
+        size = size.boundedTo(shownOn->availableGeometry().size());
+    resize(size);
     if (geometry.windowState == 2)
         setWindowState(Qt::WindowMaximized);
     else if (geometry.windowState == 1)
@@ -178,10 +206,15 @@ void Form1::Form_Load(const QString& commandLine)
     UpdateTitleAndStatus(true);
     ApplySettings();
     if (!commandLine.isEmpty()) {
-        // A file that cannot be loaded leaves the window open with that path and type.
-        try {
-            XrRTB1->LoadFileRTBOriginal(m_documentPath, ::rtfRTF);
-        } catch (const std::exception&) {
+        // A name that does not exist yet stays, so that saving creates it; an existing file that
+        // cannot be loaded is never adopted, or a save would overwrite it.
+        if (sys::pathExists(m_documentPath)) {
+            try {
+                XrRTB1->LoadFileRTBOriginal(m_documentPath, ::rtfRTF);
+                m_documentType = typeReadAs(m_documentPath, m_documentType);
+            } catch (const vb::VbError& error) {
+                refuseCommandLineFile(error);
+            }
         }
         if (readSettingInt16(Settings, QStringLiteral("ENABLEAUTOLINK"), ini) == 1 &&
             readSettingInt16(Settings, QStringLiteral("DISABLELINKING"), ini) <= 0)
@@ -205,6 +238,18 @@ void Form1::Form_Load(const QString& commandLine)
         }
         menuWrapRuler->setEnabled(false);
     }
+}
+
+void Form1::refuseCommandLineFile(const vb::VbError& error)
+{
+    const QString reason = error.number() == InvalidFileFormat
+                               ? QStringLiteral("it is not a valid document")
+                               : error.description();
+    host::MsgBox(QStringLiteral("Cannot open %1: %2.").arg(m_documentPath, reason),
+                 host::vbOKOnly | host::vbInformation, QStringLiteral("Cannot Open File"), this);
+    m_documentPath.clear();
+    m_documentType = rtfWXF;
+    UpdateTitleAndStatus(true);
 }
 
 QString Form1::CurExt() const

@@ -18,6 +18,9 @@ class XrUCbutton;
 namespace XrImage {
 class XrImageControl;
 }
+namespace vb {
+class VbError;
+}
 
 namespace app {
 
@@ -223,6 +226,9 @@ protected:
 
 private:
     void createControls();
+    // A file named on the command line that exists but cannot be loaded: says which and why,
+    // and leaves the window with a new, untitled document.
+    void refuseCommandLineFile(const vb::VbError& error);
     void createMenus();
     void createToolbar();
     void connectControlEvents();

@@ -7,6 +7,7 @@
 #include "app/SettingsFile.h"
 #include "app/ShellLauncher.h"
 #include "platform/host/MessageBox.h"
+#include "platform/runtime/VbError.h"
 #include "platform/widgets/StatusBar.h"
 #include "richtext/core/XrRTB.h"
 
@@ -31,6 +32,39 @@ void writeSetting(const char* key, const QString& value)
 QFileType fileTypeOf(qint32 documentType)
 {
     return documentType == rtfText ? ::rtfText : ::rtfRTF;
+}
+
+// The document type the open dialog's entry loads: 1 own type, 2 RTF, 3 plain text.
+qint32 documentTypeOfOpenEntry(int16_t entry)
+{
+    switch (entry) {
+        case 2:
+            return rtfRTF;
+        case 3:
+            return rtfText;
+        default:
+            return rtfWXF;
+    }
+}
+
+// What a failed open tells, by the control's error number: a file the user may not read is
+// told apart from one that is no document.
+QString openFailureText(int16_t error)
+{
+    switch (error) {
+        case vb::ErrPermissionDenied:
+            return QStringLiteral("The file cannot be opened: permission denied.");
+        case vb::ErrOutOfMemory:
+            return QStringLiteral(
+                "The document is too large for the memory available and was "
+                "not opened.");
+        case vb::ErrFileNotFound:
+            return QStringLiteral("The file cannot be opened: it does not exist.");
+        case vb::ErrPathFileAccess:
+            return QStringLiteral("The file cannot be read.");
+        default:
+            return QStringLiteral("Invalid File Format or Corrupted File.");
+    }
 }
 
 }  // namespace
@@ -98,14 +132,14 @@ void Form1::menuOpen_Click()
         RefreshLinksAfterOpen();
         m_documentPath = name;
         writeSetting("OPENINDEX", QString::number(chosenIndex));
-        m_documentType = DocumentTypeFromPath(name);
+        // The type the file was read as, whatever its name says: saving writes it back so.
+        m_documentType = documentTypeOfOpenEntry(chosenIndex);
         const QString displayName = GetDisplayName(name);
         setWindowTitle(displayName + QStringLiteral(" - ") + ProductName);
         StatusBar1->Panels(1).setText(QStringLiteral("Document Name: ") + displayName);
     } else if (error != CancelledDialog) {
-        host::MsgBox(QStringLiteral("Invalid File Format or Corrupted File."),
-                     host::vbOKOnly | host::vbInformation, QStringLiteral("Cannot Open File"),
-                     this);
+        host::MsgBox(openFailureText(error), host::vbOKOnly | host::vbInformation,
+                     QStringLiteral("Cannot Open File"), this);
     }
     XrRTB1->SetInFocus();
     updateSaveEntry();

@@ -12,6 +12,7 @@ namespace vb {
 enum ErrorNumber : long {
     ErrInvalidProcedureCall = 5,
     ErrOverflow = 6,
+    ErrOutOfMemory = 7,
     ErrSubscriptOutOfRange = 9,
     ErrDivisionByZero = 11,
     ErrTypeMismatch = 13,

@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace sys {
@@ -19,16 +21,67 @@ QByteArray nativePath(const QString& path)
     return QFile::encodeName(path);
 }
 
-QString describeErrno(const char* step, const QString& path, int errorNumber)
+// `creatingCopy`: the failed step made the new copy beside the file.
+void setError(QString* error, int errorNumber, bool creatingCopy = false)
 {
-    return QStringLiteral("%1 %2: %3")
-        .arg(QLatin1String(step), path, QString::fromLocal8Bit(std::strerror(errorNumber)));
+    if (!error)
+        return;
+    // The copy beside the file is what a safe save needs; a folder that refuses it is named
+    // as the cause, not the file the user can see is writable.
+    if (creatingCopy && (errorNumber == EACCES || errorNumber == EPERM))
+        *error = QStringLiteral(
+            "permission denied: the folder does not allow a new file beside "
+            "this one, which saving needs");
+    else
+        *error = describeFileError(errorNumber);
 }
 
-void setError(QString* error, const char* step, const QString& path, int errorNumber)
+// While it lives, a write past the file-size limit fails with EFBIG instead of the signal
+// ending the process; a handler the program installed itself is left alone.
+class FileSizeSignalGuard {
+public:
+    FileSizeSignalGuard()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigemptyset(&ignore.sa_mask);
+        m_active = ::sigaction(SIGXFSZ, nullptr, &m_previous) == 0 &&
+                   m_previous.sa_handler == SIG_DFL && ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+    }
+    ~FileSizeSignalGuard()
+    {
+        if (m_active)
+            ::sigaction(SIGXFSZ, &m_previous, nullptr);
+    }
+    FileSizeSignalGuard(const FileSizeSignalGuard&) = delete;
+    FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
+
+private:
+    struct sigaction m_previous {};
+    bool m_active = false;
+};
+
+// The name pattern of the temporary files written beside `target`.
+QRegularExpression temporaryNamesOf(const QString& target)
 {
-    if (error)
-        *error = describeErrno(step, path, errorNumber);
+    return QRegularExpression(QLatin1String("^\\.") +
+                              QRegularExpression::escape(QFileInfo(target).fileName()) +
+                              QLatin1String("\\.[0-9a-z]+\\.tmp$"));
+}
+
+// Removes what an interrupted earlier save of `target` left beside it.
+void removeStaleTemporaries(const QString& target)
+{
+    const QFileInfo info(target);
+    const QRegularExpression pattern = temporaryNamesOf(target);
+    const QDir folder = info.absoluteDir();
+    const QStringList names =
+        folder.entryList({QLatin1String(".") + info.fileName() + QLatin1String(".*.tmp")},
+                         QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (pattern.match(name).hasMatch())
+            ::unlink(nativePath(folder.filePath(name)).constData());
+    }
 }
 
 // The file that a write to `path` must replace: the end of a chain of links, so that the link
@@ -90,18 +143,18 @@ bool copyAttributes(int fd, const struct stat& old)
 }
 
 struct Failure {
-    const char* step = nullptr;
+    bool failed = false;
     int reason = 0;
 };
 
 Failure fillTemporary(int fd, const QByteArray& contents, const struct stat* old)
 {
     if (old && !copyAttributes(fd, *old))
-        return {"keep the permissions of", errno};
+        return {true, errno};
     if (!writeAll(fd, contents))
-        return {"write", errno};
+        return {true, errno};
     if (::fsync(fd) != 0)
-        return {"flush", errno};
+        return {true, errno};
     return {};
 }
 
@@ -117,54 +170,107 @@ void syncFolderOf(const QString& file)
 
 }  // namespace
 
-std::optional<QByteArray> readWholeFile(const QString& path)
+std::optional<QByteArray> readWholeFile(const QString& path, int* errorNumber)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    const auto fail = [errorNumber](int reason) -> std::optional<QByteArray> {
+        if (errorNumber)
+            *errorNumber = reason;
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray contents = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    };
+    if (path.isEmpty())
+        return fail(ENOENT);
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int reason = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(reason);
+    }
+    QByteArray contents;
+    if (S_ISREG(info.st_mode))
+        contents.reserve(qsizetype(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int reason = errno;
+            ::close(fd);
+            return fail(reason);
+        }
+        if (got == 0)
+            break;
+        contents.append(buffer, got);
+    }
+    ::close(fd);
     return contents;
+}
+
+QString describeFileError(int errorNumber)
+{
+    switch (errorNumber) {
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("permission denied");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("the disk is full");
+        case EFBIG:
+            return QStringLiteral("the file is too large (a file-size limit was reached)");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("the file or its folder does not exist");
+        case EROFS:
+            return QStringLiteral("the disk is read-only");
+        case EISDIR:
+            return QStringLiteral("it is a folder, not a file");
+        case ENOMEM:
+            return QStringLiteral("not enough memory");
+        default:
+            return QString::fromLocal8Bit(std::strerror(errorNumber));
+    }
 }
 
 bool writeFileSafely(const QString& path, const QByteArray& contents, QString* error)
 {
     if (path.isEmpty()) {
-        setError(error, "write", path, ENOENT);
+        setError(error, ENOENT);
         return false;
     }
     const QString target = replacedFile(path);
     struct stat old {};
     const bool existed = ::stat(nativePath(target).constData(), &old) == 0;
     if (existed && !S_ISREG(old.st_mode)) {
-        setError(error, "replace", target, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+        setError(error, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
         return false;
     }
     // The rename would get past a write-protected file; its protection must hold as it would
     // for a write in place.
     if (existed && ::access(nativePath(target).constData(), W_OK) != 0) {
-        setError(error, "write", target, errno);
+        setError(error, errno);
         return false;
     }
 
+    removeStaleTemporaries(target);
+    const FileSizeSignalGuard sizeLimit;
     QString temporary;
     const int fd = createTemporaryBeside(target, temporary);
     if (fd < 0) {
-        setError(error, "create a temporary file for", target, errno);
+        setError(error, errno, true);
         return false;
     }
     Failure failure = fillTemporary(fd, contents, existed ? &old : nullptr);
-    if (::close(fd) != 0 && !failure.step)
-        failure = {"close", errno};
-    if (!failure.step &&
+    if (::close(fd) != 0 && !failure.failed)
+        failure = {true, errno};
+    if (!failure.failed &&
         ::rename(nativePath(temporary).constData(), nativePath(target).constData()) != 0)
-        failure = {"rename over", errno};
-    if (failure.step) {
+        failure = {true, errno};
+    if (failure.failed) {
         ::unlink(nativePath(temporary).constData());
-        setError(error, failure.step, target, failure.reason);
+        setError(error, failure.reason);
         return false;
     }
     syncFolderOf(target);

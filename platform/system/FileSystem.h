@@ -8,15 +8,22 @@
 
 namespace sys {
 
-// The whole content of a file; nothing when it cannot be read (missing, a folder, no right).
-std::optional<QByteArray> readWholeFile(const QString& path);
+// The whole content of a file; nothing when it cannot be read (missing, a folder, no right),
+// with the system's error number in `errorNumber` when given.
+std::optional<QByteArray> readWholeFile(const QString& path, int* errorNumber = nullptr);
+
+// Why a file could not be read or written, in plain words for a message ("permission
+// denied", "the disk is full", ...).
+QString describeFileError(int errorNumber);
 
 // Replaces the file's content as one step: the bytes go into a temporary file beside the
 // target, which is flushed to disk and then renamed over it, so a failure at any point leaves
 // the old file as it was. An existing file keeps its permission bits (and, where allowed, its
 // owner and group); a symbolic link stays a link and its target is replaced. A file the caller
-// may not write is refused, as a write in place would be. On failure the reason goes to
-// `error` when given.
+// may not write is refused, as a write in place would be. On failure the temporary file is
+// removed and the reason, in plain words, goes to `error` when given. Temporary files that an
+// earlier, interrupted write of the same file left behind are removed first. A file-size limit
+// fails the write instead of ending the process.
 bool writeFileSafely(const QString& path, const QByteArray& contents, QString* error = nullptr);
 
 // Any entry of that name: a file, a folder or a symbolic link (even a dangling one). Exact:

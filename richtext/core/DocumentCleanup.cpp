@@ -1,36 +1,46 @@
 #include "richtext/core/DocumentCleanup.h"
 
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/PlainText.h"
+#include "platform/richedit/view/LoadBudget.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
-#include "platform/runtime/Windows1252.h"
 #include "platform/system/FileSystem.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
 namespace DocumentCleanup {
 
-bool readTextFile(richedit::RichTextBox& target, richedit::RichTextBox& scratch,
-                  const QString& face, const QString& path)
+std::optional<vb::VbError> readTextFile(richedit::RichTextBox& target,
+                                        richedit::RichTextBox& scratch, const QString& face,
+                                        const QString& path)
 {
     if (path.isEmpty() || !sys::fileExists(path))
-        return false;
-    const std::optional<QByteArray> bytes = sys::readWholeFile(path);
-    if (!bytes)
-        return false;
+        return vb::VbError::fromNumber(vb::ErrFileNotFound);
+    const richedit::LoadBudget budget;
+    QByteArray bytes;
+    if (auto error = budget.readFile(path, bytes))
+        return error;
     // Sequential input stops at an end-of-file character; the window's own loader reads on.
-    if (bytes->contains('\x1A')) {
-        target.LoadFile(path, 1);
-        return false;
+    if (bytes.contains('\x1A'))
+        return target.LoadFile(path, 1);
+    try {
+        const QString text = richedit::PlainText::decode(bytes);
+        if (!budget.fitsText(text))
+            return richedit::LoadBudget::tooLarge();
+        QFont font = scratch.Font();
+        font.setFamily(face);
+        scratch.setFont(font);
+        scratch.setText(text);
+        target.setTextRTF(scratch.TextRTF());
+        scratch.setTextRTF(QString());
+    } catch (const std::bad_alloc&) {
+        scratch.setTextRTF(QString());
+        return richedit::LoadBudget::tooLarge();
     }
-    QFont font = scratch.Font();
-    font.setFamily(face);
-    scratch.setFont(font);
-    scratch.setText(vb::fromWindows1252(*bytes));
-    target.setTextRTF(scratch.TextRTF());
-    scratch.setTextRTF(QString());
-    return true;
+    return std::nullopt;
 }
 
 int removeUnderlinedTags(richedit::RichTextBox& window)

@@ -620,8 +620,9 @@ private:
     void CleanData();
     void RemoveJunk();
     void PreLoadFileLinkRemove();
-    // Open-dialog epilogue: unchanged mark, ruler, snapshot flag cleared, Finish and Ready.
-    void finishOpen();
+    // Open-dialog epilogue: ruler, Finish and Ready; after a load that went through also the
+    // unchanged mark and the snapshot flag cleared (a failed open leaves both as they were).
+    void finishOpen(bool loaded);
     // The page-layout normaliser of right indents that leave a paragraph too narrow.
     void NormalizeIndents();
     // Writes the document, after the plain-text warning when `askFirst`; a failed write says
@@ -695,4 +696,7 @@ private:
     // The document RTF the last loading clean-up took before changing the document; per
     // control, so one document's indents are never applied to another.
     QString m_capturedRtf;
+    // Why the last load failed (its number goes to the open dialog's MyErr); 0 after a load
+    // that went through or was refused as in use.
+    long m_loadError = 0;
 };

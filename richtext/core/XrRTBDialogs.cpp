@@ -216,13 +216,17 @@ QString XrRTB::CommonDialogFileOpen(const QString& DefaultDirectory, const QStri
         FindexRet = int16_t(index);
         return name;
     }
+    bool loaded = false;
     if (const std::optional<QFileType> type = openType(index)) {
-        RichTextBox1->setTextRTF(QString());
         FindexRet = int16_t(index);
         bool links = *type == rtfText ? TextWLinks : false;
-        LoadFile(name, *type, links, OpenSuccess);
+        LoadFile(name, *type, links, loaded);
+        if (m_loadError != 0)
+            MyErr = int16_t(m_loadError);
     }
-    finishOpen();
+    if (loaded)
+        OpenSuccess = true;
+    finishOpen(loaded);
     return name;
 }
 
@@ -237,24 +241,30 @@ void XrRTB::OpenDecryptedFile(const QString& MyFileName, int16_t MyIndex)
 void XrRTB::OpenDecryptedFile(const QString& MyFileName, int16_t MyIndex, bool& TextWLinks,
                               bool& OpenSuccess, int16_t& MyErr)
 {
+    bool loaded = false;
     try {
         if (const std::optional<QFileType> type = openType(MyIndex)) {
-            RichTextBox1->setTextRTF(QString());
             bool links = *type == rtfText ? TextWLinks : false;
-            LoadFile(MyFileName, *type, links, OpenSuccess);
+            LoadFile(MyFileName, *type, links, loaded);
+            if (m_loadError != 0)
+                MyErr = int16_t(m_loadError);
         }
     } catch (const std::exception& error) {
         MyErr = errorNumber(error);
     }
-    finishOpen();
+    if (loaded)
+        OpenSuccess = true;
+    finishOpen(loaded);
 }
 
-void XrRTB::finishOpen()
+void XrRTB::finishOpen(bool loaded)
 {
-    richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_SETMODIFY, 0, 0);
+    if (loaded) {
+        richedit::sendMessage(RichTextBox1->hWnd(), richedit::EM_SETMODIFY, 0, 0);
+        RichTextLibraryState::instance().SpecialUndoSnapshot.held = false;
+    }
     SyncRulerHandles();
     SetRulerTabs();
-    RichTextLibraryState::instance().SpecialUndoSnapshot.held = false;
     emit Finish();
     emit Ready();
 }
@@ -291,7 +301,15 @@ bool XrRTB::writeDocument(const QString& path, QFileType type, bool askFirst, bo
         written = true;
         return true;
     }
-    const QString cannotSave = QStringLiteral("Cannot Save File an error has occured!");
+    // The fixed text, then why in plain words: a full disk, no right, a size limit, a folder
+    // that is gone.
+    QString cannotSave = QStringLiteral("Cannot Save File an error has occured!");
+    if (!error->description().isEmpty() &&
+        error->description() != vb::errorDescription(error->number())) {
+        QString reason = error->description();
+        reason[0] = reason[0].toUpper();
+        cannotSave += QStringLiteral("\r\n") + reason + QLatin1Char('.');
+    }
     // Read-only by its permission bits, which the window honours even where the process could
     // replace the file anyway.
     const QFileInfo target(path);

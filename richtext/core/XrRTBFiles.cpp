@@ -43,6 +43,7 @@ void XrRTB::LoadFile(const QString& bstrFilename, QFileType vFileType)
 void XrRTB::LoadFile(const QString& bstrFilename, QFileType vFileType, bool& TXTLinks,
                      bool& OpenSuccess)
 {
+    m_loadError = 0;
     bool inUse = false;
     IsFileInUse(bstrFilename, inUse);
     if (inUse) {
@@ -65,25 +66,25 @@ void XrRTB::LoadFile(const QString& bstrFilename, QFileType vFileType, bool& TXT
         int32_t caret = RichTextBox1->SelStart();
         HyperLinkPass(caret);
     };
-    // A file that reads as nothing counts as not loaded; the bracket is closed all the same.
+    // The window's document is replaced only by a load that went through: a failed one leaves
+    // it, and reports why in m_loadError.
     bool loaded = true;
     {
         host::HourglassCursor hourglass;
         switch (vFileType) {
             case rtfRTF:
             case rtfWXF:
-                RichTextBox1->setTextRTF(QString());
-                if (RichTextBox1->LoadFile(bstrFilename, 0))
-                    return;  // Unreadable: what was loaded so far stays, no Finish or Ready.
+                if (const auto error = RichTextBox1->LoadFile(bstrFilename, 0)) {
+                    m_loadError = error->number();
+                    return;  // Unreadable: the document stays, no Finish or Ready.
+                }
                 if (vFileType == rtfRTF && m_settings.RemoveUnUsableData)
                     CleanData();
                 linkStep();
                 break;
             case rtfText: {
                 ReadTextFile(bstrFilename, loaded);
-                if (!loaded)
-                    loaded = sys::fileExists(bstrFilename);
-                if (TXTLinks)
+                if (TXTLinks && loaded)
                     linkStep();
                 break;
             }
@@ -110,7 +111,10 @@ QVariant XrRTB::LoadFileRTBOriginal(const QString& bstrFilename, QFileType vFile
 
 void XrRTB::ReadTextFile(const QString& FileName, bool& Done)
 {
-    Done = DocumentCleanup::readTextFile(*RichTextBox1, *RichTextBox2, Font().family(), FileName);
+    const std::optional<vb::VbError> error =
+        DocumentCleanup::readTextFile(*RichTextBox1, *RichTextBox2, Font().family(), FileName);
+    m_loadError = error ? error->number() : 0;
+    Done = !error;
 }
 
 void XrRTB::IsFileInUse(const QString& FileName, bool& InUse)

@@ -3,11 +3,19 @@
 #include "platform/widgets/StatusBar.h"
 #include "richtext/core/XrRTB.h"
 #include "tests/app/MainWindowSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeCommonDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +43,20 @@ protected:
     {
         app::Form1& form = load();
         form.XrRTB1->LetText(text);
+        bool changed = true;
+        form.XrRTB1->SetRTBChanged(changed);
+        return form;
+    }
+
+    // A document named on the command line whose file then became a folder, which no save
+    // can write over; the document is marked changed.
+    app::Form1& documentWhoseFileBecameAFolder(const QString& name)
+    {
+        const QString path = writeFile(name, "{\\rtf1 saved once\\par}");
+        app::Form1& form = load("\"" + path + "\"");
+        EXPECT_TRUE(QFile::remove(path));
+        EXPECT_TRUE(QDir().mkpath(path));
+        form.XrRTB1->LetText("unsaved");
         bool changed = true;
         form.XrRTB1->SetRTBChanged(changed);
         return form;
@@ -89,14 +111,7 @@ TEST_F(FileCommands, OpenAfterACancelledSaveOfANewDocumentStopsBeforeTheOpenDial
 
 TEST_F(FileCommands, OpenStopsWhenTheSaveFirstFails)
 {
-    // A named document whose file became a folder cannot be written over.
-    const QString blocked = appData.filePath("blocked.wmdf");
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    app::Form1& form = changedDocument();
-    form.Form_Load("\"" + blocked + "\"");
-    form.XrRTB1->LetText("unsaved");
-    bool changed = true;
-    form.XrRTB1->SetRTBChanged(changed);
+    app::Form1& form = documentWhoseFileBecameAFolder("blocked.wmdf");
     boxes.answer(host::vbYes);
     form.menuOpen->trigger();
     EXPECT_TRUE(dialogs.shown().empty()) << "the open dialog came after a failed save";
@@ -160,12 +175,7 @@ TEST_F(FileCommands, SaveOfANewDocumentGoesThroughTheDialog)
 
 TEST_F(FileCommands, AFailedSaveLeavesTheDocumentChanged)
 {
-    const QString blocked = appData.filePath("blocked.txt");
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    app::Form1& form = load("\"" + blocked + "\"");
-    form.XrRTB1->LetText("not written");
-    bool changed = true;
-    form.XrRTB1->SetRTBChanged(changed);
+    app::Form1& form = documentWhoseFileBecameAFolder("blocked.txt");
     form.menuSave->trigger();
     EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
 }
@@ -271,12 +281,7 @@ TEST_F(CloseQuestion, YesSavesAndClosesOnlyWhenTheSaveWentThrough)
 
 TEST_F(CloseQuestion, AFailedSaveOfANamedDocumentKeepsTheWindow)
 {
-    const QString blocked = appData.filePath("blocked.rtf");
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    app::Form1& form = load("\"" + blocked + "\"");
-    form.XrRTB1->LetText("unsaved");
-    bool changed = true;
-    form.XrRTB1->SetRTBChanged(changed);
+    app::Form1& form = documentWhoseFileBecameAFolder("blocked.rtf");
     boxes.answer(host::vbYes);
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
@@ -287,6 +292,186 @@ TEST_F(CloseQuestion, AnUntouchedWindowClosesWithoutAQuestion)
     app::Form1& form = load();
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+using FailedOpen = FileCommands;
+
+TEST_F(FailedOpen, KeepsTheDocumentItsNameTypeAndChangedState)
+{
+    const QString first = writeFile("first.txt", "alpha words");
+    app::Form1& form = load();
+    dialogs.answer(host::DialogAnswer::file(first, 3));
+    form.menuOpen->trigger();
+    ASSERT_EQ(form.XrRTB1->Text(), "alpha words");
+
+    const QByteArray binary("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const QString damaged = writeFile("damaged.rtf", binary);
+    const QString held = writeFile("held.wmdf", "{\\rtf1 theirs\\par}");
+    const int holder = ::open(QFile::encodeName(held).constData(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
+    for (const auto& [path, entry] : {std::pair{damaged, 2}, std::pair{held, 1}}) {
+        dialogs.answer(host::DialogAnswer::file(path, entry));
+        form.menuOpen->trigger();
+        EXPECT_EQ(form.XrRTB1->Text(), "alpha words") << path.toStdString();
+        EXPECT_EQ(form.documentPath(), first);
+        EXPECT_EQ(form.documentType(), app::rtfText);
+        EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+        EXPECT_EQ(form.windowTitle(), "first.txt - Wexmoor Scrivet");
+        ASSERT_FALSE(boxes.shown().empty());
+        EXPECT_EQ(boxes.shown().back().text, "Invalid File Format or Corrupted File.");
+    }
+    ::close(holder);
+
+    // Saving writes the document the window still shows to its own file, and closing asks
+    // nothing: the failed opens changed nothing.
+    form.menuSave->trigger();
+    EXPECT_EQ(readFile(first), "alpha words");
+    EXPECT_EQ(readFile(damaged), binary);
+    const size_t boxesBefore = boxes.shown().size();
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(boxes.shown().size(), boxesBefore);
+}
+
+TEST_F(FailedOpen, AFileTheUserMayNotReadIsToldApartFromADamagedOne)
+{
+    const QString first = writeFile("first.txt", "alpha words");
+    const QString unreadable = writeFile("private.rtf", "{\\rtf1 secret\\par}");
+    app::Form1& form = load("\"" + first + "\"");
+    testsupport::openToEveryone(appData.path());
+    ::chmod(QFile::encodeName(unreadable).constData(), 0200);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild(
+        [&] {
+            dialogs.answer(host::DialogAnswer::file(unreadable, 2));
+            form.menuOpen->trigger();
+            return boxes.shown().back().text.toUtf8() + "|" + form.XrRTB1->Text().toUtf8() + "|" +
+                   form.documentPath().toUtf8();
+        },
+        true);
+    EXPECT_EQ(outcome.output,
+              "The file cannot be opened: permission denied.|alpha words|" + first.toUtf8());
+}
+
+TEST_F(FailedOpen, ACommandLineFileThatCannotBeLoadedIsNeverAdopted)
+{
+    const QByteArray binary("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const QString picture = writeFile("picture.wmdf", binary);
+    app::Form1& form = load("\"" + picture + "\"");
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Cannot open " + picture + ": it is not a valid document.");
+    EXPECT_EQ(boxes.shown()[0].title, "Cannot Open File");
+    EXPECT_EQ(form.documentPath(), "");
+    EXPECT_EQ(form.documentType(), app::rtfWXF);
+    EXPECT_EQ(form.windowTitle(), "Document.wmdf - Wexmoor Scrivet");
+
+    // Save asks for a name instead of writing over the file.
+    form.XrRTB1->LetText("typed");
+    dialogs.answerCancel();
+    form.menuSave->trigger();
+    EXPECT_EQ(dialogs.last().kind, host::DialogKind::Save);
+    EXPECT_EQ(readFile(picture), binary);
+
+    // A file is saved back as what it was read as, whatever its name says.
+    const QString rtfInText = writeFile("rich.txt", "{\\rtf1\\ansi {\\b bold} words\\par}");
+    app::Form1& rich = load("\"" + rtfInText + "\"");
+    EXPECT_EQ(rich.documentType(), app::rtfRTF);
+    EXPECT_EQ(rich.XrRTB1->Text(), "bold words");
+    const QString textInOwn = writeFile("plain.wmdf", "just words");
+    EXPECT_EQ(load("\"" + textInOwn + "\"").documentType(), app::rtfText);
+
+    // A name that does not exist yet is kept, so that saving creates it.
+    const QString fresh = appData.filePath("fresh.txt");
+    app::Form1& second = load("\"" + fresh + "\"");
+    EXPECT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(second.documentPath(), fresh);
+    EXPECT_EQ(second.documentType(), app::rtfText);
+}
+
+TEST_F(FileCommands, TextInEveryEncodingRoundTripsThroughSaveAsAndOpen)
+{
+    const QString words = QString::fromUtf8("café naïve – “quoted”");
+    QByteArray utf16le("\xFF\xFE", 2);
+    QByteArray utf16be("\xFE\xFF", 2);
+    for (const QChar c : words) {
+        utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    app::Form1& form = load();
+    int round = 0;
+    for (const QByteArray& bytes : {words.toUtf8(), "\xEF\xBB\xBF" + words.toUtf8(), utf16le,
+                                    utf16be, QByteArray("caf\xE9 na\xEFve \x96 \x93quoted\x94")}) {
+        const QString source = writeFile(QString("in%1.txt").arg(round), bytes);
+        const QString copy = appData.filePath(QString("out%1.txt").arg(round++));
+        dialogs.answer(host::DialogAnswer::file(source, 3));
+        form.menuOpen->trigger();
+        EXPECT_EQ(form.XrRTB1->Text(), words) << source.toStdString();
+        dialogs.answer(host::DialogAnswer::file(copy, 2));
+        form.menuSaveas->trigger();
+        EXPECT_EQ(readFile(copy), words.toUtf8()) << source.toStdString();
+        dialogs.answer(host::DialogAnswer::file(copy, 3));
+        form.menuOpen->trigger();
+        EXPECT_EQ(form.XrRTB1->Text(), words) << copy.toStdString();
+    }
+}
+
+TEST_F(FileCommands, TheDocumentTypeIsTheTypeTheFileWasLoadedAs)
+{
+    const QByteArray source("{\\rtf1\\ansi caf\\'e9 {\\b bold}\\par}");
+    const QString rtf = writeFile("source.rtf", source);
+    app::Form1& form = load();
+    dialogs.answer(host::DialogAnswer::file(rtf, 3));
+    form.menuOpen->trigger();
+    EXPECT_EQ(form.documentType(), app::rtfText);
+    EXPECT_EQ(form.XrRTB1->Text(), QString::fromLatin1(source));
+    // Saved as the text it was read as: the bytes keep their meaning.
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    form.menuSave->trigger();
+    EXPECT_EQ(readFile(rtf), source);
+
+    const QString own = writeFile("notes.wmdf", "plain words, no RTF");
+    dialogs.answer(host::DialogAnswer::file(own, 3));
+    form.menuOpen->trigger();
+    EXPECT_EQ(form.documentType(), app::rtfText);
+    dialogs.answer(host::DialogAnswer::file(rtf, 2));
+    form.menuOpen->trigger();
+    EXPECT_EQ(form.documentType(), app::rtfRTF);
+}
+
+TEST_F(CloseQuestion, NothingIsAskedAfterASuccessfulSaveAsOrTheAboutWindow)
+{
+    for (const int entry : {1, 2}) {
+        app::Form1& form = changedDocument("to be kept");
+        dialogs.answer(
+            host::DialogAnswer::file(appData.filePath(QString("kept%1.any").arg(entry)), entry));
+        form.menuSaveas->trigger();
+        EXPECT_FALSE(form.XrRTB1->HasRTBChanged()) << entry;
+        EXPECT_TRUE(form.close());
+        EXPECT_TRUE(boxes.shown().empty()) << entry;
+    }
+
+    app::Form1& form = load();
+    QTimer::singleShot(0, [] {
+        if (QWidget* about = QApplication::activeModalWidget())
+            about->close();
+    });
+    form.menuAbout->trigger();
+    form.menuGeneralHelp->trigger();
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(FileCommands, AStoredWindowSizeIsCutToTheScreen)
+{
+    store("APPWIDTH", "2147483647");
+    store("APPHEIGHT", "2147483647");
+    app::Form1& form = load();
+    const QSize screen = form.screen()->availableGeometry().size();
+    EXPECT_LE(form.width(), screen.width());
+    EXPECT_LE(form.height(), screen.height());
 }
 
 }  // namespace

@@ -750,6 +750,14 @@ void RtfReaderEngine::resolveSurrogate()
 void RtfReaderEngine::emitText(QStringView text)
 {
     resolveSurrogate();
+    // A NUL (\u0, \'00) is no character of a document: it would end the text for every
+    // reader that takes it as a C string.
+    if (text.contains(QChar(u'\0'))) {
+        QString kept = text.toString();
+        kept.remove(QChar(u'\0'));
+        appendToSink(kept);
+        return;
+    }
     appendToSink(text);
 }
 

@@ -7,13 +7,16 @@
 #include "platform/richedit/rtf/RtfReader.h"
 #include "platform/richedit/rtf/RtfWriter.h"
 #include "platform/richedit/view/EngineClipboard.h"
+#include "platform/richedit/view/LoadBudget.h"
 #include "platform/richedit/view/PagePrint.h"
 #include "platform/runtime/Windows1252.h"
 #include "platform/system/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cmath>
+#include <new>
 #include <utility>
 
 namespace richedit {
@@ -114,20 +117,28 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
 {
     if (!QFileInfo::exists(path))
         return vb::VbError::fromNumber(vb::ErrFileNotFound);
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return vb::VbError::fromNumber(vb::ErrPathFileAccess);
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return vb::VbError::fromNumber(vb::ErrPathFileAccess);
-
-    // Parse first, so that a failure leaves the document alone.
-    if (kind == FileKind::Rtf && looksLikeRtf(data)) {
-        m_session.replaceDocument(readRtf(data, RtfReadMode::WholeDocument));
-    } else if (kind == FileKind::Text || isTextData(data)) {
-        m_session.setPlainText(PlainText::decode(data));
-    } else {
-        return vb::VbError(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
+    const LoadBudget budget;
+    QByteArray data;
+    if (auto error = budget.readFile(path, data))
+        return error;
+    // Parse first, so that a failure, running out of memory included, leaves the document
+    // alone.
+    try {
+        if (kind == FileKind::Rtf && looksLikeRtf(data)) {
+            const DocumentFragment document = readRtf(data, RtfReadMode::WholeDocument);
+            if (!budget.fitsDocument(document))
+                return LoadBudget::tooLarge();
+            m_session.replaceDocument(document);
+        } else if (kind == FileKind::Text || isTextData(data)) {
+            const QString text = PlainText::decode(data);
+            if (!budget.fitsText(text))
+                return LoadBudget::tooLarge();
+            m_session.setPlainText(text);
+        } else {
+            return vb::VbError(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
+        }
+    } catch (const std::bad_alloc&) {
+        return LoadBudget::tooLarge();
     }
     m_session.setModified(false);
     return std::nullopt;
@@ -144,13 +155,16 @@ std::optional<vb::VbError> Engine::saveFile(const QString& path, FileKind kind)
     }
     const QFileInfo target(path);
     // A read-only file is refused even where the process could replace it (as root).
-    if (target.exists() && (!target.isFile() || !target.isWritable() ||
-                            !(target.permissions() & QFileDevice::WriteOwner)))
-        return vb::VbError::fromNumber(vb::ErrPathFileAccess);
+    if (target.exists() && !target.isFile())
+        return vb::VbError(vb::ErrPathFileAccess, sys::describeFileError(EISDIR));
+    if (target.exists() &&
+        (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
+        return vb::VbError(vb::ErrPathFileAccess, QStringLiteral("the file is read-only"));
     // Written beside the target and renamed over it, keeping the old permissions; every byte
     // is checked, so a short write (a full disk, a size limit) fails and keeps the old file.
-    if (!sys::writeFileSafely(path, bytes))
-        return vb::VbError::fromNumber(vb::ErrPathFileAccess);
+    QString reason;
+    if (!sys::writeFileSafely(path, bytes, &reason))
+        return vb::VbError(vb::ErrPathFileAccess, reason);
     return std::nullopt;
 }
 

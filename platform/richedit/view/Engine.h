@@ -45,11 +45,12 @@ public:
     int64_t textRtfLength() const;
     // "" empties the document, RTF is read as a whole document, anything else is plain text.
     void setTextRtf(const QString& data);
-    // Errors: 53 missing file, 75 unreadable, 321 binary data in an RTF-kind load. A failed
-    // load leaves the document as it was.
+    // Errors: 53 missing file, 70 no right to read it, 75 otherwise unreadable, 321 binary data
+    // in an RTF-kind load, 7 too large for the memory left; the description says why. A
+    // failed load leaves the document as it was.
     std::optional<vb::VbError> loadFile(const QString& path, FileKind kind);
     // Writes beside the target, then renames, keeping its permission bits; 75 on failure, the
-    // old file kept.
+    // old file kept, with the reason in plain words as the description.
     std::optional<vb::VbError> saveFile(const QString& path, FileKind kind);
     // Applies the font's fields to the whole document and makes them the default format.
     void setDefaultFont(const QFont& font);

@@ -1,5 +1,7 @@
 #include "platform/system/FileSystem.h"
+#include "platform/system/MemoryBudget.h"
 #include "platform/system/SpecialFolders.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/RedirectedAppData.h"
 #include "tests/support/TempFolder.h"
 
@@ -60,6 +62,19 @@ private:
     void (*m_previousHandler)(int);
 };
 
+// Writes "new" to the file as an unprivileged user: "written", or why not.
+QByteArray writeAsNobody(const QString& path)
+{
+    return testsupport::runInChild(
+               [&path] {
+                   QString error;
+                   return sys::writeFileSafely(path, "new", &error) ? QByteArray("written")
+                                                                    : error.toUtf8();
+               },
+               true)
+        .output;
+}
+
 TEST(SafeWrite, CreatesAndReplacesWholeContentWithoutLeavingTemporaryFiles)
 {
     TempFolder folder;
@@ -106,36 +121,112 @@ TEST(SafeWrite, FailedWriteLeavesTheOldFileIntact)
         FileSizeLimit limit(1024);
         QString error;
         EXPECT_FALSE(sys::writeFileSafely(path, QByteArray(64 * 1024, 'x'), &error));
-        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(error, "the file is too large (a file-size limit was reached)");
     }
     EXPECT_EQ(sys::readWholeFile(path), QByteArray("precious"));
     EXPECT_EQ(entriesOf(folder.path()), QStringList{"document.rtf"});
 }
 
-TEST(SafeWrite, UnwritableFolderFailsAndKeepsTheOldFile)
+TEST(SafeWrite, AFileSizeLimitFailsTheWriteWithoutEndingTheProcess)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "folder permissions do not bind the superuser";
     TempFolder folder;
-    const QString path = folder.filePath("locked/file.txt");
-    ASSERT_TRUE(QDir().mkpath(folder.filePath("locked")));
+    const QString path = folder.filePath("document.rtf");
+    writeRaw(path, "precious");
+    // The signal keeps its default action, which would end the process.
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([&path] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limited{};
+        ::getrlimit(RLIMIT_FSIZE, &limited);
+        limited.rlim_cur = 1024;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        QString error;
+        const bool written = sys::writeFileSafely(path, QByteArray(64 * 1024, 'x'), &error);
+        return QByteArray(written ? "written" : "refused: ") + error.toUtf8();
+    });
+    EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+    EXPECT_EQ(outcome.output, "refused: the file is too large (a file-size limit was reached)");
+    EXPECT_EQ(sys::readWholeFile(path), QByteArray("precious"));
+    EXPECT_EQ(entriesOf(folder.path()), QStringList{"document.rtf"});
+}
+
+TEST(SafeWrite, TemporaryFilesLeftByAnInterruptedSaveGoWithTheNextSave)
+{
+    TempFolder folder;
+    const QString path = folder.filePath("notes.txt");
     writeRaw(path, "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(folder.filePath("locked")).constData(), 0500), 0);
-    EXPECT_FALSE(sys::writeFileSafely(path, "new"));
-    ::chmod(QFile::encodeName(folder.filePath("locked")).constData(), 0700);
+    writeRaw(folder.filePath(".notes.txt.k2j9a.tmp"), "half of a crashed save");
+    writeRaw(folder.filePath(".other.txt.k2j9a.tmp"), "another file's");
+    writeRaw(folder.filePath(".notes.txt.backup"), "the user's own");
+    ASSERT_TRUE(sys::writeFileSafely(path, "new"));
+    EXPECT_EQ(entriesOf(folder.path()),
+              (QStringList{".notes.txt.backup", ".other.txt.k2j9a.tmp", "notes.txt"}));
+}
+
+TEST(SafeWrite, UnwritableFolderFailsSaysWhyAndKeepsTheOldFile)
+{
+    TempFolder folder;
+    const QString locked = folder.filePath("locked");
+    const QString path = locked + "/file.txt";
+    ASSERT_TRUE(QDir().mkpath(locked));
+    writeRaw(path, "old");
+    testsupport::openToEveryone(folder.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    // The file itself may be written; the folder takes no new file.
+    const QByteArray outcome = writeAsNobody(path);
+    ::chmod(QFile::encodeName(locked).constData(), 0777);
+    EXPECT_EQ(outcome,
+              "permission denied: the folder does not allow a new file beside "
+              "this one, which saving needs");
     EXPECT_EQ(sys::readWholeFile(path), QByteArray("old"));
 }
 
 TEST(SafeWrite, WriteProtectedFileIsNotReplaced)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind the superuser";
     TempFolder folder;
     const QString path = folder.filePath("protected.txt");
     writeRaw(path, "old");
+    testsupport::openToEveryone(folder.path());
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    EXPECT_FALSE(sys::writeFileSafely(path, "new"));
+    EXPECT_EQ(writeAsNobody(path), "permission denied");
     EXPECT_EQ(sys::readWholeFile(path), QByteArray("old"));
+}
+
+TEST(FileQueries, AFileWithoutTheRightToReadItIsToldApart)
+{
+    TempFolder folder;
+    const QString path = folder.filePath("private.txt");
+    writeRaw(path, "secret");
+    testsupport::openToEveryone(folder.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild(
+        [&path] {
+            int reason = 0;
+            const std::optional<QByteArray> bytes = sys::readWholeFile(path, &reason);
+            return bytes ? *bytes : sys::describeFileError(reason).toUtf8();
+        },
+        true);
+    EXPECT_EQ(outcome.output, "permission denied");
+
+    int reason = 0;
+    EXPECT_FALSE(sys::readWholeFile(folder.filePath("missing"), &reason));
+    EXPECT_EQ(sys::describeFileError(reason), "the file or its folder does not exist");
+    EXPECT_FALSE(sys::readWholeFile(folder.path(), &reason));
+    EXPECT_EQ(reason, EISDIR);
+}
+
+TEST(MemoryBudgetTest, AnAddressSpaceLimitBoundsWhatIsAvailable)
+{
+    const std::optional<uint64_t> unlimited = sys::availableMemory();
+    ASSERT_TRUE(unlimited);
+    EXPECT_GT(*unlimited, 0u);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([] {
+        if (!testsupport::limitAddressSpaceTo(64u << 20))
+            return QByteArray("no limit");
+        return QByteArray::number(qulonglong(sys::availableMemory().value_or(0)));
+    });
+    const uint64_t limited = outcome.output.toULongLong();
+    EXPECT_GT(limited, 0u) << outcome.output.constData();
+    EXPECT_LE(limited, 64u << 20);
 }
 
 TEST(SafeWrite, RefusesMissingFoldersAndFolderTargets)

@@ -2,13 +2,16 @@
 // with its warning and failures, the colour and font dialogs.
 #include "tests/richtext/core/XrRTBTestSupport.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeCommonDialogs.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/SignalRecorder.h"
 #include "tests/support/TempFolder.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <csignal>
@@ -192,33 +195,39 @@ TEST_F(XrRTBDialogsTest, FailedWriteKeepsTheOldFileAndSaysWhy)
 {
     const QString path = write(QStringLiteral("doc.rtf"), "old bytes");
     m_control.LetText(QStringLiteral("a new text longer than the file size limit below"));
-    // A file-size limit makes every write past 16 bytes fail, for any user.
-    struct rlimit previous {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = previous;
-    limited.rlim_cur = 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool saved = m_control.SaveFile(path);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(saved);
+    // A file-size limit makes every write past 16 bytes fail, for any user; the signal it
+    // raises keeps its default action, which would end the program.
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([this, &path] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit limited {};
+        ::getrlimit(RLIMIT_FSIZE, &limited);
+        limited.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        const bool saved = m_control.SaveFile(path);
+        m_dialogs.answer(host::DialogAnswer::file(path, 1));
+        const Saved throughDialog = save();
+        QByteArray report = saved ? "saved" : "failed";
+        report += throughDialog.success ? " saved" : " failed";
+        for (const host::MessageBoxRequest& box : m_boxes.shown())
+            report += "|" + box.title.toUtf8() + ":" + box.text.toUtf8() + ":" +
+                      QByteArray::number(box.style);
+        return report;
+    });
+    EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+    const QByteArray box =
+        "File Access Error 75:Cannot Save File an error has occured!\r\nThe "
+        "file is too large (a file-size limit was reached).:64";
+    EXPECT_EQ(outcome.output, "failed failed|" + box + "|" + box);
     EXPECT_EQ(read(path), "old bytes");
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.rtf"})
+        << "no temporary file is left beside it";
+
+    // A folder that is gone since the document was opened.
+    EXPECT_FALSE(m_control.SaveFile(m_folder.filePath(QStringLiteral("gone/doc.rtf"))));
     ASSERT_EQ(m_boxes.shown().size(), 1u);
-    EXPECT_EQ(m_boxes.shown()[0].text, u"Cannot Save File an error has occured!");
-    EXPECT_EQ(m_boxes.shown()[0].title, u"File Access Error 75");
-    EXPECT_EQ(m_boxes.shown()[0].style, 64);
-
-    // The dialog's save reports the failure too.
-    m_dialogs.answer(host::DialogAnswer::file(path, 1));
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    std::signal(SIGXFSZ, SIG_IGN);
-    const Saved throughDialog = save();
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(throughDialog.success);
-    EXPECT_EQ(read(path), "old bytes");
+    EXPECT_EQ(m_boxes.shown()[0].text,
+              u"Cannot Save File an error has occured!\r\nThe file or "
+              u"its folder does not exist.");
 }
 
 TEST_F(XrRTBDialogsTest, ReadOnlyFileIsReportedAsSuch)
@@ -235,8 +244,6 @@ TEST_F(XrRTBDialogsTest, ReadOnlyFileIsReportedAsSuch)
 
 TEST_F(XrRTBDialogsTest, ReadOnlyFolderIsReported)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only folders";
     const QString folder = m_folder.filePath(QStringLiteral("locked"));
     ASSERT_TRUE(QDir().mkdir(folder));
     const QString path = folder + QStringLiteral("/doc.rtf");
@@ -244,16 +251,78 @@ TEST_F(XrRTBDialogsTest, ReadOnlyFolderIsReported)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("old bytes");
     file.close();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    testsupport::openToEveryone(m_folder.path());
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
 
     m_control.LetText(QStringLiteral("new text"));
-    EXPECT_FALSE(m_control.SaveFile(path));
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild(
+        [this, &path] {
+            const bool saved = m_control.SaveFile(path);
+            QByteArray report = saved ? "saved" : "failed";
+            for (const host::MessageBoxRequest& box : m_boxes.shown())
+                report += "|" + box.title.toUtf8() + ":" + box.text.toUtf8();
+            return report;
+        },
+        true);
+    ::chmod(QFile::encodeName(folder).constData(), 0777);
     EXPECT_EQ(read(path), "old bytes");
-    ASSERT_EQ(m_boxes.shown().size(), 1u);
-    EXPECT_EQ(m_boxes.shown()[0].text, u"Cannot Save File an error has occured!");
-    EXPECT_EQ(m_boxes.shown()[0].title, u"File Access Error 75");
+    EXPECT_EQ(outcome.output,
+              "failed|File Access Error 75:Cannot Save File an error has occured!\r\nPermission "
+              "denied: the folder does not allow a new file beside this one, which saving needs.");
+}
+
+TEST_F(XrRTBDialogsTest, AFailedOpenKeepsTheDocumentAndItsChangedState)
+{
+    m_control.LetText(QStringLiteral("my unsaved words"));
+    bool changed = true;
+    m_control.SetRTBChanged(changed);
+    m_control.SaveSpecialUndoData();
+
+    // Binary data read as RTF is no document.
+    const QString binary = write(QStringLiteral("photo.rtf"), QByteArray("\x89PNG\0\0\x01\x02", 8));
+    m_dialogs.answer(host::DialogAnswer::file(binary, 2));
+    Opened opened = open();
+    EXPECT_FALSE(opened.success);
+    EXPECT_EQ(opened.error, 321);
+    EXPECT_EQ(m_control.Text(), u"my unsaved words");
+    EXPECT_TRUE(m_control.HasRTBChanged());
+    EXPECT_TRUE(m_control.GetCanUndoSpecial());
+
+    // Held by another program: refused with its message, the document unchanged.
+    const QString held = write(QStringLiteral("held.wmdf"), "{\\rtf1 theirs\\par}");
+    const int holder = ::open(QFile::encodeName(held).constData(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
+    m_dialogs.answer(host::DialogAnswer::file(held, 1));
+    opened = open();
+    ::close(holder);
+    EXPECT_FALSE(opened.success);
+    EXPECT_EQ(m_control.Text(), u"my unsaved words");
+    EXPECT_TRUE(m_control.HasRTBChanged());
+
+    // Unreadable for the user: told apart from a damaged file.
+    testsupport::openToEveryone(m_folder.path());
+    const QString unreadable = write(QStringLiteral("private.txt"), "secret");
+    ::chmod(QFile::encodeName(unreadable).constData(), 0200);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild(
+        [this, &unreadable] {
+            m_dialogs.answer(host::DialogAnswer::file(unreadable, 3));
+            const Opened refused = open();
+            return QByteArray::number(refused.error) +
+                   (refused.success ? " loaded " : " refused ") + m_control.Text().toUtf8();
+        },
+        true);
+    EXPECT_EQ(outcome.output, "70 refused my unsaved words");
+
+    // A good file still opens, and only then is the document unchanged.
+    const QString good = write(QStringLiteral("good.rtf"), "{\\rtf1 theirs\\par}");
+    m_dialogs.answer(host::DialogAnswer::file(good, 2));
+    opened = open();
+    EXPECT_TRUE(opened.success);
+    EXPECT_EQ(m_control.Text(), u"theirs");
+    EXPECT_FALSE(m_control.HasRTBChanged());
 }
 
 TEST_F(XrRTBDialogsTest, ColourAndFontDialogs)

@@ -2,6 +2,7 @@
 // its events.
 #include "tests/richtext/core/XrRTBTestSupport.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/SignalRecorder.h"
@@ -190,4 +191,61 @@ TEST_F(XrRTBLoadingTest, NarrowParagraphsAreWidenedAfterLoading)
     EXPECT_EQ(m_control.SelRightIndent(), 500);
     // Without a printer the offset is 0: -980; with one, its offset widens the paragraph more.
     EXPECT_LE(narrowRight, -980);
+}
+
+TEST_F(XrRTBLoadingTest, PlainTextIsDecodedAsTheTextItIs)
+{
+    const QString words = QString::fromUtf8("café naïve “quoted” €");
+    QByteArray utf16le("\xFF\xFE", 2);
+    QByteArray utf16be("\xFE\xFF", 2);
+    for (const QChar c : words) {
+        const char low = char(c.unicode() & 0xFF);
+        const char high = char(c.unicode() >> 8);
+        utf16le.append(low).append(high);
+        utf16be.append(high).append(low);
+    }
+    const std::vector<std::pair<const char*, QByteArray>> files = {
+        {"utf8.txt", words.toUtf8()},
+        {"marked.txt", "\xEF\xBB\xBF" + words.toUtf8()},
+        {"utf16le.txt", utf16le},
+        {"utf16be.txt", utf16be},
+        {"ansi.txt", "caf\xE9 na\xEFve \x93quoted\x94 \x80"},
+        // The end-of-file character sends the file through the window's own loader.
+        {"eof.txt", words.toUtf8() + "\x1A"},
+    };
+    for (const auto& [name, bytes] : files) {
+        m_control.LetText(QStringLiteral("before"));
+        EXPECT_TRUE(load(write(QString::fromLatin1(name), bytes), rtfText)) << name;
+        EXPECT_EQ(m_control.Text(), QString(name) == "eof.txt" ? words + QChar(0x1A) : words)
+            << name;
+    }
+    // A NUL never enters the document.
+    EXPECT_TRUE(load(write(QStringLiteral("nul.txt"), QByteArray("a\0b", 3)), rtfText));
+    EXPECT_EQ(m_control.Text(), u"ab");
+}
+
+TEST_F(XrRTBLoadingTest, ADocumentTooLargeForTheMemoryLeftIsRefusedWhole)
+{
+    // Two million characters in one paragraph: 2 MB on disk, about 100 MB to hold, clean up
+    // and lay out, where the child has 48 MB to spare.
+    const QString rtf =
+        write(QStringLiteral("long.rtf"), "{\\rtf1\\ansi " + QByteArray(2'000'000, 'w') + "\\par}");
+    const QString text = write(QStringLiteral("long.txt"), QByteArray(2'000'000, 'w'));
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([this, &rtf, &text] {
+        if (!testsupport::limitAddressSpaceTo(48u << 20))
+            return QByteArray("no limit");
+        QByteArray report;
+        for (const auto& [path, type] : {std::pair{rtf, rtfRTF}, std::pair{text, rtfText}}) {
+            m_control.LetText(QStringLiteral("mine"));
+            const bool loaded = load(path, type);
+            report += QByteArray(loaded ? "loaded " : "refused ") + m_control.Text().toUtf8() + ";";
+        }
+        return report;
+    });
+    EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+    EXPECT_EQ(outcome.output, "refused mine;refused mine;");
+
+    // With memory to spare the same document loads.
+    EXPECT_TRUE(load(rtf, rtfRTF));
+    EXPECT_EQ(m_control.Text().size(), 2'000'000);
 }

@@ -127,6 +127,9 @@ TEST(RtfReaderText, SpecialCharactersAndEscapes)
     // Escaped line ends are no paragraph ends and no characters either; other control
     // characters are text.
     EXPECT_EQ(read("{\\rtf1 a\\'0d\\'0ab\\u13?c\\u10?\\'01}"), QString::fromUtf16(u"abc\x0001"));
+    // A NUL, in either spelling, never enters the document; its fallback is skipped all the
+    // same.
+    EXPECT_EQ(read("{\\rtf1 a\\u0?b\\'00c\\uc0\\u0 d}"), u"abcd");
 }
 
 TEST(RtfReaderText, CodePagesFromFontsAndDocument)

@@ -77,7 +77,7 @@ richedit::RichTextBox& longDocument()
 {
     static richedit::RichTextBox* box = [] {
         auto* text = new richedit::RichTextBox;
-        text->setText(lines(135 * 56));
+        text->setText(lines(135 * 67));
         return text;
     }();
     return *box;
@@ -123,7 +123,7 @@ void BM_OpenPreview(benchmark::State& state)
     if (!usePrinter(state))
         return;
     richedit::RichTextBox document;
-    document.setText(lines(135 * 56));
+    document.setText(lines(135 * 67));
     RichTextLibraryState::instance().SharedRichText = &document;
     for (auto _ : state) {
         PrintPreview preview;

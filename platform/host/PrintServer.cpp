@@ -17,14 +17,8 @@ public:
         ++requestCount;
         QList<PrintQueue> result;
         for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-            result.append(PrintQueue{info.printerName(), info.makeAndModel()});
+            result.append(PrintQueue{info.printerName(), info.makeAndModel(), info.isDefault()});
         return result;
-    }
-
-    QString defaultQueue() override
-    {
-        ++requestCount;
-        return QPrinterInfo::defaultPrinterName();
     }
 
     std::unique_ptr<QPrinter> open(const QString& queue) override

@@ -17,14 +17,13 @@ namespace host {
 struct PrintQueue {
     QString name;
     QString makeAndModel;
+    bool isDefault = false;  // the queue the server marks as its default
 };
 
 class PrintServer {
 public:
     virtual ~PrintServer() = default;
     virtual QList<PrintQueue> queues() = 0;
-    // The queue the server marks as its default; empty when it marks none.
-    virtual QString defaultQueue() = 0;
     // A printer for the named queue at its highest resolution; null when the server no longer
     // knows it.
     virtual std::unique_ptr<QPrinter> open(const QString& queue) = 0;

@@ -381,8 +381,9 @@ void SystemPrinterDevice::reload()
     if (!m_chosen.isEmpty() && (known(m_chosen) || m_chosen == pdfPrinterName())) {
         target = m_chosen;
     } else if (!m_queues.isEmpty()) {
-        const QString serverDefault = server.defaultQueue();
-        target = known(serverDefault) ? serverDefault : m_queues.first().name;
+        const auto marked = std::find_if(m_queues.begin(), m_queues.end(),
+                                         [](const PrintQueue& queue) { return queue.isDefault; });
+        target = marked != m_queues.end() ? marked->name : m_queues.first().name;
     }
     const bool wantQueue = !target.isEmpty() && target != pdfPrinterName();
     if (m_out && m_out->isQueue() == wantQueue && (!wantQueue || m_out->name() == target))

@@ -30,11 +30,6 @@ public:
         ++requests;
         return m_queues;
     }
-    QString defaultQueue() override
-    {
-        ++requests;
-        return m_default;
-    }
     std::unique_ptr<QPrinter> open(const QString& queue) override
     {
         ++requests;
@@ -53,8 +48,7 @@ public:
     {
         m_queues.clear();
         for (const QString& name : names)
-            m_queues.append({name, name + QStringLiteral(" model")});
-        m_default = defaultName;
+            m_queues.append({name, name + QStringLiteral(" model"), name == defaultName});
     }
 
     int requests = 0;
@@ -63,7 +57,6 @@ public:
 
 private:
     QList<host::PrintQueue> m_queues;
-    QString m_default;
 };
 
 class SystemPrinterTest : public ::testing::Test {

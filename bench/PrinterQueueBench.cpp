@@ -12,6 +12,8 @@
 #include "richtext/printing/PrintingMod.h"
 #include "tests/support/PrivatePrintServer.h"
 
+#include "bench/SimulatedPrinter.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QKeyEvent>
@@ -19,33 +21,6 @@
 #include <memory>
 
 namespace {
-
-// A printer that answers at once what the queue answered, and never prints.
-class SimulatedPrinter : public host::PrinterDevice {
-public:
-    SimulatedPrinter(QString name, host::PrinterGeometry geometry)
-        : m_name(std::move(name)), m_geometry(geometry)
-    {
-    }
-    std::optional<QString> deviceName() override { return m_name; }
-    std::optional<QString> driverName() override { return QStringLiteral("simulated"); }
-    int printerCount() override { return 2; }
-    std::optional<host::PrinterGeometry> geometry() override { return m_geometry; }
-    std::optional<int> orientation() override { return host::vbPRORPortrait; }
-    bool setOrientation(int) override { return true; }
-    std::optional<int> paperSize() override { return host::vbPRPSLetter; }
-    bool setPaperSize(int) override { return true; }
-    bool startDoc(const QString&) override { return false; }
-    bool newPage() override { return false; }
-    bool endDoc() override { return false; }
-    void abortDoc() override {}
-    bool printing() override { return false; }
-    QPainter* pagePainter() override { return nullptr; }
-
-private:
-    QString m_name;
-    host::PrinterGeometry m_geometry;
-};
 
 std::unique_ptr<testsupport::PrivatePrintServer> server;
 QString serverFailure;

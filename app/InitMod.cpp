@@ -1,10 +1,13 @@
 #include "app/InitMod.h"
 
 #include "app/ExtensionMod.h"
+#include "app/ScrivetApplication.h"
 #include "app/SettingsFile.h"
 #include "app/ShellLauncher.h"
 #include "platform/host/Resources.h"
+#include "platform/system/DesktopAssociation.h"
 #include "platform/system/FileSystem.h"
+#include "platform/system/HelpPages.h"
 #include "richtext/core/FileManagementMod.h"
 
 #include <QCoreApplication>
@@ -16,6 +19,9 @@ static void initialiseProgramResources()
     static bool done = false;
     if (!done) {
         Q_INIT_RESOURCE(Scrivet);
+        // The desktop has no viewer for the compiled help file: its pages go to the browser.
+        sys::registerHelpPages(app::ApplicationTitle + QStringLiteral(".chm"),
+                               QStringLiteral(":/Scrivet/HELPPAGES/102"));
         done = true;
     }
 }
@@ -71,6 +77,7 @@ QString programPath()
 void InitialiseApplication()
 {
     initialiseProgramResources();
+    sys::setProgramDisplayName(ProductName);
     const QString base = FileManagementMod::GetSpecialFolder(FileManagementMod::CSIDL_APPDATA);
     if (base.isEmpty())
         return;

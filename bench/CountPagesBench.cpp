@@ -8,37 +8,12 @@
 #include "richtext/printing/PrintingMod.h"
 
 #include "bench/GeneratedText.h"
+#include "bench/SimulatedPrinter.h"
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
 namespace {
-
-// A 600-dpi letter printer that is never printed on.
-class BenchPrinter : public host::PrinterDevice {
-public:
-    std::optional<QString> deviceName() override { return QStringLiteral("Bench Printer"); }
-    std::optional<QString> driverName() override { return QStringLiteral("bench"); }
-    int printerCount() override { return 1; }
-    std::optional<host::PrinterGeometry> geometry() override
-    {
-        host::PrinterGeometry g;
-        g.dpiX = g.dpiY = 600;
-        g.physicalWidth = g.printableWidth = 5100;
-        g.physicalHeight = g.printableHeight = 6600;
-        return g;
-    }
-    std::optional<int> orientation() override { return host::vbPRORPortrait; }
-    bool setOrientation(int) override { return true; }
-    std::optional<int> paperSize() override { return host::vbPRPSLetter; }
-    bool setPaperSize(int) override { return true; }
-    bool startDoc(const QString&) override { return false; }
-    bool newPage() override { return false; }
-    bool endDoc() override { return false; }
-    void abortDoc() override {}
-    bool printing() override { return false; }
-    QPainter* pagePainter() override { return nullptr; }
-};
 
 richedit::RichTextBox& document()
 {
@@ -96,7 +71,7 @@ int main(int argc, char** argv)
     // Fonts need a GUI application; the offscreen platform needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    BenchPrinter printer;
+    SimulatedPrinter printer(QStringLiteral("Bench Printer"), letterAt600Dpi());
     host::printerService().install(&printer);
     RichTextLibraryState::instance().SharedPrintMargin = 1440;
     benchmark::Initialize(&argc, argv);

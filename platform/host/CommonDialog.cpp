@@ -2,6 +2,7 @@
 
 #include "platform/host/MessageBox.h"
 #include "platform/host/OleColor.h"
+#include "platform/host/PrinterDevice.h"
 #include "platform/runtime/VbError.h"
 
 #include <QCheckBox>
@@ -639,6 +640,8 @@ void CommonDialog::ShowFont()
 
 void CommonDialog::ShowPrinter()
 {
+    // A printer added or made the default a moment ago must be offered and followed at once.
+    refreshPrinters();
     const DialogAnswer answer = run(request(DialogKind::Printer));
     if (!answer.accepted)
         return;

@@ -261,6 +261,20 @@ void Printer::setCurrentY(double y)
     m_currentY = y * unitTwipsY(m_scaleMode);
 }
 
+void Printer::setFontName(const QString& name)
+{
+    static const QStringList fixedPitchFaces{QStringLiteral("Lucida Console"),
+                                             QStringLiteral("Courier New"),
+                                             QStringLiteral("Courier"),
+                                             QStringLiteral("Consolas"),
+                                             QStringLiteral("Lucida Sans Typewriter"),
+                                             QStringLiteral("Fixedsys"),
+                                             QStringLiteral("Terminal")};
+    m_font.setFamily(name);
+    m_font.setStyleHint(fixedPitchFaces.contains(name, Qt::CaseInsensitive) ? QFont::TypeWriter
+                                                                            : QFont::AnyStyle);
+}
+
 void Printer::setFontSize(double points)
 {
     if (!(points > 0 && points <= 2160))

@@ -68,7 +68,9 @@ public:
     double CurrentY();
     void setCurrentY(double y);
     QString FontName() const { return m_font.family(); }
-    void setFontName(const QString& name) { m_font.setFamily(name); }
+    // A face that is not installed is stood in for by one of the same pitch: text laid out in
+    // columns with a fixed-pitch face stays in columns.
+    void setFontName(const QString& name);
     double FontSize() const { return m_font.pointSizeF(); }
     void setFontSize(double points);
     bool FontBold() const { return m_font.weight() > 550; }

@@ -1,10 +1,11 @@
 // The printer the system prints on, in device pixels: its names, its sheet and printable area,
-// and its print jobs. printerService() holds the system's default printer; a test installs a
-// fake one, or one that reports that no printer is installed.
+// and its print jobs. printerService() holds the system's default printer (SystemPrinter.h); a
+// test installs a fake one, or one that reports that no printer is installed.
 #pragma once
 
 #include "platform/host/ServiceSlot.h"
 
+#include <QPageSize>
 #include <QSizeF>
 #include <QString>
 #include <optional>
@@ -48,8 +49,8 @@ class PrinterDevice {
 public:
     virtual ~PrinterDevice() = default;
 
-    // Each query asks the system again, so that a printer added or removed while the program
-    // runs is seen at once. An empty answer or false: there is no printer.
+    // Queries are answered without a round trip to a print server: they must be cheap enough
+    // for every keystroke. An empty answer or false: there is no printer.
     virtual std::optional<QString> deviceName() = 0;
     virtual std::optional<QString> driverName() = 0;
     virtual int printerCount() = 0;
@@ -69,11 +70,22 @@ public:
     // The page being printed, in device pixels with the printable area's corner as origin;
     // null outside a job.
     virtual QPainter* pagePainter() = 0;
+
+    // Learns the system's printers again now rather than when the answers are next due; a
+    // print or preview dialog does this as it opens. Nothing during a job.
+    virtual void refresh() {}
 };
 
 ServiceSlot<PrinterDevice>& printerService();
 
+// refresh() of the printer in service.
+void refreshPrinters();
+
 // A numbered paper size in twips, portrait; empty for vbPRPSUser and numbers not known here.
 QSizeF paperSizeTwips(int paperSize);
+
+// A numbered paper size as Qt names it, and back (vbPRPSUser for sizes without a number).
+std::optional<QPageSize::PageSizeId> pageSizeIdOf(int paperSize);
+int paperNumberOf(QPageSize::PageSizeId id);
 
 }  // namespace host

@@ -3,7 +3,11 @@
 #include "platform/system/FileSystem.h"
 #include "platform/system/RegistryStore.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -13,6 +17,15 @@ namespace sys {
 namespace {
 
 const QString filePrefix = QStringLiteral("scrivet-");
+constexpr int ToolTimeoutMilliseconds = 60000;
+// The sizes of the icon theme's fixed-size folders the document icon is written in.
+constexpr int ThemeIconSizes[] = {16, 24, 32, 48, 64, 128};
+
+QString& programDisplayName()
+{
+    static QString name;
+    return name;
+}
 
 // The default value of a key below the classes root, or nullopt when key or value is missing.
 std::optional<QString> readDefault(RegistryStore& store, const QString& path)
@@ -161,9 +174,16 @@ QString extensionStem(const QString& extension)
     return stem;
 }
 
-// The program's name as a person would call it: its file name without folder or ".exe".
+// The program's name as a person would call it: the running program's display name, else its
+// file name without folder or ".exe".
 QString programName(const QString& program)
 {
+    if (!programDisplayName().isEmpty() && QCoreApplication::instance()) {
+        const QString running =
+            QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        if (!running.isEmpty() && QFileInfo(program).canonicalFilePath() == running)
+            return programDisplayName();
+    }
     QString name = program.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
     if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         name.chop(4);
@@ -175,9 +195,44 @@ QString findOnPath(const QString& name)
     return QStandardPaths::findExecutable(name);
 }
 
-bool startDetached(const QString& program, const QStringList& arguments)
+// The caches must be in place before anyone asks the desktop about the type.
+bool runToEnd(const QString& program, const QStringList& arguments)
 {
-    return QProcess::startDetached(program, arguments);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForFinished(ToolTimeoutMilliseconds)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// The largest picture of an icon file; null when it cannot be read.
+QImage largestPicture(const QString& path)
+{
+    QImageReader reader(path);
+    QImage best;
+    const int count = std::max(reader.imageCount(), 1);
+    for (int index = 0; index < count; ++index) {
+        if (index > 0 && !reader.jumpToImage(index))
+            break;
+        const QImage picture = reader.read();
+        if (!picture.isNull() && picture.width() * picture.height() > best.width() * best.height())
+            best = picture;
+    }
+    return best;
+}
+
+QByteArray pngOf(const QImage& picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes;
 }
 
 }  // namespace
@@ -220,8 +275,16 @@ std::optional<QString> desktopExecFromCommand(const QString& command)
     return exec.join(QLatin1Char(' '));
 }
 
-DesktopAssociation::DesktopAssociation(QString dataHome)
-    : m_dataHome(std::move(dataHome)), m_findTool(findOnPath), m_runTool(startDetached)
+void setProgramDisplayName(const QString& name)
+{
+    programDisplayName() = name;
+}
+
+DesktopAssociation::DesktopAssociation(QString dataHome, QString configHome)
+    : m_dataHome(std::move(dataHome)),
+      m_configHome(std::move(configHome)),
+      m_findTool(findOnPath),
+      m_runTool(runToEnd)
 {
 }
 
@@ -240,6 +303,22 @@ QString DesktopAssociation::desktopEntryPath(const QString& extension) const
 {
     return m_dataHome + QStringLiteral("/applications/") + filePrefix + extensionStem(extension) +
            QStringLiteral(".desktop");
+}
+
+QString DesktopAssociation::defaultsListPath() const
+{
+    return m_configHome + QStringLiteral("/mimeapps.list");
+}
+
+QString DesktopAssociation::themeIconName(const QString& extension)
+{
+    return mimeTypeOf(extension).replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
+QString DesktopAssociation::themeIconPath(const QString& extension, int size) const
+{
+    return m_dataHome + QStringLiteral("/icons/hicolor/%1x%1/mimetypes/").arg(size) +
+           themeIconName(extension) + QStringLiteral(".png");
 }
 
 QString DesktopAssociation::mimePackage(const FileAssociation& association)
@@ -267,7 +346,8 @@ QString DesktopAssociation::mimePackage(const FileAssociation& association)
     return QString::fromUtf8(xml);
 }
 
-QString DesktopAssociation::desktopEntry(const FileAssociation& association)
+QString DesktopAssociation::desktopEntry(const FileAssociation& association,
+                                         const QString& iconName)
 {
     const std::optional<QString> exec = desktopExecFromCommand(association.openCommand);
     if (!exec || extensionStem(association.extension).isEmpty())
@@ -279,7 +359,9 @@ QString DesktopAssociation::desktopEntry(const FileAssociation& association)
     if (!association.description.isEmpty())
         lines.append(QStringLiteral("Comment=") + entryValue(association.description));
     lines.append(QStringLiteral("Exec=") + entryValue(*exec));
-    if (!association.iconPath.isEmpty())
+    if (!iconName.isEmpty())
+        lines.append(QStringLiteral("Icon=") + entryValue(iconName));
+    else if (!association.iconPath.isEmpty())
         lines.append(QStringLiteral("Icon=") + entryValue(association.iconPath));
     lines.append(QStringLiteral("MimeType=") + mimeTypeOf(association.extension) +
                  QLatin1Char(';'));
@@ -289,15 +371,77 @@ QString DesktopAssociation::desktopEntry(const FileAssociation& association)
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-DesktopAssociation::WriteResult DesktopAssociation::writeIfDifferent(const QString& path,
-                                                                     const QString& content)
+QString DesktopAssociation::withDefaultProgram(const QString& list, const QString& mimeType,
+                                               const QString& desktopId)
 {
-    const QByteArray bytes = content.toUtf8();
-    if (readWholeFile(path) == bytes)
+    const QString defaults = QStringLiteral("[Default Applications]");
+    const QString added = QStringLiteral("[Added Associations]");
+    QStringList lines = list.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    // Sets the type's line of a group, adding the group when it is missing.
+    const auto setLine = [&](const QString& group, const auto& valueFrom) {
+        qsizetype at = lines.indexOf(group);
+        if (at < 0) {
+            lines.append(group);
+            at = lines.size() - 1;
+        }
+        qsizetype end = at + 1;
+        while (end < lines.size() && !lines[end].trimmed().startsWith(QLatin1Char('[')))
+            ++end;
+        for (qsizetype line = at + 1; line < end; ++line) {
+            const qsizetype equals = lines[line].indexOf(QLatin1Char('='));
+            if (equals > 0 && lines[line].left(equals).trimmed() == mimeType) {
+                lines[line] = mimeType + QLatin1Char('=') + valueFrom(lines[line].mid(equals + 1));
+                return;
+            }
+        }
+        lines.insert(end, mimeType + QLatin1Char('=') + valueFrom(QString()));
+    };
+    setLine(defaults, [&](const QString&) { return desktopId + QLatin1Char(';'); });
+    setLine(added, [&](const QString& old) {
+        QStringList ids = old.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        ids.removeAll(desktopId);
+        ids.prepend(desktopId);
+        return ids.join(QLatin1Char(';')) + QLatin1Char(';');
+    });
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+DesktopAssociation::WriteResult DesktopAssociation::writeIfDifferent(const QString& path,
+                                                                     const QByteArray& content)
+{
+    if (readWholeFile(path) == content)
         return WriteResult::Unchanged;
-    if (!createFolder(QFileInfo(path).absolutePath()) || !writeFileSafely(path, bytes))
+    if (!createFolder(QFileInfo(path).absolutePath()) || !writeFileSafely(path, content))
         return WriteResult::Failed;
     return WriteResult::Written;
+}
+
+DesktopAssociation::WriteResult DesktopAssociation::combine(WriteResult first, WriteResult second)
+{
+    if (first == WriteResult::Failed || second == WriteResult::Failed)
+        return WriteResult::Failed;
+    return first == WriteResult::Written ? first : second;
+}
+
+std::optional<DesktopAssociation::WriteResult> DesktopAssociation::installIcon(
+    const FileAssociation& association)
+{
+    if (association.iconPath.isEmpty())
+        return std::nullopt;
+    const QImage picture = largestPicture(association.iconPath);
+    if (picture.isNull())
+        return std::nullopt;
+    WriteResult result = WriteResult::Unchanged;
+    for (const int size : ThemeIconSizes) {
+        const QImage sized =
+            picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32);
+        result = combine(
+            result, writeIfDifferent(themeIconPath(association.extension, size), pngOf(sized)));
+    }
+    return result;
 }
 
 void DesktopAssociation::refresh(const QString& tool, const QString& folder)
@@ -310,20 +454,39 @@ void DesktopAssociation::refresh(const QString& tool, const QString& folder)
 
 bool DesktopAssociation::mirror(const FileAssociation& association)
 {
+    const std::optional<WriteResult> icon = installIcon(association);
     const QString package = mimePackage(association);
-    const QString entry = desktopEntry(association);
+    const QString entry =
+        desktopEntry(association, icon ? themeIconName(association.extension) : QString());
     if (package.isEmpty() || entry.isEmpty())
         return false;
+    const QString mimeFolder = m_dataHome + QStringLiteral("/mime");
+    const QString applications = m_dataHome + QStringLiteral("/applications");
     const WriteResult packageResult =
-        writeIfDifferent(mimePackagePath(association.extension), package);
+        writeIfDifferent(mimePackagePath(association.extension), package.toUtf8());
     const WriteResult entryResult =
-        writeIfDifferent(desktopEntryPath(association.extension), entry);
-    if (packageResult == WriteResult::Written)
-        refresh(QStringLiteral("update-mime-database"), m_dataHome + QStringLiteral("/mime"));
-    if (entryResult == WriteResult::Written)
-        refresh(QStringLiteral("update-desktop-database"),
-                m_dataHome + QStringLiteral("/applications"));
-    return packageResult != WriteResult::Failed && entryResult != WriteResult::Failed;
+        writeIfDifferent(desktopEntryPath(association.extension), entry.toUtf8());
+    WriteResult listResult = WriteResult::Unchanged;
+    if (!m_configHome.isEmpty()) {
+        const QString list =
+            QString::fromUtf8(readWholeFile(defaultsListPath()).value_or(QByteArray()));
+        listResult = writeIfDifferent(
+            defaultsListPath(),
+            withDefaultProgram(list, mimeTypeOf(association.extension),
+                               QFileInfo(desktopEntryPath(association.extension)).fileName())
+                .toUtf8());
+    }
+    // A database missing beside files written earlier (its tool was not installed then) is
+    // built now.
+    if (packageResult == WriteResult::Written ||
+        !QFileInfo::exists(mimeFolder + QStringLiteral("/mime.cache")))
+        refresh(QStringLiteral("update-mime-database"), mimeFolder);
+    if (entryResult == WriteResult::Written ||
+        !QFileInfo::exists(applications + QStringLiteral("/mimeinfo.cache")))
+        refresh(QStringLiteral("update-desktop-database"), applications);
+    return combine(combine(packageResult, entryResult),
+                   combine(listResult, icon.value_or(WriteResult::Unchanged))) !=
+           WriteResult::Failed;
 }
 
 int DesktopAssociation::mirrorAll(RegistryStore& store)

@@ -1,55 +1,39 @@
-// Whether the desktop has a program for a file type, from the freedesktop association lists
-// (mimeapps.list files and the MimeType entries of installed .desktop files), with the
-// desktop's own xdg-mime tool asked as well where it is installed.
+// Whether the desktop has a program for a file type, as the desktop's own tools answer it: gio,
+// which reads the default lists and the desktop's caches and skips entries whose program is
+// missing, or xdg-mime where gio is not installed. The program's own files are never read
+// here: a handler the desktop cannot see is no handler.
 #pragma once
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace sys {
 
-struct AssociationSources {
-    QStringList configFolders;  // XDG_CONFIG_HOME first, then XDG_CONFIG_DIRS
-    QStringList dataFolders;    // XDG_DATA_HOME first, then XDG_DATA_DIRS
-    QStringList desktopNames;   // XDG_CURRENT_DESKTOP, lower case
-    QString xdgMimeTool;        // the tool's path; empty when it is not installed
+struct AssociationTools {
+    QString xdgMime;  // the tools' paths; empty when not installed
+    QString gio;
 
-    // The folders the XDG variables name, with the standard's defaults where they are unset.
-    static AssociationSources fromEnvironment();
+    static AssociationTools find();
 };
 
 class MimeAssociations {
 public:
-    explicit MimeAssociations(AssociationSources sources);
+    explicit MimeAssociations(AssociationTools tools = AssociationTools::find());
 
-    // The file's type is taken from its name and content; its parent types count too, as the
-    // desktop opens a C source with a plain-text editor. Folders always have a program.
+    // The file's type is taken from its name and content by the shared MIME database; its
+    // parent types count too, as the desktop opens a C source with a plain-text editor.
+    // Folders always have a program.
     bool hasProgramForFile(const QString& path) const;
 
     // Exactly this MIME type (no parent types).
     bool hasProgramFor(const QString& mimeType) const;
 
+    // The desktop entry the desktop opens the type with ("x.desktop"); empty when there is none
+    // or no tool to ask.
+    QString defaultProgramFor(const QString& mimeType) const;
+
 private:
-    struct ListEntries {
-        QSet<QString> defaults;
-        QSet<QString> added;
-        QSet<QString> removed;
-    };
-
-    QStringList listFiles() const;
-    ListEntries listEntriesFor(const QString& mimeType) const;
-    QString desktopFilePath(const QString& desktopId) const;
-    bool isUsableDesktopFile(const QString& desktopId) const;
-    bool hasProgramForAny(const QStringList& mimeTypes) const;
-    bool listsOfferProgramFor(const QString& mimeType) const;
-    const QHash<QString, QSet<QString>>& declaredTypes() const;
-    bool xdgMimeHasDefault(const QString& mimeType) const;
-
-    AssociationSources m_sources;
-    mutable std::optional<QHash<QString, QSet<QString>>> m_declared;
+    AssociationTools m_tools;
 };
 
 }  // namespace sys

@@ -14,7 +14,7 @@ std::unique_ptr<RegistryStore> makeRealRegistry()
     auto store = std::make_unique<RegistryStore>(std::function<QString()>(
         [] { return applicationDataFolder() + QStringLiteral("/scrivet/registry.json"); }));
     store->setChangeListener([](RegistryStore& changed) {
-        DesktopAssociation(applicationDataFolder()).mirrorAll(changed);
+        DesktopAssociation(applicationDataFolder(), desktopConfigFolder()).mirrorAll(changed);
     });
     return store;
 }

@@ -1,5 +1,6 @@
 #include "platform/system/ShellService.h"
 
+#include "platform/system/HelpPages.h"
 #include "platform/system/MimeAssociations.h"
 
 #include <QDesktopServices>
@@ -11,23 +12,32 @@ namespace {
 
 class DesktopShell : public ShellService {
 public:
+    explicit DesktopShell(DesktopOpener opener) : m_open(std::move(opener)) {}
+
     bool openPath(const QString& path) override
     {
-        return !path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        if (path.isEmpty())
+            return false;
+        if (hasHelpPages(path)) {
+            const QString page = writeHelpPages(path);
+            return !page.isEmpty() && m_open(QUrl::fromLocalFile(page).toString());
+        }
+        return m_open(QUrl::fromLocalFile(path).toString());
     }
 
     bool openUrl(const QString& url) override
     {
         const QUrl address(url, QUrl::TolerantMode);
-        return address.isValid() && !address.scheme().isEmpty() &&
-               QDesktopServices::openUrl(address);
+        return address.isValid() && !address.scheme().isEmpty() && m_open(address.toString());
     }
 
     bool hasAssociatedProgram(const QString& path) override
     {
+        if (hasHelpPages(path))
+            return true;
         // The environment is read for each question: the desktop may change its lists while
         // the program runs.
-        return MimeAssociations(AssociationSources::fromEnvironment()).hasProgramForFile(path);
+        return MimeAssociations().hasProgramForFile(path);
     }
 
     bool startProgram(const QString& program, const QStringList& arguments,
@@ -35,15 +45,29 @@ public:
     {
         return !program.isEmpty() && QProcess::startDetached(program, arguments, workingFolder);
     }
+
+private:
+    DesktopOpener m_open;
 };
+
+bool openWithDesktopServices(const QString& url)
+{
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
 }  // namespace
 
 host::ServiceSlot<ShellService>& shellService()
 {
-    static host::ServiceSlot<ShellService> slot(
-        []() -> std::unique_ptr<ShellService> { return std::make_unique<DesktopShell>(); });
+    static host::ServiceSlot<ShellService> slot([]() -> std::unique_ptr<ShellService> {
+        return makeDesktopShell(openWithDesktopServices);
+    });
     return slot;
+}
+
+std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener)
+{
+    return std::make_unique<DesktopShell>(std::move(opener));
 }
 
 }  // namespace sys

@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 namespace sys {
 
@@ -30,5 +32,13 @@ public:
 };
 
 host::ServiceSlot<ShellService>& shellService();
+
+// Hands an address (a file:// address for a file) to the desktop's opener; false when the
+// desktop refuses.
+using DesktopOpener = std::function<bool(const QString& url)>;
+
+// The desktop shell over an opener. Compiled help files with known pages (HelpPages.h) have a
+// program: their pages are handed to the opener, which shows them in the web browser.
+std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener);
 
 }  // namespace sys

@@ -30,6 +30,15 @@ QString applicationDataFolder()
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 
+QString desktopConfigFolder()
+{
+    const QString& override = applicationDataOverride();
+    if (!override.isEmpty())
+        return withoutTrailingSeparator(override) + QStringLiteral("/config");
+    return withoutTrailingSeparator(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
 QString tempFolder()
 {
     return withoutTrailingSeparator(QDir::tempPath());

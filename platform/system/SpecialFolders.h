@@ -10,6 +10,10 @@ namespace sys {
 // separator; the override when one is set.
 QString applicationDataFolder();
 
+// The desktop's per-user configuration folder (GenericConfigLocation); "config" inside the
+// application-data override while one is set, so a redirected test keeps the desktop's lists.
+QString desktopConfigFolder();
+
 // The folder for temporary files, without a trailing separator.
 QString tempFolder();
 

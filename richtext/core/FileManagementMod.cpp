@@ -4,6 +4,7 @@
 #include "platform/host/Resources.h"
 #include "platform/runtime/VbStrings.h"
 #include "platform/system/FileSystem.h"
+#include "platform/system/HelpPages.h"
 #include "platform/system/SpecialFolders.h"
 
 #include <QDir>
@@ -49,6 +50,9 @@ QString BuildHelpFilePath(QString& helpFile)
         EnsureFolder(path);
     }
     path += QStringLiteral("XrRTBHelp.chm");
+    // The desktop has no viewer for the compiled help file: its pages go to the browser.
+    sys::registerHelpPages(QStringLiteral("XrRTBHelp.chm"),
+                           QStringLiteral(":/XrRichTextBox/HELPPAGES/101"));
 
     // An existing file is kept whatever it holds; one that can be neither found nor written
     // leaves no help path to hand out.

@@ -345,6 +345,8 @@ bool PrintPreview::Form_Load()
     RichTextBox2->engine().setViewportSize(QSize(PageCanvas::SheetWidth, PageCanvas::SheetHeight));
     Picture1.setSize(PageCanvas::SheetWidth, PageCanvas::SheetHeight);
 
+    // The pages are measured on the printer the user sees now, not on one learnt seconds ago.
+    host::refreshPrinters();
     if (!VerifyPrinter())
         return false;
     IsLoading = true;

@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
 
@@ -131,7 +132,14 @@ TEST(InstallationMirror, TheFirstRunMakesTheDesktopOpenDocumentsWithTheProgram)
         QString::fromUtf8(fileBytes(appData.path() + "/applications/scrivet-wmdf.desktop"));
     EXPECT_TRUE(entry.contains("\nExec=" + app::programPath() + " %f\n")) << entry.toStdString();
     EXPECT_TRUE(entry.contains("MimeType=application/x-wmdf;"));
-    EXPECT_TRUE(entry.contains("Icon=" + app::installationPathsUnder(appData.path()).documentIcon));
+    EXPECT_TRUE(entry.contains("\nName=Wexmoor Scrivet\n")) << entry.toStdString();
+    // The document icon is in the icon theme, under the name the type's files show.
+    EXPECT_TRUE(entry.contains("\nIcon=application-x-wmdf\n"));
+    EXPECT_EQ(
+        QImage(appData.path() + "/icons/hicolor/48x48/mimetypes/application-x-wmdf.png").size(),
+        QSize(48, 48));
+    EXPECT_TRUE(fileBytes(appData.path() + "/config/mimeapps.list")
+                    .contains("application/x-wmdf=scrivet-wmdf.desktop;"));
     EXPECT_TRUE(boxes.shown().empty());
     app::setSettingsFilePath({});
 }

@@ -2,6 +2,7 @@
 // toolbar and menu state, Help, New and the about window.
 #include "app/AboutForm.h"
 #include "platform/richedit/view/RichTextView.h"
+#include "platform/system/ShellService.h"
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "platform/widgets/XrUCbutton.h"
@@ -11,9 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMimeDatabase>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -112,6 +116,39 @@ TEST_F(OptionCommands, HelpOpensTheInstalledHelpFileAndNewStartsTheProgramAgain)
     ASSERT_EQ(shell.started().size(), 1u);
     EXPECT_EQ(shell.started()[0].program, app::programPath());
     EXPECT_EQ(form.XrRTB1->Text(), "kept");
+}
+
+// On a desktop without a viewer for compiled help, the help's pages go to the browser.
+TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
+{
+    QStringList opened;
+    const std::unique_ptr<sys::ShellService> desktop =
+        sys::makeDesktopShell([&](const QString& url) {
+            opened << url;
+            return true;
+        });
+    testsupport::ScopedService<sys::ShellService> installed(sys::shellService(), *desktop);
+    app::Form1& form = load();
+    form.menuGeneralHelp->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(boxes.shown().empty());
+    const QUrl address(opened[0]);
+    ASSERT_TRUE(address.isLocalFile());
+    const QString page = address.toLocalFile();
+    EXPECT_EQ(QMimeDatabase().mimeTypeForFile(page).name(), "text/html");
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    EXPECT_TRUE(html.contains("<title>")) << page.toStdString();
+    // The pages it links to are beside it.
+    static const QRegularExpression link(QStringLiteral("href=\"([a-z]+\\.htm)\""));
+    int links = 0;
+    for (const QRegularExpressionMatch& match : link.globalMatch(QString::fromUtf8(html))) {
+        EXPECT_TRUE(QFileInfo::exists(QFileInfo(page).dir().filePath(match.captured(1))))
+            << match.captured(1).toStdString();
+        ++links;
+    }
+    EXPECT_GT(links, 0);
 }
 
 TEST_F(OptionCommands, AboutWindowShowsTheInstalledAboutText)

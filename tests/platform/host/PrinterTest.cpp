@@ -352,24 +352,18 @@ TEST(Printer, InstallingAFakeStartsFromAFreshPrinterObject)
     EXPECT_DOUBLE_EQ(printer().FontSize(), 10);
 }
 
-// On a build machine there is usually no printer: that must be reported as absence, at once.
-TEST(SystemPrinter, AnswersQuicklyWithAPrinterOrAClean482)
+// On a build machine there is usually no print server: the PDF printer is there all the same,
+// and the answers come at once.
+TEST(SystemPrinter, IsAlwaysInstalledAndAnswersQuickly)
 {
     QElapsedTimer clock;
     clock.start();
     host::PrinterDevice& system = host::printerService().get();
-    const bool present = system.deviceName().has_value();
+    ASSERT_TRUE(system.deviceName().has_value());
     for (int probe = 0; probe < 10; ++probe)
-        EXPECT_EQ(system.deviceName().has_value(), present);
+        EXPECT_TRUE(system.deviceName().has_value());
     EXPECT_LT(clock.elapsed(), 5000);
-    if (!present) {
-        EXPECT_EQ(raisedError([] { printer().DeviceName(); }), vb::ErrPrinter);
-        EXPECT_EQ(raisedError([] { printer().GetDeviceCaps(host::PHYSICALOFFSETX); }),
-                  vb::ErrPrinter);
-        EXPECT_FALSE(system.printing());
-        EXPECT_EQ(system.pagePainter(), nullptr);
-        return;
-    }
+    EXPECT_NO_THROW(printer().DeviceName());
     const auto g = system.geometry();
     ASSERT_TRUE(g.has_value());
     EXPECT_GT(g->dpiX, 0);

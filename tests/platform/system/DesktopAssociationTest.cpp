@@ -1,10 +1,14 @@
 #include "platform/system/DesktopAssociation.h"
+#include "platform/system/MimeAssociations.h"
 #include "platform/system/RegistryStore.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
@@ -29,13 +33,19 @@ class DesktopAssociationTest : public ::testing::Test {
 protected:
     DesktopAssociationTest()
         : m_store(m_folder.filePath(QStringLiteral("registry.json"))),
-          m_mirror(m_folder.filePath(QStringLiteral("data")))
+          m_mirror(m_folder.filePath(QStringLiteral("data")),
+                   m_folder.filePath(QStringLiteral("config")))
     {
         m_mirror.setToolFinder([this](const QString& name) {
             return m_installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
         });
+        // The tools leave their databases behind, as the real ones do.
         m_mirror.setToolRunner([this](const QString& program, const QStringList& arguments) {
             m_calls.push_back({program, arguments});
+            const QString database = program.endsWith(QLatin1String("update-mime-database"))
+                                         ? QStringLiteral("/mime.cache")
+                                         : QStringLiteral("/mimeinfo.cache");
+            QFile(arguments.value(0) + database).open(QIODevice::WriteOnly);
             return true;
         });
     }
@@ -226,6 +236,139 @@ TEST_F(DesktopAssociationTest, MimePackageIsAcceptedByTheMimeDatabaseTool)
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_TRUE(fileText(data(QStringLiteral("mime/globs2")))
                     .contains(QStringLiteral("application/x-wmdf:*.wmdf")));
+}
+
+TEST_F(DesktopAssociationTest, AMissingDatabaseIsBuiltEvenWhenNoFileChanged)
+{
+    registerWmdf();
+    ASSERT_EQ(m_mirror.mirrorAll(m_store), 1);  // no tools yet: files only
+    ASSERT_TRUE(m_calls.empty());
+    m_installed = {QStringLiteral("update-mime-database"),
+                   QStringLiteral("update-desktop-database")};
+    EXPECT_EQ(m_mirror.mirrorAll(m_store), 1);
+    EXPECT_EQ(m_calls.size(), 2u);
+}
+
+TEST_F(DesktopAssociationTest, TheTypesDefaultGoesIntoMimeappsListKeepingWhatElseItSays)
+{
+    const QString list = m_folder.filePath(QStringLiteral("config/mimeapps.list"));
+    QDir().mkpath(QFileInfo(list).absolutePath());
+    QFile existing(list);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write(
+        "[Added Associations]\napplication/x-wmdf=other.desktop;\n"
+        "text/plain=editor.desktop;\n\n[Default Applications]\n"
+        "text/plain=editor.desktop\napplication/x-wmdf=other.desktop\n");
+    existing.close();
+    registerWmdf();
+    ASSERT_EQ(m_mirror.mirrorAll(m_store), 1);
+    EXPECT_EQ(fileText(list),
+              QStringLiteral("[Added Associations]\n"
+                             "application/x-wmdf=scrivet-wmdf.desktop;other.desktop;\n"
+                             "text/plain=editor.desktop;\n\n"
+                             "[Default Applications]\n"
+                             "text/plain=editor.desktop\n"
+                             "application/x-wmdf=scrivet-wmdf.desktop;\n"));
+    EXPECT_EQ(DesktopAssociation::withDefaultProgram(QString(), "application/x-wmdf", "a.desktop"),
+              QStringLiteral("[Default Applications]\napplication/x-wmdf=a.desktop;\n"
+                             "[Added Associations]\napplication/x-wmdf=a.desktop;\n"));
+}
+
+TEST_F(DesktopAssociationTest, TheDocumentIconIsInstalledInTheIconTheme)
+{
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(QColor(10, 20, 200));
+    const QString iconFile = m_folder.filePath(QStringLiteral("1.ico"));
+    ASSERT_TRUE(icon.save(iconFile, "ICO"));
+    registerWmdf();
+    writeDefault(QStringLiteral("wmdf_ext\\DefaultIcon"), iconFile + QStringLiteral(",0"));
+    ASSERT_EQ(m_mirror.mirrorAll(m_store), 1);
+    for (const int size : {16, 48, 128}) {
+        const QImage installed(m_mirror.themeIconPath(QStringLiteral(".wmdf"), size));
+        ASSERT_EQ(installed.size(), QSize(size, size));
+        EXPECT_EQ(installed.pixelColor(size / 2, size / 2), QColor(10, 20, 200));
+    }
+    EXPECT_TRUE(fileText(data(QStringLiteral("applications/scrivet-wmdf.desktop")))
+                    .contains(QStringLiteral("\nIcon=application-x-wmdf\n")));
+}
+
+// The desktop's own tools, in a desktop of the test's own: the handler check sees the program
+// only once the caches are built, and then the desktop opens the type with its entry.
+TEST(DesktopAssociationTools, TheDesktopOpensTheTypeWithTheEntryOnceTheCachesAreBuilt)
+{
+    for (const char* tool :
+         {"gio", "update-desktop-database", "update-mime-database", "desktop-file-validate"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
+    }
+    testsupport::TempFolder folder;
+    const QString dataHome = folder.filePath(QStringLiteral("data"));
+    const QString configHome = folder.filePath(QStringLiteral("config"));
+    // Puts the desktop's variables back as they were when the test ends.
+    struct SavedVariable {
+        const char* name;
+        bool wasSet = qEnvironmentVariableIsSet(name);
+        QByteArray value = qgetenv(name);
+        ~SavedVariable()
+        {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    };
+    SavedVariable saved[] = {
+        {"XDG_DATA_HOME"}, {"XDG_CONFIG_HOME"}, {"XDG_DATA_DIRS"}, {"XDG_CURRENT_DESKTOP"}};
+    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+    qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+    qputenv("XDG_DATA_DIRS", folder.filePath(QStringLiteral("system")).toUtf8());
+    qunsetenv("XDG_CURRENT_DESKTOP");
+
+    setProgramDisplayName(QStringLiteral("Wexmoor Scrivet"));
+    FileAssociation association{
+        QStringLiteral(".wmdf"), QStringLiteral("wmdf_ext"),
+        QStringLiteral("Wexmoor Document File"), QString(),
+        QLatin1Char('"') + QCoreApplication::applicationFilePath() + QStringLiteral("\" \"%1\"")};
+    // An entry alone, without the type's default and the desktop's caches, is no handler.
+    DesktopAssociation mirror(dataHome, configHome);
+    const QString entry = mirror.desktopEntryPath(QStringLiteral(".wmdf"));
+    QDir().mkpath(QFileInfo(entry).absolutePath());
+    QFile bare(entry);
+    ASSERT_TRUE(bare.open(QIODevice::WriteOnly));
+    bare.write(DesktopAssociation::desktopEntry(association).toUtf8());
+    bare.close();
+    MimeAssociations desktop;
+    EXPECT_FALSE(desktop.hasProgramFor(QStringLiteral("application/x-wmdf")));
+
+    ASSERT_TRUE(mirror.mirror(association));
+    setProgramDisplayName(QString());
+    EXPECT_EQ(desktop.defaultProgramFor(QStringLiteral("application/x-wmdf")),
+              QStringLiteral("scrivet-wmdf.desktop"));
+    const sys::AssociationTools xdgMimeOnly{
+        QStandardPaths::findExecutable(QStringLiteral("xdg-mime")), QString()};
+    if (!xdgMimeOnly.xdgMime.isEmpty()) {
+        EXPECT_EQ(MimeAssociations(xdgMimeOnly).defaultProgramFor("application/x-wmdf"),
+                  QStringLiteral("scrivet-wmdf.desktop"));
+    }
+    EXPECT_TRUE(fileText(entry).contains(QStringLiteral("\nName=Wexmoor Scrivet\n")));
+    QProcess validate;
+    validate.start(QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")),
+                   {entry});
+    ASSERT_TRUE(validate.waitForFinished(60000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
+
+    // A document of the type is known by its name and has its program.
+    const QString document = folder.filePath(QStringLiteral("letter.wmdf"));
+    QFile file(document);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 letter}");
+    file.close();
+    QProcess info;
+    info.start(QStandardPaths::findExecutable(QStringLiteral("gio")),
+               {QStringLiteral("info"), QStringLiteral("-a"),
+                QStringLiteral("standard::content-type"), document});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("application/x-wmdf"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "platform/system/HelpPages.h"
 #include "platform/system/MimeAssociations.h"
 #include "platform/system/ShellService.h"
 #include "tests/support/TempFolder.h"
@@ -5,6 +6,9 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 
@@ -20,74 +24,20 @@ void writeRaw(const QString& path, const QByteArray& bytes)
 
 QByteArray desktopEntry(const QByteArray& mimeTypes, const QByteArray& extra = {})
 {
-    return "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\nMimeType=" + mimeTypes +
-           "\n" + extra;
-}
-
-// A desktop of our own: one config folder, one data folder, no xdg-mime tool.
-class Associations : public ::testing::Test {
-protected:
-    sys::MimeAssociations associations() const
-    {
-        sys::AssociationSources sources;
-        sources.configFolders = {folder.filePath("config")};
-        sources.dataFolders = {folder.filePath("data")};
-        return sys::MimeAssociations(sources);
-    }
-    QString applications(const QString& name) const
-    {
-        return folder.filePath("data/applications/" + name);
-    }
-
-    TempFolder folder;
-};
-
-TEST_F(Associations, InstalledDesktopFilesDeclareTheirTypes)
-{
-    writeRaw(applications("viewer.desktop"), desktopEntry("image/png;application/x-wmdf;"));
-    writeRaw(applications("vendor/tool.desktop"), desktopEntry("text/x-special"));
-    EXPECT_TRUE(associations().hasProgramFor("image/png"));
-    EXPECT_TRUE(associations().hasProgramFor("APPLICATION/X-WMDF"));
-    EXPECT_TRUE(associations().hasProgramFor("text/x-special"));
-    EXPECT_FALSE(associations().hasProgramFor("image/gif"));
-    EXPECT_FALSE(associations().hasProgramFor(""));
-}
-
-TEST_F(Associations, ListsAddDefaultAndRemoveAndNeedAnInstalledProgram)
-{
-    writeRaw(applications("viewer.desktop"), desktopEntry("image/png;"));
-    writeRaw(applications("editor.desktop"), desktopEntry(""));
-    writeRaw(applications("gone.desktop"), desktopEntry("audio/x-wav;", "Hidden=true\n"));
-    writeRaw(folder.filePath("config/mimeapps.list"),
-             "[Default Applications]\ntext/plain=editor.desktop\naudio/mpeg=missing.desktop\n"
-             "[Added Associations]\ntext/html=missing.desktop;editor.desktop;\n"
-             "[Removed Associations]\nimage/png=viewer.desktop\n");
-    const sys::MimeAssociations lists = associations();
-    EXPECT_TRUE(lists.hasProgramFor("text/plain"));
-    EXPECT_TRUE(lists.hasProgramFor("text/html"));
-    EXPECT_FALSE(lists.hasProgramFor("audio/mpeg"));   // names a program that is not installed
-    EXPECT_FALSE(lists.hasProgramFor("image/png"));    // its only program was removed
-    EXPECT_FALSE(lists.hasProgramFor("audio/x-wav"));  // the program is hidden (deleted)
-}
-
-TEST_F(Associations, FilesUseTheirTypeAndItsParentsAndFoldersAlwaysHaveOne)
-{
-    writeRaw(applications("editor.desktop"), desktopEntry("text/plain;"));
-    const QString source = folder.filePath("main.c");
-    const QString picture = folder.filePath("picture.png");
-    writeRaw(source, "int main(void) { return 0; }\n");
-    writeRaw(picture, QByteArray("\x89PNG\r\n\x1A\n", 8));
-    EXPECT_TRUE(associations().hasProgramForFile(source));  // a C source is plain text
-    EXPECT_FALSE(associations().hasProgramForFile(picture));
-    EXPECT_TRUE(associations().hasProgramForFile(folder.path()));
+    return "[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true %f\nMimeType=" +
+           mimeTypes + "\n" + extra;
 }
 
 // Sets an environment variable for as long as it lives.
 class ScopedVariable {
 public:
-    explicit ScopedVariable(const char* name)
+    ScopedVariable(const char* name, const QString& value)
         : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_previous(qgetenv(name))
     {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toUtf8());
     }
     ~ScopedVariable()
     {
@@ -103,19 +53,112 @@ private:
     QByteArray m_previous;
 };
 
-TEST(AssociationSourcesTest, FollowTheEnvironmentAndItsDefaults)
-{
-    ScopedVariable configHome("XDG_CONFIG_HOME");
-    ScopedVariable dataDirs("XDG_DATA_DIRS");
-    qputenv("XDG_CONFIG_HOME", "/home/someone/conf");
-    qputenv("XDG_DATA_DIRS", "/opt/share:relative/ignored:/usr/share/");
-    const sys::AssociationSources sources = sys::AssociationSources::fromEnvironment();
-    EXPECT_EQ(sources.configFolders.value(0), "/home/someone/conf");
-    EXPECT_EQ(sources.dataFolders.mid(1), (QStringList{"/opt/share", "/usr/share"}));
+// A desktop of the test's own, asked through its tools: one data folder, one config folder and
+// no system folders.
+class Associations : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The system's type database, without the system's programs.
+        QDir().mkpath(folder.filePath("system"));
+        QFile::link("/usr/share/mime", folder.filePath("system/mime"));
+        if (sys::AssociationTools::find().gio.isEmpty() ||
+            QStandardPaths::findExecutable("update-desktop-database").isEmpty())
+            GTEST_SKIP() << "gio and update-desktop-database are not installed "
+                            "(scripts/install-deps installs them)";
+    }
+    QString applications(const QString& name) const
+    {
+        return folder.filePath("data/applications/" + name);
+    }
+    void buildCache() const
+    {
+        QProcess::execute(QStandardPaths::findExecutable("update-desktop-database"),
+                          {folder.filePath("data/applications")});
+    }
 
-    qunsetenv("XDG_DATA_DIRS");
-    EXPECT_EQ(sys::AssociationSources::fromEnvironment().dataFolders.mid(1),
-              (QStringList{"/usr/local/share", "/usr/share"}));
+    TempFolder folder;
+    ScopedVariable dataHome{"XDG_DATA_HOME", folder.filePath("data")};
+    ScopedVariable configHome{"XDG_CONFIG_HOME", folder.filePath("config")};
+    ScopedVariable dataDirs{"XDG_DATA_DIRS", folder.filePath("system")};
+    ScopedVariable desktopName{"XDG_CURRENT_DESKTOP", QString()};
+};
+
+TEST_F(Associations, AProgramCountsOnceTheDesktopsCacheKnowsIt)
+{
+    writeRaw(applications("viewer.desktop"), desktopEntry("image/png;application/x-wmdf;"));
+    const sys::MimeAssociations desktop;
+    EXPECT_FALSE(desktop.hasProgramFor("application/x-wmdf"));  // what the desktop sees
+    buildCache();
+    EXPECT_TRUE(desktop.hasProgramFor("image/png"));
+    EXPECT_EQ(desktop.defaultProgramFor("application/x-wmdf"), "viewer.desktop");
+    EXPECT_FALSE(desktop.hasProgramFor("image/gif"));
+    EXPECT_FALSE(desktop.hasProgramFor(""));
+    EXPECT_FALSE(desktop.hasProgramFor("--help"));
+}
+
+TEST_F(Associations, DefaultsNeedAProgramThatIsInstalled)
+{
+    writeRaw(applications("editor.desktop"), desktopEntry("text/plain;"));
+    writeRaw(applications("gone.desktop"),
+             "[Desktop Entry]\nType=Application\nName=Gone\nExec=/no/such/program %f\n"
+             "MimeType=audio/x-wav;\n");
+    writeRaw(folder.filePath("config/mimeapps.list"),
+             "[Default Applications]\ntext/plain=editor.desktop\naudio/mpeg=missing.desktop\n");
+    buildCache();
+    const sys::MimeAssociations desktop;
+    EXPECT_EQ(desktop.defaultProgramFor("text/plain"), "editor.desktop");
+    EXPECT_FALSE(desktop.hasProgramFor("audio/mpeg"));   // names an entry that is not there
+    EXPECT_FALSE(desktop.hasProgramFor("audio/x-wav"));  // its program is not installed
+}
+
+TEST_F(Associations, FilesUseTheirTypeAndItsParentsAndFoldersAlwaysHaveOne)
+{
+    writeRaw(applications("editor.desktop"), desktopEntry("text/plain;"));
+    buildCache();
+    const QString source = folder.filePath("main.c");
+    const QString picture = folder.filePath("picture.png");
+    writeRaw(source, "int main(void) { return 0; }\n");
+    writeRaw(picture, QByteArray("\x89PNG\r\n\x1A\n", 8));
+    const sys::MimeAssociations desktop;
+    EXPECT_TRUE(desktop.hasProgramForFile(source));  // a C source is plain text
+    EXPECT_FALSE(desktop.hasProgramForFile(picture));
+    EXPECT_TRUE(desktop.hasProgramForFile(folder.path()));
+}
+
+// A compiled help file whose pages are known opens them in the browser, through the opener.
+TEST(DesktopShellTest, CompiledHelpOpensItsPagesThroughTheOpener)
+{
+    TempFolder folder;
+    writeRaw(folder.filePath("pages/index.htm"), "<html><title>Help</title></html>");
+    writeRaw(folder.filePath("pages/edit.htm"), "<html><title>Edit</title></html>");
+    writeRaw(folder.filePath("Help/ShellTestHelp.chm"), "ITSF");
+    sys::registerHelpPages("ShellTestHelp.chm", folder.filePath("pages"));
+    QStringList opened;
+    const std::unique_ptr<sys::ShellService> shell = sys::makeDesktopShell([&](const QString& url) {
+        opened << url;
+        return true;
+    });
+    const QString help = folder.filePath("Help/ShellTestHelp.chm");
+    EXPECT_TRUE(shell->hasAssociatedProgram(help));
+    ASSERT_TRUE(shell->openPath(help));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QUrl(opened[0]).toLocalFile(), folder.filePath("Help/ShellTestHelp-html/index.htm"));
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath("Help/ShellTestHelp-html/edit.htm")));
+
+    // A topic that is one of the pages is shown; one that leaves the folder is not.
+    EXPECT_EQ(sys::writeHelpPages(help + "::/edit.htm"),
+              folder.filePath("Help/ShellTestHelp-html/edit.htm"));
+    EXPECT_EQ(sys::writeHelpPages(help + "::/../pages/edit.htm"),
+              folder.filePath("Help/ShellTestHelp-html/index.htm"));
+    EXPECT_EQ(sys::writeHelpPages(folder.filePath("Help/Other.chm")), QString());
+
+    // A page changed since is written again.
+    writeRaw(folder.filePath("Help/ShellTestHelp-html/index.htm"), "stale");
+    ASSERT_TRUE(shell->openPath(help));
+    QFile rewritten(folder.filePath("Help/ShellTestHelp-html/index.htm"));
+    ASSERT_TRUE(rewritten.open(QIODevice::ReadOnly));
+    EXPECT_EQ(rewritten.readAll(), "<html><title>Help</title></html>");
 }
 
 TEST(DesktopShellTest, StartingAProgramReportsFailure)

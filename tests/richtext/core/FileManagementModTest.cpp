@@ -1,6 +1,7 @@
 #include "richtext/core/FileManagementMod.h"
 
 #include "platform/host/Resources.h"
+#include "platform/system/HelpPages.h"
 #include "platform/system/SpecialFolders.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/RedirectedAppData.h"
@@ -85,6 +86,20 @@ TEST_F(HelpFile, AMissingFileIsWrittenWithTheResourceBytes)
     EXPECT_EQ(fm::applicationHelpFile(), helpPath);
     EXPECT_EQ(readAll(file), embeddedHelp());
     EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+// A host that hands the control's help path to the desktop gets the help's pages in the browser.
+TEST_F(HelpFile, TheControlsHelpHasPagesTheDesktopCanShow)
+{
+    QString file;
+    const QString helpPath = fm::BuildHelpFilePath(file);
+    ASSERT_TRUE(sys::hasHelpPages(file));
+    ASSERT_TRUE(sys::hasHelpPages(helpPath));
+    const QString page = sys::writeHelpPages(helpPath);
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_EQ(QFileInfo(page).fileName(), QStringLiteral("index.htm"));
+    EXPECT_TRUE(readAll(page).contains("<title>"));
+    EXPECT_TRUE(QFileInfo::exists(QFileInfo(page).dir().filePath(QStringLiteral("help.css"))));
 }
 
 TEST_F(HelpFile, AnExistingFileIsNeverRewritten)

@@ -2,6 +2,7 @@
 
 #include "platform/richedit/view/Messages.h"
 #include "platform/runtime/VbError.h"
+#include "tests/richtext/printing/PrintedPdfChecks.h"
 #include "tests/richtext/printing/PrintingTestSupport.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/QStringPrinting.h"
@@ -239,6 +240,30 @@ TEST_F(PrintingModTest, TheTextKeepsTheMarginWhateverThePhysicalOffsets)
     EXPECT_LE(ink.left(), 110);
     EXPECT_GE(ink.top(), 108);
     EXPECT_LE(ink.top(), 108 + 24);
+}
+
+// At a printer's own resolution, with the unprintable strips of most printers, the page text
+// ends above the bottom stamp and inside the margins on every page, at both margins.
+TEST_F(PrintingModTest, PrintedLinesStayAboveTheBottomStampAtEachResolution)
+{
+    for (const int dpi : {300, 600}) {
+        for (const int32_t margin : {1440, 1080}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, margin " << margin);
+            FakePrinterSettings settings;
+            settings.dpiX = settings.dpiY = dpi;
+            settings.unprintable = QMargins(dpi / 4, dpi / 4, dpi / 4, dpi / 4);
+            FakePrinter printer(settings);
+            RichTextLibraryState::instance().SharedPrintMargin = margin;
+            m_text.setText(testsupport::numberedLines(90));
+            const int32_t pages = PrintingMod::CountPages(m_text);
+            ASSERT_GE(pages, 2);
+            printAll(pages, PrintPageOnly, CenterAlignHeadingBottom);
+            ASSERT_EQ(printer.pages().size(), size_t(pages));
+            const testsupport::SheetGeometry sheet{margin, 360, 360, 12240, 15840};
+            for (const QImage& page : printer.pages())
+                testsupport::expectTextInsideMarginsAndAboveTheStamp(page, dpi, sheet, true);
+        }
+    }
 }
 
 // The printer's print position at every drawing call, which tells whether the page's stamp was

@@ -1,0 +1,243 @@
+#include "platform/host/CommonDialog.h"
+#include "platform/host/PrintServer.h"
+#include "platform/host/Printer.h"
+#include "platform/host/SystemPrinter.h"
+#include "platform/runtime/VbError.h"
+#include "tests/support/FakeCommonDialogs.h"
+#include "tests/support/RaisedError.h"
+#include "tests/support/ScopedService.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QThread>
+#include <QWidget>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A print server with scripted queues that counts what it is asked. Its queues are Qt's PDF
+// output under the queue's name, with unprintable strips of a quarter and half an inch.
+class ScriptedPrintServer : public host::PrintServer {
+public:
+    QList<host::PrintQueue> queues() override
+    {
+        ++requests;
+        return m_queues;
+    }
+    std::unique_ptr<QPrinter> open(const QString& queue) override
+    {
+        ++requests;
+        ++opened;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(600);
+        printer->setPrinterName(queue);
+        const QMarginsF strips = queue == edgeToEdgeQueue ? QMarginsF() : QMarginsF(18, 36, 18, 36);
+        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, strips,
+                                           QPageLayout::Point, strips));
+        return printer;
+    }
+
+    void setQueues(const QStringList& names, const QString& defaultName = {})
+    {
+        m_queues.clear();
+        for (const QString& name : names)
+            m_queues.append({name, name + QStringLiteral(" model"), name == defaultName});
+    }
+
+    int requests = 0;
+    int opened = 0;
+    QString edgeToEdgeQueue;  // a queue that prints to the sheet's edge
+
+private:
+    QList<host::PrintQueue> m_queues;
+};
+
+class SystemPrinterTest : public ::testing::Test {
+protected:
+    SystemPrinterTest() : m_lifetime(host::setPrinterListLifetime(60s)) {}
+    ~SystemPrinterTest() override { host::setPrinterListLifetime(m_lifetime); }
+
+    ScriptedPrintServer m_server;
+    testsupport::ScopedService<host::PrintServer> m_serverInstalled{host::printServerService(),
+                                                                    m_server};
+    std::unique_ptr<host::PrinterDevice> m_system = host::makeSystemPrinter();
+    testsupport::ScopedService<host::PrinterDevice> m_printerInstalled{host::printerService(),
+                                                                       *m_system};
+    testsupport::FakeCommonDialogs m_dialogs;
+    testsupport::TempFolder m_folder;
+    std::chrono::milliseconds m_lifetime;
+};
+
+int pdfPages(const QByteArray& pdf)
+{
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/"));
+}
+
+TEST_F(SystemPrinterTest, WithoutQueuesThePdfPrinterIsTheDefaultWithAQuarterInchBorder)
+{
+    host::Printer& printer = host::printer();
+    EXPECT_EQ(printer.DeviceName(), host::pdfPrinterName());
+    EXPECT_EQ(printer.DriverName(), host::pdfPrinterDriver());
+    EXPECT_EQ(host::printersCount(), 1);
+    printer.setPaperSize(host::vbPRPSLetter);
+    printer.setOrientation(host::vbPRORPortrait);
+    EXPECT_EQ(printer.GetDeviceCaps(host::LOGPIXELSY), 1200);
+    EXPECT_EQ(printer.GetDeviceCaps(host::PHYSICALWIDTH), 10200);
+    EXPECT_EQ(printer.GetDeviceCaps(host::PHYSICALHEIGHT), 13200);
+    EXPECT_EQ(printer.GetDeviceCaps(host::PHYSICALOFFSETX), 300);
+    EXPECT_EQ(printer.GetDeviceCaps(host::PHYSICALOFFSETY), 300);
+    EXPECT_EQ(printer.GetDeviceCaps(host::VERTRES), 13200 - 600);
+    EXPECT_EQ(printer.Height(), 15840);
+
+    printer.setOrientation(host::vbPRORLandscape);
+    EXPECT_EQ(printer.Orientation(), host::vbPRORLandscape);
+    EXPECT_EQ(printer.GetDeviceCaps(host::PHYSICALWIDTH), 13200);
+    printer.setPaperSize(host::vbPRPSA4);
+    EXPECT_EQ(printer.PaperSize(), host::vbPRPSA4);
+    printer.setOrientation(host::vbPRORPortrait);
+}
+
+TEST_F(SystemPrinterTest, TheServerDefaultElseTheFirstQueueIsFollowed)
+{
+    m_server.setQueues({"office", "hall"}, "hall");
+    host::refreshPrinters();
+    EXPECT_EQ(host::printer().DeviceName(), "hall");
+    EXPECT_EQ(host::printer().DriverName(), "hall model");
+    EXPECT_EQ(host::printersCount(), 3);  // the two queues and the PDF printer
+    EXPECT_EQ(host::printer().GetDeviceCaps(host::LOGPIXELSX), 600);
+    EXPECT_EQ(host::printer().GetDeviceCaps(host::PHYSICALOFFSETY), 300);  // half an inch
+
+    m_server.setQueues({"office", "hall"});
+    host::refreshPrinters();
+    EXPECT_EQ(host::printer().DeviceName(), "office");
+
+    // A queue that prints to the edge reports the quarter-inch strip all printers leave.
+    m_server.edgeToEdgeQueue = "pdf queue";
+    m_server.setQueues({"pdf queue"});
+    host::refreshPrinters();
+    EXPECT_EQ(host::printer().GetDeviceCaps(host::PHYSICALOFFSETX), 150);
+    EXPECT_EQ(host::printer().GetDeviceCaps(host::PHYSICALOFFSETY), 150);
+}
+
+TEST_F(SystemPrinterTest, AnswersComeFromTheCacheUntilItsLifetimeEnds)
+{
+    m_server.setQueues({"office"}, "office");
+    host::Printer& printer = host::printer();
+    ASSERT_EQ(printer.DeviceName(), "office");
+    const int learnt = m_server.requests;
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int Rounds = 20000;
+    for (int i = 0; i < Rounds; ++i) {
+        printer.DeviceName();
+        printer.GetDeviceCaps(host::PHYSICALOFFSETX);
+        printer.setPaperSize(host::vbPRPSLetter);
+        printer.setOrientation(host::vbPRORPortrait);
+    }
+    EXPECT_EQ(m_server.requests, learnt);
+    EXPECT_LT(double(clock.nsecsElapsed()) / Rounds, 50'000.0);  // well under 0.05 ms a round
+
+    // A queue removed and another added: seen once the list has aged, not before.
+    m_server.setQueues({"annex"});
+    EXPECT_EQ(printer.DeviceName(), "office");
+    host::setPrinterListLifetime(20ms);
+    QThread::msleep(30);
+    EXPECT_EQ(printer.DeviceName(), "annex");
+    EXPECT_GT(m_server.requests, learnt);
+
+    // Every queue gone: the PDF printer takes over and the printer is still installed.
+    m_server.setQueues({});
+    QThread::msleep(30);
+    EXPECT_EQ(printer.DeviceName(), host::pdfPrinterName());
+}
+
+TEST_F(SystemPrinterTest, APrintDialogsChoiceIsFollowedAndAnUnchangedPrinterIsNotReopened)
+{
+    m_server.setQueues({"office", "hall"}, "office");
+    ASSERT_EQ(host::printer().DeviceName(), "office");
+    const int opened = m_server.opened;
+    host::refreshPrinters();
+    host::refreshPrinters();
+    EXPECT_EQ(m_server.opened, opened);
+
+    m_dialogs.answer(host::DialogAnswer::withPrinter(host::PrinterChoice{"hall"}));
+    host::CommonDialog dialog;
+    dialog.PrinterDefault = true;
+    dialog.ShowPrinter();
+    EXPECT_EQ(host::printer().DeviceName(), "hall");
+    m_dialogs.answer(host::DialogAnswer::withPrinter(host::PrinterChoice{host::pdfPrinterName()}));
+    dialog.ShowPrinter();
+    EXPECT_EQ(host::printer().DeviceName(), host::pdfPrinterName());
+}
+
+TEST_F(SystemPrinterTest, APdfJobAsksForItsFileAndWritesItsPagesOnlyWhenItEnds)
+{
+    host::PrinterDevice& device = host::printerService().get();
+    const QString path = m_folder.filePath("report.pdf");
+    m_dialogs.answer(host::DialogAnswer::file(path));
+    ASSERT_TRUE(device.startDoc("Quarterly report"));
+    const host::DialogRequest& asked = m_dialogs.last();
+    EXPECT_EQ(asked.kind, host::DialogKind::Save);
+    EXPECT_TRUE(asked.fileName.endsWith("/Quarterly report.pdf"));
+    EXPECT_EQ(asked.defaultExt, "pdf");
+    EXPECT_TRUE(asked.flags & host::cdlOFNOverwritePrompt);
+    device.pagePainter()->drawText(QPointF(100, 200), "one");
+    ASSERT_TRUE(device.newPage());
+    device.pagePainter()->drawText(QPointF(100, 200), "two");
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_TRUE(device.endDoc());
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray pdf = written.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdfPages(pdf), 2);
+
+    // An aborted job leaves the older file as it was; a cancelled dialog starts no job.
+    m_dialogs.answer(host::DialogAnswer::file(path));
+    ASSERT_TRUE(device.startDoc("again"));
+    device.abortDoc();
+    EXPECT_FALSE(device.printing());
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), pdf);
+    m_dialogs.answerCancel();
+    EXPECT_FALSE(device.startDoc("cancelled"));
+    EXPECT_FALSE(device.printing());
+    EXPECT_EQ(testsupport::raisedError([] { host::printer().StartDoc("cancelled"); }),
+              vb::ErrPrinter);
+}
+
+TEST_F(SystemPrinterTest, ThePdfFileIsNamedAfterTheDocumentOfTheWindowPrinting)
+{
+    QWidget window;
+    window.setWindowTitle("letter.wmdf - Wexmoor Scrivet");
+    QWidget preview(&window, Qt::Dialog);
+    preview.show();
+    QApplication::setActiveWindow(&preview);
+    m_dialogs.answerCancel();
+    EXPECT_FALSE(host::printerService().get().startDoc("Scrivet"));
+    EXPECT_TRUE(m_dialogs.last().fileName.endsWith("/letter.pdf"))
+        << m_dialogs.last().fileName.toStdString();
+    EXPECT_EQ(m_dialogs.last().owner, &preview);
+}
+
+TEST(PrinterFont, AMissingFixedPitchFaceIsStoodInForByAFixedPitchOne)
+{
+    host::Printer& printer = host::printer();
+    printer.reset();
+    printer.setFontName("Lucida Console");
+    EXPECT_EQ(printer.FontName(), "Lucida Console");
+    EXPECT_TRUE(QFontInfo(printer.Font()).fixedPitch());
+    printer.setFontName("Arial");
+    EXPECT_FALSE(QFontInfo(printer.Font()).fixedPitch());
+    printer.reset();
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// A print server of the test's own: cupsd on a socket in a temporary folder with one queue
+// whose jobs land, as PDF, in a file of that folder. The queue's sheet has unprintable strips
+// of a quarter inch at the sides and half an inch at top and bottom. CUPS_SERVER points at it
+// for the rest of the process. Also the PDF tools the printing tests read jobs with.
+#pragma once
+
+#include "tests/support/TempFolder.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace testsupport {
+
+class PrivatePrintServer {
+public:
+    // Empty when the server runs; else why it could not be started.
+    QString start(const QString& queue);
+    ~PrivatePrintServer();
+
+    // Runs lpadmin against this server; true when it succeeded.
+    bool admin(const QStringList& arguments);
+    // Adds a queue like the first one, writing to its own file.
+    bool addQueue(const QString& queue);
+    // The file a queue's last job was written to.
+    QString jobFile(const QString& queue) const;
+    // Waits until a complete PDF has arrived there (at most `seconds`).
+    bool waitForJob(const QString& queue, int seconds = 60) const;
+    QString log() const;
+
+private:
+    TempFolder m_folder;
+    QProcess m_daemon;
+};
+
+// Pages of a PDF file as pdfinfo reports them; -1 when it cannot tell.
+int pdfPageCount(const QString& path);
+// One page of a PDF file rendered by pdftoppm at `dpi`, in greys; null on failure.
+QImage renderPdfPage(const QString& path, int page, int dpi);
+
+}  // namespace testsupport

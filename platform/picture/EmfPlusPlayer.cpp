@@ -17,7 +17,6 @@
 namespace picture {
 namespace {
 
-constexpr std::uint32_t EMR_HEADER = 1;
 constexpr std::uint32_t EMR_EOF = 14;
 constexpr std::uint32_t EMR_GDICOMMENT = 70;
 constexpr std::uint32_t EmfPlusMark = 0x2B464D45;  // "EMF+"

@@ -11,6 +11,8 @@ namespace {
 // Glyphs larger than this are not drawn bigger: a hostile font height would otherwise make the
 // painter rasterise enormous glyphs.
 constexpr double MaxFontPixels = 4000;
+// Nor are lines drawn wider than this many logical units.
+constexpr double MaxPenWidth = 1e6;
 
 constexpr std::uint32_t SRCAND = 0x008800C6;
 constexpr std::uint32_t SRCPAINT = 0x00EE0086;
@@ -189,7 +191,7 @@ QPen MetafileDevice::qtPen() const
         out.setCosmetic(true);
         out.setWidthF(1);
     } else {
-        out.setWidthF(pen.width);
+        out.setWidthF(std::min(pen.width, MaxPenWidth));
     }
     switch (pen.style & 0xF) {
         case 1:
@@ -526,7 +528,7 @@ void MetafileDevice::text(QPointF point, const QString& text, const std::vector<
         m_painter.setClipRect(box->normalized(), Qt::IntersectClip);
     }
     QTransform placement = QTransform::fromTranslate(anchor.x(), anchor.y());
-    placement.rotate(-m_state.font.escapement / 10.0);
+    placement.rotate(-double(m_state.font.escapement) / 10.0);
     m_painter.setTransform(placement * m_base);
     if (m_state.opaqueBackground && !(options & ETO_OPAQUE))
         m_painter.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.height()),

@@ -22,6 +22,36 @@ std::span<std::uint8_t> hostPixels(c32bppDIB& host)
     return {host.BitsPointer(), std::size_t(host.scanWidth()) * std::size_t(host.Height())};
 }
 
+bool isMetafile(const picture::Picture* picture)
+{
+    return picture && (picture->Type() == picture::PICTYPE_METAFILE ||
+                       picture->Type() == picture::PICTYPE_ENHMETAFILE);
+}
+
+// A metafile's size is only its header's word: it is drawn no larger than this.
+constexpr std::int64_t MaxMetafileSide = 16384;
+constexpr std::int64_t MaxMetafilePixels = std::int64_t{1} << 25;
+
+// A metafile drawn over a background it left untouched: what it drew becomes opaque, as if
+// drawn on white, and the untouched background transparent. True when any pixel stayed
+// untouched. (The drawing writes real coverage into alpha, so untouched means alpha 0.)
+bool keepDrawnPixelsOnly(std::span<std::uint8_t> pixels)
+{
+    bool anyTransparent = false;
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        const int alpha = pixels[i + 3];
+        if (alpha == 0) {
+            pixels[i] = pixels[i + 1] = pixels[i + 2] = 0;
+            anyTransparent = true;
+            continue;
+        }
+        for (std::size_t c = 0; c < 3; ++c)
+            pixels[i + c] = std::uint8_t(std::min(255, pixels[i + c] + 255 - alpha));
+        pixels[i + 3] = 255;
+    }
+    return anyTransparent;
+}
+
 }  // namespace
 
 bool cBMPparser::LoadStream(const QByteArray& inStream, c32bppDIB* cHost, std::int32_t streamOffset,
@@ -90,16 +120,15 @@ bool cBMPparser::ConvertstdPicTo32bpp(const picture::Picture* stdPic, const gdi:
     if (byHandle) {
         width = Handle->width();
         height = Handle->height();
-    } else if (stdPic && (stdPic->Type() == picture::PICTYPE_METAFILE ||
-                          stdPic->Type() == picture::PICTYPE_ENHMETAFILE)) {
-        // No metafile renderer on this platform.
-        return false;
     } else if (stdPic && stdPic->Type() != picture::PICTYPE_NONE) {
         width = HimetricToPixels(stdPic->Width(), true);
         height = HimetricToPixels(stdPic->Height(), false);
     } else {
         return false;
     }
+    if (isMetafile(stdPic) && (width > MaxMetafileSide || height > MaxMetafileSide ||
+                               std::int64_t(width) * height > MaxMetafilePixels))
+        return false;
     if (!cHost->InitializeDIB(width, height))
         return false;
     gdi::DeviceContext* dc = cHost->LoadDIBinDC(true);
@@ -131,6 +160,11 @@ bool cBMPparser::ConvertstdPicTo32bpp(const picture::Picture* stdPic, const gdi:
     }
     cHost->LoadDIBinDC(false);
 
+    if (isMetafile(stdPic)) {
+        cHost->LetAlpha(keepDrawnPixelsOnly(hostPixels(*cHost)));
+        cHost->SetImageType(stdPic->Type() == picture::PICTYPE_METAFILE ? imgWMF : imgEMF);
+        return true;
+    }
     bool hasAlpha = false;
     std::int32_t format = copied32 ? 0 : -1;
     ClassifyAlpha(hostPixels(*cHost), true, hasAlpha, format);

@@ -129,6 +129,14 @@ std::optional<picture::Picture> PictureFromHandle(const gdi::Bitmap& handle,
     return picture::pictureFromBitmap(handle, picture::PictureType(pictureType));
 }
 
+std::optional<picture::Picture> PictureFromHandle(const picture::Metafile& handle,
+                                                  std::int32_t pictureType)
+{
+    if (pictureType != picture::PICTYPE_METAFILE && pictureType != picture::PICTYPE_ENHMETAFILE)
+        return std::nullopt;
+    return picture::pictureFromMetafile(handle, picture::PictureType(pictureType));
+}
+
 bool DllExportsFunction(const QString& dllName, const QString& functionName)
 {
     return dynload::exportsFunction(dllName, functionName);

@@ -46,8 +46,12 @@ std::optional<picture::Picture> PictureFromBytes(const QByteArray& bytes, std::i
                                                  std::int32_t length);
 
 // A picture that shows the bitmap, of the platform picture type 1 (bitmap) or 3 (icon);
-// nothing for a null bitmap or the metafile types 2 and 4, which this platform cannot draw.
+// nothing for a null bitmap or the metafile types 2 and 4.
 std::optional<picture::Picture> PictureFromHandle(const gdi::Bitmap& handle,
+                                                  std::int32_t pictureType);
+// A picture of a metafile handle, of the type that matches it (2 for a metafile, 4 for an
+// enhanced metafile); nothing for any other type.
+std::optional<picture::Picture> PictureFromHandle(const picture::Metafile& handle,
                                                   std::int32_t pictureType);
 
 // True when the library loads and exports the function; the library is released again.

@@ -29,8 +29,9 @@ class Font;
 class Region;
 }  // namespace gdi
 namespace picture {
+class Metafile;
 class Picture;
-}
+}  // namespace picture
 
 // Members only the library's own classes may call: other libraries cannot link them. A test
 // build exports them so that the library's own tests can reach them.
@@ -183,6 +184,9 @@ public:
                               std::int32_t streamLength = 0, std::int32_t iconBitDepth = 0);
     bool LoadPicture_StdPicture(const picture::Picture* Picture);
     bool LoadPicture_ByHandle(const gdi::Bitmap* Handle);
+    // A metafile or enhanced-metafile handle: drawn as a picture of its kind. The caller's
+    // handle stays its own.
+    bool LoadPicture_ByHandle(const picture::Metafile* Handle);
     bool LoadPicture_ClipBoard();
     bool LoadPicture_FromOrignalFormat(std::int32_t iconCx = 0, std::int32_t iconCy = 0,
                                        std::int32_t iconBitDepth = 0);

@@ -45,6 +45,19 @@ const QMimeData* current()
     return clipboardService().get().mimeData();
 }
 
+// Metafiles travel under these types between programs on this desktop.
+const QString kWindowsMetafile = QStringLiteral("image/x-wmf");
+const QString kEnhancedMetafile = QStringLiteral("image/x-emf");
+
+const QString* metafileMime(int format)
+{
+    if (format == vbCFMetafile)
+        return &kWindowsMetafile;
+    if (format == vbCFEMetafile)
+        return &kEnhancedMetafile;
+    return nullptr;
+}
+
 bool isRtfFormat(int format)
 {
     return format == vbCFRTF || (format & 0xFFFF) == (vbCFRTF & 0xFFFF);
@@ -124,7 +137,17 @@ bool Clipboard::GetFormat(int format)
         return hasImage();
     if (format == vbCFFiles)
         return !fileNames().isEmpty();
-    return false;  // metafiles, palettes and links do not exist here
+    if (const QString* mime = metafileMime(format))
+        return current() && current()->hasFormat(*mime);
+    return false;  // palettes and links do not exist here
+}
+
+QByteArray Clipboard::GetMetafile(int format)
+{
+    const QString* mime = metafileMime(format);
+    if (!mime || !current())
+        return {};
+    return current()->data(*mime);
 }
 
 QString Clipboard::GetText(int format)

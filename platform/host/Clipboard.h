@@ -60,6 +60,8 @@ public:
     static void SetText(const QString& text, int format = vbCFText);
     // The picture on the clipboard (a null image when there is none).
     static QImage GetData(int format = vbCFBitmap);
+    // The metafile's bytes for vbCFMetafile or vbCFEMetafile (empty when there is none).
+    static QByteArray GetMetafile(int format);
     static void SetData(const QImage& picture, int format = vbCFBitmap);
 
     static QByteArray rtf();

@@ -19,16 +19,6 @@ bool startsWith(std::span<const std::uint8_t> data, std::initializer_list<std::u
     return data.size() >= magic.size() && std::equal(magic.begin(), magic.end(), data.begin());
 }
 
-bool isMetafile(std::span<const std::uint8_t> data)
-{
-    if (startsWith(data, {0xD7, 0xCD, 0xC6, 0x9A}))  // placeable WMF
-        return true;
-    if (startsWith(data, {0x01, 0x00, 0x09, 0x00}) || startsWith(data, {0x02, 0x00, 0x09, 0x00}))
-        return true;  // WMF without the placeable header
-    return startsWith(data, {0x01, 0x00, 0x00, 0x00}) && data.size() >= 44 &&
-           std::memcmp(data.data() + 40, " EMF", 4) == 0;
-}
-
 // Qt's reader for exactly one format, with its allocation held to the decode limit.
 std::optional<QImage> readWithQt(std::span<const std::uint8_t> data, const char* format)
 {
@@ -60,7 +50,7 @@ IndexedBits indexedBitsOf(const DecodedGif& gif)
     return out;
 }
 
-double himetricToPixelsExact(std::int32_t himetric)
+double himetricToPixelsExact(std::int64_t himetric)
 {
     return double(himetric) * 96.0 / 2540.0;
 }
@@ -84,16 +74,34 @@ Picture::Picture(PictureType type, const QImage& image, std::optional<IndexedBit
 {
 }
 
+Picture::Picture(Metafile metafile)
+    : m_type(metafile.kind() == MetafileKind::Wmf ? PICTYPE_METAFILE : PICTYPE_ENHMETAFILE),
+      m_metafile(std::move(metafile))
+{
+}
+
+std::int32_t Picture::Width() const
+{
+    return m_metafile ? m_metafile->widthHimetric() : pixelsToHimetric(m_image.width());
+}
+
+std::int32_t Picture::Height() const
+{
+    return m_metafile ? m_metafile->heightHimetric() : pixelsToHimetric(m_image.height());
+}
+
 bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::int32_t xSrc,
                      std::int32_t ySrc, std::int32_t cxSrc, std::int32_t cySrc) const
 {
-    if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0 || m_image.isNull())
+    if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0 || (m_image.isNull() && !m_metafile))
         return false;
     // The source in upright pixels: HIMETRIC y runs up from the bottom edge.
+    const double height =
+        m_metafile ? himetricToPixelsExact(m_metafile->heightHimetric()) : double(m_image.height());
     const double left = himetricToPixelsExact(xSrc);
-    const double right = himetricToPixelsExact(xSrc + cxSrc);
-    const double top = m_image.height() - himetricToPixelsExact(ySrc);
-    const double bottom = m_image.height() - himetricToPixelsExact(ySrc + cySrc);
+    const double right = himetricToPixelsExact(std::int64_t(xSrc) + cxSrc);
+    const double top = height - himetricToPixelsExact(ySrc);
+    const double bottom = height - himetricToPixelsExact(std::int64_t(ySrc) + cySrc);
     const QRectF source = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
     const bool mirrorX = (right < left) != (cx < 0);
     const bool mirrorY = (bottom < top) != (cy < 0);
@@ -106,14 +114,32 @@ bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::
     painter.translate(mirrorX ? target.right() + 1 : target.left(),
                       mirrorY ? target.bottom() + 1 : target.top());
     painter.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
-    painter.drawImage(QRectF(0, 0, target.width(), target.height()), m_image, source);
+    if (!m_metafile) {
+        painter.drawImage(QRectF(0, 0, target.width(), target.height()), m_image, source);
+        return true;
+    }
+    // The whole picture placed so that the source part fills the target, clipped to it.
+    if (source.width() <= 0 || source.height() <= 0)
+        return false;
+    const double sx = target.width() / source.width();
+    const double sy = target.height() / source.height();
+    const QRectF whole(-source.left() * sx, -source.top() * sy,
+                       himetricToPixelsExact(m_metafile->widthHimetric()) * sx, height * sy);
+    painter.setClipRect(QRectF(0, 0, target.width(), target.height()), Qt::IntersectClip);
+    m_metafile->play(painter, whole);
     return true;
 }
 
 std::optional<Picture> loadPicture(std::span<const std::uint8_t> data)
 {
-    if (data.size() < 4 || isMetafile(data))
+    if (data.size() < 4)
         return std::nullopt;
+    if (Metafile::looksLikeMetafile(data)) {
+        auto metafile = Metafile::parse(data);
+        if (!metafile)
+            return std::nullopt;
+        return Picture(std::move(metafile.value()));
+    }
     if (startsWith(data, {'B', 'M'})) {
         auto dib = decodeBmpFile(data);
         if (!dib)
@@ -151,6 +177,15 @@ std::optional<Picture> pictureFromBitmap(const gdi::Bitmap& bitmap, PictureType 
                                Qt::SmoothTransformation);
     pixels.setDevicePixelRatio(1.0);
     return Picture(type, pixels);
+}
+
+std::optional<Picture> pictureFromMetafile(const Metafile& metafile, PictureType type)
+{
+    const PictureType kind =
+        metafile.kind() == MetafileKind::Wmf ? PICTYPE_METAFILE : PICTYPE_ENHMETAFILE;
+    if (type != kind)
+        return std::nullopt;
+    return Picture(metafile);
 }
 
 }  // namespace picture

@@ -4,9 +4,12 @@
 // inch, and it renders itself into a device context.
 //
 // The loader reads BMP with our own DIB decoder, GIF with giflib, JPEG and ICO/CUR with Qt's
-// readers restricted to those formats. Metafiles (WMF, EMF) have no renderer on this platform:
-// they load as nothing.
+// readers restricted to those formats, and metafiles (WMF with the placeable header, EMF) with
+// our own player: a metafile picture keeps its records and draws them at the size it is
+// rendered, never as a raster.
 #pragma once
+
+#include "platform/picture/Metafile.h"
 
 #include <QImage>
 #include <QList>
@@ -47,13 +50,17 @@ class Picture {
 public:
     // image is converted to premultiplied ARGB32.
     Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed = {});
+    // A metafile picture: PICTYPE_METAFILE for a WMF, PICTYPE_ENHMETAFILE for an EMF.
+    explicit Picture(Metafile metafile);
 
     PictureType Type() const { return m_type; }
     // The size in HIMETRIC.
-    std::int32_t Width() const { return pixelsToHimetric(m_image.width()); }
-    std::int32_t Height() const { return pixelsToHimetric(m_image.height()); }
-    // The pixels, upright, premultiplied ARGB32.
+    std::int32_t Width() const;
+    std::int32_t Height() const;
+    // The pixels, upright, premultiplied ARGB32; null for a metafile.
     const QImage& image() const { return m_image; }
+    // The records of a metafile picture; null for the others.
+    const Metafile* metafile() const { return m_metafile ? &*m_metafile : nullptr; }
     // The palette indexes of a GIF picture; null for other pictures.
     const IndexedBits* indexedBits() const { return m_indexed ? &*m_indexed : nullptr; }
 
@@ -68,15 +75,20 @@ public:
 private:
     PictureType m_type;
     QImage m_image;
+    std::optional<Metafile> m_metafile;
     std::optional<IndexedBits> m_indexed;
 };
 
-// OleLoadPicture over bytes: a BMP file, a GIF, a JPEG, an icon or a cursor; nothing for
-// metafiles, damaged data the readers refuse, and anything else.
+// OleLoadPicture over bytes: a BMP file, a GIF, a JPEG, an icon, a cursor, a placeable WMF or an
+// EMF; nothing for damaged data the readers refuse, and anything else.
 std::optional<Picture> loadPicture(std::span<const std::uint8_t> data);
 
 // OleCreatePictureIndirect: a picture of a bitmap (PICTYPE_BITMAP) or of an icon's pixels
 // (PICTYPE_ICON), shown as the bitmap shows them; nothing for a null bitmap or a metafile.
 std::optional<Picture> pictureFromBitmap(const gdi::Bitmap& bitmap, PictureType type);
+
+// OleCreatePictureIndirect over a metafile handle: the picture type must match the handle's
+// kind (PICTYPE_METAFILE for a WMF, PICTYPE_ENHMETAFILE for an EMF).
+std::optional<Picture> pictureFromMetafile(const Metafile& metafile, PictureType type);
 
 }  // namespace picture

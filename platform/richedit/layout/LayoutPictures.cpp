@@ -37,7 +37,11 @@ public:
         // A reused address replaces the entry of the picture that had it.
         DecodedPicture& entry = m_entries[picture.get()];
         entry.picture = picture;
-        entry.image = decodePicture(picture->encoded, picture->kind);
+        // A metafile is drawn at the size it takes on the page, a pixel for 15 twips.
+        const QSize sizeTw = pictureSizeTw(*picture);
+        entry.image = decodePicture(
+            picture->encoded, picture->kind,
+            QSize(std::max(1, sizeTw.width() / 15), std::max(1, sizeTw.height() / 15)));
         return entry.image;
     }
 

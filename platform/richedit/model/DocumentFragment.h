@@ -22,6 +22,8 @@ struct Picture {
     int32_t pixelHeight = 0;
     int32_t goalWidthTw = 0;
     int32_t goalHeightTw = 0;
+    // The mapping mode a Windows metafile is played in (\wmetafileN), written back as read.
+    int32_t metafileMapping = 8;
 };
 
 constexpr char16_t ObjectReplacementCharacter = u'\xFFFC';

@@ -22,7 +22,8 @@ struct PngPicture {
     int32_t height = 0;
 };
 
-// The picture's bytes decoded and written again as PNG.
+// The picture's bytes decoded and written again as PNG; nothing for metafiles, which are
+// written back as they were read.
 PngPicture pictureAsPng(const QByteArray& encoded, PictureKind kind);
 
 }  // namespace richedit

@@ -5,6 +5,7 @@
 #include "platform/bytes/ByteReader.h"
 #include "platform/bytes/CheckedSize.h"
 #include "platform/bytes/DecodeLimits.h"
+#include "platform/picture/Metafile.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -113,9 +114,31 @@ QImage decodeDib(const QByteArray& dib)
     return QImage::fromData(file, "BMP");
 }
 
+constexpr int MaxMetafileSide = 4096;
+
+QImage decodeMetafile(const QByteArray& encoded, QSize size)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(encoded.constData());
+    const std::span<const uint8_t> bytes(data, static_cast<size_t>(encoded.size()));
+    const auto himetric = [](int pixels) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t(pixels) * 2540 / 96, 0, INT32_MAX));
+    };
+    auto metafile =
+        picture::Metafile::parse(bytes, himetric(size.width()), himetric(size.height()));
+    if (!metafile)
+        return {};
+    const picture::Metafile& m = metafile.value();
+    if (size.width() <= 0 || size.height() <= 0)
+        size = QSize(m.pixelWidth(), m.pixelHeight());
+    // A document's word decides the size: drawn no larger than this, the view scales it up.
+    if (size.width() > MaxMetafileSide || size.height() > MaxMetafileSide)
+        size.scale(MaxMetafileSide, MaxMetafileSide, Qt::KeepAspectRatio);
+    return m.render(std::max(1, size.width()), std::max(1, size.height()));
+}
+
 }  // namespace
 
-QImage decodePicture(const QByteArray& encoded, PictureKind kind)
+QImage decodePicture(const QByteArray& encoded, PictureKind kind, QSize size)
 {
     switch (kind) {
         case PictureKind::Png:
@@ -128,7 +151,7 @@ QImage decodePicture(const QByteArray& encoded, PictureKind kind)
             return decodeDib(encoded);
         case PictureKind::Metafile:
         case PictureKind::EnhancedMetafile:
-            return {};  // no reader for these
+            return decodeMetafile(encoded, size);
         default:
             return QImage::fromData(encoded);
     }
@@ -145,6 +168,8 @@ PixelSize encodedPixelSize(const QByteArray& encoded)
 
 PngPicture pictureAsPng(const QByteArray& encoded, PictureKind kind)
 {
+    if (kind == PictureKind::Metafile || kind == PictureKind::EnhancedMetafile)
+        return {};  // metafiles are kept as they are
     const QImage image = decodePicture(encoded, kind);
     if (image.isNull())
         return {};

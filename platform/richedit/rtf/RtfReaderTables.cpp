@@ -418,6 +418,8 @@ void RtfReaderEngine::pictureWord(RtfKeyword keyword, const RtfToken& token)
             break;
         case K::WindowsMetafile:
             p.kind = PictureKind::Metafile;
+            if (token.hasParam && token.param >= 1 && token.param <= 8)
+                p.metafileMapping = token.param;
             break;
         case K::EnhancedMetafile:
             p.kind = PictureKind::EnhancedMetafile;
@@ -503,6 +505,7 @@ void RtfReaderEngine::finishPicture(const RtfGroupState& closed)
     picture->goalHeightTw = goal(p.goalHeight, height, p.scaleY);
     picture->pixelWidth = metafile ? picture->goalWidthTw / 15 : clamp32(width);
     picture->pixelHeight = metafile ? picture->goalHeightTw / 15 : clamp32(height);
+    picture->metafileMapping = p.metafileMapping;
     picture->encoded = std::move(p.data);
     p = {};
     appendPicture(std::move(picture));

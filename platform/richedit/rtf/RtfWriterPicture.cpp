@@ -17,7 +17,7 @@ const char* blipWord(PictureKind kind)
         case PictureKind::DeviceBitmap:
             return "\\wbitmap0";
         case PictureKind::Metafile:
-            return "\\wmetafile8";
+            return "\\wmetafile";
         case PictureKind::EnhancedMetafile:
             return "\\emfblip";
     }
@@ -29,7 +29,10 @@ void writeGroup(RtfOutput& out, PictureKind kind, int32_t width, int32_t height,
 {
     out.openGroup();
     out.word("\\pict");
-    out.word(blipWord(kind));
+    if (kind == PictureKind::Metafile)
+        out.word("\\wmetafile", picture.metafileMapping);
+    else
+        out.word(blipWord(kind));
     out.word("\\picw", width);
     out.word("\\pich", height);
     out.word("\\picwgoal", picture.goalWidthTw);
@@ -49,6 +52,13 @@ void writePicture(RtfOutput& out, const Picture& picture)
                        converted.png);
             return;
         }
+    }
+    // A metafile's \\picw and \\pich are in hundredths of a millimetre.
+    if (picture.kind == PictureKind::Metafile || picture.kind == PictureKind::EnhancedMetafile) {
+        const auto himetric = [](int32_t twips) { return int32_t(int64_t(twips) * 2540 / 1440); };
+        writeGroup(out, picture.kind, himetric(picture.goalWidthTw), himetric(picture.goalHeightTw),
+                   picture, picture.encoded);
+        return;
     }
     writeGroup(out, picture.kind, picture.pixelWidth, picture.pixelHeight, picture,
                picture.encoded);

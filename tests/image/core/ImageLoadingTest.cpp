@@ -1,6 +1,7 @@
 #include "image/core/c32bppDIB.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/picture/Picture.h"
+#include "tests/platform/picture/MetafileScenes.h"
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/TempFolder.h"
 
@@ -262,6 +263,64 @@ TEST(ImageLoading, PicturesHandlesClipboardAndFileNames)
     EXPECT_FALSE(
         image.LoadPicture_Resource(101, QStringLiteral("HELP"), QStringLiteral("XrRichTextBox")));
     EXPECT_FALSE(image.LoadPicture_Resource(1, 0));
+}
+
+TEST(ImageLoading, MetafilesLoadOpaqueOnATransparentBackground)
+{
+    // Through the load chain: the BMP reader's platform loader takes WMF and EMF bytes.
+    c32bppDIB image;
+    QByteArray wmf = metafiles::wmfShapes();
+    ASSERT_TRUE(image.LoadPicture_Stream(wmf, 0, 0, 0, 0, true));
+    EXPECT_EQ(image.ImageType(), imgWMF);
+    EXPECT_TRUE(image.Alpha());
+    EXPECT_EQ(image.Width(), 192);
+    EXPECT_EQ(image.Height(), 144);
+    // Untouched background is transparent; what was drawn is opaque, edges as if on white.
+    const std::uint8_t* corner = image.BitsPointer();
+    EXPECT_EQ(std::vector<int>(corner, corner + 4), (std::vector<int>{0, 0, 0, 0}));
+    const std::uint8_t* yellow = image.BitsPointer() + (std::size_t(143 - 40) * 192 + 40) * 4;
+    EXPECT_EQ(std::vector<int>(yellow, yellow + 4), (std::vector<int>{0, 255, 255, 255}));
+    for (int i = 0; i < 192 * 144; ++i) {
+        const int alpha = image.BitsPointer()[i * 4 + 3];
+        ASSERT_TRUE(alpha == 0 || alpha == 255) << i;
+    }
+    QByteArray kept;
+    ASSERT_TRUE(image.GetOrginalFormat(kept));
+    EXPECT_EQ(kept, wmf);
+
+    QByteArray emf = metafiles::emfShapes();
+    ASSERT_TRUE(image.LoadPicture_Stream(emf));
+    EXPECT_EQ(image.ImageType(), imgEMF);
+
+    // Handles: the object type picks the picture type; the caller keeps its handle.
+    auto handle = picture::Metafile::parse(
+        std::span(reinterpret_cast<const std::uint8_t*>(wmf.constData()), std::size_t(wmf.size())));
+    ASSERT_TRUE(handle.ok());
+    ASSERT_TRUE(image.LoadPicture_ByHandle(&handle.value()));
+    EXPECT_EQ(image.ImageType(), imgWMF);
+    EXPECT_EQ(handle.value().bytes(), wmf);
+    EXPECT_FALSE(image.LoadPicture_ByHandle(static_cast<const picture::Metafile*>(nullptr)));
+
+    // The clipboard's enhanced metafile (format 14) and metafile (format 3).
+    testsupport::FakeClipboard clipboard;
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/x-emf"), emf);
+    clipboard.setMimeData(data);
+    EXPECT_TRUE(host::Clipboard::GetFormat(host::vbCFEMetafile));
+    EXPECT_FALSE(host::Clipboard::GetFormat(host::vbCFMetafile));
+    ASSERT_TRUE(image.LoadPicture_ClipBoard());
+    EXPECT_EQ(image.ImageType(), imgEMF);
+    data = new QMimeData;
+    data->setData(QStringLiteral("image/x-wmf"), wmf);
+    clipboard.setMimeData(data);
+    ASSERT_TRUE(image.LoadPicture_ClipBoard());
+    EXPECT_EQ(image.ImageType(), imgWMF);
+
+    // A header that claims a picture kilometres wide is refused, not drawn at that size.
+    QByteArray huge = metafiles::emfShapes();
+    huge[34] = 0x7F;  // the frame's right edge near 2^31 HIMETRIC
+    EXPECT_FALSE(image.LoadPicture_Stream(huge));
+    EXPECT_EQ(image.Handle(), 0);
 }
 
 TEST(ImageLoading, SourceIconSizesListsTheKeptIcon)

@@ -69,7 +69,7 @@ QByteArray interlacedGif(const std::vector<std::vector<GifByteType>>& rows, int 
 
 }  // namespace
 
-TEST(PictureLoader, ChoosesTheReaderByContentAndRefusesMetafiles)
+TEST(PictureLoader, ChoosesTheReaderByContentAndRefusesDamagedMetafiles)
 {
     bmptest::Bmp bmp;
     bmp.width = 2;
@@ -103,6 +103,7 @@ TEST(PictureLoader, ChoosesTheReaderByContentAndRefusesMetafiles)
 
     // A PNG is not the picture loader's to read, however valid.
     EXPECT_FALSE(loadPicture(span(encoded(photo, "PNG"))).has_value());
+    // Metafile headers too short or without a size (see MetafileTest for whole ones).
     QByteArray emf(64, '\0');
     emf[0] = 1;
     emf.replace(40, 4, " EMF");

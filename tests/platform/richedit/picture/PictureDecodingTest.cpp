@@ -1,6 +1,8 @@
 #include "platform/richedit/picture/PictureBytes.h"
 #include "platform/richedit/picture/PictureDecoding.h"
 
+#include "tests/platform/picture/MetafileScenes.h"
+
 #include <gtest/gtest.h>
 #include <QImage>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <limits>
 
 using richedit::decodePicture;
+using namespace metafiles;
 using richedit::PictureKind;
 
 namespace {
@@ -138,6 +141,39 @@ TEST(PictureDecoding, MalformedPackedBitmapsGiveNoImage)
         EXPECT_TRUE(dib(c.bytes).isNull());
         EXPECT_TRUE(richedit::pictureAsPng(c.bytes, PictureKind::Dib).png.isEmpty());
     }
+}
+
+TEST(PictureDecoding, MetafilesAreDrawnAtTheSizeTheyTakeOnThePage)
+{
+    // A placeable WMF at its own size, and at the size the page gives it.
+    const QByteArray wmf = metafiles::wmfShapes();
+    const QImage natural = decodePicture(wmf, PictureKind::Metafile);
+    EXPECT_EQ(natural.size(), QSize(192, 144));
+    const QImage sized = decodePicture(wmf, PictureKind::Metafile, QSize(384, 288));
+    ASSERT_EQ(sized.size(), QSize(384, 288));
+    EXPECT_EQ(qAlpha(sized.pixel(2, 280)), 0);                        // the background stays clear
+    EXPECT_EQ(sized.pixel(80, 80) | 0xFF000000u, qRgb(255, 255, 0));  // the yellow rectangle
+
+    // A bare metafile as RTF holds it: its window is its frame, the page's size its size.
+    WmfWriter bare;
+    bare.record(SETWINDOWEXT, {100, 100});
+    bare.brush(0, rgb(0, 0, 255));
+    bare.record(SELECTOBJECT, {0});
+    bare.record(RECTANGLE, {50, 50, 0, 0});
+    const QImage drawn = decodePicture(bare.bare(), PictureKind::Metafile, QSize(40, 40));
+    ASSERT_EQ(drawn.size(), QSize(40, 40));
+    EXPECT_EQ(drawn.pixel(10, 10) | 0xFF000000u, qRgb(0, 0, 255));
+    EXPECT_EQ(qAlpha(drawn.pixel(30, 30)), 0);
+
+    // An enhanced metafile; a page size far beyond any screen is drawn smaller.
+    EXPECT_EQ(decodePicture(metafiles::emfShapes(), PictureKind::EnhancedMetafile).size(),
+              QSize(200, 150));
+    EXPECT_EQ(
+        decodePicture(metafiles::emfShapes(), PictureKind::EnhancedMetafile, QSize(100000, 50000))
+            .size(),
+        QSize(4096, 2048));
+    // Metafiles stay metafiles when written: there is no PNG of them.
+    EXPECT_TRUE(richedit::pictureAsPng(wmf, PictureKind::Metafile).png.isEmpty());
 }
 
 TEST(PictureDecoding, UnreadableBytesOfOtherKindsGiveNoImage)

@@ -1,5 +1,6 @@
 // The RTF writer's exact output for small fragments, and the shape rules every output keeps:
 // 7-bit bytes, CR LF lines, one line per paragraph, no formatting words for plain text.
+#include "platform/richedit/rtf/RtfReader.h"
 #include "platform/richedit/rtf/RtfWriter.h"
 
 #include "tests/support/RandomRichText.h"
@@ -340,11 +341,54 @@ TEST(RtfWriterTest, PicturesAreOneGroupOnTheLine)
     EXPECT_TRUE(whole({paragraph({pictureRun(PictureKind::Jpeg, jpeg, 4, 3)})})
                     .contains("{\\pict\\jpegblip\\picw4\\pich3\\picwgoal60\\pichgoal45 " +
                               jpeg.toHex() + "}"));
-    // Undecodable kinds keep their bytes and kind.
+    // Metafiles keep their bytes and kind, their size in hundredths of a millimetre.
     const QByteArray metafile("\x01\x00\x09\x00", 4);
     EXPECT_TRUE(
         whole({paragraph({pictureRun(PictureKind::Metafile, metafile, 10, 10)})})
-            .contains("{\\pict\\wmetafile8\\picw10\\pich10\\picwgoal150\\pichgoal150 01000900}"));
+            .contains("{\\pict\\wmetafile8\\picw264\\pich264\\picwgoal150\\pichgoal150 01000900}"));
+}
+
+TEST(RtfWriterTest, MetafilesAreWrittenBackAsTheyWereRead)
+{
+    // A shape's enhanced metafile, its metafile fallback, and a bare metafile played in the
+    // text mapping mode: the fallback is dropped, the others come back byte for byte.
+    const QByteArray emf = QByteArray("\x01\x00\x00\x00", 4) + QByteArray(36, '\x11') +
+                           QByteArray(" EMF") + QByteArray(8, '\x22');
+    const QByteArray wmf("\x01\x00\x09\x00\x00\x03\x33\x44", 8);
+    const QByteArray rtf =
+        "{\\rtf1 a{\\*\\shppict{\\pict\\emfblip\\picw5080\\pich2540"
+        "\\picwgoal2880\\pichgoal1440 " +
+        emf.toHex() +
+        "}}{\\nonshppict{\\pict\\wmetafile8\\picw10\\pich10 0100}}"
+        "{\\pict\\wmetafile1\\picw2540\\pich2540\\picwgoal1440\\pichgoal1440 " +
+        wmf.toHex() + "}b}";
+    const DocumentFragment read = readRtf(rtf, RtfReadMode::WholeDocument);
+    const QByteArray written = writeRtf(read, RtfWriteMode::WholeDocument);
+    EXPECT_TRUE(
+        written.contains("{\\pict\\emfblip\\picw5080\\pich2540\\picwgoal2880"
+                         "\\pichgoal1440 " +
+                         emf.toHex() + "}"))
+        << written.constData();
+    EXPECT_TRUE(
+        written.contains("{\\pict\\wmetafile1\\picw2540\\pich2540\\picwgoal1440"
+                         "\\pichgoal1440 " +
+                         wmf.toHex() + "}"))
+        << written.constData();
+    EXPECT_FALSE(written.contains("0100}"));
+    // Read again, the same pictures.
+    const DocumentFragment again = readRtf(written, RtfReadMode::WholeDocument);
+    ASSERT_EQ(again.paragraphs[0].runs.size(), read.paragraphs[0].runs.size());
+    for (std::size_t i = 0; i < read.paragraphs[0].runs.size(); ++i) {
+        const auto& before = read.paragraphs[0].runs[i].picture;
+        const auto& after = again.paragraphs[0].runs[i].picture;
+        ASSERT_EQ(bool(before), bool(after));
+        if (before) {
+            EXPECT_EQ(after->encoded, before->encoded);
+            EXPECT_EQ(after->kind, before->kind);
+            EXPECT_EQ(after->goalWidthTw, before->goalWidthTw);
+            EXPECT_EQ(after->metafileMapping, before->metafileMapping);
+        }
+    }
 }
 
 TEST(RtfWriterTest, DecodableBitmapsBecomePng)

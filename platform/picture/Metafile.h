@@ -1,0 +1,79 @@
+// Windows metafiles (WMF, with or without the placeable header) and enhanced metafiles (EMF,
+// and EMF+ where a file holds only those records), read and played onto a QPainter by our own
+// player. A metafile keeps its bytes as they were; playing draws its records into a target
+// rectangle, mapping the picture's frame onto it.
+//
+// Damaged and hostile files: every record is read through the bounds-checked byte reader; a
+// record that runs past the end stops the playback (what was drawn stays), bitmaps inside the
+// file are held to the decode limits, the save stack and the clip are bounded, and nothing is
+// allocated by a header's word.
+#pragma once
+
+#include "platform/bytes/DecodeError.h"
+#include "platform/bytes/DecodeLimits.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QRectF>
+#include <cstdint>
+#include <span>
+
+class QPainter;
+
+namespace picture {
+
+enum class MetafileKind { Wmf, Emf };
+
+// What playback may spend: records played, saved states, clip complexity.
+struct MetafileLimits {
+    std::uint64_t maxRecords = 1'000'000;
+    int maxSavedStates = 256;
+    int maxClipElements = 20'000;
+    bytes::DecodeLimits raster = bytes::DecodeLimits::standard();
+};
+
+class Metafile {
+public:
+    // Reads the headers. A WMF without the placeable header has no size of its own: give it in
+    // HIMETRIC (its window extent is used when the file sets one).
+    static bytes::Result<Metafile> parse(std::span<const std::uint8_t> data,
+                                         std::int32_t widthHimetric = 0,
+                                         std::int32_t heightHimetric = 0);
+    static bool looksLikeMetafile(std::span<const std::uint8_t> data);
+
+    MetafileKind kind() const { return m_kind; }
+    const QByteArray& bytes() const { return m_bytes; }
+    // The picture's size in HIMETRIC (0.01 mm), and in pixels at 96 per inch.
+    std::int32_t widthHimetric() const { return m_widthHimetric; }
+    std::int32_t heightHimetric() const { return m_heightHimetric; }
+    std::int32_t pixelWidth() const;
+    std::int32_t pixelHeight() const;
+
+    // Plays the records into `target` (painter coordinates); the painter's state is restored
+    // afterwards. False when the records stopped early (damage or a limit); what was drawn
+    // until then stays.
+    bool play(QPainter& painter, const QRectF& target,
+              const MetafileLimits& limits = MetafileLimits()) const;
+
+    // The picture drawn at a size (pixels) over a background; null when the size passes the
+    // raster limits.
+    QImage render(int width, int height, QRgb background = 0,
+                  const MetafileLimits& limits = MetafileLimits()) const;
+
+    // The frame the records draw in, in logical units of the file (WMF: the placeable box or
+    // the window; EMF: the reference device's pixels).
+    QRectF logicalFrame() const { return m_frame; }
+
+private:
+    MetafileKind m_kind = MetafileKind::Wmf;
+    QByteArray m_bytes;
+    std::int32_t m_widthHimetric = 0;
+    std::int32_t m_heightHimetric = 0;
+    QRectF m_frame;
+    // WMF: where the records start. EMF: the reference device's pixels per millimetre.
+    std::size_t m_recordsStart = 0;
+    double m_deviceDotsPerMmX = 96.0 / 25.4;
+    double m_deviceDotsPerMmY = 96.0 / 25.4;
+};
+
+}  // namespace picture

@@ -1,0 +1,201 @@
+// The drawing state a metafile's records change and draw with: mapping (mapping mode, window,
+// viewport, world transform), the selected pen, brush and font, text and background settings,
+// the clip, a path being recorded and the saved states. Both record players (WMF and EMF) drive
+// one of these; it draws onto a QPainter whose target coordinates are the device's.
+#pragma once
+
+#include "platform/picture/Metafile.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRegion>
+#include <QString>
+#include <QTransform>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace picture {
+
+// Mapping modes, background modes, fill modes and text alignment as the records number them.
+enum MapMode : int {
+    MM_TEXT = 1,
+    MM_LOMETRIC = 2,
+    MM_HIMETRIC = 3,
+    MM_LOENGLISH = 4,
+    MM_HIENGLISH = 5,
+    MM_TWIPS = 6,
+    MM_ISOTROPIC = 7,
+    MM_ANISOTROPIC = 8,
+};
+enum TextAlign : int {
+    TA_UPDATECP = 1,
+    TA_RIGHT = 2,
+    TA_CENTER = 6,
+    TA_BOTTOM = 8,
+    TA_BASELINE = 24,
+};
+enum ExtTextOptions : int { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
+enum ClipCombine : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+
+struct GdiPen {
+    int style = 0;     // PS_SOLID; the low nibble is the dash style
+    double width = 0;  // logical units; 0 is one device pixel
+    QColor colour = Qt::black;
+};
+
+struct GdiBrush {
+    int style = 0;  // BS_SOLID 0, BS_NULL 1, BS_HATCHED 2, pattern brushes 3 and 5
+    QColor colour = Qt::white;
+    int hatch = 0;
+    QImage pattern;
+};
+
+struct GdiFont {
+    double height = 0;  // logical units: negative the em size, positive the cell height
+    double width = 0;
+    int escapement = 0;  // tenths of a degree, anticlockwise
+    int weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    QString face;
+};
+
+// A region or palette object: it takes a slot but draws nothing.
+struct GdiPlaceholder {};
+
+using GdiObject = std::variant<GdiPen, GdiBrush, GdiFont, GdiPlaceholder>;
+
+struct DeviceState {
+    GdiPen pen;
+    GdiBrush brush;
+    GdiFont font;
+    QColor textColour = Qt::black;
+    QColor backColour = Qt::white;
+    bool opaqueBackground = true;
+    bool windingFill = false;
+    int textAlign = 0;
+    int mapMode = MM_TEXT;
+    QPointF windowOrg{0, 0};
+    QSizeF windowExt{1, 1};
+    QPointF viewportOrg{0, 0};
+    QSizeF viewportExt{1, 1};
+    QTransform world;
+    QPointF current{0, 0};
+    bool clockwiseArcs = false;
+    std::optional<QRegion> clip;  // target pixels, as a device's clip is; none = no clip
+};
+
+class MetafileDevice {
+public:
+    // deviceToTarget maps the file's device units onto the painter; dotsPerMm gives the
+    // device's resolution for the metric mapping modes.
+    MetafileDevice(QPainter& painter, const MetafileLimits& limits,
+                   const QTransform& deviceToTarget, QSizeF dotsPerMm);
+
+    DeviceState& state() { return m_state; }
+    const MetafileLimits& limits() const { return m_limits; }
+
+    // Objects. EMF numbers them itself; WMF takes the lowest free slot.
+    void storeObject(std::uint32_t index, GdiObject object);
+    void storeInFreeSlot(GdiObject object);
+    void selectObject(std::uint32_t index);
+    void selectStockObject(std::uint32_t stock);
+    void deleteObject(std::uint32_t index);
+
+    // Mapping: logical units to target coordinates.
+    QTransform logicalToTarget() const;
+    // How many target pixels one logical unit is, horizontally and vertically (unsigned).
+    QSizeF logicalScale() const;
+
+    // Drawing in logical units with the selected pen and brush (or into the open path).
+    void moveTo(QPointF point);
+    void lineTo(QPointF point);
+    void polyline(const QPolygonF& points);
+    void polylineTo(const QPolygonF& points);
+    void polygon(const QPolygonF& points);
+    void polyPolygon(const std::vector<QPolygonF>& polygons);
+    void polyPolyline(const std::vector<QPolygonF>& lines);
+    void bezier(const QPolygonF& points, bool fromCurrent);
+    void rectangle(const QRectF& box);
+    void roundRect(const QRectF& box, QSizeF corner);
+    void ellipse(const QRectF& box);
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    void arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end);
+    void fillRectangle(const QRectF& box, const QBrush& brush);
+    void setPixel(QPointF point, const QColor& colour);
+    // Text at a logical point; dx holds logical advances (empty: the font's).
+    void text(QPointF point, const QString& text, const std::vector<double>& dx, int options,
+              const std::optional<QRectF>& box);
+    // An image into a logical rectangle (negative sizes mirror), from a source rectangle of it.
+    void image(const QRectF& destination, const QImage& image, const QRectF& source,
+               std::uint32_t rasterOperation, double opacity = 1.0);
+    // A pattern fill of a logical rectangle by a raster operation that takes no source.
+    void patternFill(const QRectF& box, std::uint32_t rasterOperation);
+
+    // A path in logical units, filled and outlined as asked.
+    void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke)
+    {
+        drawShape(logicalPath, fill, stroke);
+    }
+
+    // Paths.
+    void beginPath();
+    void endPath();
+    void abortPath();
+    void closeFigure();
+    void fillPath(bool fill, bool stroke);
+    void selectClipPath(int mode);
+
+    // Clipping. Rectangles in logical units; a region's rectangles in device units.
+    void intersectClip(const QRectF& box);
+    void excludeClip(const QRectF& box);
+    void offsetClip(QPointF offset);
+    void combineClipDeviceRects(const std::vector<QRectF>& rects, int mode);
+    void combineClipPath(const QPainterPath& logicalPath, int mode);
+    void resetClip();
+
+    // SaveDC and RestoreDC (relative when negative); false once the bound is reached.
+    bool save();
+    void restore(int which);
+
+    // A brush of the record's making as Qt draws it.
+    QBrush qtBrush(const GdiBrush& brush) const;
+
+private:
+    QPen qtPen() const;
+    bool penVisible() const;
+    bool brushVisible() const;
+    void drawShape(const QPainterPath& logicalPath, bool fill, bool stroke);
+    void addToPath(const QPainterPath& logicalPath, bool connect);
+    void combineClip(const QRegion& region, int mode);
+    QRegion targetRegion(const QPainterPath& logicalPath) const;
+    void applyClip();
+    void flushClip();
+    QFont qtFont(double& pixelSize) const;
+
+    QPainter& m_painter;
+    MetafileLimits m_limits;
+    QTransform m_deviceToTarget;
+    QSizeF m_dotsPerMm;
+    QTransform m_base;                  // the painter's own transform at the start
+    std::optional<QRegion> m_baseClip;  // and its clip, which every clip keeps
+    DeviceState m_state;
+    std::vector<DeviceState> m_saved;
+    std::map<std::uint32_t, GdiObject> m_objects;
+    std::optional<QPainterPath> m_path;  // logical units, while a path is being recorded
+    QPainterPath m_finishedPath;
+    bool m_clipChanged = false;
+};
+
+// A COLORREF (0x00BBGGRR; palette flags in the top byte ignored).
+QColor colourFromRef(std::uint32_t ref);
+
+}  // namespace picture

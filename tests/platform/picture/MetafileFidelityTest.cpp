@@ -1,0 +1,116 @@
+// Our metafile player against reference renders of the same files by an independent renderer
+// (kept in tests/data/metafiles with the metafiles themselves). Antialiasing and font
+// rasterisation differ between renderers, so the comparison allows a tolerance: at most 4 % of
+// the pixels may differ by more than 96 in a channel, and the mean difference over all channels
+// stays under 10 levels.
+#include "platform/picture/Metafile.h"
+
+#include "MetafileScenes.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
+
+using namespace picture;
+
+namespace {
+
+std::span<const std::uint8_t> span(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+QString dataPath(const QString& name)
+{
+    return QDir(QStringLiteral(SCRIVET_METAFILE_DATA_DIR)).filePath(name);
+}
+
+QImage onWhite(const QImage& image)
+{
+    QImage out(image.size(), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    return out;
+}
+
+struct Difference {
+    double badShare = 0;  // pixels off by more than the threshold in a channel
+    double meanLevel = 0;
+};
+
+Difference compare(const QImage& ours, const QImage& reference)
+{
+    Difference d;
+    std::int64_t bad = 0;
+    std::int64_t total = 0;
+    for (int y = 0; y < reference.height(); ++y) {
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb a = ours.pixel(x, y);
+            const QRgb b = reference.pixel(x, y);
+            const int dr = std::abs(qRed(a) - qRed(b));
+            const int dg = std::abs(qGreen(a) - qGreen(b));
+            const int db = std::abs(qBlue(a) - qBlue(b));
+            total += dr + dg + db;
+            if (std::max({dr, dg, db}) > 96)
+                ++bad;
+        }
+    }
+    const double pixels = double(reference.width()) * reference.height();
+    d.badShare = double(bad) / pixels;
+    d.meanLevel = double(total) / (pixels * 3);
+    return d;
+}
+
+}  // namespace
+
+TEST(MetafileFidelity, ScenesMatchTheCommittedFiles)
+{
+    // The committed metafiles are the scenes' bytes: the references were rendered from them.
+    for (const metafiles::Scene& scene : metafiles::scenes()) {
+        SCOPED_TRACE(scene.name);
+        const QString extension =
+            QString::fromLatin1(scene.name).startsWith(QLatin1String("wmf")) ? ".wmf" : ".emf";
+        QFile file(dataPath(QString::fromLatin1(scene.name) + extension));
+        const QByteArray made = scene.make();
+        if (qEnvironmentVariableIsSet("SCRIVET_WRITE_METAFILES")) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(made);
+            continue;
+        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), made);
+    }
+}
+
+TEST(MetafileFidelity, RendersLikeTheReferenceRenderer)
+{
+    for (const metafiles::Scene& scene : metafiles::scenes()) {
+        SCOPED_TRACE(scene.name);
+        const QImage reference(dataPath(QString::fromLatin1(scene.name) + ".png"));
+        ASSERT_FALSE(reference.isNull());
+        const QByteArray bytes = scene.make();
+        auto metafile = Metafile::parse(span(bytes));
+        ASSERT_TRUE(metafile.ok());
+        // The reference holds the picture at its size at 96 dpi, centred on whole pixels or
+        // halfway between them.
+        const Metafile& m = metafile.value();
+        QImage ours(reference.size(), QImage::Format_ARGB32_Premultiplied);
+        ours.fill(Qt::white);
+        QPainter painter(&ours);
+        EXPECT_TRUE(m.play(painter, QRectF((reference.width() - m.pixelWidth()) / 2.0,
+                                           (reference.height() - m.pixelHeight()) / 2.0,
+                                           m.pixelWidth(), m.pixelHeight())));
+        painter.end();
+        const Difference d = compare(onWhite(ours), onWhite(reference));
+        if (d.badShare > 0.04 || d.meanLevel > 10)
+            onWhite(ours).save(
+                QDir::temp().filePath(QString::fromLatin1(scene.name) + "-ours.png"));
+        EXPECT_LE(d.badShare, 0.04);
+        EXPECT_LE(d.meanLevel, 10.0);
+    }
+}

@@ -1,0 +1,262 @@
+#include "platform/gdi/DeviceContext.h"
+#include "platform/picture/Metafile.h"
+#include "platform/picture/Picture.h"
+
+#include "MetafileScenes.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <functional>
+#include <limits>
+
+using namespace picture;
+using namespace metafiles;
+
+namespace {
+
+std::span<const std::uint8_t> span(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+Metafile parsed(const QByteArray& bytes, std::int32_t width = 0, std::int32_t height = 0)
+{
+    auto result = Metafile::parse(span(bytes), width, height);
+    if (!result)
+        ADD_FAILURE() << result.error().text.toStdString();
+    return result ? result.value() : Metafile::parse(span(wmfShapes())).value();
+}
+
+// A WMF of a window 0..100 × 0..100 shown at 100 × 100 pixels, with the given records before a
+// final full-size blue rectangle; what stops early leaves the rectangle out.
+QByteArray wmfWithRecords(const std::function<void(WmfWriter&)>& records)
+{
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {100, 100});
+    w.pen(5, 0, 0);
+    w.record(SELECTOBJECT, {0});
+    records(w);
+    w.brush(0, rgb(0, 0, 255));
+    w.record(SELECTOBJECT, {1});
+    w.record(RECTANGLE, {100, 100, 0, 0});
+    return w.placeable(0, 0, 100, 100, 96);
+}
+
+QRgb pixelOf(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) | 0xFF000000u;
+}
+
+}  // namespace
+
+TEST(Metafile, ReadsSizesFromEveryHeader)
+{
+    // Placeable: the box in units of `inch` to the inch.
+    const Metafile wmf = parsed(wmfShapes());
+    EXPECT_EQ(wmf.kind(), MetafileKind::Wmf);
+    EXPECT_EQ(wmf.widthHimetric(), 5080);  // 2000 units at 1000 to the inch
+    EXPECT_EQ(wmf.heightHimetric(), 3810);
+    EXPECT_EQ(wmf.pixelWidth(), 192);
+    EXPECT_EQ(wmf.pixelHeight(), 144);
+
+    // EMF: the frame in HIMETRIC.
+    const Metafile emf = parsed(emfShapes());
+    EXPECT_EQ(emf.kind(), MetafileKind::Emf);
+    EXPECT_EQ(emf.pixelWidth(), 200);
+    EXPECT_EQ(emf.pixelHeight(), 150);
+
+    // Without the placeable header the caller's size counts and the window is the frame.
+    WmfWriter bare;
+    bare.record(SETWINDOWORG, {10, 20});
+    bare.record(SETWINDOWEXT, {300, 400});
+    const Metafile sized = parsed(bare.bare(), 2540, 1270);
+    EXPECT_EQ(sized.pixelWidth(), 96);
+    EXPECT_EQ(sized.pixelHeight(), 48);
+    EXPECT_EQ(sized.logicalFrame(), QRectF(20, 10, 400, 300));
+    // ... and without a size either, the window counts as pixels.
+    EXPECT_EQ(parsed(bare.bare()).pixelWidth(), 400);
+
+    // What is no metafile, or has no size at all, is refused.
+    EXPECT_FALSE(Metafile::parse(span(QByteArray("BM\0\0\0\0", 6))).ok());
+    EXPECT_FALSE(Metafile::parse(span(WmfWriter().bare())).ok());
+    QByteArray emptyFrame = emfShapes();
+    for (int at = 8; at < 40; ++at)
+        emptyFrame[at] = at >= 16 && at < 24 ? char(0xFF) : 0;  // bounds end before they start
+    EXPECT_FALSE(Metafile::parse(span(emptyFrame)).ok());
+    QByteArray cutHeader = emfShapes().left(60);
+    EXPECT_FALSE(Metafile::parse(span(cutHeader)).ok());
+}
+
+TEST(Metafile, MapsTheFrameOntoAnyTarget)
+{
+    // The same picture at twice its size: the rectangle's corner moves with it.
+    const Metafile wmf = parsed(wmfWithRecords([](WmfWriter&) {}));
+    const QImage small = wmf.render(50, 50);
+    const QImage large = wmf.render(200, 100);
+    EXPECT_EQ(pixelOf(small, 25, 25), qRgb(0, 0, 255));
+    EXPECT_EQ(pixelOf(large, 190, 90), qRgb(0, 0, 255));
+
+    // A y-up metric mode with the origin moved to the bottom: the shape stands on the bottom.
+    const QImage mapped = parsed(emfMapping()).render(200, 150, qRgba(255, 255, 255, 255));
+    // 30..230 tenths of a millimetre across (11..87 px), 30..350 up from the bottom (12..132 px).
+    EXPECT_EQ(pixelOf(mapped, 15, 130), qRgb(200, 0, 200));
+    EXPECT_EQ(pixelOf(mapped, 15, 145), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(mapped, 15, 10), qRgb(255, 255, 255));
+    // The anisotropic window puts the ellipse's centre at (150, 37).
+    EXPECT_EQ(pixelOf(mapped, 150, 37), qRgb(0, 160, 160));
+}
+
+TEST(Metafile, ClipsSavesAndRestores)
+{
+    const QImage clipped = parsed(wmfClipping()).render(192, 144, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(clipped, 96, 30), qRgb(220, 0, 0));      // inside the clip
+    EXPECT_EQ(pixelOf(clipped, 10, 72), qRgb(255, 255, 255));  // outside it
+    EXPECT_EQ(pixelOf(clipped, 96, 72), qRgb(255, 255, 255));  // in the excluded hole
+    EXPECT_EQ(pixelOf(clipped, 5, 140), qRgb(0, 0, 220));      // drawn after the restore
+
+    // A region of two bars in device units clips what follows to exactly them.
+    EmfWriter e;
+    QByteArray region;
+    for (int v : {32, 1, 2, 32, 10, 10, 90, 90, 10, 10, 30, 90, 70, 10, 90, 90})
+        put32(region, v);
+    QByteArray clip;
+    put32(clip, region.size());
+    put32(clip, 5);
+    e.raw(EXTSELECTCLIPRGN, clip + region);
+    e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(0, 170, 0), 0});
+    e.record(SELECTOBJECTEMF, {1});
+    e.record(RECTANGLEEMF, {0, 0, 100, 100});
+    const QImage bars = parsed(e.file(100, 100)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(bars, 20, 50), qRgb(0, 170, 0));
+    EXPECT_EQ(pixelOf(bars, 80, 50), qRgb(0, 170, 0));
+    EXPECT_EQ(pixelOf(bars, 50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(bars, 20, 95), qRgb(255, 255, 255));
+}
+
+TEST(Metafile, DamagedFilesDrawWhatCameBeforeTheDamage)
+{
+    // A record whose size runs past the end stops the playback: the shape before it stays.
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {100, 100});
+    w.brush(0, rgb(255, 0, 0));
+    w.record(SELECTOBJECT, {0});
+    w.record(RECTANGLE, {50, 50, 0, 0});
+    QByteArray bytes = w.placeable(0, 0, 100, 100, 96);
+    bytes.chop(6);  // no end record
+    QByteArray overlong;
+    put32(overlong, 0x7FFFFFFF);
+    put16(overlong, 0x041B);
+    bytes += overlong;
+    const Metafile damaged = parsed(bytes);
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_FALSE(damaged.play(painter, QRectF(0, 0, 100, 100)));
+    painter.end();
+    EXPECT_EQ(pixelOf(image, 10, 10), qRgb(255, 0, 0));
+
+    // An EMF record whose size is not a multiple of four, or zero, stops too.
+    QByteArray emf = emfShapes();
+    emf[88 + 4] = 3;
+    EXPECT_FALSE(parsed(emf).play(painter, QRectF()));
+
+    // Records too short for their parameters are passed over.
+    const QImage shortRecords = parsed(wmfWithRecords([](WmfWriter& w) {
+                                    w.record(RECTANGLE, {1});
+                                    w.raw(0x0324, QByteArray("\xFF\xFF", 2));
+                                    w.raw(0x0538, QByteArray("\xFF\xFF\x01\x00", 4));
+                                    w.raw(0x0A32, QByteArray("\0\0\0\0\xFF\xFF\x06\0", 8));
+                                    w.raw(0x0F43, QByteArray(22, '\x7F'));
+                                })).render(100, 100);
+    EXPECT_EQ(pixelOf(shortRecords, 50, 50), qRgb(0, 0, 255));
+}
+
+TEST(Metafile, HostileSizesAndDepthsAreBounded)
+{
+    // A huge picture renders only at a size the raster limits allow.
+    const Metafile huge = parsed(wmfWithRecords([](WmfWriter&) {}));
+    EXPECT_TRUE(huge.render(1 << 21, 10).isNull());
+    EXPECT_TRUE(huge.render(0, 10).isNull());
+
+    // A bitmap whose header claims a million by a million pixels is not allocated.
+    QByteArray dib = packedDib24(1, 1, {rgb(255, 0, 0)});
+    dib[4] = 0x40, dib[5] = 0x42, dib[6] = 0x0F;  // width 1,000,000
+    dib[8] = 0x40, dib[9] = 0x42, dib[10] = 0x0F;
+    const QImage withBitmap = parsed(wmfWithRecords([&](WmfWriter& w) {
+                                  w.stretchDib(0, 0, 100, 100, 1000000 & 0x7FFF, 1, dib);
+                              })).render(100, 100);
+    EXPECT_EQ(pixelOf(withBitmap, 50, 50), qRgb(0, 0, 255));
+
+    // Deep save stacks and clip after clip: bounded, quick, and the picture still draws.
+    const QImage deep = parsed(wmfWithRecords([](WmfWriter& w) {
+                            for (int i = 0; i < 20000; ++i) {
+                                w.record(SAVEDC, {});
+                                w.record(EXCLUDECLIPRECT, {i % 97 + 1, i % 89 + 1, i % 97, i % 89});
+                            }
+                            for (int i = 0; i < 20000; ++i)
+                                w.record(RESTOREDC, {0xFFFF});
+                        })).render(100, 100);
+    EXPECT_FALSE(deep.isNull());
+
+    // Object numbers far past anything created select nothing and do not allocate.
+    EmfWriter e;
+    e.record(SELECTOBJECTEMF, {0x7FFFFFFF});
+    e.record(CREATEBRUSHINDIRECT, {0xFFFFFFF0, 0, rgb(1, 2, 3), 0});
+    e.record(SELECTOBJECTEMF, {0xFFFFFFF0 & 0x7FFFFFFF});
+    e.record(RECTANGLEEMF, {0, 0, 10, 10});
+    EXPECT_FALSE(parsed(e.file(10, 10)).render(10, 10).isNull());
+
+    // A non-finite or absurd world transform is not taken.
+    EmfWriter t;
+    QByteArray xform;
+    for (float v : {std::numeric_limits<float>::infinity(), 0.f, 0.f, 1.f, 0.f, 0.f})
+        putFloat(xform, v);
+    t.raw(35, xform);
+    t.record(CREATEBRUSHINDIRECT, {1, 0, rgb(0, 0, 255), 0});
+    t.record(SELECTOBJECTEMF, {1});
+    t.record(RECTANGLEEMF, {0, 0, 10, 10});
+    EXPECT_EQ(pixelOf(parsed(t.file(10, 10)).render(10, 10), 5, 5), qRgb(0, 0, 255));
+}
+
+TEST(Metafile, PlaysEmfPlusOnlyFilesFromTheirPlusRecords)
+{
+    const QImage image = parsed(emfPlusOnly()).render(200, 150, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(image, 50, 30), qRgb(0x20, 0x60, 0xC0));   // a filled rectangle
+    EXPECT_EQ(pixelOf(image, 150, 40), qRgb(0xE0, 0xA0, 0x00));  // the ellipse
+    EXPECT_EQ(pixelOf(image, 150, 91), qRgb(0, 0, 0));           // the pen's peak
+}
+
+TEST(PictureLoader, LoadsMetafilesAsPicturesThatDrawAtAnySize)
+{
+    auto wmf = loadPicture(span(wmfShapes()));
+    ASSERT_TRUE(wmf.has_value());
+    EXPECT_EQ(wmf->Type(), PICTYPE_METAFILE);
+    EXPECT_EQ(wmf->Width(), 5080);
+    EXPECT_EQ(wmf->Height(), 3810);
+    EXPECT_TRUE(wmf->image().isNull());  // kept as records, not pixels
+
+    auto emf = loadPicture(span(emfShapes()));
+    ASSERT_TRUE(emf.has_value());
+    EXPECT_EQ(emf->Type(), PICTYPE_ENHMETAFILE);
+
+    // Rendered into a bottom-up context at twice the size, the right way up.
+    gdi::DeviceContext dc;
+    gdi::Bitmap target = gdi::Bitmap::createDIBSection(400, 300);
+    dc.selectBitmap(target);
+    ASSERT_TRUE(emf->Render(dc, 0, 0, 400, 300, 0, emf->Height(), emf->Width(), -emf->Height()));
+    const QImage drawn = dc.bitmap().image().mirrored(false, true);
+    EXPECT_EQ(pixelOf(drawn, 100, 80), qRgb(0, 120, 255));  // the blue rectangle, top left
+    EXPECT_EQ(qAlpha(drawn.pixel(395, 5)), 0);              // untouched
+
+    // A bare WMF has no size of its own: the loader refuses it, as does a damaged header.
+    EXPECT_FALSE(loadPicture(span(WmfWriter().bare())).has_value());
+    EXPECT_FALSE(loadPicture(span(emfShapes().left(50))).has_value());
+
+    // Handles: a picture of the matching type only.
+    const Metafile handle = parsed(emfShapes());
+    EXPECT_TRUE(pictureFromMetafile(handle, PICTYPE_ENHMETAFILE).has_value());
+    EXPECT_FALSE(pictureFromMetafile(handle, PICTYPE_METAFILE).has_value());
+}

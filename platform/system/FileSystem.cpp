@@ -179,6 +179,13 @@ std::optional<QByteArray> readWholeFile(const QString& path, int* errorNumber)
     };
     if (path.isEmpty())
         return fail(ENOENT);
+    // Embedded resources (":/...") live in the program, not on disk.
+    if (path.startsWith(QLatin1Char(':'))) {
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly))
+            return fail(ENOENT);
+        return resource.readAll();
+    }
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return fail(errno);

@@ -14,8 +14,10 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -178,6 +180,32 @@ TEST_F(FileCommands, AFailedSaveLeavesTheDocumentChanged)
     app::Form1& form = documentWhoseFileBecameAFolder("blocked.txt");
     form.menuSave->trigger();
     EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+}
+
+TEST_F(FileCommands, ASaveUnderAFileSizeLimitFailsAndKeepsTheProgramAndTheOldFile)
+{
+    const QString path = writeFile("kept.txt", "old words");
+    app::Form1& form = load("\"" + path + "\"");
+    form.XrRTB1->LetText("new words, longer than the limit allows");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([&form, this] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limited{};
+        ::getrlimit(RLIMIT_FSIZE, &limited);
+        limited.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        form.menuSave->trigger();
+        return boxes.shown().back().text.toUtf8() +
+               (form.XrRTB1->HasRTBChanged() ? "|changed" : "|unchanged");
+    });
+    EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+    EXPECT_EQ(outcome.output,
+              "Cannot Save File an error has occured!\r\nThe file is too large (a file-size limit "
+              "was reached).|changed");
+    EXPECT_EQ(readFile(path), "old words");
+    EXPECT_EQ(QDir(appData.path()).entryList({"*kept*"}, QDir::Files | QDir::Hidden),
+              QStringList{"kept.txt"});
 }
 
 TEST_F(FileCommands, SaveOfAnRtfDocumentWithRtfSavingOffAsksFirst)

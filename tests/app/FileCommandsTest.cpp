@@ -14,10 +14,8 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <csignal>
 
 namespace {
 
@@ -190,11 +188,8 @@ TEST_F(FileCommands, ASaveUnderAFileSizeLimitFailsAndKeepsTheProgramAndTheOldFil
     bool changed = true;
     form.XrRTB1->SetRTBChanged(changed);
     const testsupport::ChildOutcome outcome = testsupport::runInChild([&form, this] {
-        std::signal(SIGXFSZ, SIG_DFL);
-        rlimit limited{};
-        ::getrlimit(RLIMIT_FSIZE, &limited);
-        limited.rlim_cur = 16;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        if (!testsupport::limitFileSizeTo(16))
+            return QByteArray("no limit");
         form.menuSave->trigger();
         return boxes.shown().back().text.toUtf8() +
                (form.XrRTB1->HasRTBChanged() ? "|changed" : "|unchanged");

@@ -180,6 +180,29 @@ TEST_F(FileCommands, AFailedSaveLeavesTheDocumentChanged)
     EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
 }
 
+TEST_F(FileCommands, ASaveUnderAFileSizeLimitFailsAndKeepsTheProgramAndTheOldFile)
+{
+    const QString path = writeFile("kept.txt", "old words");
+    app::Form1& form = load("\"" + path + "\"");
+    form.XrRTB1->LetText("new words, longer than the limit allows");
+    bool changed = true;
+    form.XrRTB1->SetRTBChanged(changed);
+    const testsupport::ChildOutcome outcome = testsupport::runInChild([&form, this] {
+        if (!testsupport::limitFileSizeTo(16))
+            return QByteArray("no limit");
+        form.menuSave->trigger();
+        return boxes.shown().back().text.toUtf8() +
+               (form.XrRTB1->HasRTBChanged() ? "|changed" : "|unchanged");
+    });
+    EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+    EXPECT_EQ(outcome.output,
+              "Cannot Save File an error has occured!\r\nThe file is too large (a file-size limit "
+              "was reached).|changed");
+    EXPECT_EQ(readFile(path), "old words");
+    EXPECT_EQ(QDir(appData.path()).entryList({"*kept*"}, QDir::Files | QDir::Hidden),
+              QStringList{"kept.txt"});
+}
+
 TEST_F(FileCommands, SaveOfAnRtfDocumentWithRtfSavingOffAsksFirst)
 {
     const QString path = writeFile("old.rtf", "{\\rtf1 old\\par}");

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 
@@ -81,6 +82,17 @@ inline bool limitAddressSpaceTo(uint64_t spare)
     ::getrlimit(RLIMIT_AS, &limited);
     limited.rlim_cur = mapped + spare;
     return ::setrlimit(RLIMIT_AS, &limited) == 0;
+}
+
+// In a child: a write past `bytes` fails, with the file-size signal at its default action,
+// which ends a process that does not guard against it.
+inline bool limitFileSizeTo(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limited{};
+    ::getrlimit(RLIMIT_FSIZE, &limited);
+    limited.rlim_cur = bytes;
+    return ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
 }
 
 // Lets an unprivileged child into a test's folder: every folder below it and the folder itself

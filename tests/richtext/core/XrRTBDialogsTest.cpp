@@ -10,11 +10,9 @@
 #include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
-#include <csignal>
 
 using testsupport::editingWindow;
 
@@ -198,11 +196,8 @@ TEST_F(XrRTBDialogsTest, FailedWriteKeepsTheOldFileAndSaysWhy)
     // A file-size limit makes every write past 16 bytes fail, for any user; the signal it
     // raises keeps its default action, which would end the program.
     const testsupport::ChildOutcome outcome = testsupport::runInChild([this, &path] {
-        std::signal(SIGXFSZ, SIG_DFL);
-        struct rlimit limited {};
-        ::getrlimit(RLIMIT_FSIZE, &limited);
-        limited.rlim_cur = 16;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        if (!testsupport::limitFileSizeTo(16))
+            return QByteArray("no limit");
         const bool saved = m_control.SaveFile(path);
         m_dialogs.answer(host::DialogAnswer::file(path, 1));
         const Saved throughDialog = save();

@@ -12,6 +12,8 @@
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
 
+#include <algorithm>
+
 namespace {
 
 RichTextLibraryState& library()
@@ -100,6 +102,36 @@ void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
     }
 }
 
+QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
+{
+    const richedit::Document& document = m_window.engine().document();
+    const int index = document.paragraphAt(document.snap(caret));
+    const QString& text = document.paragraph(index).text;
+    const int32_t length = int32_t(text.size());
+    const int32_t paragraphStart = document.paragraphStart(index);
+    const int32_t at = std::clamp(caret - paragraphStart, 0, length);
+    int32_t from = std::max(0, at - TypingReach);
+    int32_t to = std::min(length, at + TypingReach);
+    if (from > 0) {
+        for (int32_t i = from; i < at; ++i) {
+            if (text.at(i).isSpace()) {
+                from = i + 1;
+                break;
+            }
+        }
+    }
+    if (to < length) {
+        for (int32_t i = to - 1; i >= at; --i) {
+            if (text.at(i).isSpace()) {
+                to = i;
+                break;
+            }
+        }
+    }
+    start = paragraphStart + from;
+    return text.mid(from, to - from);
+}
+
 void HyperlinkPasses::restoreCaret(int32_t caret)
 {
     m_window.setSelStart(caret);
@@ -113,6 +145,10 @@ void HyperlinkPasses::clearUndoBuffer()
 
 void HyperlinkPasses::HyperLinkDocument()
 {
+    // The user asked for this pass: a stop request left over from an earlier command must not
+    // swallow it. A request held by a running replace (SyntaxRunning) still stands.
+    if (!library().SyntaxRunning)
+        library().StopLinkPass = false;
     m_hooks.begin();
     host::HourglassCursor hourglass;
     const QString text = m_window.Text();
@@ -193,17 +229,16 @@ void HyperlinkPasses::AutoLinkWhileTyping(int32_t caret)
     }
     if (library().LinkPassRunning)
         return;
-    int32_t lineStart = 0;
-    int32_t lineLength = 0;
-    const QString line = m_lines.GetLineText(lineStart, lineLength);
-    if (!mayHoldAddress(line))
+    int32_t start = 0;
+    const QString stretch = caretStretch(caret, start);
+    if (!mayHoldAddress(stretch))
         return;
     m_view.SaveViewPos1();
-    if (addressFound(line)) {
+    if (addressFound(stretch)) {
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(line, lineStart - 1);
+        markMatches(stretch, start);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -217,14 +252,16 @@ void HyperlinkPasses::RelinkAfterEnter(int32_t caret)
         return;
     if (!mayHoldAddress(m_window.Text()))
         return;
-    const QString line = m_lines.GetPrevLineText();
-    const int32_t offset = m_lines.GetPosOfFirstCharInPrevLine();
-    if (addressFound(line)) {
+    // The paragraph around the line before the caret's, so that an address wrapped across
+    // that line's start is seen whole.
+    int32_t start = 0;
+    const QString stretch = caretStretch(m_lines.GetPosOfFirstCharInPrevLine(), start);
+    if (addressFound(stretch)) {
         m_view.SaveViewPos1();
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(line, offset);
+        markMatches(stretch, start);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -271,10 +308,16 @@ void HyperlinkPasses::UnlinkAtCaret(int32_t caret)
     int32_t lineStart = 1;
     int32_t lineLength = 0;
     m_lines.GetLineText(lineStart, lineLength);
+    // The line and the character after it, widened to what typing's pass will mark again, so
+    // that the part of a wrapped address on a neighbouring line does not keep a stale mark.
+    int32_t stretchStart = 0;
+    const int32_t stretchLength = int32_t(caretStretch(caret, stretchStart).size());
+    const int32_t stretchEnd = stretchStart + stretchLength;
+    const int32_t from = std::min(lineStart - 1, stretchStart);
+    const int32_t to = std::max(lineStart + lineLength, stretchEnd + 1);
     RunningFlag running;
     Frozen frozen(m_hooks.freeze);
-    // The line and the character after it.
-    m_mark.unmarkRangeInTwoSteps(lineStart - 1, lineStart + lineLength);
+    m_mark.unmarkRangeInTwoSteps(from, to);
     clearUndoBuffer();
     restoreCaret(caret);
 }

@@ -40,6 +40,9 @@ class HyperlinkPasses {
 public:
     // Past this RTF length typing turns automatic links off.
     static constexpr int64_t TypingRtfLimit = 2500000;
+    // How far either side of the caret the passes run while typing look into its paragraph,
+    // so that a key release stays cheap in a very long paragraph.
+    static constexpr int32_t TypingReach = 2048;
 
     HyperlinkPasses(richedit::RichTextBox& window, HyperlinkMark& mark, ViewKeeper& view,
                     LineQueries& lines, HyperlinkPassHooks hooks);
@@ -69,6 +72,10 @@ private:
     // request; empties the undo buffer after each.
     void markMatches(const QString& text, int32_t offset);
     bool addressFound(const QString& text);
+    // The caret's paragraph (not its display line, so that an address wrapped onto the next
+    // line is seen whole), at most TypingReach characters either side of the caret; a side
+    // cut short ends at a blank, so no address is cut in two. `start` receives its position.
+    QString caretStretch(int32_t caret, int32_t& start) const;
     void restoreCaret(int32_t caret);
     void clearUndoBuffer();
     // Unmarks every link, keeping the selection, and restores the view while the pass still runs.

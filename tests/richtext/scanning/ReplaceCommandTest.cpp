@@ -162,6 +162,50 @@ TEST_F(ReplaceCommandTest, ReplacementInsideALinkStaysALink)
         EXPECT_TRUE(linkedAt(position)) << position;
 }
 
+TEST_F(ReplaceCommandTest, ReplacementThatBreaksAnAddressUnlinksIt)
+{
+    RichTextLibraryState::instance().SharedDetectHyperLinks = true;
+    auto linkedCount = [&] {
+        int count = 0;
+        for (int32_t position = 0; position < m_box.Text().size(); ++position)
+            count += linkedAt(position) ? 1 : 0;
+        return count;
+    };
+    // Replace: "www.ex" is too short to be an address any more.
+    setUp(QStringLiteral("go www.example.com now"), 0);
+    HyperlinkMark(m_box).markRange(3, 15);
+    m_box.setSelStart(7);
+    m_box.setSelLength(7);
+    replace(QStringLiteral("example"), QStringLiteral("ex ample"), ReplaceNext);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.ex ample.com now"));
+    EXPECT_EQ(linkedCount(), 0);
+
+    // Replace All, the same break.
+    setUp(QStringLiteral("go www.example.com now"), 0);
+    HyperlinkMark(m_box).markRange(3, 15);
+    EXPECT_EQ(replace(QStringLiteral("example"), QStringLiteral("ex ample"), ReplaceAll), 1);
+    EXPECT_EQ(linkedCount(), 0);
+
+    // A replacement that leaves an address keeps exactly that address linked.
+    setUp(QStringLiteral("go www.example.com now"), 0);
+    HyperlinkMark(m_box).markRange(3, 15);
+    m_box.setSelStart(7);
+    m_box.setSelLength(7);
+    replace(QStringLiteral("example"), QStringLiteral("a b"), ReplaceNext);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.a b.com now"));
+    EXPECT_EQ(linkedCount(), 0);
+    setUp(QStringLiteral("go www.example.com/x now"), 0);
+    HyperlinkMark(m_box).markRange(3, 17);
+    m_box.setSelStart(18);
+    m_box.setSelLength(1);
+    replace(QStringLiteral("/"), QStringLiteral(" /"), ReplaceNext);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.example.com /x now"));
+    EXPECT_EQ(linkedCount(), 15);
+    EXPECT_TRUE(linkedAt(3));
+    EXPECT_TRUE(linkedAt(17));
+    EXPECT_FALSE(linkedAt(18));
+}
+
 TEST_F(ReplaceCommandTest, RelinkingMarksExactlyTheAddresses)
 {
     RichTextLibraryState::instance().SharedDetectHyperLinks = true;
@@ -216,4 +260,71 @@ TEST_F(ReplaceCommandTest, DocumentContainsFollowsTheOptions)
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("ALPHA"), WholeWord_MatchCase));
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("abc"), WholeWord));
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("Alpha"), 1));
+}
+
+// One word rule for every whole-word command: punctuation (curly quotes, dashes, the euro sign,
+// apostrophes, "_") bounds a word; letters of any script, their marks and digits do not.
+TEST_F(ReplaceCommandTest, FindNextReplaceAndReplaceAllAgreeOnWholeWords)
+{
+    struct WordCase {
+        QString text;
+        QString find;
+        QString expected;  // every whole-word occurrence replaced by "dog"
+    };
+    const WordCase cases[] = {
+        {QStringLiteral("\u201Ccat\u201D, cat\u2014dog, cat\u2019s, \u20ACcat, plain cat"),
+         QStringLiteral("cat"),
+         QStringLiteral("\u201Cdog\u201D, dog\u2014dog, dog\u2019s, \u20ACdog, plain dog")},
+        {QStringLiteral("cat's cat_b cat-cat cat."), QStringLiteral("cat"),
+         QStringLiteral("dog's dog_b dog-dog dog.")},
+        {QStringLiteral("cat\u2026 \u00ABcat\u00BB \u2018cat\u2019 cat\u2022cat\u2013"),
+         QStringLiteral("cat"),
+         QStringLiteral("dog\u2026 \u00ABdog\u00BB \u2018dog\u2019 dog\u2022dog\u2013")},
+        {QStringLiteral("concatenate cat1 1cat cats"), QStringLiteral("cat"),
+         QStringLiteral("concatenate cat1 1cat cats")},
+        {QStringLiteral("\u00E9cat cat\u00E8 cat\u0301 Cat"), QStringLiteral("cat"),
+         QStringLiteral("\u00E9cat cat\u00E8 cat\u0301 dog")},
+        {QStringLiteral(
+             "\u03B1cat cat\u03B2 \u03B3\u03AC\u03C4\u03B1, \u03B3\u03AC\u03C4\u03B1\u03C2"),
+         QStringLiteral("\u03B3\u03AC\u03C4\u03B1"),
+         QStringLiteral("\u03B1cat cat\u03B2 dog, \u03B3\u03AC\u03C4\u03B1\u03C2")},
+        {QStringLiteral("\u732Bcat cat\u732B \u300C\u732B\u300D \u732B\u732B cat\u3002"),
+         QStringLiteral("\u732B"),
+         QStringLiteral("\u732Bcat cat\u732B \u300Cdog\u300D \u732B\u732B cat\u3002")},
+        {QStringLiteral("\u732Bcat cat\u732B cat\u3002"), QStringLiteral("cat"),
+         QStringLiteral("\u732Bcat cat\u732B dog\u3002")},
+    };
+    for (const WordCase& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        // Find Next from the top, each hit replaced afterwards from the last.
+        setUp(c.text, 0);
+        std::vector<int32_t> hits;
+        while (hits.size() < 10 && !FindAndSelect(m_document, c.find, 1, WholeWord))
+            hits.push_back(m_box.SelStart());
+        QString found = c.text;
+        for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit)
+            found.replace(*hit, c.find.size(), QStringLiteral("dog"));
+        EXPECT_EQ(found, c.expected) << "Find Next";
+        EXPECT_EQ(m_command.DocumentContains(c.find, WholeWord), !hits.empty());
+
+        setUp(c.text, 0);
+        for (size_t i = 0; i <= hits.size(); ++i)
+            replace(c.find, QStringLiteral("dog"), ReplaceNext, WholeWord);
+        EXPECT_EQ(m_box.Text(), c.expected) << "Replace";
+
+        setUp(c.text, 0);
+        const int32_t count = replace(c.find, QStringLiteral("dog"), ReplaceAll, WholeWord);
+        EXPECT_EQ(m_box.Text(), c.expected) << "Replace All";
+        EXPECT_EQ(size_t(count), hits.size());
+
+        // The control's own Find2 and FindVerify follow the same rule.
+        setUp(c.text, 0);
+        TextFinder finder(m_box);
+        std::vector<int32_t> found2;
+        for (int32_t hit = 0;
+             found2.size() < 10 && (hit = finder.Find2(c.find, FindNext, WholeWord, false)) != -1;)
+            found2.push_back(hit);
+        EXPECT_EQ(found2, hits) << "Find2";
+        EXPECT_EQ(finder.FindVerify(c.find, WholeWord), !hits.empty());
+    }
 }

@@ -441,9 +441,9 @@ public:
     // Marks the range as a link of the control's own, empties the undo buffer and leaves a
     // caret at the range's start.
     void HyperLinkSelected(const int32_t& RTBSelStart, const int32_t& RTBSelectedLength);
-    // --- Searching ---
-    // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
-    // outside their values. Whole-word searches pass over hits inside addresses when asked.
+    // Searching: the hit's position, selected; -1 when nothing was found; 0 for a direction or
+    // options outside their values. Whole-word searches pass over hits inside addresses when
+    // asked; punctuation never belongs to a word.
     int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
                   const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
     bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);

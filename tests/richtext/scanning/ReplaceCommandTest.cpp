@@ -165,45 +165,45 @@ TEST_F(ReplaceCommandTest, ReplacementInsideALinkStaysALink)
 TEST_F(ReplaceCommandTest, ReplacementThatBreaksAnAddressUnlinksIt)
 {
     RichTextLibraryState::instance().SharedDetectHyperLinks = true;
-    auto linkedCount = [&] {
-        int count = 0;
-        for (int32_t position = 0; position < m_box.Text().size(); ++position)
-            count += linkedAt(position) ? 1 : 0;
-        return count;
+    struct LinkCase {
+        QString text;
+        int32_t linkLength;  // the link starts at 3
+        int32_t selStart;
+        int32_t selLength;
+        QString find;
+        QString replacement;
+        int32_t mode;
+        QString expected;
+        QString linked;  // the characters carrying the link mark afterwards
     };
-    // Replace: "www.ex" is too short to be an address any more.
-    setUp(QStringLiteral("go www.example.com now"), 0);
-    HyperlinkMark(m_box).markRange(3, 15);
-    m_box.setSelStart(7);
-    m_box.setSelLength(7);
-    replace(QStringLiteral("example"), QStringLiteral("ex ample"), ReplaceNext);
-    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.ex ample.com now"));
-    EXPECT_EQ(linkedCount(), 0);
-
-    // Replace All, the same break.
-    setUp(QStringLiteral("go www.example.com now"), 0);
-    HyperlinkMark(m_box).markRange(3, 15);
-    EXPECT_EQ(replace(QStringLiteral("example"), QStringLiteral("ex ample"), ReplaceAll), 1);
-    EXPECT_EQ(linkedCount(), 0);
-
-    // A replacement that leaves an address keeps exactly that address linked.
-    setUp(QStringLiteral("go www.example.com now"), 0);
-    HyperlinkMark(m_box).markRange(3, 15);
-    m_box.setSelStart(7);
-    m_box.setSelLength(7);
-    replace(QStringLiteral("example"), QStringLiteral("a b"), ReplaceNext);
-    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.a b.com now"));
-    EXPECT_EQ(linkedCount(), 0);
-    setUp(QStringLiteral("go www.example.com/x now"), 0);
-    HyperlinkMark(m_box).markRange(3, 17);
-    m_box.setSelStart(18);
-    m_box.setSelLength(1);
-    replace(QStringLiteral("/"), QStringLiteral(" /"), ReplaceNext);
-    EXPECT_EQ(m_box.Text(), QStringLiteral("go www.example.com /x now"));
-    EXPECT_EQ(linkedCount(), 15);
-    EXPECT_TRUE(linkedAt(3));
-    EXPECT_TRUE(linkedAt(17));
-    EXPECT_FALSE(linkedAt(18));
+    const LinkCase cases[] = {
+        // "www.ex" is too short to be an address any more.
+        {QStringLiteral("go www.example.com now"), 15, 7, 7, QStringLiteral("example"),
+         QStringLiteral("ex ample"), ReplaceNext, QStringLiteral("go www.ex ample.com now"),
+         QString()},
+        {QStringLiteral("go www.example.com now"), 15, 0, 0, QStringLiteral("example"),
+         QStringLiteral("ex ample"), ReplaceAll, QStringLiteral("go www.ex ample.com now"),
+         QString()},
+        // What is still an address stays linked, exactly.
+        {QStringLiteral("go www.example.com/x now"), 17, 18, 1, QStringLiteral("/"),
+         QStringLiteral(" /"), ReplaceNext, QStringLiteral("go www.example.com /x now"),
+         QStringLiteral("www.example.com")},
+    };
+    for (const LinkCase& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        setUp(c.text, 0);
+        HyperlinkMark(m_box).markRange(3, c.linkLength);
+        m_box.setSelStart(c.selStart);
+        m_box.setSelLength(c.selLength);
+        replace(c.find, c.replacement, c.mode);
+        ASSERT_EQ(m_box.Text(), c.expected);
+        QString linked;
+        for (int32_t position = 0; position < c.expected.size(); ++position) {
+            if (linkedAt(position))
+                linked += c.expected.at(position);
+        }
+        EXPECT_EQ(linked, c.linked);
+    }
 }
 
 TEST_F(ReplaceCommandTest, RelinkingMarksExactlyTheAddresses)

@@ -3,6 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/ParagraphRuns.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
@@ -83,7 +84,8 @@ bool HyperlinkPasses::addressFound(const QString& text)
     }
 }
 
-void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
+void HyperlinkPasses::markMatches(const QString& text, int32_t offset,
+                                  const std::vector<bool>* linked)
 {
     vbscript::RegExp expression = addressExpression();
     vbscript::MatchCollection matches;
@@ -96,6 +98,13 @@ void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
     for (const vbscript::Match match : matches) {
         if (!pass.proceed())
             break;
+        if (linked) {
+            const auto first = linked->begin() + match.FirstIndex();
+            if (std::all_of(first, first + match.Length(), [](bool on) { return on; })) {
+                pass.stepDone();
+                continue;
+            }
+        }
         m_mark.markRangeAtOnce(offset + match.FirstIndex(), match.Length());
         clearUndoBuffer();
         pass.stepDone();
@@ -130,6 +139,25 @@ QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
     }
     start = paragraphStart + from;
     return text.mid(from, to - from);
+}
+
+std::vector<bool> HyperlinkPasses::linkedCharacters(int32_t start, int32_t length) const
+{
+    std::vector<bool> linked(size_t(std::max(length, 0)), false);
+    const richedit::Document& document = m_window.engine().document();
+    const int index = document.paragraphAt(document.snap(start));
+    const int32_t from = start - document.paragraphStart(index);
+    // One walk over the runs: reading the format character by character would walk them again
+    // for every character.
+    richedit::forEachRun(document.paragraph(index), from, from + length,
+                         [&](const richedit::TextRun& run, int32_t runFrom, int32_t runTo) {
+                             const richedit::CharFormat& format = document.format(run.format);
+                             if (format.lcid != richedit::LinkLcid || !format.is(richedit::Link))
+                                 return;
+                             for (int32_t i = runFrom; i < runTo; ++i)
+                                 linked[size_t(i - from)] = true;
+                         });
+    return linked;
 }
 
 void HyperlinkPasses::restoreCaret(int32_t caret)
@@ -238,7 +266,8 @@ void HyperlinkPasses::AutoLinkWhileTyping(int32_t caret)
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(stretch, start);
+        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
+        markMatches(stretch, start, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -261,7 +290,8 @@ void HyperlinkPasses::RelinkAfterEnter(int32_t caret)
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(stretch, start);
+        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
+        markMatches(stretch, start, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -308,13 +338,22 @@ void HyperlinkPasses::UnlinkAtCaret(int32_t caret)
     int32_t lineStart = 1;
     int32_t lineLength = 0;
     m_lines.GetLineText(lineStart, lineLength);
-    // The line and the character after it, widened to what typing's pass will mark again, so
-    // that the part of a wrapped address on a neighbouring line does not keep a stale mark.
+    // The line and the character after it, widened to the whole of a link that runs on over
+    // either end of the line (a wrapped address), so that no part of it keeps a stale mark.
     int32_t stretchStart = 0;
     const int32_t stretchLength = int32_t(caretStretch(caret, stretchStart).size());
     const int32_t stretchEnd = stretchStart + stretchLength;
-    const int32_t from = std::min(lineStart - 1, stretchStart);
-    const int32_t to = std::max(lineStart + lineLength, stretchEnd + 1);
+    const std::vector<bool> linked = linkedCharacters(stretchStart, stretchEnd - stretchStart);
+    auto linkedAt = [&](int32_t position) {
+        return position >= stretchStart && position < stretchEnd &&
+               linked[size_t(position - stretchStart)];
+    };
+    int32_t from = lineStart - 1;
+    while (linkedAt(from - 1))
+        --from;
+    int32_t to = lineStart + lineLength;
+    while (linkedAt(to))
+        ++to;
     RunningFlag running;
     Frozen frozen(m_hooks.freeze);
     m_mark.unmarkRangeInTwoSteps(from, to);

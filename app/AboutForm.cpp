@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "controls/frame/XrFrameControl.h"
 #include "platform/host/ControlFactory.h"
+#include "platform/host/KeyCodes.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "richtext/core/XrRTB.h"
@@ -56,6 +57,18 @@ AboutForm::AboutForm(QWidget* owner) : QDialog(owner)
         XrRTB1->LetDisplayRuler(false);
         XrRTB1->LetLocked(true);
         XrRTB1->setMinimumSize(540, 320);
+        // The read-only text holds the focus: Return and Escape must still close the window,
+        // as they do in any dialog.
+        connect(XrRTB1, &XrRTB::KeyDown, this, [this](int& KeyCode, int& Shift) {
+            if (Shift != 0 || (KeyCode != host::vbKeyReturn && KeyCode != host::vbKeyEscape))
+                return;
+            const bool accepted = KeyCode == host::vbKeyReturn;
+            KeyCode = 0;
+            if (accepted)
+                accept();
+            else
+                reject();
+        });
     }
 
     XrLinkControl1 = new XrLinkControl(this);

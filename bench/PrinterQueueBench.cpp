@@ -6,7 +6,7 @@
 #include "platform/host/SystemPrinter.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/RichTextView.h"
-#include "richtext/core/RichTextLibraryState.h"
+#include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/printing/PrintPreview.h"
 #include "richtext/printing/PrintingMod.h"

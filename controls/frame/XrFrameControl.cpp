@@ -258,7 +258,7 @@ host::OLE_COLOR XrFrameControl::BackColor() const
 void XrFrameControl::SetFont(const StdFont& value)
 {
     if (!value)
-        vb::raiseError(vb::ErrObjectRequired, QStringLiteral("XrFrameControl"));
+        vb::raiseError(vb::ErrObjectVariableNotSet, QStringLiteral("XrFrameControl"));
     copyFont(*value);
     written("Font");
 }

@@ -113,6 +113,9 @@ QVariant SpecialUndo::Undo()
 void SpecialUndo::HyperUndo()
 {
     host::HourglassCursor hourglass;
+    // The stop request is for a pass running under this swap only; left set, it would make
+    // every later pass, the user's own included, mark nothing.
+    const bool stopRequestedBefore = library().StopLinkPass;
     library().StopLinkPass = true;
     m_undoKeyState = 0;
     m_hooks.begin();
@@ -131,6 +134,7 @@ void SpecialUndo::HyperUndo()
     m_window.setSelStart(snapshot.SelStart);
     m_window.setSelLength(snapshot.SelLength);
     m_hooks.freeze(false);
+    library().StopLinkPass = stopRequestedBefore;
 
     switch (library().SpecialUndoKind) {
         case HyperLinkUD:

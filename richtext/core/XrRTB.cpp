@@ -220,7 +220,8 @@ void XrRTB::showEvent(QShowEvent* event)
 void XrRTB::UserControl_Resize()
 {
     placeEditingWindow();
-    ShadeRuler();
+    if (m_settings.DisplayRuler)
+        ShadeRuler();
 }
 
 void XrRTB::UserControl_Show()
@@ -252,8 +253,9 @@ void XrRTB::UserControl_Terminate()
 void XrRTB::LayoutControls()
 {
     placeEditingWindow();
-    ShadeRuler();
-    RefreshPageLayout();
+    // Hiding the ruler changes no document: the indent normaliser runs only with it shown.
+    if (m_settings.DisplayRuler)
+        RefreshPageLayout();
 }
 
 void XrRTB::placeEditingWindow()

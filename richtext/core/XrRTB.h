@@ -375,6 +375,36 @@ public:
     bool DetectEmailZone(const int32_t& MyHitSpot, QString& ReturnMyEAddress);
     bool DetectURLZone(const int32_t& MyHitSpot, QString& ReturnMyURL);
 
+    // --- Language tools ---
+    // Result arrays are filled from element 0 by a call that finds anything and left as they
+    // were by one that finds nothing; none of these members raises.
+    // The dictionary words that begin with the letters (ReturnLimit 0: all of them); the
+    // letters come back escaped for a regular expression.
+    bool GetWordsThatStartWith(QString& MyStartingLetters, StringArray& MyReturnArray,
+                               const int32_t& ReturnLimit = 0);
+    // The synonyms of a whole head word in any case: found, the array holds exactly them and
+    // the result is ""; otherwise the array is left as it was and the result is "No synonyms
+    // found.".
+    QString GetSynonyms(QString& MYWORD1, StringArray& ASynArray);
+    // Whether the array is allocated (for a Variant: whether it holds a list at all).
+    bool IsArrayGood(const StringArray& AnyArray) const;
+    bool IsArrayGood(const QVariant& AnyArray) const;
+    // Every word of the document the word lists do not hold, once per occurrence; true when
+    // any was found. KillSwitch stops it, leaving the array unallocated.
+    bool DetectMisspellings(StringArray& MyReturnArray);
+    // Whether the 0-based position lies inside a web or e-mail address of the text.
+    bool DetectNotWords(const int32_t& MyHitSpot);
+    void GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCData);
+    // The spell check over the document, driven through the hidden list of misspellings.
+    int32_t SpellCheck(StringArray& ReturnArray);
+    void PrepNonSpellCheckRTB(StringArray& PassInArray);
+    int32_t GoToNextSpellError();
+    int32_t GoToPreviousSpellError();
+    int32_t FixSpelling(QString& CorrectSpelling, bool HighlightFixes = true,
+                        host::OLE_COLOR HighLightColor = 0x8000);
+    void FixSpelling2(QString& CorrectSpelling);
+    int32_t UndoSpellCorrection();
+
     // Whether the platform has a printer to print on; asked afresh on every call.
     bool PrinterInstalled();
 
@@ -411,6 +441,12 @@ public:
     // Marks the range as a link of the control's own, empties the undo buffer and leaves a
     // caret at the range's start.
     void HyperLinkSelected(const int32_t& RTBSelStart, const int32_t& RTBSelectedLength);
+    // Searching: the hit's position, selected; -1 when nothing was found; 0 for a direction or
+    // options outside their values. Whole-word searches pass over hits inside addresses when
+    // asked; punctuation never belongs to a word.
+    int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
+                  const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
+    bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);
     // Character index of the first visible line; 0 on any failure.
     int32_t TopLineSelStart();
     // Stops the search and replace loops at their next position.
@@ -443,75 +479,40 @@ public:
     // Shows the control's greeting.
     void Tamsel();
 
+    // --- Ruler and page layout ---
+    // Draws the ticks and inch numbers over what the ruler shows; does not clear first.
+    void DrawRuler();
+    // Clears everything drawn on the ruler, shading included.
+    void ClearRuler();
+    // Shows the selection's tab stops as set markers; mixed stops leave them as they are.
+    void SetRulerTabs();
+    // Shades the ruler beyond the usable line width.
+    void ShadeRuler();
+    // Places the editing window below the ruler strip (or over the whole control); with the
+    // ruler shown also clears it, puts the indent handles at rest and applies MyWrapStyle.
+    void PrepareXrRTB();
+    // Tab-stop marker `index` (0 to 135), by its designed name.
+    const ruler::TabMarker& Image1(int index) const;
+
     // The document as RTF, as a saved file holds it without its trailing zero byte.
     QString GetRTFString();
     // The plain text of the document whose dialog is open (SharedRichText); raises error 91
     // while no dialog holds one.
     QString GetTextString();
 
-    // Whether the document's RTF carries formatting a plain-text save would lose.
-    bool ContainSpecialFormatting();
-
-    // --- Ruler and page layout ---
-    // Places the editing window below the ruler strip (or over the whole control), clears the
-    // ruler, puts the indent handles at rest and applies MyWrapStyle.
-    void PrepareXrRTB();
-    // Draws the ticks and inch numbers over what the ruler shows; does not clear first.
-    void DrawRuler();
-    // Clears everything drawn on the ruler, shading included.
-    void ClearRuler();
-    // Shades the ruler beyond the usable line width.
-    void ShadeRuler();
-    // Shows the selection's tab stops as set markers; mixed stops leave them as they are.
-    void SetRulerTabs();
-    // Tab-stop marker `index` (0 to 135), by its designed name.
-    const ruler::TabMarker& Image1(int index) const;
+    // A dictionary word of four or more characters in proper case, drawn afresh on each call.
+    QString GetRandomWord();
 
     // --- Default font ---
     // While the library-wide mode is set, every font dialog shows and edits the shared
     // default-font record instead of a selection.
     void SetDefaultFontMode();
     void EndDefaultFontMode();
-    void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
     DEFUALT_FONT_DATA GetDefaultFontData();
+    void ShareDefaultFontData(DEFUALT_FONT_DATA& MyDefFontData);
 
-    // --- Language tools ---
-    // Result arrays are filled from element 0 by a call that finds anything and left as they
-    // were by one that finds nothing; none of these members raises.
-    // The dictionary words that begin with the letters (ReturnLimit 0: all of them); the
-    // letters come back escaped for a regular expression.
-    bool GetWordsThatStartWith(QString& MyStartingLetters, StringArray& MyReturnArray,
-                               const int32_t& ReturnLimit = 0);
-    // Whether the array is allocated (for a Variant: whether it holds a list at all).
-    bool IsArrayGood(const StringArray& AnyArray) const;
-    bool IsArrayGood(const QVariant& AnyArray) const;
-    // Every word of the document the word lists do not hold, once per occurrence; true when
-    // any was found. KillSwitch stops it, leaving the array unallocated.
-    bool DetectMisspellings(StringArray& MyReturnArray);
-    void GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCData);
-    // The spell check over the document, driven through the hidden list of misspellings.
-    int32_t SpellCheck(StringArray& ReturnArray);
-    void PrepNonSpellCheckRTB(StringArray& PassInArray);
-    int32_t GoToNextSpellError();
-    int32_t GoToPreviousSpellError();
-    int32_t FixSpelling(QString& CorrectSpelling, bool HighlightFixes = true,
-                        host::OLE_COLOR HighLightColor = 0x8000);
-    void FixSpelling2(QString& CorrectSpelling);
-    int32_t UndoSpellCorrection();
-    // The synonyms of a whole head word in any case: found, the array holds exactly them and
-    // the result is ""; otherwise the array is left as it was and the result is "No synonyms
-    // found.".
-    QString GetSynonyms(QString& MYWORD1, StringArray& ASynArray);
-    // A dictionary word of four or more characters in proper case, drawn afresh on each call.
-    QString GetRandomWord();
-    // --- Searching ---
-    // The hit's position, selected; -1 when nothing was found; 0 for a direction or options
-    // outside their values. Whole-word searches pass over hits inside addresses when asked.
-    int32_t Find2(const QString& TextToFind, const FindDirectionQ& FindDirection = FindNext,
-                  const FindOptionsQ& FindOptions = AllMatches, const bool& SkipURLEmail = true);
-    bool FindVerify(const QString& FVTextToFind, const FindOptionsQ& FVFindOptions = AllMatches);
-    // Whether the 0-based position lies inside a web or e-mail address of the text.
-    bool DetectNotWords(const int32_t& MyHitSpot);
+    // Whether the document's RTF carries formatting a plain-text save would lose.
+    bool ContainSpecialFormatting();
 
 signals:
     // The event interface, in its designed order. Arguments are references: a handler's

@@ -72,11 +72,9 @@ host::OLE_COLOR XrRTB::CommonDialogColor(bool& UserCancelQ, bool UseOrigONCancel
                                          host::OLE_COLOR MyOrgigColor, int16_t& MyErr)
 {
     UserCancelQ = false;
+    host::OLE_COLOR chosen = 0;
     try {
-        const host::OLE_COLOR chosen = askColour(*CommonDialog1, MyOrgigColor);
-        SaveSpecialUndoData();
-        ClearUndoBuffer();
-        return chosen;
+        chosen = askColour(*CommonDialog1, MyOrgigColor);
     } catch (const std::exception& error) {
         MyErr = errorNumber(error);
         if (cancelled(error)) {
@@ -84,8 +82,17 @@ host::OLE_COLOR XrRTB::CommonDialogColor(bool& UserCancelQ, bool UseOrigONCancel
             UserCancelQ = true;
             return UseOrigONCancel ? MyOrgigColor : 0;
         }
-        return 0;
+        // Any other error goes on with the next statement, as in every dialog member: the
+        // colour is what the dialog holds.
+        chosen = host::OLE_COLOR(CommonDialog1->Color);
     }
+    try {
+        SaveSpecialUndoData();
+    } catch (const std::exception& error) {
+        MyErr = errorNumber(error);
+    }
+    ClearUndoBuffer();
+    return chosen;
 }
 
 host::OLE_COLOR XrRTB::CommonDialogFontColor(host::OLE_COLOR MyOrgigColor)

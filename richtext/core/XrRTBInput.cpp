@@ -7,6 +7,7 @@
 #include "richtext/core/TypingKeys.h"
 #include "richtext/core/XrRTBKeyActions.h"
 #include "richtext/language/SoundMod.h"
+#include "richtext/scanning/LinkLauncher.h"
 
 void XrRTB::createTypingKeys()
 {
@@ -37,11 +38,13 @@ void XrRTB::RichTextBox1_MouseUp(int& Button, int& Shift, float& X, float& Y)
     if (Button == host::vbLeftButton && RichTextBox1->SelLength() == 0) {
         const int32_t caret = RichTextBox1->SelStart();
         QString address;
+        // The click sounds only for a link that is then opened: a refused web address is silent.
         if (DetectEmailZone(caret, address)) {
             playLinkSound();
             GoToEmailClient(address);
         } else if (DetectURLZone(caret, address)) {
-            playLinkSound();
+            if (!LinkLauncher::launchableAddress(address).isEmpty())
+                playLinkSound();
             GoToWebsite(address);
         }
     } else if (Button == host::vbRightButton && m_settings.AutoVMenu) {

@@ -288,6 +288,10 @@ int16_t XrRTB::SelFontSize() const
 
 void XrRTB::LetSelFontSize(int16_t value)
 {
+    // The editing window holds sizes of 1 to 1638 points; anything else is refused, not kept.
+    constexpr int16_t LargestFontSize = 1638;
+    if (value < 1 || value > LargestFontSize)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
     RichTextBox1->engine().setSelFontSize(value);
 }
 

@@ -103,6 +103,9 @@ void XrRTB::applyWrapStyle()
 void XrRTB::PrepareXrRTB()
 {
     placeEditingWindow();
+    // Without the ruler there is nothing to clear or rest, and the wrap stays as it is.
+    if (!m_settings.DisplayRuler)
+        return;
     passOver([&] { ClearRuler(); });
     passOver([&] { ResetRulerHandles(); });
     applyWrapStyle();

@@ -43,6 +43,9 @@ const QString CompleteTitle = QStringLiteral("Spell Check Complete");
 
 const QString SpellCheckFrm::Caption =
     QStringLiteral(" Spell Check                     English U.S.A.");
+const QString SpellCheckFrm::GreetingWord = QStringLiteral("SCRIVET");
+const QString SpellCheckFrm::Greeting =
+    QStringLiteral("Hello from Scrivet! Its own name is the one word it will never know.");
 
 SpellCheckFrm::SpellCheckFrm(QWidget* owner) : QDialog(owner)
 {
@@ -152,8 +155,15 @@ void SpellCheckFrm::createControls()
     Timer2->setInterval(1);
 
     connect(XrRTB1, &XrRTB::SelChange, this, &SpellCheckFrm::XrRTB1_SelChange);
-    connect(NotFoundList, &QListWidget::currentRowChanged, this, [this] { NotFoundList_Click(); });
-    connect(NotFoundList, &QListWidget::itemClicked, this, [this] { NotFoundList_Click(); });
+    connect(NotFoundList, &QListWidget::currentRowChanged, this, [this](int row) {
+        NotFoundList_Click();
+        selectListedOccurrence(row);
+    });
+    connect(NotFoundList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        NotFoundList_Click();
+        selectListedOccurrence(NotFoundList->row(item));
+    });
+    Label7->installEventFilter(this);
     connect(Text1, &QLineEdit::textChanged, this,
             [this](const QString& text) { refreshSuggestions(text); });
     const auto sliderChanged = [this] {
@@ -218,11 +228,13 @@ void SpellCheckFrm::Form_Activate()
     if (XrRTB1->IsArrayGood(words)) {
         // The list is filled whether or not input is waiting: the rest of the dialog relies
         // on it holding the scan's words.
+        m_listSetByDialog = true;
         NotFoundList->addItems(*words);
+        m_listSetByDialog = false;
         host::DoEvents();
         if (Closing || m_unloaded)
             return;
-        NotFoundList->setCurrentRow(first);
+        setListRow(first);
     }
     PreviousButton->setEnabled(true);
     NextButton->setEnabled(true);
@@ -298,6 +310,45 @@ void SpellCheckFrm::NotFoundList_Click()
     Text1->setText(item ? item->text() : QString());
 }
 
+void SpellCheckFrm::setListRow(int row)
+{
+    m_listSetByDialog = true;
+    NotFoundList->setCurrentRow(row);
+    m_listSetByDialog = false;
+}
+
+void SpellCheckFrm::selectListedOccurrence(int row)
+{
+    if (m_listSetByDialog || m_scanRunning || ChangeBusy || row < 0 || row >= NotFoundList->count())
+        return;
+    const QString word = NotFoundList->item(row)->text();
+    int rank = 0;
+    for (int i = 0; i < row; ++i)
+        rank += NotFoundList->item(i)->text() == word ? 1 : 0;
+    // Dotted abbreviations are no whole words to the search; the scan listed them as they stand.
+    const FindOptionsQ options = word.contains(u'.') ? MatchCase : WholeWord_MatchCase;
+    MirrorSuspended = true;
+    XrRTB1->LetSelStart(0);
+    XrRTB1->LetSelLength(0);
+    int32_t hit = -1;
+    for (int i = 0; i <= rank; ++i) {
+        hit = XrRTB1->Find2(word, FindNext, options, true);
+        if (hit == -1)
+            break;
+    }
+    // Not found after all: nothing stays selected, so Change cannot replace another word.
+    if (hit == -1)
+        XrRTB1->LetSelLength(0);
+    MirrorSuspended = false;
+    mirrorSelection();
+    if (auto* copyList = XrRTB1->findChild<QListWidget*>(QStringLiteral("List1")))
+        copyList->setCurrentRow(row);
+    if (hit != -1) {
+        library().SpellFoundStart = hit;
+        library().SpellSearchAnchor = hit + int32_t(word.size());
+    }
+}
+
 void SpellCheckFrm::mirrorSelection()
 {
     if (richedit::RichTextBox* shared = document()) {
@@ -316,12 +367,12 @@ void SpellCheckFrm::XrRTB1_SelChange()
 
 void SpellCheckFrm::NextButton_Click()
 {
-    NotFoundList->setCurrentRow(XrRTB1->GoToNextSpellError());
+    setListRow(XrRTB1->GoToNextSpellError());
 }
 
 void SpellCheckFrm::PreviousButton_Click()
 {
-    NotFoundList->setCurrentRow(XrRTB1->GoToPreviousSpellError());
+    setListRow(XrRTB1->GoToPreviousSpellError());
 }
 
 void SpellCheckFrm::FixSpelling2(const QString& correction)
@@ -355,8 +406,10 @@ void SpellCheckFrm::ChangeButton_Click()
     MirrorSuspended = false;
     mirrorSelection();
 
+    m_listSetByDialog = true;
     delete NotFoundList->takeItem(NotFoundList->currentRow());
-    NotFoundList->setCurrentRow(next < NotFoundList->count() ? next : -1);
+    m_listSetByDialog = false;
+    setListRow(next < NotFoundList->count() ? next : -1);
     SuggestionList->setCurrentRow(-1);
     const QListWidgetItem* current = NotFoundList->currentItem();
     Text1->setText(current ? current->text() : QString());
@@ -392,8 +445,10 @@ void SpellCheckFrm::UndoButton_Click()
     mirrorSelection();
     const QString word = XrRTB1->SelText();
     const int row = std::clamp(int(position), 0, NotFoundList->count());
+    m_listSetByDialog = true;
     NotFoundList->insertItem(row, word);
-    NotFoundList->setCurrentRow(row);
+    m_listSetByDialog = false;
+    setListRow(row);
 }
 
 // --- Timers and help ---
@@ -429,7 +484,11 @@ void SpellCheckFrm::Timer2_Timer()
 void SpellCheckFrm::mousePressEvent(QMouseEvent* event)
 {
     QDialog::mousePressEvent(event);
+    // Presses on a label or the suggestion frame reach the dialog too: only its own surface
+    // offers help.
     const QPointF at = event->position();
+    if (childAt(at.toPoint()))
+        return;
     const double x = host::pixelsToTwipsX(at.x());
     const double y = host::pixelsToTwipsY(at.y());
     if (x > 270 && x < 6900 && y > 600 && y < 2415)
@@ -437,4 +496,20 @@ void SpellCheckFrm::mousePressEvent(QMouseEvent* event)
             QStringLiteral(
                 "Use the Previous and Next buttons to navigate words not in the dictionary."),
             host::vbInformation, QStringLiteral("User Help"), this);
+}
+
+bool SpellCheckFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label7 && event->type() == QEvent::MouseButtonDblClick) {
+        Label7_DblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SpellCheckFrm::Label7_DblClick()
+{
+    const QListWidgetItem* current = NotFoundList->currentItem();
+    if (current && current->text().toUpper() == GreetingWord)
+        host::MsgBox(Greeting, host::vbInformation, QStringLiteral("Greetings"), this);
 }

@@ -24,6 +24,10 @@ public:
     static constexpr int InitialSliderValue = 28;
     // The colour of a correction in the copy (0x00BBGGRR: blue).
     static constexpr unsigned CorrectionColor = 0xFF0000;
+    // A double click on "more suggestions" while this word (in any case) is the current one
+    // shows the greeting: the program's own name, which no dictionary holds.
+    static const QString GreetingWord;
+    static const QString Greeting;
 
     explicit SpellCheckFrm(QWidget* owner = nullptr);
     ~SpellCheckFrm() override;
@@ -61,6 +65,7 @@ protected:
     // Escape closes the window as its close box does.
     void reject() override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -74,6 +79,13 @@ private:
 
     void XrRTB1_SelChange();
     void NotFoundList_Click();
+    // A row the user chose: the occurrence that entry stands for (the entry's rank among the
+    // entries of the same word) is selected in the copy and the document, whole word, past
+    // addresses, and the copy's own list follows, so that Change, Undo and Next act on it.
+    void selectListedOccurrence(int row);
+    // Changes of the list made by the dialog itself select nothing.
+    void setListRow(int row);
+    void Label7_DblClick();
     void NextButton_Click();
     void PreviousButton_Click();
     void ChangeButton_Click();
@@ -85,4 +97,5 @@ private:
     bool m_activated = false;
     bool m_scanRunning = false;
     bool m_unloaded = false;
+    bool m_listSetByDialog = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/ParagraphRuns.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
@@ -11,6 +12,8 @@
 #include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ViewKeeper.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -81,7 +84,8 @@ bool HyperlinkPasses::addressFound(const QString& text)
     }
 }
 
-void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
+void HyperlinkPasses::markMatches(const QString& text, int32_t offset,
+                                  const std::vector<bool>* linked)
 {
     vbscript::RegExp expression = addressExpression();
     vbscript::MatchCollection matches;
@@ -94,10 +98,66 @@ void HyperlinkPasses::markMatches(const QString& text, int32_t offset)
     for (const vbscript::Match match : matches) {
         if (!pass.proceed())
             break;
+        if (linked) {
+            const auto first = linked->begin() + match.FirstIndex();
+            if (std::all_of(first, first + match.Length(), [](bool on) { return on; })) {
+                pass.stepDone();
+                continue;
+            }
+        }
         m_mark.markRangeAtOnce(offset + match.FirstIndex(), match.Length());
         clearUndoBuffer();
         pass.stepDone();
     }
+}
+
+QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
+{
+    const richedit::Document& document = m_window.engine().document();
+    const int index = document.paragraphAt(document.snap(caret));
+    const QString& text = document.paragraph(index).text;
+    const int32_t length = int32_t(text.size());
+    const int32_t paragraphStart = document.paragraphStart(index);
+    const int32_t at = std::clamp(caret - paragraphStart, 0, length);
+    int32_t from = std::max(0, at - TypingReach);
+    int32_t to = std::min(length, at + TypingReach);
+    if (from > 0) {
+        for (int32_t i = from; i < at; ++i) {
+            if (text.at(i).isSpace()) {
+                from = i + 1;
+                break;
+            }
+        }
+    }
+    if (to < length) {
+        for (int32_t i = to - 1; i >= at; --i) {
+            if (text.at(i).isSpace()) {
+                to = i;
+                break;
+            }
+        }
+    }
+    start = paragraphStart + from;
+    return text.mid(from, to - from);
+}
+
+std::vector<bool> HyperlinkPasses::linkedCharacters(int32_t start, int32_t length) const
+{
+    std::vector<bool> linked(size_t(std::max(length, 0)), false);
+    const richedit::Document& document = m_window.engine().document();
+    const int index = document.paragraphAt(document.snap(start));
+    const int32_t from = start - document.paragraphStart(index);
+    // One walk over the runs: reading the format character by character would walk them again
+    // for every character.
+    richedit::forEachRun(document.paragraph(index), from, from + length,
+                         [&](const richedit::TextRun& run, int32_t runFrom, int32_t runTo) {
+                             const richedit::CharFormat& format = document.format(run.format);
+                             if (format.lcid != richedit::LinkLcid || !format.is(richedit::Link))
+                                 return;
+                             for (int32_t i = runFrom; i < runTo; ++i)
+                                 linked[size_t(i - from)] = true;
+                         });
+    return linked;
 }
 
 void HyperlinkPasses::restoreCaret(int32_t caret)
@@ -113,6 +173,10 @@ void HyperlinkPasses::clearUndoBuffer()
 
 void HyperlinkPasses::HyperLinkDocument()
 {
+    // The user asked for this pass: a stop request left over from an earlier command must not
+    // swallow it. A request held by a running replace (SyntaxRunning) still stands.
+    if (!library().SyntaxRunning)
+        library().StopLinkPass = false;
     m_hooks.begin();
     host::HourglassCursor hourglass;
     const QString text = m_window.Text();
@@ -193,17 +257,17 @@ void HyperlinkPasses::AutoLinkWhileTyping(int32_t caret)
     }
     if (library().LinkPassRunning)
         return;
-    int32_t lineStart = 0;
-    int32_t lineLength = 0;
-    const QString line = m_lines.GetLineText(lineStart, lineLength);
-    if (!mayHoldAddress(line))
+    int32_t start = 0;
+    const QString stretch = caretStretch(caret, start);
+    if (!mayHoldAddress(stretch))
         return;
     m_view.SaveViewPos1();
-    if (addressFound(line)) {
+    if (addressFound(stretch)) {
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(line, lineStart - 1);
+        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
+        markMatches(stretch, start, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -217,14 +281,17 @@ void HyperlinkPasses::RelinkAfterEnter(int32_t caret)
         return;
     if (!mayHoldAddress(m_window.Text()))
         return;
-    const QString line = m_lines.GetPrevLineText();
-    const int32_t offset = m_lines.GetPosOfFirstCharInPrevLine();
-    if (addressFound(line)) {
+    // The paragraph around the line before the caret's, so that an address wrapped across
+    // that line's start is seen whole.
+    int32_t start = 0;
+    const QString stretch = caretStretch(m_lines.GetPosOfFirstCharInPrevLine(), start);
+    if (addressFound(stretch)) {
         m_view.SaveViewPos1();
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        markMatches(line, offset);
+        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
+        markMatches(stretch, start, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -271,10 +338,25 @@ void HyperlinkPasses::UnlinkAtCaret(int32_t caret)
     int32_t lineStart = 1;
     int32_t lineLength = 0;
     m_lines.GetLineText(lineStart, lineLength);
+    // The line and the character after it, widened to the whole of a link that runs on over
+    // either end of the line (a wrapped address), so that no part of it keeps a stale mark.
+    int32_t stretchStart = 0;
+    const int32_t stretchLength = int32_t(caretStretch(caret, stretchStart).size());
+    const int32_t stretchEnd = stretchStart + stretchLength;
+    const std::vector<bool> linked = linkedCharacters(stretchStart, stretchEnd - stretchStart);
+    auto linkedAt = [&](int32_t position) {
+        return position >= stretchStart && position < stretchEnd &&
+               linked[size_t(position - stretchStart)];
+    };
+    int32_t from = lineStart - 1;
+    while (linkedAt(from - 1))
+        --from;
+    int32_t to = lineStart + lineLength;
+    while (linkedAt(to))
+        ++to;
     RunningFlag running;
     Frozen frozen(m_hooks.freeze);
-    // The line and the character after it.
-    m_mark.unmarkRangeInTwoSteps(lineStart - 1, lineStart + lineLength);
+    m_mark.unmarkRangeInTwoSteps(from, to);
     clearUndoBuffer();
     restoreCaret(caret);
 }

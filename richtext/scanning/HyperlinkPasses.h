@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class HyperlinkMark;
 class LineQueries;
@@ -40,6 +41,9 @@ class HyperlinkPasses {
 public:
     // Past this RTF length typing turns automatic links off.
     static constexpr int64_t TypingRtfLimit = 2500000;
+    // How far either side of the caret the passes run while typing look into its paragraph,
+    // so that a key release stays cheap in a very long paragraph.
+    static constexpr int32_t TypingReach = 2048;
 
     HyperlinkPasses(richedit::RichTextBox& window, HyperlinkMark& mark, ViewKeeper& view,
                     LineQueries& lines, HyperlinkPassHooks hooks);
@@ -67,8 +71,17 @@ public:
 private:
     // Marks every match of the address pattern in `text`, shifted by `offset`, until the stop
     // request; empties the undo buffer after each.
-    void markMatches(const QString& text, int32_t offset);
+    // `linked`, when given, tells which characters of `text` already carry the mark: a match
+    // marked whole is passed over, so that a key release changes only the address typed.
+    void markMatches(const QString& text, int32_t offset,
+                     const std::vector<bool>* linked = nullptr);
     bool addressFound(const QString& text);
+    // The caret's paragraph (not its display line, so that an address wrapped onto the next
+    // line is seen whole), at most TypingReach characters either side of the caret; a side
+    // cut short ends at a blank, so no address is cut in two. `start` receives its position.
+    QString caretStretch(int32_t caret, int32_t& start) const;
+    // Which of the `length` characters from `start` (inside one paragraph) carry the mark.
+    std::vector<bool> linkedCharacters(int32_t start, int32_t length) const;
     void restoreCaret(int32_t caret);
     void clearUndoBuffer();
     // Unmarks every link, keeping the selection, and restores the view while the pass still runs.

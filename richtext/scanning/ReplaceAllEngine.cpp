@@ -1,8 +1,8 @@
 #include "richtext/scanning/ReplaceAllEngine.h"
 
+#include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
-#include "platform/runtime/Windows1252.h"
 #include "richtext/common/LongPass.h"
 #include "richtext/common/RichTextLibraryState.h"
 
@@ -11,13 +11,6 @@
 using namespace richedit;
 
 namespace {
-
-bool isWordByte(unsigned char byte)
-{
-    return (byte >= 48 && byte <= 57) || (byte >= 65 && byte <= 90) ||
-           (byte >= 97 && byte <= 122) || (byte >= 128 && byte <= 155) ||
-           (byte >= 192 && byte <= 214) || (byte >= 216 && byte <= 246) || byte >= 248;
-}
 
 bool fitsPosition(int64_t value)
 {
@@ -28,16 +21,6 @@ bool fitsPosition(int64_t value)
 
 ReplaceAllEngine::ReplaceAllEngine(RichTextBox& window) : m_window(window)
 {
-}
-
-bool ReplaceAllEngine::isWordCharacter(QChar character)
-{
-    const unsigned char byte = vb::unicodeToWindows1252(character.unicode());
-    const bool inCodePage = byte != '?' || character == QLatin1Char('?');
-    if (inCodePage)
-        return isWordByte(byte);
-    // Halves of surrogate pairs are neither letters nor digits here.
-    return character.isLetterOrNumber();
 }
 
 bool ReplaceAllEngine::charactersMatch(QChar findChar, QChar textChar, bool anyCase)
@@ -110,7 +93,7 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
     const QChar* const findData = find.constData();
     for (qsizetype i = 0; i <= last; ++i) {
         bool matched = charactersMatch(findData[0], textData[i], anyCase);
-        if (matched && wholeWord && i >= 1 && isWordCharacter(textData[i - 1]))
+        if (matched && wholeWord && isWholeWordCharacterAt(text, i - 1))
             matched = false;
         if (matched) {
             if (i + findLength - 1 > last)
@@ -122,8 +105,7 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
                 }
             }
         }
-        if (matched && wholeWord && i + findLength <= last &&
-            isWordCharacter(textData[i + findLength]))
+        if (matched && wholeWord && isWholeWordCharacterAt(text, i + findLength))
             matched = false;
 
         if (matched) {

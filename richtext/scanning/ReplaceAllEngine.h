@@ -1,8 +1,8 @@
 // Replace All over an editing window: one pass over a copy of the text taken before the first
 // replacement, each match replaced in place through the window's selection, with the library's
 // progress counters and stop request. Positions are UTF-16 code units; letters compare
-// without regard to case as letters (never by a fixed code distance), and the Windows-1252
-// table only decides which characters make up words.
+// without regard to case as letters (never by a fixed code distance), and words are bounded
+// by the same rule as every other whole-word search.
 #pragma once
 
 #include <QString>
@@ -30,9 +30,6 @@ public:
                                       int32_t& caret, bool applyFontColor, uint32_t color,
                                       int32_t& count);
 
-    // Whether the character makes up words for the whole-word variants: letters and digits of
-    // the Windows-1252 table (with its bytes 128-155), and letters and digits it lacks.
-    static bool isWordCharacter(QChar character);
     // Whether a character of the text matches one of the find text.
     static bool charactersMatch(QChar findChar, QChar textChar, bool anyCase);
 

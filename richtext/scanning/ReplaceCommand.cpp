@@ -17,6 +17,7 @@
 #include "richtext/scanning/WholeWord.h"
 
 #include <QScopeGuard>
+#include <algorithm>
 #include <optional>
 
 using richedit::CharRange;
@@ -242,13 +243,48 @@ void ReplaceCommand::replaceNext(const QString& find, const QString& replacement
         m_window.engine().setSelColor(color);
     }
     library().StopLinkPass = false;
-    HyperlinkMark links(m_window);
-    if (links.IsSelectionHyperLink() && library().SharedDetectHyperLinks)
-        links.HyperLinkSelected(hit, replacementLength);
+    relinkRunAround(hit, replacementLength);
     if (FindAndSelect(m_document, find, 1, options)) {
         m_window.setSelStart(0);
         FindAndSelect(m_document, find, 1, options);
     }
+}
+
+void ReplaceCommand::relinkRunAround(int32_t start, int32_t length)
+{
+    const richedit::Document& document = m_window.engine().document();
+    const int32_t end = document.length();
+    auto linked = [&](int32_t position) {
+        return position >= 0 && position < end &&
+               document.formatAt(position).lcid == richedit::LinkLcid;
+    };
+    bool touchesLink = false;
+    for (int32_t i = start - 1; i <= start + length && !touchesLink; ++i)
+        touchesLink = linked(i);
+    if (!touchesLink)
+        return;
+    int32_t from = std::min(start, end);
+    while (linked(from - 1))
+        --from;
+    int32_t to = std::min(start + length, end);
+    while (linked(to))
+        ++to;
+    const QString run = document.mid(from, to - from);
+    HyperlinkMark links(m_window);
+    links.unmarkRangeAtOnce(from, to);
+    try {
+        vbscript::RegExp addresses;
+        addresses.setPattern(AddressPattern);
+        addresses.setIgnoreCase(true);
+        addresses.setGlobal(true);
+        for (const vbscript::Match match : addresses.Execute(run))
+            links.markRangeAtOnce(from + int32_t(match.FirstIndex()), int32_t(match.Length()));
+    } catch (const vb::VbError&) {
+        // Passed over: the run stays unmarked.
+    }
+    ClearWindowUndo();
+    m_window.setSelStart(start);
+    m_window.setSelLength(0);
 }
 
 void ReplaceCommand::RestoreReplaceView()
@@ -259,8 +295,18 @@ void ReplaceCommand::RestoreReplaceView()
 void ReplaceCommand::RelinkAfterReplace(int32_t caret)
 {
     RichTextLibraryState& state = library();
-    if (!state.SharedDetectHyperLinks)
+    if (!state.SharedDetectHyperLinks || state.LinkPassRunning)
         return;
+    // With automatic links on, the links are exactly the addresses: a replacement may have
+    // broken one, so every mark is taken off before the addresses are marked again.
+    {
+        FreezeDocument(true);
+        const auto thaw = qScopeGuard([&] { FreezeDocument(false); });
+        HyperlinkMark(m_window).unmarkRangeAtOnce(0, -1);
+        ClearWindowUndo();
+        m_window.setSelStart(caret);
+        m_window.setSelLength(0);
+    }
     const QString text = m_window.Text();
     if (vb::InStr(text, QStringLiteral("www"), vb::vbTextCompare) == 0 && !text.contains(u':') &&
         !text.contains(u'@'))

@@ -43,6 +43,9 @@ private:
     void replaceNext(const QString& find, const QString& replacement, int32_t options,
                      bool applyColor, uint32_t color);
     void RelinkAfterReplace(int32_t caret);
+    // After a replacement at `start`: the link run it touches loses its mark and only what is
+    // still an address is marked again, so a replacement that breaks an address unlinks it.
+    void relinkRunAround(int32_t start, int32_t length);
     void RestoreReplaceView();
     void FreezeDocument(bool on);
     void ClearWindowUndo();

@@ -1,35 +1,36 @@
 #include "richtext/scanning/WholeWord.h"
 
-#include "platform/runtime/Windows1252.h"
+#include "platform/richedit/model/Search.h"
 
 namespace {
 
-// The code page code of the upper-cased character; characters the code page lacks give "?".
-int upperCode(QChar character)
+// Classes as bit flags: 1 blank, 2 symbol, 4 control character, 8 digit; 0 a letter. The same
+// word rule as every whole-word search of the editing window.
+int separatorClassAt(const QString& text, qsizetype index)
 {
-    return vb::unicodeToWindows1252(character.toUpper().unicode());
-}
-
-int separatorClass(int code)
-{
-    if (code < 32)
-        return 4;
-    if (code == 32)
+    if (index < 0 || index >= text.size())
         return 1;
-    if (code >= 48 && code <= 57)
-        return 8;
-    if (code >= 65 && code <= 90)
-        return 0;
+    const QChar character = text.at(index);
+    if (richedit::isWholeWordCharacterAt(text, index))
+        return character.isDigit() ? 8 : 0;
+    if (character.unicode() < 32)
+        return 4;
+    if (character == QLatin1Char(' '))
+        return 1;
     return 2;
 }
 
 }  // namespace
 
-bool IsSeparator(int code, int32_t separatorType, const QString& separator)
+bool IsSeparatorAt(const QString& text, qsizetype index, int32_t separatorType,
+                   const QString& separator)
 {
-    if (separatorType == specialSep)
-        return !separator.isEmpty() && code == upperCode(separator.front());
-    return (separatorClass(code) & separatorType) != 0;
+    if (separatorType == specialSep) {
+        const QChar character =
+            index >= 0 && index < text.size() ? text.at(index) : QLatin1Char(' ');
+        return !separator.isEmpty() && character.toUpper() == separator.front().toUpper();
+    }
+    return (separatorClassAt(text, index) & separatorType) != 0;
 }
 
 qsizetype FindWholeWord(qsizetype start, const QString& text, const QString& find,
@@ -42,12 +43,11 @@ qsizetype FindWholeWord(qsizetype start, const QString& text, const QString& fin
         position = vb::InStr(position + 1, text, find, compare);
         if (position == 0)
             return 0;
-        const int before = position == 1 ? 32 : upperCode(text.at(position - 2));
-        if (!IsSeparator(before, separatorType, separator))
+        // `position` is 1-based: the characters around the occurrence are at position - 2 and
+        // position - 1 + the find text's length.
+        if (!IsSeparatorAt(text, position - 2, separatorType, separator))
             continue;
-        const qsizetype afterIndex = position - 1 + find.size();
-        const int after = afterIndex >= text.size() ? 32 : upperCode(text.at(afterIndex));
-        if (IsSeparator(after, separatorType, separator))
+        if (IsSeparatorAt(text, position - 1 + find.size(), separatorType, separator))
             return position;
     }
 }

@@ -17,10 +17,12 @@ enum sepType : int32_t {
     spacesSymbolsCtrlAndDigits = 15,
 };
 
-// Whether the Windows-1252 code (of an upper-cased character) is a separator of the classes in
-// `separatorType`; with specialSep, whether it is the code of the upper-cased first character
-// of `separator`. Every code above 90 is a symbol, accented letters included.
-bool IsSeparator(int code, int32_t separatorType, const QString& separator = QString());
+// Whether the character at the 0-based `index` of `text` is a separator of the classes in
+// `separatorType` (outside the text: a blank). Letters of any script and their marks are never
+// separators, digits only with the digit class; punctuation and symbols are. With specialSep,
+// whether it equals the upper-cased first character of `separator`.
+bool IsSeparatorAt(const QString& text, qsizetype index, int32_t separatorType,
+                   const QString& separator = QString());
 
 // The 1-based position of the first occurrence of `find` at or after `start` that has a
 // separator on both sides (the text's ends count as blanks), or 0.

@@ -176,6 +176,26 @@ TEST_F(OptionCommands, AboutWindowShowsTheInstalledAboutText)
     EXPECT_EQ(empty.XrRTB1->Text(), "");
 }
 
+TEST_F(OptionCommands, AboutWindowClosesOnReturnAndEscapeFromItsText)
+{
+    load();
+    for (const auto& [key, result] : {std::pair{Qt::Key_Return, int(QDialog::Accepted)},
+                                      std::pair{Qt::Key_Escape, int(QDialog::Rejected)}}) {
+        app::AboutForm about(window.get());
+        about.Form_Load();
+        about.setResult(-1);
+        about.show();
+        auto* view = about.XrRTB1->findChild<QWidget*>(QStringLiteral("RichTextBox1View"));
+        ASSERT_NE(view, nullptr);
+        view->setFocus();
+        const QString before = about.XrRTB1->Text();
+        QTest::keyClick(view, key);
+        EXPECT_FALSE(about.isVisible()) << key;
+        EXPECT_EQ(about.result(), result) << key;
+        EXPECT_EQ(about.XrRTB1->Text(), before);
+    }
+}
+
 using EditCommands = MainWindowTest;
 
 TEST_F(EditCommands, RefreshShowsWhatTheSelectionAllows)

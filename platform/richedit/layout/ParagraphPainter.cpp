@@ -196,10 +196,10 @@ void ParagraphPainter::drawPiece(const ParagraphLayout& layout, const Piece& pie
     const double x2 = geometry.left + px(edges[size_t(piece.to - geometry.lineStart)]);
     const double baseline = geometry.baseline - px(scriptPlacement(format).raiseTw);
     if (piece.kind == Piece::Text) {
-        m_painter.setFont(font);
+        const QString text = layout.text().mid(piece.from, piece.to - piece.from);
+        m_painter.setFont(fittedFont(font, text, x2 - x1));
         m_painter.setPen(color);
-        m_painter.drawText(QPointF(x1, baseline),
-                           layout.text().mid(piece.from, piece.to - piece.from));
+        m_painter.drawText(QPointF(x1, baseline), text);
     }
     // Decorations are drawn along the laid-out extent, so that they run on over tabs and
     // stretched spaces.
@@ -265,6 +265,23 @@ const QFont& ParagraphPainter::fontFor(const CharFormat& format)
     if (found == m_fonts.end())
         found = m_fonts.emplace(key, fontForFormat(format, px(placement.heightTw), m_dpiY)).first;
     return found->second;
+}
+
+QFont ParagraphPainter::fittedFont(const QFont& font, const QString& text, double width) const
+{
+    // Measured on the device it is drawn on (its resolution and pixel ratio), a run can come
+    // out wider or narrower than the layout measured it on its own device (a printer, say), and
+    // a wider one runs over the blank after it. Spreading the difference over its characters
+    // makes the run fill exactly the extent the layout gave it.
+    const double natural = QFontMetricsF(font, m_painter.device()).horizontalAdvance(text);
+    qsizetype characters = 0;
+    for (const QChar unit : text)
+        characters += unit.isLowSurrogate() ? 0 : 1;
+    if (characters < 2 || std::abs(width - natural) < 0.05)
+        return font;
+    QFont spaced(font);
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing, (width - natural) / double(characters));
+    return spaced;
 }
 
 QColor ParagraphPainter::textColor(const CharFormat& format, bool selected,

@@ -68,6 +68,8 @@ private:
     void drawMarkSelection(const ParagraphLayout& layout, const LayoutLine& line,
                            const LineGeometry& geometry, const ParagraphPaintOptions& options);
     const QFont& fontFor(const CharFormat& format);
+    // The font that draws `text` across exactly `width` device-independent pixels.
+    QFont fittedFont(const QFont& font, const QString& text, double width) const;
     QColor textColor(const CharFormat& format, bool selected,
                      const ParagraphPaintOptions& options) const;
     double px(double twips) const { return twips * m_scale; }

@@ -41,6 +41,14 @@ bool isWordCharacterAt(const QString& text, qsizetype index)
     return QChar::isLetter(codePoint) || QChar::isDigit(codePoint);
 }
 
+bool isWholeWordCharacterAt(const QString& text, qsizetype index)
+{
+    if (index < 0 || index >= text.size())
+        return false;
+    const char32_t codePoint = codePointAt(text, index);
+    return QChar::isLetter(codePoint) || QChar::isMark(codePoint) || QChar::isDigit(codePoint);
+}
+
 int32_t findText(const QString& text, CharRange range, const QString& what, uint32_t flags)
 {
     const auto length = int32_t(text.size());
@@ -69,7 +77,7 @@ int32_t findText(const QString& text, CharRange range, const QString& what, uint
         if (k < size)
             continue;
         if ((flags & WholeWord) &&
-            (isWordCharacterAt(text, start - 1) || isWordCharacterAt(text, start + size)))
+            (isWholeWordCharacterAt(text, start - 1) || isWholeWordCharacterAt(text, start + size)))
             continue;
         return start;
     }

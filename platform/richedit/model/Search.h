@@ -18,7 +18,13 @@ enum FindFlags : uint32_t { WholeWord = 2, MatchCase = 4 };
 int32_t findText(const Document& document, CharRange range, const QString& what, uint32_t flags);
 int32_t findText(const QString& text, CharRange range, const QString& what, uint32_t flags);
 
-// Letters, digits and "_", plus U+0027 and U+2019 standing between two letters.
+// Letters, digits and "_", plus U+0027 and U+2019 standing between two letters: the words
+// that the caret and a double click move over.
 bool isWordCharacterAt(const QString& text, qsizetype index);
+
+// The one rule of whole-word searches (every find, replace and replace-all): letters of any
+// script with their combining marks, and digits, make up words; punctuation, symbols, "_" and
+// apostrophes never do. Outside the text: false.
+bool isWholeWordCharacterAt(const QString& text, qsizetype index);
 
 }  // namespace richedit

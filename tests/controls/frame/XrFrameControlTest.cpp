@@ -159,7 +159,9 @@ TEST(XrFrameControl, FontWritesCopyIntoTheControlsOwnFont)
     given->setBold(false);
     EXPECT_TRUE(own->bold());
 
-    EXPECT_EQ(raisedError([&] { frame->SetFont(nullptr); }), vb::ErrObjectRequired);
+    // A font of nothing is an unset object, error 91.
+    EXPECT_EQ(raisedError([&] { frame->SetFont(nullptr); }), vb::ErrObjectVariableNotSet);
+    EXPECT_EQ(raisedError([&] { frame->LetFont(nullptr); }), vb::ErrObjectVariableNotSet);
 }
 
 TEST(XrFrameControl, StylePresets)

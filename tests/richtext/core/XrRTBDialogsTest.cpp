@@ -2,10 +2,12 @@
 // with its warning and failures, the colour and font dialogs.
 #include "tests/richtext/core/XrRTBTestSupport.h"
 
+#include "platform/runtime/VbError.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FakeCommonDialogs.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/QStringPrinting.h"
+#include "tests/support/ScopedService.h"
 #include "tests/support/SignalRecorder.h"
 #include "tests/support/TempFolder.h"
 
@@ -351,6 +353,27 @@ TEST_F(XrRTBDialogsTest, ColourAndFontDialogs)
     EXPECT_EQ(m_control.CommonDialogColor(cancelled, true, 0x44), 0x55u);
     EXPECT_FALSE(cancelled);
     EXPECT_TRUE(m_control.GetCanUndoSpecial());
+
+    // A dialog error other than a cancel goes on with the next statements: the snapshot is
+    // taken and the colour the dialog holds comes back.
+    {
+        class FailingDialogs : public host::CommonDialogService {
+        public:
+            host::DialogAnswer show(const host::DialogRequest&) override
+            {
+                vb::raiseError(vb::ErrInvalidPropertyValue);
+            }
+            testsupport::ScopedService<host::CommonDialogService> scope{host::commonDialogService(),
+                                                                        *this};
+        } failing;
+        RichTextLibraryState::instance().SpecialUndoSnapshot.held = false;
+        int16_t error = 0;
+        cancelled = true;
+        EXPECT_EQ(m_control.CommonDialogColor(cancelled, true, 0x66, error), 0x66u);
+        EXPECT_EQ(error, 380);
+        EXPECT_FALSE(cancelled);
+        EXPECT_TRUE(m_control.GetCanUndoSpecial());
+    }
 
     host::FontChoice font;
     font.name = QStringLiteral("DejaVu Sans");

@@ -239,6 +239,14 @@ TEST_F(XrRTBPropertiesTest, SelectionPropertiesReadMixedAsEmptyAndPassWriteError
     EXPECT_EQ(raisedError([&] { m_control.LetSelTabCount(33); }), 380);
     EXPECT_EQ(raisedError([&] { m_control.LetSelTabs(2, 100); }), 380);
     EXPECT_EQ(m_control.SelTabCount(), 2);
+    // Sizes the window cannot hold are refused and the size stays.
+    for (const int16_t size : {int16_t(-5), int16_t(0), int16_t(1639), int16_t(32767)})
+        EXPECT_EQ(raisedError([&] { m_control.LetSelFontSize(size); }), 380) << size;
+    EXPECT_EQ(m_control.SelFontSize(), 10);
+    m_control.LetSelFontSize(1);
+    EXPECT_EQ(m_control.SelFontSize(), 1);
+    m_control.LetSelFontSize(1638);
+    EXPECT_EQ(m_control.SelFontSize(), 1638);
 
     m_control.LetSelText(QStringLiteral("BOLD"));
     EXPECT_EQ(m_control.Text(), QStringLiteral("BOLDplain"));

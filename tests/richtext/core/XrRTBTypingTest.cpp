@@ -9,6 +9,7 @@
 #include "tests/support/SignalRecorder.h"
 
 #include <QTest>
+#include <utility>
 
 using testsupport::editingWindow;
 
@@ -239,4 +240,95 @@ TEST_F(XrRTBTypingTest, ClickInLinkPlaysSoundThenOpensMail)
     emit editingWindow(m_control).MouseUp(button, shift, x, y);
     EXPECT_EQ(shell.openedUrls().size(), 2);
     EXPECT_EQ(menus.shown().size(), 1u);
+}
+
+TEST_F(XrRTBTypingTest, UndoWithAutomaticLinksOffLeavesTheUsersLinkPassWorking)
+{
+    m_control.LetDetectHyperLinks(false);
+    type(QStringLiteral("see www.example.com today"));
+    ASSERT_TRUE(linkRuns().isEmpty());
+    m_control.SaveSpecialUndoData();
+    type(QStringLiteral("!"));
+    m_control.EmptyRTBUndoRedoBuffer();
+    // Nothing for the window to undo: Ctrl+Z swaps the snapshot back in.
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(m_control.Text(), u"see www.example.com today");
+    EXPECT_FALSE(RichTextLibraryState::instance().StopLinkPass);
+
+    // Detect Hyperlinks, and typing once automatic links are on, mark at once.
+    m_control.HyperLinkDocument();
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com")});
+    m_control.LetDetectHyperLinks(true);
+    m_control.LetSelStart(int32_t(m_control.Text().size()));
+    type(QStringLiteral(" mail bob@example.org "));
+    EXPECT_EQ(linkRuns(),
+              (QStringList{QStringLiteral("www.example.com"), QStringLiteral("bob@example.org")}));
+}
+
+TEST_F(XrRTBTypingTest, CancelledColouringIsTakenBackByTheControlsOwnUndo)
+{
+    m_control.LetDetectHyperLinks(false);
+    const QString text = QStringLiteral("dim a\r\nsee www.example.com\r\ndim c");
+    m_control.LetText(text);
+    m_control.LetSelStart(0);
+    m_control.LetSelLength(3);
+    const QString faceBefore = m_control.SelFontName();
+    bool asked = false;
+    QObject::connect(&m_control, &XrRTB::SelChange, [&] {
+        if (!std::exchange(asked, true))
+            m_control.Cancel_Syntax();
+    });
+    m_control.ApplyVBNetSyntax();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(m_control.Text(), text);
+    m_control.LetSelStart(0);
+    m_control.LetSelLength(3);
+    EXPECT_EQ(m_control.SelFontName(), faceBefore);
+    EXPECT_NE(m_control.SelColor(), 0xC00000u);
+    EXPECT_FALSE(RichTextLibraryState::instance().SyntaxRunning);
+    EXPECT_FALSE(RichTextLibraryState::instance().StopLinkPass);
+    // The undo swapped the coloured document into the snapshot: a second undo gives it back.
+    EXPECT_TRUE(m_control.GetCanUndoSpecial());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    m_control.LetSelStart(0);
+    m_control.LetSelLength(3);
+    EXPECT_EQ(m_control.SelFontName(), QStringLiteral("Courier New"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+
+    m_control.HyperLinkDocument();
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com")});
+}
+
+TEST_F(XrRTBTypingTest, AddressTypedAcrossALineEndBecomesOneLink)
+{
+    // A window narrow enough that the address runs over two display lines.
+    m_control.resize(160, 300);
+    const QString address = QStringLiteral("www.example.com/a/rather/long/path/that/wraps");
+    type(QStringLiteral("see ") + address + QStringLiteral(" "));
+    ASSERT_EQ(m_control.Text(), QStringLiteral("see ") + address + QStringLiteral(" "));
+    ASSERT_LT(m_control.GetLineFromChar(4), m_control.GetLineFromChar(int32_t(address.size()) + 3))
+        << "the address must wrap for this test";
+    EXPECT_EQ(linkRuns(), QStringList{address});
+
+    // Backspace on the second display line relinks the address as it now stands, whole.
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(linkRuns(), QStringList{address.chopped(1)});
+}
+
+TEST_F(XrRTBTypingTest, ClickOnARefusedAddressIsSilent)
+{
+    testsupport::FakeShell shell;
+    testsupport::FakeSound sound;
+    m_control.LetText(QStringLiteral("see telnet://example.org now"));
+    m_control.HyperLinkDocument();
+    ASSERT_EQ(linkRuns(), QStringList{QStringLiteral("telnet://example.org")});
+    m_control.LetSelStart(10);
+    int button = 1;
+    int shift = 0;
+    float x = 0;
+    float y = 0;
+    emit editingWindow(m_control).MouseUp(button, shift, x, y);
+    EXPECT_TRUE(shell.openedUrls().isEmpty());
+    EXPECT_TRUE(sound.played().empty());
 }

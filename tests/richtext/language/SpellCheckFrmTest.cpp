@@ -95,10 +95,10 @@ TEST_F(SpellCheckFrmTest, ScanFillsTheListAndMirrorsTheFirstWordIntoTheDocument)
             EXPECT_FALSE(dialog.UndoButton->isEnabled());
             testsupport::saveShot(dialog, QStringLiteral("spell-check"));
 
-            // Another entry shows its word and suggestions; the selection stays.
+            // Another entry shows its word and suggestions and selects that word.
             testsupport::clickListEntry(*dialog.NotFoundList, 2);
             EXPECT_EQ(dialog.Text1->text(), QStringLiteral("lazzy"));
-            EXPECT_EQ(selectedInDocument(), QStringLiteral("qwick"));
+            EXPECT_EQ(selectedInDocument(), QStringLiteral("lazzy"));
             EXPECT_TRUE(testsupport::listEntries(*dialog.SuggestionList).contains("lazy"));
             EXPECT_TRUE(m_boxes.shown().empty());
             // Escape closes it as the close box does, stopping any scan.
@@ -134,6 +134,89 @@ TEST_F(SpellCheckFrmTest, NextAndPreviousStepThroughTheOccurrences)
         testsupport::clickButton(dialog, "PreviousButton");
         EXPECT_EQ(dialog.NotFoundList->currentRow(), 2);
         EXPECT_EQ(selectedInDocument(), QStringLiteral("lazzy"));
+    }));
+}
+
+TEST_F(SpellCheckFrmTest, ListClickSelectsTheOccurrenceTheEntryStandsFor)
+{
+    EXPECT_TRUE(runDialog(Misspelled, [&](SpellCheckFrm& dialog) {
+        const int32_t second = int32_t(Misspelled.lastIndexOf(QStringLiteral("qwick")));
+        testsupport::clickListEntry(*dialog.NotFoundList, 3);
+        EXPECT_EQ(m_control.SelStart(), second);
+        EXPECT_EQ(dialog.XrRTB1->SelStart(), second);
+        EXPECT_EQ(selectedInDocument(), QStringLiteral("qwick"));
+        testsupport::clickListEntry(*dialog.NotFoundList, 0);
+        EXPECT_EQ(m_control.SelStart(), Misspelled.indexOf(QStringLiteral("qwick")));
+        // Next goes on from the entry chosen, in the list and in the document.
+        testsupport::clickListEntry(*dialog.NotFoundList, 1);
+        testsupport::clickButton(dialog, "NextButton");
+        EXPECT_EQ(dialog.NotFoundList->currentRow(), 2);
+        EXPECT_EQ(selectedInDocument(), QStringLiteral("lazzy"));
+        EXPECT_EQ(dialog.XrRTB1->SelText(), QStringLiteral("lazzy"));
+    }));
+}
+
+TEST_F(SpellCheckFrmTest, ChangeAfterAListClickChangesTheWordShown)
+{
+    const QString text = QStringLiteral("Marta Lindqvist did not beleive it.");
+    EXPECT_TRUE(runDialog(text, [&](SpellCheckFrm& dialog) {
+        const QStringList entries = testsupport::listEntries(*dialog.NotFoundList);
+        const int row = int(entries.indexOf(QStringLiteral("beleive")));
+        ASSERT_GT(row, 0) << entries.join(u',').toStdString();
+        ASSERT_EQ(dialog.NotFoundList->currentRow(), 0);
+        testsupport::clickListEntry(*dialog.NotFoundList, row);
+        EXPECT_EQ(dialog.Text1->text(), QStringLiteral("beleive"));
+        EXPECT_EQ(selectedInDocument(), QStringLiteral("beleive"));
+        int believe = int(
+            testsupport::listEntries(*dialog.SuggestionList).indexOf(QStringLiteral("believe")));
+        ASSERT_GE(believe, 0);
+        testsupport::clickListEntry(*dialog.SuggestionList, believe);
+        tick();
+        testsupport::clickButton(dialog, "ChangeButton");
+        const QString corrected = QStringLiteral("Marta Lindqvist did not believe it.");
+        EXPECT_EQ(m_control.Text(), corrected);
+        EXPECT_EQ(dialog.XrRTB1->Text(), corrected);
+        EXPECT_FALSE(testsupport::listEntries(*dialog.NotFoundList).contains("beleive"));
+
+        // Undo takes back exactly that correction, in both.
+        tick();
+        testsupport::clickButton(dialog, "UndoButton");
+        EXPECT_EQ(m_control.Text(), text);
+        EXPECT_EQ(dialog.XrRTB1->Text(), text);
+        EXPECT_EQ(testsupport::listEntries(*dialog.NotFoundList), entries);
+        EXPECT_EQ(selectedInDocument(), QStringLiteral("beleive"));
+    }));
+}
+
+TEST_F(SpellCheckFrmTest, HelpNeverForLabelsOrTheSuggestionFrame)
+{
+    EXPECT_TRUE(runDialog(Misspelled, [&](SpellCheckFrm& dialog) {
+        QTest::mouseClick(dialog.Label3, Qt::LeftButton, {}, dialog.Label3->rect().center());
+        QTest::mouseClick(dialog.Label7, Qt::LeftButton, {}, dialog.Label7->rect().center());
+        QTest::mouseClick(dialog.Label8, Qt::LeftButton, {}, dialog.Label8->rect().center());
+        // The frame's own surface, left of the suggestion list.
+        QTest::mouseClick(dialog.Frame1, Qt::LeftButton, {},
+                          QPoint(4, dialog.SuggestionList->geometry().center().y()));
+        EXPECT_TRUE(m_boxes.shown().empty()) << messages().join(u'|').toStdString();
+    }));
+}
+
+TEST_F(SpellCheckFrmTest, DoubleClickOnMoreSuggestionsGreetsOnlyForTheProgramsName)
+{
+    EXPECT_TRUE(runDialog(QStringLiteral("The qwick fox met scrivet."), [&](SpellCheckFrm& dialog) {
+        const QStringList entries = testsupport::listEntries(*dialog.NotFoundList);
+        const int name = int(entries.indexOf(QStringLiteral("scrivet")));
+        ASSERT_GE(name, 0) << entries.join(u',').toStdString();
+        const int other = int(entries.indexOf(QStringLiteral("qwick")));
+        ASSERT_GE(other, 0);
+        testsupport::clickListEntry(*dialog.NotFoundList, other);
+        QTest::mouseDClick(dialog.Label7, Qt::LeftButton);
+        EXPECT_TRUE(m_boxes.shown().empty());
+        testsupport::clickListEntry(*dialog.NotFoundList, name);
+        QTest::mouseDClick(dialog.Label7, Qt::LeftButton);
+        EXPECT_EQ(messages(), QStringList{QStringLiteral("Greetings: ") + SpellCheckFrm::Greeting});
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(m_boxes.shown().front().style, host::vbInformation);
     }));
 }
 

@@ -4,6 +4,8 @@
 #include "tests/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -35,14 +37,18 @@ TEST_F(RulerLayoutTest, PrepareLaysOutUnderTheStripResetsHandlesAndAppliesTheWra
     EXPECT_EQ(layout().wrapMode(), richedit::WrapMode::Width);
     EXPECT_EQ(layout().wrapWidth(), 9360);
 
+    // With the ruler hidden only the layout changes: no wrap mode is applied, nothing raised.
     control().LetDisplayRuler(false);
     control().LetMyWrapStyle(NoWrap);
+    events.clear();
     control().PrepareXrRTB();
     EXPECT_EQ(twipsOf(frame()), QRect(0, 0, 9000, 6000));
     EXPECT_EQ(twipsOf(view()), QRect(30, 0, 8970, 6000));
     EXPECT_FALSE(ruler().isVisible());
-    EXPECT_EQ(layout().wrapMode(), richedit::WrapMode::None);
+    EXPECT_EQ(layout().wrapMode(), richedit::WrapMode::Width);
+    EXPECT_TRUE(events.names().isEmpty());
 
+    control().LetDisplayRuler(true);
     control().LetMyWrapStyle(WindowWrap);
     control().PrepareXrRTB();
     EXPECT_EQ(layout().wrapMode(), richedit::WrapMode::Window);
@@ -95,6 +101,33 @@ TEST_F(RulerLayoutTest, MarginChangeRedrawsSyncsHandlesAndRewrapsOnlyWithTheRule
     EXPECT_EQ(events.names(),
               (QStringList{QStringLiteral("PropertyChanged"), QStringLiteral("UpdateParentMenu")}));
     EXPECT_EQ(layout().wrapWidth(), 9360) << "the wrap stays with the ruler hidden";
+}
+
+TEST_F(RulerLayoutTest, HidingTheRulerLeavesTheDocumentAlone)
+{
+    // A loaded paragraph too narrow for the line has its right indent normalised once, at load.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("narrow.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1\\ansi\\pard\\li8000\\ri500 narrow\\par}");
+    file.close();
+    control().LetRemoveUnUsableData(true);
+    control().LoadFile(path, rtfRTF);
+    ASSERT_EQ(control().Text(), QStringLiteral("narrow"));
+    ASSERT_EQ(engine().selRightIndent(), -980);
+
+    // The user gives it its old indent back; hiding and showing the ruler must keep it.
+    engine().setSelRightIndent(500);
+    bool changed = false;
+    control().SetRTBChanged(changed);
+    testsupport::SignalRecorder events(&control());
+    control().LetDisplayRuler(false);
+    EXPECT_EQ(engine().selRightIndent(), 500);
+    EXPECT_FALSE(control().HasRTBChanged());
+    EXPECT_FALSE(events.names().contains(QStringLiteral("Change")));
+    EXPECT_EQ(events.names(),
+              (QStringList{QStringLiteral("PropertyChanged"), QStringLiteral("UpdateParentMenu")}));
 }
 
 class RulerLayoutWithoutPrinterTest : public RulerLayoutTest {

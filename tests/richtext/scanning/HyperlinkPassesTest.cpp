@@ -109,7 +109,9 @@ TEST_F(HyperlinkPassesTest, DocumentPassGuards)
     EXPECT_TRUE(linkRuns().isEmpty());
     RichTextLibraryState::instance().LinkPassRunning = false;
 
-    // A stop request: no mark, yet caret and running flag are put back, and the request stays.
+    // A stop request held by a running replace: no mark, yet caret and running flag are put
+    // back, and the request stays.
+    RichTextLibraryState::instance().SyntaxRunning = true;
     RichTextLibraryState::instance().StopLinkPass = true;
     m_window.setSelStart(2);
     m_passes.HyperLinkDocument();
@@ -118,6 +120,12 @@ TEST_F(HyperlinkPassesTest, DocumentPassGuards)
     EXPECT_FALSE(RichTextLibraryState::instance().LinkPassRunning);
     EXPECT_TRUE(RichTextLibraryState::instance().StopLinkPass);
     EXPECT_EQ(m_freezeDepth, 0);
+
+    // A request left over from an earlier command never swallows the user's own pass.
+    RichTextLibraryState::instance().SyntaxRunning = false;
+    m_passes.HyperLinkDocument();
+    EXPECT_EQ(linkRuns(), QStringList{"www.example.com"});
+    EXPECT_FALSE(RichTextLibraryState::instance().StopLinkPass);
 }
 
 TEST_F(HyperlinkPassesTest, UnmarkingPassesAndTheirGates)
@@ -152,7 +160,7 @@ TEST_F(HyperlinkPassesTest, UnmarkingPassesAndTheirGates)
     EXPECT_EQ(m_window.SelStart(), 1);
 }
 
-TEST_F(HyperlinkPassesTest, TypingPassMarksTheCaretLineOnlyAndSnapshotsFirst)
+TEST_F(HyperlinkPassesTest, TypingPassMarksTheCaretParagraphOnlyAndSnapshotsFirst)
 {
     m_window.setText(QStringLiteral("www.first.com\r\nnow www.second.com "));
     m_window.setSelStart(int32_t(m_window.Text().size()));
@@ -161,6 +169,25 @@ TEST_F(HyperlinkPassesTest, TypingPassMarksTheCaretLineOnlyAndSnapshotsFirst)
     EXPECT_EQ(linkRuns(), QStringList{"www.second.com"});
     EXPECT_EQ(m_events, QStringList{"snapshot"});
     EXPECT_EQ(m_window.SelStart(), caret);
+
+    // In a long paragraph only the stretch around the caret is looked at, cut at blanks.
+    m_events.clear();
+    QString filler;
+    for (int i = 0; i < 1000; ++i)
+        filler += QStringLiteral("abc ");
+    m_window.setText(QStringLiteral("www.far.com ") + filler + QStringLiteral("www.near.com "));
+    m_window.setSelStart(int32_t(m_window.Text().size()));
+    m_passes.AutoLinkWhileTyping(m_window.SelStart());
+    EXPECT_EQ(linkRuns(), QStringList{"www.near.com"});
+    m_window.setSelStart(3);
+    m_passes.AutoLinkWhileTyping(3);
+    EXPECT_EQ(linkRuns(), (QStringList{"www.far.com", "www.near.com"}));
+    // An address that the reach would cut in two is left whole for a later release.
+    m_window.setText(QStringLiteral("http://www.cut.com/abc ") + filler);
+    const int32_t caret2 = HyperlinkPasses::TypingReach + 7;
+    m_window.setSelStart(caret2);
+    m_passes.AutoLinkWhileTyping(caret2);
+    EXPECT_TRUE(linkRuns().isEmpty());
 
     // After Enter the line above is linked.
     m_events.clear();

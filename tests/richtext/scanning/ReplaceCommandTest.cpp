@@ -162,6 +162,50 @@ TEST_F(ReplaceCommandTest, ReplacementInsideALinkStaysALink)
         EXPECT_TRUE(linkedAt(position)) << position;
 }
 
+TEST_F(ReplaceCommandTest, ReplacementThatBreaksAnAddressUnlinksIt)
+{
+    RichTextLibraryState::instance().SharedDetectHyperLinks = true;
+    struct LinkCase {
+        QString text;
+        int32_t linkLength;  // the link starts at 3
+        int32_t selStart;
+        int32_t selLength;
+        QString find;
+        QString replacement;
+        int32_t mode;
+        QString expected;
+        QString linked;  // the characters carrying the link mark afterwards
+    };
+    const LinkCase cases[] = {
+        // "www.ex" is too short to be an address any more.
+        {QStringLiteral("go www.example.com now"), 15, 7, 7, QStringLiteral("example"),
+         QStringLiteral("ex ample"), ReplaceNext, QStringLiteral("go www.ex ample.com now"),
+         QString()},
+        {QStringLiteral("go www.example.com now"), 15, 0, 0, QStringLiteral("example"),
+         QStringLiteral("ex ample"), ReplaceAll, QStringLiteral("go www.ex ample.com now"),
+         QString()},
+        // What is still an address stays linked, exactly.
+        {QStringLiteral("go www.example.com/x now"), 17, 18, 1, QStringLiteral("/"),
+         QStringLiteral(" /"), ReplaceNext, QStringLiteral("go www.example.com /x now"),
+         QStringLiteral("www.example.com")},
+    };
+    for (const LinkCase& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        setUp(c.text, 0);
+        HyperlinkMark(m_box).markRange(3, c.linkLength);
+        m_box.setSelStart(c.selStart);
+        m_box.setSelLength(c.selLength);
+        replace(c.find, c.replacement, c.mode);
+        ASSERT_EQ(m_box.Text(), c.expected);
+        QString linked;
+        for (int32_t position = 0; position < c.expected.size(); ++position) {
+            if (linkedAt(position))
+                linked += c.expected.at(position);
+        }
+        EXPECT_EQ(linked, c.linked);
+    }
+}
+
 TEST_F(ReplaceCommandTest, RelinkingMarksExactlyTheAddresses)
 {
     RichTextLibraryState::instance().SharedDetectHyperLinks = true;
@@ -216,4 +260,71 @@ TEST_F(ReplaceCommandTest, DocumentContainsFollowsTheOptions)
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("ALPHA"), WholeWord_MatchCase));
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("abc"), WholeWord));
     EXPECT_FALSE(m_command.DocumentContains(QStringLiteral("Alpha"), 1));
+}
+
+// One word rule for every whole-word command: punctuation (curly quotes, dashes, the euro sign,
+// apostrophes, "_") bounds a word; letters of any script, their marks and digits do not.
+TEST_F(ReplaceCommandTest, FindNextReplaceAndReplaceAllAgreeOnWholeWords)
+{
+    struct WordCase {
+        QString text;
+        QString find;
+        QString expected;  // every whole-word occurrence replaced by "dog"
+    };
+    const WordCase cases[] = {
+        {QStringLiteral("\u201Ccat\u201D, cat\u2014dog, cat\u2019s, \u20ACcat, plain cat"),
+         QStringLiteral("cat"),
+         QStringLiteral("\u201Cdog\u201D, dog\u2014dog, dog\u2019s, \u20ACdog, plain dog")},
+        {QStringLiteral("cat's cat_b cat-cat cat."), QStringLiteral("cat"),
+         QStringLiteral("dog's dog_b dog-dog dog.")},
+        {QStringLiteral("cat\u2026 \u00ABcat\u00BB \u2018cat\u2019 cat\u2022cat\u2013"),
+         QStringLiteral("cat"),
+         QStringLiteral("dog\u2026 \u00ABdog\u00BB \u2018dog\u2019 dog\u2022dog\u2013")},
+        {QStringLiteral("concatenate cat1 1cat cats"), QStringLiteral("cat"),
+         QStringLiteral("concatenate cat1 1cat cats")},
+        {QStringLiteral("\u00E9cat cat\u00E8 cat\u0301 Cat"), QStringLiteral("cat"),
+         QStringLiteral("\u00E9cat cat\u00E8 cat\u0301 dog")},
+        {QStringLiteral(
+             "\u03B1cat cat\u03B2 \u03B3\u03AC\u03C4\u03B1, \u03B3\u03AC\u03C4\u03B1\u03C2"),
+         QStringLiteral("\u03B3\u03AC\u03C4\u03B1"),
+         QStringLiteral("\u03B1cat cat\u03B2 dog, \u03B3\u03AC\u03C4\u03B1\u03C2")},
+        {QStringLiteral("\u732Bcat cat\u732B \u300C\u732B\u300D \u732B\u732B cat\u3002"),
+         QStringLiteral("\u732B"),
+         QStringLiteral("\u732Bcat cat\u732B \u300Cdog\u300D \u732B\u732B cat\u3002")},
+        {QStringLiteral("\u732Bcat cat\u732B cat\u3002"), QStringLiteral("cat"),
+         QStringLiteral("\u732Bcat cat\u732B dog\u3002")},
+    };
+    for (const WordCase& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        // Find Next from the top, each hit replaced afterwards from the last.
+        setUp(c.text, 0);
+        std::vector<int32_t> hits;
+        while (hits.size() < 10 && !FindAndSelect(m_document, c.find, 1, WholeWord))
+            hits.push_back(m_box.SelStart());
+        QString found = c.text;
+        for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit)
+            found.replace(*hit, c.find.size(), QStringLiteral("dog"));
+        EXPECT_EQ(found, c.expected) << "Find Next";
+        EXPECT_EQ(m_command.DocumentContains(c.find, WholeWord), !hits.empty());
+
+        setUp(c.text, 0);
+        for (size_t i = 0; i <= hits.size(); ++i)
+            replace(c.find, QStringLiteral("dog"), ReplaceNext, WholeWord);
+        EXPECT_EQ(m_box.Text(), c.expected) << "Replace";
+
+        setUp(c.text, 0);
+        const int32_t count = replace(c.find, QStringLiteral("dog"), ReplaceAll, WholeWord);
+        EXPECT_EQ(m_box.Text(), c.expected) << "Replace All";
+        EXPECT_EQ(size_t(count), hits.size());
+
+        // The control's own Find2 and FindVerify follow the same rule.
+        setUp(c.text, 0);
+        TextFinder finder(m_box);
+        std::vector<int32_t> found2;
+        for (int32_t hit = 0;
+             found2.size() < 10 && (hit = finder.Find2(c.find, FindNext, WholeWord, false)) != -1;)
+            found2.push_back(hit);
+        EXPECT_EQ(found2, hits) << "Find2";
+        EXPECT_EQ(finder.FindVerify(c.find, WholeWord), !hits.empty());
+    }
 }

@@ -33,10 +33,17 @@ TEST_F(SearchTest, WholeWordLooksAtNeighboursOutsideTheRange)
     // The hit at 1 is inside "xcat": its neighbour outside the range still counts.
     EXPECT_EQ(find({1, 4}, QStringLiteral("cat"), WholeWord), -1);
     EXPECT_EQ(find({1, 4}, QStringLiteral("cat")), 1);
-    EXPECT_EQ(find({0, -1}, QStringLiteral("cat"), WholeWord), 10);  // "cat_" is one word
-    // An apostrophe between two letters belongs to the word; elsewhere it separates.
-    EXPECT_EQ(find({0, -1}, QStringLiteral("don"), WholeWord), -1);
-    EXPECT_EQ(find({0, -1}, QStringLiteral("t"), WholeWord), 25);
+    // Punctuation, "_" and apostrophes included, never belongs to a word of a search.
+    EXPECT_EQ(find({0, -1}, QStringLiteral("cat"), WholeWord), 5);
+    EXPECT_EQ(find({0, -1}, QStringLiteral("don"), WholeWord), 14);
+    EXPECT_EQ(find({0, -1}, QStringLiteral("t"), WholeWord), 18);
+    EXPECT_EQ(find({0, -1}, QStringLiteral("s"), WholeWord), 23);
+    // Letters of any script, their combining marks and digits do.
+    EXPECT_TRUE(isWholeWordCharacterAt(QStringLiteral("\u00E9\u03A9\u732B7"), 0));
+    EXPECT_TRUE(isWholeWordCharacterAt(QStringLiteral("e\u0301"), 1));
+    EXPECT_FALSE(isWholeWordCharacterAt(QStringLiteral("\u20AC"), 0));
+    EXPECT_FALSE(isWholeWordCharacterAt(QStringLiteral("it's"), 2));
+    // The caret's words still hold an apostrophe between two letters.
     EXPECT_TRUE(isWordCharacterAt(QStringLiteral("it's"), 2));
     EXPECT_FALSE(isWordCharacterAt(QStringLiteral("it'"), 2));
     EXPECT_FALSE(isWordCharacterAt(QStringLiteral("'s"), 0));

@@ -180,8 +180,14 @@ CharFormat EditSession::insertionFormat() const
     CharFormat format;
     if (selLength() > 0) {
         format = m_document.formatAt(selStart());
+        // What replaces hidden text stays hidden; text typed over a selection that shows
+        // something is shown.
+        if (format.is(Hidden) && !m_document.charFormatAt(selection()).has(Hidden))
+            format.effects &= ~uint32_t(Hidden);
     } else {
+        // Text typed next to hidden text is shown unless the pending format asks otherwise.
         format = m_document.insertionFormat(caret());
+        format.effects &= ~uint32_t(Hidden);
         if (m_pending)
             mergeCharFormat(format, *m_pending);
     }

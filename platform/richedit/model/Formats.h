@@ -17,6 +17,7 @@ enum CharMask : uint32_t {
     StrikeOut = 0x8,
     Protected = 0x10,
     Link = 0x20,
+    Hidden = 0x100,  // not shown, measured or printed; still text with positions
     Subscript = 0x10000,
     Superscript = 0x20000,
     SubSuperscript = 0x30000,
@@ -35,8 +36,8 @@ constexpr uint32_t AutoColorEffect = 0x40000000;
 
 // Every field of a character format.
 constexpr uint32_t AllCharFields = Bold | Italic | Underline | StrikeOut | Protected | Link |
-                                   SubSuperscript | Lcid | BackColor | Charset | Offset | Face |
-                                   Color | Size;
+                                   Hidden | SubSuperscript | Lcid | BackColor | Charset | Offset |
+                                   Face | Color | Size;
 
 // The locale of plain text and of a link the control made.
 constexpr uint32_t PlainLcid = 1033;

@@ -101,6 +101,7 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable()
         {"dn", K::Down},
         {"lang", K::Language},
         {"protect", K::Protect},
+        {"v", K::Hidden},
         {"pard", K::ParagraphDefault},
         {"par", K::Paragraph},
         {"sect", K::SectionEnd},

@@ -402,6 +402,8 @@ void RichTextView::paintText(QPainter& painter, const QRect& exposed)
     const double left = m_insets.left() - m_horizontalOffsetTw / tpp;
     for (; paragraph < document.paragraphCount(); ++paragraph, line = 0) {
         const ParagraphLayout& paragraphLayout = layout.paragraphLayout(paragraph);
+        if (paragraphLayout.showsNothing())
+            continue;
         const int64_t top = paragraphTop;
         paragraphTop += paragraphLayout.height();
         if (top + paragraphLayout.line(line).top >= bottomTw)

@@ -17,7 +17,10 @@ enum CharMask : uint32_t {
     StrikeOut = 0x8,
     Protected = 0x10,
     Link = 0x20,
-    Hidden = 0x100,  // not shown, measured or printed; still text with positions
+    // Hidden text keeps its positions: it is part of Text, SelText and every position
+    // count, so that regular-expression offsets and selections stay exact. It is not drawn,
+    // takes no room, no display line and no page, and plain-text output leaves it out.
+    Hidden = 0x100,
     Subscript = 0x10000,
     Superscript = 0x20000,
     SubSuperscript = 0x30000,

@@ -210,6 +210,23 @@ def breaks() -> None:
     write("corpus-breaks.rtf", doc)
 
 
+def hidden() -> None:
+    # Hidden text as word processors, help authoring tools and table writers leave it: inline,
+    # whole paragraphs, jump targets, switched off by \v0, \plain and group ends, in cells,
+    # with Unicode, beside field instructions; and \webhidden, which still shows.
+    doc = (b"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\r\n"
+           b"\\pard Shown {\\v secret }text\\par\r\n"
+           b"{\\v\\pard A whole hidden paragraph\\par}\r\n"
+           b"\\pard See {\\uldb Topic}{\\v topic_id} and {\\strike Popup}{\\v>note}.\\par\r\n"
+           b"\\pard a\\v b\\v0 c\\v d\\plain e{\\v\\b f}g\\par\r\n"
+           b"\\trowd\\cellx2000\\cellx4000\\pard\\intbl A1{\\v x}\\cell {\\v\\u8364?}B1\\cell\\row\r\n"
+           b"\\pard {\\field{\\fldinst {\\v0 PAGE}}{\\fldrslt 3}}{\\v{\\*\\bkmkstart m}} pages\\par\r\n"
+           b"\\pard {\\webhidden web} end\\par\r\n"
+           b"\\pard last\\par\r\n"
+           b"}")
+    write("corpus-hidden.rtf", doc)
+
+
 def damaged() -> None:
     write("corpus-no-rtf1.rtf",
           b"{\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\b Bold\\b0  plain\\par}")
@@ -234,6 +251,7 @@ def main() -> None:
     lists()
     notes()
     breaks()
+    hidden()
     damaged()
 
 

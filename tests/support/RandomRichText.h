@@ -45,6 +45,7 @@ struct RandomRichTextOptions {
     int listOdds = 4;      // one paragraph format in this many is a list
     int maxRunsPerParagraph = 5;
     int maxPiecesPerText = 4;
+    int hiddenOdds = 0;  // one format in this many is hidden; 0: none
 };
 
 // Values lie on what RTF keeps: whole half-point sizes and offsets, ascending tab stops,
@@ -95,6 +96,8 @@ public:
         } else if (pick(20) == 0) {
             f.lcid = 1049;
         }
+        if (m_options.hiddenOdds > 0 && pick(m_options.hiddenOdds) == 0)
+            f.effects |= Hidden;
         return f;
     }
 

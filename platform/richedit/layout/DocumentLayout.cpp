@@ -132,7 +132,7 @@ LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
 {
     LineIndex::Entry entry;
     entry.span = int64_t(layout.textLength()) + 2;
-    entry.lines = layout.lineCount();
+    entry.lines = layout.showsNothing() ? 0 : layout.lineCount();
     entry.height = layout.height();
     entry.dirty = false;
     return entry;
@@ -324,6 +324,7 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     input.markFormat = &m_document.format(source.mark);
     input.listLabel = listLabelText(source.format.numbering, source.format.numberingStyle,
                                     m_numbers[size_t(paragraph)]);
+    input.endsDocument = paragraph + 1 == m_document.paragraphCount();
     return input;
 }
 
@@ -452,8 +453,14 @@ int32_t DocumentLayout::lineIndex(int line)
 int32_t DocumentLayout::lineLength(int32_t position)
 {
     checkConsistency();
-    const int32_t at = m_document.snap(position);
-    const int paragraph = m_document.paragraphAt(at);
+    int32_t at = m_document.snap(position);
+    int paragraph = m_document.paragraphAt(at);
+    // A position in a paragraph that shows nothing is on the next line shown (lineFromChar);
+    // the last paragraph always shows.
+    while (paragraphLayout(paragraph).showsNothing()) {
+        ++paragraph;
+        at = m_document.paragraphStart(paragraph);
+    }
     const ParagraphLayout& layout = paragraphLayout(paragraph);
     return layout.line(layout.lineAt(at - m_document.paragraphStart(paragraph)))
         .lengthWithoutBreak();

@@ -113,6 +113,13 @@ bool LinePlacer::placeParagraph(int paragraph, int32_t position, Placement& resu
     const ParagraphLayout& layout = *lines.layout;
     const int32_t textEnd = start + layout.textLength();
     const bool last = paragraph + 1 == m_document.paragraphCount();
+    if (layout.showsNothing()) {
+        // No line of its own: the range goes on with the next paragraph shown (which is
+        // placed first, also on a short rectangle, when nothing was placed yet).
+        const int32_t next = m_document.paragraphStart(paragraph + 1);
+        result.next = m_empty && result.lines.empty() ? next : std::min(next, m_end);
+        return result.next < m_end || (m_empty && result.lines.empty());
+    }
     for (int i = lines.first; i < layout.lineCount(); ++i) {
         const LayoutLine& line = layout.line(i);
         if (result.lines.empty()) {

@@ -27,6 +27,12 @@ struct LayoutParagraphInput {
     const ParaFormat* format = nullptr;
     const CharFormat* markFormat = nullptr;
     QString listLabel;
+    // The document's last paragraph: its mark, the end mark, always shows a line.
+    bool endsDocument = false;
 };
+
+// True when the paragraph shows nothing at all: its mark and every character are hidden (the
+// end mark never is). Such a paragraph takes no display line, no height and no page space.
+bool paragraphShowsNothing(const LayoutParagraphInput& input);
 
 }  // namespace richedit

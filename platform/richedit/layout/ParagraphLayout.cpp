@@ -37,6 +37,23 @@ bool isInsidePair(const QString& text, int32_t i)
 
 }  // namespace
 
+bool paragraphShowsNothing(const LayoutParagraphInput& input)
+{
+    if (input.endsDocument || !input.markFormat || !input.markFormat->is(Hidden))
+        return false;
+    // Runs short of the text leave the rest in the mark's (hidden) format.
+    int32_t covered = 0;
+    const auto length = int32_t(input.text.size());
+    for (const LayoutRun& run : input.runs) {
+        if (covered >= length)
+            break;
+        if (run.length > 0 && !(run.format ? *run.format : *input.markFormat).is(Hidden))
+            return false;
+        covered += std::max(run.length, 0);
+    }
+    return true;
+}
+
 // Where a line ends and how far its characters reach (x before alignment).
 struct ParagraphLayout::LineBreak {
     int32_t start = 0;
@@ -56,7 +73,8 @@ ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widt
       m_format(input.format ? *input.format : defaultParaFormat()),
       m_markFormat(input.markFormat ? *input.markFormat : defaultCharFormat()),
       m_device(LayoutDevice::of(device)),
-      m_width(std::max(widthTw, NoWrap))
+      m_width(std::max(widthTw, NoWrap)),
+      m_showsNothing(paragraphShowsNothing(input))
 {
     const int32_t length = textLength();
     m_startOffset = std::clamp(startOffset, 0, length);
@@ -66,7 +84,7 @@ ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widt
     m_tabs.assign(m_format.tabs.begin(),
                   m_format.tabs.begin() + std::min<size_t>(m_format.tabs.size(), MaxTabStops));
     std::sort(m_tabs.begin(), m_tabs.end());
-    if (m_startOffset == 0 && !input.listLabel.isEmpty()) {
+    if (m_startOffset == 0 && !input.listLabel.isEmpty() && !m_showsNothing) {
         m_label.text = input.listLabel;
         buildLabel();
     }
@@ -181,7 +199,7 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
            newLength == oldLength - edit.removed + edit.added &&
            (input.format ? *input.format : defaultParaFormat()) == m_format &&
            (input.markFormat ? *input.markFormat : defaultCharFormat()) == m_markFormat &&
-           input.listLabel == m_label.text;
+           input.listLabel == m_label.text && paragraphShowsNothing(input) == m_showsNothing;
 }
 
 void ParagraphLayout::relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit)
@@ -224,7 +242,7 @@ void ParagraphLayout::buildLabel()
 {
     CharFormat format = m_spans.empty() ? m_markFormat : m_spans.front().format;
     // The label takes the first character's face, size and colour, not its decorations.
-    format.effects &= ~(Underline | StrikeOut | Link | SubSuperscript);
+    format.effects &= ~(Underline | StrikeOut | Link | SubSuperscript | Hidden);
     format.offsetTw = 0;
     m_label.format = format;
     m_label.x = std::clamp<double>(m_format.startIndent, 0, MaxLengthTw);
@@ -242,6 +260,8 @@ double ParagraphLayout::tabEnd(double x) const
 double ParagraphLayout::advanceAt(int32_t offset, size_t span) const
 {
     const LayoutSpan& run = m_spans[span];
+    if (run.format.is(Hidden))
+        return 0;
     if (run.picture)
         return pictureSizeTw(*run.picture).width();
     if (isPairAt(m_text, offset))
@@ -255,6 +275,11 @@ size_t ParagraphLayout::spanIndexAt(int32_t offset) const
         std::upper_bound(m_spans.begin(), m_spans.end(), offset,
                          [](int32_t value, const LayoutSpan& s) { return value < s.start; });
     return after == m_spans.begin() ? 0 : size_t(after - m_spans.begin() - 1);
+}
+
+bool ParagraphLayout::isHidden(int32_t offset) const
+{
+    return !m_spans.empty() && m_spans[spanIndexAt(offset)].format.is(Hidden);
 }
 
 const LayoutSpan* ParagraphLayout::spanAt(int32_t offset) const
@@ -273,11 +298,18 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
     double x = origin;
     int32_t contentEnd = from;
     double contentEndX = origin;
+    bool placed = false;  // a shown character is on the line before `i`
     size_t span = spanIndexAt(from);
     for (int32_t i = from; i < length;) {
         while (span + 1 < m_spans.size() && m_spans[span].end() <= i)
             ++span;
         const char16_t c = m_text[i].unicode();
+        if (m_spans[span].format.is(Hidden)) {
+            // Hidden text takes no room and neither ends nor breaks a line.
+            i += isPairAt(m_text, i) ? 2 : 1;
+            result.end = i;
+            continue;
+        }
         if (c == LineBreakCharacter) {
             result.end = i + 1;
             result.closedByBreak = true;
@@ -287,11 +319,12 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         if (c == u' ' && !m_spans[span].picture) {
             x += advanceAt(i, span);
             ++i;
+            placed = true;
             lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
             continue;
         }
         const double width = c == u'\t' ? tabEnd(x) - x : advanceAt(i, span);
-        if (i > from && x + width > limit) {
+        if (placed && x + width > limit) {
             LineBreak wrapped =
                 lastBreak.end > from ? lastBreak : LineBreak{from, i, origin, i, x, x, false, true};
             wrapped.decidedBy = i + 1;
@@ -299,6 +332,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         }
         x += width;
         i += isPairAt(m_text, i) ? 2 : 1;
+        placed = true;
         contentEnd = i;
         contentEndX = x;
         if (c == u'\t')
@@ -357,19 +391,26 @@ const CharFormat& ParagraphLayout::formatForEmptyLine(int32_t offset) const
 void ParagraphLayout::measureHeights(LayoutLine& line, bool firstInParagraph,
                                      bool lastInParagraph) const
 {
+    if (m_showsNothing)
+        return;  // the one line keeps every height 0
     double ascent = 0;
     double descent = 0;
     auto takeFont = [&](const MeasuringFont& font) {
         ascent = std::max(ascent, font.ascent() + font.raise());
         descent = std::max(descent, font.descent() - font.raise());
     };
+    bool shown = false;
     if (line.length == 0) {
         takeFont(*measuringFont(formatForEmptyLine(line.start), m_device));
+        shown = true;
     } else {
         for (size_t s = spanIndexAt(line.start); s < m_spans.size(); ++s) {
             const LayoutSpan& span = m_spans[s];
             if (span.start >= line.end())
                 break;
+            if (span.format.is(Hidden))
+                continue;
+            shown = true;
             if (span.picture) {
                 // A picture stands on the baseline.
                 ascent = std::max<double>(
@@ -380,6 +421,8 @@ void ParagraphLayout::measureHeights(LayoutLine& line, bool firstInParagraph,
             }
         }
     }
+    if (!shown)  // only hidden text: as high as an empty line
+        takeFont(*measuringFont(m_markFormat, m_device));
     if (firstInParagraph && !m_label.text.isEmpty())
         takeFont(*measuringFont(m_label.format, m_device));
 
@@ -438,6 +481,8 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
             int32_t from = line.start;
             int spaces = 0;
             for (int32_t i = line.start; i < contentEnd; ++i) {
+                if (isHidden(i))
+                    continue;
                 if (m_text[i] == u'\t') {
                     from = i + 1;
                     spaces = 0;
@@ -493,11 +538,12 @@ std::vector<double> ParagraphLayout::edges(int lineIndex) const
         result[size_t(k)] = x + line.shift + extra;
         const char16_t c = m_text[i].unicode();
         const bool pair = isPairAt(m_text, i) && k + 1 < line.length;
-        if (c == u'\t')
+        const bool hidden = m_spans[span].format.is(Hidden);
+        if (!hidden && c == u'\t')
             x += tabEnd(x) - x;
         else if (c != LineBreakCharacter)
-            x += advanceAt(i, span);
-        if (c == u' ' && i >= line.justifyFrom && i < contentEnd)
+            x += advanceAt(i, span);  // 0 for hidden text
+        if (c == u' ' && !hidden && i >= line.justifyFrom && i < contentEnd)
             extra += line.spaceExtra;
         if (pair) {
             result[size_t(k + 1)] = result[size_t(k)];  // inside the pair: no position of its own

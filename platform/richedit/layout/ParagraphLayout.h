@@ -134,6 +134,10 @@ public:
     std::vector<double> edges(int lineIndex) const;
     // The span holding an offset (the last one at the end); null for a paragraph without text.
     const LayoutSpan* spanAt(int32_t offset) const;
+    bool isHidden(int32_t offset) const;
+    // Everything of the paragraph is hidden (see paragraphShowsNothing): its one line has no
+    // height, and the document gives it no display line.
+    bool showsNothing() const { return m_showsNothing; }
 
 private:
     struct LineBreak;
@@ -166,6 +170,7 @@ private:
     LayoutDevice m_device;
     int32_t m_width = NoWrap;
     int32_t m_startOffset = 0;
+    bool m_showsNothing = false;
     std::vector<LayoutLine> m_lines;
     int32_t m_height = 0;
 };

@@ -99,6 +99,8 @@ std::vector<ParagraphPainter::Piece> ParagraphPainter::piecesOf(
     for (int32_t i = line.start; i < end; ++i) {
         while (span + 1 < spans.size() && spans[span].end() <= i)
             ++span;
+        if (spans[span].format.is(Hidden))
+            continue;  // nothing drawn, not even a selection
         Piece::Kind kind = Piece::Text;
         if (spans[span].picture)
             kind = Piece::Picture;

@@ -25,7 +25,7 @@ uint32_t readBackColor(const CharFormat& format)
 uint32_t charDifferences(const CharFormat& a, const CharFormat& b)
 {
     const uint32_t effects = a.effects ^ b.effects;
-    uint32_t result = effects & (Bold | Italic | Underline | StrikeOut | Protected | Link);
+    uint32_t result = effects & (Bold | Italic | Underline | StrikeOut | Protected | Link | Hidden);
     if (effects & SubSuperscript)
         result |= SubSuperscript;
     if (readColor(a) != readColor(b))

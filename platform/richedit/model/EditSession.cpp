@@ -1,6 +1,7 @@
 #include "platform/richedit/model/EditSession.h"
 
 #include "platform/richedit/model/CaseChange.h"
+#include "platform/richedit/model/HiddenText.h"
 
 #include <algorithm>
 #include <climits>
@@ -180,8 +181,14 @@ CharFormat EditSession::insertionFormat() const
     CharFormat format;
     if (selLength() > 0) {
         format = m_document.formatAt(selStart());
+        // What replaces hidden text stays hidden; text typed over a selection that shows
+        // something is shown.
+        if (format.is(Hidden) && !m_document.charFormatAt(selection()).has(Hidden))
+            format.effects &= ~uint32_t(Hidden);
     } else {
+        // Text typed next to hidden text is shown unless the pending format asks otherwise.
         format = m_document.insertionFormat(caret());
+        format.effects &= ~uint32_t(Hidden);
         if (m_pending)
             mergeCharFormat(format, *m_pending);
     }
@@ -372,8 +379,11 @@ bool EditSession::backspace()
 {
     if (m_readOnly)
         return false;
+    // Without a selection, the character that shows before the caret goes; hidden text on the
+    // way stays.
+    const int32_t end = skipHiddenBackward(m_document, caret());
     const CharRange range =
-        selLength() > 0 ? selection() : CharRange{m_document.previousPosition(caret()), caret()};
+        selLength() > 0 ? selection() : CharRange{m_document.previousPosition(end), end};
     if (range.cpMin == range.cpMax || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Backspace);
@@ -384,8 +394,9 @@ bool EditSession::deleteForward()
 {
     if (m_readOnly)
         return false;
+    const int32_t start = skipHiddenForward(m_document, caret());
     const CharRange range =
-        selLength() > 0 ? selection() : CharRange{caret(), m_document.snap(caret() + 1)};
+        selLength() > 0 ? selection() : CharRange{start, m_document.snap(start + 1)};
     if (range.cpMin == range.cpMax || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Delete);

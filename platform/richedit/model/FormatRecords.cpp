@@ -9,8 +9,8 @@ namespace richedit {
 
 namespace {
 
-constexpr uint32_t EffectFields =
-    Bold | Italic | Underline | StrikeOut | Protected | Link | SubSuperscript | BackColor | Color;
+constexpr uint32_t EffectFields = Bold | Italic | Underline | StrikeOut | Protected | Link |
+                                  Hidden | SubSuperscript | BackColor | Color;
 
 }  // namespace
 

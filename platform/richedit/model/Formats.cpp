@@ -16,7 +16,7 @@ void mergeCharFormat(CharFormat& target, const CharFormat& change)
 {
     // Effect bits travel with their mask bits; sub- and superscript share one mask.
     const uint32_t effectBits = change.mask & (Bold | Italic | Underline | StrikeOut | Protected |
-                                               Link | SubSuperscript | BackColor | Color);
+                                               Link | Hidden | SubSuperscript | BackColor | Color);
     target.effects = (target.effects & ~effectBits) | (change.effects & effectBits);
     if (change.has(Size))
         target.heightTw = change.heightTw;

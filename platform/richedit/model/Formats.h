@@ -17,6 +17,10 @@ enum CharMask : uint32_t {
     StrikeOut = 0x8,
     Protected = 0x10,
     Link = 0x20,
+    // Hidden text keeps its positions: it is part of Text, SelText and every position
+    // count, so that regular-expression offsets and selections stay exact. It is not drawn,
+    // takes no room, no display line and no page, and plain-text output leaves it out.
+    Hidden = 0x100,
     Subscript = 0x10000,
     Superscript = 0x20000,
     SubSuperscript = 0x30000,
@@ -35,8 +39,8 @@ constexpr uint32_t AutoColorEffect = 0x40000000;
 
 // Every field of a character format.
 constexpr uint32_t AllCharFields = Bold | Italic | Underline | StrikeOut | Protected | Link |
-                                   SubSuperscript | Lcid | BackColor | Charset | Offset | Face |
-                                   Color | Size;
+                                   Hidden | SubSuperscript | Lcid | BackColor | Charset | Offset |
+                                   Face | Color | Size;
 
 // The locale of plain text and of a link the control made.
 constexpr uint32_t PlainLcid = 1033;

@@ -84,4 +84,21 @@ QByteArray PlainText::encode(const QString& text)
     return withoutPictures.toUtf8();
 }
 
+QString PlainText::shownText(const DocumentFragment& fragment)
+{
+    QString text;
+    for (const FragmentParagraph& paragraph : fragment.paragraphs) {
+        bool showsSomething = !paragraph.markFormat.is(Hidden);
+        for (const FragmentRun& run : paragraph.runs) {
+            if (!run.format.is(Hidden)) {
+                text += run.text;
+                showsSomething = showsSomething || !run.text.isEmpty();
+            }
+        }
+        if (paragraph.hasMark && showsSomething)
+            text += u"\r\n";
+    }
+    return text;
+}
+
 }  // namespace richedit

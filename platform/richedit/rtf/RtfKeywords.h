@@ -65,6 +65,7 @@ enum class RtfKeyword : uint8_t {
     Down,
     Language,
     Protect,
+    Hidden,  // \v
     // Paragraph formatting
     ParagraphDefault,
     Paragraph,

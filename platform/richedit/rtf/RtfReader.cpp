@@ -507,6 +507,9 @@ bool RtfReaderEngine::characterWord(RtfKeyword keyword, const RtfToken& token)
         case K::Protect:
             setEffect(Protected, isOn(token));
             break;
+        case K::Hidden:
+            setEffect(Hidden, isOn(token));
+            break;
         case K::ForeColor:
             chars.colorIndex = paramOr(token, 0);
             break;
@@ -635,8 +638,7 @@ void RtfReaderEngine::cell()
 {
     // The tab between two cells is written only once the next cell shows up, so that the
     // row's last cell has none after it.
-    if (m_pendingCellTab)
-        appendRun(u"\t");
+    flushCellTab();
     m_pendingCellTab = true;
     m_rowFormat = state().para;
 }
@@ -811,11 +813,29 @@ void RtfReaderEngine::appendBody(QStringView text)
     }
     if (text.isEmpty())
         return;
-    if (m_pendingCellTab) {
-        m_pendingCellTab = false;
-        appendRun(u"\t");
-    }
+    flushCellTab();
     appendRun(text);
+}
+
+void RtfReaderEngine::flushCellTab()
+{
+    if (!m_pendingCellTab)
+        return;
+    m_pendingCellTab = false;
+    if (!effectiveFormat().is(Hidden)) {
+        appendRun(u"\t");
+        return;
+    }
+    // The tab stands for the boundary between two cells, which shows even when the next
+    // cell's text is hidden.
+    CharFormat shown = effectiveFormat();
+    shown.effects &= ~uint32_t(Hidden);
+    auto& runs = m_paragraph.runs;
+    if (!runs.empty() && !runs.back().picture && runs.back().format == shown)
+        runs.back().text += u'\t';
+    else
+        runs.push_back({QStringLiteral("\t"), std::move(shown), nullptr});
+    m_lastRunMatches = false;
 }
 
 void RtfReaderEngine::appendRun(QStringView text)
@@ -836,10 +856,7 @@ void RtfReaderEngine::appendRun(QStringView text)
 void RtfReaderEngine::appendPicture(std::shared_ptr<const Picture> picture)
 {
     resolveSurrogate();
-    if (m_pendingCellTab) {
-        m_pendingCellTab = false;
-        appendRun(u"\t");
-    }
+    flushCellTab();
     m_paragraph.runs.push_back(
         {QString(QChar(ObjectReplacementCharacter)), effectiveFormat(), std::move(picture)});
     m_lastRunMatches = false;

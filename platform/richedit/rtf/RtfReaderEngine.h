@@ -38,7 +38,7 @@ enum class RtfDestination : uint8_t {
 struct RtfCharProps {
     int32_t font = -1;  // -1: the \deff font
     int32_t sizeHalfPoints = 24;
-    uint32_t effects = 0;  // Bold, Italic, Underline, StrikeOut, Protected, Sub/Superscript
+    uint32_t effects = 0;  // Bold, Italic, Underline, StrikeOut, Protected, Hidden, Sub/Superscript
     int32_t offsetHalfPoints = 0;
     int32_t colorIndex = 0;
     int32_t backColorIndex = 0;
@@ -148,6 +148,8 @@ private:
     void appendToSink(QStringView text);
     void appendBody(QStringView text);
     void appendRun(QStringView text);
+    // Writes the tab between two cells once the next cell's content shows up.
+    void flushCellTab();
     void appendPicture(std::shared_ptr<const Picture> picture);
     void endParagraph(ParagraphEnd kind);
     void cell();

@@ -184,6 +184,7 @@ RunWords Writer::wordsOf(const CharFormat& format)
     words.underline = (effects & Underline) != 0;
     words.strike = (effects & StrikeOut) != 0;
     words.protect = (effects & Protected) != 0;
+    words.hidden = (effects & Hidden) != 0;
     words.script = (effects & Superscript) != 0 ? 2 : (effects & Subscript) != 0 ? 1 : 0;
     words.offsetHalfPoints = format.has(Offset) ? toHalfPoints(format.offsetTw) : 0;
     words.lang = format.has(Lcid) ? format.lcid : PlainLcid;

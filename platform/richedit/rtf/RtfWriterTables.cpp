@@ -121,6 +121,7 @@ void writeRunChanges(RtfOutput& out, const RunWords& from, const RunWords& to)
     toggle(out, from.underline, to.underline, "\\ul", "\\ulnone");
     toggle(out, from.strike, to.strike, "\\strike", "\\strike0");
     toggle(out, from.protect, to.protect, "\\protect", "\\protect0");
+    toggle(out, from.hidden, to.hidden, "\\v", "\\v0");
     if (from.script != to.script)
         writeScript(out, to.script);
     if (from.offsetHalfPoints != to.offsetHalfPoints)

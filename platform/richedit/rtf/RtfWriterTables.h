@@ -52,6 +52,7 @@ struct RunWords {
     bool underline = false;
     bool strike = false;
     bool protect = false;
+    bool hidden = false;
     int script = 0;  // 0 none, 1 subscript, 2 superscript
     int offsetHalfPoints = 0;
     uint32_t lang = PlainLcid;

@@ -151,7 +151,8 @@ std::optional<vb::VbError> Engine::saveFile(const QString& path, FileKind kind)
         bytes = textRtfBytes();
         bytes.append('\0');
     } else {
-        bytes = PlainText::encode(text());
+        // Positions count hidden text; a plain-text file has no way to hide it.
+        bytes = PlainText::encode(PlainText::shownText(document().extract({0, -1})));
     }
     const QFileInfo target(path);
     // A read-only file is refused even where the process could replace it (as root).

@@ -36,6 +36,7 @@ public:
     const Document& document() const { return m_session.document(); }
 
     // --- Whole document ---
+    // Hidden text included: it has positions (a plain-text file leaves it out).
     QString text() const { return document().text(); }
     void setText(const QString& text);
     // The whole-document RTF (7-bit, one character per byte), without a trailing NUL.

@@ -121,7 +121,7 @@ std::unique_ptr<QMimeData> selectionMimeData(const EditSession& session)
     const QByteArray rtf = writeRtf(fragment, RtfWriteMode::Selection);
     data->setData(QStringLiteral("text/rtf"), rtf);
     data->setData(QStringLiteral("application/rtf"), rtf);
-    const QByteArray text = PlainText::encode(session.selText());
+    const QByteArray text = PlainText::encode(PlainText::shownText(fragment));
     if (!text.isEmpty())
         data->setData(QStringLiteral("text/plain"), text);
     if (const std::shared_ptr<const Picture> picture = lonePicture(fragment)) {

@@ -402,6 +402,8 @@ void RichTextView::paintText(QPainter& painter, const QRect& exposed)
     const double left = m_insets.left() - m_horizontalOffsetTw / tpp;
     for (; paragraph < document.paragraphCount(); ++paragraph, line = 0) {
         const ParagraphLayout& paragraphLayout = layout.paragraphLayout(paragraph);
+        if (paragraphLayout.showsNothing())
+            continue;
         const int64_t top = paragraphTop;
         paragraphTop += paragraphLayout.height();
         if (top + paragraphLayout.line(line).top >= bottomTw)
@@ -437,8 +439,11 @@ QRect RichTextView::caretRect()
     DocumentLayout& layout = engine.layout();
     const Document& document = engine.document();
     const int32_t caret = document.snap(engine.caret());
-    const int paragraph = document.paragraphAt(caret);
-    const int32_t offset = caret - document.paragraphStart(paragraph);
+    int paragraph = document.paragraphAt(caret);
+    int32_t offset = caret - document.paragraphStart(paragraph);
+    // In a paragraph that shows nothing the caret stands where the next one starts.
+    for (; layout.paragraphLayout(paragraph).showsNothing(); offset = 0)
+        ++paragraph;
     const ParagraphLayout& paragraphLayout = layout.paragraphLayout(paragraph);
     const LayoutLine& line = paragraphLayout.line(paragraphLayout.lineAt(offset));
     const double tpp = twipsPerPixel();

@@ -1,5 +1,6 @@
 // The view's keyboard: KeyDown, the built-in keys, KeyPress and typing, KeyUp.
 #include "platform/host/KeyCodes.h"
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/Engine.h"
 #include "platform/richedit/view/RichTextView.h"
 #include "platform/richedit/view/ViewInput.h"
@@ -200,22 +201,26 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
     const Document& document = engine.document();
     const int32_t caret = engine.caret();
     const bool collapse = !shift && engine.selLength() > 0;
+    // Left and Right step over one character that shows; the caret ends before the next
+    // character that shows, after any hidden text.
     switch (key) {
         case Qt::Key_Left:
             if (collapse && !ctrl)
                 moveCaret(engine.selStart(), false);
             else
                 moveCaret(ctrl ? viewinput::previousWordStart(document.text(), caret)
-                               : document.previousPosition(caret),
+                               : document.previousPosition(skipHiddenBackward(document, caret)),
                           shift);
             return;
         case Qt::Key_Right:
             if (collapse && !ctrl)
                 moveCaret(engine.selStart() + engine.selLength(), false);
             else
-                moveCaret(ctrl ? viewinput::nextWordStart(document.text(), caret)
-                               : document.nextPosition(caret),
-                          shift);
+                moveCaret(
+                    ctrl ? viewinput::nextWordStart(document.text(), caret)
+                         : skipHiddenForward(
+                               document, document.nextPosition(skipHiddenForward(document, caret))),
+                    shift);
             return;
         case Qt::Key_Up:
             moveVertically(-1, shift);

@@ -341,6 +341,62 @@ TEST(DocumentLayoutTest, RelayoutInsideAParagraphMatchesAFreshLayout)
     }
 }
 
+// Hidden runs, hidden marks and whole hidden paragraphs come and go with the edits: the cached
+// layout stays equal to a fresh one, each paragraph relaid out equals one laid out anew, and
+// no display line starts in a paragraph that shows nothing.
+TEST(DocumentLayoutTest, HiddenTextKeepsCachedAndFreshLayoutsEqual)
+{
+    testsupport::RandomRichText::Options options;
+    options.faces = {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Serif")};
+    options.maxPiecesPerText = 12;
+    options.listOdds = 3;
+    options.hiddenOdds = 2;
+    testsupport::RandomRichText random(31, options);
+    int showingNothing = 0;  // the paragraphs met that show nothing: the case is exercised
+    for (int mode = 0; mode < 2; ++mode) {
+        auto document = randomDocument(random, 30);
+        DocumentLayout cached(*document);
+        const auto configure = [&](DocumentLayout& layout) {
+            layout.setViewportSize(QSize(3000, 2000));
+            if (mode == 1)
+                layout.setTargetDevice(nullptr, 1);
+        };
+        configure(cached);
+        for (int edit = 0; edit < 60; ++edit) {
+            const int32_t length = document->length();
+            const int32_t pos = random.pick(length + 1);
+            const int32_t end = std::min(length, pos + random.pick(80));
+            if (random.pick(2) == 0) {
+                randomEdit(*document, random);
+            } else {
+                CharFormat change;
+                change.mask = Hidden;
+                change.effects = random.pick(3) ? uint32_t(Hidden) : 0u;
+                document->applyChar({pos, end}, change);
+            }
+            cached.lineFromChar(random.pick(document->length() + 1));
+            if (edit % 6 != 0)
+                continue;
+            DocumentLayout fresh(*document);
+            configure(fresh);
+            ASSERT_EQ(snapshotOf(cached, *document), snapshotOf(fresh, *document))
+                << "mode " << mode << " edit " << edit;
+            for (int p = 0; p < document->paragraphCount(); ++p) {
+                const ParagraphLayout anew(cached.paragraphInput(p), cached.wrapWidth(),
+                                           cached.measuringDevice());
+                ASSERT_EQ(linesOf(cached.paragraphLayout(p)), linesOf(anew))
+                    << "mode " << mode << " edit " << edit << " paragraph " << p;
+                showingNothing += anew.showsNothing() ? 1 : 0;
+            }
+            for (int line = 0; line < cached.lineCount(); ++line) {
+                const int p = document->paragraphAt(cached.lineIndex(line));
+                EXPECT_FALSE(cached.paragraphLayout(p).showsNothing()) << "line " << line;
+            }
+        }
+    }
+    EXPECT_GT(showingNothing, 10);
+}
+
 TEST(DocumentLayoutTest, NumberChangeRenumbersTheFollowingRun)
 {
     Document document(face(QStringLiteral("DejaVu Sans"), 200));

@@ -1,5 +1,6 @@
 // Documents in the shapes other writers give them (tests/data/rtf/corpus-*.rtf, made by
 // tools/make-rtf-corpus.py): the text and the formats the reader must give for each.
+#include "platform/richedit/model/PlainText.h"
 #include "platform/richedit/rtf/RtfReader.h"
 
 #include "tests/platform/richedit/TextReference.h"
@@ -200,6 +201,45 @@ TEST(RtfReaderCorpus, BreaksSymbolsAndLineEnds)
                                              u"e\x200F"
                                              u"f")
                               .toStdString());
+}
+
+// Every character of hidden text is kept (it has positions), and exactly the hidden part is
+// marked: a reader of the document sees only the rest.
+TEST(RtfReaderCorpus, HiddenTextIsKeptAndMarked)
+{
+    DocumentFragment doc = read("hidden");
+    EXPECT_EQ(plain(doc), QString::fromUtf16(u"Shown secret text\r\n"
+                                             u"A whole hidden paragraph\r\n"
+                                             u"See Topictopic_id and Popup>note.\r\n"
+                                             u"abcdefg\r\n"
+                                             u"A1x\t\x20AC"
+                                             u"B1\r\n"
+                                             u"3 pages\r\n"
+                                             u"web end\r\n"
+                                             u"last")
+                              .toStdString());
+    // Two cells stay apart when the second one starts with hidden text.
+    EXPECT_FALSE(runWith(doc, "\t").format.is(Hidden));
+    doc.paragraphs.back().hasMark = false;  // the end mark is no part of the text
+    EXPECT_EQ(PlainText::shownText(doc).toStdString(),
+              "Shown text\r\nSee Topic and Popup.\r\naceg\r\nA1\tB1\r\n3 pages\r\nweb end\r\n"
+              "last");
+    ASSERT_EQ(doc.paragraphs.size(), 8u);
+    EXPECT_FALSE(doc.paragraphs[0].markFormat.is(Hidden));
+    EXPECT_TRUE(doc.paragraphs[1].markFormat.is(Hidden));
+    EXPECT_FALSE(doc.paragraphs[2].markFormat.is(Hidden));
+    EXPECT_TRUE(runWith(doc, "topic_id").format.is(Hidden));
+    EXPECT_TRUE(runWith(doc, "Topic").format.is(Underline));
+    EXPECT_FALSE(runWith(doc, "Topic").format.is(Hidden));
+    // \plain ends it; a group keeps it to itself, with the other words of the group.
+    const std::vector<FragmentRun>& letters = doc.paragraphs[3].runs;
+    QString marks;
+    for (const FragmentRun& run : letters)
+        marks += run.format.is(Hidden) ? run.text.toUpper() : run.text;
+    EXPECT_EQ(marks.toStdString(), "aBcDeFg");
+    ASSERT_EQ(letters.size(), 7u);
+    EXPECT_TRUE(letters[5].format.is(Bold));
+    EXPECT_FALSE(letters[6].format.is(Bold));
 }
 
 TEST(RtfReaderCorpus, DamagedDocumentsKeepTheirText)

@@ -347,6 +347,13 @@ TEST(RtfReaderDestinations, SkippedAndReadDestinations)
                    "{\\footerf f}{\\footnote n}{\\annotation a}{\\xe x}{\\tc t}{\\*\\unknown u}"
                    "{\\pntext p}{\\listtext l}{\\mystery m}body}"),
               u"mbody");
+    // Destinations some writers leave without \\*: table-of-contents entries, document
+    // properties, bookmarks, annotation details and shape properties.
+    EXPECT_EQ(read("{\\rtf1 a{\\tcn Chapter}b{\\title t}{\\comment c}{\\keywords k}"
+                   "{\\author w}{\\doccomm d}c{\\bkmkstart m}d{\\bkmkend m}e{\\atnid X}"
+                   "{\\atnauthor Y}{\\atndate 1}{\\atnref 2}f{\\sp{\\sn n}{\\sv v}}g"
+                   "{\\nextfile x.rtf}h}"),
+              u"abcdefgh");
     EXPECT_EQ(read("{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}"
                    "{\\field{\\fldinst PAGE}{\\fldrslt 3}}}"),
               u"shown3");

@@ -301,6 +301,50 @@ TEST_F(ViewKeysTest, ArrowsHomeEndAndWordsMoveAndExtend)
     EXPECT_EQ(engine.caret(), 0);
 }
 
+// Hidden text is passed over: every arrow press moves the caret on the screen, and Backspace
+// and Delete remove the character that shows, never hidden text the user cannot see.
+TEST_F(ViewKeysTest, ArrowsBackspaceAndDeleteGoByShownCharacters)
+{
+    engine.setTextRtf(
+        QStringLiteral("{\\rtf1\\ansi\\pard ab{\\v XY}cd\\par"
+                       "{\\v\\pard hidden\\par}\\pard e{\\v Z}\\par}"));
+    settle();
+    ASSERT_EQ(engine.text(), QStringLiteral("abXYcd\r\nhidden\r\neZ"));
+    engine.setSelStart(1);
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(engine.caret(), 4);  // after 'b' and the hidden "XY"
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(engine.caret(), 5);
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(engine.caret(), 4);
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(engine.caret(), 1);  // before 'b', over the hidden "XY"
+    engine.setSelStart(6);
+    QTest::keyClick(view.get(), Qt::Key_Right);  // over the hidden paragraph in one step
+    EXPECT_EQ(engine.caret(), 16);
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(engine.caret(), 18);  // past 'e' and the hidden 'Z'
+    QTest::keyClick(view.get(), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(engine.selText(), QStringLiteral("eZ"));
+    QTest::keyClick(view.get(), Qt::Key_Left);  // collapses
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(engine.caret(), 6);  // back over the hidden paragraph
+
+    engine.setSelStart(4);
+    QTest::keyClick(view.get(), Qt::Key_Backspace);
+    EXPECT_EQ(engine.text(), QStringLiteral("aXYcd\r\nhidden\r\neZ"));
+    engine.setSelStart(1);
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\neZ"));
+    engine.setSelStart(16);
+    QTest::keyClick(view.get(), Qt::Key_Backspace);
+    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\nZ"));
+    QTest::keyClick(view.get(), Qt::Key_Backspace);  // the shown end before the hidden paragraph
+    EXPECT_EQ(engine.text(), QStringLiteral("aXYdhidden\r\nZ"));
+    engine.undo();
+    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\neZ"));
+}
+
 TEST_F(ViewKeysTest, UpAndDownKeepTheColumnAcrossShortLines)
 {
     setText(QStringLiteral("abcdefgh\r\nab\r\nabcdefgh"));

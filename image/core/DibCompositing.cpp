@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace XrImage {
 
@@ -32,15 +33,12 @@ void PixelArray::erase()
     std::vector<std::uint8_t>().swap(bytes);
     width = 0;
     height = 0;
-    clippedToDestination = false;
+    placed = false;
+    placedLeft = 0;
+    placedTop = 0;
 }
 
 namespace {
-
-std::uint8_t clampByte(std::int64_t value)
-{
-    return std::uint8_t(std::clamp<std::int64_t>(value, 0, 255));
-}
 
 // The change per unit of alpha for a lightness percentage. Beyond +-100 every channel is
 // already at its limit, so the percentage is held there: the same result, without overflow.
@@ -66,6 +64,126 @@ void lighten(const std::uint8_t* from, std::uint8_t* to, float k)
     to[3] = std::uint8_t(a);
 }
 
+// Scaling by the nearest pixel: output column j (bottom-up row b) takes the source pixel under
+// whole-target column firstColumn + j (row firstRow + b). False when a sample falls outside the
+// source (it can come only from rounding).
+bool resampleNearest(const PixelView& source, const PixelView& target, std::int64_t srcx,
+                     std::int64_t sy, double xRatio, double yRatio, std::int64_t firstColumn,
+                     std::int64_t columns, std::int64_t firstRow, std::int64_t rows)
+{
+    std::vector<std::uint32_t> offsets(static_cast<std::size_t>(columns));
+    for (std::int64_t j = 0; j < columns; ++j) {
+        const double px = double(firstColumn + j) * xRatio + double(srcx);
+        const auto column = std::int64_t(std::floor(px));
+        if (column < 0 || column >= source.width)
+            return false;
+        offsets[std::size_t(j)] = std::uint32_t(column) * 4;
+    }
+    for (std::int64_t b = rows - 1; b >= 0; --b) {
+        const std::int64_t row = std::int64_t(std::floor(double(firstRow + b) * yRatio)) + sy;
+        if (row < 0 || row >= source.height)
+            return false;
+        const std::uint8_t* from = source.row(std::int32_t(row));
+        std::uint8_t* to = target.row(std::int32_t(b));
+        for (std::int64_t j = 0; j < columns; ++j)
+            std::memcpy(to + j * 4, from + offsets[std::size_t(j)], 4);
+    }
+    return true;
+}
+
+// Weighted scaling: each output pixel is the Double sum of up to four neighbours times the
+// product of their column and row weights, added in the order row iy then iy - 1, column ix
+// then ix + 1, and truncated. A neighbour of weight 0 adds exactly 0, so it is read from a
+// valid position instead of being skipped; the results are those of skipping it.
+bool resampleWeighted(const PixelView& source, const PixelView& target, std::int64_t srcx,
+                      std::int64_t srcwidth, std::int64_t sy, double xRatio, double yRatio,
+                      std::int64_t firstColumn, std::int64_t columns, std::int64_t firstRow,
+                      std::int64_t rows)
+{
+    // Each output column's source columns and weights, worked out once: the column alone when
+    // it is the rectangle's last, else it and its right neighbour by the fraction.
+    struct Tap {
+        std::uint32_t offset[2];
+        double weight[2];
+    };
+    const std::int64_t lastColumn = srcx + srcwidth - 1;
+    std::vector<Tap> taps(static_cast<std::size_t>(columns));
+    for (std::int64_t j = 0; j < columns; ++j) {
+        const double px = double(firstColumn + j) * xRatio + double(srcx);
+        const auto ix = std::int64_t(std::floor(px));
+        const double fx = px - double(ix);
+        double weight[2] = {1.0 - fx, fx};
+        if (ix == lastColumn) {
+            weight[0] = 1.0;
+            weight[1] = 0.0;
+        }
+        std::int64_t column[2] = {ix, ix + 1};
+        for (int c = 0; c < 2; ++c) {
+            if (weight[c] == 0.0)
+                column[c] = column[1 - c];
+            else if (column[c] < 0 || column[c] >= source.width)
+                return false;
+        }
+        if (column[0] < 0 || column[0] >= source.width)
+            return false;
+        taps[std::size_t(j)] = {{std::uint32_t(column[0]) * 4, std::uint32_t(column[1]) * 4},
+                                {weight[0], weight[1]}};
+    }
+    for (std::int64_t b = rows - 1; b >= 0; --b) {
+        const double py = double(firstRow + b) * yRatio + double(sy);
+        const auto iy = std::int64_t(std::floor(py));
+        const double fy = py - double(iy);
+        // This row by the fraction and the row below it by the rest (the sample leans
+        // downwards; results depend on it); row 0 alone.
+        std::int64_t row[2] = {iy, iy - 1};
+        double rowWeight[2] = {fy, 1.0 - fy};
+        if (iy == 0) {
+            rowWeight[0] = 1.0;
+            rowWeight[1] = 0.0;
+        }
+        for (int r = 0; r < 2; ++r) {
+            if (rowWeight[r] == 0.0)
+                row[r] = row[1 - r];
+            else if (row[r] < 0 || row[r] >= source.height)
+                return false;
+        }
+        if (row[0] < 0 || row[0] >= source.height)
+            return false;
+        const std::uint8_t* upper = source.row(std::int32_t(row[0]));
+        const std::uint8_t* lower = source.row(std::int32_t(row[1]));
+        std::uint8_t* to = target.row(std::int32_t(b));
+        for (std::int64_t j = 0; j < columns; ++j, to += 4) {
+            const Tap& tap = taps[std::size_t(j)];
+            const double w00 = tap.weight[0] * rowWeight[0];
+            const double w01 = tap.weight[1] * rowWeight[0];
+            const double w10 = tap.weight[0] * rowWeight[1];
+            const double w11 = tap.weight[1] * rowWeight[1];
+            const std::uint8_t* p00 = upper + tap.offset[0];
+            const std::uint8_t* p01 = upper + tap.offset[1];
+            const std::uint8_t* p10 = lower + tap.offset[0];
+            const std::uint8_t* p11 = lower + tap.offset[1];
+            for (int channel = 0; channel < 4; ++channel) {
+                double sum = 0.0;
+                sum += double(p00[channel]) * w00;
+                sum += double(p01[channel]) * w01;
+                sum += double(p10[channel]) * w10;
+                sum += double(p11[channel]) * w11;
+                // The sum is never negative: truncation is the floor.
+                to[channel] = std::uint8_t(std::min<std::int64_t>(std::int64_t(sum), 255));
+            }
+        }
+    }
+    return true;
+}
+
+// Whole-number quotient by 255 of 0 .. 2 x 255 x 255 with a multiply and a shift, which the
+// compiler vectorises where it would not a division: the estimate is exact or one too big.
+inline std::uint32_t dividedBy255(std::uint32_t value)
+{
+    const std::uint32_t estimate = (value * 32897u) >> 23;
+    return estimate - (estimate * 255u > value ? 1u : 0u);
+}
+
 // The compositing table for a run of pixels; Host composites all four channels, a device
 // context's colour only blue, green and red. Each mode has its own loop so that the per-pixel
 // work is only the table's arithmetic.
@@ -85,22 +203,21 @@ struct Compositor {
     {
         const int C = constantAlpha;
         if constexpr (!Grey) {
-            int kOf[256];
-            for (int a = 0; a < 256; ++a)
-                kOf[a] = 255 - a * C / 255;
-            // One formula for every pixel: alpha 0 keeps the destination, and alpha 255 at full
-            // opacity reduces to a copy (k = 0).
-            constexpr int channels = Host ? 4 : 3;
+            // One formula for every pixel and every constant alpha, with k = 255 - a x C \ 255:
+            // D = (D x k + S x C) \ 255, which at C = 255 is D x (255 - a) \ 255 + S; alpha 0
+            // keeps the destination, a device context's fourth byte is never written.
+            const auto C = std::uint32_t(constantAlpha);
             for (std::int64_t i = 0; i < count; ++i) {
                 const std::uint8_t* from = s + i * 4;
                 std::uint8_t* to = d + i * 4;
-                const int a = from[3];
-                const int k = Full ? 255 - a : kOf[a];
-                for (int c = 0; c < channels; ++c) {
-                    const int blended =
-                        Full ? to[c] * k / 255 + from[c] : (to[c] * k + from[c] * C) / 255;
-                    to[c] = std::uint8_t(a == 0 ? to[c] : std::min(255, blended));
-                }
+                const std::uint32_t a = from[3];
+                const std::uint32_t k = 255 - dividedBy255(a * C);
+                std::uint8_t blended[4];
+                for (int c = 0; c < 4; ++c)
+                    blended[c] = std::uint8_t(
+                        std::min(255u, dividedBy255(std::uint32_t(to[c]) * k + from[c] * C)));
+                for (int c = 0; c < 4; ++c)
+                    to[c] = (a == 0 || (!Host && c == 3)) ? to[c] : blended[c];
             }
             return;
         }
@@ -203,7 +320,7 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
                               std::int32_t srcx, std::int32_t srcy, std::int32_t srcwidth,
                               std::int32_t srcheight, std::int32_t DestX, std::int32_t DestY,
                               std::int32_t& DestWidth, std::int32_t& DestHeight,
-                              float& LightAdjustment) const
+                              float& LightAdjustment, const TargetWindow* visible) const
 {
     if (m_dib.isNull())
         return false;
@@ -215,139 +332,66 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
     if (!pixelRectInside(srcx, srcy, srcwidth, srcheight, source.width, source.height))
         return false;
 
-    std::int64_t newW = 0;
-    std::int64_t newH = 0;
-    std::int64_t skip = 0;
-    double xRatio = 0;
-    double yRatio = 0;
-    bool clipped = false;
+    // The whole target's size sets the ratios; only the window of it is worked out: past a
+    // negative DestX or DestY, and for a scaled draw also outside what the destination shows.
+    std::int64_t fullW = 0;
+    std::int64_t fullH = 0;
+    TargetWindow window;
     if (!destination) {
-        newW = std::llabs(DestWidth);
-        newH = std::llabs(DestHeight);
-        if (newW < 1 || newH < 1)
+        fullW = std::llabs(DestWidth);
+        fullH = std::llabs(DestHeight);
+        if (fullW < 1 || fullH < 1)
             return false;
-        xRatio = double(srcwidth) / double(newW);
-        yRatio = double(srcheight) / double(newH);
-        if (DestX < 0) {
-            newW += DestX;
-            skip = -std::int64_t(DestX);
-            clipped = true;
-        }
-        if (DestY < 0) {
-            newH += DestY;
-            clipped = true;
-        }
+        window = {std::max<std::int64_t>(0, -std::int64_t(DestX)),
+                  std::max<std::int64_t>(0, -std::int64_t(DestY)), fullW, fullH};
+        if (visible)
+            window = {std::max(window.left, visible->left), std::max(window.top, visible->top),
+                      std::min(window.right, visible->right),
+                      std::min(window.bottom, visible->bottom)};
     } else {
         if (destination->Handle() == 0)
             return false;
-        newW = destination->Width();
-        newH = destination->Height();
-        xRatio = double(srcwidth) / double(newW);
-        yRatio = double(srcheight) / double(newH);
+        fullW = destination->Width();
+        fullH = destination->Height();
+        window = {0, 0, fullW, fullH};
     }
+    const std::int64_t newW = window.right - window.left;
+    const std::int64_t newH = window.bottom - window.top;
     if (newW < 1 || newH < 1)
         return false;
+    const double xRatio = double(srcwidth) / double(fullW);
+    const double yRatio = double(srcheight) / double(fullH);
 
     PixelArray scaled;
     PixelView target;
     if (destination) {
         target = PixelView::of(*destination);
     } else {
-        if (!scaled.dimension(std::int32_t(newW), std::int32_t(newH)))
+        if (newW > std::numeric_limits<std::int32_t>::max() ||
+            newH > std::numeric_limits<std::int32_t>::max() ||
+            !scaled.dimension(std::int32_t(newW), std::int32_t(newH)))
             return false;
         target = PixelView::of(scaled);
     }
     const std::int64_t sy = std::int64_t(source.height) - srcheight - srcy;
-    const std::int64_t lastColumn = std::int64_t(srcx) + srcwidth - 1;
-    std::vector<double> columns(static_cast<std::size_t>(newW));
-    for (std::int64_t x = 0; x < newW; ++x)
-        columns[std::size_t(x)] = double(x + skip) * xRatio + srcx;
-    // A sample outside the source ends the call (it can come only from rounding).
-    auto inside = [&](std::int64_t column, std::int64_t row) {
-        return column >= 0 && column < source.width && row >= 0 && row < source.height;
-    };
-
-    if (!m_highQualityInterpolation) {
-        for (std::int64_t y = newH - 1; y >= 0; --y) {
-            const std::int64_t row = std::int64_t(std::floor(double(y) * yRatio)) + sy;
-            std::uint8_t* to = target.row(std::int32_t(y));
-            for (std::int64_t x = 0; x < newW; ++x) {
-                const auto column = std::int64_t(std::floor(columns[std::size_t(x)]));
-                if (!inside(column, row))
-                    return false;
-                std::memcpy(to + x * 4, source.row(std::int32_t(row)) + column * 4, 4);
-            }
-        }
-    } else {
-        // Each target column's source columns and weights, worked out once: the column alone
-        // when it is the rectangle's last, else it and its right neighbour by the fraction.
-        struct Tap {
-            std::int64_t column[2];
-            double weight[2];
-        };
-        std::vector<Tap> taps(static_cast<std::size_t>(newW));
-        for (std::int64_t x = 0; x < newW; ++x) {
-            const double px = columns[std::size_t(x)];
-            const auto ix = std::int64_t(std::floor(px));
-            const double fx = px - double(ix);
-            Tap& tap = taps[std::size_t(x)];
-            tap = {{ix, ix + 1}, {1.0 - fx, fx}};
-            if (ix == lastColumn) {
-                tap.weight[0] = 1.0;
-                tap.weight[1] = 0.0;
-            }
-            for (int c = 0; c < 2; ++c)
-                if (tap.weight[c] != 0.0 && !inside(tap.column[c], 0))
-                    return false;
-        }
-        for (std::int64_t y = newH - 1; y >= 0; --y) {
-            const double py = double(y) * yRatio + double(sy);
-            const auto iy = std::int64_t(std::floor(py));
-            const double fy = py - double(iy);
-            // Rows and their weights: row 0 alone, else this row by the fraction and the row
-            // below it by the rest (the sample leans downwards; results depend on it).
-            const std::int64_t rows[2] = {iy, iy - 1};
-            double rowWeights[2] = {fy, 1.0 - fy};
-            if (iy == 0) {
-                rowWeights[0] = 1.0;
-                rowWeights[1] = 0.0;
-            }
-            const std::uint8_t* rowPixels[2] = {nullptr, nullptr};
-            for (int r = 0; r < 2; ++r) {
-                if (rowWeights[r] == 0.0)
-                    continue;
-                if (!inside(0, rows[r]))
-                    return false;
-                rowPixels[r] = source.row(std::int32_t(rows[r]));
-            }
-            std::uint8_t* to = target.row(std::int32_t(y));
-            for (std::int64_t x = 0; x < newW; ++x) {
-                const Tap& tap = taps[std::size_t(x)];
-                double sums[4] = {0, 0, 0, 0};
-                for (int r = 0; r < 2; ++r) {
-                    if (!rowPixels[r])
-                        continue;
-                    for (int c = 0; c < 2; ++c) {
-                        if (tap.weight[c] == 0.0)
-                            continue;
-                        const std::uint8_t* from = rowPixels[r] + tap.column[c] * 4;
-                        const double weight = tap.weight[c] * rowWeights[r];
-                        for (int channel = 0; channel < 4; ++channel)
-                            sums[channel] += double(from[channel]) * weight;
-                    }
-                }
-                for (int channel = 0; channel < 4; ++channel)
-                    to[x * 4 + channel] = clampByte(std::int64_t(std::floor(sums[channel])));
-            }
-        }
-    }
+    // Output row b (bottom-up) is the whole target's bottom-up row firstRow + b.
+    const std::int64_t firstRow = fullH - window.bottom;
+    const bool drawn = m_highQualityInterpolation
+                           ? resampleWeighted(source, target, srcx, srcwidth, sy, xRatio, yRatio,
+                                              window.left, newW, firstRow, newH)
+                           : resampleNearest(source, target, srcx, sy, xRatio, yRatio, window.left,
+                                             newW, firstRow, newH);
+    if (!drawn)
+        return false;
 
     DestWidth = std::int32_t(newW);
     DestHeight = std::int32_t(newH);
     input.erase();
     if (!destination) {
         output = std::move(scaled);
-        output.clippedToDestination = clipped;
+        output.placed = true;
+        output.placedLeft = std::int64_t(DestX) + window.left;
+        output.placedTop = std::int64_t(DestY) + window.top;
     }
     if (LightAdjustment != 0.0f) {
         const float k = lightnessFactor(LightAdjustment);
@@ -419,9 +463,9 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
     if (pixels.isDimensioned()) {
         source = PixelView::of(pixels);
         top = height;
-        if (pixels.clippedToDestination) {
-            left = std::max<std::int64_t>(left, 0);
-            topEdge = std::max<std::int64_t>(topEdge, 0);
+        if (pixels.placed) {
+            left = pixels.placedLeft;
+            topEdge = pixels.placedTop;
         } else {
             if (left < 0) {
                 width += left;

@@ -1,5 +1,6 @@
 // The own drawing road: mirrored copies, scaling, lightness and compositing of premultiplied
 // pixels onto a device context or into another image, in integer arithmetic.
+#include "image/core/CompositingKernels.h"
 #include "image/core/ImageHelpers.h"
 #include "image/core/PixelViews.h"
 #include "image/core/c32bppDIB.h"
@@ -64,126 +65,6 @@ void lighten(const std::uint8_t* from, std::uint8_t* to, float k)
     to[3] = std::uint8_t(a);
 }
 
-// Scaling by the nearest pixel: output column j (bottom-up row b) takes the source pixel under
-// whole-target column firstColumn + j (row firstRow + b). False when a sample falls outside the
-// source (it can come only from rounding).
-bool resampleNearest(const PixelView& source, const PixelView& target, std::int64_t srcx,
-                     std::int64_t sy, double xRatio, double yRatio, std::int64_t firstColumn,
-                     std::int64_t columns, std::int64_t firstRow, std::int64_t rows)
-{
-    std::vector<std::uint32_t> offsets(static_cast<std::size_t>(columns));
-    for (std::int64_t j = 0; j < columns; ++j) {
-        const double px = double(firstColumn + j) * xRatio + double(srcx);
-        const auto column = std::int64_t(std::floor(px));
-        if (column < 0 || column >= source.width)
-            return false;
-        offsets[std::size_t(j)] = std::uint32_t(column) * 4;
-    }
-    for (std::int64_t b = rows - 1; b >= 0; --b) {
-        const std::int64_t row = std::int64_t(std::floor(double(firstRow + b) * yRatio)) + sy;
-        if (row < 0 || row >= source.height)
-            return false;
-        const std::uint8_t* from = source.row(std::int32_t(row));
-        std::uint8_t* to = target.row(std::int32_t(b));
-        for (std::int64_t j = 0; j < columns; ++j)
-            std::memcpy(to + j * 4, from + offsets[std::size_t(j)], 4);
-    }
-    return true;
-}
-
-// Weighted scaling: each output pixel is the Double sum of up to four neighbours times the
-// product of their column and row weights, added in the order row iy then iy - 1, column ix
-// then ix + 1, and truncated. A neighbour of weight 0 adds exactly 0, so it is read from a
-// valid position instead of being skipped; the results are those of skipping it.
-bool resampleWeighted(const PixelView& source, const PixelView& target, std::int64_t srcx,
-                      std::int64_t srcwidth, std::int64_t sy, double xRatio, double yRatio,
-                      std::int64_t firstColumn, std::int64_t columns, std::int64_t firstRow,
-                      std::int64_t rows)
-{
-    // Each output column's source columns and weights, worked out once: the column alone when
-    // it is the rectangle's last, else it and its right neighbour by the fraction.
-    struct Tap {
-        std::uint32_t offset[2];
-        double weight[2];
-    };
-    const std::int64_t lastColumn = srcx + srcwidth - 1;
-    std::vector<Tap> taps(static_cast<std::size_t>(columns));
-    for (std::int64_t j = 0; j < columns; ++j) {
-        const double px = double(firstColumn + j) * xRatio + double(srcx);
-        const auto ix = std::int64_t(std::floor(px));
-        const double fx = px - double(ix);
-        double weight[2] = {1.0 - fx, fx};
-        if (ix == lastColumn) {
-            weight[0] = 1.0;
-            weight[1] = 0.0;
-        }
-        std::int64_t column[2] = {ix, ix + 1};
-        for (int c = 0; c < 2; ++c) {
-            if (weight[c] == 0.0)
-                column[c] = column[1 - c];
-            else if (column[c] < 0 || column[c] >= source.width)
-                return false;
-        }
-        if (column[0] < 0 || column[0] >= source.width)
-            return false;
-        taps[std::size_t(j)] = {{std::uint32_t(column[0]) * 4, std::uint32_t(column[1]) * 4},
-                                {weight[0], weight[1]}};
-    }
-    for (std::int64_t b = rows - 1; b >= 0; --b) {
-        const double py = double(firstRow + b) * yRatio + double(sy);
-        const auto iy = std::int64_t(std::floor(py));
-        const double fy = py - double(iy);
-        // This row by the fraction and the row below it by the rest (the sample leans
-        // downwards; results depend on it); row 0 alone.
-        std::int64_t row[2] = {iy, iy - 1};
-        double rowWeight[2] = {fy, 1.0 - fy};
-        if (iy == 0) {
-            rowWeight[0] = 1.0;
-            rowWeight[1] = 0.0;
-        }
-        for (int r = 0; r < 2; ++r) {
-            if (rowWeight[r] == 0.0)
-                row[r] = row[1 - r];
-            else if (row[r] < 0 || row[r] >= source.height)
-                return false;
-        }
-        if (row[0] < 0 || row[0] >= source.height)
-            return false;
-        const std::uint8_t* upper = source.row(std::int32_t(row[0]));
-        const std::uint8_t* lower = source.row(std::int32_t(row[1]));
-        std::uint8_t* to = target.row(std::int32_t(b));
-        for (std::int64_t j = 0; j < columns; ++j, to += 4) {
-            const Tap& tap = taps[std::size_t(j)];
-            const double w00 = tap.weight[0] * rowWeight[0];
-            const double w01 = tap.weight[1] * rowWeight[0];
-            const double w10 = tap.weight[0] * rowWeight[1];
-            const double w11 = tap.weight[1] * rowWeight[1];
-            const std::uint8_t* p00 = upper + tap.offset[0];
-            const std::uint8_t* p01 = upper + tap.offset[1];
-            const std::uint8_t* p10 = lower + tap.offset[0];
-            const std::uint8_t* p11 = lower + tap.offset[1];
-            for (int channel = 0; channel < 4; ++channel) {
-                double sum = 0.0;
-                sum += double(p00[channel]) * w00;
-                sum += double(p01[channel]) * w01;
-                sum += double(p10[channel]) * w10;
-                sum += double(p11[channel]) * w11;
-                // The sum is never negative: truncation is the floor.
-                to[channel] = std::uint8_t(std::min<std::int64_t>(std::int64_t(sum), 255));
-            }
-        }
-    }
-    return true;
-}
-
-// Whole-number quotient by 255 of 0 .. 2 x 255 x 255 with a multiply and a shift, which the
-// compiler vectorises where it would not a division: the estimate is exact or one too big.
-inline std::uint32_t dividedBy255(std::uint32_t value)
-{
-    const std::uint32_t estimate = (value * 32897u) >> 23;
-    return estimate - (estimate * 255u > value ? 1u : 0u);
-}
-
 // The compositing table for a run of pixels; Host composites all four channels, a device
 // context's colour only blue, green and red. Each mode has its own loop so that the per-pixel
 // work is only the table's arithmetic.
@@ -203,22 +84,7 @@ struct Compositor {
     {
         const int C = constantAlpha;
         if constexpr (!Grey) {
-            // One formula for every pixel and every constant alpha, with k = 255 - a x C \ 255:
-            // D = (D x k + S x C) \ 255, which at C = 255 is D x (255 - a) \ 255 + S; alpha 0
-            // keeps the destination, a device context's fourth byte is never written.
-            const auto C = std::uint32_t(constantAlpha);
-            for (std::int64_t i = 0; i < count; ++i) {
-                const std::uint8_t* from = s + i * 4;
-                std::uint8_t* to = d + i * 4;
-                const std::uint32_t a = from[3];
-                const std::uint32_t k = 255 - dividedBy255(a * C);
-                std::uint8_t blended[4];
-                for (int c = 0; c < 4; ++c)
-                    blended[c] = std::uint8_t(
-                        std::min(255u, dividedBy255(std::uint32_t(to[c]) * k + from[c] * C)));
-                for (int c = 0; c < 4; ++c)
-                    to[c] = (a == 0 || (!Host && c == 3)) ? to[c] : blended[c];
-            }
+            blendColourRun<Host>(s, d, count, std::uint32_t(constantAlpha));
             return;
         }
         for (std::int64_t i = 0; i < count; ++i, s += 4, d += 4) {

@@ -24,6 +24,17 @@ protected:
 
     static void forceNoZlib() { dynload::setLibraryNames({}); }
 
+    // The bytes as a file of the folder; its path.
+    static QString writeFile(const testsupport::TempFolder& folder, const QString& name,
+                             const std::vector<std::uint8_t>& bytes)
+    {
+        const QString path = folder.filePath(name);
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(toQByteArray(bytes));
+        return path;
+    }
+
     // Loads through LoadStream into an emptied host, as the load dispatcher hands it over.
     static bool load(const std::vector<std::uint8_t>& bytes, c32bppDIB& dib)
     {
@@ -234,12 +245,7 @@ TEST_F(PngReaderTest, TheBridgeHonoursTransparencyKeysAtEveryDepth)
             gdiplus::setAvailable(true);
             c32bppDIB bridged;
             const bool fromStream = load(png, bridged);
-            const QString path = folder.filePath("keyed.png");
-            {
-                QFile out(path);
-                ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-                out.write(toQByteArray(png));
-            }
+            const QString path = writeFile(folder, "keyed.png", png);
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             c32bppDIB bridgedFile;
@@ -447,12 +453,7 @@ TEST_F(PngReaderTest, FilesAndTheBridge)
     testsupport::TempFolder folder;
     const SampleImage image = randomImage(7, 3, 6, 8, 21);
     const std::vector<std::uint8_t> png = buildPng(image, {});
-    const QString path = folder.filePath("image.png");
-    {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(toQByteArray(png));
-    }
+    const QString path = writeFile(folder, "image.png", png);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     c32bppDIB own;

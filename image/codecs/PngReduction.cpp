@@ -1,6 +1,7 @@
 #include "image/codecs/PngReduction.h"
 
 #include "image/codecs/FindSortedLong.h"
+#include "image/core/ImageHelpers.h"
 
 #include <algorithm>
 #include <array>
@@ -21,13 +22,6 @@ std::int32_t pixelValue(const std::uint8_t* pixel)
 unsigned alphaOf(std::int32_t value)
 {
     return std::uint32_t(value) >> 24;
-}
-
-// Straight colour from premultiplied; a colour above its alpha (not valid premultiplied data)
-// is held at 255 rather than wrapping.
-std::uint8_t unpremultiply(unsigned colour, unsigned alpha)
-{
-    return std::uint8_t(std::min(255u, colour * 255 / alpha));
 }
 
 }  // namespace
@@ -131,9 +125,9 @@ bool ReduceToPalette(const std::uint8_t* bits, std::int32_t width, std::int32_t 
             rgb[1] = std::uint8_t(green);
             rgb[2] = std::uint8_t(blue);
         } else if (a != 0) {
-            rgb[0] = unpremultiply(red, a);
-            rgb[1] = unpremultiply(green, a);
-            rgb[2] = unpremultiply(blue, a);
+            rgb[0] = UnpremultipliedColour(red, a);
+            rgb[1] = UnpremultipliedColour(green, a);
+            rgb[2] = UnpremultipliedColour(blue, a);
         }
         if (a != 255 && at < image.paletteAlpha.size())
             image.paletteAlpha[at] = std::uint8_t(a);
@@ -210,9 +204,9 @@ void PrepareTrueColour(const std::uint8_t* bits, std::int32_t width, std::int32_
                 out[2] = std::uint8_t(transparentColour >> 16);
             }
         } else {
-            out[0] = unpremultiply(pixel[2], a);
-            out[1] = unpremultiply(pixel[1], a);
-            out[2] = unpremultiply(pixel[0], a);
+            out[0] = UnpremultipliedColour(pixel[2], a);
+            out[1] = UnpremultipliedColour(pixel[1], a);
+            out[2] = UnpremultipliedColour(pixel[0], a);
         }
         if (bytes == 4)
             out[3] = std::uint8_t(a);

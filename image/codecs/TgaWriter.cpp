@@ -3,11 +3,13 @@
 
 #include "image/codecs/FindSortedLong.h"
 #include "image/core/FileReplacement.h"
+#include "image/core/ImageHelpers.h"
 #include "image/core/c32bppDIB.h"
 
 #include <QDateTime>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace XrImage {
 
@@ -56,8 +58,14 @@ bool cTGAparser::SaveAsTGA(const QString& FileName, QByteArray& outStream, c32bp
     // The header holds each side in 16 bits.
     if (cHost->Width() > 0xFFFF || cHost->Height() > 0xFFFF)
         return false;
-    if (!EncodeTga(outStream, *cHost, allowPreMultipliedAlpha, useCompression, useBitReduction))
+    // Running out of memory for the pixel copies or the file's bytes fails the save.
+    try {
+        if (!EncodeTga(outStream, *cHost, allowPreMultipliedAlpha, useCompression, useBitReduction))
+            return false;
+    } catch (const std::bad_alloc&) {
+        outStream.clear();
         return false;
+    }
     if (FileName.isEmpty())
         return true;
     return writeFileReplacing(FileName, outStream);
@@ -173,9 +181,8 @@ void cTGAparser::BuildTrueColorPixels(std::vector<std::uint8_t>& pixels, c32bppD
         if (alpha == 255) {
             std::memcpy(target, pixel, 4);
         } else if (alpha != 0) {
-            // Undo the premultiplication; a colour above its alpha cannot pass 255.
             for (int c = 0; c < 3; ++c)
-                target[c] = std::uint8_t(std::min(255u, pixel[c] * 255u / alpha));
+                target[c] = UnpremultipliedColour(pixel[c], alpha);
             target[3] = std::uint8_t(alpha);
         }
     }

@@ -392,7 +392,8 @@ bool cICOparser::ConvertstdPicTo32bpp(const picture::Picture* Handle, c32bppDIB*
     const QImage& image = Handle->image();
     if (!cHost->InitializeDIB(image.width(), image.height()))
         return false;
-    m_type = 1;
+    const picture::IconTraits traits = Handle->iconTraits();
+    m_type = traits.cursor ? 2 : 1;
     Entry entry;
     entry.width = std::uint8_t(image.width() & 0xFF);
     entry.height = std::uint8_t(image.height() & 0xFF);
@@ -404,21 +405,33 @@ bool cICOparser::ConvertstdPicTo32bpp(const picture::Picture* Handle, c32bppDIB*
                     std::size_t(image.width()) * 4);
     const std::span<std::uint8_t> pixels(
         cHost->BitsPointer(), std::size_t(cHost->scanWidth()) * std::size_t(cHost->Height()));
-    bool anyAlpha = false;
-    for (std::size_t i = 3; i < pixels.size() && !anyAlpha; i += 4)
-        anyAlpha = pixels[i] != 0;
-    // An icon's picture carries its mask as alpha: without any opaque pixel the mask hides all.
-    entry.bitCount = anyAlpha ? 32 : 1;
+    // Only a 32-bit entry's colour bitmap carries alpha; any other entry's transparency is its
+    // mask, which the picture holds as alpha 0 or 255.
+    bool colourAlpha = false;
+    if (traits.bitCount == 32)
+        for (std::size_t i = 3; i < pixels.size() && !colourAlpha; i += 4)
+            colourAlpha = pixels[i] != 0;
+    entry.bitCount = colourAlpha ? 32 : 1;
     m_entries.push_back(entry);
-    bool hasAlpha = true;
-    std::int32_t format = 0;
-    if (anyAlpha) {
+    if (colourAlpha) {
+        bool hasAlpha = true;
+        std::int32_t format = 0;
         ClassifyAlpha(pixels, true, hasAlpha, format);
-        cHost->SetImageType(imgIconARGB);
-    } else {
-        cHost->SetImageType(imgIcon);
+        cHost->SetImageType(m_type == 1 ? imgIconARGB : imgCursorARGB);
+        cHost->LetAlpha(true);
+        return true;
     }
-    cHost->LetAlpha(true);
+    bool masked = false;
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        if (pixels[i + 3] == 0) {
+            std::memset(&pixels[i], 0, 4);
+            masked = true;
+        } else {
+            pixels[i + 3] = 255;
+        }
+    }
+    cHost->SetImageType(m_type == 1 ? imgIcon : imgCursor);
+    cHost->LetAlpha(masked);
     return true;
 }
 

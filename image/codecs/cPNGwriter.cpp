@@ -87,6 +87,50 @@ QString normaliseText(const QString& text)
     return result;
 }
 
+// Dates as people write them, in English: month first with slashes or dashes, the year first,
+// the month's name or its first three letters before or after the day, each with an optional
+// time of day in 24 or 12 hours ("12/10/2024 8:30:15 AM", "December 10, 2024", "10-Dec-24").
+// A time alone falls on the zero date; two-digit years below 30 are this century's.
+std::optional<QDateTime> writtenDate(const QString& text)
+{
+    static const QStringList dates = {
+        QStringLiteral("M/d/yyyy"),     QStringLiteral("M/d/yy"),
+        QStringLiteral("M-d-yyyy"),     QStringLiteral("M-d-yy"),
+        QStringLiteral("yyyy/M/d"),     QStringLiteral("yyyy-M-d"),
+        QStringLiteral("MMMM d, yyyy"), QStringLiteral("MMM d, yyyy"),
+        QStringLiteral("MMMM d yyyy"),  QStringLiteral("MMM d yyyy"),
+        QStringLiteral("d MMMM yyyy"),  QStringLiteral("d MMM yyyy"),
+        QStringLiteral("d-MMM-yyyy"),   QStringLiteral("d-MMM-yy"),
+    };
+    static const QStringList times = {
+        QStringLiteral("h:mm:ss AP"), QStringLiteral("h:mm AP"), QStringLiteral("h AP"),
+        QStringLiteral("H:mm:ss"),    QStringLiteral("H:mm"),
+    };
+    const QLocale english = QLocale::c();
+    for (const QString& time : times) {
+        const QTime parsed = english.toTime(text, time);
+        if (parsed.isValid())
+            return QDateTime(QDate(1899, 12, 30), parsed);
+    }
+    const auto centuryMended = [](QDate date, const QString& format) {
+        if (format.endsWith(QStringLiteral("yy")) && !format.endsWith(QStringLiteral("yyyy")) &&
+            date.year() < 1930)
+            return date.addYears(100);
+        return date;
+    };
+    for (const QString& date : dates) {
+        const QDate day = english.toDate(text, date);
+        if (day.isValid())
+            return centuryMended(day, date).startOfDay();
+        for (const QString& time : times) {
+            const QDateTime both = english.toDateTime(text, date + QLatin1Char(' ') + time);
+            if (both.isValid())
+                return QDateTime(centuryMended(both.date(), date), both.time());
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<QDateTime> toDate(const QVariant& value)
 {
     if (value.typeId() == QMetaType::QDateTime)
@@ -101,6 +145,8 @@ std::optional<QDateTime> toDate(const QVariant& value)
         if (parsed.isValid())
             return parsed;
     }
+    if (const std::optional<QDateTime> written = writtenDate(text.simplified()))
+        return written;
     const QLocale locale;
     for (QLocale::FormatType format : {QLocale::ShortFormat, QLocale::LongFormat}) {
         QDateTime parsed = locale.toDateTime(text, format);

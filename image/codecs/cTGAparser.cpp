@@ -371,7 +371,8 @@ bool cTGAparser::DecodeColorMapped(std::span<const std::uint8_t> data, const Hea
     const int entryBytes = entryBits == 15 ? 2 : entryBits / 8;
     if (entryBytes == 2)
         BuildFiveBitTable();
-    const bool alphaUsed = (entryBytes == 2 || entryBytes == 4) && IsAlphaUsed(data);
+    // Only 16-bit entries have an alpha bit; the top bit of a 15-bit entry is padding.
+    const bool alphaUsed = (entryBits == 16 || entryBytes == 4) && IsAlphaUsed(data);
 
     // The palette holds the last mapLength entries of the map; index v selects entry v.
     std::vector<std::uint32_t> palette(std::size_t(std::max(256, header.mapLength)), 0);

@@ -1,5 +1,6 @@
 // The own drawing road: mirrored copies, scaling, lightness and compositing of premultiplied
 // pixels onto a device context or into another image, in integer arithmetic.
+#include "image/core/CompositingKernels.h"
 #include "image/core/ImageHelpers.h"
 #include "image/core/PixelViews.h"
 #include "image/core/c32bppDIB.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace XrImage {
 
@@ -32,15 +34,12 @@ void PixelArray::erase()
     std::vector<std::uint8_t>().swap(bytes);
     width = 0;
     height = 0;
-    clippedToDestination = false;
+    placed = false;
+    placedLeft = 0;
+    placedTop = 0;
 }
 
 namespace {
-
-std::uint8_t clampByte(std::int64_t value)
-{
-    return std::uint8_t(std::clamp<std::int64_t>(value, 0, 255));
-}
 
 // The change per unit of alpha for a lightness percentage. Beyond +-100 every channel is
 // already at its limit, so the percentage is held there: the same result, without overflow.
@@ -85,23 +84,7 @@ struct Compositor {
     {
         const int C = constantAlpha;
         if constexpr (!Grey) {
-            int kOf[256];
-            for (int a = 0; a < 256; ++a)
-                kOf[a] = 255 - a * C / 255;
-            // One formula for every pixel: alpha 0 keeps the destination, and alpha 255 at full
-            // opacity reduces to a copy (k = 0).
-            constexpr int channels = Host ? 4 : 3;
-            for (std::int64_t i = 0; i < count; ++i) {
-                const std::uint8_t* from = s + i * 4;
-                std::uint8_t* to = d + i * 4;
-                const int a = from[3];
-                const int k = Full ? 255 - a : kOf[a];
-                for (int c = 0; c < channels; ++c) {
-                    const int blended =
-                        Full ? to[c] * k / 255 + from[c] : (to[c] * k + from[c] * C) / 255;
-                    to[c] = std::uint8_t(a == 0 ? to[c] : std::min(255, blended));
-                }
-            }
+            blendColourRun<Host>(s, d, count, std::uint32_t(constantAlpha));
             return;
         }
         for (std::int64_t i = 0; i < count; ++i, s += 4, d += 4) {
@@ -203,7 +186,7 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
                               std::int32_t srcx, std::int32_t srcy, std::int32_t srcwidth,
                               std::int32_t srcheight, std::int32_t DestX, std::int32_t DestY,
                               std::int32_t& DestWidth, std::int32_t& DestHeight,
-                              float& LightAdjustment) const
+                              float& LightAdjustment, const TargetWindow* visible) const
 {
     if (m_dib.isNull())
         return false;
@@ -215,139 +198,66 @@ bool c32bppDIB::ResampleImage(PixelArray& output, PixelArray& input, c32bppDIB* 
     if (!pixelRectInside(srcx, srcy, srcwidth, srcheight, source.width, source.height))
         return false;
 
-    std::int64_t newW = 0;
-    std::int64_t newH = 0;
-    std::int64_t skip = 0;
-    double xRatio = 0;
-    double yRatio = 0;
-    bool clipped = false;
+    // The whole target's size sets the ratios; only the window of it is worked out: past a
+    // negative DestX or DestY, and for a scaled draw also outside what the destination shows.
+    std::int64_t fullW = 0;
+    std::int64_t fullH = 0;
+    TargetWindow window;
     if (!destination) {
-        newW = std::llabs(DestWidth);
-        newH = std::llabs(DestHeight);
-        if (newW < 1 || newH < 1)
+        fullW = std::llabs(DestWidth);
+        fullH = std::llabs(DestHeight);
+        if (fullW < 1 || fullH < 1)
             return false;
-        xRatio = double(srcwidth) / double(newW);
-        yRatio = double(srcheight) / double(newH);
-        if (DestX < 0) {
-            newW += DestX;
-            skip = -std::int64_t(DestX);
-            clipped = true;
-        }
-        if (DestY < 0) {
-            newH += DestY;
-            clipped = true;
-        }
+        window = {std::max<std::int64_t>(0, -std::int64_t(DestX)),
+                  std::max<std::int64_t>(0, -std::int64_t(DestY)), fullW, fullH};
+        if (visible)
+            window = {std::max(window.left, visible->left), std::max(window.top, visible->top),
+                      std::min(window.right, visible->right),
+                      std::min(window.bottom, visible->bottom)};
     } else {
         if (destination->Handle() == 0)
             return false;
-        newW = destination->Width();
-        newH = destination->Height();
-        xRatio = double(srcwidth) / double(newW);
-        yRatio = double(srcheight) / double(newH);
+        fullW = destination->Width();
+        fullH = destination->Height();
+        window = {0, 0, fullW, fullH};
     }
+    const std::int64_t newW = window.right - window.left;
+    const std::int64_t newH = window.bottom - window.top;
     if (newW < 1 || newH < 1)
         return false;
+    const double xRatio = double(srcwidth) / double(fullW);
+    const double yRatio = double(srcheight) / double(fullH);
 
     PixelArray scaled;
     PixelView target;
     if (destination) {
         target = PixelView::of(*destination);
     } else {
-        if (!scaled.dimension(std::int32_t(newW), std::int32_t(newH)))
+        if (newW > std::numeric_limits<std::int32_t>::max() ||
+            newH > std::numeric_limits<std::int32_t>::max() ||
+            !scaled.dimension(std::int32_t(newW), std::int32_t(newH)))
             return false;
         target = PixelView::of(scaled);
     }
     const std::int64_t sy = std::int64_t(source.height) - srcheight - srcy;
-    const std::int64_t lastColumn = std::int64_t(srcx) + srcwidth - 1;
-    std::vector<double> columns(static_cast<std::size_t>(newW));
-    for (std::int64_t x = 0; x < newW; ++x)
-        columns[std::size_t(x)] = double(x + skip) * xRatio + srcx;
-    // A sample outside the source ends the call (it can come only from rounding).
-    auto inside = [&](std::int64_t column, std::int64_t row) {
-        return column >= 0 && column < source.width && row >= 0 && row < source.height;
-    };
-
-    if (!m_highQualityInterpolation) {
-        for (std::int64_t y = newH - 1; y >= 0; --y) {
-            const std::int64_t row = std::int64_t(std::floor(double(y) * yRatio)) + sy;
-            std::uint8_t* to = target.row(std::int32_t(y));
-            for (std::int64_t x = 0; x < newW; ++x) {
-                const auto column = std::int64_t(std::floor(columns[std::size_t(x)]));
-                if (!inside(column, row))
-                    return false;
-                std::memcpy(to + x * 4, source.row(std::int32_t(row)) + column * 4, 4);
-            }
-        }
-    } else {
-        // Each target column's source columns and weights, worked out once: the column alone
-        // when it is the rectangle's last, else it and its right neighbour by the fraction.
-        struct Tap {
-            std::int64_t column[2];
-            double weight[2];
-        };
-        std::vector<Tap> taps(static_cast<std::size_t>(newW));
-        for (std::int64_t x = 0; x < newW; ++x) {
-            const double px = columns[std::size_t(x)];
-            const auto ix = std::int64_t(std::floor(px));
-            const double fx = px - double(ix);
-            Tap& tap = taps[std::size_t(x)];
-            tap = {{ix, ix + 1}, {1.0 - fx, fx}};
-            if (ix == lastColumn) {
-                tap.weight[0] = 1.0;
-                tap.weight[1] = 0.0;
-            }
-            for (int c = 0; c < 2; ++c)
-                if (tap.weight[c] != 0.0 && !inside(tap.column[c], 0))
-                    return false;
-        }
-        for (std::int64_t y = newH - 1; y >= 0; --y) {
-            const double py = double(y) * yRatio + double(sy);
-            const auto iy = std::int64_t(std::floor(py));
-            const double fy = py - double(iy);
-            // Rows and their weights: row 0 alone, else this row by the fraction and the row
-            // below it by the rest (the sample leans downwards; results depend on it).
-            const std::int64_t rows[2] = {iy, iy - 1};
-            double rowWeights[2] = {fy, 1.0 - fy};
-            if (iy == 0) {
-                rowWeights[0] = 1.0;
-                rowWeights[1] = 0.0;
-            }
-            const std::uint8_t* rowPixels[2] = {nullptr, nullptr};
-            for (int r = 0; r < 2; ++r) {
-                if (rowWeights[r] == 0.0)
-                    continue;
-                if (!inside(0, rows[r]))
-                    return false;
-                rowPixels[r] = source.row(std::int32_t(rows[r]));
-            }
-            std::uint8_t* to = target.row(std::int32_t(y));
-            for (std::int64_t x = 0; x < newW; ++x) {
-                const Tap& tap = taps[std::size_t(x)];
-                double sums[4] = {0, 0, 0, 0};
-                for (int r = 0; r < 2; ++r) {
-                    if (!rowPixels[r])
-                        continue;
-                    for (int c = 0; c < 2; ++c) {
-                        if (tap.weight[c] == 0.0)
-                            continue;
-                        const std::uint8_t* from = rowPixels[r] + tap.column[c] * 4;
-                        const double weight = tap.weight[c] * rowWeights[r];
-                        for (int channel = 0; channel < 4; ++channel)
-                            sums[channel] += double(from[channel]) * weight;
-                    }
-                }
-                for (int channel = 0; channel < 4; ++channel)
-                    to[x * 4 + channel] = clampByte(std::int64_t(std::floor(sums[channel])));
-            }
-        }
-    }
+    // Output row b (bottom-up) is the whole target's bottom-up row firstRow + b.
+    const std::int64_t firstRow = fullH - window.bottom;
+    const bool drawn = m_highQualityInterpolation
+                           ? resampleWeighted(source, target, srcx, srcwidth, sy, xRatio, yRatio,
+                                              window.left, newW, firstRow, newH)
+                           : resampleNearest(source, target, srcx, sy, xRatio, yRatio, window.left,
+                                             newW, firstRow, newH);
+    if (!drawn)
+        return false;
 
     DestWidth = std::int32_t(newW);
     DestHeight = std::int32_t(newH);
     input.erase();
     if (!destination) {
         output = std::move(scaled);
-        output.clippedToDestination = clipped;
+        output.placed = true;
+        output.placedLeft = std::int64_t(DestX) + window.left;
+        output.placedTop = std::int64_t(DestY) + window.top;
     }
     if (LightAdjustment != 0.0f) {
         const float k = lightnessFactor(LightAdjustment);
@@ -419,9 +329,9 @@ bool c32bppDIB::BlendToDC(gdi::DeviceContext* destDC, PixelArray& pixels, std::i
     if (pixels.isDimensioned()) {
         source = PixelView::of(pixels);
         top = height;
-        if (pixels.clippedToDestination) {
-            left = std::max<std::int64_t>(left, 0);
-            topEdge = std::max<std::int64_t>(topEdge, 0);
+        if (pixels.placed) {
+            left = pixels.placedLeft;
+            topEdge = pixels.placedTop;
         } else {
             if (left < 0) {
                 width += left;

@@ -197,54 +197,86 @@ bool c32bppDIB::TileImage(gdi::DeviceContext* destinationDC, std::int32_t DestX,
     if (tileW > INT32_MAX || tileH > INT32_MAX)
         return false;
 
-    // Tiles are rendered at their size (a negative size mirrors); an image without alpha
-    // keeps its colours exact by nearest-pixel scaling.
-    const bool interpolation = m_highQualityInterpolation;
-    auto renderTile = [&](std::int32_t width, std::int32_t height) -> std::unique_ptr<c32bppDIB> {
-        auto tile = std::make_unique<c32bppDIB>();
-        if (!tile->InitializeDIB(std::int32_t(tileW), std::int32_t(tileH)))
-            return nullptr;
-        if (!m_alpha)
-            m_highQualityInterpolation = false;
-        Render(nullptr, 0, 0, width, height, 0, 0, 0, 0, 100, true, true, tile.get(), grayScale,
-               LightAdjustment);
-        m_highQualityInterpolation = interpolation;
-        return tile;
-    };
-    std::unique_ptr<c32bppDIB> tile = renderTile(TileWidth, TileHeight);
-    if (!tile)
-        return false;
-    std::unique_ptr<c32bppDIB> second;
-    if (FlipAlternateTilesX || FlipAlternateTilesY || (StaggerRows && DestWidth < tileW)) {
-        second = renderTile(FlipAlternateTilesX ? -TileWidth : TileWidth,
-                            FlipAlternateTilesY ? -TileHeight : TileHeight);
-        if (!second)
-            return false;
-    }
+    // The canvas holds only the part of the destination rectangle the destination shows: a
+    // rectangle far larger than the destination costs no more than the destination.
+    const TargetWindow shown =
+        visiblePart(DestX, DestY, DestWidth, DestHeight, reachableArea(destinationDC, nullptr));
+    if (shown.right <= shown.left || shown.bottom <= shown.top)
+        return true;
     c32bppDIB canvas;
     canvas.LetisGDIplusEnabled(isGDIplusEnabled());
     canvas.LetisAlphaBlendFriendly(isAlphaBlendFriendly());
     canvas.LetgdiToken(m_gdiToken);
-    if (!canvas.InitializeDIB(DestWidth, DestHeight))
+    if (!canvas.InitializeDIB(std::int32_t(shown.right - shown.left),
+                              std::int32_t(shown.bottom - shown.top)))
         return false;
+
+    // Tiles are rendered at their size (a negative size mirrors); an image without alpha
+    // keeps its colours exact by nearest-pixel scaling. A tile no larger than the canvas is
+    // rendered once and copied; a larger one is drawn straight into the canvas wherever it
+    // shows, which gives the same pixels (both are drawn onto transparency).
+    const bool interpolation = m_highQualityInterpolation;
+    const bool copied = tileW <= canvas.Width() && tileH <= canvas.Height();
+    auto renderTile = [&](std::int32_t width, std::int32_t height, c32bppDIB& into,
+                          std::int64_t left, std::int64_t top) {
+        if (!m_alpha)
+            m_highQualityInterpolation = false;
+        Render(nullptr, std::int32_t(left), std::int32_t(top), width, height, 0, 0, 0, 0, 100, true,
+               true, &into, grayScale, LightAdjustment);
+        m_highQualityInterpolation = interpolation;
+    };
+    const bool twoTiles =
+        FlipAlternateTilesX || FlipAlternateTilesY || (StaggerRows && DestWidth < tileW);
+    const std::int32_t secondWidth = FlipAlternateTilesX ? -TileWidth : TileWidth;
+    const std::int32_t secondHeight = FlipAlternateTilesY ? -TileHeight : TileHeight;
+    c32bppDIB tile;
+    c32bppDIB second;
+    if (copied) {
+        if (!tile.InitializeDIB(std::int32_t(tileW), std::int32_t(tileH)))
+            return false;
+        renderTile(TileWidth, TileHeight, tile, 0, 0);
+        if (twoTiles) {
+            if (!second.InitializeDIB(std::int32_t(tileW), std::int32_t(tileH)))
+                return false;
+            renderTile(secondWidth, secondHeight, second, 0, 0);
+        }
+    }
+    // One tile with its top-left corner at (left, top) of the destination rectangle.
+    auto lay = [&](bool isSecond, std::int64_t left, std::int64_t top) {
+        left -= shown.left;
+        top -= shown.top;
+        if (left >= canvas.Width() || left + tileW <= 0 || top + tileH <= 0)
+            return;
+        if (copied)
+            layTile(isSecond ? second : tile, canvas, left, top);
+        else
+            renderTile(isSecond ? secondWidth : TileWidth, isSecond ? secondHeight : TileHeight,
+                       canvas, left, top);
+    };
 
     const std::int64_t pitchX = tileW + columnGap;
     const std::int64_t pitchY = tileH + rowGap;
-    const std::int64_t period = second ? 2 * pitchX : pitchX;
+    const std::int64_t period = twoTiles ? 2 * pitchX : pitchX;
     // Staggered rows move by half a pitch; the pattern continues to their left, cut at the edge.
     const std::int64_t stagger = pitchX / 2;
-    std::int64_t rowIndex = 0;
-    for (std::int64_t top = 0; top < DestHeight; top += pitchY, ++rowIndex) {
+    // Rows and tiles wholly outside the shown part are passed over.
+    const std::int64_t firstRow = std::max<std::int64_t>(0, (shown.top - tileH) / pitchY);
+    for (std::int64_t rowIndex = firstRow, top = firstRow * pitchY; top < shown.bottom;
+         top += pitchY, ++rowIndex) {
         const std::int64_t shift = (StaggerRows && rowIndex % 2 == 1) ? stagger : 0;
-        const std::int64_t start = shift > 0 ? shift - period : 0;
-        for (std::int64_t left = start; left < DestWidth; left += period) {
-            layTile(*tile, canvas, left, top);
-            if (second)
-                layTile(*second, canvas, left + pitchX, top);
+        std::int64_t left = shift > 0 ? shift - period : 0;
+        const std::int64_t reach = shown.left - pitchX - tileW;
+        if (left + period <= reach)
+            left += (reach - left) / period * period;
+        for (; left < shown.right; left += period) {
+            lay(false, left, top);
+            if (twoTiles)
+                lay(true, left + pitchX, top);
         }
     }
-    canvas.Render(destinationDC, DestX, DestY, DestWidth, DestHeight, 0, 0, 0, 0, Opacity, true,
-                  true, nullptr, gsclNone, 0);
+    canvas.Render(destinationDC, std::int32_t(DestX + shown.left), std::int32_t(DestY + shown.top),
+                  canvas.Width(), canvas.Height(), 0, 0, 0, 0, Opacity, true, true, nullptr,
+                  gsclNone, 0);
     return true;
 }
 

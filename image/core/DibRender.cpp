@@ -1,6 +1,7 @@
 // Render: argument normalisation and the choice among AlphaBlend, GDI+, the own compositing
 // road and rotated rendering.
 #include "image/codecs/cGDIPlus.h"
+#include "image/core/PixelViews.h"
 #include "image/core/c32bppDIB.h"
 #include "platform/gdi/AlphaBlend.h"
 #include "platform/gdi/DeviceContext.h"
@@ -208,9 +209,19 @@ bool c32bppDIB::Render(gdi::DeviceContext* destinationDC, std::int32_t DestX, st
     if (mirrored && !MirrorCopy(srcx, srcy, srcwidth, srcheight, DestWidth, DestHeight,
                                 mirroredPixels, nullptr, LightAdjustment))
         return false;
-    if (scaled && !ResampleImage(scaledPixels, mirroredPixels, nullptr, srcx, srcy, srcwidth,
-                                 srcheight, DestX, DestY, DestWidth, DestHeight, LightAdjustment))
-        return false;
+    if (scaled) {
+        // Only the scaled pixels the destination shows are worked out, so that a draw
+        // stretched far past the destination costs what the destination holds.
+        const TargetWindow window =
+            visiblePart(DestX, DestY, std::llabs(DestWidth), std::llabs(DestHeight),
+                        reachableArea(destinationDC, destHostDIB));
+        if (window.right <= window.left || window.bottom <= window.top)
+            return std::int64_t(DestX) + std::llabs(DestWidth) > 0 &&
+                   std::int64_t(DestY) + std::llabs(DestHeight) > 0;
+        if (!ResampleImage(scaledPixels, mirroredPixels, nullptr, srcx, srcy, srcwidth, srcheight,
+                           DestX, DestY, DestWidth, DestHeight, LightAdjustment, &window))
+            return false;
+    }
     PixelArray& pixels = scaled ? scaledPixels : mirroredPixels;
     return BlendToDC(destinationDC, pixels, srcx, srcy, DestX, DestY, DestWidth, DestHeight,
                      constantAlpha, destHostDIB, grayScale, LightAdjustment);

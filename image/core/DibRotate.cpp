@@ -2,6 +2,7 @@
 // built by inverse mapping and composited by the own road.
 #include "image/core/PixelViews.h"
 #include "image/core/c32bppDIB.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/runtime/VbNumbers.h"
 
 #include <cmath>
@@ -93,10 +94,24 @@ bool c32bppDIB::RenderRotated(gdi::DeviceContext* destDC, float Angle, std::int3
     const double diagonal =
         std::sqrt(double(DestWidth) * DestWidth + double(DestHeight) * DestHeight);
     const auto diag = std::int64_t(vb::roundHalfEven(diagonal));
-    PixelArray canvas;
-    if (diag > std::numeric_limits<std::int32_t>::max() ||
-        !canvas.dimension(std::int32_t(diag), std::int32_t(diag)))
+    if (diag > std::numeric_limits<std::int32_t>::max())
         return false;
+    const std::int64_t left = DestWidth / 2 + std::int64_t(X) - diag / 2;
+    const std::int64_t top = DestHeight / 2 + std::int64_t(Y) - diag / 2;
+    if (left < INT32_MIN || left > INT32_MAX || top < INT32_MIN || top > INT32_MAX)
+        return false;
+    // Only the part of the square canvas the destination shows is worked out.
+    const TargetWindow shown =
+        visiblePart(left, top, diag, diag, reachableArea(destDC, destHostDIB));
+    if (shown.right <= shown.left || shown.bottom <= shown.top)
+        return left + diag > 0 && top + diag > 0;
+    PixelArray canvas;
+    if (!canvas.dimension(std::int32_t(shown.right - shown.left),
+                          std::int32_t(shown.bottom - shown.top)))
+        return false;
+    canvas.placed = true;
+    canvas.placedLeft = left + shown.left;
+    canvas.placedTop = top + shown.top;
 
     const std::int64_t sy = std::int64_t(source.height) - srcheight - srcy;
     const double xs = double(DestWidth) / double(srcwidth);
@@ -125,26 +140,29 @@ bool c32bppDIB::RenderRotated(gdi::DeviceContext* destDC, float Angle, std::int3
     const std::int64_t lastColumn = xEnd - 1;
     const PixelView target = PixelView::of(canvas);
 
-    for (std::int64_t V = -offY; V < diag - offY; ++V) {
-        const std::int64_t U0 = -offX;
+    // Canvas rows run bottom-up: top-down row t of the square is bottom-up row diag - 1 - t.
+    const std::int64_t firstV = diag - shown.bottom - offY;
+    const std::int64_t endV = diag - shown.top - offY;
+    // The positions advance by sums from the square's left edge, as they always have (a start
+    // further right rounds differently), unless that edge lies far outside the destination.
+    const std::int64_t U0 = shown.left <= (std::int64_t(1) << 16) ? -offX : shown.left - offX;
+    for (std::int64_t V = firstV; V < endV; ++V) {
         double px = double(U0 - xc) * cx + double(V - yc) * sx + double(xc);
         double py = double(V - yc) * cy - double(U0 - xc) * syPrime + double(yc);
-        std::uint8_t* row = target.row(std::int32_t(V + offY));
-        for (std::int64_t U = U0; U < diag - offX; ++U, px += cx, py -= syPrime) {
-            if (py < double(sy) || py >= double(yEnd) || px < double(srcx) || px >= double(xEnd))
+        std::uint8_t* row = target.row(std::int32_t(V - firstV));
+        const std::int64_t endU = shown.right - offX;
+        for (std::int64_t U = U0; U < endU; ++U, px += cx, py -= syPrime) {
+            if (U + offX < shown.left || py < double(sy) || py >= double(yEnd) ||
+                px < double(srcx) || px >= double(xEnd))
                 continue;
-            sample(source, px, py, lastColumn, m_highQualityInterpolation, row + (U + offX) * 4);
+            sample(source, px, py, lastColumn, m_highQualityInterpolation,
+                   row + (U + offX - shown.left) * 4);
         }
     }
     sourcePixels.erase();
-
-    const std::int64_t left = DestWidth / 2 + std::int64_t(X) - diag / 2;
-    const std::int64_t top = DestHeight / 2 + std::int64_t(Y) - diag / 2;
-    if (left < INT32_MIN || left > INT32_MAX || top < INT32_MIN || top > INT32_MAX)
-        return false;
-    return BlendToDC(destDC, canvas, 0, 0, std::int32_t(left), std::int32_t(top),
-                     std::int32_t(diag), std::int32_t(diag), Opacity * 255 / 100, destHostDIB,
-                     grayScale, 0);
+    return BlendToDC(destDC, canvas, 0, 0, std::int32_t(canvas.placedLeft),
+                     std::int32_t(canvas.placedTop), canvas.width, canvas.height,
+                     Opacity * 255 / 100, destHostDIB, grayScale, 0);
 }
 
 }  // namespace XrImage

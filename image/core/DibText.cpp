@@ -23,6 +23,9 @@ gdi::LogFont logFontOf(const QFont& font)
     const auto twips = std::int64_t(vb::roundHalfEven(-20.0 * font.pointSizeF()));
     const auto perPixel = std::int64_t(vb::roundHalfEven(host::TwipsPerPixelX()));
     description.height = int(twips / std::max<std::int64_t>(perPixel, 1));
+    // A font sized in pixels has no point size to convert: its em height is the pixel size.
+    if (font.pixelSize() > 0)
+        description.height = -font.pixelSize();
     description.weight = font.weight();
     description.italic = font.italic();
     description.underline = font.underline();

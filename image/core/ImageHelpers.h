@@ -37,6 +37,16 @@ std::int32_t SwapByteOrder32(std::int32_t value);
 void ClassifyAlpha(std::span<std::uint8_t> pixels, bool convert, bool& hasAlpha,
                    std::int32_t& imageFormat);
 
+// Straight colour from a premultiplied byte (alpha 1 to 254): the smallest value that
+// premultiplies back to it ((value x alpha) \ 255, as every reader does), so a save, a load
+// and a second save give the same bytes; truncating instead darkens by a level each time. A
+// colour above its alpha (not valid premultiplied data) is held at 255.
+inline std::uint8_t UnpremultipliedColour(unsigned colour, unsigned alpha)
+{
+    const unsigned straight = (colour * 255 + alpha - 1) / alpha;
+    return std::uint8_t(straight < 255 ? straight : 255);
+}
+
 // Red, green and blue weights of a grayscale formula; unknown formulas give the NTSC set.
 void GrayscaleWeights(std::int32_t formula, float& red, float& green, float& blue);
 

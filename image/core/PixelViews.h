@@ -4,9 +4,12 @@
 
 #include "image/core/c32bppDIB.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DeviceContext.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace XrImage {
 
@@ -16,6 +19,32 @@ inline bool pixelRectInside(std::int64_t x, std::int64_t y, std::int64_t width, 
 {
     return x >= 0 && y >= 0 && width >= 1 && height >= 1 && x + width <= boundWidth &&
            y + height <= boundHeight;
+}
+
+// The pixels a draw can change, in the destination's logical pixels: the host image, or the
+// device context's bitmap within its clip region (empty without either).
+inline TargetWindow reachableArea(const gdi::DeviceContext* dc, const c32bppDIB* host)
+{
+    if (host)
+        return {0, 0, host->Width(), host->Height()};
+    if (!dc || dc->bitmap().isNull())
+        return {};
+    QRect area(0, 0, dc->bitmap().width(), dc->bitmap().height());
+    if (const std::optional<gdi::Region> clip = dc->clipRgn())
+        area &= clip->pixels().boundingRect();
+    if (area.isEmpty())
+        return {};
+    return {area.left(), area.top(), std::int64_t(area.right()) + 1,
+            std::int64_t(area.bottom()) + 1};
+}
+
+// The part of a destination rectangle (x, y, width, height) inside reach, relative to the
+// rectangle's top-left corner; right <= left or bottom <= top when nothing of it shows.
+inline TargetWindow visiblePart(std::int64_t x, std::int64_t y, std::int64_t width,
+                                std::int64_t height, const TargetWindow& reach)
+{
+    return {std::max<std::int64_t>(0, reach.left - x), std::max<std::int64_t>(0, reach.top - y),
+            std::min(width, reach.right - x), std::min(height, reach.bottom - y)};
 }
 
 struct PixelView {

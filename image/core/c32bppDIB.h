@@ -55,9 +55,12 @@ struct PixelArray {
     std::vector<std::uint8_t> bytes;
     std::int32_t width = 0;   // pixels of a row
     std::int32_t height = 0;  // rows
-    // Set by scaling that already dropped the columns left of, and the rows above, the
-    // destination's edge: the compositor places it without cropping it again.
-    bool clippedToDestination = false;
+    // Set by scaling that worked out only the part of the destination that can change: the
+    // compositor places the array's top-left pixel at (placedLeft, placedTop) without
+    // cropping it again.
+    bool placed = false;
+    std::int64_t placedLeft = 0;
+    std::int64_t placedTop = 0;
 
     bool isDimensioned() const { return !bytes.empty(); }
     // Makes it width x height pixels of 0; false (and empty) when the size cannot be held.
@@ -74,6 +77,15 @@ private:
     {
         return std::size_t(bottomUpRow) * std::size_t(width) * 4;
     }
+};
+
+// A rectangle of a scaled target, top-down and relative to the target's top-left corner:
+// columns left to right - 1, rows top to bottom - 1.
+struct TargetWindow {
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
 };
 
 // A Basic byte array as the block transfers hand it over: one dimension (every row one after
@@ -169,19 +181,19 @@ public:
     // iconCx, iconCy and iconBitDepth pick the entry of an icon file; SaveFormat keeps the
     // source's bytes as OriginalFormatBytes.
     bool LoadPicture_File(const QString& FileName, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
-                          bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+                          bool SaveFormat = false, std::int32_t iconBitDepth = 32);
     // The bytes from streamStart for streamLength (0: to the end); the caller's array is
     // never changed.
     bool LoadPicture_Stream(QByteArray& inStream, std::int32_t iconCx = 0, std::int32_t iconCy = 0,
                             std::int32_t streamStart = 0, std::int32_t streamLength = 0,
-                            bool SaveFormat = false, std::int32_t iconBitDepth = 0);
+                            bool SaveFormat = false, std::int32_t iconBitDepth = 32);
     // A resource of a deliverable (empty: this library's own). A String ResSection names a
     // custom resource type whose bytes are loaded; a number is a picture kind (0 bitmap,
     // 1 icon, 2 cursor).
     bool LoadPicture_Resource(const QVariant& ResIndex, const QVariant& ResSection,
                               const QString& deliverable = {}, std::int32_t iconCx = 0,
                               std::int32_t iconCy = 0, std::int32_t streamStart = 0,
-                              std::int32_t streamLength = 0, std::int32_t iconBitDepth = 0);
+                              std::int32_t streamLength = 0, std::int32_t iconBitDepth = 32);
     bool LoadPicture_StdPicture(const picture::Picture* Picture);
     bool LoadPicture_ByHandle(const gdi::Bitmap* Handle);
     // A metafile or enhanced-metafile handle: drawn as a picture of its kind. The caller's
@@ -370,7 +382,8 @@ public:
                                         std::int32_t srcy, std::int32_t srcwidth,
                                         std::int32_t srcheight, std::int32_t DestX,
                                         std::int32_t DestY, std::int32_t& DestWidth,
-                                        std::int32_t& DestHeight, float& LightAdjustment) const;
+                                        std::int32_t& DestHeight, float& LightAdjustment,
+                                        const TargetWindow* visible = nullptr) const;
     // With copyFromImage the rectangle of this image is copied with the change into pixels;
     // otherwise pixels is changed in place.
     XRIMAGE_INTERNAL void AdjustLightness(bool copyFromImage, float Percent, PixelArray& pixels,

@@ -7,6 +7,9 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRgba64>
+#include <optional>
+#include <utility>
 
 namespace gdiplus {
 namespace {
@@ -38,6 +41,74 @@ std::uint64_t announcedPixels(QImageReader& reader)
     return word(6) * word(8);
 }
 
+std::uint32_t bigEndian32(const QByteArray& bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return std::uint32_t(std::uint8_t(bytes[at + i])); };
+    return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+}
+
+struct RgbKey {
+    std::uint16_t red = 0, green = 0, blue = 0;
+};
+
+// Qt takes the pixels of a 16-bit RGB PNG with a transparency key for RGBA and scrambles them.
+// Such a file's bytes without the key's chunk, and the key; nothing for any other data.
+std::optional<std::pair<QByteArray, RgbKey>> splitSixteenBitRgbKey(const QByteArray& png)
+{
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    if (png.size() < 33 || !png.startsWith(signature) || png.mid(12, 4) != "IHDR" ||
+        png[24] != 16 || png[25] != 2)
+        return std::nullopt;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const std::uint32_t length = bigEndian32(png, at);
+        const QByteArray type = png.mid(at + 4, 4);
+        if (length > std::uint32_t(png.size() - at - 12) || type == "IDAT" || type == "IEND")
+            break;
+        if (type == "tRNS" && length == 6) {
+            const auto sample = [&](int i) {
+                return std::uint16_t(std::uint8_t(png[at + 8 + i]) << 8 |
+                                     std::uint8_t(png[at + 9 + i]));
+            };
+            QByteArray rest = png.left(at) + png.mid(at + 12 + qsizetype(length));
+            return std::pair{rest, RgbKey{sample(0), sample(2), sample(4)}};
+        }
+        at += 12 + qsizetype(length);
+    }
+    return std::nullopt;
+}
+
+// A 16-bit RGB PNG decoded without Qt's misreading of its key: the pixels matching the key
+// in all 16 bits of every sample become transparent.
+QImage readSixteenBitRgb(QByteArray bytes)
+{
+    const std::optional<std::pair<QByteArray, RgbKey>> split = splitSixteenBitRgbKey(bytes);
+    if (split)
+        bytes = split->first;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader plain(&buffer, "png");
+    if (!split)
+        return plain.read();
+    QImage pixels = plain.read().convertToFormat(QImage::Format_RGBA64);
+    const RgbKey key = split->second;
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* row = reinterpret_cast<QRgba64*>(pixels.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if (row[x].red() == key.red && row[x].green() == key.green && row[x].blue() == key.blue)
+                row[x] = QRgba64::fromRgba64(0, 0, 0, 0);
+    }
+    return pixels;
+}
+
+bool isSixteenBitRgbPng(QIODevice* device)
+{
+    // A reader given a file name opens it only when it reads.
+    if (!device || (!device->isOpen() && !device->open(QIODevice::ReadOnly)))
+        return false;
+    const QByteArray head = device->peek(33);
+    return head.size() == 33 && head.startsWith("\x89PNG") && head[24] == 16 && head[25] == 2;
+}
+
 Status decode(QImageReader& reader, std::uint64_t dataBytes, std::unique_ptr<GpImage>& image)
 {
     image.reset();
@@ -45,9 +116,20 @@ Status decode(QImageReader& reader, std::uint64_t dataBytes, std::unique_ptr<GpI
         return GdiplusNotInitialized;
     reader.setAutoTransform(false);
     const std::uint64_t limit = crediblePixels(dataBytes);
-    if (announcedPixels(reader) > limit)
+    // Read before the reader touches the device: it may move on from the start.
+    const bool sixteenBitRgb = isSixteenBitRgbPng(reader.device());
+    const QByteArray whole = sixteenBitRgb ? reader.device()->readAll() : QByteArray();
+    if (sixteenBitRgb) {
+        QByteArray copy = whole;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader header(&buffer, "png");
+        if (announcedPixels(header) > limit)
+            return OutOfMemory;
+    } else if (announcedPixels(reader) > limit) {
         return OutOfMemory;
-    QImage decoded = reader.read();
+    }
+    QImage decoded = sixteenBitRgb ? readSixteenBitRgb(whole) : reader.read();
     if (decoded.isNull())
         return reader.error() == QImageReader::FileNotFoundError ? FileNotFound
                                                                  : UnknownImageFormat;

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/UprightPainter.h"
+#include "platform/host/Units.h"
 #include "platform/picture/DibDecoder.h"
 #include "platform/picture/GifDecoder.h"
 
@@ -36,6 +37,52 @@ std::optional<QImage> readWithQt(std::span<const std::uint8_t> data, const char*
     return image;
 }
 
+// The bits per pixel of an icon file's first entry, the one Qt's reader decodes: its bitmap
+// header's count, else the directory's; a PNG entry counts as 32.
+int firstIconEntryBitCount(std::span<const std::uint8_t> data)
+{
+    const auto u16 = [&](std::size_t at) {
+        return at + 2 <= data.size() ? int(data[at] | (data[at + 1] << 8)) : 0;
+    };
+    const auto u32 = [&](std::size_t at) {
+        return at + 4 <= data.size() ? std::uint32_t(u16(at)) | (std::uint32_t(u16(at + 2)) << 16)
+                                     : 0u;
+    };
+    const std::size_t image = u32(6 + 12);
+    if (image < data.size() && startsWith(data.subspan(image), {0x89, 'P', 'N', 'G'}))
+        return 32;
+    const int header = image + 16 <= data.size() ? u16(image + 14) : 0;
+    return header != 0 ? header : u16(6 + 6);
+}
+
+// Hides the pixels that the AND mask of an icon file's first bitmap entry marks transparent.
+// Qt's reader leaves some depths' masks unread (24 bits shows its hidden pixels as black).
+QImage withIconMask(std::span<const std::uint8_t> data, QImage image)
+{
+    const auto u32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | (at + 4 <= data.size() ? data[at + std::size_t(i)] : 0u);
+        return value;
+    };
+    const std::uint64_t bytes = u32(6 + 8);
+    const std::uint64_t offset = u32(6 + 12);
+    const std::uint64_t width = std::uint64_t(image.width());
+    const std::uint64_t height = std::uint64_t(image.height());
+    const std::uint64_t maskRow = (width + 31) / 32 * 4;
+    if (offset + bytes > data.size() || maskRow * height > bytes)
+        return image;
+    const std::uint64_t mask = offset + bytes - maskRow * height;
+    image.convertTo(QImage::Format_ARGB32);
+    for (std::uint64_t row = 0; row < height; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(height - 1 - row)));
+        for (std::uint64_t x = 0; x < width; ++x)
+            if (data[mask + row * maskRow + x / 8] & (0x80 >> (x % 8)))
+                line[x] = 0;
+    }
+    return image;
+}
+
 IndexedBits indexedBitsOf(const DecodedGif& gif)
 {
     IndexedBits out;
@@ -50,27 +97,34 @@ IndexedBits indexedBitsOf(const DecodedGif& gif)
     return out;
 }
 
-double himetricToPixelsExact(std::int64_t himetric)
+double screenDpi(bool horizontal)
 {
-    return double(himetric) * 96.0 / 2540.0;
+    return horizontal ? host::logicalDpiX() : host::logicalDpiY();
+}
+
+double himetricToPixelsExact(std::int64_t himetric, bool horizontal)
+{
+    return double(himetric) * screenDpi(horizontal) / 2540.0;
 }
 
 }  // namespace
 
-std::int32_t pixelsToHimetric(std::int32_t pixels)
+std::int32_t pixelsToHimetric(std::int32_t pixels, bool horizontal)
 {
-    return std::int32_t(std::lround(double(pixels) * 2540.0 / 96.0));
+    return std::int32_t(std::lround(double(pixels) * 2540.0 / screenDpi(horizontal)));
 }
 
-std::int32_t himetricToPixels(std::int32_t himetric)
+std::int32_t himetricToPixels(std::int32_t himetric, bool horizontal)
 {
-    return std::int32_t(std::lround(himetricToPixelsExact(himetric)));
+    return std::int32_t(std::lround(himetricToPixelsExact(himetric, horizontal)));
 }
 
-Picture::Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed)
+Picture::Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed,
+                 IconTraits icon)
     : m_type(type),
       m_image(image.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
-      m_indexed(std::move(indexed))
+      m_indexed(std::move(indexed)),
+      m_icon(icon)
 {
 }
 
@@ -87,7 +141,7 @@ std::int32_t Picture::Width() const
 
 std::int32_t Picture::Height() const
 {
-    return m_metafile ? m_metafile->heightHimetric() : pixelsToHimetric(m_image.height());
+    return m_metafile ? m_metafile->heightHimetric() : pixelsToHimetric(m_image.height(), false);
 }
 
 bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::int32_t xSrc,
@@ -96,12 +150,12 @@ bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::
     if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0 || (m_image.isNull() && !m_metafile))
         return false;
     // The source in upright pixels: HIMETRIC y runs up from the bottom edge.
-    const double height =
-        m_metafile ? himetricToPixelsExact(m_metafile->heightHimetric()) : double(m_image.height());
-    const double left = himetricToPixelsExact(xSrc);
-    const double right = himetricToPixelsExact(std::int64_t(xSrc) + cxSrc);
-    const double top = height - himetricToPixelsExact(ySrc);
-    const double bottom = height - himetricToPixelsExact(std::int64_t(ySrc) + cySrc);
+    const double height = m_metafile ? himetricToPixelsExact(m_metafile->heightHimetric(), false)
+                                     : double(m_image.height());
+    const double left = himetricToPixelsExact(xSrc, true);
+    const double right = himetricToPixelsExact(std::int64_t(xSrc) + cxSrc, true);
+    const double top = height - himetricToPixelsExact(ySrc, false);
+    const double bottom = height - himetricToPixelsExact(std::int64_t(ySrc) + cySrc, false);
     const QRectF source = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
     const bool mirrorX = (right < left) != (cx < 0);
     const bool mirrorY = (bottom < top) != (cy < 0);
@@ -124,7 +178,7 @@ bool Picture::Render(gdi::DeviceContext& dc, int x, int y, int cx, int cy, std::
     const double sx = target.width() / source.width();
     const double sy = target.height() / source.height();
     const QRectF whole(-source.left() * sx, -source.top() * sy,
-                       himetricToPixelsExact(m_metafile->widthHimetric()) * sx, height * sy);
+                       himetricToPixelsExact(m_metafile->widthHimetric(), true) * sx, height * sy);
     painter.setClipRect(QRectF(0, 0, target.width(), target.height()), Qt::IntersectClip);
     m_metafile->play(painter, whole);
     return true;
@@ -158,8 +212,11 @@ std::optional<Picture> loadPicture(std::span<const std::uint8_t> data)
         return std::nullopt;
     }
     if (startsWith(data, {0, 0, 1, 0}) || startsWith(data, {0, 0, 2, 0})) {
-        if (auto image = readWithQt(data, data[2] == 1 ? "ico" : "cur"))
-            return Picture(PICTYPE_ICON, *image);
+        if (auto image = readWithQt(data, data[2] == 1 ? "ico" : "cur")) {
+            const int bitCount = firstIconEntryBitCount(data);
+            return Picture(PICTYPE_ICON, bitCount < 32 ? withIconMask(data, *image) : *image,
+                           std::nullopt, IconTraits{data[2] == 2, bitCount});
+        }
     }
     return std::nullopt;
 }

@@ -1,7 +1,8 @@
 // The platform picture loader and its picture objects (what OleLoadPicture,
 // OleCreatePictureIndirect and IPicture give the image library). A picture is a bitmap or an
-// icon held as upright pixels; its size is reported in HIMETRIC (0.01 mm) at 96 pixels per
-// inch, and it renders itself into a device context.
+// icon held as upright pixels; its size is reported in HIMETRIC (0.01 mm) at the screen's
+// logical dots per inch, as the image library converts it back, and it renders itself into a
+// device context.
 //
 // The loader reads BMP with our own DIB decoder, GIF with giflib, JPEG and ICO/CUR with Qt's
 // readers restricted to those formats, and metafiles (WMF with the placeable header, EMF) with
@@ -33,9 +34,10 @@ enum PictureType : int {
     PICTYPE_ENHMETAFILE = 4,
 };
 
-// HIMETRIC units: 2540 to the inch, 96 pixels to the inch; both round to the nearest.
-std::int32_t pixelsToHimetric(std::int32_t pixels);
-std::int32_t himetricToPixels(std::int32_t himetric);
+// HIMETRIC units: 2540 to the inch, the screen's logical dots per inch across (horizontal) or
+// down; both round to the nearest, so a size survives the way there and back at any density.
+std::int32_t pixelsToHimetric(std::int32_t pixels, bool horizontal = true);
+std::int32_t himetricToPixels(std::int32_t himetric, bool horizontal = true);
 
 // A palette picture's pixels as a device-independent section holds them: one index per
 // pixel at bitCount bits, rows padded to 4 bytes and stored bottom-up.
@@ -46,10 +48,19 @@ struct IndexedBits {
     QList<QRgb> colours;
 };
 
+// What an icon picture's handle would tell of the entry it was made from: cursor or icon, and
+// the entry's bits per pixel (only a 32-bit entry's colour bitmap carries alpha; below that
+// the picture's transparency is the entry's mask).
+struct IconTraits {
+    bool cursor = false;
+    int bitCount = 32;
+};
+
 class Picture {
 public:
     // image is converted to premultiplied ARGB32.
-    Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed = {});
+    Picture(PictureType type, const QImage& image, std::optional<IndexedBits> indexed = {},
+            IconTraits icon = {});
     // A metafile picture: PICTYPE_METAFILE for a WMF, PICTYPE_ENHMETAFILE for an EMF.
     explicit Picture(Metafile metafile);
 
@@ -63,6 +74,8 @@ public:
     const Metafile* metafile() const { return m_metafile ? &*m_metafile : nullptr; }
     // The palette indexes of a GIF picture; null for other pictures.
     const IndexedBits* indexedBits() const { return m_indexed ? &*m_indexed : nullptr; }
+    // Meaningful for PICTYPE_ICON only.
+    const IconTraits& iconTraits() const { return m_icon; }
 
     // Draws the source rectangle into the destination rectangle (device-context pixels from
     // x to x + cx and y to y + cy; a negative width or height mirrors), blended by the picture's
@@ -77,6 +90,7 @@ private:
     QImage m_image;
     std::optional<Metafile> m_metafile;
     std::optional<IndexedBits> m_indexed;
+    IconTraits m_icon;
 };
 
 // OleLoadPicture over bytes: a BMP file, a GIF, a JPEG, an icon, a cursor, a placeable WMF or an

@@ -1,6 +1,7 @@
 #include "CodecTestSupport.h"
 #include "image/codecs/cBMPparser.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/host/Units.h"
 #include "platform/picture/Picture.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,38 @@ TEST(BmpReader, JpegThroughTheFallbackAgreesWithQt)
     EXPECT_EQ(loaded.image->ImageType(), imgBitmap);
     EXPECT_FALSE(loaded.image->Alpha());
     EXPECT_EQ(codectest::differingPixels(*loaded.image, codectest::decodeWithQt(jpeg, "jpeg")), 0);
+}
+
+// The loader reports its size in HIMETRIC at the screen's density and the reader converts it
+// back at the same density, so a picture keeps its pixel size on any screen.
+TEST(BmpReader, PictureSizesKeepTheirPixelsAtEveryScreenDensity)
+{
+    QImage photo(97, 31, QImage::Format_RGB32);
+    photo.fill(qRgb(40, 80, 120));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "jpeg").write(photo));
+    ByteWriter rows24;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 12; ++x)  // 11 pixels of 3 bytes, padded to 36
+            rows24.u8(x < 11 ? 9 : 0).u8(0).u8(0);
+    const QByteArray bmp24 = buildBmp(11, 7, 24, 0, rows24.bytes);
+
+    const double densities[][2] = {{96, 96}, {120, 120}, {144, 144}, {120, 144}, {192, 96}};
+    for (const auto& dpi : densities) {
+        SCOPED_TRACE(testing::Message() << dpi[0] << " x " << dpi[1] << " dpi");
+        const host::ScopedLogicalDpi density(dpi[0], dpi[1]);
+        Loaded fromJpeg = load(jpeg);
+        ASSERT_TRUE(fromJpeg.result);
+        EXPECT_EQ(fromJpeg.image->Width(), 97);
+        EXPECT_EQ(fromJpeg.image->Height(), 31);
+        Loaded from24 = load(bmp24);
+        ASSERT_TRUE(from24.result);
+        EXPECT_EQ(from24.image->Width(), 11);
+        EXPECT_EQ(from24.image->Height(), 7);
+        EXPECT_EQ(bgraAt(*from24.image, 10, 6), (std::array<int, 4>{9, 0, 0, 255}));
+    }
 }
 
 TEST(BmpReader, RefusalsAndDamage)

@@ -343,3 +343,46 @@ TEST(IcoReader, IconPictures)
     EXPECT_EQ(reader.bitDepth(1), 32);
     EXPECT_EQ(codectest::differingPixels(host, pixels, 1), 0);
 }
+
+// Pictures of icon and cursor files as the platform loader gives them: the type follows the
+// file (icon or cursor) and the entry's depth (only a 32-bit entry keeps its alpha; any other
+// takes its mask), and Alpha tells whether the mask hid anything.
+TEST(IcoReader, IconAndCursorPicturesTypedByFileAndDepth)
+{
+    IconImage translucent;
+    translucent.picture = pattern(16, 16, true);
+    IconImage opaque32;
+    opaque32.picture = pattern(16, 16, false);
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 16; ++y)
+            opaque32.picture.setPixel(x, y, opaque32.picture.pixel(x, y) | 0xFF000000u);
+    IconImage unmasked8 = paletted(8);
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 16; ++y)
+            unmasked8.picture.setPixel(x, y, unmasked8.picture.pixel(x, y) | 0xFF000000u);
+    const struct {
+        IconImage image;
+        int fileType;
+        int imageType;
+        bool alpha;
+    } cases[] = {
+        {translucent, 1, imgIconARGB, true}, {translucent, 2, imgCursorARGB, true},
+        {paletted(8), 1, imgIcon, true},     {paletted(4), 2, imgCursor, true},
+        {paletted(24), 1, imgIcon, true},    {unmasked8, 1, imgIcon, false},
+        {opaque32, 2, imgCursorARGB, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "file type " << c.fileType << ", " << c.image.bitCount << " bits");
+        const QByteArray file = buildIco({c.image}, c.fileType);
+        const std::optional<picture::Picture> loaded = picture::loadPicture(std::span(
+            reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())));
+        ASSERT_TRUE(loaded.has_value());
+        cICOparser reader;
+        c32bppDIB host;
+        ASSERT_TRUE(reader.ConvertstdPicTo32bpp(&*loaded, &host));
+        EXPECT_EQ(host.ImageType(), c.imageType);
+        EXPECT_EQ(host.Alpha(), c.alpha);
+        EXPECT_EQ(codectest::differingPixels(host, c.image.picture, 1), 0);
+    }
+}

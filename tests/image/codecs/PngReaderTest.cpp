@@ -24,6 +24,17 @@ protected:
 
     static void forceNoZlib() { dynload::setLibraryNames({}); }
 
+    // The bytes as a file of the folder; its path.
+    static QString writeFile(const testsupport::TempFolder& folder, const QString& name,
+                             const std::vector<std::uint8_t>& bytes)
+    {
+        const QString path = folder.filePath(name);
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(toQByteArray(bytes));
+        return path;
+    }
+
     // Loads through LoadStream into an emptied host, as the load dispatcher hands it over.
     static bool load(const std::vector<std::uint8_t>& bytes, c32bppDIB& dib)
     {
@@ -199,6 +210,64 @@ TEST_F(PngReaderTest, TransparencyKeysCompareEverySampleBit)
     EXPECT_EQ(pixels[3], 0);
     EXPECT_EQ((std::vector<std::uint8_t>(pixels.begin() + 4, pixels.end())),
               (std::vector<std::uint8_t>{4, 2, 1, 255}));
+}
+
+// With the bridge on, keyed images of every depth, from a stream and from a file, come out
+// with the own reader's transparency: the same pixels hidden, also where only a sample's low
+// byte differs from the key, and the same colours within a level.
+TEST_F(PngReaderTest, TheBridgeHonoursTransparencyKeysAtEveryDepth)
+{
+    testsupport::TempFolder folder;
+    const Variant keyed[] = {{0, 1}, {0, 2},  {0, 4}, {0, 8}, {0, 16},
+                             {2, 8}, {2, 16}, {3, 4}, {3, 8}};
+    for (const Variant& v : keyed) {
+        for (const bool interlaced : {false, true}) {
+            const std::string what = "type " + std::to_string(v.colorType) + " depth " +
+                                     std::to_string(v.depth) + (interlaced ? " interlaced" : "");
+            SCOPED_TRACE(what);
+            SampleImage image = randomImage(9, 5, v.colorType, v.depth, 40u + unsigned(v.depth),
+                                            v.colorType == 3 ? 11 : -1);
+            PngOptions options;
+            options.interlaced = interlaced;
+            if (v.colorType == 3) {
+                addPalette(options, 12, true, 3);
+            } else {
+                if (v.depth == 16)  // one sample off the key in its low byte only
+                    for (int c = 0; c < image.channels(); ++c)
+                        image.at(1, 0, c) = std::uint16_t(image.at(0, 0, c) ^ (c == 0 ? 1 : 0));
+                addKey(options, image);
+            }
+            const std::vector<std::uint8_t> png = buildPng(image, options);
+            c32bppDIB own;
+            ASSERT_TRUE(load(png, own));
+            const std::vector<std::uint8_t> expected = topDownPixels(own);
+
+            gdiplus::setAvailable(true);
+            c32bppDIB bridged;
+            const bool fromStream = load(png, bridged);
+            const QString path = writeFile(folder, "keyed.png", png);
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            c32bppDIB bridgedFile;
+            const bool fromFile = cPNGparser().LoadFile(file, path, bridgedFile, 0);
+            gdiplus::setAvailable(false);
+
+            for (c32bppDIB* loaded : {&bridged, &bridgedFile}) {
+                ASSERT_TRUE(loaded == &bridged ? fromStream : fromFile);
+                const std::vector<std::uint8_t> actual = topDownPixels(*loaded);
+                ASSERT_EQ(actual.size(), expected.size());
+                int differing = 0;
+                for (std::size_t i = 0; i < actual.size(); ++i) {
+                    const int tolerance = i % 4 == 3 ? 0 : 1;
+                    differing += std::abs(int(actual[i]) - int(expected[i])) > tolerance;
+                }
+                EXPECT_EQ(differing, 0);
+                if (v.colorType != 3) {
+                    EXPECT_EQ(actual[3], 0);  // the first pixel is the key
+                }
+            }
+        }
+    }
 }
 
 namespace {
@@ -384,12 +453,7 @@ TEST_F(PngReaderTest, FilesAndTheBridge)
     testsupport::TempFolder folder;
     const SampleImage image = randomImage(7, 3, 6, 8, 21);
     const std::vector<std::uint8_t> png = buildPng(image, {});
-    const QString path = folder.filePath("image.png");
-    {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(toQByteArray(png));
-    }
+    const QString path = writeFile(folder, "image.png", png);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     c32bppDIB own;

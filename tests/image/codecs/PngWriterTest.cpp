@@ -260,13 +260,14 @@ TEST_F(PngWriterTest, ColourReduction)
     EXPECT_EQ(std::vector<std::uint8_t>(indexes.begin() + 1, indexes.begin() + 4),
               (std::vector<std::uint8_t>{0, 1, 2}));
 
-    // Un-premultiplied palette entry.
+    // Un-premultiplied palette entry: the smallest straight value that premultiplies back to
+    // 64 at alpha 128 (127 would come back as 63).
     makeImage(dib, 2, 2, true, [](int, int) {
         return std::array<std::uint8_t, 4>{64, 64, 64, 128};
     });
     chunks = chunksOf(write(dib));
     EXPECT_EQ(chunks[0].data[9], 3);
-    EXPECT_EQ(find(chunks, "PLTE")->data, (std::vector<std::uint8_t>{127, 127, 127}));
+    EXPECT_EQ(find(chunks, "PLTE")->data, (std::vector<std::uint8_t>{128, 128, 128}));
     EXPECT_EQ(find(chunks, "tRNS")->data, (std::vector<std::uint8_t>{128}));
 
     // Many colours, only opaque and transparent pixels, blue 5 unused: RGB keyed (5, 5, 5).
@@ -427,6 +428,39 @@ TEST_F(PngWriterTest, PropertySetRules)
     EXPECT_EQ(writer.GetPngProperty(pngProp_Miscellaneous, QStringLiteral("kept")).toString(), "m");
     EXPECT_EQ(writer.GetPngProperty(pngProp_DateTimeModified).toDateTime(),
               QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+}
+
+// Modification dates as people type them are dates; text that only looks like one is not.
+TEST_F(PngWriterTest, ModificationDateFromOrdinaryDateText)
+{
+    const QDate day(2024, 12, 10);
+    const struct {
+        const char* text;
+        QDateTime expected;
+    } accepted[] = {
+        {"12/10/2024 8:30:15 AM", QDateTime(day, QTime(8, 30, 15))},
+        {"12/10/2024 8:30:15 PM", QDateTime(day, QTime(20, 30, 15))},
+        {"12/10/2024 20:30", QDateTime(day, QTime(20, 30))},
+        {"12/10/2024", day.startOfDay()},
+        {"12-10-24", day.startOfDay()},
+        {"2024/12/10", day.startOfDay()},
+        {"December 10, 2024", day.startOfDay()},
+        {"Dec 10, 2024 8:30 AM", QDateTime(day, QTime(8, 30))},
+        {"10 December 2024", day.startOfDay()},
+        {"10-Dec-2024", day.startOfDay()},
+        {"  December   10,  2024 ", day.startOfDay()},
+        {"8:30:15 AM", QDateTime(QDate(1899, 12, 30), QTime(8, 30, 15))},
+    };
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.text);
+        ASSERT_TRUE(writer.SetPngProperty(pngProp_DateTimeModified, QString::fromLatin1(c.text)));
+        EXPECT_EQ(writer.GetPngProperty(pngProp_DateTimeModified).toDateTime(), c.expected);
+    }
+    for (const char* refused :
+         {"13/45/2024", "December 32, 2024", "25:00", "10 Smarch 2024", "12/10/2024 8:30 XM"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_FALSE(writer.SetPngProperty(pngProp_DateTimeModified, QString::fromLatin1(refused)));
+    }
 }
 
 TEST_F(PngWriterTest, PaletteBackgroundWithoutRoom)

@@ -350,6 +350,24 @@ TEST(TgaReader, MappedPalettes)
     ASSERT_TRUE(shifted.result);
     EXPECT_EQ(bgraAt(*shifted.image, 0, 0), (std::array<int, 4>{4, 5, 6, 255}));
     EXPECT_EQ(bgraAt(*shifted.image, 1, 0), (std::array<int, 4>{1, 2, 3, 255}));
+
+    // The top bit of a 15-bit entry is padding, set or not: such maps load opaque. Only a
+    // 16-bit entry's top bit marks it transparent.
+    for (int entryBits : {15, 16}) {
+        SCOPED_TRACE(entryBits);
+        ByteWriter mapped;
+        mapped.u8(0).u8(1).u8(1).u16(0).u16(2).u8(entryBits).u16(0).u16(0).u16(2).u16(1);
+        mapped.u8(8).u8(0);
+        mapped.u16(0x801F).u16(0x03E0);  // blue with the top bit set, green without
+        mapped.u8(0).u8(1);
+        Loaded loaded = load(mapped.bytes);
+        ASSERT_TRUE(loaded.result);
+        EXPECT_EQ(loaded.image->Alpha(), entryBits == 16);
+        EXPECT_EQ(bgraAt(*loaded.image, 0, 0), entryBits == 15
+                                                   ? (std::array<int, 4>{255, 0, 0, 255})
+                                                   : (std::array<int, 4>{0, 0, 0, 0}));
+        EXPECT_EQ(bgraAt(*loaded.image, 1, 0), (std::array<int, 4>{0, 255, 0, 255}));
+    }
 }
 
 TEST(TgaReader, HeaderValidation)

@@ -1,5 +1,6 @@
 #include "CodecTestSupport.h"
 #include "image/codecs/cTGAparser.h"
+#include "tests/support/AllocationLimit.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -202,11 +203,12 @@ TEST(TgaWriter, AlphaPremultipliedOrStraight)
     ASSERT_TRUE(reader.LoadStream(premultiplied, &back, 0, int(premultiplied.size())));
     EXPECT_EQ(bgraAt(back, 0, 0), (std::array<int, 4>{39, 39, 39, 128}));
 
-    // Straight: (39, 39, 39, 128) goes out as 77; (40, 40, 40, 128) as 79 as documented.
+    // Straight: (40, 40, 40, 128) goes out as 80, the smallest value that premultiplies back
+    // to 40 (79 would load as 39).
     host->BitsPointer()[0] = host->BitsPointer()[1] = host->BitsPointer()[2] = 40;
     const QByteArray straight = save(*host, false, false, false);
     EXPECT_EQ(straight.size(), 18 + 8 + 26);
-    EXPECT_EQ(std::uint8_t(straight[18]), 79);
+    EXPECT_EQ(std::uint8_t(straight[18]), 80);
     EXPECT_EQ(std::uint8_t(straight[21]), 128);
     EXPECT_EQ(straight.mid(22, 4), QByteArray(4, '\0'));
     EXPECT_EQ(straight.mid(straight.size() - 26, 4), QByteArray(4, '\0'));
@@ -274,4 +276,35 @@ TEST(TgaWriter, RefusalsAndFiles)
     QFile again(path);
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), kept);
+}
+
+// Running out of memory while encoding is a failed save: False, and the file on disk is left
+// as it was.
+TEST(TgaWriter, OutOfMemoryFailsTheSave)
+{
+    testsupport::TempFolder folder;
+    const QString path = folder.filePath("kept.tga");
+    cTGAparser writer;
+    QByteArray out;
+    auto small = hostOf(noise(4, 4, false), false);
+    ASSERT_TRUE(writer.SaveAsTGA(path, out, small.get(), false, false, false));
+    const QByteArray kept = out;
+
+    auto translucent = hostOf(noise(200, 150, true), true);
+    auto opaque = hostOf(noise(200, 150, false), false);
+    for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(variant);
+        c32bppDIB& host = variant == 0 ? *translucent : *opaque;
+        bool saved = true;
+        {
+            const testsupport::ScopedAllocationLimit limit(64 * 1024);
+            saved = writer.SaveAsTGA(path, out, &host, false, variant == 2, variant == 1);
+        }
+        EXPECT_FALSE(saved);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), kept);
+    }
+    // With memory to spare the same saves succeed.
+    EXPECT_TRUE(writer.SaveAsTGA({}, out, translucent.get(), false, false, false));
 }

@@ -57,7 +57,7 @@ QByteArray tga24(int width, int height)
     return file;
 }
 
-// An icon file of bitmap entries of the given sizes and bit counts (8 or 32), pixels 0.
+// An icon file of bitmap entries of the given sizes and bit counts (8 or 32).
 QByteArray icon(std::initializer_list<std::array<int, 2>> entries)
 {
     QByteArray out;
@@ -83,7 +83,10 @@ QByteArray icon(std::initializer_list<std::array<int, 2>> entries)
         header[9] = char((size * 2) >> 8);
         header[12] = 1;
         header[14] = char(bits);
-        image = header + QByteArray(colours * 4 + stride * size + maskStride * size, '\0');
+        // 32-bit entries opaque white, palette ones black: the pixels tell which was taken.
+        image = header + QByteArray(colours * 4, '\0') +
+                QByteArray(stride * size, bits == 32 ? '\xFF' : '\0') +
+                QByteArray(maskStride * size, '\0');
         images.append(image);
     }
     std::uint32_t offset = 6 + 16 * std::uint32_t(entries.size());
@@ -214,6 +217,19 @@ TEST(ImageLoading, IconArgumentsAreHeldInRange)
     QByteArray sizes = icon({{16, 32}, {32, 32}, {48, 32}});
     ASSERT_TRUE(image.LoadPicture_Stream(sizes, -5, -5, 0, 0, false, 32));
     EXPECT_EQ(image.Width(), 32);
+
+    // Left out, the depth asks for 32 bits: of two 32-pixel entries the 32-bit one is taken,
+    // not the palette one, whichever comes first, from a stream and from a file.
+    const auto topLeft = [&image] { return image.BitsPointer()[(image.Height() - 1) * 32 * 4]; };
+    for (QByteArray depths : {icon({{32, 8}, {32, 32}}), icon({{32, 32}, {32, 8}})}) {
+        ASSERT_TRUE(image.LoadPicture_Stream(depths));
+        EXPECT_EQ(image.ImageType(), imgIconARGB);
+        EXPECT_EQ(topLeft(), 255);
+        const testsupport::TempFolder folder;
+        ASSERT_TRUE(image.LoadPicture_File(writeFile(folder, "two.ico", depths)));
+        EXPECT_EQ(image.ImageType(), imgIconARGB);
+        EXPECT_EQ(topLeft(), 255);
+    }
 }
 
 TEST(ImageLoading, PicturesHandlesClipboardAndFileNames)

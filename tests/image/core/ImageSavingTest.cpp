@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <functional>
 
 using namespace XrImage;
 
@@ -203,4 +204,55 @@ TEST(ImageSaving, PngPropertiesChooseTheWriter)
     EXPECT_EQ(image->PngPropertyGet(4096).toInt(), -1);
     ASSERT_TRUE(image->SaveToStream_PNG(bytes));
     EXPECT_FALSE(bytes.contains("tEXtTitle"));
+}
+
+// Every premultiplied colour at every partial alpha survives a save in straight alpha and a
+// load unchanged, so a second save gives the same bytes: the writers do not darken
+// semi-transparent pixels on each round.
+TEST(ImageSaving, StraightAlphaSavesAreStableAcrossReloads)
+{
+    c32bppDIB image;
+    ASSERT_TRUE(image.InitializeDIB(256, 254));
+    for (int row = 0; row < 254; ++row)
+        for (int x = 0; x < 256; ++x) {
+            const int alpha = row + 1;
+            std::uint8_t* p = image.BitsPointer() + (std::size_t(row) * 256 + std::size_t(x)) * 4;
+            p[0] = std::uint8_t(std::min(x, alpha));
+            p[1] = std::uint8_t(x * 7 % (alpha + 1));
+            p[2] = std::uint8_t(alpha - std::min(x, alpha));
+            p[3] = std::uint8_t(alpha);
+        }
+    image.LetAlpha(true);
+    const QByteArray original(reinterpret_cast<const char*>(image.BitsPointer()), 256 * 254 * 4);
+
+    const struct {
+        const char* name;
+        bool viaGdiPlus;
+        std::function<bool(c32bppDIB&, QByteArray&)> save;
+    } writers[] = {
+        {"TGA", false, [](c32bppDIB& i, QByteArray& b) { return i.SaveToStream_TGA(b); }},
+        {"TGA compressed", false,
+         [](c32bppDIB& i, QByteArray& b) { return i.SaveToStream_TGA(b, true); }},
+        {"own PNG", false, [](c32bppDIB& i, QByteArray& b) { return i.SaveToStream_PNG(b); }},
+        {"PNG through GDI+", true,
+         [](c32bppDIB& i, QByteArray& b) { return i.SaveToStream_PNG(b); }},
+    };
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        c32bppDIB copy;
+        image.CopyImageTo(copy);
+        copy.LetisGDIplusEnabled(writer.viaGdiPlus);
+        QByteArray first;
+        ASSERT_TRUE(writer.save(copy, first));
+        c32bppDIB reloaded;
+        reloaded.LetisGDIplusEnabled(writer.viaGdiPlus);
+        ASSERT_TRUE(reloaded.LoadPicture_Stream(first));
+        ASSERT_EQ(reloaded.Width(), 256);
+        ASSERT_EQ(reloaded.Height(), 254);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(reloaded.BitsPointer()), 256 * 254 * 4),
+                  original);
+        QByteArray second;
+        ASSERT_TRUE(writer.save(reloaded, second));
+        EXPECT_EQ(second, first);
+    }
 }

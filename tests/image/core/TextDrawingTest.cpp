@@ -3,6 +3,7 @@
 #include "ImageFixtures.h"
 
 #include "platform/gdi/GdiObjects.h"
+#include "platform/host/Units.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,26 @@ TEST(TextDrawing, ColoursAndBackgrounds)
         for (int x = 0; x < boxed.Width(); ++x)
             whiteInk = whiteInk || bgraAt(boxed, x, y) == Bgra{255, 255, 255, 255};
     EXPECT_TRUE(whiteInk);
+}
+
+// A font object sized in pixels draws at that size, as the same font sized in points does
+// at the size it comes to on the screen.
+TEST(TextDrawing, FontObjectsSizedInPixelsOrPoints)
+{
+    QFont byPixels(QStringLiteral("DejaVu Sans"));
+    byPixels.setPixelSize(20);
+    c32bppDIB pixels;
+    ASSERT_TRUE(pixels.DrawText_stdFont(&byPixels, QStringLiteral("Hello")));
+    EXPECT_EQ(pixels.Width(), extentOf(QStringLiteral("Hello")).width());
+    EXPECT_EQ(pixels.Height(), extentOf(QStringLiteral("Hello")).height());
+
+    const host::ScopedLogicalDpi dpi(96, 96);
+    QFont byPoints(QStringLiteral("DejaVu Sans"));
+    byPoints.setPointSize(15);  // 20 pixels at 96 dots per inch
+    c32bppDIB points;
+    ASSERT_TRUE(points.DrawText_stdFont(&byPoints, QStringLiteral("Hello")));
+    EXPECT_EQ(points.Width(), pixels.Width());
+    EXPECT_EQ(points.Height(), pixels.Height());
 }
 
 TEST(TextDrawing, DrawsIntoAnExistingImageAtThePosition)

@@ -37,32 +37,6 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
     return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
 }
 
-// Units [from, from + count) of paragraphs joined by paragraph ends, the last one ending in its
-// mark unless it is the document's last paragraph.
-QString sliceOf(const std::vector<Paragraph>& paragraphs, bool endsDocument, int32_t from,
-                int32_t count)
-{
-    QString result;
-    result.reserve(count);
-    const int32_t to = from + count;
-    int32_t start = 0;
-    for (size_t k = 0; k < paragraphs.size() && start < to; ++k) {
-        const QString& text = paragraphs[k].text;
-        const bool withMark = k + 1 < paragraphs.size() || !endsDocument;
-        const int32_t end = start + int32_t(text.size());
-        if (end > from)
-            result += QStringView(text).mid(std::max(from - start, 0),
-                                            std::min(end, to) - std::max(from, start));
-        if (withMark) {
-            for (int32_t i = end; i < end + 2; ++i)
-                if (i >= from && i < to)
-                    result += ParagraphEnd[i - end];
-        }
-        start = end + (withMark ? 2 : 0);
-    }
-    return result;
-}
-
 ParaFormat completePara(const ParaFormat& format)
 {
     ParaFormat result = defaultParaFormat();
@@ -106,7 +80,7 @@ CharFormat Document::complete(const CharFormat& format) const
 const QString& Document::text() const
 {
     if (!m_textValid) {
-        m_text = buffer().toString();
+        m_text = mid(0, length());
         m_textValid = true;
     }
     return m_text;
@@ -120,17 +94,42 @@ int32_t Document::length() const
 QString Document::textRange(CharRange range) const
 {
     const CharRange r = normalized(range);
-    return buffer().mid(r.cpMin, r.cpMax - r.cpMin);
+    return mid(r.cpMin, r.cpMax - r.cpMin);
 }
 
 QChar Document::charAt(int32_t position) const
 {
-    return position >= 0 && position < length() ? QChar(buffer().at(position)) : QChar();
+    if (position < 0 || position >= length())
+        return {};
+    const int index = m_index.find(position);
+    const QString& text = paragraph(index).text;
+    const auto offset = qsizetype(position - paragraphStart(index));
+    if (offset < text.size())
+        return text[offset];
+    return offset == text.size() ? QChar(u'\r') : QChar(u'\n');
 }
 
 QString Document::mid(int32_t position, int32_t count) const
 {
-    return buffer().mid(position, count);
+    const int32_t total = length();
+    const int32_t from = std::clamp(position, 0, total);
+    const int32_t to = from + std::clamp(count, 0, total - from);
+    QString result;
+    result.reserve(to - from);
+    int index = m_index.find(from);
+    for (int32_t start = paragraphStart(index); start < to; ++index) {
+        const QString& text = paragraph(index).text;
+        const auto size = int32_t(text.size());
+        if (start + size > from)
+            result += QStringView(text).mid(std::max(from - start, 0),
+                                            std::min(start + size, to) - std::max(from, start));
+        // The mark's CR and LF, as far as they fall inside the range.
+        for (int32_t i = start + size; i < start + size + 2; ++i)
+            if (i >= from && i < to)
+                result += ParagraphEnd[i - start - size];
+        start += size + 2;
+    }
+    return result;
 }
 
 int32_t Document::previousPosition(int32_t position) const
@@ -534,10 +533,6 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
     }
     if (m_observer)
         m_observer->aboutToReplace(first, count);
-    QString added;
-    if (record.kind == ChangeKind::Text && !m_bufferStale)
-        added = sliceOf(replacement, includesLast, record.position - paragraphStart(first),
-                        record.added);
     if (record.kind != ChangeKind::Format)
         m_textValid = false;
     const int newCount = int(replacement.size());
@@ -569,34 +564,9 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
         m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
         m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
     }
-    // A stale buffer is made from the paragraphs when next read; a load never pays for it.
-    if (record.kind == ChangeKind::Reset) {
-        m_buffer.clear();
-        m_bufferStale = true;
-    } else if (record.kind == ChangeKind::Text && !m_bufferStale) {
-        m_buffer.replace(record.position, record.removed, added);
-    }
-    Q_ASSERT(m_bufferStale || m_buffer.size() == length());
     if (m_observer)
         m_observer->replaced(first, count, newCount);
     notify(record);
-}
-
-const TextBuffer& Document::buffer() const
-{
-    if (m_bufferStale) {
-        qsizetype total = 0;
-        for (const auto& paragraph : m_paragraphs)
-            total += paragraph->text.size() + 2;
-        m_buffer.clear(total);
-        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
-            if (i > 0)
-                m_buffer.append(ParagraphEnd);
-            m_buffer.append(m_paragraphs[i]->text);
-        }
-        m_bufferStale = false;
-    }
-    return m_buffer;
 }
 
 int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const

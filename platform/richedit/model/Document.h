@@ -5,7 +5,6 @@
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/model/ParagraphIndex.h"
-#include "platform/richedit/model/TextBuffer.h"
 
 #include <QString>
 #include <cstdint>
@@ -76,8 +75,8 @@ public:
 
     // --- Content and positions ---
     // The whole text as one string, made on first use after a change: whole-document passes
-    // only. Edits and reads near a position use the accessors below, which cost no more than
-    // what they read.
+    // only. Edits and reads near a position use the accessors below, which read the
+    // paragraphs' own text and cost no more than what they read.
     const QString& text() const;
     int32_t length() const;
     QString textRange(CharRange range) const;
@@ -170,8 +169,6 @@ private:
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
-    // The whole text, made again from the paragraphs after the document was replaced.
-    const TextBuffer& buffer() const;
     std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
                                           const ParaFormat& lastFormat, bool* lastHasMark);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
@@ -184,9 +181,7 @@ private:
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
     std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
     ParagraphIndex m_index;
-    mutable TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
-    mutable bool m_bufferStale = false;
-    mutable QString m_text;
+    mutable QString m_text;  // the whole text, made on demand
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;
     mutable int m_nextWatcher = 1;

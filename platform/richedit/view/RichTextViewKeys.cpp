@@ -205,7 +205,7 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
             if (collapse && !ctrl)
                 moveCaret(engine.selStart(), false);
             else
-                moveCaret(ctrl ? viewinput::previousWordStart(document.text(), caret)
+                moveCaret(ctrl ? viewinput::previousWordStart(document, caret)
                                : document.previousPosition(caret),
                           shift);
             return;
@@ -213,9 +213,9 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
             if (collapse && !ctrl)
                 moveCaret(engine.selStart() + engine.selLength(), false);
             else
-                moveCaret(ctrl ? viewinput::nextWordStart(document.text(), caret)
-                               : document.nextPosition(caret),
-                          shift);
+                moveCaret(
+                    ctrl ? viewinput::nextWordStart(document, caret) : document.nextPosition(caret),
+                    shift);
             return;
         case Qt::Key_Up:
             moveVertically(-1, shift);

@@ -89,6 +89,10 @@ void expectMatches(const Document& document, const Model& model)
             << pos;
         ASSERT_EQ(document.mid(pos, (pos + 1) % 9), model.text.mid(std::max(pos, 0), (pos + 1) % 9))
             << pos;
+        const int32_t end = model.snap(pos + int32_t(pos % 7));
+        ASSERT_EQ(document.textRange({pos, pos + int32_t(pos % 7)}),
+                  model.text.mid(model.snap(pos), end - model.snap(pos)))
+            << pos;
         const int32_t at = model.snap(pos);
         const int32_t previous = document.previousPosition(at);
         ASSERT_EQ(document.nextPosition(previous), at == 0 ? model.snap(1) : at) << pos;

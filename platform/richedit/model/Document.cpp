@@ -268,21 +268,27 @@ void Document::remove(CharRange range)
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
 }
 
-std::vector<Paragraph> Document::paragraphsFrom(const DocumentFragment& fragment,
+std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment,
                                                 const ParaFormat& lastFormat, bool* lastHasMark)
 {
     std::vector<Paragraph> result;
+    result.reserve(fragment.paragraphs.size());
     *lastHasMark = true;
     const size_t count = fragment.paragraphs.size();
     for (size_t k = 0; k < count; ++k) {
-        const FragmentParagraph& source = fragment.paragraphs[k];
+        FragmentParagraph& source = fragment.paragraphs[k];
         const ParaFormat format = completePara(source.format);
         Paragraph current;
         current.format = format;
-        for (const FragmentRun& run : source.runs) {
+        for (FragmentRun& run : source.runs) {
             const uint32_t formatIndex = m_pool.intern(complete(run.format));
             if (run.picture) {
                 appendPicture(current, run.picture, formatIndex);
+                continue;
+            }
+            if (!run.text.contains(u'\r') && !run.text.contains(u'\n')) {
+                // The usual case: the run's text moves into the paragraph without a copy.
+                appendText(current, std::move(run.text), formatIndex);
                 continue;
             }
             // A line end inside a run still has to count as a paragraph end.
@@ -297,6 +303,9 @@ std::vector<Paragraph> Document::paragraphsFrom(const DocumentFragment& fragment
                 appendText(current, lines[i], formatIndex);
             }
         }
+        // The source's text is the paragraph's now: what is left of it goes at once, so that
+        // the document and the fragment never both hold the whole text.
+        std::vector<FragmentRun>().swap(source.runs);
         current.mark = m_pool.intern(complete(source.markFormat));
         if (k + 1 == count && !source.hasMark) {
             *lastHasMark = false;
@@ -315,7 +324,9 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
     const Location at = locate(pos);
     const Paragraph old = paragraph(at.paragraph);
     bool lastHasMark = true;
-    std::vector<Paragraph> parts = paragraphsFrom(fragment, old.format, &lastHasMark);
+    // The copy shares the fragment's text; nothing is copied before the paragraphs take it.
+    std::vector<Paragraph> parts =
+        paragraphsFrom(DocumentFragment(fragment), old.format, &lastHasMark);
     if (parts.empty())
         return;
     const int32_t oldLength = int32_t(old.text.size());
@@ -339,12 +350,16 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
     replaceParagraphs(at.paragraph, 1, std::move(parts), {ChangeKind::Text, pos, 0, added});
 }
 
-void Document::replaceAll(const DocumentFragment& fragment)
+void Document::replaceAll(DocumentFragment fragment)
 {
     bool lastHasMark = true;
-    std::vector<Paragraph> parts = paragraphsFrom(fragment, defaultParaFormat(), &lastHasMark);
-    if (!lastHasMark && !fragment.paragraphs.empty())
-        parts.back().format = completePara(fragment.paragraphs.back().format);
+    const std::optional<ParaFormat> lastFormat =
+        fragment.paragraphs.empty() ? std::nullopt
+                                    : std::optional(fragment.paragraphs.back().format);
+    std::vector<Paragraph> parts =
+        paragraphsFrom(std::move(fragment), defaultParaFormat(), &lastHasMark);
+    if (!lastHasMark && lastFormat)
+        parts.back().format = completePara(*lastFormat);
     if (parts.empty()) {
         Paragraph empty;
         empty.format = defaultParaFormat();

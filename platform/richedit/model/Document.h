@@ -115,8 +115,9 @@ public:
     // Inserted marks keep their formats; the tail joins the insertion point's paragraph, which
     // ends in its original mark.
     void insertFragment(int32_t position, const DocumentFragment& fragment);
-    // Replaces the document; the last paragraph's mark becomes the end mark.
-    void replaceAll(const DocumentFragment& fragment);
+    // Replaces the document; the last paragraph's mark becomes the end mark. A fragment
+    // handed over (moved) gives its text to the paragraphs without a copy.
+    void replaceAll(DocumentFragment fragment);
     // Replaces the document with plain text in the default format and paragraph format.
     void setPlainText(const QString& text);
     // Overwrites characters in place with text of the same length, keeping every format
@@ -169,8 +170,9 @@ private:
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
-    std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
-                                          const ParaFormat& lastFormat, bool* lastHasMark);
+    // Takes the fragment's text run by run, releasing each paragraph of it once converted.
+    std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, const ParaFormat& lastFormat,
+                                          bool* lastHasMark);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
     // Paragraphs [first, last] that a range touches for paragraph formatting.

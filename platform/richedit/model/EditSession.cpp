@@ -308,10 +308,10 @@ void EditSession::setPlainText(const QString& text)
     m_pending.reset();
 }
 
-void EditSession::replaceDocument(const DocumentFragment& fragment)
+void EditSession::replaceDocument(DocumentFragment fragment)
 {
     Operation operation(*this);
-    m_document.replaceAll(fragment);
+    m_document.replaceAll(std::move(fragment));
     m_undo.clear();
     m_selection = {};
     m_pending.reset();

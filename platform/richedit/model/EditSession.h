@@ -68,7 +68,7 @@ public:
 
     // --- Whole document (undo emptied, caret to 0) ---
     void setPlainText(const QString& text);
-    void replaceDocument(const DocumentFragment& fragment);
+    void replaceDocument(DocumentFragment fragment);
     void setDefaultFormat(const CharFormat& format);
 
     // --- User edits: false when refused (Locked, protected text, MaxLength) ---

@@ -103,11 +103,14 @@ QString Engine::textRtf() const
 
 void Engine::setTextRtf(const QString& data)
 {
-    const QByteArray bytes = rtfBytes(data);
-    if (looksLikeRtf(bytes))
-        m_session.replaceDocument(readRtf(bytes, RtfReadMode::WholeDocument));
-    else
+    QByteArray bytes = rtfBytes(data);
+    if (!looksLikeRtf(bytes)) {
         m_session.setPlainText(data);
+        return;
+    }
+    DocumentFragment fragment = readRtf(bytes, RtfReadMode::WholeDocument);
+    bytes = QByteArray();  // read: its memory goes before the document takes the text
+    m_session.replaceDocument(std::move(fragment));
 }
 
 std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
@@ -117,13 +120,16 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
-    const QByteArray data = file.readAll();
+    QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
 
     // Parse first, so that a failure leaves the document alone.
     if (kind == FileKind::Rtf && looksLikeRtf(data)) {
-        m_session.replaceDocument(readRtf(data, RtfReadMode::WholeDocument));
+        DocumentFragment fragment = readRtf(data, RtfReadMode::WholeDocument);
+        data = QByteArray();  // read: the file's bytes go before the document takes the text
+        file.close();
+        m_session.replaceDocument(std::move(fragment));
     } else if (kind == FileKind::Text || isTextData(data)) {
         m_session.setPlainText(PlainText::decode(data));
     } else {

@@ -327,6 +327,38 @@ TEST(DocumentTest, WholeDocumentExtractAndReplaceRoundTrip)
     EXPECT_EQ(copy.paragraphCount(), 1);
 }
 
+// A fragment handed over gives its text to the paragraphs as it stands (the text is kept once);
+// one lent by reference is read as before.
+TEST(DocumentTest, HandedOverFragmentsGiveTheirTextWithoutACopy)
+{
+    DocumentFragment fragment;
+    fragment.paragraphs.resize(3);
+    fragment.paragraphs[0].runs.push_back(
+        {QStringLiteral("first paragraph"), withLcid(1031), nullptr});
+    fragment.paragraphs[1].runs.push_back({QStringLiteral("two "), withLcid(1031), nullptr});
+    fragment.paragraphs[1].runs.push_back(
+        {QStringLiteral("runs\r\nsplit"), withLcid(1049), nullptr});
+    fragment.paragraphs[2].runs.push_back({QStringLiteral("last"), withLcid(1033), nullptr});
+    const DocumentFragment lent = fragment;
+    const QString expected = QStringLiteral("first paragraph\r\ntwo runs\r\nsplit\r\nlast");
+    const QChar* const firstText = fragment.paragraphs[0].runs[0].text.constData();
+    const QChar* const lastText = fragment.paragraphs[2].runs[0].text.constData();
+
+    Document document;
+    document.replaceAll(std::move(fragment));
+    ASSERT_EQ(document.text(), expected);
+    EXPECT_EQ(document.paragraph(0).text.constData(), firstText);
+    EXPECT_EQ(document.paragraph(3).text.constData(), lastText);
+    EXPECT_EQ(document.formatAt(4).lcid, 1031u);
+    EXPECT_EQ(document.formatAt(24).lcid, 1049u);
+
+    Document other;
+    other.replaceAll(lent);
+    other.insertFragment(0, lent);
+    EXPECT_EQ(other.text(), expected + QStringLiteral("\r\n") + expected);
+    EXPECT_EQ(other.formatAt(int32_t(expected.size()) + 30).lcid, 1049u);
+}
+
 TEST(DocumentTest, EndMarkTakesFormatsOnlyForRangesEndingAtTheEnd)
 {
     Document document;

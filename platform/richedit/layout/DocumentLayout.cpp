@@ -327,26 +327,39 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     return input;
 }
 
-void DocumentLayout::layOut(int paragraph)
+void DocumentLayout::layOut(int paragraph, Keep keep)
 {
     auto layout = std::make_unique<ParagraphLayout>(paragraphInput(paragraph), m_laidOutWidth,
                                                     measuringDevice());
     m_index.set(paragraph, entryOf(*layout));
-    m_layouts[size_t(paragraph)] = std::move(layout);
+    if (keep == Keep::Always || keptInBulk(paragraph))
+        m_layouts[size_t(paragraph)] = std::move(layout);
+}
+
+int DocumentLayout::layoutsHeld() const
+{
+    return int(std::count_if(m_layouts.begin(), m_layouts.end(),
+                             [](const auto& layout) { return layout != nullptr; }));
+}
+
+bool DocumentLayout::keptInBulk(int paragraph) const
+{
+    const int top = m_document.paragraphAt(m_topAnchor);
+    return paragraph >= top - KeptAroundTop && paragraph <= top + KeptAroundTop;
 }
 
 void DocumentLayout::layOutUpTo(int paragraph)
 {
     for (int dirty = m_index.firstDirty(); dirty >= 0 && dirty <= paragraph;
          dirty = m_index.firstDirty())
-        layOut(dirty);
+        layOut(dirty, Keep::NearTop);
 }
 
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
 {
     checkConsistency();
     if (!m_layouts[size_t(paragraph)])
-        layOut(paragraph);
+        layOut(paragraph, Keep::Always);
     return *m_layouts[size_t(paragraph)];
 }
 
@@ -384,7 +397,7 @@ bool DocumentLayout::layOutPending(int count)
         const int dirty = m_index.firstDirty();
         if (dirty < 0)
             return false;
-        layOut(dirty);
+        layOut(dirty, Keep::NearTop);
     }
     return m_index.firstDirty() >= 0;
 }

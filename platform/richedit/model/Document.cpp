@@ -56,8 +56,7 @@ Document::Document(const CharFormat& defaultFormat)
     empty.format = defaultParaFormat();
     empty.mark = m_pool.intern(m_defaultFormat);
     m_paragraphs.push_back(std::make_unique<Paragraph>(std::move(empty)));
-    m_spans = {2};
-    m_index.rebuild(m_spans);
+    m_index.rebuild({2});
 }
 
 void Document::setDefaultFormat(const CharFormat& format)
@@ -268,51 +267,51 @@ void Document::remove(CharRange range)
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
 }
 
+void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out)
+{
+    const ParaFormat format = completePara(source.format);
+    Paragraph current;
+    current.format = format;
+    for (FragmentRun& run : source.runs) {
+        const uint32_t formatIndex = m_pool.intern(complete(run.format));
+        if (run.picture) {
+            appendPicture(current, run.picture, formatIndex);
+            continue;
+        }
+        if (!run.text.contains(u'\r') && !run.text.contains(u'\n')) {
+            // The usual case: the run's text moves into the paragraph without a copy.
+            appendText(current, std::move(run.text), formatIndex);
+            continue;
+        }
+        // A line end inside a run still has to count as a paragraph end.
+        const std::vector<QStringView> lines = splitLines(run.text);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0) {
+                current.mark = formatIndex;
+                out.push_back(std::move(current));
+                current = Paragraph{};
+                current.format = format;
+            }
+            appendText(current, lines[i], formatIndex);
+        }
+    }
+    // The source's text is the paragraph's now: what is left of it goes at once, so that the
+    // document and its source never both hold the whole text.
+    std::vector<FragmentRun>().swap(source.runs);
+    current.mark = m_pool.intern(complete(source.markFormat));
+    out.push_back(std::move(current));
+}
+
 std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment,
                                                 const ParaFormat& lastFormat, bool* lastHasMark)
 {
     std::vector<Paragraph> result;
     result.reserve(fragment.paragraphs.size());
-    *lastHasMark = true;
-    const size_t count = fragment.paragraphs.size();
-    for (size_t k = 0; k < count; ++k) {
-        FragmentParagraph& source = fragment.paragraphs[k];
-        const ParaFormat format = completePara(source.format);
-        Paragraph current;
-        current.format = format;
-        for (FragmentRun& run : source.runs) {
-            const uint32_t formatIndex = m_pool.intern(complete(run.format));
-            if (run.picture) {
-                appendPicture(current, run.picture, formatIndex);
-                continue;
-            }
-            if (!run.text.contains(u'\r') && !run.text.contains(u'\n')) {
-                // The usual case: the run's text moves into the paragraph without a copy.
-                appendText(current, std::move(run.text), formatIndex);
-                continue;
-            }
-            // A line end inside a run still has to count as a paragraph end.
-            const std::vector<QStringView> lines = splitLines(run.text);
-            for (size_t i = 0; i < lines.size(); ++i) {
-                if (i > 0) {
-                    current.mark = formatIndex;
-                    result.push_back(std::move(current));
-                    current = Paragraph{};
-                    current.format = format;
-                }
-                appendText(current, lines[i], formatIndex);
-            }
-        }
-        // The source's text is the paragraph's now: what is left of it goes at once, so that
-        // the document and the fragment never both hold the whole text.
-        std::vector<FragmentRun>().swap(source.runs);
-        current.mark = m_pool.intern(complete(source.markFormat));
-        if (k + 1 == count && !source.hasMark) {
-            *lastHasMark = false;
-            current.format = lastFormat;
-        }
-        result.push_back(std::move(current));
-    }
+    *lastHasMark = fragment.paragraphs.empty() || fragment.paragraphs.back().hasMark;
+    for (FragmentParagraph& source : fragment.paragraphs)
+        appendConverted(std::move(source), result);
+    if (!*lastHasMark)
+        result.back().format = lastFormat;
     return result;
 }
 
@@ -352,24 +351,29 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
 
 void Document::replaceAll(DocumentFragment fragment)
 {
-    bool lastHasMark = true;
-    const std::optional<ParaFormat> lastFormat =
-        fragment.paragraphs.empty() ? std::nullopt
-                                    : std::optional(fragment.paragraphs.back().format);
-    std::vector<Paragraph> parts =
-        paragraphsFrom(std::move(fragment), defaultParaFormat(), &lastHasMark);
-    if (!lastHasMark && lastFormat)
-        parts.back().format = completePara(*lastFormat);
-    if (parts.empty()) {
-        Paragraph empty;
-        empty.format = defaultParaFormat();
-        empty.mark = m_pool.intern(m_defaultFormat);
-        parts.push_back(std::move(empty));
-    }
+    replaceAll([&fragment](const ParagraphSink& sink) {
+        for (FragmentParagraph& paragraph : fragment.paragraphs)
+            sink(std::move(paragraph));
+    });
+}
+
+void Document::replaceAll(const std::function<void(const ParagraphSink&)>& produce)
+{
+    // Boxed as they come: a flat list of a million paragraphs would be copied as it grows.
+    std::vector<std::unique_ptr<Paragraph>> parts;
+    std::vector<Paragraph> converted;
+    int64_t newLength = -2;
+    produce([&](FragmentParagraph&& paragraph) {
+        appendConverted(std::move(paragraph), converted);
+        for (Paragraph& part : converted) {
+            newLength += part.text.size() + 2;
+            parts.push_back(std::make_unique<Paragraph>(std::move(part)));
+        }
+        converted.clear();
+    });
     const int32_t oldLength = length();
-    const int32_t newLength = joinedLength(parts);
     replaceParagraphs(0, paragraphCount(), std::move(parts),
-                      {ChangeKind::Reset, 0, oldLength, newLength});
+                      {ChangeKind::Reset, 0, oldLength, int32_t(std::max<int64_t>(newLength, 0))});
 }
 
 void Document::setPlainText(const QString& text)
@@ -539,11 +543,22 @@ void Document::restoreParagraphs(int first, int count, std::vector<Paragraph> pa
 void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                                  const ChangeRecord& record)
 {
+    std::vector<std::unique_ptr<Paragraph>> boxes;
+    boxes.reserve(replacement.size());
+    for (Paragraph& paragraph : replacement)
+        boxes.push_back(std::make_unique<Paragraph>(std::move(paragraph)));
+    replaceParagraphs(first, count, std::move(boxes), record);
+}
+
+void Document::replaceParagraphs(int first, int count,
+                                 std::vector<std::unique_ptr<Paragraph>> replacement,
+                                 const ChangeRecord& record)
+{
     const bool includesLast = first + count >= paragraphCount();
     if (includesLast && replacement.empty()) {
-        Paragraph empty;
-        empty.format = defaultParaFormat();
-        empty.mark = m_pool.intern(m_defaultFormat);
+        auto empty = std::make_unique<Paragraph>();
+        empty->format = defaultParaFormat();
+        empty->mark = m_pool.intern(m_defaultFormat);
         replacement.push_back(std::move(empty));
     }
     if (m_observer)
@@ -553,31 +568,24 @@ void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> re
     const int newCount = int(replacement.size());
     if (newCount == count) {
         for (int k = 0; k < count; ++k) {
-            Paragraph& slot = *m_paragraphs[size_t(first + k)];
-            const auto delta = int64_t(replacement[size_t(k)].text.size()) - slot.text.size();
-            if (delta != 0) {
+            auto& slot = m_paragraphs[size_t(first + k)];
+            const auto delta = int64_t(replacement[size_t(k)]->text.size()) - slot->text.size();
+            if (delta != 0)
                 m_index.add(first + k, delta);
-                m_spans[size_t(first + k)] += delta;
-            }
             slot = std::move(replacement[size_t(k)]);
         }
     } else {
-        std::vector<int64_t> spans;
-        spans.reserve(replacement.size());
-        for (const Paragraph& paragraph : replacement)
-            spans.push_back(int64_t(paragraph.text.size()) + 2);
-        const auto at = m_paragraphs.begin() + first;
-        m_paragraphs.erase(at, at + count);
-        std::vector<std::unique_ptr<Paragraph>> fresh;
-        fresh.reserve(replacement.size());
-        for (Paragraph& paragraph : replacement)
-            fresh.push_back(std::make_unique<Paragraph>(std::move(paragraph)));
-        m_paragraphs.insert(m_paragraphs.begin() + first, std::make_move_iterator(fresh.begin()),
-                            std::make_move_iterator(fresh.end()));
-        const auto spanAt = m_spans.begin() + first;
-        m_spans.erase(spanAt, spanAt + count);
-        m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
-        m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
+        // The slots both lists share are reused; only the difference moves the paragraphs after.
+        const int shared = std::min(count, newCount);
+        std::move(replacement.begin(), replacement.begin() + shared, m_paragraphs.begin() + first);
+        const auto tail = m_paragraphs.begin() + first + shared;
+        if (newCount < count)
+            m_paragraphs.erase(tail, tail + (count - newCount));
+        else
+            m_paragraphs.insert(tail, std::make_move_iterator(replacement.begin() + shared),
+                                std::make_move_iterator(replacement.end()));
+        m_index.rebuildFrom(first, m_paragraphs.size(),
+                            [this](size_t k) { return int64_t(m_paragraphs[k]->text.size()) + 2; });
     }
     if (m_observer)
         m_observer->replaced(first, count, newCount);

@@ -118,6 +118,9 @@ public:
     // Replaces the document; the last paragraph's mark becomes the end mark. A fragment
     // handed over (moved) gives its text to the paragraphs without a copy.
     void replaceAll(DocumentFragment fragment);
+    // The same with the paragraphs `produce` hands to its sink, in order, each taken as it
+    // comes: a reader streams into the document without gathering a fragment first.
+    void replaceAll(const std::function<void(const ParagraphSink&)>& produce);
     // Replaces the document with plain text in the default format and paragraph format.
     void setPlainText(const QString& text);
     // Overwrites characters in place with text of the same length, keeping every format
@@ -169,10 +172,16 @@ private:
     CharFormat complete(const CharFormat& format) const;
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
+    void replaceParagraphs(int first, int count,
+                           std::vector<std::unique_ptr<Paragraph>> replacement,
+                           const ChangeRecord& record);
     void notify(const ChangeRecord& record);
     // Takes the fragment's text run by run, releasing each paragraph of it once converted.
     std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, const ParaFormat& lastFormat,
                                           bool* lastHasMark);
+    // The paragraphs of one source paragraph (more when its runs hold line ends), its text
+    // taken and its runs released.
+    void appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
     // Paragraphs [first, last] that a range touches for paragraph formatting.
@@ -181,7 +190,6 @@ private:
     FormatPool m_pool;
     CharFormat m_defaultFormat;
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
-    std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
     ParagraphIndex m_index;
     mutable QString m_text;  // the whole text, made on demand
     mutable bool m_textValid = false;

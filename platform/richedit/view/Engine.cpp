@@ -103,14 +103,13 @@ QString Engine::textRtf() const
 
 void Engine::setTextRtf(const QString& data)
 {
-    QByteArray bytes = rtfBytes(data);
+    const QByteArray bytes = rtfBytes(data);
     if (!looksLikeRtf(bytes)) {
         m_session.setPlainText(data);
         return;
     }
-    DocumentFragment fragment = readRtf(bytes, RtfReadMode::WholeDocument);
-    bytes = QByteArray();  // read: its memory goes before the document takes the text
-    m_session.replaceDocument(std::move(fragment));
+    m_session.replaceDocument(
+        [&bytes](const ParagraphSink& sink) { readRtf(bytes, RtfReadMode::WholeDocument, sink); });
 }
 
 std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
@@ -120,16 +119,16 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
-    QByteArray data = file.readAll();
+    const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return vb::VbError::fromNumber(vb::ErrPathFileAccess);
 
     // Parse first, so that a failure leaves the document alone.
     if (kind == FileKind::Rtf && looksLikeRtf(data)) {
-        DocumentFragment fragment = readRtf(data, RtfReadMode::WholeDocument);
-        data = QByteArray();  // read: the file's bytes go before the document takes the text
-        file.close();
-        m_session.replaceDocument(std::move(fragment));
+        // Each paragraph goes into the document as it is read: the text is never held twice.
+        m_session.replaceDocument([&data](const ParagraphSink& sink) {
+            readRtf(data, RtfReadMode::WholeDocument, sink);
+        });
     } else if (kind == FileKind::Text || isTextData(data)) {
         m_session.setPlainText(PlainText::decode(data));
     } else {

@@ -167,10 +167,10 @@ int DocumentLayout::computeNumber(int paragraph) const
 {
     // The counting rule of lists: a numbered paragraph continues the number of the paragraph
     // before it when that has the same kind, else it starts at its own start.
-    const ParaFormat& format = m_document.paragraph(paragraph).format;
+    const ParaFormat& format = m_document.paragraphFormat(paragraph);
     if (!isNumberedKind(format.numbering))
         return 0;
-    if (paragraph > 0 && m_document.paragraph(paragraph - 1).format.numbering == format.numbering)
+    if (paragraph > 0 && m_document.paragraphFormat(paragraph - 1).numbering == format.numbering)
         return m_numbers[size_t(paragraph - 1)] + 1;
     return format.numberingStart;
 }
@@ -320,10 +320,11 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     input.runs.reserve(source.runs.size());
     for (const TextRun& run : source.runs)
         input.runs.push_back({run.length, &m_document.format(run.format), run.picture});
-    input.format = &source.format;
+    const ParaFormat& format = m_document.paraFormat(source.format);
+    input.format = &format;
     input.markFormat = &m_document.format(source.mark);
-    input.listLabel = listLabelText(source.format.numbering, source.format.numberingStyle,
-                                    m_numbers[size_t(paragraph)]);
+    input.listLabel =
+        listLabelText(format.numbering, format.numberingStyle, m_numbers[size_t(paragraph)]);
     return input;
 }
 

@@ -53,7 +53,7 @@ Document::Document(const CharFormat& defaultFormat)
     m_defaultFormat = defaultCharFormat();
     mergeCharFormat(m_defaultFormat, defaultFormat);
     Paragraph empty;
-    empty.format = defaultParaFormat();
+    empty.format = m_paraPool.intern(defaultParaFormat());
     empty.mark = m_pool.intern(m_defaultFormat);
     m_paragraphs.push_back(std::make_unique<Paragraph>(std::move(empty)));
     m_index.rebuild({2});
@@ -269,7 +269,7 @@ void Document::remove(CharRange range)
 
 void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out)
 {
-    const ParaFormat format = completePara(source.format);
+    const uint32_t format = m_paraPool.intern(completePara(source.format));
     Paragraph current;
     current.format = format;
     for (FragmentRun& run : source.runs) {
@@ -302,8 +302,8 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
     out.push_back(std::move(current));
 }
 
-std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment,
-                                                const ParaFormat& lastFormat, bool* lastHasMark)
+std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
+                                                bool* lastHasMark)
 {
     std::vector<Paragraph> result;
     result.reserve(fragment.paragraphs.size());
@@ -382,7 +382,7 @@ void Document::setPlainText(const QString& text)
     std::vector<Paragraph> parts;
     for (QStringView line : splitLines(text)) {
         Paragraph paragraph;
-        paragraph.format = defaultParaFormat();
+        paragraph.format = m_paraPool.intern(defaultParaFormat());
         paragraph.mark = formatIndex;
         appendText(paragraph, line, formatIndex);
         parts.push_back(std::move(paragraph));
@@ -466,7 +466,7 @@ FragmentParagraph Document::toFragment(const Paragraph& paragraph, int32_t from,
                                        bool withMark) const
 {
     FragmentParagraph result;
-    result.format = paragraph.format;
+    result.format = paraFormat(paragraph.format);
     result.markFormat = m_pool.at(paragraph.mark);
     result.hasMark = withMark;
     forEachRun(paragraph, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
@@ -557,7 +557,7 @@ void Document::replaceParagraphs(int first, int count,
     const bool includesLast = first + count >= paragraphCount();
     if (includesLast && replacement.empty()) {
         auto empty = std::make_unique<Paragraph>();
-        empty->format = defaultParaFormat();
+        empty->format = m_paraPool.intern(defaultParaFormat());
         empty->mark = m_pool.intern(m_defaultFormat);
         replacement.push_back(std::move(empty));
     }

@@ -35,7 +35,7 @@ struct TextRun {
 struct Paragraph {
     QString text;
     std::vector<TextRun> runs;
-    ParaFormat format;
+    uint32_t format = 0;  // the mark's paragraph format, an index of the document's records
     uint32_t mark = 0;
 };
 
@@ -98,6 +98,11 @@ public:
     // The paragraph holding a (snapped) position; a position on a CR is its paragraph's.
     int paragraphAt(int32_t position) const;
     const CharFormat& format(uint32_t index) const { return m_pool.at(index); }
+    const ParaFormat& paraFormat(uint32_t index) const { return m_paraPool.at(index); }
+    const ParaFormat& paragraphFormat(int index) const
+    {
+        return paraFormat(paragraph(index).format);
+    }
 
     // The stored format of the character at a position (a mark's format on a paragraph end,
     // the end mark's at the end).
@@ -177,7 +182,7 @@ private:
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
     // Takes the fragment's text run by run, releasing each paragraph of it once converted.
-    std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, const ParaFormat& lastFormat,
+    std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
                                           bool* lastHasMark);
     // The paragraphs of one source paragraph (more when its runs hold line ends), its text
     // taken and its runs released.
@@ -188,6 +193,7 @@ private:
     std::pair<int, int> touchedParagraphs(CharRange range) const;
 
     FormatPool m_pool;
+    ParaFormatPool m_paraPool;
     CharFormat m_defaultFormat;
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
     ParagraphIndex m_index;

@@ -123,7 +123,7 @@ void expectLabelsCountAsLists(DocumentLayout& layout, const Document& document)
     ListCounter counter;
     for (int p = 0; p < document.paragraphCount(); ++p)
         EXPECT_EQ(layout.paragraphLayout(p).label().text,
-                  counter.nextLabel(document.paragraph(p).format))
+                  counter.nextLabel(document.paragraphFormat(p)))
             << "paragraph " << p;
 }
 

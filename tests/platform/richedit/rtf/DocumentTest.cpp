@@ -197,15 +197,15 @@ TEST(DocumentTest, ParagraphFormatBelongsToTheMark)
     centred.mask = Alignment;
     centred.alignment = AlignCenter;
     document.applyPara({0, 0}, centred);
-    ASSERT_EQ(document.paragraph(0).format.alignment, AlignCenter);
-    ASSERT_EQ(document.paragraph(1).format.alignment, AlignLeft);
+    ASSERT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
+    ASSERT_EQ(document.paragraphFormat(1).alignment, AlignLeft);
 
     // A split gives the new mark a copy of the split paragraph's format.
     document.insert(2, QStringLiteral("\n"), withLcid(1031));
     ASSERT_EQ(document.paragraphCount(), 3);
     EXPECT_EQ(document.paragraph(0).text, QStringLiteral("fi"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignCenter);
     EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1031u);
 
     // Deleting a mark: the merged paragraph takes the later mark's format.
@@ -213,8 +213,8 @@ TEST(DocumentTest, ParagraphFormatBelongsToTheMark)
     document.remove({7, 10});
     EXPECT_EQ(document.text(), QStringLiteral("fi\r\nrstecond"));
     ASSERT_EQ(document.paragraphCount(), 2);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignLeft);
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignLeft);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
 }
 
 TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
@@ -226,8 +226,8 @@ TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
     right.alignment = AlignRight;
     right.startIndent = -2700;
     document.applyPara({4, 4}, right);  // caret: its paragraph only
-    EXPECT_EQ(document.paragraph(1).format.startIndent, -2700);
-    EXPECT_EQ(document.paragraph(0).format.startIndent, 0);
+    EXPECT_EQ(document.paragraphFormat(1).startIndent, -2700);
+    EXPECT_EQ(document.paragraphFormat(0).startIndent, 0);
 
     // A range ending right after a paragraph end does not touch the next paragraph.
     EXPECT_EQ(document.paraFormatAt({0, 4}).mask, AllParaFields);
@@ -237,10 +237,10 @@ TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
 
     document.remove({1, 5});  // "a" + "b\r\ncc": the paragraph keeps the second mark
     EXPECT_EQ(document.text(), QStringLiteral("ab\r\ncc"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignRight);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignRight);
     document.remove({2, 4});
     EXPECT_EQ(document.text(), QStringLiteral("abcc"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignLeft);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignLeft);
 }
 
 TEST(DocumentTest, FragmentsKeepTheirMarksAndTheTailKeepsTheOriginalMark)
@@ -271,9 +271,9 @@ TEST(DocumentTest, FragmentsKeepTheirMarksAndTheTailKeepsTheOriginalMark)
     EXPECT_EQ(document.text(), QStringLiteral("HEADone\r\ntwoTAIL"));
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 4, 0, 8}));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
     EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1036u);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignJustify);  // the original mark
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignJustify);  // the original mark
     EXPECT_EQ(document.formatAt(9).lcid, 1040u);
     EXPECT_EQ(document.formatAt(12).lcid, PlainLcid);
 

@@ -50,7 +50,7 @@ Content contentOf(const Engine& engine, int32_t closingMark = -1)
     }
     for (int i = 0; i < document.paragraphCount(); ++i) {
         const Paragraph& paragraph = document.paragraph(i);
-        content.paragraphs.push_back(describe(keptByRtf(paragraph.format)));
+        content.paragraphs.push_back(describe(keptByRtf(document.paraFormat(paragraph.format))));
         forEachRun(
             paragraph, 0, int32_t(paragraph.text.size()),
             [&](const TextRun& run, int32_t start, int32_t) {

@@ -131,7 +131,7 @@ bool DocumentLayout::relayOut(int paragraph, const ChangeRecord& record)
 LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
 {
     LineIndex::Entry entry;
-    entry.span = int64_t(layout.textLength()) + 2;
+    entry.span = layout.textLength() + 2;
     entry.lines = layout.lineCount();
     entry.height = layout.height();
     entry.dirty = false;
@@ -141,7 +141,7 @@ LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
 LineIndex::Entry DocumentLayout::dirtyEntry(int paragraph, const LineIndex::Entry& estimate) const
 {
     LineIndex::Entry entry = estimate;
-    entry.span = int64_t(m_document.paragraph(paragraph).text.size()) + 2;
+    entry.span = int32_t(m_document.paragraph(paragraph).text.size()) + 2;
     entry.dirty = true;
     return entry;
 }

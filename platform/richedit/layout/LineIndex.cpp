@@ -25,11 +25,11 @@ void LineIndex::set(int index, const Entry& entry)
 {
     Entry& old = m_entries[size_t(index)];
     if (entry.span != old.span)
-        m_span.add(index, entry.span - old.span);
+        m_span.add(index, int64_t(entry.span) - old.span);
     if (entry.lines != old.lines)
-        m_lines.add(index, entry.lines - old.lines);
+        m_lines.add(index, int64_t(entry.lines) - old.lines);
     if (entry.height != old.height)
-        m_height.add(index, entry.height - old.height);
+        m_height.add(index, int64_t(entry.height) - old.height);
     if (entry.dirty != old.dirty)
         m_dirty.add(index, entry.dirty ? 1 : -1);
     old = entry;

@@ -37,6 +37,14 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
     return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
 }
 
+// Text grown by appending keeps room for more; a document of many short paragraphs would pay
+// for that room in every paragraph, so text that is read is kept at its size.
+void keepTight(QString& text)
+{
+    if (text.capacity() > text.size() + text.size() / 8 + 8)
+        text.squeeze();
+}
+
 ParaFormat completePara(const ParaFormat& format)
 {
     ParaFormat result = defaultParaFormat();
@@ -299,6 +307,7 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
     // document and its source never both hold the whole text.
     std::vector<FragmentRun>().swap(source.runs);
     current.mark = m_pool.intern(complete(source.markFormat));
+    keepTight(current.text);
     out.push_back(std::move(current));
 }
 

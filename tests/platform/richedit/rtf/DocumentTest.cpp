@@ -352,6 +352,18 @@ TEST(DocumentTest, HandedOverFragmentsGiveTheirTextWithoutACopy)
     EXPECT_EQ(document.formatAt(4).lcid, 1031u);
     EXPECT_EQ(document.formatAt(24).lcid, 1049u);
 
+    // Text that kept room to grow is kept at its size: short paragraphs would pay for the room.
+    DocumentFragment roomy;
+    roomy.paragraphs.resize(1);
+    QString grown;
+    grown.reserve(4000);
+    grown += QStringLiteral("short");
+    roomy.paragraphs[0].runs.push_back({grown, withLcid(1031), nullptr});
+    grown = QString();
+    document.replaceAll(std::move(roomy));
+    EXPECT_EQ(document.text(), QStringLiteral("short"));
+    EXPECT_LT(document.paragraph(0).text.capacity(), 100);
+
     Document other;
     other.replaceAll(lent);
     other.insertFragment(0, lent);

@@ -1,5 +1,6 @@
 #include "platform/richedit/layout/DocumentLayout.h"
 
+#include "platform/richedit/model/Headroom.h"
 #include "platform/richedit/model/ListLabels.h"
 
 #include <QImage>
@@ -61,12 +62,14 @@ void DocumentLayout::resetAll()
 {
     const int count = m_document.paragraphCount();
     std::vector<LineIndex::Entry> entries;
-    entries.reserve(size_t(count));
+    reserveWithRoom(entries, size_t(count));
     for (int i = 0; i < count; ++i)
         entries.push_back(dirtyEntry(i, {}));
     m_index.assign(std::move(entries));
     m_layouts.clear();
+    reserveWithRoom(m_layouts, size_t(count));
     m_layouts.resize(size_t(count));
+    reserveWithRoom(m_numbers, size_t(count));
     m_numbers.assign(size_t(count), 0);
     renumberFrom(0, count - 1);
 }
@@ -97,16 +100,17 @@ bool DocumentLayout::replaceEntries(const ChangeRecord& record)
         fresh.push_back(dirtyEntry(first + k, m_index.entry(first + std::min(k, oldSpan - 1))));
     m_index.replace(first, oldSpan, std::move(fresh));
 
-    const auto layoutAt = m_layouts.begin() + first;
-    const auto numberAt = m_numbers.begin() + first;
     if (oldSpan == newSpan) {
+        const auto layoutAt = m_layouts.begin() + first;
         std::for_each(layoutAt, layoutAt + oldSpan, [](auto& layout) { layout.reset(); });
     } else {
-        m_layouts.erase(layoutAt, layoutAt + oldSpan);
+        m_layouts.erase(m_layouts.begin() + first, m_layouts.begin() + first + oldSpan);
+        m_numbers.erase(m_numbers.begin() + first, m_numbers.begin() + first + oldSpan);
+        reserveWithRoom(m_layouts, m_layouts.size() + size_t(newSpan));
+        reserveWithRoom(m_numbers, m_numbers.size() + size_t(newSpan));
         std::vector<std::unique_ptr<ParagraphLayout>> empty(static_cast<size_t>(newSpan));
         m_layouts.insert(m_layouts.begin() + first, std::make_move_iterator(empty.begin()),
                          std::make_move_iterator(empty.end()));
-        m_numbers.erase(numberAt, numberAt + oldSpan);
         m_numbers.insert(m_numbers.begin() + first, size_t(newSpan), 0);
     }
     renumberFrom(first, newLast);
@@ -281,7 +285,7 @@ void DocumentLayout::invalidateLayouts()
     m_laidOutWidth = wrapWidth();
     m_laidOutDevice = LayoutDevice::of(measuringDevice());
     std::vector<LineIndex::Entry> entries;
-    entries.reserve(size_t(m_index.size()));
+    reserveWithRoom(entries, size_t(m_index.size()));
     for (int i = 0; i < m_index.size(); ++i) {
         LineIndex::Entry entry = m_index.entry(i);  // the old size stays as an estimate
         entry.dirty = true;

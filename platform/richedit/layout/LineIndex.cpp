@@ -1,5 +1,7 @@
 #include "platform/richedit/layout/LineIndex.h"
 
+#include "platform/richedit/model/Headroom.h"
+
 namespace richedit {
 
 void LineIndex::assign(std::vector<Entry> entries)
@@ -17,6 +19,7 @@ void LineIndex::replace(int first, int count, std::vector<Entry> replacement)
     }
     const auto at = m_entries.begin() + first;
     m_entries.erase(at, at + count);
+    reserveWithRoom(m_entries, m_entries.size() + replacement.size());
     m_entries.insert(m_entries.begin() + first, replacement.begin(), replacement.end());
     rebuildTrees(first);
 }

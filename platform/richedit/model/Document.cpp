@@ -1,5 +1,6 @@
 #include "platform/richedit/model/Document.h"
 
+#include "platform/richedit/model/Headroom.h"
 #include "platform/richedit/model/ParagraphRuns.h"
 
 #include <QStringView>
@@ -587,6 +588,7 @@ void Document::replaceParagraphs(int first, int count,
         // The slots both lists share are reused; only the difference moves the paragraphs after.
         const int shared = std::min(count, newCount);
         std::move(replacement.begin(), replacement.begin() + shared, m_paragraphs.begin() + first);
+        reserveWithRoom(m_paragraphs, m_paragraphs.size() + size_t(newCount - shared));
         const auto tail = m_paragraphs.begin() + first + shared;
         if (newCount < count)
             m_paragraphs.erase(tail, tail + (count - newCount));

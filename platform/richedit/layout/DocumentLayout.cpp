@@ -1,5 +1,6 @@
 #include "platform/richedit/layout/DocumentLayout.h"
 
+#include "platform/richedit/model/Headroom.h"
 #include "platform/richedit/model/ListLabels.h"
 
 #include <QImage>
@@ -61,12 +62,14 @@ void DocumentLayout::resetAll()
 {
     const int count = m_document.paragraphCount();
     std::vector<LineIndex::Entry> entries;
-    entries.reserve(size_t(count));
+    reserveWithRoom(entries, size_t(count));
     for (int i = 0; i < count; ++i)
         entries.push_back(dirtyEntry(i, {}));
     m_index.assign(std::move(entries));
     m_layouts.clear();
+    reserveWithRoom(m_layouts, size_t(count));
     m_layouts.resize(size_t(count));
+    reserveWithRoom(m_numbers, size_t(count));
     m_numbers.assign(size_t(count), 0);
     renumberFrom(0, count - 1);
 }
@@ -97,16 +100,17 @@ bool DocumentLayout::replaceEntries(const ChangeRecord& record)
         fresh.push_back(dirtyEntry(first + k, m_index.entry(first + std::min(k, oldSpan - 1))));
     m_index.replace(first, oldSpan, std::move(fresh));
 
-    const auto layoutAt = m_layouts.begin() + first;
-    const auto numberAt = m_numbers.begin() + first;
     if (oldSpan == newSpan) {
+        const auto layoutAt = m_layouts.begin() + first;
         std::for_each(layoutAt, layoutAt + oldSpan, [](auto& layout) { layout.reset(); });
     } else {
-        m_layouts.erase(layoutAt, layoutAt + oldSpan);
+        m_layouts.erase(m_layouts.begin() + first, m_layouts.begin() + first + oldSpan);
+        m_numbers.erase(m_numbers.begin() + first, m_numbers.begin() + first + oldSpan);
+        reserveWithRoom(m_layouts, m_layouts.size() + size_t(newSpan));
+        reserveWithRoom(m_numbers, m_numbers.size() + size_t(newSpan));
         std::vector<std::unique_ptr<ParagraphLayout>> empty(static_cast<size_t>(newSpan));
         m_layouts.insert(m_layouts.begin() + first, std::make_move_iterator(empty.begin()),
                          std::make_move_iterator(empty.end()));
-        m_numbers.erase(numberAt, numberAt + oldSpan);
         m_numbers.insert(m_numbers.begin() + first, size_t(newSpan), 0);
     }
     renumberFrom(first, newLast);
@@ -131,7 +135,7 @@ bool DocumentLayout::relayOut(int paragraph, const ChangeRecord& record)
 LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
 {
     LineIndex::Entry entry;
-    entry.span = int64_t(layout.textLength()) + 2;
+    entry.span = layout.textLength() + 2;
     entry.lines = layout.showsNothing() ? 0 : layout.lineCount();
     entry.height = layout.height();
     entry.dirty = false;
@@ -141,7 +145,7 @@ LineIndex::Entry DocumentLayout::entryOf(const ParagraphLayout& layout)
 LineIndex::Entry DocumentLayout::dirtyEntry(int paragraph, const LineIndex::Entry& estimate) const
 {
     LineIndex::Entry entry = estimate;
-    entry.span = int64_t(m_document.paragraph(paragraph).text.size()) + 2;
+    entry.span = int32_t(m_document.paragraph(paragraph).text.size()) + 2;
     entry.dirty = true;
     return entry;
 }
@@ -167,10 +171,10 @@ int DocumentLayout::computeNumber(int paragraph) const
 {
     // The counting rule of lists: a numbered paragraph continues the number of the paragraph
     // before it when that has the same kind, else it starts at its own start.
-    const ParaFormat& format = m_document.paragraph(paragraph).format;
+    const ParaFormat& format = m_document.paragraphFormat(paragraph);
     if (!isNumberedKind(format.numbering))
         return 0;
-    if (paragraph > 0 && m_document.paragraph(paragraph - 1).format.numbering == format.numbering)
+    if (paragraph > 0 && m_document.paragraphFormat(paragraph - 1).numbering == format.numbering)
         return m_numbers[size_t(paragraph - 1)] + 1;
     return format.numberingStart;
 }
@@ -281,7 +285,7 @@ void DocumentLayout::invalidateLayouts()
     m_laidOutWidth = wrapWidth();
     m_laidOutDevice = LayoutDevice::of(measuringDevice());
     std::vector<LineIndex::Entry> entries;
-    entries.reserve(size_t(m_index.size()));
+    reserveWithRoom(entries, size_t(m_index.size()));
     for (int i = 0; i < m_index.size(); ++i) {
         LineIndex::Entry entry = m_index.entry(i);  // the old size stays as an estimate
         entry.dirty = true;
@@ -320,34 +324,48 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     input.runs.reserve(source.runs.size());
     for (const TextRun& run : source.runs)
         input.runs.push_back({run.length, &m_document.format(run.format), run.picture});
-    input.format = &source.format;
+    const ParaFormat& format = m_document.paraFormat(source.format);
+    input.format = &format;
     input.markFormat = &m_document.format(source.mark);
-    input.listLabel = listLabelText(source.format.numbering, source.format.numberingStyle,
-                                    m_numbers[size_t(paragraph)]);
+    input.listLabel =
+        listLabelText(format.numbering, format.numberingStyle, m_numbers[size_t(paragraph)]);
     input.endsDocument = paragraph + 1 == m_document.paragraphCount();
     return input;
 }
 
-void DocumentLayout::layOut(int paragraph)
+void DocumentLayout::layOut(int paragraph, Keep keep)
 {
     auto layout = std::make_unique<ParagraphLayout>(paragraphInput(paragraph), m_laidOutWidth,
                                                     measuringDevice());
     m_index.set(paragraph, entryOf(*layout));
-    m_layouts[size_t(paragraph)] = std::move(layout);
+    if (keep == Keep::Always || keptInBulk(paragraph))
+        m_layouts[size_t(paragraph)] = std::move(layout);
+}
+
+int DocumentLayout::layoutsHeld() const
+{
+    return int(std::count_if(m_layouts.begin(), m_layouts.end(),
+                             [](const auto& layout) { return layout != nullptr; }));
+}
+
+bool DocumentLayout::keptInBulk(int paragraph) const
+{
+    const int top = m_document.paragraphAt(m_topAnchor);
+    return paragraph >= top - KeptAroundTop && paragraph <= top + KeptAroundTop;
 }
 
 void DocumentLayout::layOutUpTo(int paragraph)
 {
     for (int dirty = m_index.firstDirty(); dirty >= 0 && dirty <= paragraph;
          dirty = m_index.firstDirty())
-        layOut(dirty);
+        layOut(dirty, Keep::NearTop);
 }
 
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
 {
     checkConsistency();
     if (!m_layouts[size_t(paragraph)])
-        layOut(paragraph);
+        layOut(paragraph, Keep::Always);
     return *m_layouts[size_t(paragraph)];
 }
 
@@ -385,7 +403,7 @@ bool DocumentLayout::layOutPending(int count)
         const int dirty = m_index.firstDirty();
         if (dirty < 0)
             return false;
-        layOut(dirty);
+        layOut(dirty, Keep::NearTop);
     }
     return m_index.firstDirty() >= 0;
 }

@@ -43,6 +43,9 @@ public:
     // The viewport of a window nobody sized (320 × 240 pixels).
     static constexpr int32_t DefaultViewportWidthTw = 4800;
     static constexpr int32_t DefaultViewportHeightTw = 3600;
+    // A pass that lays out many paragraphs keeps the layouts of this many paragraphs on either
+    // side of the top of the view.
+    static constexpr int KeptAroundTop = 256;
 
     explicit DocumentLayout(const Document& document);
     ~DocumentLayout();
@@ -114,6 +117,8 @@ public:
     // Lays out up to `count` waiting paragraphs; true while some still wait.
     bool layOutPending(int count);
     bool fullyLaidOut() const { return m_index.firstDirty() < 0; }
+    // How many paragraphs hold their lines in memory now.
+    int layoutsHeld() const;
 
     // --- Scrolling ---
     int firstVisibleLine();
@@ -153,7 +158,13 @@ private:
     void checkConsistency();
     void markDirty(int paragraph);
 
-    void layOut(int paragraph);
+    // A paragraph laid out for someone who reads its lines keeps its layout; one laid out by a
+    // pass over many paragraphs (a load, a line count) keeps only its line count and height in
+    // the index unless it is near the top of the view, so that a document's layout memory does
+    // not grow with its paragraphs. The others are laid out again when read.
+    enum class Keep { Always, NearTop };
+    void layOut(int paragraph, Keep keep);
+    bool keptInBulk(int paragraph) const;
     void layOutUpTo(int paragraph);
     int paragraphOfLine(int64_t line);
     int paragraphAtHeight(int64_t y);

@@ -1,5 +1,7 @@
 #include "platform/richedit/layout/LineIndex.h"
 
+#include "platform/richedit/model/Headroom.h"
+
 namespace richedit {
 
 void LineIndex::assign(std::vector<Entry> entries)
@@ -17,6 +19,7 @@ void LineIndex::replace(int first, int count, std::vector<Entry> replacement)
     }
     const auto at = m_entries.begin() + first;
     m_entries.erase(at, at + count);
+    reserveWithRoom(m_entries, m_entries.size() + replacement.size());
     m_entries.insert(m_entries.begin() + first, replacement.begin(), replacement.end());
     rebuildTrees(first);
 }
@@ -25,11 +28,11 @@ void LineIndex::set(int index, const Entry& entry)
 {
     Entry& old = m_entries[size_t(index)];
     if (entry.span != old.span)
-        m_span.add(index, entry.span - old.span);
+        m_span.add(index, int64_t(entry.span) - old.span);
     if (entry.lines != old.lines)
-        m_lines.add(index, entry.lines - old.lines);
+        m_lines.add(index, int64_t(entry.lines) - old.lines);
     if (entry.height != old.height)
-        m_height.add(index, entry.height - old.height);
+        m_height.add(index, int64_t(entry.height) - old.height);
     if (entry.dirty != old.dirty)
         m_dirty.add(index, entry.dirty ? 1 : -1);
     old = entry;

@@ -15,9 +15,11 @@ public:
     // What one paragraph contributes. A paragraph not laid out yet keeps an estimate of its
     // lines and height until it is.
     struct Entry {
-        int64_t span = 2;  // its text plus the two units of its mark
-        int64_t lines = 1;
-        int64_t height = 0;  // twips
+        // One paragraph's figures fit 32 bits (its length, lines and height are int32 in its
+        // layout); only the sums over paragraphs need 64.
+        int32_t span = 2;  // its text plus the two units of its mark
+        int32_t lines = 1;
+        int32_t height = 0;  // twips
         bool dirty = true;
         bool operator==(const Entry&) const = default;
     };

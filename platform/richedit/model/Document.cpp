@@ -1,5 +1,6 @@
 #include "platform/richedit/model/Document.h"
 
+#include "platform/richedit/model/Headroom.h"
 #include "platform/richedit/model/ParagraphRuns.h"
 
 #include <QStringView>
@@ -37,30 +38,12 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
     return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
 }
 
-// Units [from, from + count) of paragraphs joined by paragraph ends, the last one ending in its
-// mark unless it is the document's last paragraph.
-QString sliceOf(const std::vector<Paragraph>& paragraphs, bool endsDocument, int32_t from,
-                int32_t count)
+// Text grown by appending keeps room for more; a document of many short paragraphs would pay
+// for that room in every paragraph, so text that is read is kept at its size.
+void keepTight(QString& text)
 {
-    QString result;
-    result.reserve(count);
-    const int32_t to = from + count;
-    int32_t start = 0;
-    for (size_t k = 0; k < paragraphs.size() && start < to; ++k) {
-        const QString& text = paragraphs[k].text;
-        const bool withMark = k + 1 < paragraphs.size() || !endsDocument;
-        const int32_t end = start + int32_t(text.size());
-        if (end > from)
-            result += QStringView(text).mid(std::max(from - start, 0),
-                                            std::min(end, to) - std::max(from, start));
-        if (withMark) {
-            for (int32_t i = end; i < end + 2; ++i)
-                if (i >= from && i < to)
-                    result += ParagraphEnd[i - end];
-        }
-        start = end + (withMark ? 2 : 0);
-    }
-    return result;
+    if (text.capacity() > text.size() + text.size() / 8 + 8)
+        text.squeeze();
 }
 
 ParaFormat completePara(const ParaFormat& format)
@@ -79,11 +62,10 @@ Document::Document(const CharFormat& defaultFormat)
     m_defaultFormat = defaultCharFormat();
     mergeCharFormat(m_defaultFormat, defaultFormat);
     Paragraph empty;
-    empty.format = defaultParaFormat();
+    empty.format = m_paraPool.intern(defaultParaFormat());
     empty.mark = m_pool.intern(m_defaultFormat);
     m_paragraphs.push_back(std::make_unique<Paragraph>(std::move(empty)));
-    m_spans = {2};
-    m_index.rebuild(m_spans);
+    m_index.rebuild({2});
 }
 
 void Document::setDefaultFormat(const CharFormat& format)
@@ -106,7 +88,7 @@ CharFormat Document::complete(const CharFormat& format) const
 const QString& Document::text() const
 {
     if (!m_textValid) {
-        m_text = buffer().toString();
+        m_text = mid(0, length());
         m_textValid = true;
     }
     return m_text;
@@ -120,17 +102,42 @@ int32_t Document::length() const
 QString Document::textRange(CharRange range) const
 {
     const CharRange r = normalized(range);
-    return buffer().mid(r.cpMin, r.cpMax - r.cpMin);
+    return mid(r.cpMin, r.cpMax - r.cpMin);
 }
 
 QChar Document::charAt(int32_t position) const
 {
-    return position >= 0 && position < length() ? QChar(buffer().at(position)) : QChar();
+    if (position < 0 || position >= length())
+        return {};
+    const int index = m_index.find(position);
+    const QString& text = paragraph(index).text;
+    const auto offset = qsizetype(position - paragraphStart(index));
+    if (offset < text.size())
+        return text[offset];
+    return offset == text.size() ? QChar(u'\r') : QChar(u'\n');
 }
 
 QString Document::mid(int32_t position, int32_t count) const
 {
-    return buffer().mid(position, count);
+    const int32_t total = length();
+    const int32_t from = std::clamp(position, 0, total);
+    const int32_t to = from + std::clamp(count, 0, total - from);
+    QString result;
+    result.reserve(to - from);
+    int index = m_index.find(from);
+    for (int32_t start = paragraphStart(index); start < to; ++index) {
+        const QString& text = paragraph(index).text;
+        const auto size = int32_t(text.size());
+        if (start + size > from)
+            result += QStringView(text).mid(std::max(from - start, 0),
+                                            std::min(start + size, to) - std::max(from, start));
+        // The mark's CR and LF, as far as they fall inside the range.
+        for (int32_t i = start + size; i < start + size + 2; ++i)
+            if (i >= from && i < to)
+                result += ParagraphEnd[i - start - size];
+        start += size + 2;
+    }
+    return result;
 }
 
 int32_t Document::previousPosition(int32_t position) const
@@ -269,42 +276,52 @@ void Document::remove(CharRange range)
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
 }
 
-std::vector<Paragraph> Document::paragraphsFrom(const DocumentFragment& fragment,
-                                                const ParaFormat& lastFormat, bool* lastHasMark)
+void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out)
+{
+    const uint32_t format = m_paraPool.intern(completePara(source.format));
+    Paragraph current;
+    current.format = format;
+    for (FragmentRun& run : source.runs) {
+        const uint32_t formatIndex = m_pool.intern(complete(run.format));
+        if (run.picture) {
+            appendPicture(current, run.picture, formatIndex);
+            continue;
+        }
+        if (!run.text.contains(u'\r') && !run.text.contains(u'\n')) {
+            // The usual case: the run's text moves into the paragraph without a copy.
+            appendText(current, std::move(run.text), formatIndex);
+            continue;
+        }
+        // A line end inside a run still has to count as a paragraph end.
+        const std::vector<QStringView> lines = splitLines(run.text);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0) {
+                current.mark = formatIndex;
+                out.push_back(std::move(current));
+                current = Paragraph{};
+                current.format = format;
+            }
+            appendText(current, lines[i], formatIndex);
+        }
+    }
+    // The source's text is the paragraph's now: what is left of it goes at once, so that the
+    // document and its source never both hold the whole text.
+    std::vector<FragmentRun>().swap(source.runs);
+    current.mark = m_pool.intern(complete(source.markFormat));
+    keepTight(current.text);
+    out.push_back(std::move(current));
+}
+
+std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
+                                                bool* lastHasMark)
 {
     std::vector<Paragraph> result;
-    *lastHasMark = true;
-    const size_t count = fragment.paragraphs.size();
-    for (size_t k = 0; k < count; ++k) {
-        const FragmentParagraph& source = fragment.paragraphs[k];
-        const ParaFormat format = completePara(source.format);
-        Paragraph current;
-        current.format = format;
-        for (const FragmentRun& run : source.runs) {
-            const uint32_t formatIndex = m_pool.intern(complete(run.format));
-            if (run.picture) {
-                appendPicture(current, run.picture, formatIndex);
-                continue;
-            }
-            // A line end inside a run still has to count as a paragraph end.
-            const std::vector<QStringView> lines = splitLines(run.text);
-            for (size_t i = 0; i < lines.size(); ++i) {
-                if (i > 0) {
-                    current.mark = formatIndex;
-                    result.push_back(std::move(current));
-                    current = Paragraph{};
-                    current.format = format;
-                }
-                appendText(current, lines[i], formatIndex);
-            }
-        }
-        current.mark = m_pool.intern(complete(source.markFormat));
-        if (k + 1 == count && !source.hasMark) {
-            *lastHasMark = false;
-            current.format = lastFormat;
-        }
-        result.push_back(std::move(current));
-    }
+    result.reserve(fragment.paragraphs.size());
+    *lastHasMark = fragment.paragraphs.empty() || fragment.paragraphs.back().hasMark;
+    for (FragmentParagraph& source : fragment.paragraphs)
+        appendConverted(std::move(source), result);
+    if (!*lastHasMark)
+        result.back().format = lastFormat;
     return result;
 }
 
@@ -316,7 +333,9 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
     const Location at = locate(pos);
     const Paragraph old = paragraph(at.paragraph);
     bool lastHasMark = true;
-    std::vector<Paragraph> parts = paragraphsFrom(fragment, old.format, &lastHasMark);
+    // The copy shares the fragment's text; nothing is copied before the paragraphs take it.
+    std::vector<Paragraph> parts =
+        paragraphsFrom(DocumentFragment(fragment), old.format, &lastHasMark);
     if (parts.empty())
         return;
     const int32_t oldLength = int32_t(old.text.size());
@@ -340,22 +359,31 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
     replaceParagraphs(at.paragraph, 1, std::move(parts), {ChangeKind::Text, pos, 0, added});
 }
 
-void Document::replaceAll(const DocumentFragment& fragment)
+void Document::replaceAll(DocumentFragment fragment)
 {
-    bool lastHasMark = true;
-    std::vector<Paragraph> parts = paragraphsFrom(fragment, defaultParaFormat(), &lastHasMark);
-    if (!lastHasMark && !fragment.paragraphs.empty())
-        parts.back().format = completePara(fragment.paragraphs.back().format);
-    if (parts.empty()) {
-        Paragraph empty;
-        empty.format = defaultParaFormat();
-        empty.mark = m_pool.intern(m_defaultFormat);
-        parts.push_back(std::move(empty));
-    }
+    replaceAll([&fragment](const ParagraphSink& sink) {
+        for (FragmentParagraph& paragraph : fragment.paragraphs)
+            sink(std::move(paragraph));
+    });
+}
+
+void Document::replaceAll(const std::function<void(const ParagraphSink&)>& produce)
+{
+    // Boxed as they come: a flat list of a million paragraphs would be copied as it grows.
+    std::vector<std::unique_ptr<Paragraph>> parts;
+    std::vector<Paragraph> converted;
+    int64_t newLength = -2;
+    produce([&](FragmentParagraph&& paragraph) {
+        appendConverted(std::move(paragraph), converted);
+        for (Paragraph& part : converted) {
+            newLength += part.text.size() + 2;
+            parts.push_back(std::make_unique<Paragraph>(std::move(part)));
+        }
+        converted.clear();
+    });
     const int32_t oldLength = length();
-    const int32_t newLength = joinedLength(parts);
     replaceParagraphs(0, paragraphCount(), std::move(parts),
-                      {ChangeKind::Reset, 0, oldLength, newLength});
+                      {ChangeKind::Reset, 0, oldLength, int32_t(std::max<int64_t>(newLength, 0))});
 }
 
 void Document::setPlainText(const QString& text)
@@ -364,7 +392,7 @@ void Document::setPlainText(const QString& text)
     std::vector<Paragraph> parts;
     for (QStringView line : splitLines(text)) {
         Paragraph paragraph;
-        paragraph.format = defaultParaFormat();
+        paragraph.format = m_paraPool.intern(defaultParaFormat());
         paragraph.mark = formatIndex;
         appendText(paragraph, line, formatIndex);
         parts.push_back(std::move(paragraph));
@@ -448,7 +476,7 @@ FragmentParagraph Document::toFragment(const Paragraph& paragraph, int32_t from,
                                        bool withMark) const
 {
     FragmentParagraph result;
-    result.format = paragraph.format;
+    result.format = paraFormat(paragraph.format);
     result.markFormat = m_pool.at(paragraph.mark);
     result.hasMark = withMark;
     forEachRun(paragraph, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
@@ -525,78 +553,54 @@ void Document::restoreParagraphs(int first, int count, std::vector<Paragraph> pa
 void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                                  const ChangeRecord& record)
 {
+    std::vector<std::unique_ptr<Paragraph>> boxes;
+    boxes.reserve(replacement.size());
+    for (Paragraph& paragraph : replacement)
+        boxes.push_back(std::make_unique<Paragraph>(std::move(paragraph)));
+    replaceParagraphs(first, count, std::move(boxes), record);
+}
+
+void Document::replaceParagraphs(int first, int count,
+                                 std::vector<std::unique_ptr<Paragraph>> replacement,
+                                 const ChangeRecord& record)
+{
     const bool includesLast = first + count >= paragraphCount();
     if (includesLast && replacement.empty()) {
-        Paragraph empty;
-        empty.format = defaultParaFormat();
-        empty.mark = m_pool.intern(m_defaultFormat);
+        auto empty = std::make_unique<Paragraph>();
+        empty->format = m_paraPool.intern(defaultParaFormat());
+        empty->mark = m_pool.intern(m_defaultFormat);
         replacement.push_back(std::move(empty));
     }
     if (m_observer)
         m_observer->aboutToReplace(first, count);
-    QString added;
-    if (record.kind == ChangeKind::Text && !m_bufferStale)
-        added = sliceOf(replacement, includesLast, record.position - paragraphStart(first),
-                        record.added);
     if (record.kind != ChangeKind::Format)
         m_textValid = false;
     const int newCount = int(replacement.size());
     if (newCount == count) {
         for (int k = 0; k < count; ++k) {
-            Paragraph& slot = *m_paragraphs[size_t(first + k)];
-            const auto delta = int64_t(replacement[size_t(k)].text.size()) - slot.text.size();
-            if (delta != 0) {
+            auto& slot = m_paragraphs[size_t(first + k)];
+            const auto delta = int64_t(replacement[size_t(k)]->text.size()) - slot->text.size();
+            if (delta != 0)
                 m_index.add(first + k, delta);
-                m_spans[size_t(first + k)] += delta;
-            }
             slot = std::move(replacement[size_t(k)]);
         }
     } else {
-        std::vector<int64_t> spans;
-        spans.reserve(replacement.size());
-        for (const Paragraph& paragraph : replacement)
-            spans.push_back(int64_t(paragraph.text.size()) + 2);
-        const auto at = m_paragraphs.begin() + first;
-        m_paragraphs.erase(at, at + count);
-        std::vector<std::unique_ptr<Paragraph>> fresh;
-        fresh.reserve(replacement.size());
-        for (Paragraph& paragraph : replacement)
-            fresh.push_back(std::make_unique<Paragraph>(std::move(paragraph)));
-        m_paragraphs.insert(m_paragraphs.begin() + first, std::make_move_iterator(fresh.begin()),
-                            std::make_move_iterator(fresh.end()));
-        const auto spanAt = m_spans.begin() + first;
-        m_spans.erase(spanAt, spanAt + count);
-        m_spans.insert(m_spans.begin() + first, spans.begin(), spans.end());
-        m_index.rebuildFrom(first, m_spans.size(), [this](size_t k) { return m_spans[k]; });
+        // The slots both lists share are reused; only the difference moves the paragraphs after.
+        const int shared = std::min(count, newCount);
+        std::move(replacement.begin(), replacement.begin() + shared, m_paragraphs.begin() + first);
+        reserveWithRoom(m_paragraphs, m_paragraphs.size() + size_t(newCount - shared));
+        const auto tail = m_paragraphs.begin() + first + shared;
+        if (newCount < count)
+            m_paragraphs.erase(tail, tail + (count - newCount));
+        else
+            m_paragraphs.insert(tail, std::make_move_iterator(replacement.begin() + shared),
+                                std::make_move_iterator(replacement.end()));
+        m_index.rebuildFrom(first, m_paragraphs.size(),
+                            [this](size_t k) { return int64_t(m_paragraphs[k]->text.size()) + 2; });
     }
-    // A stale buffer is made from the paragraphs when next read; a load never pays for it.
-    if (record.kind == ChangeKind::Reset) {
-        m_buffer.clear();
-        m_bufferStale = true;
-    } else if (record.kind == ChangeKind::Text && !m_bufferStale) {
-        m_buffer.replace(record.position, record.removed, added);
-    }
-    Q_ASSERT(m_bufferStale || m_buffer.size() == length());
     if (m_observer)
         m_observer->replaced(first, count, newCount);
     notify(record);
-}
-
-const TextBuffer& Document::buffer() const
-{
-    if (m_bufferStale) {
-        qsizetype total = 0;
-        for (const auto& paragraph : m_paragraphs)
-            total += paragraph->text.size() + 2;
-        m_buffer.clear(total);
-        for (size_t i = 0; i < m_paragraphs.size(); ++i) {
-            if (i > 0)
-                m_buffer.append(ParagraphEnd);
-            m_buffer.append(m_paragraphs[i]->text);
-        }
-        m_bufferStale = false;
-    }
-    return m_buffer;
 }
 
 int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const

@@ -5,7 +5,6 @@
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/model/ParagraphIndex.h"
-#include "platform/richedit/model/TextBuffer.h"
 
 #include <QString>
 #include <cstdint>
@@ -36,7 +35,7 @@ struct TextRun {
 struct Paragraph {
     QString text;
     std::vector<TextRun> runs;
-    ParaFormat format;
+    uint32_t format = 0;  // the mark's paragraph format, an index of the document's records
     uint32_t mark = 0;
 };
 
@@ -76,8 +75,8 @@ public:
 
     // --- Content and positions ---
     // The whole text as one string, made on first use after a change: whole-document passes
-    // only. Edits and reads near a position use the accessors below, which cost no more than
-    // what they read.
+    // only. Edits and reads near a position use the accessors below, which read the
+    // paragraphs' own text and cost no more than what they read.
     const QString& text() const;
     int32_t length() const;
     QString textRange(CharRange range) const;
@@ -99,6 +98,11 @@ public:
     // The paragraph holding a (snapped) position; a position on a CR is its paragraph's.
     int paragraphAt(int32_t position) const;
     const CharFormat& format(uint32_t index) const { return m_pool.at(index); }
+    const ParaFormat& paraFormat(uint32_t index) const { return m_paraPool.at(index); }
+    const ParaFormat& paragraphFormat(int index) const
+    {
+        return paraFormat(paragraph(index).format);
+    }
 
     // The stored format of the character at a position (a mark's format on a paragraph end,
     // the end mark's at the end).
@@ -116,8 +120,12 @@ public:
     // Inserted marks keep their formats; the tail joins the insertion point's paragraph, which
     // ends in its original mark.
     void insertFragment(int32_t position, const DocumentFragment& fragment);
-    // Replaces the document; the last paragraph's mark becomes the end mark.
-    void replaceAll(const DocumentFragment& fragment);
+    // Replaces the document; the last paragraph's mark becomes the end mark. A fragment
+    // handed over (moved) gives its text to the paragraphs without a copy.
+    void replaceAll(DocumentFragment fragment);
+    // The same with the paragraphs `produce` hands to its sink, in order, each taken as it
+    // comes: a reader streams into the document without gathering a fragment first.
+    void replaceAll(const std::function<void(const ParagraphSink&)>& produce);
     // Replaces the document with plain text in the default format and paragraph format.
     void setPlainText(const QString& text);
     // Overwrites characters in place with text of the same length, keeping every format
@@ -169,24 +177,27 @@ private:
     CharFormat complete(const CharFormat& format) const;
     void replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                            const ChangeRecord& record);
+    void replaceParagraphs(int first, int count,
+                           std::vector<std::unique_ptr<Paragraph>> replacement,
+                           const ChangeRecord& record);
     void notify(const ChangeRecord& record);
-    // The whole text, made again from the paragraphs after the document was replaced.
-    const TextBuffer& buffer() const;
-    std::vector<Paragraph> paragraphsFrom(const DocumentFragment& fragment,
-                                          const ParaFormat& lastFormat, bool* lastHasMark);
+    // Takes the fragment's text run by run, releasing each paragraph of it once converted.
+    std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
+                                          bool* lastHasMark);
+    // The paragraphs of one source paragraph (more when its runs hold line ends), its text
+    // taken and its runs released.
+    void appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
     // Paragraphs [first, last] that a range touches for paragraph formatting.
     std::pair<int, int> touchedParagraphs(CharRange range) const;
 
     FormatPool m_pool;
+    ParaFormatPool m_paraPool;
     CharFormat m_defaultFormat;
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
-    std::vector<int64_t> m_spans;  // each paragraph's text length plus its mark
     ParagraphIndex m_index;
-    mutable TextBuffer m_buffer;  // the whole text, kept in step with the paragraphs
-    mutable bool m_bufferStale = false;
-    mutable QString m_text;
+    mutable QString m_text;  // the whole text, made on demand
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;
     mutable int m_nextWatcher = 1;

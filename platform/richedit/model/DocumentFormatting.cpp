@@ -139,9 +139,11 @@ void Document::applyPara(CharRange range, const ParaFormat& change)
     const auto [first, last] = touchedParagraphs(range);
     std::vector<Paragraph> result = copyParagraphs(first, last - first + 1);
     for (Paragraph& paragraph : result) {
-        mergeParaFormat(paragraph.format, change);
-        if (paragraph.format.tabs.size() > size_t(MaxTabStops))
-            paragraph.format.tabs.resize(MaxTabStops);
+        ParaFormat format = paraFormat(paragraph.format);
+        mergeParaFormat(format, change);
+        if (format.tabs.size() > size_t(MaxTabStops))
+            format.tabs.resize(MaxTabStops);
+        paragraph.format = m_paraPool.intern(format);
     }
     const int32_t start = paragraphStart(first);
     const int32_t span = spanOf(first, last - first + 1);
@@ -185,10 +187,10 @@ CharFormat Document::charFormatAt(CharRange range) const
 ParaFormat Document::paraFormatAt(CharRange range) const
 {
     const auto [first, last] = touchedParagraphs(range);
-    ParaFormat result = paragraph(first).format;
+    ParaFormat result = paragraphFormat(first);
     uint32_t mask = AllParaFields;
     for (int i = first + 1; i <= last; ++i)
-        mask &= ~paraDifferences(result, paragraph(i).format);
+        mask &= ~paraDifferences(result, paragraphFormat(i));
     result.mask = mask;
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,5 +50,9 @@ struct FragmentParagraph {
 struct DocumentFragment {
     std::vector<FragmentParagraph> paragraphs;
 };
+
+// Takes paragraphs one at a time as a reader finishes them, so that what was read can be kept
+// once rather than gathered into a fragment first.
+using ParagraphSink = std::function<void(FragmentParagraph&&)>;
 
 }  // namespace richedit

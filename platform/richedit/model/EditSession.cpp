@@ -315,10 +315,18 @@ void EditSession::setPlainText(const QString& text)
     m_pending.reset();
 }
 
-void EditSession::replaceDocument(const DocumentFragment& fragment)
+void EditSession::replaceDocument(DocumentFragment fragment)
+{
+    replaceDocument([&fragment](const ParagraphSink& sink) {
+        for (FragmentParagraph& paragraph : fragment.paragraphs)
+            sink(std::move(paragraph));
+    });
+}
+
+void EditSession::replaceDocument(const std::function<void(const ParagraphSink&)>& produce)
 {
     Operation operation(*this);
-    m_document.replaceAll(fragment);
+    m_document.replaceAll(produce);
     m_undo.clear();
     m_selection = {};
     m_pending.reset();

@@ -68,7 +68,9 @@ public:
 
     // --- Whole document (undo emptied, caret to 0) ---
     void setPlainText(const QString& text);
-    void replaceDocument(const DocumentFragment& fragment);
+    void replaceDocument(DocumentFragment fragment);
+    // The same with paragraphs streamed from a reader as it reads them.
+    void replaceDocument(const std::function<void(const ParagraphSink&)>& produce);
     void setDefaultFormat(const CharFormat& format);
 
     // --- User edits: false when refused (Locked, protected text, MaxLength) ---

@@ -4,7 +4,7 @@
 
 namespace richedit {
 
-size_t FormatPool::Hash::operator()(const CharFormat& format) const
+size_t CharFormatHash::operator()(const CharFormat& format) const
 {
     size_t seed = qHash(format.face);
     for (uint32_t value :
@@ -14,15 +14,19 @@ size_t FormatPool::Hash::operator()(const CharFormat& format) const
     return seed;
 }
 
-uint32_t FormatPool::intern(const CharFormat& format)
+size_t ParaFormatHash::operator()(const ParaFormat& format) const
 {
-    auto found = m_indexes.find(format);
-    if (found != m_indexes.end())
-        return found->second;
-    const auto index = uint32_t(m_formats.size());
-    m_formats.push_back(format);
-    m_indexes.emplace(format, index);
-    return index;
+    size_t seed = format.mask;
+    for (uint32_t value :
+         {uint32_t(format.numbering), uint32_t(format.numberingStart),
+          uint32_t(format.numberingStyle), uint32_t(format.numberingTab),
+          uint32_t(format.alignment), uint32_t(format.startIndent), uint32_t(format.rightIndent),
+          uint32_t(format.offset), uint32_t(format.spaceBefore), uint32_t(format.spaceAfter),
+          uint32_t(format.lineSpacing), uint32_t(format.lineSpacingRule)})
+        seed = seed * 1000003u ^ value;
+    for (int32_t tab : format.tabs)
+        seed = seed * 1000003u ^ uint32_t(tab);
+    return seed;
 }
 
 }  // namespace richedit

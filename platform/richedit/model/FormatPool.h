@@ -1,5 +1,6 @@
-// Interned character formats: every distinct stored format is kept once, and runs and marks
-// hold its index, so that comparing two runs' formats is comparing two numbers.
+// Interned formats: every distinct stored format is kept once, and runs, marks and paragraphs
+// hold its index, so that comparing two formats is comparing two numbers and a million
+// paragraphs in one format share one record.
 #pragma once
 
 #include "platform/richedit/model/Formats.h"
@@ -10,20 +11,38 @@
 
 namespace richedit {
 
-class FormatPool {
+struct CharFormatHash {
+    size_t operator()(const CharFormat& format) const;
+};
+
+struct ParaFormatHash {
+    size_t operator()(const ParaFormat& format) const;
+};
+
+template <typename Format, typename Hash>
+class InternedFormats {
 public:
     // The index of `format`, adding it when it is new. Indexes stay valid for the pool's life.
-    uint32_t intern(const CharFormat& format);
+    uint32_t intern(const Format& format)
+    {
+        auto found = m_indexes.find(format);
+        if (found != m_indexes.end())
+            return found->second;
+        const auto index = uint32_t(m_formats.size());
+        m_formats.push_back(format);
+        m_indexes.emplace(format, index);
+        return index;
+    }
 
-    const CharFormat& at(uint32_t index) const { return m_formats[index]; }
+    const Format& at(uint32_t index) const { return m_formats[index]; }
     size_t size() const { return m_formats.size(); }
 
 private:
-    struct Hash {
-        size_t operator()(const CharFormat& format) const;
-    };
-    std::vector<CharFormat> m_formats;
-    std::unordered_map<CharFormat, uint32_t, Hash> m_indexes;
+    std::vector<Format> m_formats;
+    std::unordered_map<Format, uint32_t, Hash> m_indexes;
 };
+
+using FormatPool = InternedFormats<CharFormat, CharFormatHash>;
+using ParaFormatPool = InternedFormats<ParaFormat, ParaFormatHash>;
 
 }  // namespace richedit

@@ -5,6 +5,7 @@ namespace richedit {
 void ParagraphIndex::rebuild(const std::vector<int64_t>& spans)
 {
     const size_t n = spans.size();
+    reserveWithRoom(m_tree, n + 1);
     m_tree.assign(n + 1, 0);
     for (size_t i = 1; i <= n; ++i) {
         m_tree[i] += spans[i - 1];

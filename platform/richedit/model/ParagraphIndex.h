@@ -2,6 +2,8 @@
 // paragraph holding a position are found in O(log n).
 #pragma once
 
+#include "platform/richedit/model/Headroom.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -34,15 +36,24 @@ template <typename ValueAt>
 void ParagraphIndex::rebuildFrom(int first, size_t count, ValueAt valueAt)
 {
     const size_t from = std::min({size_t(std::max(first, 0)), count, m_tree.size() - 1});
-    // Nodes up to `from` sum only values before it and stay as they are.
+    // Nodes up to `from` sum only values before it and stay as they are. Built in place: an
+    // edit in a long document needs no scratch copy of the sums after it.
+    reserveWithRoom(m_tree, count + 1);
     m_tree.resize(count + 1);
-    std::vector<int64_t> running(count - from + 1);  // prefix sums from `from` on
-    running[0] = prefix(int(from));
-    for (size_t k = from; k < count; ++k)
-        running[k - from + 1] = running[k - from] + valueAt(k);
+    const auto lowest = [](size_t i) { return i & (~i + 1); };
     for (size_t i = from + 1; i <= count; ++i) {
-        const size_t low = i - (i & (~i + 1));
-        m_tree[i] = running[i - from] - (low >= from ? running[low - from] : prefix(int(low)));
+        // A node sums its own value and its children's sums; the children up to `from` have
+        // theirs already, the later ones are added in the second pass.
+        int64_t sum = valueAt(i - 1);
+        for (size_t step = 1; step < lowest(i); step *= 2)
+            if (i - step <= from)
+                sum += m_tree[i - step];
+        m_tree[i] = sum;
+    }
+    for (size_t i = from + 1; i <= count; ++i) {
+        const size_t parent = i + lowest(i);
+        if (parent <= count)
+            m_tree[parent] += m_tree[i];
     }
 }
 

@@ -13,6 +13,17 @@ void appendText(Paragraph& target, QStringView text, uint32_t format)
         target.runs.push_back(TextRun{int32_t(text.size()), format, nullptr});
 }
 
+void appendText(Paragraph& target, QString&& text, uint32_t format)
+{
+    if (!target.text.isEmpty() || text.isEmpty()) {
+        appendText(target, QStringView(text), format);
+        return;
+    }
+    const auto length = int32_t(text.size());
+    target.text = std::move(text);
+    target.runs.push_back(TextRun{length, format, nullptr});
+}
+
 void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format)
 {
     if (text.isEmpty())

@@ -97,17 +97,26 @@ bool looksLikeRtf(QByteArrayView data)
 
 DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode)
 {
-    return RtfReaderEngine(rtf, mode).run();
+    DocumentFragment fragment;
+    readRtf(rtf, mode, [&fragment](FragmentParagraph&& paragraph) {
+        fragment.paragraphs.push_back(std::move(paragraph));
+    });
+    return fragment;
 }
 
-RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode)
-    : m_input(input), m_mode(mode)
+void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink)
+{
+    RtfReaderEngine(rtf, mode, sink).run();
+}
+
+RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink)
+    : m_input(input), m_mode(mode), m_sink(sink)
 {
     m_stack.reserve(64);
     m_stack.emplace_back();
 }
 
-DocumentFragment RtfReaderEngine::run()
+void RtfReaderEngine::run()
 {
     // Anything before the outermost group (a byte-order mark, blanks) is not RTF.
     const qsizetype start = m_input.indexOf('{');
@@ -116,7 +125,7 @@ DocumentFragment RtfReaderEngine::run()
         while (handleToken(tokenizer.next())) {
         }
     }
-    return finish();
+    finish();
 }
 
 bool RtfReaderEngine::handleToken(const RtfToken& token)
@@ -872,14 +881,14 @@ void RtfReaderEngine::endParagraph(ParagraphEnd kind)
     placeListLabel(props);
     m_paragraph.markFormat = effectiveFormat();
     m_paragraph.hasMark = true;
-    m_out.paragraphs.push_back(std::move(m_paragraph));
+    m_sink(std::move(m_paragraph));
     m_paragraph = {};
     m_rowFormat.reset();
     m_lastRunMatches = false;
     m_lastEndWasPar = kind == ParagraphEnd::Par;
 }
 
-DocumentFragment RtfReaderEngine::finish()
+void RtfReaderEngine::finish()
 {
     // Missing closing braces end the document: every open group closes here.
     m_overflowDepth = 0;
@@ -899,9 +908,8 @@ DocumentFragment RtfReaderEngine::finish()
         placeListLabel(state().para);
         m_paragraph.markFormat = effectiveFormat();
         m_paragraph.hasMark = whole;
-        m_out.paragraphs.push_back(std::move(m_paragraph));
+        m_sink(std::move(m_paragraph));
     }
-    return std::move(m_out);
 }
 
 }  // namespace richedit

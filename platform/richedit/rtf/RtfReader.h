@@ -22,5 +22,7 @@ enum class RtfReadMode {
 bool looksLikeRtf(QByteArrayView data);
 
 DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode);
+// The same paragraphs in the same order, each handed to `sink` as soon as it is complete.
+void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink);
 
 }  // namespace richedit

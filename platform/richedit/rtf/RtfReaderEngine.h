@@ -115,8 +115,8 @@ struct RtfPictureBuilder {
 
 class RtfReaderEngine {
 public:
-    RtfReaderEngine(QByteArrayView input, RtfReadMode mode);
-    DocumentFragment run();
+    RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink);
+    void run();
 
 private:
     enum class ParagraphEnd { Par, Row, Other };
@@ -153,7 +153,7 @@ private:
     void appendPicture(std::shared_ptr<const Picture> picture);
     void endParagraph(ParagraphEnd kind);
     void cell();
-    DocumentFragment finish();
+    void finish();
 
     // Tables, formats and pictures (RtfReaderTables.cpp)
     void fontTableWord(RtfKeyword keyword, const RtfToken& token);
@@ -221,8 +221,8 @@ private:
     bool m_effectiveDirty = true;
     bool m_lastRunMatches = false;  // the last run is text in the current effective format
 
-    // The fragment being built
-    DocumentFragment m_out;
+    // The paragraph being built; finished ones go to the sink
+    const ParagraphSink& m_sink;
     FragmentParagraph m_paragraph;
     bool m_pendingCellTab = false;
     std::optional<RtfParaProps> m_rowFormat;  // the paragraph format at the row's last cell

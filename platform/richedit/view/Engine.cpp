@@ -1,7 +1,4 @@
 #include "platform/richedit/view/Engine.h"
-
-#include "platform/system/FileSystem.h"
-
 #include "platform/richedit/layout/FormatRangeCache.h"
 #include "platform/richedit/model/PlainText.h"
 #include "platform/richedit/rtf/RtfReader.h"
@@ -107,10 +104,12 @@ QString Engine::textRtf() const
 void Engine::setTextRtf(const QString& data)
 {
     const QByteArray bytes = rtfBytes(data);
-    if (looksLikeRtf(bytes))
-        m_session.replaceDocument(readRtf(bytes, RtfReadMode::WholeDocument));
-    else
+    if (!looksLikeRtf(bytes)) {
         m_session.setPlainText(data);
+        return;
+    }
+    m_session.replaceDocument(
+        [&bytes](const ParagraphSink& sink) { readRtf(bytes, RtfReadMode::WholeDocument, sink); });
 }
 
 std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
@@ -123,12 +122,20 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
         return error;
     // Parse first, so that a failure, running out of memory included, leaves the document
     // alone.
+    struct DoesNotFit {};
     try {
         if (kind == FileKind::Rtf && looksLikeRtf(data)) {
-            const DocumentFragment document = readRtf(data, RtfReadMode::WholeDocument);
-            if (!budget.fitsDocument(document))
-                return LoadBudget::tooLarge();
-            m_session.replaceDocument(document);
+            // Each paragraph goes into the document as it is read, so the text is never held
+            // twice; reading stops as soon as what was read would no longer fit.
+            LoadBudget::Tally tally;
+            m_session.replaceDocument([&](const ParagraphSink& sink) {
+                readRtf(data, RtfReadMode::WholeDocument, [&](FragmentParagraph&& paragraph) {
+                    tally.add(paragraph);
+                    if (!budget.fits(tally))
+                        throw DoesNotFit{};
+                    sink(std::move(paragraph));
+                });
+            });
         } else if (kind == FileKind::Text || isTextData(data)) {
             const QString text = PlainText::decode(data);
             if (!budget.fitsText(text))
@@ -137,6 +144,8 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
         } else {
             return vb::VbError(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
         }
+    } catch (const DoesNotFit&) {
+        return LoadBudget::tooLarge();
     } catch (const std::bad_alloc&) {
         return LoadBudget::tooLarge();
     }

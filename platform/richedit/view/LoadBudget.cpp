@@ -79,18 +79,27 @@ uint64_t LoadBudget::documentCost(uint64_t characters, uint64_t paragraphs, uint
                          saturatingTimes(longest, LayoutBytesPerCharacter));
 }
 
+void LoadBudget::Tally::add(const FragmentParagraph& paragraph)
+{
+    uint64_t length = 0;
+    for (const FragmentRun& run : paragraph.runs)
+        length += uint64_t(run.text.size());
+    characters += length + 2;
+    ++paragraphs;
+    longest = std::max(longest, length);
+}
+
+bool LoadBudget::fits(const Tally& tally) const
+{
+    return documentCost(tally.characters, tally.paragraphs, tally.longest) <= m_available;
+}
+
 bool LoadBudget::fitsDocument(const DocumentFragment& document) const
 {
-    uint64_t characters = 0;
-    uint64_t longest = 0;
-    for (const FragmentParagraph& paragraph : document.paragraphs) {
-        uint64_t length = 0;
-        for (const FragmentRun& run : paragraph.runs)
-            length += uint64_t(run.text.size());
-        characters += length + 2;
-        longest = std::max(longest, length);
-    }
-    return documentCost(characters, document.paragraphs.size(), longest) <= m_available;
+    Tally tally;
+    for (const FragmentParagraph& paragraph : document.paragraphs)
+        tally.add(paragraph);
+    return fits(tally);
 }
 
 bool LoadBudget::fitsText(const QString& text) const

@@ -13,6 +13,7 @@
 namespace richedit {
 
 struct DocumentFragment;
+struct FragmentParagraph;
 
 class LoadBudget {
 public:
@@ -24,8 +25,17 @@ public:
     bool fitsFile(int64_t fileSize) const;
     // Reads a whole file that fits: nothing when read, else tooLarge() or unreadable().
     std::optional<vb::VbError> readFile(const QString& path, QByteArray& bytes) const;
+    // Running totals of a document read paragraph by paragraph.
+    struct Tally {
+        uint64_t characters = 0;
+        uint64_t paragraphs = 0;
+        uint64_t longest = 0;
+        void add(const FragmentParagraph& paragraph);
+    };
+
     // Enough memory to hold and lay out the parsed document or text.
     bool fitsDocument(const DocumentFragment& document) const;
+    bool fits(const Tally& tally) const;
     bool fitsText(const QString& text) const;
 
     // What a document costs beyond its parsed form: its text and per-paragraph records, the

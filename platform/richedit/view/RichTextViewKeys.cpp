@@ -208,7 +208,7 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
             if (collapse && !ctrl)
                 moveCaret(engine.selStart(), false);
             else
-                moveCaret(ctrl ? viewinput::previousWordStart(document.text(), caret)
+                moveCaret(ctrl ? viewinput::previousWordStart(document, caret)
                                : document.previousPosition(skipHiddenBackward(document, caret)),
                           shift);
             return;
@@ -217,7 +217,7 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
                 moveCaret(engine.selStart() + engine.selLength(), false);
             else
                 moveCaret(
-                    ctrl ? viewinput::nextWordStart(document.text(), caret)
+                    ctrl ? viewinput::nextWordStart(document, caret)
                          : skipHiddenForward(
                                document, document.nextPosition(skipHiddenForward(document, caret))),
                     shift);

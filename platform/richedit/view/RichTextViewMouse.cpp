@@ -119,7 +119,7 @@ void RichTextView::selectWordAt(float xTw, float yTw)
         engine.session().select(position, position);
         return;
     }
-    const CharRange word = viewinput::wordSelection(engine.text(), character);
+    const CharRange word = viewinput::wordSelection(engine.document(), character);
     engine.session().select(word.cpMin, word.cpMax);
 }
 

@@ -56,6 +56,22 @@ LinePlace placeOfLine(Engine& engine, int line)
     return place;
 }
 
+// The paragraphs before, at and after a position, with where they start in the document.
+struct NearbyText {
+    QString text;
+    int32_t start = 0;
+};
+
+NearbyText nearbyText(const Document& document, int32_t position)
+{
+    const int paragraph = document.paragraphAt(position);
+    const int32_t start = document.paragraphStart(std::max(paragraph - 1, 0));
+    const int after = paragraph + 2;
+    const int32_t end =
+        after < document.paragraphCount() ? document.paragraphStart(after) : document.length();
+    return {document.mid(start, end - start), start};
+}
+
 }  // namespace
 
 int32_t previousPosition(const QString& text, int32_t position)
@@ -193,6 +209,25 @@ int32_t characterAt(Engine& engine, QPoint twips)
         }
     }
     return place.paragraphStart + line.start + k;
+}
+
+int32_t nextWordStart(const Document& document, int32_t position)
+{
+    const NearbyText near = nearbyText(document, position);
+    return near.start + nextWordStart(near.text, position - near.start);
+}
+
+int32_t previousWordStart(const Document& document, int32_t position)
+{
+    const NearbyText near = nearbyText(document, position);
+    return near.start + previousWordStart(near.text, position - near.start);
+}
+
+CharRange wordSelection(const Document& document, int32_t position)
+{
+    const NearbyText near = nearbyText(document, position);
+    const CharRange word = wordSelection(near.text, position - near.start);
+    return {near.start + word.cpMin, near.start + word.cpMax};
 }
 
 }  // namespace richedit::viewinput

@@ -29,6 +29,12 @@ int32_t previousWordStart(const QString& text, int32_t position);
 // blanks, a run of blanks, or the single character. Empty at a paragraph end.
 CharRange wordSelection(const QString& text, int32_t position);
 
+// The same over a document, reading only the position's paragraph and its neighbours (a word
+// step never crosses more than one paragraph end), never the whole text.
+int32_t nextWordStart(const Document& document, int32_t position);
+int32_t previousWordStart(const Document& document, int32_t position);
+CharRange wordSelection(const Document& document, int32_t position);
+
 // --- Display lines (positions are document positions, x in twips of the layout width) ---
 int32_t lineStart(Engine& engine, int32_t position);
 // The end of the position's display line: after its last character, or on a line that

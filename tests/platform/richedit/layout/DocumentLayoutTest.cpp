@@ -123,7 +123,7 @@ void expectLabelsCountAsLists(DocumentLayout& layout, const Document& document)
     ListCounter counter;
     for (int p = 0; p < document.paragraphCount(); ++p)
         EXPECT_EQ(layout.paragraphLayout(p).label().text,
-                  counter.nextLabel(document.paragraph(p).format))
+                  counter.nextLabel(document.paragraphFormat(p)))
             << "paragraph " << p;
 }
 
@@ -455,6 +455,35 @@ TEST(DocumentLayoutTest, LaysOutOnlyWhatItMust)
     while (layout.layOutPending(7)) {
     }
     EXPECT_TRUE(layout.fullyLaidOut());
+}
+
+// A pass over many paragraphs keeps the lines of those near the top of the view only; the
+// others are laid out again when read and must come out as a layout that kept everything.
+TEST(DocumentLayoutTest, LongDocumentsKeepLinesNearTheTopAndAgreeWithAFullLayout)
+{
+    testsupport::RandomRichText random = generatorOf(17);
+    const int count = 3 * DocumentLayout::KeptAroundTop;
+    auto document = randomDocument(random, count);
+    ASSERT_GE(document->paragraphCount(), count);
+    DocumentLayout bulk(*document);
+    bulk.setViewportSize(QSize(3000, 2000));
+    bulk.lineCount();
+    EXPECT_TRUE(bulk.fullyLaidOut());
+    EXPECT_LE(bulk.layoutsHeld(), DocumentLayout::KeptAroundTop + 1);
+    bulk.lineScroll(bulk.lineCount() / 2);
+    for (int edit = 0; edit < 30; ++edit) {
+        randomEdit(*document, random);
+        bulk.lineCount();
+        if (edit % 10 == 0) {
+            DocumentLayout full(*document);
+            full.setViewportSize(QSize(3000, 2000));
+            for (int p = 0; p < document->paragraphCount(); ++p)
+                full.paragraphLayout(p);
+            EXPECT_EQ(full.layoutsHeld(), document->paragraphCount());
+            ASSERT_EQ(snapshotOf(bulk, *document), snapshotOf(full, *document)) << edit;
+        }
+    }
+    expectLinesAgree(bulk, *document);
 }
 
 TEST(DocumentLayoutTest, WrapModes)

@@ -293,7 +293,7 @@ TEST_F(EditSessionTest, ParagraphFormatChangedWhileSuspendedOutlivesUndoOfTheSte
     indent.startIndent = 720;
     indent.rightIndent = 360;
     const auto startIndentOf = [this](int paragraph) {
-        return session.document().paragraph(paragraph).format.startIndent;
+        return session.document().paragraphFormat(paragraph).startIndent;
     };
 
     // Typing, then an indent while suspended, then undo: the typing goes, the indent stays;
@@ -307,7 +307,7 @@ TEST_F(EditSessionTest, ParagraphFormatChangedWhileSuspendedOutlivesUndoOfTheSte
     ASSERT_TRUE(session.undo());
     EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
     EXPECT_EQ(startIndentOf(0), 720);
-    EXPECT_EQ(session.document().paragraph(0).format.rightIndent, 360);
+    EXPECT_EQ(session.document().paragraphFormat(0).rightIndent, 360);
     EXPECT_EQ(startIndentOf(1), 0);
     ASSERT_TRUE(session.undo());
     EXPECT_EQ(session.document().text(), QStringLiteral("abxyz\r\ncd"));

@@ -89,6 +89,10 @@ void expectMatches(const Document& document, const Model& model)
             << pos;
         ASSERT_EQ(document.mid(pos, (pos + 1) % 9), model.text.mid(std::max(pos, 0), (pos + 1) % 9))
             << pos;
+        const int32_t end = model.snap(pos + int32_t(pos % 7));
+        ASSERT_EQ(document.textRange({pos, pos + int32_t(pos % 7)}),
+                  model.text.mid(model.snap(pos), end - model.snap(pos)))
+            << pos;
         const int32_t at = model.snap(pos);
         const int32_t previous = document.previousPosition(at);
         ASSERT_EQ(document.nextPosition(previous), at == 0 ? model.snap(1) : at) << pos;
@@ -193,15 +197,15 @@ TEST(DocumentTest, ParagraphFormatBelongsToTheMark)
     centred.mask = Alignment;
     centred.alignment = AlignCenter;
     document.applyPara({0, 0}, centred);
-    ASSERT_EQ(document.paragraph(0).format.alignment, AlignCenter);
-    ASSERT_EQ(document.paragraph(1).format.alignment, AlignLeft);
+    ASSERT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
+    ASSERT_EQ(document.paragraphFormat(1).alignment, AlignLeft);
 
     // A split gives the new mark a copy of the split paragraph's format.
     document.insert(2, QStringLiteral("\n"), withLcid(1031));
     ASSERT_EQ(document.paragraphCount(), 3);
     EXPECT_EQ(document.paragraph(0).text, QStringLiteral("fi"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignCenter);
     EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1031u);
 
     // Deleting a mark: the merged paragraph takes the later mark's format.
@@ -209,8 +213,8 @@ TEST(DocumentTest, ParagraphFormatBelongsToTheMark)
     document.remove({7, 10});
     EXPECT_EQ(document.text(), QStringLiteral("fi\r\nrstecond"));
     ASSERT_EQ(document.paragraphCount(), 2);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignLeft);
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignLeft);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
 }
 
 TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
@@ -222,8 +226,8 @@ TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
     right.alignment = AlignRight;
     right.startIndent = -2700;
     document.applyPara({4, 4}, right);  // caret: its paragraph only
-    EXPECT_EQ(document.paragraph(1).format.startIndent, -2700);
-    EXPECT_EQ(document.paragraph(0).format.startIndent, 0);
+    EXPECT_EQ(document.paragraphFormat(1).startIndent, -2700);
+    EXPECT_EQ(document.paragraphFormat(0).startIndent, 0);
 
     // A range ending right after a paragraph end does not touch the next paragraph.
     EXPECT_EQ(document.paraFormatAt({0, 4}).mask, AllParaFields);
@@ -233,10 +237,10 @@ TEST(DocumentTest, MergeKeepsTheLaterMarkAndApplyParaTouchesWholeParagraphs)
 
     document.remove({1, 5});  // "a" + "b\r\ncc": the paragraph keeps the second mark
     EXPECT_EQ(document.text(), QStringLiteral("ab\r\ncc"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignRight);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignRight);
     document.remove({2, 4});
     EXPECT_EQ(document.text(), QStringLiteral("abcc"));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignLeft);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignLeft);
 }
 
 TEST(DocumentTest, FragmentsKeepTheirMarksAndTheTailKeepsTheOriginalMark)
@@ -267,9 +271,9 @@ TEST(DocumentTest, FragmentsKeepTheirMarksAndTheTailKeepsTheOriginalMark)
     EXPECT_EQ(document.text(), QStringLiteral("HEADone\r\ntwoTAIL"));
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0], (ChangeRecord{ChangeKind::Text, 4, 0, 8}));
-    EXPECT_EQ(document.paragraph(0).format.alignment, AlignCenter);
+    EXPECT_EQ(document.paragraphFormat(0).alignment, AlignCenter);
     EXPECT_EQ(document.format(document.paragraph(0).mark).lcid, 1036u);
-    EXPECT_EQ(document.paragraph(1).format.alignment, AlignJustify);  // the original mark
+    EXPECT_EQ(document.paragraphFormat(1).alignment, AlignJustify);  // the original mark
     EXPECT_EQ(document.formatAt(9).lcid, 1040u);
     EXPECT_EQ(document.formatAt(12).lcid, PlainLcid);
 
@@ -321,6 +325,50 @@ TEST(DocumentTest, WholeDocumentExtractAndReplaceRoundTrip)
     copy.replaceAll(DocumentFragment{});
     EXPECT_EQ(copy.length(), 0);
     EXPECT_EQ(copy.paragraphCount(), 1);
+}
+
+// A fragment handed over gives its text to the paragraphs as it stands (the text is kept once);
+// one lent by reference is read as before.
+TEST(DocumentTest, HandedOverFragmentsGiveTheirTextWithoutACopy)
+{
+    DocumentFragment fragment;
+    fragment.paragraphs.resize(3);
+    fragment.paragraphs[0].runs.push_back(
+        {QStringLiteral("first paragraph"), withLcid(1031), nullptr});
+    fragment.paragraphs[1].runs.push_back({QStringLiteral("two "), withLcid(1031), nullptr});
+    fragment.paragraphs[1].runs.push_back(
+        {QStringLiteral("runs\r\nsplit"), withLcid(1049), nullptr});
+    fragment.paragraphs[2].runs.push_back({QStringLiteral("last"), withLcid(1033), nullptr});
+    const DocumentFragment lent = fragment;
+    const QString expected = QStringLiteral("first paragraph\r\ntwo runs\r\nsplit\r\nlast");
+    const QChar* const firstText = fragment.paragraphs[0].runs[0].text.constData();
+    const QChar* const lastText = fragment.paragraphs[2].runs[0].text.constData();
+
+    Document document;
+    document.replaceAll(std::move(fragment));
+    ASSERT_EQ(document.text(), expected);
+    EXPECT_EQ(document.paragraph(0).text.constData(), firstText);
+    EXPECT_EQ(document.paragraph(3).text.constData(), lastText);
+    EXPECT_EQ(document.formatAt(4).lcid, 1031u);
+    EXPECT_EQ(document.formatAt(24).lcid, 1049u);
+
+    // Text that kept room to grow is kept at its size: short paragraphs would pay for the room.
+    DocumentFragment roomy;
+    roomy.paragraphs.resize(1);
+    QString grown;
+    grown.reserve(4000);
+    grown += QStringLiteral("short");
+    roomy.paragraphs[0].runs.push_back({grown, withLcid(1031), nullptr});
+    grown = QString();
+    document.replaceAll(std::move(roomy));
+    EXPECT_EQ(document.text(), QStringLiteral("short"));
+    EXPECT_LT(document.paragraph(0).text.capacity(), 100);
+
+    Document other;
+    other.replaceAll(lent);
+    other.insertFragment(0, lent);
+    EXPECT_EQ(other.text(), expected + QStringLiteral("\r\n") + expected);
+    EXPECT_EQ(other.formatAt(int32_t(expected.size()) + 30).lcid, 1049u);
 }
 
 TEST(DocumentTest, EndMarkTakesFormatsOnlyForRangesEndingAtTheEnd)

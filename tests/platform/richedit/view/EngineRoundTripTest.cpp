@@ -2,6 +2,7 @@
 // RTF and plain-text files, and copy then paste keep the text, every position's character
 // format, every paragraph format and the pictures.
 #include "platform/richedit/model/ParagraphRuns.h"
+#include "platform/richedit/rtf/RtfReader.h"
 #include "platform/richedit/view/Engine.h"
 
 #include "tests/platform/richedit/rtf/RtfRoundTripFormats.h"
@@ -49,7 +50,7 @@ Content contentOf(const Engine& engine, int32_t closingMark = -1)
     }
     for (int i = 0; i < document.paragraphCount(); ++i) {
         const Paragraph& paragraph = document.paragraph(i);
-        content.paragraphs.push_back(describe(keptByRtf(paragraph.format)));
+        content.paragraphs.push_back(describe(keptByRtf(document.paraFormat(paragraph.format))));
         forEachRun(
             paragraph, 0, int32_t(paragraph.text.size()),
             [&](const TextRun& run, int32_t start, int32_t) {
@@ -192,6 +193,13 @@ TEST_F(EngineRoundTripTest, TextRtfReadsBackItsOwnOutput)
         copy.setTextRtf(rtf);
         const int32_t end = original.document().length();
         expectSame(contentOf(copy, end), contentOf(original, end));
+        if (HasFatalFailure())
+            return;
+        // Streamed into the document as it is read, or gathered into a fragment first: the same.
+        Engine gathered;
+        gathered.session().replaceDocument(
+            readRtf(original.textRtfBytes(), RtfReadMode::WholeDocument));
+        expectSame(contentOf(gathered, end), contentOf(copy, end));
         if (HasFatalFailure())
             return;
         // Once read, the output is a fixed point (the first reading may drop the end mark's

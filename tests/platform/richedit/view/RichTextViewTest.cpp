@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <random>
 
 using namespace richedit;
 using testsupport::ViewEventLog;
@@ -658,4 +659,35 @@ TEST(ViewInputTest, WordStepsStopAtWordsPunctuationAndParagraphEnds)
     EXPECT_EQ(wordSelection(pair, 2), (CharRange{1, 3}));
     EXPECT_EQ(wordSelection(text, 11), (CharRange{11, 11}));
     EXPECT_EQ(wordSelection(text, 17), (CharRange{15, 23}));
+}
+
+// The steps over a document read only the paragraphs near the position; they must land where
+// the same steps over the whole text do.
+TEST(ViewInputTest, WordStepsOverADocumentMatchTheWholeText)
+{
+    using namespace viewinput;
+    static const QStringList pieces = {
+        QStringLiteral("word"), QStringLiteral(" "),          QStringLiteral("\t"),
+        QStringLiteral("\r\n"), QStringLiteral("."),          QStringLiteral("it's"),
+        QStringLiteral("\v"),   QStringLiteral("\U0001F600"), QStringLiteral("\u00e9t\u00e9")};
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        QString text;
+        const int count = int(random() % 25);
+        for (int i = 0; i < count; ++i)
+            text += pieces[int(random() % pieces.size())];
+        Document document;
+        document.setPlainText(text);
+        ASSERT_EQ(document.text(), text);
+        for (int32_t pos = 0; pos <= int32_t(text.size()); ++pos) {
+            const int32_t at = document.snap(pos);
+            ASSERT_EQ(nextWordStart(document, at), nextWordStart(text, at)) << round << ' ' << pos;
+            ASSERT_EQ(previousWordStart(document, at), previousWordStart(text, at))
+                << round << ' ' << pos;
+            if (pos < int32_t(text.size())) {
+                ASSERT_EQ(wordSelection(document, pos), wordSelection(text, pos))
+                    << round << ' ' << pos;
+            }
+        }
+    }
 }

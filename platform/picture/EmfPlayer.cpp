@@ -26,7 +26,6 @@ enum EmfRecord : std::uint32_t {
     EMR_SETWINDOWORGEX = 10,
     EMR_SETVIEWPORTEXTEX = 11,
     EMR_SETVIEWPORTORGEX = 12,
-    EMR_EOF = 14,
     EMR_SETMAPMODE = 17,
     EMR_SETBKMODE = 18,
     EMR_SETPOLYFILLMODE = 19,
@@ -653,26 +652,12 @@ QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const 
 
 bool playEmfRecords(std::span<const std::uint8_t> data, MetafileDevice& device)
 {
-    const bytes::ByteReader reader(data);
     EmfPlayer player(device);
-    std::size_t position = 0;
-    std::uint64_t played = 0;
-    while (position < data.size()) {
-        if (++played > device.limits().maxRecords)
-            return false;
-        const auto type = reader.u32leAt(position);
-        const auto size = reader.u32leAt(position + 4);
-        if (!type || !size || size.value() < 8 || size.value() % 4 != 0)
-            return false;
-        const auto record = reader.bytesAt(position, size.value());
-        if (!record)
-            return false;  // the record runs past the end
-        if (type.value() == EMR_EOF)
-            return true;
-        player.play(type.value(), Record(record.value()));
-        position += size.value();
-    }
-    return true;
+    return forEachEmfRecord(data, device.limits().maxRecords,
+                            [&](std::uint32_t type, std::span<const std::uint8_t> record) {
+                                player.play(type, Record(record));
+                                return true;
+                            });
 }
 
 }  // namespace picture

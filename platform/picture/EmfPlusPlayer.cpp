@@ -17,7 +17,6 @@
 namespace picture {
 namespace {
 
-constexpr std::uint32_t EMR_EOF = 14;
 constexpr std::uint32_t EMR_GDICOMMENT = 70;
 constexpr std::uint32_t EmfPlusMark = 0x2B464D45;  // "EMF+"
 
@@ -457,34 +456,28 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
     }
 }
 
-// Walks the EMF records and calls `each` with every EMF+ record of their comments; stops when
-// it answers false. False when the records are damaged.
+// Calls `each` with every EMF+ record in the comments of an EMF's records; stops when it
+// answers false. False when the records are damaged.
 template <class Each>
 bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxRecords, Each each)
 {
-    const bytes::ByteReader reader(data);
-    std::size_t position = 0;
     std::uint64_t played = 0;
-    while (position < data.size()) {
-        const auto type = reader.u32leAt(position);
-        const auto size = reader.u32leAt(position + 4);
-        if (!type || !size || size.value() < 8 || size.value() % 4 != 0)
-            return false;
-        const auto record = reader.bytesAt(position, size.value());
-        if (!record)
-            return false;
-        if (type.value() == EMR_EOF)
-            return true;
-        const Fields comment(record.value());
-        if (type.value() == EMR_GDICOMMENT && comment.u32(12) == EmfPlusMark) {
+    bool stopped = false;
+    const bool whole = forEachEmfRecord(
+        data, maxRecords, [&](std::uint32_t type, std::span<const std::uint8_t> record) {
+            const Fields comment(record);
+            if (type != EMR_GDICOMMENT || comment.u32(12) != EmfPlusMark)
+                return true;
             const std::uint64_t declared = comment.u32(8);
             const std::size_t length = std::size_t(std::min<std::uint64_t>(
                 declared >= 4 ? declared - 4 : 0, comment.size() >= 16 ? comment.size() - 16 : 0));
             const bytes::ByteReader plus(comment.from(16).first(length));
             std::size_t at = 0;
             while (at + 12 <= plus.size()) {
-                if (++played > maxRecords)
+                if (++played > maxRecords) {
+                    stopped = true;
                     return false;
+                }
                 const std::uint16_t plusType = plus.u16leAt(at).valueOr(0);
                 const std::uint16_t flags = plus.u16leAt(at + 2).valueOr(0);
                 const std::uint32_t plusSize = plus.u32leAt(at + 4).valueOr(0);
@@ -494,13 +487,12 @@ bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxReco
                     break;
                 if (!each(plusType, flags,
                           Fields(plus.data().subspan(at + 12, std::size_t(dataSize)))))
-                    return true;
+                    return false;
                 at += plusSize;
             }
-        }
-        position += size.value();
-    }
-    return true;
+            return true;
+        });
+    return whole && !stopped;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -227,6 +228,63 @@ TEST(Metafile, PlaysEmfPlusOnlyFilesFromTheirPlusRecords)
     EXPECT_EQ(pixelOf(image, 50, 30), qRgb(0x20, 0x60, 0xC0));   // a filled rectangle
     EXPECT_EQ(pixelOf(image, 150, 40), qRgb(0xE0, 0xA0, 0x00));  // the ellipse
     EXPECT_EQ(pixelOf(image, 150, 91), qRgb(0, 0, 0));           // the pen's peak
+}
+
+TEST(Metafile, EmfPlusPathsImagesTransformsAndClips)
+{
+    QByteArray records;
+    QByteArray header;
+    for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
+        put32(header, v);
+    records += plusRecord(0x4001, 0, header);
+    // Path object 0: a closed triangle of float points.
+    QByteArray path;
+    put32(path, 0xDBC01002);
+    put32(path, 3);
+    put32(path, 0);
+    for (float v : {10.f, 90.f, 50.f, 10.f, 90.f, 90.f})
+        putFloat(path, v);
+    path += QByteArray("\x00\x01\x81\x00", 4);  // start, line, line closing the figure
+    records += plusRecord(0x4008, 0x0300, path);
+    // Image object 1: a 2 x 2 PNG.
+    QImage tiny(2, 2, QImage::Format_RGB32);
+    tiny.fill(qRgb(255, 0, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    tiny.save(&buffer, "PNG");
+    QByteArray image;
+    for (std::int64_t v : {0xDBC01002ll, 1ll, 2ll, 2ll, 8ll, 0x0026200All, 1ll})
+        put32(image, v);
+    records += plusRecord(0x4008, 0x0501, image + png);
+    // The page in pixels; the world moved 100 to the right for the image.
+    QByteArray page;
+    putFloat(page, 1);
+    records += plusRecord(0x4030, 2, page);
+    QByteArray fill;
+    put32(fill, 0xFF00A000);
+    records += plusRecord(0x4014, 0x8000, fill);  // fill path 0 in green
+    QByteArray move;
+    putFloat(move, 100);
+    putFloat(move, 0);
+    records += plusRecord(0x402D, 0, move);
+    QByteArray clip;
+    for (float v : {0.f, 0.f, 40.f, 100.f})
+        putFloat(clip, v);
+    records += plusRecord(0x4032, 0x0100, clip);  // intersect: only x 100..140 stays
+    QByteArray draw;
+    put32(draw, 0);
+    put32(draw, 2);  // source unit: pixels
+    for (float v : {0.f, 0.f, 2.f, 2.f, 0.f, 0.f, 80.f, 80.f})
+        putFloat(draw, v);
+    records += plusRecord(0x401A, 1, draw);
+    EmfWriter e;
+    e.plus(records);
+    const QImage out = parsed(e.file(200, 100)).render(200, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(out, 50, 60), qRgb(0, 0xA0, 0));      // inside the triangle
+    EXPECT_EQ(pixelOf(out, 15, 20), qRgb(255, 255, 255));   // outside it
+    EXPECT_EQ(pixelOf(out, 120, 40), qRgb(255, 0, 0));      // the image, clipped...
+    EXPECT_EQ(pixelOf(out, 160, 40), qRgb(255, 255, 255));  // ...to its first 40 pixels
 }
 
 TEST(PictureLoader, LoadsMetafilesAsPicturesThatDrawAtAnySize)

@@ -11,6 +11,8 @@ namespace {
 // Glyphs larger than this are not drawn bigger: a hostile font height would otherwise make the
 // painter rasterise enormous glyphs.
 constexpr double MaxFontPixels = 4000;
+// A WMF numbers its objects in 16 bits.
+constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
 
@@ -100,14 +102,14 @@ void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
 
 void MetafileDevice::storeInFreeSlot(GdiObject object)
 {
-    // Slots are taken lowest first; the table only grows as records fill it.
-    std::uint32_t index = 0;
-    for (const auto& entry : m_objects) {
-        if (entry.first != index)
-            break;
+    // Slots are taken lowest first; every slot below the hint is taken.
+    std::uint32_t index = m_freeSlotHint;
+    for (auto it = m_objects.lower_bound(index); it != m_objects.end() && it->first == index; ++it)
         ++index;
-    }
+    if (index > MaxWmfObjects)
+        return;  // a table larger than its 16-bit numbers can reach
     m_objects.emplace(index, std::move(object));
+    m_freeSlotHint = index + 1;
 }
 
 void MetafileDevice::selectObject(std::uint32_t index)
@@ -140,7 +142,8 @@ void MetafileDevice::selectStockObject(std::uint32_t stock)
 
 void MetafileDevice::deleteObject(std::uint32_t index)
 {
-    m_objects.erase(index);
+    if (m_objects.erase(index) != 0)
+        m_freeSlotHint = std::min(m_freeSlotHint, index);
 }
 
 QTransform MetafileDevice::logicalToTarget() const

@@ -193,6 +193,7 @@ private:
     std::optional<QPainterPath> m_path;  // logical units, while a path is being recorded
     QPainterPath m_finishedPath;
     bool m_clipChanged = false;
+    std::uint32_t m_freeSlotHint = 0;
 };
 
 // A COLORREF (0x00BBGGRR; palette flags in the top byte ignored).

@@ -127,17 +127,31 @@ void MetafileDevice::selectObject(std::uint32_t index)
 
 void MetafileDevice::selectStockObject(std::uint32_t stock)
 {
-    static const int greys[] = {255, 192, 128, 64, 0};
-    if (stock <= 4)
-        m_state.brush = GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
-    else if (stock == 5)
-        m_state.brush = GdiBrush{1, Qt::white, 0, {}};
+    if (stock <= 5)
+        m_state.brush = brushObject(stock | 0x80000000u);
     else if (stock == 6 || stock == 7)
         m_state.pen = GdiPen{0, 0, stock == 6 ? Qt::white : Qt::black};
     else if (stock == 8)
         m_state.pen = GdiPen{5, 0, Qt::black};
     else if ((stock >= 10 && stock <= 14) || stock == 16 || stock == 17)
         m_state.font = GdiFont{};
+}
+
+GdiBrush MetafileDevice::brushObject(std::uint32_t index) const
+{
+    constexpr std::uint32_t Stock = 0x80000000u;
+    if (index & Stock) {
+        static const int greys[] = {255, 192, 128, 64, 0};
+        const std::uint32_t stock = index & ~Stock;
+        if (stock <= 4)
+            return GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
+        return GdiBrush{1, Qt::white, 0, {}};
+    }
+    const auto found = m_objects.find(index);
+    if (found != m_objects.end())
+        if (const auto* brush = std::get_if<GdiBrush>(&found->second))
+            return *brush;
+    return GdiBrush{1, Qt::white, 0, {}};
 }
 
 void MetafileDevice::deleteObject(std::uint32_t index)
@@ -448,6 +462,17 @@ void MetafileDevice::fillRectangle(const QRectF& box, const QBrush& brush)
     flushClip();
     m_painter.setTransform(logicalToTarget() * m_base);
     m_painter.fillRect(box.normalized(), brush);
+}
+
+void MetafileDevice::fillDeviceRects(const std::vector<QRectF>& rects, const GdiBrush& brush)
+{
+    if (m_path || brush.style == 1)
+        return;
+    flushClip();
+    m_painter.setTransform(m_deviceToTarget * m_base);
+    const QBrush shown = qtBrush(brush);
+    for (const QRectF& rect : rects)
+        m_painter.fillRect(rect.normalized(), shown);
 }
 
 void MetafileDevice::setPixel(QPointF point, const QColor& colour)

@@ -109,6 +109,9 @@ public:
     void selectObject(std::uint32_t index);
     void selectStockObject(std::uint32_t stock);
     void deleteObject(std::uint32_t index);
+    // The brush an object number (or a stock number, top bit set) stands for; the null brush
+    // when it is none.
+    GdiBrush brushObject(std::uint32_t index) const;
 
     // Mapping: logical units to target coordinates.
     QTransform logicalToTarget() const;
@@ -130,6 +133,8 @@ public:
     enum class ArcKind { Arc, ArcTo, Chord, Pie };
     void arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end);
     void fillRectangle(const QRectF& box, const QBrush& brush);
+    // A region's rectangles, in device units.
+    void fillDeviceRects(const std::vector<QRectF>& rects, const GdiBrush& brush);
     void setPixel(QPointF point, const QColor& colour);
     // Text at a logical point; dx holds logical advances (empty: the font's).
     void text(QPointF point, const QString& text, const std::vector<double>& dx, int options,

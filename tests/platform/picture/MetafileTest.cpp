@@ -135,6 +135,29 @@ TEST(Metafile, ClipsSavesAndRestores)
     EXPECT_EQ(pixelOf(bars, 80, 50), qRgb(0, 170, 0));
     EXPECT_EQ(pixelOf(bars, 50, 50), qRgb(255, 255, 255));
     EXPECT_EQ(pixelOf(bars, 20, 95), qRgb(255, 255, 255));
+
+    // The same region filled with a brush of its own, and painted with a stock grey brush.
+    EmfWriter f;
+    f.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
+    QByteArray fill;
+    for (int v : {0, 0, 0, 0})
+        put32(fill, v);
+    put32(fill, region.size());
+    put32(fill, 1);
+    f.raw(71, fill + region);
+    f.record(SELECTOBJECTEMF, {0x80000003});  // dark grey
+    QByteArray paint;
+    for (int v : {0, 0, 0, 0})
+        put32(paint, v);
+    QByteArray strip;  // one rectangle, 10..30 × 90..100
+    for (int v : {32, 1, 1, 16, 10, 90, 30, 100, 10, 90, 30, 100})
+        put32(strip, v);
+    put32(paint, strip.size());
+    f.raw(74, paint + strip);
+    const QImage filled = parsed(f.file(100, 100)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(filled, 80, 50), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(filled, 50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(filled, 20, 95), qRgb(64, 64, 64));  // the painted strip 10..30 x 90..100
 }
 
 TEST(Metafile, DamagedFilesDrawWhatCameBeforeTheDamage)

@@ -154,6 +154,12 @@ GdiBrush MetafileDevice::brushObject(std::uint32_t index) const
     return GdiBrush{1, Qt::white, 0, {}};
 }
 
+const GdiRegion* MetafileDevice::regionObject(std::uint32_t index) const
+{
+    const auto found = m_objects.find(index);
+    return found == m_objects.end() ? nullptr : std::get_if<GdiRegion>(&found->second);
+}
+
 void MetafileDevice::deleteObject(std::uint32_t index)
 {
     if (m_objects.erase(index) != 0)
@@ -743,6 +749,17 @@ void MetafileDevice::combineClipDeviceRects(const std::vector<QRectF>& rects, in
     QRegion region;
     for (const QRectF& rect : rects)
         region += rectangleRegion(m_deviceToTarget, rect);
+    combineClip(region, mode);
+}
+
+void MetafileDevice::combineClipLogicalRects(const std::vector<QRectF>& rects, int mode)
+{
+    if (rects.size() > std::size_t(m_limits.maxClipElements))
+        return;
+    const QTransform map = logicalToTarget();
+    QRegion region;
+    for (const QRectF& rect : rects)
+        region += rectangleRegion(map, rect);
     combineClip(region, mode);
 }
 

@@ -68,10 +68,15 @@ struct GdiFont {
     QString face;
 };
 
-// A region or palette object: it takes a slot but draws nothing.
+// A region of a WMF: rectangles in logical units.
+struct GdiRegion {
+    std::vector<QRectF> rects;
+};
+
+// A palette or any object not read: it takes a slot but draws nothing.
 struct GdiPlaceholder {};
 
-using GdiObject = std::variant<GdiPen, GdiBrush, GdiFont, GdiPlaceholder>;
+using GdiObject = std::variant<GdiPen, GdiBrush, GdiFont, GdiRegion, GdiPlaceholder>;
 
 struct DeviceState {
     GdiPen pen;
@@ -112,6 +117,8 @@ public:
     // The brush an object number (or a stock number, top bit set) stands for; the null brush
     // when it is none.
     GdiBrush brushObject(std::uint32_t index) const;
+    // The region an object number stands for; null when it is none.
+    const GdiRegion* regionObject(std::uint32_t index) const;
 
     // Mapping: logical units to target coordinates.
     QTransform logicalToTarget() const;
@@ -165,6 +172,7 @@ public:
     void offsetClip(QPointF offset);
     void combineClipDeviceRects(const std::vector<QRectF>& rects, int mode);
     void combineClipPath(const QPainterPath& logicalPath, int mode);
+    void combineClipLogicalRects(const std::vector<QRectF>& rects, int mode);
     void resetClip();
 
     // SaveDC and RestoreDC (relative when negative); false once the bound is reached.

@@ -136,6 +136,25 @@ TEST(Metafile, ClipsSavesAndRestores)
     EXPECT_EQ(pixelOf(bars, 50, 50), qRgb(255, 255, 255));
     EXPECT_EQ(pixelOf(bars, 20, 95), qRgb(255, 255, 255));
 
+    // A WMF region of one scan with two bars, as a clip and filled.
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {100, 100});
+    w.record(0x06FF, {0, 6, 0, 0, 40, 1, 8, 10, 10, 90, 90, 4, 10, 90, 10, 30, 70, 90, 4});
+    w.brush(0, rgb(0, 170, 0));
+    w.pen(5, 0, 0);
+    w.record(SELECTOBJECT, {1});
+    w.record(SELECTOBJECT, {2});
+    w.record(0x012C, {0});
+    w.record(RECTANGLE, {100, 100, 0, 0});
+    w.record(0x012C, {7});  // no such region: the clip is lifted
+    w.brush(0, rgb(200, 0, 0));
+    w.record(0x0228, {0, 3});
+    const QImage wmfBars =
+        parsed(w.placeable(0, 0, 100, 100, 96)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(wmfBars, 20, 50), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(wmfBars, 50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(wmfBars, 20, 95), qRgb(255, 255, 255));
+
     // The same region filled with a brush of its own, and painted with a stock grey brush.
     EmfWriter f;
     f.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});

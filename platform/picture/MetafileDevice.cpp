@@ -277,6 +277,9 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
     QPainterPath path = logicalPath;
     path.setFillRule(m_state.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     m_painter.setTransform(logicalToTarget() * m_base);
+    // A hatch's gaps show the background colour unless the background is transparent.
+    if (drawFill && m_state.brush.style == 2 && m_state.opaqueBackground)
+        m_painter.fillPath(path, m_state.backColour);
     m_painter.setPen(drawStroke ? qtPen() : QPen(Qt::NoPen));
     m_painter.setBrush(drawFill ? qtBrush(m_state.brush) : QBrush(Qt::NoBrush));
     m_painter.drawPath(path);

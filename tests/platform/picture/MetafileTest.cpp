@@ -110,6 +110,31 @@ TEST(Metafile, MapsTheFrameOntoAnyTarget)
     EXPECT_EQ(pixelOf(mapped, 150, 37), qRgb(0, 160, 160));
 }
 
+TEST(Metafile, HatchesShowTheBackgroundColourWhenOpaque)
+{
+    for (const bool opaque : {true, false}) {
+        WmfWriter w;
+        w.record(SETWINDOWEXT, {100, 100});
+        w.record(SETBKMODE, {opaque ? 2 : 1});
+        w.colourRecord(0x0201, rgb(255, 255, 0));  // background colour
+        w.pen(5, 0, 0);
+        w.brush(2, rgb(0, 0, 255), 5);  // diagonal cross hatch
+        w.record(SELECTOBJECT, {0});
+        w.record(SELECTOBJECT, {1});
+        w.record(RECTANGLE, {100, 100, 0, 0});
+        const QImage image = parsed(w.placeable(0, 0, 100, 100, 96)).render(100, 100);
+        int yellow = 0;
+        int clear = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                yellow += pixelOf(image, x, y) == qRgb(255, 255, 0);
+                clear += qAlpha(image.pixel(x, y)) == 0;
+            }
+        EXPECT_EQ(yellow > 1000, opaque);
+        EXPECT_EQ(clear > 1000, !opaque);
+    }
+}
+
 TEST(Metafile, ClipsSavesAndRestores)
 {
     const QImage clipped = parsed(wmfClipping()).render(192, 144, qRgba(255, 255, 255, 255));

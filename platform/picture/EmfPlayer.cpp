@@ -88,6 +88,7 @@ enum EmfRecord : std::uint32_t {
 };
 
 constexpr std::uint32_t StockObjectFlag = 0x80000000u;
+constexpr int ETO_GLYPH_INDEX = 0x10;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 // A transform past this scale or offset is taken for damage, not drawn.
 constexpr double MaxTransformValue = 1e9;
@@ -496,6 +497,9 @@ void EmfPlayer::text(std::uint32_t type, const Record& r)
     const std::uint64_t count = r.u32(44);
     const std::uint32_t stringAt = r.u32(48);
     const int options = int(r.u32(52));
+    // Glyph numbers of the writer's font mean other glyphs in any font here: not drawn.
+    if (options & ETO_GLYPH_INDEX)
+        return;
     const QRectF box = r.box(56);
     const std::uint32_t dxAt = r.u32(72);
     QString text;

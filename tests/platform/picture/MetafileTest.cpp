@@ -231,6 +231,20 @@ TEST(Metafile, DamagedFilesDrawWhatCameBeforeTheDamage)
     emf[88 + 4] = 3;
     EXPECT_FALSE(parsed(emf).play(painter, QRectF()));
 
+    // Text given as the writer's glyph numbers draws nothing rather than other glyphs.
+    EmfWriter glyphs;
+    glyphs.record(SETBKMODEEMF, {1});
+    glyphs.textOut(0, 0, QStringLiteral("\x24\x25\x26"));
+    QByteArray asGlyphs = glyphs.file(100, 40);
+    const auto optionsAt = asGlyphs.indexOf(QByteArray("\x4C\0\0\0", 4)) + 4;  // after offString
+    asGlyphs[optionsAt] = 0x10;
+    const QImage none = parsed(asGlyphs).render(100, 40);
+    bool anyDrawn = false;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x)
+            anyDrawn = anyDrawn || qAlpha(none.pixel(x, y)) != 0;
+    EXPECT_FALSE(anyDrawn);
+
     // Records too short for their parameters are passed over.
     const QImage shortRecords = parsed(wmfWithRecords([](WmfWriter& w) {
                                     w.record(RECTANGLE, {1});

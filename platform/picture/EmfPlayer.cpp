@@ -26,7 +26,6 @@ enum EmfRecord : std::uint32_t {
     EMR_SETWINDOWORGEX = 10,
     EMR_SETVIEWPORTEXTEX = 11,
     EMR_SETVIEWPORTORGEX = 12,
-    EMR_EOF = 14,
     EMR_SETMAPMODE = 17,
     EMR_SETBKMODE = 18,
     EMR_SETPOLYFILLMODE = 19,
@@ -65,6 +64,8 @@ enum EmfRecord : std::uint32_t {
     EMR_STROKEPATH = 64,
     EMR_SELECTCLIPPATH = 67,
     EMR_ABORTPATH = 68,
+    EMR_FILLRGN = 71,
+    EMR_PAINTRGN = 74,
     EMR_EXTSELECTCLIPRGN = 75,
     EMR_BITBLT = 76,
     EMR_STRETCHBLT = 77,
@@ -87,6 +88,7 @@ enum EmfRecord : std::uint32_t {
 };
 
 constexpr std::uint32_t StockObjectFlag = 0x80000000u;
+constexpr int ETO_GLYPH_INDEX = 0x10;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 // A transform past this scale or offset is taken for damage, not drawn.
 constexpr double MaxTransformValue = 1e9;
@@ -176,6 +178,9 @@ private:
     void text(std::uint32_t type, const Record& r);
     void bitmap(std::uint32_t type, const Record& r);
     void clipRegion(const Record& r);
+    void fillRegion(std::uint32_t type, const Record& r);
+    std::optional<std::vector<QRectF>> regionRects(const Record& r, std::size_t at,
+                                                   std::uint32_t size) const;
     QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField) const;
 
     MetafileDevice& m_device;
@@ -266,6 +271,10 @@ void EmfPlayer::play(std::uint32_t type, const Record& r)
         case EMR_INTERSECTCLIPRECT:
             if (r.has(24))
                 m_device.intersectClip(r.box(8));
+            break;
+        case EMR_FILLRGN:
+        case EMR_PAINTRGN:
+            fillRegion(type, r);
             break;
         case EMR_EXTSELECTCLIPRGN:
             clipRegion(r);
@@ -488,6 +497,9 @@ void EmfPlayer::text(std::uint32_t type, const Record& r)
     const std::uint64_t count = r.u32(44);
     const std::uint32_t stringAt = r.u32(48);
     const int options = int(r.u32(52));
+    // Glyph numbers of the writer's font mean other glyphs in any font here: not drawn.
+    if (options & ETO_GLYPH_INDEX)
+        return;
     const QRectF box = r.box(56);
     const std::uint32_t dxAt = r.u32(72);
     QString text;
@@ -579,28 +591,50 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
     m_device.image(destination, image, source, rop, opacity);
 }
 
+// The rectangles (device units) of the region data of `size` bytes at an offset; none when they
+// do not fit or pass the clip bound.
+std::optional<std::vector<QRectF>> EmfPlayer::regionRects(const Record& r, std::size_t at,
+                                                          std::uint32_t size) const
+{
+    const auto region = r.slice(at, size);
+    if (region.empty() || size < 32)
+        return std::nullopt;
+    const Record data(region);
+    const std::uint64_t count = data.u32(8);
+    if (!bytes::rangeFits(32, count * 16, data.size()) ||
+        count > std::uint64_t(m_device.limits().maxClipElements))
+        return std::nullopt;
+    std::vector<QRectF> rects;
+    rects.reserve(std::size_t(count));
+    for (std::uint64_t i = 0; i < count; ++i)
+        rects.push_back(data.box(32 + std::size_t(i) * 16));
+    return rects;
+}
+
 void EmfPlayer::clipRegion(const Record& r)
 {
     if (!r.has(16))
         return;
     const std::uint32_t size = r.u32(8);
     const int mode = int(r.u32(12));
-    std::vector<QRectF> rects;
-    if (size >= 32) {
-        const auto region = r.slice(16, size);
-        if (region.empty())
-            return;
-        const Record data(region);
-        const std::uint64_t count = data.u32(8);
-        if (!bytes::rangeFits(32, count * 16, data.size()))
-            return;
-        if (count > std::uint64_t(m_device.limits().maxClipElements))
-            return;
-        rects.reserve(std::size_t(count));
-        for (std::uint64_t i = 0; i < count; ++i)
-            rects.push_back(data.box(32 + std::size_t(i) * 16));
+    if (size < 32) {
+        m_device.combineClipDeviceRects({}, mode);
+        return;
     }
-    m_device.combineClipDeviceRects(rects, mode);
+    if (const auto rects = regionRects(r, 16, size))
+        m_device.combineClipDeviceRects(*rects, mode);
+}
+
+void EmfPlayer::fillRegion(std::uint32_t type, const Record& r)
+{
+    const bool ownBrush = type == EMR_FILLRGN;
+    if (!r.has(ownBrush ? 32 : 28))
+        return;
+    const auto rects = regionRects(r, ownBrush ? 32 : 28, r.u32(24));
+    if (!rects)
+        return;
+    const GdiBrush brush = ownBrush ? m_device.brushObject(r.u32(28)) : m_device.state().brush;
+    m_device.fillDeviceRects(*rects, brush);
 }
 
 }  // namespace
@@ -653,26 +687,12 @@ QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const 
 
 bool playEmfRecords(std::span<const std::uint8_t> data, MetafileDevice& device)
 {
-    const bytes::ByteReader reader(data);
     EmfPlayer player(device);
-    std::size_t position = 0;
-    std::uint64_t played = 0;
-    while (position < data.size()) {
-        if (++played > device.limits().maxRecords)
-            return false;
-        const auto type = reader.u32leAt(position);
-        const auto size = reader.u32leAt(position + 4);
-        if (!type || !size || size.value() < 8 || size.value() % 4 != 0)
-            return false;
-        const auto record = reader.bytesAt(position, size.value());
-        if (!record)
-            return false;  // the record runs past the end
-        if (type.value() == EMR_EOF)
-            return true;
-        player.play(type.value(), Record(record.value()));
-        position += size.value();
-    }
-    return true;
+    return forEachEmfRecord(data, device.limits().maxRecords,
+                            [&](std::uint32_t type, std::span<const std::uint8_t> record) {
+                                player.play(type, Record(record));
+                                return true;
+                            });
 }
 
 }  // namespace picture

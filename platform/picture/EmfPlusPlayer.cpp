@@ -1,8 +1,10 @@
 // The EMF+ records that a file holding only those needs for its common drawings: solid brushes,
-// solid pens, paths and bitmaps (as objects); filled and outlined rectangles, ellipses,
-// polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels); the world
-// and page transforms, saved states and rectangle and path clips. Other records are passed
-// over.
+// solid pens, paths, bitmaps and fonts (as objects); filled and outlined rectangles, ellipses,
+// polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels); strings
+// (from their layout rectangle's top left, without the string format's alignment or wrapping);
+// the world and page transforms, saved states and rectangle and path clips. Other records
+// (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
+// several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
 
 #include "platform/bytes/ByteReader.h"
@@ -17,7 +19,6 @@
 namespace picture {
 namespace {
 
-constexpr std::uint32_t EMR_EOF = 14;
 constexpr std::uint32_t EMR_GDICOMMENT = 70;
 constexpr std::uint32_t EmfPlusMark = 0x2B464D45;  // "EMF+"
 
@@ -35,6 +36,7 @@ enum PlusRecord : std::uint16_t {
     DrawPath = 0x4015,
     DrawImage = 0x401A,
     DrawImagePoints = 0x401B,
+    DrawString = 0x401C,
     Save = 0x4025,
     Restore = 0x4026,
     SetWorldTransform = 0x402A,
@@ -49,7 +51,7 @@ enum PlusRecord : std::uint16_t {
     SetClipPath = 0x4033,
 };
 
-enum ObjectType { BrushObject = 1, PenObject = 2, PathObject = 3, ImageObject = 5 };
+enum ObjectType { BrushObject = 1, PenObject = 2, PathObject = 3, ImageObject = 5, FontObject = 6 };
 constexpr std::uint16_t SolidColourFlag = 0x8000;  // the brush field holds a colour
 constexpr std::uint16_t CompressedFlag = 0x4000;   // 16-bit integer coordinates
 constexpr std::uint16_t RelativeFlag = 0x0800;     // relative points (not read)
@@ -218,6 +220,7 @@ private:
     bool usePen(std::uint32_t id);
     void transform(std::uint16_t flags, const QTransform& change);
     void image(std::uint16_t flags, const Fields& d, bool points);
+    void text(std::uint16_t flags, const Fields& d);
 
     MetafileDevice& m_device;
     double m_dpi;
@@ -227,27 +230,48 @@ private:
     std::map<std::uint32_t, std::pair<QColor, double>> m_pens;
     std::map<std::uint32_t, QPainterPath> m_paths;
     std::map<std::uint32_t, QImage> m_images;
+    std::map<std::uint32_t, std::pair<GdiFont, int>> m_fonts;  // with the unit of its size
 };
+
+// Device pixels in one of a unit (world, display and pixel units count as pixels).
+double pixelsPerUnit(int unit, double dpi)
+{
+    switch (unit) {
+        case 3:
+            return dpi / 72.0;
+        case 4:
+            return dpi;
+        case 5:
+            return dpi / 300.0;
+        case 6:
+            return dpi / 25.4;
+        default:
+            return 1;
+    }
+}
+
+// A font object: its size, style and family.
+std::optional<std::pair<GdiFont, int>> fontObject(const Fields& d)
+{
+    const std::uint64_t length = d.u32(20);
+    if (!d.fits(24, length * 2))
+        return std::nullopt;
+    GdiFont font;
+    font.height = -d.f(4);
+    const std::uint32_t style = d.u32(12);
+    font.weight = (style & 1) ? 700 : 400;
+    font.italic = style & 2;
+    font.underline = style & 4;
+    font.strikeOut = style & 8;
+    const auto name = d.from(24);
+    for (std::size_t i = 0; i < std::size_t(length); ++i)
+        font.face.append(QChar(char16_t(name[2 * i] | (name[2 * i + 1] << 8))));
+    return std::pair(font, int(d.u32(8)));
+}
 
 void EmfPlusPlayer::applyTransform()
 {
-    double unit = 1;
-    switch (m_state.pageUnit) {
-        case 3:
-            unit = m_dpi / 72.0;
-            break;
-        case 4:
-            unit = m_dpi;
-            break;
-        case 5:
-            unit = m_dpi / 300.0;
-            break;
-        case 6:
-            unit = m_dpi / 25.4;
-            break;
-        default:
-            break;
-    }
+    const double unit = pixelsPerUnit(m_state.pageUnit, m_dpi);
     const double scale = unit * m_state.pageScale;
     m_device.state().world = m_state.world * QTransform::fromScale(scale, scale);
 }
@@ -296,6 +320,10 @@ void EmfPlusPlayer::object(std::uint16_t flags, const Fields& d)
         case ImageObject:
             m_images[id] = imageObject(d, m_device.limits().raster);
             break;
+        case FontObject:
+            if (auto font = fontObject(d))
+                m_fonts[id] = std::move(*font);
+            break;
         default:
             break;
     }
@@ -330,6 +358,31 @@ void EmfPlusPlayer::image(std::uint16_t flags, const Fields& d, bool points)
     m_device.state().world = place * saved;
     m_device.image(QRectF(0, 0, 1, 1), found->second, source, 0x00CC0020);
     m_device.state().world = saved;
+}
+
+void EmfPlusPlayer::text(std::uint16_t flags, const Fields& d)
+{
+    const auto font = m_fonts.find(flags & 0xFF);
+    const std::uint64_t length = d.u32(8);
+    if (font == m_fonts.end() || !d.fits(28, length * 2))
+        return;
+    QString text;
+    const auto units = d.from(28);
+    for (std::size_t i = 0; i < std::size_t(length); ++i)
+        text.append(QChar(char16_t(units[2 * i] | (units[2 * i + 1] << 8))));
+    // The size in world units: its own unit's pixels over the page's.
+    const double page = pixelsPerUnit(m_state.pageUnit, m_dpi) * m_state.pageScale;
+    GdiFont shown = font->second.first;
+    if (page > 0)
+        shown.height *= pixelsPerUnit(font->second.second, m_dpi) / page;
+    DeviceState& s = m_device.state();
+    s.font = shown;
+    s.textColour = (flags & SolidColourFlag)   ? QColor::fromRgba(d.u32(0))
+                   : m_brushes.count(d.u32(0)) ? m_brushes[d.u32(0)]
+                                               : QColor(Qt::black);
+    s.textAlign = 0;  // the layout rectangle's top left
+    s.opaqueBackground = false;
+    m_device.text(QPointF(d.f(12), d.f(16)), text, {}, 0, std::nullopt);
 }
 
 void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& d)
@@ -388,6 +441,9 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
             m_device.drawPath(path->second, type == FillPath, type == DrawPath);
             break;
         }
+        case DrawString:
+            text(flags, d);
+            break;
         case DrawImage:
         case DrawImagePoints:
             image(flags, d, type == DrawImagePoints);
@@ -457,34 +513,28 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
     }
 }
 
-// Walks the EMF records and calls `each` with every EMF+ record of their comments; stops when
-// it answers false. False when the records are damaged.
+// Calls `each` with every EMF+ record in the comments of an EMF's records; stops when it
+// answers false. False when the records are damaged.
 template <class Each>
 bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxRecords, Each each)
 {
-    const bytes::ByteReader reader(data);
-    std::size_t position = 0;
     std::uint64_t played = 0;
-    while (position < data.size()) {
-        const auto type = reader.u32leAt(position);
-        const auto size = reader.u32leAt(position + 4);
-        if (!type || !size || size.value() < 8 || size.value() % 4 != 0)
-            return false;
-        const auto record = reader.bytesAt(position, size.value());
-        if (!record)
-            return false;
-        if (type.value() == EMR_EOF)
-            return true;
-        const Fields comment(record.value());
-        if (type.value() == EMR_GDICOMMENT && comment.u32(12) == EmfPlusMark) {
+    bool stopped = false;
+    const bool whole = forEachEmfRecord(
+        data, maxRecords, [&](std::uint32_t type, std::span<const std::uint8_t> record) {
+            const Fields comment(record);
+            if (type != EMR_GDICOMMENT || comment.u32(12) != EmfPlusMark)
+                return true;
             const std::uint64_t declared = comment.u32(8);
             const std::size_t length = std::size_t(std::min<std::uint64_t>(
                 declared >= 4 ? declared - 4 : 0, comment.size() >= 16 ? comment.size() - 16 : 0));
             const bytes::ByteReader plus(comment.from(16).first(length));
             std::size_t at = 0;
             while (at + 12 <= plus.size()) {
-                if (++played > maxRecords)
+                if (++played > maxRecords) {
+                    stopped = true;
                     return false;
+                }
                 const std::uint16_t plusType = plus.u16leAt(at).valueOr(0);
                 const std::uint16_t flags = plus.u16leAt(at + 2).valueOr(0);
                 const std::uint32_t plusSize = plus.u32leAt(at + 4).valueOr(0);
@@ -494,13 +544,12 @@ bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxReco
                     break;
                 if (!each(plusType, flags,
                           Fields(plus.data().subspan(at + 12, std::size_t(dataSize)))))
-                    return true;
+                    return false;
                 at += plusSize;
             }
-        }
-        position += size.value();
-    }
-    return true;
+            return true;
+        });
+    return whole && !stopped;
 }
 
 }  // namespace

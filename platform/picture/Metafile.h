@@ -24,12 +24,22 @@ namespace picture {
 
 enum class MetafileKind { Wmf, Emf };
 
-// What playback may spend: records played, saved states, clip complexity.
+// What playback may spend: records played, saved states, clip complexity, and the size of a
+// bitmap inside (a quarter gigabyte at most).
 struct MetafileLimits {
     std::uint64_t maxRecords = 1'000'000;
     int maxSavedStates = 256;
     int maxClipElements = 20'000;
-    bytes::DecodeLimits raster = bytes::DecodeLimits::standard();
+    bytes::DecodeLimits raster = bitmapLimits();
+
+    static bytes::DecodeLimits bitmapLimits()
+    {
+        bytes::DecodeLimits limits;
+        limits.maxWidth = limits.maxHeight = 1 << 16;
+        limits.maxImageBytes = std::uint64_t{1} << 28;
+        limits.maxPixels = limits.maxImageBytes / 4;
+        return limits;
+    }
 };
 
 class Metafile {

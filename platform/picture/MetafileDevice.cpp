@@ -11,6 +11,8 @@ namespace {
 // Glyphs larger than this are not drawn bigger: a hostile font height would otherwise make the
 // painter rasterise enormous glyphs.
 constexpr double MaxFontPixels = 4000;
+// A WMF numbers its objects in 16 bits.
+constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
 
@@ -100,14 +102,14 @@ void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
 
 void MetafileDevice::storeInFreeSlot(GdiObject object)
 {
-    // Slots are taken lowest first; the table only grows as records fill it.
-    std::uint32_t index = 0;
-    for (const auto& entry : m_objects) {
-        if (entry.first != index)
-            break;
+    // Slots are taken lowest first; every slot below the hint is taken.
+    std::uint32_t index = m_freeSlotHint;
+    for (auto it = m_objects.lower_bound(index); it != m_objects.end() && it->first == index; ++it)
         ++index;
-    }
+    if (index > MaxWmfObjects)
+        return;  // a table larger than its 16-bit numbers can reach
     m_objects.emplace(index, std::move(object));
+    m_freeSlotHint = index + 1;
 }
 
 void MetafileDevice::selectObject(std::uint32_t index)
@@ -125,11 +127,8 @@ void MetafileDevice::selectObject(std::uint32_t index)
 
 void MetafileDevice::selectStockObject(std::uint32_t stock)
 {
-    static const int greys[] = {255, 192, 128, 64, 0};
-    if (stock <= 4)
-        m_state.brush = GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
-    else if (stock == 5)
-        m_state.brush = GdiBrush{1, Qt::white, 0, {}};
+    if (stock <= 5)
+        m_state.brush = brushObject(stock | 0x80000000u);
     else if (stock == 6 || stock == 7)
         m_state.pen = GdiPen{0, 0, stock == 6 ? Qt::white : Qt::black};
     else if (stock == 8)
@@ -138,9 +137,33 @@ void MetafileDevice::selectStockObject(std::uint32_t stock)
         m_state.font = GdiFont{};
 }
 
+GdiBrush MetafileDevice::brushObject(std::uint32_t index) const
+{
+    constexpr std::uint32_t Stock = 0x80000000u;
+    if (index & Stock) {
+        static const int greys[] = {255, 192, 128, 64, 0};
+        const std::uint32_t stock = index & ~Stock;
+        if (stock <= 4)
+            return GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
+        return GdiBrush{1, Qt::white, 0, {}};
+    }
+    const auto found = m_objects.find(index);
+    if (found != m_objects.end())
+        if (const auto* brush = std::get_if<GdiBrush>(&found->second))
+            return *brush;
+    return GdiBrush{1, Qt::white, 0, {}};
+}
+
+const GdiRegion* MetafileDevice::regionObject(std::uint32_t index) const
+{
+    const auto found = m_objects.find(index);
+    return found == m_objects.end() ? nullptr : std::get_if<GdiRegion>(&found->second);
+}
+
 void MetafileDevice::deleteObject(std::uint32_t index)
 {
-    m_objects.erase(index);
+    if (m_objects.erase(index) != 0)
+        m_freeSlotHint = std::min(m_freeSlotHint, index);
 }
 
 QTransform MetafileDevice::logicalToTarget() const
@@ -254,6 +277,9 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
     QPainterPath path = logicalPath;
     path.setFillRule(m_state.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     m_painter.setTransform(logicalToTarget() * m_base);
+    // A hatch's gaps show the background colour unless the background is transparent.
+    if (drawFill && m_state.brush.style == 2 && m_state.opaqueBackground)
+        m_painter.fillPath(path, m_state.backColour);
     m_painter.setPen(drawStroke ? qtPen() : QPen(Qt::NoPen));
     m_painter.setBrush(drawFill ? qtBrush(m_state.brush) : QBrush(Qt::NoBrush));
     m_painter.drawPath(path);
@@ -445,6 +471,17 @@ void MetafileDevice::fillRectangle(const QRectF& box, const QBrush& brush)
     flushClip();
     m_painter.setTransform(logicalToTarget() * m_base);
     m_painter.fillRect(box.normalized(), brush);
+}
+
+void MetafileDevice::fillDeviceRects(const std::vector<QRectF>& rects, const GdiBrush& brush)
+{
+    if (m_path || brush.style == 1)
+        return;
+    flushClip();
+    m_painter.setTransform(m_deviceToTarget * m_base);
+    const QBrush shown = qtBrush(brush);
+    for (const QRectF& rect : rects)
+        m_painter.fillRect(rect.normalized(), shown);
 }
 
 void MetafileDevice::setPixel(QPointF point, const QColor& colour)
@@ -715,6 +752,17 @@ void MetafileDevice::combineClipDeviceRects(const std::vector<QRectF>& rects, in
     QRegion region;
     for (const QRectF& rect : rects)
         region += rectangleRegion(m_deviceToTarget, rect);
+    combineClip(region, mode);
+}
+
+void MetafileDevice::combineClipLogicalRects(const std::vector<QRectF>& rects, int mode)
+{
+    if (rects.size() > std::size_t(m_limits.maxClipElements))
+        return;
+    const QTransform map = logicalToTarget();
+    QRegion region;
+    for (const QRectF& rect : rects)
+        region += rectangleRegion(map, rect);
     combineClip(region, mode);
 }
 

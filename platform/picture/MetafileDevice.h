@@ -68,10 +68,15 @@ struct GdiFont {
     QString face;
 };
 
-// A region or palette object: it takes a slot but draws nothing.
+// A region of a WMF: rectangles in logical units.
+struct GdiRegion {
+    std::vector<QRectF> rects;
+};
+
+// A palette or any object not read: it takes a slot but draws nothing.
 struct GdiPlaceholder {};
 
-using GdiObject = std::variant<GdiPen, GdiBrush, GdiFont, GdiPlaceholder>;
+using GdiObject = std::variant<GdiPen, GdiBrush, GdiFont, GdiRegion, GdiPlaceholder>;
 
 struct DeviceState {
     GdiPen pen;
@@ -109,6 +114,11 @@ public:
     void selectObject(std::uint32_t index);
     void selectStockObject(std::uint32_t stock);
     void deleteObject(std::uint32_t index);
+    // The brush an object number (or a stock number, top bit set) stands for; the null brush
+    // when it is none.
+    GdiBrush brushObject(std::uint32_t index) const;
+    // The region an object number stands for; null when it is none.
+    const GdiRegion* regionObject(std::uint32_t index) const;
 
     // Mapping: logical units to target coordinates.
     QTransform logicalToTarget() const;
@@ -130,6 +140,8 @@ public:
     enum class ArcKind { Arc, ArcTo, Chord, Pie };
     void arc(ArcKind kind, const QRectF& box, QPointF start, QPointF end);
     void fillRectangle(const QRectF& box, const QBrush& brush);
+    // A region's rectangles, in device units.
+    void fillDeviceRects(const std::vector<QRectF>& rects, const GdiBrush& brush);
     void setPixel(QPointF point, const QColor& colour);
     // Text at a logical point; dx holds logical advances (empty: the font's).
     void text(QPointF point, const QString& text, const std::vector<double>& dx, int options,
@@ -160,6 +172,7 @@ public:
     void offsetClip(QPointF offset);
     void combineClipDeviceRects(const std::vector<QRectF>& rects, int mode);
     void combineClipPath(const QPainterPath& logicalPath, int mode);
+    void combineClipLogicalRects(const std::vector<QRectF>& rects, int mode);
     void resetClip();
 
     // SaveDC and RestoreDC (relative when negative); false once the bound is reached.
@@ -193,6 +206,7 @@ private:
     std::optional<QPainterPath> m_path;  // logical units, while a path is being recorded
     QPainterPath m_finishedPath;
     bool m_clipChanged = false;
+    std::uint32_t m_freeSlotHint = 0;
 };
 
 // A COLORREF (0x00BBGGRR; palette flags in the top byte ignored).

@@ -3,6 +3,7 @@
 // early (a record past the end, a broken size, the record limit).
 #pragma once
 
+#include "platform/bytes/ByteReader.h"
 #include "platform/picture/MetafileDevice.h"
 
 #include <QImage>
@@ -11,6 +12,33 @@
 #include <span>
 
 namespace picture {
+
+// Walks an EMF's records from its start, calling each(type, record bytes) until it answers
+// false or the end record comes. False when a record is damaged (a size that is not a whole
+// number of 32-bit words, or one past the end) or more than maxRecords come.
+template <class Each>
+bool forEachEmfRecord(std::span<const std::uint8_t> data, std::uint64_t maxRecords, Each each)
+{
+    constexpr std::uint32_t EndRecord = 14;
+    const bytes::ByteReader reader(data);
+    std::size_t position = 0;
+    std::uint64_t count = 0;
+    while (position < data.size()) {
+        if (++count > maxRecords)
+            return false;
+        const auto type = reader.u32leAt(position);
+        const auto size = reader.u32leAt(position + 4);
+        if (!type || !size || size.value() < 8 || size.value() % 4 != 0)
+            return false;
+        const auto record = reader.bytesAt(position, size.value());
+        if (!record)
+            return false;
+        if (type.value() == EndRecord || !each(type.value(), record.value()))
+            return true;
+        position += size.value();
+    }
+    return true;
+}
 
 bool playWmfRecords(std::span<const std::uint8_t> data, std::size_t start, MetafileDevice& device);
 bool playEmfRecords(std::span<const std::uint8_t> data, MetafileDevice& device);

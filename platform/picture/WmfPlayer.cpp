@@ -18,6 +18,7 @@ enum WmfFunction : std::uint16_t {
     META_SETMAPMODE = 0x0103,
     META_SETPOLYFILLMODE = 0x0106,
     META_RESTOREDC = 0x0127,
+    META_PAINTREGION = 0x012B,
     META_SELECTCLIPREGION = 0x012C,
     META_SELECTOBJECT = 0x012D,
     META_SETTEXTALIGN = 0x012E,
@@ -30,6 +31,7 @@ enum WmfFunction : std::uint16_t {
     META_SETWINDOWEXT = 0x020C,
     META_OFFSETWINDOWORG = 0x020F,
     META_LINETO = 0x0213,
+    META_FILLREGION = 0x0228,
     META_MOVETO = 0x0214,
     META_OFFSETCLIPRGN = 0x0220,
     META_CREATEPENINDIRECT = 0x02FA,
@@ -136,6 +138,7 @@ private:
     void text(const Params& p, bool extended);
     void bitmap(std::uint16_t function, const Params& p);
     void polyPolygon(const Params& p);
+    GdiObject region(const Params& p) const;
 
     MetafileDevice& m_device;
 };
@@ -226,9 +229,11 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
             else
                 m_device.storeInFreeSlot(GdiPlaceholder{});
             break;
+        case META_CREATEREGION:
+            m_device.storeInFreeSlot(region(p));
+            break;
         case META_CREATEPALETTE:
         case META_CREATEPATTERNBRUSH:
-        case META_CREATEREGION:
             // They take a slot, so the objects after them keep their numbers.
             m_device.storeInFreeSlot(GdiPlaceholder{});
             break;
@@ -293,8 +298,21 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
                 m_device.offsetClip(QPointF(p.s(1), p.s(0)));
             break;
         case META_SELECTCLIPREGION:
-            // Region objects are not kept; selecting one (or none) lifts the clip.
-            m_device.resetClip();
+            // Selecting no region lifts the clip.
+            if (const GdiRegion* selected = p.has(1) ? m_device.regionObject(p.u(0)) : nullptr)
+                m_device.combineClipLogicalRects(selected->rects, RGN_COPY);
+            else
+                m_device.resetClip();
+            break;
+        case META_FILLREGION:
+        case META_PAINTREGION:
+            if (const GdiRegion* shape = p.has(1) ? m_device.regionObject(p.u(0)) : nullptr) {
+                const QBrush brush = m_device.qtBrush(function == META_FILLREGION && p.has(2)
+                                                          ? m_device.brushObject(p.u(1))
+                                                          : s.brush);
+                for (const QRectF& rect : shape->rects)
+                    m_device.fillRectangle(rect, brush);
+            }
             break;
         case META_TEXTOUT:
             text(p, false);
@@ -315,6 +333,27 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
         default:
             break;
     }
+}
+
+GdiObject WmfPlayer::region(const Params& p) const
+{
+    // Scans after an 11-word header: a count of edges, top, bottom, the left-right pairs and
+    // the count again.
+    GdiRegion out;
+    std::size_t at = 11;
+    const std::size_t scans = p.u(5);
+    for (std::size_t scan = 0; scan < scans && p.has(at + 3); ++scan) {
+        const std::size_t edges = p.u(at);
+        const double top = p.s(at + 1);
+        const double bottom = p.s(at + 2);
+        if (!p.has(at + 3 + edges + 1) ||
+            out.rects.size() + edges / 2 > std::size_t(m_device.limits().maxClipElements))
+            break;
+        for (std::size_t e = 0; e + 1 < edges; e += 2)
+            out.rects.emplace_back(QPointF(p.s(at + 3 + e), top), QPointF(p.s(at + 4 + e), bottom));
+        at += 3 + edges + 1;
+    }
+    return out;
 }
 
 void WmfPlayer::polyPolygon(const Params& p)

@@ -16,6 +16,10 @@ struct PixelSize {
 // The pixel size recorded in the header of encoded image bytes.
 PixelSize encodedPixelSize(const QByteArray& encoded);
 
+// The size a metafile's header gives it, in hundredths of a millimetre (-1 each when the bytes
+// are no metafile with a size of its own).
+PixelSize metafileSizeHimetric(const QByteArray& encoded);
+
 struct PngPicture {
     QByteArray png;  // empty when the bytes do not decode
     int32_t width = 0;

@@ -166,6 +166,16 @@ PixelSize encodedPixelSize(const QByteArray& encoded)
     return {size.width(), size.height()};
 }
 
+PixelSize metafileSizeHimetric(const QByteArray& encoded)
+{
+    const auto metafile =
+        picture::Metafile::parse(std::span(reinterpret_cast<const uint8_t*>(encoded.constData()),
+                                           static_cast<size_t>(encoded.size())));
+    if (!metafile)
+        return {};
+    return {metafile.value().widthHimetric(), metafile.value().heightHimetric()};
+}
+
 PngPicture pictureAsPng(const QByteArray& encoded, PictureKind kind)
 {
     if (kind == PictureKind::Metafile || kind == PictureKind::EnhancedMetafile)

@@ -491,6 +491,11 @@ void RtfReaderEngine::finishPicture(const RtfGroupState& closed)
         const PixelSize size = encodedPixelSize(p.data);
         width = std::max(size.width, 0);
         height = std::max(size.height, 0);
+    } else if (width == 0 && height == 0 && p.goalWidth <= 0 && p.goalHeight <= 0 && metafile) {
+        // A metafile with a size of its own (an EMF, a placeable WMF) needs no \picw.
+        const PixelSize size = metafileSizeHimetric(p.data);
+        width = std::max(size.width, 0);
+        height = std::max(size.height, 0);
     }
     // Goal sizes are in twips; \picw/\pich are pixels, or hundredths of a millimetre for
     // metafiles.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -109,6 +110,31 @@ TEST(Metafile, MapsTheFrameOntoAnyTarget)
     EXPECT_EQ(pixelOf(mapped, 150, 37), qRgb(0, 160, 160));
 }
 
+TEST(Metafile, HatchesShowTheBackgroundColourWhenOpaque)
+{
+    for (const bool opaque : {true, false}) {
+        WmfWriter w;
+        w.record(SETWINDOWEXT, {100, 100});
+        w.record(SETBKMODE, {opaque ? 2 : 1});
+        w.colourRecord(0x0201, rgb(255, 255, 0));  // background colour
+        w.pen(5, 0, 0);
+        w.brush(2, rgb(0, 0, 255), 5);  // diagonal cross hatch
+        w.record(SELECTOBJECT, {0});
+        w.record(SELECTOBJECT, {1});
+        w.record(RECTANGLE, {100, 100, 0, 0});
+        const QImage image = parsed(w.placeable(0, 0, 100, 100, 96)).render(100, 100);
+        int yellow = 0;
+        int clear = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                yellow += pixelOf(image, x, y) == qRgb(255, 255, 0);
+                clear += qAlpha(image.pixel(x, y)) == 0;
+            }
+        EXPECT_EQ(yellow > 1000, opaque);
+        EXPECT_EQ(clear > 1000, !opaque);
+    }
+}
+
 TEST(Metafile, ClipsSavesAndRestores)
 {
     const QImage clipped = parsed(wmfClipping()).render(192, 144, qRgba(255, 255, 255, 255));
@@ -134,6 +160,48 @@ TEST(Metafile, ClipsSavesAndRestores)
     EXPECT_EQ(pixelOf(bars, 80, 50), qRgb(0, 170, 0));
     EXPECT_EQ(pixelOf(bars, 50, 50), qRgb(255, 255, 255));
     EXPECT_EQ(pixelOf(bars, 20, 95), qRgb(255, 255, 255));
+
+    // A WMF region of one scan with two bars, as a clip and filled.
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {100, 100});
+    w.record(0x06FF, {0, 6, 0, 0, 40, 1, 8, 10, 10, 90, 90, 4, 10, 90, 10, 30, 70, 90, 4});
+    w.brush(0, rgb(0, 170, 0));
+    w.pen(5, 0, 0);
+    w.record(SELECTOBJECT, {1});
+    w.record(SELECTOBJECT, {2});
+    w.record(0x012C, {0});
+    w.record(RECTANGLE, {100, 100, 0, 0});
+    w.record(0x012C, {7});  // no such region: the clip is lifted
+    w.brush(0, rgb(200, 0, 0));
+    w.record(0x0228, {0, 3});
+    const QImage wmfBars =
+        parsed(w.placeable(0, 0, 100, 100, 96)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(wmfBars, 20, 50), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(wmfBars, 50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(wmfBars, 20, 95), qRgb(255, 255, 255));
+
+    // The same region filled with a brush of its own, and painted with a stock grey brush.
+    EmfWriter f;
+    f.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
+    QByteArray fill;
+    for (int v : {0, 0, 0, 0})
+        put32(fill, v);
+    put32(fill, region.size());
+    put32(fill, 1);
+    f.raw(71, fill + region);
+    f.record(SELECTOBJECTEMF, {0x80000003});  // dark grey
+    QByteArray paint;
+    for (int v : {0, 0, 0, 0})
+        put32(paint, v);
+    QByteArray strip;  // one rectangle, 10..30 × 90..100
+    for (int v : {32, 1, 1, 16, 10, 90, 30, 100, 10, 90, 30, 100})
+        put32(strip, v);
+    put32(paint, strip.size());
+    f.raw(74, paint + strip);
+    const QImage filled = parsed(f.file(100, 100)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(filled, 80, 50), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(filled, 50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(filled, 20, 95), qRgb(64, 64, 64));  // the painted strip 10..30 x 90..100
 }
 
 TEST(Metafile, DamagedFilesDrawWhatCameBeforeTheDamage)
@@ -162,6 +230,20 @@ TEST(Metafile, DamagedFilesDrawWhatCameBeforeTheDamage)
     QByteArray emf = emfShapes();
     emf[88 + 4] = 3;
     EXPECT_FALSE(parsed(emf).play(painter, QRectF()));
+
+    // Text given as the writer's glyph numbers draws nothing rather than other glyphs.
+    EmfWriter glyphs;
+    glyphs.record(SETBKMODEEMF, {1});
+    glyphs.textOut(0, 0, QStringLiteral("\x24\x25\x26"));
+    QByteArray asGlyphs = glyphs.file(100, 40);
+    const auto optionsAt = asGlyphs.indexOf(QByteArray("\x4C\0\0\0", 4)) + 4;  // after offString
+    asGlyphs[optionsAt] = 0x10;
+    const QImage none = parsed(asGlyphs).render(100, 40);
+    bool anyDrawn = false;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x)
+            anyDrawn = anyDrawn || qAlpha(none.pixel(x, y)) != 0;
+    EXPECT_FALSE(anyDrawn);
 
     // Records too short for their parameters are passed over.
     const QImage shortRecords = parsed(wmfWithRecords([](WmfWriter& w) {
@@ -227,6 +309,63 @@ TEST(Metafile, PlaysEmfPlusOnlyFilesFromTheirPlusRecords)
     EXPECT_EQ(pixelOf(image, 50, 30), qRgb(0x20, 0x60, 0xC0));   // a filled rectangle
     EXPECT_EQ(pixelOf(image, 150, 40), qRgb(0xE0, 0xA0, 0x00));  // the ellipse
     EXPECT_EQ(pixelOf(image, 150, 91), qRgb(0, 0, 0));           // the pen's peak
+}
+
+TEST(Metafile, EmfPlusPathsImagesTransformsAndClips)
+{
+    QByteArray records;
+    QByteArray header;
+    for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
+        put32(header, v);
+    records += plusRecord(0x4001, 0, header);
+    // Path object 0: a closed triangle of float points.
+    QByteArray path;
+    put32(path, 0xDBC01002);
+    put32(path, 3);
+    put32(path, 0);
+    for (float v : {10.f, 90.f, 50.f, 10.f, 90.f, 90.f})
+        putFloat(path, v);
+    path += QByteArray("\x00\x01\x81\x00", 4);  // start, line, line closing the figure
+    records += plusRecord(0x4008, 0x0300, path);
+    // Image object 1: a 2 x 2 PNG.
+    QImage tiny(2, 2, QImage::Format_RGB32);
+    tiny.fill(qRgb(255, 0, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    tiny.save(&buffer, "PNG");
+    QByteArray image;
+    for (std::int64_t v : {0xDBC01002ll, 1ll, 2ll, 2ll, 8ll, 0x0026200All, 1ll})
+        put32(image, v);
+    records += plusRecord(0x4008, 0x0501, image + png);
+    // The page in pixels; the world moved 100 to the right for the image.
+    QByteArray page;
+    putFloat(page, 1);
+    records += plusRecord(0x4030, 2, page);
+    QByteArray fill;
+    put32(fill, 0xFF00A000);
+    records += plusRecord(0x4014, 0x8000, fill);  // fill path 0 in green
+    QByteArray move;
+    putFloat(move, 100);
+    putFloat(move, 0);
+    records += plusRecord(0x402D, 0, move);
+    QByteArray clip;
+    for (float v : {0.f, 0.f, 40.f, 100.f})
+        putFloat(clip, v);
+    records += plusRecord(0x4032, 0x0100, clip);  // intersect: only x 100..140 stays
+    QByteArray draw;
+    put32(draw, 0);
+    put32(draw, 2);  // source unit: pixels
+    for (float v : {0.f, 0.f, 2.f, 2.f, 0.f, 0.f, 80.f, 80.f})
+        putFloat(draw, v);
+    records += plusRecord(0x401A, 1, draw);
+    EmfWriter e;
+    e.plus(records);
+    const QImage out = parsed(e.file(200, 100)).render(200, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(out, 50, 60), qRgb(0, 0xA0, 0));      // inside the triangle
+    EXPECT_EQ(pixelOf(out, 15, 20), qRgb(255, 255, 255));   // outside it
+    EXPECT_EQ(pixelOf(out, 120, 40), qRgb(255, 0, 0));      // the image, clipped...
+    EXPECT_EQ(pixelOf(out, 160, 40), qRgb(255, 255, 255));  // ...to its first 40 pixels
 }
 
 TEST(PictureLoader, LoadsMetafilesAsPicturesThatDrawAtAnySize)

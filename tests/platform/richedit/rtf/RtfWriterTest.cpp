@@ -3,6 +3,7 @@
 #include "platform/richedit/rtf/RtfReader.h"
 #include "platform/richedit/rtf/RtfWriter.h"
 
+#include "tests/platform/picture/MetafileScenes.h"
 #include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>
@@ -375,6 +376,13 @@ TEST(RtfWriterTest, MetafilesAreWrittenBackAsTheyWereRead)
                          wmf.toHex() + "}"))
         << written.constData();
     EXPECT_FALSE(written.contains("0100}"));
+    // An enhanced metafile without \\picw and \\pich takes the size its header gives.
+    const DocumentFragment bare =
+        readRtf("{\\rtf1{\\pict\\emfblip " + metafiles::emfShapes().toHex() + "}}",
+                RtfReadMode::WholeDocument);
+    ASSERT_EQ(bare.paragraphs[0].runs.size(), 1u);
+    EXPECT_EQ(bare.paragraphs[0].runs[0].picture->goalWidthTw, 3000);  // 200 pixels at 96 dpi
+    EXPECT_EQ(bare.paragraphs[0].runs[0].picture->goalHeightTw, 2250);
     // Read again, the same pictures.
     const DocumentFragment again = readRtf(written, RtfReadMode::WholeDocument);
     ASSERT_EQ(again.paragraphs[0].runs.size(), read.paragraphs[0].runs.size());

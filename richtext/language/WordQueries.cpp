@@ -184,7 +184,8 @@ public:
     // are out, to `onWord`, which returns false to stop; false when it stopped.
     bool scan(QString text, const std::function<bool(QStringView word, qsizetype at)>& onWord)
     {
-        text = withoutMatches(m_addresses, text);
+        if (mayHoldAddress(text))
+            text = withoutMatches(m_addresses, text);
         if (m_haveAbbreviations)
             text = withoutMatches(m_abbreviations, text);
         bool stopped = false;
@@ -199,6 +200,14 @@ public:
     }
 
 private:
+    // Every address holds "@", "www." or a colon and two slashes or backslashes: a paragraph
+    // without any of them is spared the address search.
+    static bool mayHoldAddress(QStringView text)
+    {
+        return text.contains(u'@') || text.contains(u"://") || text.contains(u":\\\\") ||
+               text.contains(u"www.", Qt::CaseInsensitive);
+    }
+
     // A pattern the engine cannot run takes nothing out.
     static QString withoutMatches(vbscript::RegExp& expression, const QString& text)
     {

@@ -9,27 +9,41 @@
 #include "richtext/language/WordQueries.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Longer than any word (the lists' longest entry has 23 letters), yet short enough that the
 // score's common-subsequence table (length squared) leaves time for thousands of inputs a
 // second: longer text would reach no further into the code, only slow the search.
 constexpr qsizetype LongestText = 64;
 
-// Whether a suggestion stands in the plain list of the initial or among the abbreviations,
-// remembered: the same words come back for many inputs, and searching a whole list again for
-// each of them would take most of the run.
+bool isAsciiWordCharacter(QChar ch)
+{
+    return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') ||
+           ch == u'_';
+}
+
+// Whether a suggestion is an entry of the initial's plain list or the end of one from a word
+// boundary on (where the suggestion pattern may start), or an abbreviation. Each plain list is
+// indexed once: searching a whole list again for every suggestion would take most of the run.
 bool isListEntry(WordLists& lists, const QString& letter, const QString& suggestion)
 {
-    static QHash<QString, bool> answers;
-    const QString key = letter + u' ' + suggestion;
-    if (const auto answer = answers.constFind(key); answer != answers.constEnd())
-        return answer.value();
-    const bool entry =
-        lists.LoadDictionaryText(letter).contains(suggestion + QStringLiteral("\r\n")) ||
-        lists.LoadDictionaryText(QStringLiteral("DOTS2")).contains(u'$' + suggestion + u'<');
-    answers.insert(key, entry);
-    return entry;
+    static QHash<QString, QSet<QString>> endsByLetter;
+    auto ends = endsByLetter.find(letter);
+    if (ends == endsByLetter.end()) {
+        ends = endsByLetter.insert(letter, {});
+        const QStringList entries =
+            lists.LoadDictionaryText(letter).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        for (const QString& entry : entries) {
+            for (qsizetype from = 0; from < entry.size(); ++from) {
+                if (from == 0 || !isAsciiWordCharacter(entry.at(from - 1)))
+                    ends->insert(entry.mid(from));
+            }
+        }
+    }
+    return ends->contains(suggestion) ||
+           lists.LoadDictionaryText(QStringLiteral("DOTS2")).contains(u'$' + suggestion + u'<');
 }
 
 int fuzzOne(std::span<const uint8_t> data)

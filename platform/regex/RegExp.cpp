@@ -39,6 +39,16 @@ MatchCollection RegExp::Execute(const QString& sourceString)
     return MatchCollection(std::move(table));
 }
 
+void RegExp::forEachMatch(const QString& sourceString,
+                          const std::function<bool(qsizetype start, qsizetype end)>& onMatch)
+{
+    detail::MatchCursor cursor(compiled(), sourceString);
+    while (cursor.next()) {
+        if (!onMatch(cursor.start(0), cursor.end(0)) || !m_global)
+            break;
+    }
+}
+
 QString RegExp::Replace(const QString& sourceString, const QString& replaceString)
 {
     detail::CompiledPattern& pattern = compiled();

@@ -5,6 +5,7 @@
 #include "platform/regex/MatchCollection.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace vbscript {
@@ -40,6 +41,12 @@ public:
     bool Test(const QString& sourceString);
     MatchCollection Execute(const QString& sourceString);
     QString Replace(const QString& sourceString, const QString& replaceString);
+
+    // Hands the bounds of each match in turn (every match with Global, else the first) to
+    // `onMatch`, in UTF-16 units of the subject, keeping none: for passes whose memory must not
+    // grow with the number of matches. `onMatch` returns false to end the scan.
+    void forEachMatch(const QString& sourceString,
+                      const std::function<bool(qsizetype start, qsizetype end)>& onMatch);
 
 private:
     detail::CompiledPattern& compiled();

@@ -4,9 +4,10 @@
 #include "platform/runtime/VbError.h"
 #include "richtext/language/WordLists.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -70,20 +71,23 @@ int16_t SpellingSuggestions::GetLCSPercent(const QString& A, const QString& B)
 {
     if (A.isEmpty() || B.isEmpty())
         return 0;
+    // Each row of the length table needs only the row above it: two rows, on the stack for
+    // words of ordinary length, since a suggestion run scores every candidate of a list.
     const qsizetype columns = B.size() + 1;
-    std::vector<int32_t> table(static_cast<size_t>((A.size() + 1) * columns), 0);
-    auto cell = [&](qsizetype i, qsizetype j) -> int32_t& {
-        return table[static_cast<size_t>(i * columns + j)];
-    };
+    QVarLengthArray<int32_t, 128> rows(2 * columns);
+    std::fill(rows.begin(), rows.end(), 0);
+    int32_t* above = rows.data();
+    int32_t* row = rows.data() + columns;
     for (qsizetype i = 1; i <= A.size(); ++i) {
         for (qsizetype j = 1; j <= B.size(); ++j) {
             if (A.at(i - 1) == B.at(j - 1))
-                cell(i, j) = cell(i - 1, j - 1) + 1;
+                row[j] = above[j - 1] + 1;
             else
-                cell(i, j) = MaxOf(cell(i - 1, j), cell(i, j - 1));
+                row[j] = MaxOf(above[j], row[j - 1]);
         }
+        std::swap(above, row);
     }
-    return static_cast<int16_t>(cell(A.size(), B.size()) * 100 / B.size());
+    return static_cast<int16_t>(above[B.size()] * 100 / B.size());
 }
 
 int16_t SpellingSuggestions::GetEditDistance(QStringView A, QStringView B, int16_t Cap)

@@ -17,7 +17,7 @@ bool isMarkerFree(QChar ch)
 }
 
 // A word the index can answer for: one that cannot itself make or break a marker.
-bool indexable(const QString& word)
+bool indexable(QStringView word)
 {
     return std::all_of(word.begin(), word.end(), isMarkerFree);
 }
@@ -55,7 +55,7 @@ QString WordLists::LoadDictionaryText(const QString& ResName, bool Use101)
     return list->text;
 }
 
-char WordLists::initialLetter(const QString& word)
+char WordLists::initialLetter(QStringView word)
 {
     if (word.isEmpty())
         return 0;
@@ -102,13 +102,15 @@ WordLists::MarkedLookup WordLists::markedLookup(const QString& listName)
     return MarkedLookup(list);
 }
 
-bool WordLists::MarkedLookup::contains(const QString& word) const
+bool WordLists::MarkedLookup::contains(QStringView word) const
 {
     if (!m_list)
         return false;
     if (!indexable(word))
-        return m_list->text.contains(u'$' + word + u'<');
-    return m_list->marked.contains(word);
+        return m_list->text.contains(u'$' + word.toString() + u'<');
+    // The index is asked with a string over the caller's characters, not a copy of them.
+    return m_list->marked.contains(
+        QString::fromRawData(reinterpret_cast<const QChar*>(word.data()), word.size()));
 }
 
 bool WordLists::containsMarked(const QString& listName, const QString& word)

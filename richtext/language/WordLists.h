@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringView>
 #include <memory>
 
 class WordLists {
@@ -33,7 +34,7 @@ public:
     class MarkedLookup {
     public:
         MarkedLookup() = default;
-        bool contains(const QString& word) const;
+        bool contains(QStringView word) const;
 
     private:
         friend class WordLists;
@@ -47,7 +48,7 @@ public:
     // initial is not A to Z in the Windows-1252 code page; initialLetter gives it as a letter,
     // or 0.
     static QString initialListName(const QString& word);
-    static char initialLetter(const QString& word);
+    static char initialLetter(QStringView word);
 
 private:
     struct List {

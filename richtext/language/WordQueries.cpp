@@ -10,6 +10,9 @@
 #include "richtext/language/WordLists.h"
 #include "richtext/scanning/HyperlinkMark.h"
 
+#include <QVarLengthArray>
+#include <functional>
+
 namespace {
 
 const QString AccentedSmallLetters = QStringLiteral("àáâãäèéêëìíîïñòóôõöùúûüýÿ");
@@ -123,16 +126,102 @@ struct WordQueries::KnownWords {
             small[letter - 'A'] = lists.markedLookup(QString(QLatin1Char(letter)) + u'$');
     }
 
-    bool contains(const QString& word) const
+    bool contains(QStringView word)
     {
         const char letter = WordLists::initialLetter(word);
-        if (letter && small[letter - 'A'].contains(word.toLower()))
+        if (letter && small[letter - 'A'].contains(lowered(word)))
             return true;
         return capitals.contains(word);
     }
 
+    // The word in small letters: ASCII words (nearly all) into a reused buffer, others through
+    // the full case mapping, which may change their length.
+    QStringView lowered(QStringView word)
+    {
+        lower.resize(word.size());
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            const char16_t ch = word[i].unicode();
+            if (ch >= 0x80) {
+                lowerFallback = word.toString().toLower();
+                return lowerFallback;
+            }
+            lower[i] = (ch >= u'A' && ch <= u'Z') ? char16_t(ch + 32) : ch;
+        }
+        return QStringView(lower.constData(), lower.size());
+    }
+
     WordLists::MarkedLookup small[26];
     WordLists::MarkedLookup capitals;
+    QVarLengthArray<char16_t, 64> lower;
+    QString lowerFallback;
+};
+
+// The checked words of one paragraph: addresses are taken out first, then listed abbreviations,
+// then the word pattern runs over what is left. None of the three patterns reaches over a
+// paragraph end, and one sees a paragraph's start and end as it sees CR and LF, so a paragraph
+// at a time finds the words of the whole text in the same order. A paragraph is copied only
+// when something is taken out of it.
+class WordQueries::ParagraphWords {
+public:
+    explicit ParagraphWords(WordLists& lists)
+    {
+        m_addresses.setPattern(AddressPattern);
+        m_addresses.setIgnoreCase(true);
+        m_addresses.setGlobal(true);
+        try {
+            m_abbreviations.setPattern(QStringLiteral("\\b") +
+                                       lists.LoadDictionaryText(QStringLiteral("DOTS")));
+            m_abbreviations.setGlobal(true);
+            m_haveAbbreviations = true;
+        } catch (const vb::VbError&) {
+        }
+        m_words.setPattern(MisspellingWordPattern());
+        m_words.setIgnoreCase(true);
+        m_words.setGlobal(true);
+    }
+
+    // Hands each word, and where it starts in the paragraph once addresses and abbreviations
+    // are out, to `onWord`, which returns false to stop; false when it stopped.
+    bool scan(QString text, const std::function<bool(QStringView word, qsizetype at)>& onWord)
+    {
+        if (mayHoldAddress(text))
+            text = withoutMatches(m_addresses, text);
+        if (m_haveAbbreviations)
+            text = withoutMatches(m_abbreviations, text);
+        bool stopped = false;
+        try {
+            m_words.forEachMatch(text, [&](qsizetype start, qsizetype end) {
+                stopped = !onWord(QStringView(text).sliced(start, end - start), start);
+                return !stopped;
+            });
+        } catch (const vb::VbError&) {
+        }
+        return !stopped;
+    }
+
+private:
+    // Every address holds "@", "www." or a colon and two slashes or backslashes: a paragraph
+    // without any of them is spared the address search.
+    static bool mayHoldAddress(QStringView text)
+    {
+        return text.contains(u'@') || text.contains(u"://") || text.contains(u":\\\\") ||
+               text.contains(u"www.", Qt::CaseInsensitive);
+    }
+
+    // A pattern the engine cannot run takes nothing out.
+    static QString withoutMatches(vbscript::RegExp& expression, const QString& text)
+    {
+        try {
+            return expression.Replace(text, QString());
+        } catch (const vb::VbError&) {
+            return text;
+        }
+    }
+
+    vbscript::RegExp m_addresses;
+    vbscript::RegExp m_abbreviations;
+    bool m_haveAbbreviations = false;
+    vbscript::RegExp m_words;
 };
 
 bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
@@ -140,55 +229,43 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
     RichTextLibraryState& state = RichTextLibraryState::instance();
     state.SpellScanAbort = false;
     m_scanAborted = false;
-    bool result = false;
-    qsizetype added = 0;
 
-    QString text = m_window.Text();
-    try {
-        vbscript::RegExp addresses;
-        addresses.setPattern(AddressPattern);
-        addresses.setIgnoreCase(true);
-        addresses.setGlobal(true);
-        text = addresses.Replace(text, QString());
-    } catch (const vb::VbError&) {
-    }
-    try {
-        vbscript::RegExp abbreviations;
-        abbreviations.setPattern(QStringLiteral("\\b") +
-                                 m_lists.LoadDictionaryText(QStringLiteral("DOTS")));
-        abbreviations.setGlobal(true);
-        text = abbreviations.Replace(text, QString());
-    } catch (const vb::VbError&) {
-    }
-
-    vbscript::MatchCollection matches;
-    try {
-        vbscript::RegExp words;
-        words.setPattern(MisspellingWordPattern());
-        words.setIgnoreCase(true);
-        words.setGlobal(true);
-        matches = words.Execute(text);
-    } catch (const vb::VbError&) {
-    }
-    // Lets the dialogs' buttons and timers run; pending input never makes a word skipped.
-    LongPass pass(&state.SpellScanAbort, LongPass::EventLoop::LetRun, LongPass::Progress::Tracked,
+    // Lets the dialogs' buttons and timers run; pending input never makes a word skipped. The
+    // progress counts positions of the document while the scan runs (the number of words is
+    // known only at its end) and the words checked once it has ended.
+    const richedit::Document& document = m_window.engine().document();
+    state.ProgressTotal = document.length();
+    state.ProgressDone = 0;
+    LongPass pass(&state.SpellScanAbort, LongPass::EventLoop::LetRun, LongPass::Progress::Untracked,
                   InputPollWords);
-    pass.setTotal(matches.Count());
 
-    const KnownWords known(m_lists);
-    for (const vbscript::Match match : matches) {
-        const QString word = match.Value();
-        if (!isApostrophe(word.front()) && !isApostrophe(word.back()) && !known.contains(word)) {
-            storeArrayElement(MyReturnArray, added, word);
-            ++added;
-            result = true;
-        }
-        pass.stepDone();
-        if (!pass.proceed()) {
-            MyReturnArray.reset();
-            m_scanAborted = true;
-            return result;
-        }
+    KnownWords known(m_lists);
+    ParagraphWords words(m_lists);
+    QStringList misspelt;
+    int32_t paragraphStart = 0;
+    for (int index = 0; index < document.paragraphCount(); ++index) {
+        // A counted reference, not a copy: it stays valid if the event loop lets an edit in.
+        const QString text = document.paragraph(index).text;
+        const bool finished = words.scan(text, [&](QStringView word, qsizetype at) {
+            if (!isApostrophe(word.front()) && !isApostrophe(word.back()) && !known.contains(word))
+                misspelt.append(word.toString());
+            state.ProgressDone = paragraphStart + at;
+            pass.stepDone();
+            return pass.proceed();
+        });
+        if (!finished)
+            break;
+        paragraphStart += int32_t(text.size()) + 2;
     }
-    return result;
+    state.ProgressTotal = pass.done();
+    state.ProgressDone = 0;
+    if (pass.stopped()) {
+        MyReturnArray.reset();
+        m_scanAborted = true;
+        return !misspelt.isEmpty();
+    }
+    if (misspelt.isEmpty())
+        return false;
+    MyReturnArray = std::move(misspelt);
+    return true;
 }

@@ -33,13 +33,16 @@ public:
     // appends every word the lists do not hold, once per occurrence in text order. True when
     // a word was added. Clears SpellScanAbort when it starts, so that an earlier stop request
     // does not end this scan; a request raised during the scan stops it after the current word,
-    // erases the array and leaves scanAborted() true.
+    // erases the array and leaves scanAborted() true. The scan reads the document a paragraph
+    // at a time and checks each word as it is found: its memory does not grow with the number
+    // of words. ProgressTotal holds the number of words checked when it returns.
     bool DetectMisspellings(StringArray& MyReturnArray);
     bool scanAborted() const { return m_scanAborted; }
 
 private:
     // The marked lists of the 26 initials and the capitals list, held for one scan.
     struct KnownWords;
+    class ParagraphWords;
     richedit::RichTextBox& m_window;
     WordLists& m_lists;
     bool m_scanAborted = false;

@@ -7,6 +7,9 @@
 #include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -39,6 +42,37 @@ TEST(SpellingScoreTest, ScoresCombineSubsequenceSoundAndDistance)
     EXPECT_EQ(Engine::GetLCSPercent(QStringLiteral("ab"), QStringLiteral("abcd")), 50);
     EXPECT_EQ(Engine::GetLCSPercent(QStringLiteral("abcd"), QStringLiteral("ab")), 100);
     EXPECT_EQ(Engine::GetLCSPercent(QString(), QStringLiteral("ab")), 0);
+}
+
+TEST(SpellingScoreTest, SubsequenceShareMatchesTheWholeTableOverRandomWords)
+{
+    // The longest common subsequence from the full table of prefix pairs, as a percentage of
+    // the second word's length.
+    const auto wholeTable = [](const QString& a, const QString& b) {
+        std::vector<std::vector<int>> table(size_t(a.size() + 1),
+                                            std::vector<int>(size_t(b.size() + 1), 0));
+        for (qsizetype i = 1; i <= a.size(); ++i)
+            for (qsizetype j = 1; j <= b.size(); ++j)
+                table[size_t(i)][size_t(j)] = a[i - 1] == b[j - 1]
+                                                  ? table[size_t(i - 1)][size_t(j - 1)] + 1
+                                                  : std::max(table[size_t(i - 1)][size_t(j)],
+                                                             table[size_t(i)][size_t(j - 1)]);
+        return int(table[size_t(a.size())][size_t(b.size())] * 100 / b.size());
+    };
+    QRandomGenerator random(33);
+    const auto word = [&random] {
+        // Up to 300 letters: past the stack rows, into heap rows.
+        QString letters(random.bounded(random.bounded(4) == 0 ? 300 : 12) + 1, u'a');
+        for (QChar& ch : letters)
+            ch = QChar(u'a' + random.bounded(4));
+        return letters;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        const QString a = word();
+        const QString b = word();
+        ASSERT_EQ(Engine::GetLCSPercent(a, b), wholeTable(a, b))
+            << a.toStdString() << " " << b.toStdString();
+    }
 }
 
 TEST(SpellingScoreTest, EditDistanceTakesFrontMatchesGreedilyAndIsCapped)

@@ -1,13 +1,17 @@
 // The word members through the control: prefixes, the misspelling scan with its counters and
 // its stop request.
+#include "platform/regex/RegExp.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/language/WordLists.h"
 #include "richtext/language/WordQueries.h"
+#include "richtext/scanning/HyperlinkMark.h"
 #include "tests/richtext/core/XrRTBTestSupport.h"
 #include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>
+#include <QRandomGenerator>
 #include <QTimer>
 
 namespace {
@@ -192,4 +196,118 @@ TEST_F(WordQueriesTest, CommonInflectionsContractionsAndNamesAreKnown)
                   "writing. don't it's o'clock dog's dog\u2019s dogs\u2019 houses' "
                   "Monday January America's English NATO Paris Calif. Mr. e.g.")),
               QStringList());
+}
+
+namespace {
+
+// The scan as once written over the whole text at once: addresses and then listed abbreviations
+// replaced out of one string, every word matched, then each looked up. The paragraph-at-a-time
+// scan must report what this reports.
+QStringList wholeTextMisspellings(const QString& documentText)
+{
+    vbscript::RegExp addresses;
+    addresses.setPattern(AddressPattern);
+    addresses.setIgnoreCase(true);
+    addresses.setGlobal(true);
+    vbscript::RegExp abbreviations;
+    abbreviations.setPattern(QStringLiteral("\\b") +
+                             WordLists::instance().LoadDictionaryText(QStringLiteral("DOTS")));
+    abbreviations.setGlobal(true);
+    const QString text =
+        abbreviations.Replace(addresses.Replace(documentText, QString()), QString());
+
+    vbscript::RegExp words;
+    words.setPattern(MisspellingWordPattern());
+    words.setIgnoreCase(true);
+    words.setGlobal(true);
+    WordLists& lists = WordLists::instance();
+    QStringList misspelt;
+    for (const vbscript::Match match : words.Execute(text)) {
+        const QString word = match.Value();
+        const auto apostrophe = [](QChar ch) { return ch == u'\'' || ch == u'\u2019'; };
+        if (apostrophe(word.front()) || apostrophe(word.back()))
+            continue;
+        const QString initial = WordLists::initialListName(word);
+        const bool known =
+            (!initial.isEmpty() && lists.containsMarked(initial + u'$', word.toLower())) ||
+            lists.containsMarked(QStringLiteral("101"), word);
+        if (!known)
+            misspelt.append(word);
+    }
+    return misspelt;
+}
+
+// Random documents built from pieces that meet the scan's edge cases: known, unknown,
+// capitalised and accented words, apostrophes of both kinds, listed abbreviations, addresses of
+// every kind, the ":" and "#" that exclude a word, and paragraph ends, often glued together
+// so that taking an address or an abbreviation out joins the words around it.
+QString randomDocument(QRandomGenerator& random)
+{
+    static const QStringList pieces = {
+        QStringLiteral("the"),
+        QStringLiteral("walked"),
+        QStringLiteral("zzqa"),
+        QStringLiteral("Paris"),
+        QStringLiteral("paris"),
+        QStringLiteral("NATO"),
+        QStringLiteral("HELLO"),
+        QStringLiteral("élan"),
+        QStringLiteral("café"),
+        QStringLiteral("ÉCOLE"),
+        QStringLiteral("don't"),
+        QStringLiteral("dog\u2019s"),
+        QStringLiteral("'tis"),
+        QStringLiteral("houses'"),
+        QStringLiteral("e.g."),
+        QStringLiteral("Mr."),
+        QStringLiteral("Calif."),
+        QStringLiteral("x.y.z."),
+        QStringLiteral("a.m."),
+        QStringLiteral("www.zzqc.com"),
+        QStringLiteral("me@zzqe.org"),
+        QStringLiteral("http://zzqf.net/zzqg"),
+        QStringLiteral("ftp://a.b"),
+        QStringLiteral(":"),
+        QStringLiteral("#"),
+        QStringLiteral("."),
+        QStringLiteral(","),
+        QStringLiteral("9"),
+        QStringLiteral("\r\n"),
+        QStringLiteral("\r"),
+        QStringLiteral("\n"),
+        QStringLiteral("İstanbul"),
+        QStringLiteral("ß"),
+        QStringLiteral("\u2019"),
+        QStringLiteral("'"),
+        QStringLiteral("qu"),
+        QStringLiteral("file:\\\\zzqh\\share"),
+        QStringLiteral("WWW.ZZQI.ORG"),
+        QStringLiteral("@"),
+    };
+    QString text;
+    const int count = int(random.bounded(1, 60));
+    for (int i = 0; i < count; ++i) {
+        text += pieces[random.bounded(pieces.size())];
+        if (random.bounded(3) != 0)
+            text += random.bounded(8) == 0 ? QStringLiteral("\r\n") : QStringLiteral(" ");
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(MisspellingScanTest, ParagraphAtATimeReportsWhatTheWholeTextScanReports)
+{
+    RichTextLibraryState::instance().reset();
+    QRandomGenerator random(34);
+    richedit::RichTextBox window;
+    WordQueries queries(window, WordLists::instance());
+    for (int round = 0; round < 400; ++round) {
+        window.setText(randomDocument(random));
+        StringArray found;
+        const bool any = queries.DetectMisspellings(found);
+        const QStringList expected = wholeTextMisspellings(window.Text());
+        ASSERT_EQ(found.value_or(QStringList()), expected) << window.Text().toStdString();
+        EXPECT_EQ(any, !expected.isEmpty());
+    }
 }

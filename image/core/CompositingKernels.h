@@ -17,12 +17,17 @@ inline std::uint32_t dividedBy255(std::uint32_t value)
     return estimate - (estimate * 255u > value ? 1u : 0u);
 }
 
+// The widest registers the compositing loop may use: Widest is what the processor has; the
+// narrower ones give the same results and are there to be compared with it.
+enum class VectorWidth { Scalar, Sse2, Widest };
+
 // Composites count premultiplied pixels s over d with constant alpha C (0 to 255):
 // D = (D x k + S x C) \ 255 with k = 255 - a x C \ 255 (at C = 255 that is
 // D x (255 - a) \ 255 + S), held at 255; a source alpha of 0 keeps the destination. Host
 // composites all four bytes; a device context's fourth byte is never written.
 template <bool Host>
-void blendColourRun(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, std::uint32_t C);
+void blendColourRun(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, std::uint32_t C,
+                    VectorWidth width = VectorWidth::Widest);
 
 // Scaling by the nearest pixel: output column j (bottom-up row b) takes the source pixel under
 // whole-target column firstColumn + j (row firstRow + b). False when a sample falls outside the

@@ -1,6 +1,6 @@
 // The compositing loop against its formula, written out plainly, over random pixels (also
-// colours above their alpha, which only broken data holds), every constant alpha and run
-// lengths that leave every remainder of the vector width.
+// colours above their alpha, which only broken data holds), every constant alpha, each
+// register width and run lengths that leave every remainder of each width.
 #include "image/core/CompositingKernels.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ TEST(CompositingKernels, BlendingMatchesTheFormulaOverRandomRuns)
 {
     std::mt19937 random(33);
     for (int round = 0; round < 3000; ++round) {
-        const int count = int(random() % 23);
+        const int count = int(random() % 40);
         const int C = round < 256 ? round : int(random() % 256);
         const bool broken = round % 4 == 0;
         std::vector<std::uint8_t> source(std::size_t(count) * 4 + 16);
@@ -56,13 +56,19 @@ TEST(CompositingKernels, BlendingMatchesTheFormulaOverRandomRuns)
             byte = std::uint8_t(random());
         for (const bool host : {true, false}) {
             std::vector<std::uint8_t> expected = destination;
-            std::vector<std::uint8_t> actual = destination;
             compositeByFormula(source.data(), expected.data(), count, C, host);
-            if (host)
-                blendColourRun<true>(source.data(), actual.data(), count, std::uint32_t(C));
-            else
-                blendColourRun<false>(source.data(), actual.data(), count, std::uint32_t(C));
-            ASSERT_EQ(actual, expected) << "round " << round << " host " << host;
+            for (const VectorWidth width :
+                 {VectorWidth::Scalar, VectorWidth::Sse2, VectorWidth::Widest}) {
+                std::vector<std::uint8_t> actual = destination;
+                if (host)
+                    blendColourRun<true>(source.data(), actual.data(), count, std::uint32_t(C),
+                                         width);
+                else
+                    blendColourRun<false>(source.data(), actual.data(), count, std::uint32_t(C),
+                                          width);
+                ASSERT_EQ(actual, expected)
+                    << "round " << round << " host " << host << " width " << int(width);
+            }
         }
     }
 }

@@ -29,7 +29,8 @@ void blendColourScalar(const std::uint8_t* from, std::uint8_t* to, std::uint32_t
 }
 
 #if defined(__SSE2__)
-// The vector operations the compositing steps use, on 4 pixels a register.
+// The vector operations the compositing steps use, on 4 pixels a register. anyAbove: whether
+// any colour lane exceeds its alpha lane.
 struct Lanes4 {
     using V = __m128i;
     static constexpr std::int64_t pixels = 4;
@@ -40,9 +41,10 @@ struct Lanes4 {
     static V low(V x) { return _mm_unpacklo_epi8(x, _mm_setzero_si128()); }
     static V high(V x) { return _mm_unpackhi_epi8(x, _mm_setzero_si128()); }
     static V alphaOf(V x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF); }
-    static bool anyAbove(V a, V b, V c, V d)
+    static bool anyAbove(V low, V lowAlpha, V high, V highAlpha)
     {
-        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(a, b), _mm_cmpgt_epi16(c, d))) != 0;
+        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(low, lowAlpha),
+                                              _mm_cmpgt_epi16(high, highAlpha))) != 0;
     }
     static V add(V a, V b) { return _mm_add_epi16(a, b); }
     static V sub(V a, V b) { return _mm_sub_epi16(a, b); }
@@ -89,10 +91,10 @@ struct Lanes8 {
     {
         return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF);
     }
-    SCRIVET_WIDE static bool anyAbove(V a, V b, V c, V d)
+    SCRIVET_WIDE static bool anyAbove(V low, V lowAlpha, V high, V highAlpha)
     {
-        return _mm256_movemask_epi8(
-                   _mm256_or_si256(_mm256_cmpgt_epi16(a, b), _mm256_cmpgt_epi16(c, d))) != 0;
+        return _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpgt_epi16(low, lowAlpha),
+                                                    _mm256_cmpgt_epi16(high, highAlpha))) != 0;
     }
     SCRIVET_WIDE static V add(V a, V b) { return _mm256_add_epi16(a, b); }
     SCRIVET_WIDE static V sub(V a, V b) { return _mm256_sub_epi16(a, b); }
@@ -171,7 +173,7 @@ bool wideLanesAvailable()
 
 template <bool Host>
 void blendColourRun(const std::uint8_t* s, std::uint8_t* d, std::int64_t count, std::uint32_t C,
-                    VectorWidth width)
+                    [[maybe_unused]] VectorWidth width)
 {
     std::int64_t i = 0;
 #if defined(SCRIVET_WIDE_LANES)

@@ -57,10 +57,12 @@ struct Lanes4 {
     }
 };
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__AVX2__)
+// Built with GCC only: the wide steps go through inlined code of the default target, which
+// clang refuses for wide vectors (there the 4-pixel steps serve).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__)
 #define SCRIVET_WIDE_LANES 1
 #define SCRIVET_WIDE [[gnu::target("avx2")]]
-#elif defined(__AVX2__)
+#elif defined(__AVX2__) && !defined(__clang__)
 #define SCRIVET_WIDE_LANES 1
 #define SCRIVET_WIDE
 #endif

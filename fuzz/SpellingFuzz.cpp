@@ -42,8 +42,7 @@ bool isListEntry(WordLists& lists, const QString& letter, const QString& suggest
             }
         }
     }
-    return ends->contains(suggestion) ||
-           lists.LoadDictionaryText(QStringLiteral("DOTS2")).contains(u'$' + suggestion + u'<');
+    return ends->contains(suggestion) || lists.containsMarked(QStringLiteral("DOTS2"), suggestion);
 }
 
 int fuzzOne(std::span<const uint8_t> data)

@@ -6,6 +6,8 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdlib>
 #include <utility>
 
@@ -30,6 +32,43 @@ bool isUpperAsciiLetter(QChar ch)
 bool isPlainWordCharacter(QChar ch)
 {
     return ch.isLetterOrNumber() || ch == u'\'' || ch == RightQuote;
+}
+
+bool isAscii(QChar ch)
+{
+    return ch.unicode() < 0x80;
+}
+
+QChar asciiUpper(QChar ch)
+{
+    return ch >= u'a' && ch <= u'z' ? QChar(ch.unicode() - 32) : ch;
+}
+
+// GetEditDistance over the words' characters as pointer and length: every candidate of a list
+// takes up to forty calls, which need no views made and checked.
+int cappedEditDistance(const QChar* a, qsizetype aSize, const QChar* b, qsizetype bSize, int cap)
+{
+    // Equal first characters are taken without trying other edits and keep the cap, so a
+    // common start is skipped in a loop rather than one call per character: the depth of
+    // the recursion stays within the cap whatever the length of the words.
+    while (std::abs(aSize - bSize) < cap && aSize > 0 && bSize > 0 && *a == *b) {
+        ++a, --aSize;
+        ++b, --bSize;
+    }
+    int value;
+    if (std::abs(aSize - bSize) >= cap) {
+        value = cap;
+    } else if (aSize == 0 || bSize == 0) {
+        value = static_cast<int>(aSize + bSize);
+    } else if (aSize >= 2 && bSize >= 2 && a[0] == b[1] && a[1] == b[0]) {
+        value = 1 + cappedEditDistance(a + 2, aSize - 2, b + 2, bSize - 2, cap - 1);
+    } else {
+        const int substituted = cappedEditDistance(a + 1, aSize - 1, b + 1, bSize - 1, cap - 1);
+        const int dropped = cappedEditDistance(a + 1, aSize - 1, b, bSize, substituted);
+        const int inserted = cappedEditDistance(a, aSize, b + 1, bSize - 1, dropped);
+        value = 1 + inserted;
+    }
+    return value < cap ? value : cap;
 }
 
 }  // namespace
@@ -71,61 +110,79 @@ int16_t SpellingSuggestions::GetLCSPercent(const QString& A, const QString& B)
 {
     if (A.isEmpty() || B.isEmpty())
         return 0;
-    // Each row of the length table needs only the row above it: two rows, on the stack for
-    // words of ordinary length, since a suggestion run scores every candidate of a list.
+    const qsizetype length = B.size() <= 64 ? lcsOfWordLength(A, B) : lcsByRows(A, B);
+    return static_cast<int16_t>(length * 100 / B.size());
+}
+
+qsizetype SpellingSuggestions::lcsByRows(const QString& A, const QString& B)
+{
+    // Each row of the length table needs only the row above it.
     const qsizetype columns = B.size() + 1;
     QVarLengthArray<int32_t, 128> rows(2 * columns);
     std::fill(rows.begin(), rows.end(), 0);
     int32_t* above = rows.data();
     int32_t* row = rows.data() + columns;
-    for (qsizetype i = 1; i <= A.size(); ++i) {
-        for (qsizetype j = 1; j <= B.size(); ++j) {
-            if (A.at(i - 1) == B.at(j - 1))
-                row[j] = above[j - 1] + 1;
-            else
-                row[j] = MaxOf(above[j], row[j - 1]);
-        }
+    const QChar* a = A.constData();
+    const QChar* b = B.constData();
+    for (qsizetype i = 0; i < A.size(); ++i) {
+        const QChar ch = a[i];
+        for (qsizetype j = 1; j < columns; ++j)
+            row[j] = ch == b[j - 1] ? above[j - 1] + 1 : MaxOf(above[j], row[j - 1]);
         std::swap(above, row);
     }
-    return static_cast<int16_t>(above[B.size()] * 100 / B.size());
+    return above[B.size()];
+}
+
+qsizetype SpellingSuggestions::lcsOfWordLength(const QString& A, const QString& B)
+{
+    // The same table a row at a time in one 64-bit word, B's characters as bits: a bit is clear
+    // where the row's length steps up, so the last row's clear bits count the subsequence. A
+    // suggestion run scores every candidate of a list, and this takes a few operations per
+    // character of A instead of one per pair of characters.
+    const auto m = static_cast<int>(B.size());
+    const uint64_t used = m == 64 ? ~uint64_t(0) : (uint64_t(1) << m) - 1;
+    const QChar* b = B.constData();
+    std::array<uint64_t, 256> latin1Positions{};
+    for (int j = 0; j < m; ++j) {
+        if (b[j].unicode() < 256)
+            latin1Positions[b[j].unicode()] |= uint64_t(1) << j;
+    }
+    uint64_t row = ~uint64_t(0);
+    for (const QChar ch : A) {
+        uint64_t positions = 0;
+        if (ch.unicode() < 256) {
+            positions = latin1Positions[ch.unicode()];
+        } else {
+            for (int j = 0; j < m; ++j) {
+                if (b[j] == ch)
+                    positions |= uint64_t(1) << j;
+            }
+        }
+        const uint64_t matched = row & positions;
+        row = (row + matched) | (row - matched);
+    }
+    return m - std::popcount(row & used);
 }
 
 int16_t SpellingSuggestions::GetEditDistance(QStringView A, QStringView B, int16_t Cap)
 {
-    // Equal first characters are taken without trying other edits and keep the cap, so a
-    // common start is skipped in a loop rather than one call per character: the depth of
-    // the recursion stays within the cap whatever the length of the words.
-    while (std::abs(A.size() - B.size()) < Cap && !A.isEmpty() && !B.isEmpty() &&
-           A.front() == B.front()) {
-        A = A.mid(1);
-        B = B.mid(1);
-    }
-    int32_t value;
-    if (std::abs(A.size() - B.size()) >= Cap) {
-        value = Cap;
-    } else if (A.isEmpty() || B.isEmpty()) {
-        value = static_cast<int32_t>(A.size() + B.size());
-    } else if (A.size() >= 2 && B.size() >= 2 && A.at(0) == B.at(1) && A.at(1) == B.at(0)) {
-        value = 1 + GetEditDistance(A.mid(2), B.mid(2), static_cast<int16_t>(Cap - 1));
-    } else {
-        const int16_t substituted =
-            GetEditDistance(A.mid(1), B.mid(1), static_cast<int16_t>(Cap - 1));
-        const int16_t dropped = GetEditDistance(A.mid(1), B, substituted);
-        const int16_t inserted = GetEditDistance(A, B.mid(1), dropped);
-        value = 1 + inserted;
-    }
-    return static_cast<int16_t>(value < Cap ? value : Cap);
+    return static_cast<int16_t>(cappedEditDistance(A.data(), A.size(), B.data(), B.size(), Cap));
 }
 
 QString SpellingSuggestions::GetSoundexCode(QString Text)
 {
-    const QString upper = Text.toUpper();
-    if (upper.isEmpty())
+    // Every candidate is coded: ASCII text (nearly all) is read upper-cased as it goes, other
+    // text through the full case mapping, which may change its length or turn a letter into
+    // one of A to Z.
+    if (!std::all_of(Text.cbegin(), Text.cend(), isAscii))
+        Text = Text.toUpper();
+    if (Text.isEmpty())
         return {};
-    QString code(upper.at(0));
-    char previous = isUpperAsciiLetter(upper.at(0)) ? phoneticDigit(upper.at(0)) : '0';
-    for (qsizetype index = 1; index < upper.size(); ++index) {
-        const QChar ch = upper.at(index);
+    const QChar first = asciiUpper(Text.at(0));
+    QString code(first);
+    char previous = isUpperAsciiLetter(first) ? phoneticDigit(first) : '0';
+    for (qsizetype index = 1; index < Text.size(); ++index) {
+        const QChar ch = asciiUpper(Text.at(index));
         if (!isUpperAsciiLetter(ch))
             continue;
         const char digit = phoneticDigit(ch);
@@ -141,9 +198,15 @@ QString SpellingSuggestions::GetSoundexCode(QString Text)
 
 int16_t SpellingSuggestions::ScoreSuggestion(const QString& Word, const QString& Candidate)
 {
+    return scoreAgainst(Word, GetSoundexCode(Word), Candidate);
+}
+
+int16_t SpellingSuggestions::scoreAgainst(const QString& Word, const QString& WordSoundex,
+                                          const QString& Candidate)
+{
     const int16_t base = GetLCSPercent(Word, Candidate);
     const int16_t distance = GetEditDistance(Word, Candidate, 3);
-    const bool soundAlike = GetSoundexCode(Word) == GetSoundexCode(Candidate);
+    const bool soundAlike = WordSoundex == GetSoundexCode(Candidate);
     return static_cast<int16_t>(base + (soundAlike ? 10 : -10) - distance);
 }
 
@@ -156,15 +219,16 @@ void SpellingSuggestions::GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCDat
 
     QString plain;
     QString abbreviations;
+    QString lowerAbbreviations;
     try {
         plain = m_lists.LoadDictionaryText(letter);
     } catch (const vb::VbError&) {
     }
     try {
         abbreviations = m_lists.LoadDictionaryText(QStringLiteral("DOTS2"));
+        lowerAbbreviations = m_lists.LoadLowerCaseText(QStringLiteral("DOTS2"));
     } catch (const vb::VbError&) {
     }
-    const QString lowerAbbreviations = abbreviations.toLower();
 
     // The abbreviation probes answer whatever the threshold: "am" gives "a.m.", "calif"
     // "Calif.".
@@ -186,12 +250,13 @@ void SpellingSuggestions::GetPossibleSpellingCorrections(SPELL_CHECK_TYPE& SCDat
     candidates.setPattern(BuildSuggestionPattern(word));
     candidates.setIgnoreCase(true);
     candidates.setGlobal(true);
+    const QString wordSoundex = GetSoundexCode(word);
     try {
         qsizetype stored = 0;
         for (const vbscript::Match match : candidates.Execute(plain)) {
             QString candidate = match.Value();
             candidate.chop(1);
-            if (ScoreSuggestion(word, candidate.toLower()) >= SCData.QAccuracy &&
+            if (scoreAgainst(word, wordSoundex, candidate.toLower()) >= SCData.QAccuracy &&
                 !candidate.contains(RightQuote)) {
                 storeArrayElement(SCData.Suggestions, stored, candidate);
                 ++stored;

@@ -48,5 +48,13 @@ public:
     static int32_t MaxOf(int32_t A, int32_t B) { return A >= B ? A : B; }
 
 private:
+    // The common-subsequence length by the two-row table, and bit-parallel for a B of at most
+    // 64 characters.
+    static qsizetype lcsByRows(const QString& A, const QString& B);
+    static qsizetype lcsOfWordLength(const QString& A, const QString& B);
+    // ScoreSuggestion with the word's phonetic code worked out once for all its candidates.
+    static int16_t scoreAgainst(const QString& Word, const QString& WordSoundex,
+                                const QString& Candidate);
+
     WordLists& m_lists;
 };

@@ -45,14 +45,29 @@ WordLists::List* WordLists::find(const QString& name)
     return list.get();
 }
 
-QString WordLists::LoadDictionaryText(const QString& ResName, bool Use101)
+WordLists::List& WordLists::found(const QString& name)
 {
-    const QString name = Use101 ? QStringLiteral("101") : ResName;
-    const List* list = find(name);
+    List* list = find(name);
     if (!list)
         throw vb::VbError(vb::ErrResourceNotFound,
                           QStringLiteral("Resource with identifier '%1' not found").arg(name));
-    return list->text;
+    return *list;
+}
+
+QString WordLists::LoadDictionaryText(const QString& ResName, bool Use101)
+{
+    const QString name = Use101 ? QStringLiteral("101") : ResName;
+    return found(name).text;
+}
+
+QString WordLists::LoadLowerCaseText(const QString& ResName)
+{
+    List& list = found(ResName);
+    if (!list.lowered) {
+        list.lowerText = list.text.toLower();
+        list.lowered = true;
+    }
+    return list.lowerText;
 }
 
 char WordLists::initialLetter(QStringView word)

@@ -19,6 +19,9 @@ public:
     // The whole list converted to text, trailing NULs included. Use101 takes the capitals
     // list whatever the name. An unknown name raises vb::VbError 326.
     QString LoadDictionaryText(const QString& ResName, bool Use101 = false);
+    // LoadDictionaryText(ResName) in small letters, converted once for the probes that search
+    // a whole list without regard to case.
+    QString LoadLowerCaseText(const QString& ResName);
 
     // The marked list of the word's initial ("q..." gives "Q$"); "" for an empty word, an
     // initial outside A to Z or a list that cannot be loaded.
@@ -53,11 +56,15 @@ public:
 private:
     struct List {
         QString text;
+        QString lowerText;
+        bool lowered = false;
         // Every "$x<" substring whose x holds no "$", "<", CR or LF, by x.
         QSet<QString> marked;
         bool indexed = false;
     };
     List* find(const QString& name);
+    // The list by name, or vb::VbError 326.
+    List& found(const QString& name);
 
     QHash<QString, std::shared_ptr<List>> m_lists;
 };

@@ -93,13 +93,14 @@ bool WordQueries::GetWordsThatStartWith(QString& MyStartingLetters, StringArray&
     expression.setPattern(QStringLiteral("(\\b") + escaped + QStringLiteral(".*)"));
     expression.setIgnoreCase(true);
     expression.setGlobal(true);
+    // Matches are taken one at a time, up to the limit: the whole list is not searched to
+    // answer for a few words.
     bool found = false;
     try {
-        const vbscript::MatchCollection matches = expression.Execute(list);
-        found = matches.Count() > 0;
         qsizetype added = 0;
-        for (const vbscript::Match match : matches) {
-            QString entry = match.Value();
+        expression.forEachMatch(list, [&](qsizetype start, qsizetype end) {
+            found = true;
+            QString entry = list.mid(start, end - start);
             if (!entry.contains(RightQuote)) {
                 if (entry.endsWith(u'\r'))
                     entry.chop(1);
@@ -107,9 +108,8 @@ bool WordQueries::GetWordsThatStartWith(QString& MyStartingLetters, StringArray&
                 ++added;
             }
             host::GetInputState();
-            if (ReturnLimit != 0 && added == ReturnLimit)
-                break;
-        }
+            return ReturnLimit == 0 || added != ReturnLimit;
+        });
     } catch (const vb::VbError&) {
         // A prefix the pattern cannot take (an escaped digit read as a back reference) finds
         // nothing more.

@@ -63,8 +63,10 @@ TEST(SpellingScoreTest, SubsequenceShareMatchesTheWholeTableOverRandomWords)
     const auto word = [&random] {
         // Up to 300 letters: past the stack rows, into heap rows.
         QString letters(random.bounded(random.bounded(4) == 0 ? 300 : 12) + 1, u'a');
+        // One letter outside Latin-1, which has no slot of its own in the bit-parallel form.
+        const QString alphabet = QStringLiteral("abc\u0101");
         for (QChar& ch : letters)
-            ch = QChar(u'a' + random.bounded(4));
+            ch = alphabet.at(random.bounded(4));
         return letters;
     };
     for (int round = 0; round < 2000; ++round) {
@@ -72,6 +74,17 @@ TEST(SpellingScoreTest, SubsequenceShareMatchesTheWholeTableOverRandomWords)
         const QString b = word();
         ASSERT_EQ(Engine::GetLCSPercent(a, b), wholeTable(a, b))
             << a.toStdString() << " " << b.toStdString();
+    }
+    // Words around the length of one machine word.
+    for (const qsizetype length : {63, 64, 65}) {
+        for (int round = 0; round < 50; ++round) {
+            QString a = word();
+            QString b(length, u'a');
+            for (QChar& ch : b)
+                ch = QChar(u'a' + random.bounded(3));
+            ASSERT_EQ(Engine::GetLCSPercent(a, b), wholeTable(a, b)) << length;
+            ASSERT_EQ(Engine::GetLCSPercent(b, b), 100);
+        }
     }
 }
 
@@ -101,6 +114,42 @@ TEST(SpellingScoreTest, SoundexCodesAreUnpadded)
     EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("receive")), QStringLiteral("R21"));
     // Four characters at most; other characters are skipped.
     EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("robert's-pact")), QStringLiteral("R163"));
+}
+
+TEST(SpellingScoreTest, SoundexCodesFollowTheFullCaseMappingOverRandomText)
+{
+    // The code from the text upper-cased as a whole: letters outside ASCII may become A to Z
+    // ("ſ" is "S", "ı" is "I") or grow ("ß" is "SS").
+    const auto fromUpperCased = [](const QString& text) {
+        const QString upper = text.toUpper();
+        if (upper.isEmpty())
+            return QString();
+        const auto digitOf = [](QChar ch) {
+            return ch >= u'A' && ch <= u'Z' ? "01230120022455012623010202"[ch.unicode() - u'A']
+                                            : '0';
+        };
+        QString code(upper.at(0));
+        char previous = digitOf(upper.at(0));
+        for (qsizetype i = 1; i < upper.size() && code.size() < 4; ++i) {
+            if (upper.at(i) < u'A' || upper.at(i) > u'Z')
+                continue;
+            const char digit = digitOf(upper.at(i));
+            if (digit != '0' && digit != previous)
+                code += QLatin1Char(digit);
+            previous = digit;
+        }
+        return code;
+    };
+    const QString alphabet =
+        QStringLiteral("abcdgklmnrstwyzAEHPRS'-1 \u00e9\u00df\u017f\u0131\ufb00");
+    QRandomGenerator random(34);
+    for (int round = 0; round < 5000; ++round) {
+        QString text(random.bounded(9), u'a');
+        for (QChar& ch : text)
+            ch = alphabet.at(random.bounded(alphabet.size()));
+        ASSERT_EQ(Engine::GetSoundexCode(text), fromUpperCased(text)) << text.toStdString();
+    }
+    EXPECT_EQ(Engine::GetSoundexCode(QStringLiteral("\u017fmith")), QStringLiteral("S53"));
 }
 
 TEST(SpellingScoreTest, PatternsAreBuiltFromTheWordAsItIs)

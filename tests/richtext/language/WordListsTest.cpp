@@ -53,6 +53,21 @@ TEST(WordListsTest, LoadsListsByNameWithoutRegardToCase)
     EXPECT_EQ(testsupport::raisedError([] { load(QStringLiteral("../A")); }), 326);
 }
 
+TEST(WordListsTest, LowerCaseTextIsTheListInSmallLetters)
+{
+    WordLists& lists = WordLists::instance();
+    for (const QString& name :
+         {QStringLiteral("DOTS2"), QStringLiteral("b"), QStringLiteral("101")}) {
+        EXPECT_EQ(lists.LoadLowerCaseText(name), load(name).toLower()) << name.toStdString();
+        // Kept, and the list itself stays as loaded.
+        EXPECT_EQ(lists.LoadLowerCaseText(name), load(name).toLower());
+        EXPECT_NE(load(name), load(name).toLower());
+    }
+    EXPECT_EQ(
+        testsupport::raisedError([&] { lists.LoadLowerCaseText(QStringLiteral("NOSUCHLIST")); }),
+        326);
+}
+
 TEST(WordListsTest, FillerIsTheByteD8WithoutLineBreaks)
 {
     EXPECT_EQ(load(QStringLiteral("ZERO")), QString(8370, QChar(0x00D8)));

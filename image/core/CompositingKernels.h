@@ -39,9 +39,10 @@ bool resampleNearest(const PixelView& source, const PixelView& target, std::int6
 // Weighted scaling: each output pixel is the Double sum of up to four neighbours times the
 // product of their column and row weights, added in the order row iy then iy - 1, column ix
 // then ix + 1, and truncated (the rule of the own road; see resampleNearest for the rest).
+// Scalar is the reference loop, which the vector widths match bit for bit.
 bool resampleWeighted(const PixelView& source, const PixelView& target, std::int64_t srcx,
                       std::int64_t srcwidth, std::int64_t sy, double xRatio, double yRatio,
                       std::int64_t firstColumn, std::int64_t columns, std::int64_t firstRow,
-                      std::int64_t rows);
+                      std::int64_t rows, VectorWidth width = VectorWidth::Widest);
 
 }  // namespace XrImage

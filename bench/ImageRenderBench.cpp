@@ -2,6 +2,7 @@
 // each beside the plain QPainter / QImage equivalent in the same run (medians, and the ratio
 // Scrivet / Qt), then draws stretched far past a small destination on every road, each in a
 // child process so that its peak resident memory is its own.
+#include "image/core/CompositingKernels.h"
 #include "image/core/c32bppDIB.h"
 #include "platform/gdi/DeviceContext.h"
 
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QThreadPool>
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -97,22 +99,38 @@ void compositingAndScaling(int runs)
         });
         compare("Render 1000x1000, opacity 50 (own road)", own, qt);
     }
-    {
-        auto original = imageOf(4000, 3000, true);
+    // A whole-number ratio (every weight 0 or 1: a gather of pixels) and an odd one (four
+    // weighted neighbours a pixel). Qt's smooth scaling spreads over its thread pool as ours
+    // spreads over bands of rows, so both are also timed on one thread.
+    const auto original = imageOf(4000, 3000, true);
+    const QImage source = qtImage(4000, 3000);
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    for (const QSize size : {QSize(1000, 750), QSize(1100, 700)}) {
         std::unique_ptr<XrImage::c32bppDIB> image;
-        const double own = medianMs(
-            runs, [&] { image->Resize(1000, 750); },
-            [&] {
-                image = imageOf(1, 1, true);
-                original->CopyImageTo(*image);
-            });
-        const QImage source = qtImage(4000, 3000);
-        const double qt = medianMs(runs, [&] {
+        auto ownScaling = [&] { image->Resize(size.width(), size.height()); };
+        auto freshCopy = [&] {
+            image = imageOf(1, 1, true);
+            original->CopyImageTo(*image);
+        };
+        auto qtScaling = [&] {
             const QImage scaled =
-                source.scaled(1000, 750, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             (void)scaled.constBits();
-        });
-        compare("weighted resize 4000x3000 -> 1000x750", own, qt);
+        };
+        const double own = medianMs(runs, ownScaling, freshCopy);
+        const double qt = medianMs(runs, qtScaling);
+        XrImage::setScalingThreads(1);
+        pool->setMaxThreadCount(1);
+        const double ownOneThread = medianMs(runs, ownScaling, freshCopy);
+        const double qtOneThread = medianMs(runs, qtScaling);
+        XrImage::setScalingThreads(threads);
+        pool->setMaxThreadCount(threads);
+        char work[64];
+        std::snprintf(work, sizeof work, "weighted resize 4000x3000 -> %dx%d", size.width(),
+                      size.height());
+        compare(work, own, qt);
+        compare("  the same, both on one thread", ownOneThread, qtOneThread);
     }
 }
 

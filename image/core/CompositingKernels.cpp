@@ -1,8 +1,11 @@
 #include "image/core/CompositingKernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -380,7 +383,37 @@ SCRIVET_WIDE void weightedRowWide(const RowSpan& span, const Tap* taps, std::int
 #endif
 #endif
 
+std::atomic<int> scalingThreads{int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u))};
+
+// Runs draw(first, end) over the rows 0 to count in bands of consecutive rows, one a thread,
+// when there is enough work to pay for starting threads (about 64 K output pixels a band). A
+// thread that cannot be started leaves its band to this one.
+template <typename Draw>
+void inBands(std::int64_t count, std::int64_t columns, const Draw& draw)
+{
+    const std::int64_t bands = std::clamp<std::int64_t>(std::min(count * columns / 65536, count), 1,
+                                                        scalingThreads.load());
+    std::vector<std::thread> workers;
+    for (std::int64_t band = 1; band < bands; ++band) {
+        const std::int64_t first = count * band / bands;
+        const std::int64_t end = count * (band + 1) / bands;
+        try {
+            workers.emplace_back([&draw, first, end] { draw(first, end); });
+        } catch (const std::system_error&) {
+            draw(first, end);
+        }
+    }
+    draw(0, count / bands);
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
 }  // namespace
+
+void setScalingThreads(int threads)
+{
+    scalingThreads.store(std::max(1, threads));
+}
 
 bool resampleWeighted(const PixelView& source, const PixelView& target, std::int64_t srcx,
                       std::int64_t srcwidth, std::int64_t sy, double xRatio, double yRatio,
@@ -425,12 +458,13 @@ bool resampleWeighted(const PixelView& source, const PixelView& target, std::int
         weightedRow = weightedRowWide;
 #endif
 #endif
-    for (std::int64_t b = rows - 1; b >= 0; --b) {
+    // Output row b's source rows and weights: this row by the fraction and the row below it
+    // by the rest (the sample leans downwards; results depend on it); row 0 alone. False when
+    // a weighted row falls outside the source.
+    auto spanOf = [&](std::int64_t b, RowSpan& span) {
         const double py = double(firstRow + b) * yRatio + double(sy);
         const auto iy = std::int64_t(std::floor(py));
         const double fy = py - double(iy);
-        // This row by the fraction and the row below it by the rest (the sample leans
-        // downwards; results depend on it); row 0 alone.
         std::int64_t row[2] = {iy, iy - 1};
         double rowWeight[2] = {fy, 1.0 - fy};
         if (iy == 0) {
@@ -445,14 +479,27 @@ bool resampleWeighted(const PixelView& source, const PixelView& target, std::int
         }
         if (row[0] < 0 || row[0] >= source.height)
             return false;
-        const RowSpan span{source.row(std::int32_t(row[0])),
-                           source.row(std::int32_t(row[1])),
-                           {rowWeight[0], rowWeight[1]}};
-        std::uint8_t* to = target.row(std::int32_t(b));
-        if (!gatherRow(span, columnsWhole, offsets.data(), columns, to))
-            weightedRow(span, taps.data(), columns, to);
-    }
-    return true;
+        span = {source.row(std::int32_t(row[0])),
+                source.row(std::int32_t(row[1])),
+                {rowWeight[0], rowWeight[1]}};
+        return true;
+    };
+    // Rows are drawn from the top down to the first that cannot be (none past it is written),
+    // the k-th being bottom-up row rows - 1 - k.
+    std::int64_t drawable = 0;
+    RowSpan span{};
+    while (drawable < rows && spanOf(rows - 1 - drawable, span))
+        ++drawable;
+    inBands(drawable, columns, [&](std::int64_t first, std::int64_t end) {
+        RowSpan band{};
+        for (std::int64_t k = first; k < end; ++k) {
+            spanOf(rows - 1 - k, band);
+            std::uint8_t* to = target.row(std::int32_t(rows - 1 - k));
+            if (!gatherRow(band, columnsWhole, offsets.data(), columns, to))
+                weightedRow(band, taps.data(), columns, to);
+        }
+    });
+    return drawable == rows;
 }
 
 }  // namespace XrImage

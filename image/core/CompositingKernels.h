@@ -45,4 +45,8 @@ bool resampleWeighted(const PixelView& source, const PixelView& target, std::int
                       std::int64_t firstColumn, std::int64_t columns, std::int64_t firstRow,
                       std::int64_t rows, VectorWidth width = VectorWidth::Widest);
 
+// A large weighted scaling splits its rows into bands over up to this many threads (the
+// processor's count, at most 8, unless set); 1 keeps it on the calling thread.
+void setScalingThreads(int threads);
+
 }  // namespace XrImage

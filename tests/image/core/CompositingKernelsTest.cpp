@@ -198,9 +198,12 @@ TEST(CompositingKernels, WeightedResizeOfImagesMatchesTheFormula)
     using namespace imagetest;
     std::mt19937 random(331);
     auto pick = [&](int low, int high) { return low + int(random() % unsigned(high - low + 1)); };
+    // The first rounds are large enough to be split into bands of rows over threads.
     for (int round = 0; round < 300; ++round) {
         const bool opaque = round % 2 == 0;
-        auto image = filledImage(pick(1, 70), pick(1, 70), {0, 0, 0, 255});
+        const bool large = round < 4;
+        auto image = large ? filledImage(pick(500, 900), pick(400, 700), {0, 0, 0, 255})
+                           : filledImage(pick(1, 70), pick(1, 70), {0, 0, 0, 255});
         if (!opaque)
             fillRandom(*image, random);
         else
@@ -210,8 +213,11 @@ TEST(CompositingKernels, WeightedResizeOfImagesMatchesTheFormula)
         image->LetHighQualityInterpolation(true);
         Pixels source(image->Width(), image->Height());
         std::memcpy(source.bytes.data(), image->BitsPointer(), source.bytes.size());
-        const std::int32_t newWidth = round % 5 == 0 ? image->Width() * 2 : pick(1, 150);
-        const std::int32_t newHeight = round % 5 == 0 ? image->Height() / 2 + 1 : pick(1, 150);
+        const int most = large ? 1000 : 150;
+        const std::int32_t newWidth =
+            round % 5 == 0 ? image->Width() * 2 : pick(large ? 400 : 1, most);
+        const std::int32_t newHeight =
+            round % 5 == 0 ? image->Height() / 2 + 1 : pick(large ? 400 : 1, most);
         const auto expected =
             weightedByFormula(source, 0, source.width, 0, double(source.width) / newWidth,
                               double(source.height) / newHeight, 0, newWidth, 0, newHeight);

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -385,27 +389,60 @@ SCRIVET_WIDE void weightedRowWide(const RowSpan& span, const Tap* taps, std::int
 
 std::atomic<int> scalingThreads{int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u))};
 
-// Runs draw(first, end) over the rows 0 to count in bands of consecutive rows, one a thread,
-// when there is enough work to pay for starting threads (about 64 K output pixels a band). A
-// thread that cannot be started leaves its band to this one.
+// Rows shared out in chunks to whichever thread asks next, the calling thread among them, so
+// that a helper the system is slow to start or to run holds up no more than the chunk it took.
+// Helpers hold the state alive: one that starts after the work is done finds no chunk and
+// never touches the caller's draw.
+struct RowChunks {
+    std::function<void(std::int64_t, std::int64_t)> draw;
+    std::int64_t count = 0;
+    std::int64_t chunkRows = 1;
+    std::atomic<std::int64_t> next{0};
+    std::int64_t rowsDone = 0;  // under the mutex
+    std::mutex mutex;
+    std::condition_variable finished;
+
+    void work()
+    {
+        for (;;) {
+            const std::int64_t first = next.fetch_add(chunkRows);
+            if (first >= count)
+                return;
+            const std::int64_t end = std::min(count, first + chunkRows);
+            draw(first, end);
+            std::lock_guard<std::mutex> lock(mutex);
+            rowsDone += end - first;
+            if (rowsDone == count)
+                finished.notify_all();
+        }
+    }
+};
+
+// Runs draw(first, end) over the rows 0 to count, on helper threads too when there is enough
+// work to pay for starting them (about 64 K output pixels a thread, chunks of about 16 K).
 template <typename Draw>
 void inBands(std::int64_t count, std::int64_t columns, const Draw& draw)
 {
-    const std::int64_t bands = std::clamp<std::int64_t>(std::min(count * columns / 65536, count), 1,
-                                                        scalingThreads.load());
-    std::vector<std::thread> workers;
-    for (std::int64_t band = 1; band < bands; ++band) {
-        const std::int64_t first = count * band / bands;
-        const std::int64_t end = count * (band + 1) / bands;
+    const std::int64_t threads = std::clamp<std::int64_t>(std::min(count * columns / 65536, count),
+                                                          1, scalingThreads.load());
+    if (threads == 1) {
+        draw(0, count);
+        return;
+    }
+    auto chunks = std::make_shared<RowChunks>();
+    chunks->draw = draw;
+    chunks->count = count;
+    chunks->chunkRows = std::max<std::int64_t>(1, 16384 / std::max<std::int64_t>(1, columns));
+    for (std::int64_t helper = 1; helper < threads; ++helper) {
         try {
-            workers.emplace_back([&draw, first, end] { draw(first, end); });
+            std::thread([chunks] { chunks->work(); }).detach();
         } catch (const std::system_error&) {
-            draw(first, end);
+            break;  // this thread does the rest
         }
     }
-    draw(0, count / bands);
-    for (std::thread& worker : workers)
-        worker.join();
+    chunks->work();
+    std::unique_lock<std::mutex> lock(chunks->mutex);
+    chunks->finished.wait(lock, [&] { return chunks->rowsDone == chunks->count; });
 }
 
 }  // namespace

@@ -318,9 +318,16 @@ int DocumentLayout::textHeightTw() const
 
 LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
 {
-    const Paragraph& source = m_document.paragraph(paragraph);
     LayoutParagraphInput input;
+    fillParagraphInput(paragraph, input);
+    return input;
+}
+
+void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& input) const
+{
+    const Paragraph& source = m_document.paragraph(paragraph);
     input.text = source.text;
+    input.runs.clear();
     input.runs.reserve(source.runs.size());
     for (const TextRun& run : source.runs)
         input.runs.push_back({run.length, &m_document.format(run.format), run.picture});
@@ -330,16 +337,21 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     input.listLabel =
         listLabelText(format.numbering, format.numberingStyle, m_numbers[size_t(paragraph)]);
     input.endsDocument = paragraph + 1 == m_document.paragraphCount();
-    return input;
 }
 
 void DocumentLayout::layOut(int paragraph, Keep keep)
 {
-    auto layout = std::make_unique<ParagraphLayout>(paragraphInput(paragraph), m_laidOutWidth,
-                                                    measuringDevice());
-    m_index.set(paragraph, entryOf(*layout));
-    if (keep == Keep::Always || keptInBulk(paragraph))
+    fillParagraphInput(paragraph, m_bulkInput);
+    if (keep == Keep::Always || keptInBulk(paragraph)) {
+        auto layout = std::make_unique<ParagraphLayout>();
+        layout->layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
+        m_index.set(paragraph, entryOf(*layout));
         m_layouts[size_t(paragraph)] = std::move(layout);
+        return;
+    }
+    // Only the line count and height stay: the paragraph is laid out in the reused layout.
+    m_bulkLayout.layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
+    m_index.set(paragraph, entryOf(m_bulkLayout));
 }
 
 int DocumentLayout::layoutsHeld() const

@@ -164,6 +164,8 @@ private:
     // not grow with its paragraphs. The others are laid out again when read.
     enum class Keep { Always, NearTop };
     void layOut(int paragraph, Keep keep);
+    // Fills `input` as paragraphInput does, reusing its memory.
+    void fillParagraphInput(int paragraph, LayoutParagraphInput& input) const;
     bool keptInBulk(int paragraph) const;
     void layOutUpTo(int paragraph);
     int paragraphOfLine(int64_t line);
@@ -199,6 +201,10 @@ private:
     LineIndex m_index;
     std::vector<std::unique_ptr<ParagraphLayout>> m_layouts;
     std::vector<int> m_numbers;
+    // Reused by every layOut: a pass over many paragraphs allocates nearly nothing per
+    // paragraph.
+    LayoutParagraphInput m_bulkInput;
+    ParagraphLayout m_bulkLayout;
 
     int32_t m_topAnchor = 0;  // a position on the top line
     int m_freezeCount = 0;

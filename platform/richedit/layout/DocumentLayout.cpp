@@ -339,10 +339,10 @@ void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& inp
     input.endsDocument = paragraph + 1 == m_document.paragraphCount();
 }
 
-void DocumentLayout::layOut(int paragraph, Keep keep)
+void DocumentLayout::layOut(int paragraph, bool keep)
 {
     fillParagraphInput(paragraph, m_bulkInput);
-    if (keep == Keep::Always || keptInBulk(paragraph)) {
+    if (keep) {
         auto layout = std::make_unique<ParagraphLayout>();
         layout->layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
         m_index.set(paragraph, entryOf(*layout));
@@ -360,24 +360,32 @@ int DocumentLayout::layoutsHeld() const
                              [](const auto& layout) { return layout != nullptr; }));
 }
 
-bool DocumentLayout::keptInBulk(int paragraph) const
+bool DocumentLayout::keptInBulk(int paragraph, int top)
 {
-    const int top = m_document.paragraphAt(m_topAnchor);
     return paragraph >= top - KeptAroundTop && paragraph <= top + KeptAroundTop;
+}
+
+int DocumentLayout::nextDirty(int laidOut) const
+{
+    // Every paragraph up to `laidOut` is laid out now: when the one after it waits, it is the
+    // first that does, without a search.
+    const int next = laidOut + 1;
+    return next < m_index.size() && m_index.entry(next).dirty ? next : m_index.firstDirty();
 }
 
 void DocumentLayout::layOutUpTo(int paragraph)
 {
+    const int top = m_document.paragraphAt(m_topAnchor);
     for (int dirty = m_index.firstDirty(); dirty >= 0 && dirty <= paragraph;
-         dirty = m_index.firstDirty())
-        layOut(dirty, Keep::NearTop);
+         dirty = nextDirty(dirty))
+        layOut(dirty, keptInBulk(dirty, top));
 }
 
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
 {
     checkConsistency();
     if (!m_layouts[size_t(paragraph)])
-        layOut(paragraph, Keep::Always);
+        layOut(paragraph, true);
     return *m_layouts[size_t(paragraph)];
 }
 
@@ -411,13 +419,13 @@ void DocumentLayout::layOutVisible()
 bool DocumentLayout::layOutPending(int count)
 {
     checkConsistency();
-    for (int k = 0; k < count; ++k) {
-        const int dirty = m_index.firstDirty();
-        if (dirty < 0)
-            return false;
-        layOut(dirty, Keep::NearTop);
+    const int top = m_document.paragraphAt(m_topAnchor);
+    int dirty = m_index.firstDirty();
+    for (int k = 0; k < count && dirty >= 0; ++k) {
+        layOut(dirty, keptInBulk(dirty, top));
+        dirty = nextDirty(dirty);
     }
-    return m_index.firstDirty() >= 0;
+    return dirty >= 0;
 }
 
 // --- Line queries ---

@@ -160,13 +160,14 @@ private:
 
     // A paragraph laid out for someone who reads its lines keeps its layout; one laid out by a
     // pass over many paragraphs (a load, a line count) keeps only its line count and height in
-    // the index unless it is near the top of the view, so that a document's layout memory does
-    // not grow with its paragraphs. The others are laid out again when read.
-    enum class Keep { Always, NearTop };
-    void layOut(int paragraph, Keep keep);
+    // the index unless it is near the top paragraph of the view, so that a document's layout
+    // memory does not grow with its paragraphs. The others are laid out again when read.
+    void layOut(int paragraph, bool keep);
+    static bool keptInBulk(int paragraph, int top);
+    // The first paragraph still to lay out once every paragraph up to `laidOut` is.
+    int nextDirty(int laidOut) const;
     // Fills `input` as paragraphInput does, reusing its memory.
     void fillParagraphInput(int paragraph, LayoutParagraphInput& input) const;
-    bool keptInBulk(int paragraph) const;
     void layOutUpTo(int paragraph);
     int paragraphOfLine(int64_t line);
     int paragraphAtHeight(int64_t y);

@@ -298,6 +298,8 @@ double ParagraphLayout::advanceAt(int32_t offset, size_t span) const
 
 size_t ParagraphLayout::spanIndexAt(int32_t offset) const
 {
+    if (m_spans.size() <= 1)
+        return 0;
     auto after =
         std::upper_bound(m_spans.begin(), m_spans.end(), offset,
                          [](int32_t value, const LayoutSpan& s) { return value < s.start; });
@@ -328,6 +330,14 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
     int32_t contentEnd = from;
     double contentEndX = origin;
     bool placed = false;  // a shown character is on the line before `i`
+    // The line when the character at `i` does not fit: up to the last break opportunity, or
+    // else up to that character.
+    const auto wrapped = [&](int32_t i) {
+        LineBreak line =
+            lastBreak.end > from ? lastBreak : LineBreak{from, i, origin, i, x, x, false, true};
+        line.decidedBy = i + 1;
+        return line;
+    };
     size_t span = spanIndexAt(from);
     for (int32_t i = from; i < length && !result.closedByBreak;) {
         while (span + 1 < m_spans.size() && m_spans[span].end() <= i)
@@ -346,6 +356,18 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         const double pictureWidth = picture ? pictureSizeTw(*run.picture).width() : 0;
         while (i < runEnd) {
             const char16_t c = text[i].unicode();
+            if (c > u' ' && !QChar::isSurrogate(c) && !picture) {
+                // Most characters: neither a break, a space, a tab nor half of a pair.
+                const double width = font.advance(c);
+                if (placed && x + width > limit)
+                    return wrapped(i);
+                x += width;
+                ++i;
+                placed = true;
+                contentEnd = i;
+                contentEndX = x;
+                continue;
+            }
             if (c == LineBreakCharacter) {
                 result.end = i + 1;
                 result.closedByBreak = true;
@@ -367,13 +389,8 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
                 width = pictureWidth;
             else
                 width = font.advance(pair ? QChar::surrogateToUcs4(c, text[i + 1].unicode()) : c);
-            if (placed && x + width > limit) {
-                LineBreak wrapped = lastBreak.end > from
-                                        ? lastBreak
-                                        : LineBreak{from, i, origin, i, x, x, false, true};
-                wrapped.decidedBy = i + 1;
-                return wrapped;
-            }
+            if (placed && x + width > limit)
+                return wrapped(i);
             x += width;
             i += pair ? 2 : 1;
             placed = true;

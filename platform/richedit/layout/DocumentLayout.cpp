@@ -342,16 +342,11 @@ void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& inp
 void DocumentLayout::layOut(int paragraph, bool keep)
 {
     fillParagraphInput(paragraph, m_bulkInput);
-    if (keep) {
-        auto layout = std::make_unique<ParagraphLayout>();
-        layout->layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
-        m_index.set(paragraph, entryOf(*layout));
-        m_layouts[size_t(paragraph)] = std::move(layout);
-        return;
-    }
-    // Only the line count and height stay: the paragraph is laid out in the reused layout.
     m_bulkLayout.layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
     m_index.set(paragraph, entryOf(m_bulkLayout));
+    // A copy holds no spare capacity.
+    if (keep)
+        m_layouts[size_t(paragraph)] = std::make_unique<ParagraphLayout>(m_bulkLayout);
 }
 
 int DocumentLayout::layoutsHeld() const
@@ -375,9 +370,11 @@ int DocumentLayout::nextDirty(int laidOut) const
 
 void DocumentLayout::layOutUpTo(int paragraph)
 {
+    int dirty = m_index.firstDirty();
+    if (dirty < 0 || dirty > paragraph)
+        return;
     const int top = m_document.paragraphAt(m_topAnchor);
-    for (int dirty = m_index.firstDirty(); dirty >= 0 && dirty <= paragraph;
-         dirty = nextDirty(dirty))
+    for (; dirty >= 0 && dirty <= paragraph; dirty = nextDirty(dirty))
         layOut(dirty, keptInBulk(dirty, top));
 }
 
@@ -419,8 +416,10 @@ void DocumentLayout::layOutVisible()
 bool DocumentLayout::layOutPending(int count)
 {
     checkConsistency();
-    const int top = m_document.paragraphAt(m_topAnchor);
     int dirty = m_index.firstDirty();
+    if (dirty < 0)
+        return false;
+    const int top = m_document.paragraphAt(m_topAnchor);
     for (int k = 0; k < count && dirty >= 0; ++k) {
         layOut(dirty, keptInBulk(dirty, top));
         dirty = nextDirty(dirty);

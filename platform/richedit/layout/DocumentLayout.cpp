@@ -381,9 +381,39 @@ void DocumentLayout::layOutUpTo(int paragraph)
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
 {
     checkConsistency();
-    if (!m_layouts[size_t(paragraph)])
+    if (m_lastRead[(m_nextLastRead + m_lastRead.size() - 1) % m_lastRead.size()] != paragraph) {
+        m_lastRead[m_nextLastRead] = paragraph;
+        m_nextLastRead = (m_nextLastRead + 1) % m_lastRead.size();
+    }
+    if (!m_layouts[size_t(paragraph)]) {
         layOut(paragraph, true);
+        if (++m_laidOutOnDemand >= MaxLayoutsHeld / 2)
+            dropFarLayouts();
+    }
     return *m_layouts[size_t(paragraph)];
+}
+
+void DocumentLayout::dropFarLayouts()
+{
+    m_laidOutOnDemand = 0;
+    const int top = m_document.paragraphAt(m_topAnchor);
+    std::vector<std::pair<int, int>> held;  // distance from the top, paragraph
+    int lastReadHeld = 0;
+    for (size_t i = 0; i < m_layouts.size(); ++i) {
+        if (!m_layouts[i])
+            continue;
+        const int paragraph = int(i);
+        if (std::find(m_lastRead.begin(), m_lastRead.end(), paragraph) != m_lastRead.end())
+            ++lastReadHeld;
+        else
+            held.emplace_back(std::abs(paragraph - top), paragraph);
+    }
+    const size_t kept = size_t(MaxLayoutsHeld / 2 - lastReadHeld);
+    if (held.size() <= kept)
+        return;
+    std::nth_element(held.begin(), held.begin() + std::ptrdiff_t(kept), held.end());
+    for (auto far = held.begin() + std::ptrdiff_t(kept); far != held.end(); ++far)
+        m_layouts[size_t(far->second)].reset();
 }
 
 int DocumentLayout::firstLineOfParagraph(int paragraph)

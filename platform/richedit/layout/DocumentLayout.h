@@ -10,6 +10,7 @@
 #include <QMargins>
 #include <QPoint>
 #include <QSize>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,9 @@ public:
     // A pass that lays out many paragraphs keeps the layouts of this many paragraphs on either
     // side of the top of the view.
     static constexpr int KeptAroundTop = 256;
+    // Layouts read on demand (painting, line queries) stay until this many are held (besides
+    // those a pass keeps near the top); the ones farthest from the top of the view go first.
+    static constexpr int MaxLayoutsHeld = 4096;
 
     explicit DocumentLayout(const Document& document);
     ~DocumentLayout();
@@ -166,6 +170,10 @@ private:
     static bool keptInBulk(int paragraph, int top);
     // The first paragraph still to lay out once every paragraph up to `laidOut` is.
     int nextDirty(int laidOut) const;
+    // Drops the layouts farthest from the top paragraph until half the most are held, but
+    // never the last ones read: a caller may still hold them. Counting takes a pass over all
+    // paragraphs, so it runs once per half the most laid out on demand.
+    void dropFarLayouts();
     // Fills `input` as paragraphInput does, reusing its memory.
     void fillParagraphInput(int paragraph, LayoutParagraphInput& input) const;
     void layOutUpTo(int paragraph);
@@ -206,6 +214,11 @@ private:
     // paragraph.
     LayoutParagraphInput m_bulkInput;
     ParagraphLayout m_bulkLayout;
+    // Layouts made on demand since the held ones were last counted, and the paragraphs read
+    // last (-1: none).
+    int m_laidOutOnDemand = 0;
+    std::array<int, 4> m_lastRead{-1, -1, -1, -1};
+    size_t m_nextLastRead = 0;
 
     int32_t m_topAnchor = 0;  // a position on the top line
     int m_freezeCount = 0;

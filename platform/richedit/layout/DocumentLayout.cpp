@@ -376,6 +376,17 @@ void DocumentLayout::layOutUpTo(int paragraph)
     const int top = m_document.paragraphAt(m_topAnchor);
     for (; dirty >= 0 && dirty <= paragraph; dirty = nextDirty(dirty))
         layOut(dirty, keptInBulk(dirty, top));
+    releaseBulkLayout();
+}
+
+void DocumentLayout::releaseBulkLayout()
+{
+    m_bulkInput.text.clear();
+    m_bulkInput.runs.clear();
+    m_bulkInput.format = nullptr;
+    m_bulkInput.markFormat = nullptr;
+    m_bulkInput.listLabel.clear();
+    m_bulkLayout.layOut(m_bulkInput, ParagraphLayout::NoWrap, m_laidOutDevice);
 }
 
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
@@ -387,6 +398,7 @@ const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
     }
     if (!m_layouts[size_t(paragraph)]) {
         layOut(paragraph, true);
+        releaseBulkLayout();
         if (++m_laidOutOnDemand >= MaxLayoutsHeld / 2)
             dropFarLayouts();
     }
@@ -454,6 +466,7 @@ bool DocumentLayout::layOutPending(int count)
         layOut(dirty, keptInBulk(dirty, top));
         dirty = nextDirty(dirty);
     }
+    releaseBulkLayout();
     return dirty >= 0;
 }
 

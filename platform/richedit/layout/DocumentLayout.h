@@ -174,6 +174,9 @@ private:
     // never the last ones read: a caller may still hold them. Counting takes a pass over all
     // paragraphs, so it runs once per half the most laid out on demand.
     void dropFarLayouts();
+    // Lets go of the last paragraph laid out in the reused layout (its text and pictures, which
+    // an edit would otherwise have to copy) and keeps the memory.
+    void releaseBulkLayout();
     // Fills `input` as paragraphInput does, reusing its memory.
     void fillParagraphInput(int paragraph, LayoutParagraphInput& input) const;
     void layOutUpTo(int paragraph);

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace richedit {
 namespace {

@@ -1,5 +1,5 @@
-// The display lines of a whole document: a lazily filled cache of paragraph layouts for the
-// current wrap mode, device and width, line and position queries in O(log n), the vertical
+// The display lines of a whole document: a lazily filled, bounded cache of paragraph layouts for
+// the current wrap mode, device and width, line and position queries in O(log n), the vertical
 // scroll state and the freeze count of one editing window.
 #pragma once
 
@@ -170,9 +170,9 @@ private:
     static bool keptInBulk(int paragraph, int top);
     // The first paragraph still to lay out once every paragraph up to `laidOut` is.
     int nextDirty(int laidOut) const;
-    // Drops the layouts farthest from the top paragraph until half the most are held, but
+    // Drops the layouts farthest from the top paragraph until MaxLayoutsHeld / 2 are held, but
     // never the last ones read: a caller may still hold them. Counting takes a pass over all
-    // paragraphs, so it runs once per half the most laid out on demand.
+    // paragraphs, so it runs once per MaxLayoutsHeld / 2 layouts made on demand.
     void dropFarLayouts();
     // Lets go of the last paragraph laid out in the reused layout (its text and pictures, which
     // an edit would otherwise have to copy) and keeps the memory.
@@ -220,7 +220,7 @@ private:
     // Layouts made on demand since the held ones were last counted, and the paragraphs read
     // last (-1: none).
     int m_laidOutOnDemand = 0;
-    std::array<int, 4> m_lastRead{-1, -1, -1, -1};
+    std::array<int, 8> m_lastRead{-1, -1, -1, -1, -1, -1, -1, -1};
     size_t m_nextLastRead = 0;
 
     int32_t m_topAnchor = 0;  // a position on the top line

@@ -541,8 +541,11 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
             const int32_t contentEnd = line.start + line.contentLength();
             int32_t from = line.start;
             int spaces = 0;
+            size_t span = spanIndexAt(line.start);
             for (int32_t i = line.start; i < contentEnd; ++i) {
-                if (isHidden(i))
+                while (span + 1 < m_spans.size() && m_spans[span + 1].start <= i)
+                    ++span;
+                if (m_spans[span].format.is(Hidden))
                     continue;
                 if (m_text[i] == u'\t') {
                     from = i + 1;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace richedit {
 namespace {
@@ -318,9 +319,16 @@ int DocumentLayout::textHeightTw() const
 
 LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
 {
-    const Paragraph& source = m_document.paragraph(paragraph);
     LayoutParagraphInput input;
+    fillParagraphInput(paragraph, input);
+    return input;
+}
+
+void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& input) const
+{
+    const Paragraph& source = m_document.paragraph(paragraph);
     input.text = source.text;
+    input.runs.clear();
     input.runs.reserve(source.runs.size());
     for (const TextRun& run : source.runs)
         input.runs.push_back({run.length, &m_document.format(run.format), run.picture});
@@ -330,16 +338,16 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
     input.listLabel =
         listLabelText(format.numbering, format.numberingStyle, m_numbers[size_t(paragraph)]);
     input.endsDocument = paragraph + 1 == m_document.paragraphCount();
-    return input;
 }
 
-void DocumentLayout::layOut(int paragraph, Keep keep)
+void DocumentLayout::layOut(int paragraph, bool keep)
 {
-    auto layout = std::make_unique<ParagraphLayout>(paragraphInput(paragraph), m_laidOutWidth,
-                                                    measuringDevice());
-    m_index.set(paragraph, entryOf(*layout));
-    if (keep == Keep::Always || keptInBulk(paragraph))
-        m_layouts[size_t(paragraph)] = std::move(layout);
+    fillParagraphInput(paragraph, m_bulkInput);
+    m_bulkLayout.layOut(m_bulkInput, m_laidOutWidth, m_laidOutDevice);
+    m_index.set(paragraph, entryOf(m_bulkLayout));
+    // A copy holds no spare capacity.
+    if (keep)
+        m_layouts[size_t(paragraph)] = std::make_unique<ParagraphLayout>(m_bulkLayout);
 }
 
 int DocumentLayout::layoutsHeld() const
@@ -348,25 +356,77 @@ int DocumentLayout::layoutsHeld() const
                              [](const auto& layout) { return layout != nullptr; }));
 }
 
-bool DocumentLayout::keptInBulk(int paragraph) const
+bool DocumentLayout::keptInBulk(int paragraph, int top)
 {
-    const int top = m_document.paragraphAt(m_topAnchor);
     return paragraph >= top - KeptAroundTop && paragraph <= top + KeptAroundTop;
+}
+
+int DocumentLayout::nextDirty(int laidOut) const
+{
+    // Every paragraph up to `laidOut` is laid out now: when the one after it waits, it is the
+    // first that does, without a search.
+    const int next = laidOut + 1;
+    return next < m_index.size() && m_index.entry(next).dirty ? next : m_index.firstDirty();
 }
 
 void DocumentLayout::layOutUpTo(int paragraph)
 {
-    for (int dirty = m_index.firstDirty(); dirty >= 0 && dirty <= paragraph;
-         dirty = m_index.firstDirty())
-        layOut(dirty, Keep::NearTop);
+    int dirty = m_index.firstDirty();
+    if (dirty < 0 || dirty > paragraph)
+        return;
+    const int top = m_document.paragraphAt(m_topAnchor);
+    for (; dirty >= 0 && dirty <= paragraph; dirty = nextDirty(dirty))
+        layOut(dirty, keptInBulk(dirty, top));
+    releaseBulkLayout();
+}
+
+void DocumentLayout::releaseBulkLayout()
+{
+    m_bulkInput.text.clear();
+    m_bulkInput.runs.clear();
+    m_bulkInput.format = nullptr;
+    m_bulkInput.markFormat = nullptr;
+    m_bulkInput.listLabel.clear();
+    m_bulkLayout.layOut(m_bulkInput, ParagraphLayout::NoWrap, m_laidOutDevice);
 }
 
 const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
 {
     checkConsistency();
-    if (!m_layouts[size_t(paragraph)])
-        layOut(paragraph, Keep::Always);
+    if (m_lastRead[(m_nextLastRead + m_lastRead.size() - 1) % m_lastRead.size()] != paragraph) {
+        m_lastRead[m_nextLastRead] = paragraph;
+        m_nextLastRead = (m_nextLastRead + 1) % m_lastRead.size();
+    }
+    if (!m_layouts[size_t(paragraph)]) {
+        layOut(paragraph, true);
+        releaseBulkLayout();
+        if (++m_laidOutOnDemand >= MaxLayoutsHeld / 2)
+            dropFarLayouts();
+    }
     return *m_layouts[size_t(paragraph)];
+}
+
+void DocumentLayout::dropFarLayouts()
+{
+    m_laidOutOnDemand = 0;
+    const int top = m_document.paragraphAt(m_topAnchor);
+    std::vector<std::pair<int, int>> held;  // distance from the top, paragraph
+    int lastReadHeld = 0;
+    for (size_t i = 0; i < m_layouts.size(); ++i) {
+        if (!m_layouts[i])
+            continue;
+        const int paragraph = int(i);
+        if (std::find(m_lastRead.begin(), m_lastRead.end(), paragraph) != m_lastRead.end())
+            ++lastReadHeld;
+        else
+            held.emplace_back(std::abs(paragraph - top), paragraph);
+    }
+    const size_t kept = size_t(MaxLayoutsHeld / 2 - lastReadHeld);
+    if (held.size() <= kept)
+        return;
+    std::nth_element(held.begin(), held.begin() + std::ptrdiff_t(kept), held.end());
+    for (auto far = held.begin() + std::ptrdiff_t(kept); far != held.end(); ++far)
+        m_layouts[size_t(far->second)].reset();
 }
 
 int DocumentLayout::firstLineOfParagraph(int paragraph)
@@ -399,13 +459,16 @@ void DocumentLayout::layOutVisible()
 bool DocumentLayout::layOutPending(int count)
 {
     checkConsistency();
-    for (int k = 0; k < count; ++k) {
-        const int dirty = m_index.firstDirty();
-        if (dirty < 0)
-            return false;
-        layOut(dirty, Keep::NearTop);
+    int dirty = m_index.firstDirty();
+    if (dirty < 0)
+        return false;
+    const int top = m_document.paragraphAt(m_topAnchor);
+    for (int k = 0; k < count && dirty >= 0; ++k) {
+        layOut(dirty, keptInBulk(dirty, top));
+        dirty = nextDirty(dirty);
     }
-    return m_index.firstDirty() >= 0;
+    releaseBulkLayout();
+    return dirty >= 0;
 }
 
 // --- Line queries ---

@@ -1,5 +1,5 @@
-// The display lines of a whole document: a lazily filled cache of paragraph layouts for the
-// current wrap mode, device and width, line and position queries in O(log n), the vertical
+// The display lines of a whole document: a lazily filled, bounded cache of paragraph layouts for
+// the current wrap mode, device and width, line and position queries in O(log n), the vertical
 // scroll state and the freeze count of one editing window.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <QMargins>
 #include <QPoint>
 #include <QSize>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,9 @@ public:
     // A pass that lays out many paragraphs keeps the layouts of this many paragraphs on either
     // side of the top of the view.
     static constexpr int KeptAroundTop = 256;
+    // Layouts read on demand (painting, line queries) stay until this many are held (besides
+    // those a pass keeps near the top); the ones farthest from the top of the view go first.
+    static constexpr int MaxLayoutsHeld = 4096;
 
     explicit DocumentLayout(const Document& document);
     ~DocumentLayout();
@@ -160,11 +164,21 @@ private:
 
     // A paragraph laid out for someone who reads its lines keeps its layout; one laid out by a
     // pass over many paragraphs (a load, a line count) keeps only its line count and height in
-    // the index unless it is near the top of the view, so that a document's layout memory does
-    // not grow with its paragraphs. The others are laid out again when read.
-    enum class Keep { Always, NearTop };
-    void layOut(int paragraph, Keep keep);
-    bool keptInBulk(int paragraph) const;
+    // the index unless it is near the top paragraph of the view, so that a document's layout
+    // memory does not grow with its paragraphs. The others are laid out again when read.
+    void layOut(int paragraph, bool keep);
+    static bool keptInBulk(int paragraph, int top);
+    // The first paragraph still to lay out once every paragraph up to `laidOut` is.
+    int nextDirty(int laidOut) const;
+    // Drops the layouts farthest from the top paragraph until MaxLayoutsHeld / 2 are held, but
+    // never the last ones read: a caller may still hold them. Counting takes a pass over all
+    // paragraphs, so it runs once per MaxLayoutsHeld / 2 layouts made on demand.
+    void dropFarLayouts();
+    // Lets go of the last paragraph laid out in the reused layout (its text and pictures, which
+    // an edit would otherwise have to copy) and keeps the memory.
+    void releaseBulkLayout();
+    // Fills `input` as paragraphInput does, reusing its memory.
+    void fillParagraphInput(int paragraph, LayoutParagraphInput& input) const;
     void layOutUpTo(int paragraph);
     int paragraphOfLine(int64_t line);
     int paragraphAtHeight(int64_t y);
@@ -199,6 +213,15 @@ private:
     LineIndex m_index;
     std::vector<std::unique_ptr<ParagraphLayout>> m_layouts;
     std::vector<int> m_numbers;
+    // Reused by every layOut: a pass over many paragraphs allocates nearly nothing per
+    // paragraph.
+    LayoutParagraphInput m_bulkInput;
+    ParagraphLayout m_bulkLayout;
+    // Layouts made on demand since the held ones were last counted, and the paragraphs read
+    // last (-1: none).
+    int m_laidOutOnDemand = 0;
+    std::array<int, 8> m_lastRead{-1, -1, -1, -1, -1, -1, -1, -1};
+    size_t m_nextLastRead = 0;
 
     int32_t m_topAnchor = 0;  // a position on the top line
     int m_freezeCount = 0;

@@ -36,8 +36,22 @@ const QPaintDevice* deviceOfDpi(int dpiY)
 
 using FontKey = std::tuple<QString, int32_t, int32_t, uint32_t, int>;
 
+// A font asked for lately, by the format fields that choose it.
+struct RecentFont {
+    QString face;
+    int32_t heightTw = 0;
+    int32_t offsetTw = 0;
+    uint32_t effects = 0;
+    int dpiY = 0;
+    const MeasuringFont* font = nullptr;
+};
+
+constexpr uint32_t FontEffects = Bold | Italic | Superscript | Subscript;
+
 struct FontCache {
     std::map<FontKey, std::shared_ptr<const MeasuringFont>> fonts;
+    std::array<RecentFont, 8> recent;
+    size_t nextRecent = 0;
 };
 
 FontCache*& cacheSlot()
@@ -121,7 +135,7 @@ double MeasuringFont::measure(char32_t character) const
     return m_metrics->horizontalAdvance(QChar(char16_t(character))) * m_twipsPerPixelX;
 }
 
-double MeasuringFont::advance(char32_t character) const
+double MeasuringFont::advanceOnce(char32_t character) const
 {
     if (character < m_latin.size()) {
         float& slot = m_latin[character];
@@ -161,6 +175,24 @@ std::shared_ptr<const MeasuringFont> measuringFont(const CharFormat& format, Lay
     if (found == fonts.end())
         found = fonts.emplace(key, std::make_shared<MeasuringFont>(format, device)).first;
     return found->second;
+}
+
+const MeasuringFont& sharedMeasuringFont(const CharFormat& format, LayoutDevice device)
+{
+    FontCache& fonts = cache();
+    const uint32_t effects = format.effects & FontEffects;
+    const int dpiY = saneDpi(device.dpiY);
+    for (const RecentFont& recent : fonts.recent) {
+        if (recent.font && recent.heightTw == format.heightTw &&
+            recent.offsetTw == format.offsetTw && recent.effects == effects &&
+            recent.dpiY == dpiY && recent.face == format.face)
+            return *recent.font;
+    }
+    const MeasuringFont* font = measuringFont(format, device).get();
+    fonts.recent[fonts.nextRecent] = {format.face, format.heightTw, format.offsetTw, effects, dpiY,
+                                      font};
+    fonts.nextRecent = (fonts.nextRecent + 1) % fonts.recent.size();
+    return *font;
 }
 
 QColor colorFromBgr(uint32_t bgr)

@@ -52,11 +52,18 @@ public:
     double descent() const { return m_descent; }
     // Baseline rise of the format (sub/superscript and offset).
     int32_t raise() const { return m_raise; }
-    double advance(char32_t character) const;
+    double advance(char32_t character) const
+    {
+        // Inline for the characters of most text; the rest are measured once and kept.
+        if (character < m_latin.size() && m_latin[character] >= 0)
+            return m_latin[character];
+        return advanceOnce(character);
+    }
     double textWidth(QStringView text) const;
 
 private:
     double measure(char32_t character) const;
+    double advanceOnce(char32_t character) const;
 
     QFont m_font;
     std::unique_ptr<QFontMetricsF> m_metrics;
@@ -71,6 +78,9 @@ private:
 // The shared measuring font of a format on a device (fields other than face, size, weight,
 // slant and script placement do not change measurements). Lives until the application ends.
 std::shared_ptr<const MeasuringFont> measuringFont(const CharFormat& format, LayoutDevice device);
+// The same font without taking a share of it, for layouts that look fonts up per run: the
+// last fonts asked for are found without a search.
+const MeasuringFont& sharedMeasuringFont(const CharFormat& format, LayoutDevice device);
 
 // 0x00BBGGRR as a colour.
 QColor colorFromBgr(uint32_t bgr);

@@ -69,13 +69,19 @@ struct ParagraphLayout::LineBreak {
 
 ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widthTw,
                                  const QPaintDevice* device, int32_t startOffset)
-    : m_text(input.text),
-      m_format(input.format ? *input.format : defaultParaFormat()),
-      m_markFormat(input.markFormat ? *input.markFormat : defaultCharFormat()),
-      m_device(LayoutDevice::of(device)),
-      m_width(std::max(widthTw, NoWrap)),
-      m_showsNothing(paragraphShowsNothing(input))
 {
+    layOut(input, widthTw, LayoutDevice::of(device), startOffset);
+}
+
+void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
+                             LayoutDevice device, int32_t startOffset)
+{
+    m_text = input.text;
+    m_format = input.format ? *input.format : defaultParaFormat();
+    m_markFormat = input.markFormat ? *input.markFormat : defaultCharFormat();
+    m_device = device;
+    m_width = std::max(widthTw, NoWrap);
+    m_showsNothing = paragraphShowsNothing(input);
     const int32_t length = textLength();
     m_startOffset = std::clamp(startOffset, 0, length);
     if (isInsidePair(m_text, m_startOffset))
@@ -84,11 +90,14 @@ ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widt
     m_tabs.assign(m_format.tabs.begin(),
                   m_format.tabs.begin() + std::min<size_t>(m_format.tabs.size(), MaxTabStops));
     std::sort(m_tabs.begin(), m_tabs.end());
+    m_label = {};
     if (m_startOffset == 0 && !input.listLabel.isEmpty() && !m_showsNothing) {
         m_label.text = input.listLabel;
         buildLabel();
     }
 
+    m_lines.clear();
+    m_height = 0;
     layOutFrom(0, nullptr);
 }
 
@@ -115,17 +124,33 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         return made == 0 && first == 0 ? firstLineOrigin(following) : following;
     };
 
+    // Without an edit the lines go straight into m_lines; an edit compares the new lines with
+    // the old ones, so they are made aside.
+    if (!edit)
+        m_lines.resize(size_t(first));
+    std::vector<LayoutLine> fresh;
+    std::vector<LayoutLine>& made = edit ? fresh : m_lines;
+    int64_t top =
+        first > 0 ? int64_t(m_lines[size_t(first) - 1].top) + m_lines[size_t(first) - 1].height : 0;
+    int32_t decided = first > 0 ? m_lines[size_t(first) - 1].decidedBy : 0;
+    const bool startsParagraph = first == 0 && m_startOffset == 0;
+
     // Old lines from `kept` on stay; the first old line that may still be one after the edit
-    // is `candidate`.
+    // is `candidate`. A break becomes a line once the next one shows whether it is the last.
     size_t kept = m_lines.size();
     size_t candidate = size_t(first) + 1;
-    std::vector<LineBreak> breaks;
+    size_t breaks = 0;
+    LineBreak pending;
     int32_t from = first > 0 ? m_lines[size_t(first) - 1].end() : m_startOffset;
     while (from < length) {
-        breaks.push_back(breakLine(from, originOf(breaks.size()), limit));
-        from = breaks.back().end;
+        const LineBreak next = breakLine(from, originOf(breaks), limit);
+        if (breaks > 0)
+            addLine(made, pending, breaks == 1 && startsParagraph, false, limit, top, decided);
+        pending = next;
+        ++breaks;
+        from = next.end;
         // A line that ran out of text is the last one, whatever followed before.
-        if (!edit || (from == length && !breaks.back().closedByBreak))
+        if (!edit || (from == length && !next.closedByBreak))
             continue;
         while (candidate < m_lines.size() && m_lines[candidate].start + delta < from)
             ++candidate;
@@ -135,32 +160,22 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
             break;
         }
     }
-    const bool hasTail = kept < m_lines.size();
-    if (!hasTail && (breaks.empty() || breaks.back().closedByBreak)) {
+    const bool hasTail = edit && kept < m_lines.size();
+    if (!hasTail && (breaks == 0 || pending.closedByBreak)) {
         // An empty paragraph, or the empty line after a final U+000B.
         LineBreak empty;
         empty.start = empty.end = empty.contentEnd = length;
-        empty.origin = empty.contentEndX = empty.endX = originOf(breaks.size());
+        empty.origin = empty.contentEndX = empty.endX = originOf(breaks);
         empty.decidedBy = length + 1;
-        breaks.push_back(empty);
+        if (breaks > 0)
+            addLine(made, pending, breaks == 1 && startsParagraph, false, limit, top, decided);
+        pending = empty;
+        ++breaks;
     }
-
-    const LayoutLine* before = first > 0 ? &m_lines[size_t(first) - 1] : nullptr;
-    int64_t top = before ? int64_t(before->top) + before->height : 0;
-    int32_t decided = before ? before->decidedBy : 0;
-    std::vector<LayoutLine> fresh;
-    fresh.reserve(breaks.size());
-    for (size_t i = 0; i < breaks.size(); ++i) {
-        LayoutLine line = lineOf(breaks[i]);
-        measureHeights(line, i == 0 && first == 0 && m_startOffset == 0,
-                       !hasTail && i + 1 == breaks.size());
-        align(line, limit, !hasTail && i + 1 == breaks.size());
-        line.top = clampTop(top);
-        line.baseline = clampTop(top + line.baseline);
-        decided = std::max(decided, line.decidedBy);
-        line.decidedBy = decided;
-        top += line.height;
-        fresh.push_back(line);
+    addLine(made, pending, breaks == 1 && startsParagraph, !hasTail, limit, top, decided);
+    if (!edit) {
+        m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+        return;
     }
     if (hasTail) {
         // The kept lines move by the edit's length and by the height the new lines changed.
@@ -189,6 +204,19 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
 }
 
+void ParagraphLayout::addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first,
+                              bool last, double limit, int64_t& top, int32_t& decided) const
+{
+    LayoutLine& line = lines.emplace_back(lineOf(brk));
+    measureHeights(line, first, last);
+    align(line, limit, last);
+    line.top = clampTop(top);
+    line.baseline = clampTop(top + line.baseline);
+    decided = std::max(decided, line.decidedBy);
+    line.decidedBy = decided;
+    top += line.height;
+}
+
 bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
                                   const ParagraphEdit& edit) const
 {
@@ -205,7 +233,6 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
 void ParagraphLayout::relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit)
 {
     m_text = input.text;
-    m_spans.clear();
     buildSpans(input);
     if (!m_label.text.isEmpty())
         buildLabel();  // it takes the first character's format
@@ -218,13 +245,13 @@ void ParagraphLayout::relayout(const LayoutParagraphInput& input, const Paragrap
 
 void ParagraphLayout::buildSpans(const LayoutParagraphInput& input)
 {
+    m_spans.clear();
     const int32_t length = textLength();
     int32_t position = 0;
-    auto add = [&](int32_t count, const CharFormat& format,
-                   std::shared_ptr<const Picture> picture) {
-        LayoutSpan span{position, count, format, std::move(picture), {}};
-        span.font = measuringFont(span.format, m_device);
-        m_spans.push_back(std::move(span));
+    const auto add = [&](int32_t count, const CharFormat& format,
+                         const std::shared_ptr<const Picture>& picture) {
+        m_spans.push_back(
+            {position, count, format, picture, &sharedMeasuringFont(format, m_device)});
         position += count;
     };
     for (const LayoutRun& run : input.runs) {
@@ -246,7 +273,7 @@ void ParagraphLayout::buildLabel()
     format.offsetTw = 0;
     m_label.format = format;
     m_label.x = std::clamp<double>(m_format.startIndent, 0, MaxLengthTw);
-    m_label.width = measuringFont(format, m_device)->textWidth(m_label.text);
+    m_label.width = sharedMeasuringFont(format, m_device).textWidth(m_label.text);
 }
 
 double ParagraphLayout::tabEnd(double x) const
@@ -271,6 +298,8 @@ double ParagraphLayout::advanceAt(int32_t offset, size_t span) const
 
 size_t ParagraphLayout::spanIndexAt(int32_t offset) const
 {
+    if (m_spans.size() <= 1)
+        return 0;
     auto after =
         std::upper_bound(m_spans.begin(), m_spans.end(), offset,
                          [](int32_t value, const LayoutSpan& s) { return value < s.start; });
@@ -291,53 +320,85 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
                                                       double limit) const
 {
     const int32_t length = textLength();
+    const QChar* text = m_text.constData();
     LineBreak result;
     result.start = from;
     result.origin = origin;
-    LineBreak lastBreak;  // the line as it would end at the last break opportunity
+    // The line as it would end at the last break opportunity (after a space or a tab).
+    LineBreak lastBreak{from, from, origin, from, origin, origin, false, true};
     double x = origin;
     int32_t contentEnd = from;
     double contentEndX = origin;
     bool placed = false;  // a shown character is on the line before `i`
+    // The line when the character at `i` does not fit: up to the last break opportunity, or
+    // else up to that character.
+    const auto wrapped = [&](int32_t i) {
+        LineBreak line =
+            lastBreak.end > from ? lastBreak : LineBreak{from, i, origin, i, x, x, false, true};
+        line.decidedBy = i + 1;
+        return line;
+    };
     size_t span = spanIndexAt(from);
-    for (int32_t i = from; i < length;) {
+    for (int32_t i = from; i < length && !result.closedByBreak;) {
         while (span + 1 < m_spans.size() && m_spans[span].end() <= i)
             ++span;
-        const char16_t c = m_text[i].unicode();
-        if (m_spans[span].format.is(Hidden)) {
+        const LayoutSpan& run = m_spans[span];
+        // Spans cover the text, so the last one ends with it.
+        const int32_t runEnd = run.end();
+        if (run.format.is(Hidden)) {
             // Hidden text takes no room and neither ends nor breaks a line.
-            i += isPairAt(m_text, i) ? 2 : 1;
-            result.end = i;
+            while (i < runEnd)
+                i += isPairAt(m_text, i) ? 2 : 1;
             continue;
         }
-        if (c == LineBreakCharacter) {
-            result.end = i + 1;
-            result.closedByBreak = true;
-            result.decidedBy = i + 1;
-            break;
-        }
-        if (c == u' ' && !m_spans[span].picture) {
-            x += advanceAt(i, span);
-            ++i;
+        const MeasuringFont& font = *run.font;
+        const bool picture = run.picture != nullptr;
+        const double pictureWidth = picture ? pictureSizeTw(*run.picture).width() : 0;
+        while (i < runEnd) {
+            const char16_t c = text[i].unicode();
+            if (c > u' ' && !QChar::isSurrogate(c) && !picture) {
+                // Most characters: neither a break, a space, a tab nor half of a pair.
+                const double width = font.advance(c);
+                if (placed && x + width > limit)
+                    return wrapped(i);
+                x += width;
+                ++i;
+                placed = true;
+                contentEnd = i;
+                contentEndX = x;
+                continue;
+            }
+            if (c == LineBreakCharacter) {
+                result.end = i + 1;
+                result.closedByBreak = true;
+                result.decidedBy = i + 1;
+                break;
+            }
+            if (c == u' ' && !picture) {
+                x += font.advance(u' ');
+                ++i;
+                placed = true;
+                lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
+                continue;
+            }
+            const bool pair = QChar::isHighSurrogate(c) && isPairAt(m_text, i);
+            double width = 0;
+            if (c == u'\t')
+                width = tabEnd(x) - x;
+            else if (picture)
+                width = pictureWidth;
+            else
+                width = font.advance(pair ? QChar::surrogateToUcs4(c, text[i + 1].unicode()) : c);
+            if (placed && x + width > limit)
+                return wrapped(i);
+            x += width;
+            i += pair ? 2 : 1;
             placed = true;
-            lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
-            continue;
+            contentEnd = i;
+            contentEndX = x;
+            if (c == u'\t')
+                lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
         }
-        const double width = c == u'\t' ? tabEnd(x) - x : advanceAt(i, span);
-        if (placed && x + width > limit) {
-            LineBreak wrapped =
-                lastBreak.end > from ? lastBreak : LineBreak{from, i, origin, i, x, x, false, true};
-            wrapped.decidedBy = i + 1;
-            return wrapped;
-        }
-        x += width;
-        i += isPairAt(m_text, i) ? 2 : 1;
-        placed = true;
-        contentEnd = i;
-        contentEndX = x;
-        if (c == u'\t')
-            lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
-        result.end = i;
     }
     if (!result.closedByBreak) {
         result.end = length;
@@ -360,7 +421,7 @@ double ParagraphLayout::firstLineOrigin(double following) const
     const double labelEnd = m_label.x + m_label.width;
     if (following >= labelEnd)
         return following;
-    return labelEnd + measuringFont(m_label.format, m_device)->advance(u' ');
+    return labelEnd + sharedMeasuringFont(m_label.format, m_device).advance(u' ');
 }
 
 LayoutLine ParagraphLayout::lineOf(const LineBreak& brk) const
@@ -401,7 +462,7 @@ void ParagraphLayout::measureHeights(LayoutLine& line, bool firstInParagraph,
     };
     bool shown = false;
     if (line.length == 0) {
-        takeFont(*measuringFont(formatForEmptyLine(line.start), m_device));
+        takeFont(sharedMeasuringFont(formatForEmptyLine(line.start), m_device));
         shown = true;
     } else {
         for (size_t s = spanIndexAt(line.start); s < m_spans.size(); ++s) {
@@ -422,9 +483,9 @@ void ParagraphLayout::measureHeights(LayoutLine& line, bool firstInParagraph,
         }
     }
     if (!shown)  // only hidden text: as high as an empty line
-        takeFont(*measuringFont(m_markFormat, m_device));
+        takeFont(sharedMeasuringFont(m_markFormat, m_device));
     if (firstInParagraph && !m_label.text.isEmpty())
-        takeFont(*measuringFont(m_label.format, m_device));
+        takeFont(sharedMeasuringFont(m_label.format, m_device));
 
     line.ascent = clampLength(std::llround(ascent));
     line.descent = clampLength(std::llround(descent));
@@ -480,8 +541,11 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
             const int32_t contentEnd = line.start + line.contentLength();
             int32_t from = line.start;
             int spaces = 0;
+            size_t span = spanIndexAt(line.start);
             for (int32_t i = line.start; i < contentEnd; ++i) {
-                if (isHidden(i))
+                while (span + 1 < m_spans.size() && m_spans[span + 1].start <= i)
+                    ++span;
+                if (m_spans[span].format.is(Hidden))
                     continue;
                 if (m_text[i] == u'\t') {
                     from = i + 1;

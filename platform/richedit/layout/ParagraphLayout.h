@@ -72,13 +72,14 @@ struct ParagraphEdit {
     int32_t added = 0;
 };
 
-// One run of the paragraph with its own copy of the format.
+// One run of the paragraph with its own copy of the format. The measuring font is the shared
+// one of the format (see sharedMeasuringFont), which lives until the application ends.
 struct LayoutSpan {
     int32_t start = 0;
     int32_t length = 0;
     CharFormat format;
     std::shared_ptr<const Picture> picture;
-    std::shared_ptr<const MeasuringFont> font;
+    const MeasuringFont* font = nullptr;
 
     int32_t end() const { return start + length; }
 };
@@ -94,6 +95,10 @@ public:
     // start with the following-lines indent, without the space before and the label.
     ParagraphLayout(const LayoutParagraphInput& input, int32_t widthTw,
                     const QPaintDevice* device = nullptr, int32_t startOffset = 0);
+    // Lays another paragraph out in this object, as the constructor would, reusing its memory:
+    // a pass over many paragraphs lays them all out in one.
+    void layOut(const LayoutParagraphInput& input, int32_t widthTw, LayoutDevice device,
+                int32_t startOffset = 0);
 
     // Lays the paragraph out again after an edit of its text or character formats, from the
     // first line the edit can change: earlier lines keep their breaks, and once a line starts
@@ -151,6 +156,10 @@ private:
     double lineLimit() const;
     void buildLabel();
     LineBreak breakLine(int32_t from, double origin, double limit) const;
+    // Adds the line of a break to `lines`, its height measured and the line aligned; the top
+    // of the paragraph's next line moves below it.
+    void addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first, bool last,
+                 double limit, int64_t& top, int32_t& decided) const;
     double firstLineOrigin(double following) const;
     LayoutLine lineOf(const LineBreak& brk) const;
     void measureHeights(LayoutLine& line, bool firstInParagraph, bool lastInParagraph) const;

@@ -486,6 +486,40 @@ TEST(DocumentLayoutTest, LongDocumentsKeepLinesNearTheTopAndAgreeWithAFullLayout
     expectLinesAgree(bulk, *document);
 }
 
+// Layouts read one by one (painting a scroll through the whole document) stay bounded: the
+// ones farthest from the top of the view go, the last ones read stay valid for their reader,
+// and a paragraph read again is laid out as before.
+TEST(DocumentLayoutTest, LayoutsReadOnDemandStayBoundedAndComeBackAlike)
+{
+    Document document(face(QStringLiteral("DejaVu Sans"), 200));
+    QString text;
+    const int count = 3 * DocumentLayout::MaxLayoutsHeld;
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("line %1 with a few words to wrap\r\n").arg(i);
+    document.setPlainText(text);
+    DocumentLayout layout(document);
+    layout.setViewportSize(QSize(1500, 2000));
+    const Snapshot before = snapshotOf(layout, document);
+    const ParagraphLayout* top = &layout.paragraphLayout(0);
+
+    const ParagraphLayout* previous = nullptr;
+    int firstLines = 0;
+    for (int p = 0; p < document.paragraphCount(); ++p) {
+        const ParagraphLayout& read = layout.paragraphLayout(p);
+        if (previous) {
+            // Still held: a reader may keep the one before while reading the next.
+            EXPECT_EQ(previous->lineCount(), firstLines) << p;
+        }
+        previous = &read;
+        firstLines = read.lineCount();
+        ASSERT_LE(layout.layoutsHeld(), DocumentLayout::MaxLayoutsHeld) << p;
+    }
+    EXPECT_GE(layout.layoutsHeld(), DocumentLayout::MaxLayoutsHeld / 2);
+    // The layout at the top of the view was never dropped.
+    EXPECT_EQ(&layout.paragraphLayout(0), top);
+    EXPECT_EQ(snapshotOf(layout, document), before);
+}
+
 TEST(DocumentLayoutTest, WrapModes)
 {
     Document document(face(QStringLiteral("DejaVu Sans"), 200));

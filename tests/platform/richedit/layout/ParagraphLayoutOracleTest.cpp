@@ -1,0 +1,273 @@
+// Random paragraphs laid out by the layout and by the reference layout it replaced must give
+// the same lines bit for bit: breaks, widths, heights and positions.
+#include "platform/richedit/layout/ParagraphLayout.h"
+
+#include "tests/platform/richedit/layout/ReferenceParagraphLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <deque>
+#include <random>
+
+using namespace richedit;
+using testsupport::reference::ReferenceParagraphLayout;
+
+namespace {
+
+// A paragraph as characters with a format (an index of `formats`) or a picture each, so that
+// edits can cut anywhere and the runs are rebuilt from what is left.
+struct RandomParagraph {
+    std::deque<CharFormat> formats;
+    QString text;
+    std::vector<int> formatOf;  // per UTF-16 unit
+    std::vector<std::shared_ptr<const Picture>> pictureOf;
+    ParaFormat format = defaultParaFormat();
+    int mark = 0;
+    QString label;
+    bool endsDocument = false;
+    bool dropLastRun = false;  // runs fall short of the text: the rest takes the mark's format
+
+    LayoutParagraphInput input() const
+    {
+        LayoutParagraphInput in;
+        in.text = text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool joins = !in.runs.empty() && !pictureOf[size_t(i)] &&
+                               !in.runs.back().picture &&
+                               in.runs.back().format == &formats[size_t(formatOf[size_t(i)])];
+            if (joins)
+                ++in.runs.back().length;
+            else
+                in.runs.push_back({1, &formats[size_t(formatOf[size_t(i)])], pictureOf[size_t(i)]});
+        }
+        if (dropLastRun && !in.runs.empty())
+            in.runs.pop_back();
+        in.format = &format;
+        in.markFormat = &formats[size_t(mark)];
+        in.listLabel = label;
+        in.endsDocument = endsDocument;
+        return in;
+    }
+};
+
+class Generator {
+public:
+    explicit Generator(uint32_t seed) : m_random(seed) {}
+
+    int below(int n) { return int(m_random() % uint32_t(n)); }
+    int between(int low, int high) { return low + below(high - low + 1); }
+
+    CharFormat charFormat()
+    {
+        static const char* const faces[] = {"DejaVu Sans", "DejaVu Serif", "Liberation Sans",
+                                            "Liberation Mono", "No Such Face"};
+        CharFormat format = defaultCharFormat(QString::fromLatin1(faces[below(5)]));
+        // A few sizes: every new font is measured afresh, which is slow under the sanitizers.
+        static const int32_t heights[] = {-10, 1, 160, 200, 240, 333, 480, 40000};
+        format.heightTw = heights[below(int(std::size(heights)))];
+        format.offsetTw = below(4) == 0 ? between(-300, 300) : 0;
+        const uint32_t effects[] = {Bold, Italic, Superscript, Subscript, Hidden};
+        for (uint32_t effect : effects)
+            if (below(effect == Hidden ? 10 : 4) == 0)
+                format.effects |= effect;
+        return format;
+    }
+
+    // Inserts a random piece at `at` in one of the paragraph's formats; now and then a picture.
+    void appendPiece(RandomParagraph& para, qsizetype at)
+    {
+        static const QString pieces[] = {
+            QStringLiteral("word"),
+            QStringLiteral("the"),
+            QStringLiteral(" "),
+            QStringLiteral("   "),
+            QStringLiteral("\t"),
+            QStringLiteral("\v"),
+            QStringLiteral("Überlänge"),
+            QStringLiteral("supercalifragilisticexpialidociousness"),
+            QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87"),
+            QString::fromUtf8("\xF0\x9F\x98\x80"),
+            QString::fromUtf8("\xC2\xA0\xE2\x82\xAC"),
+            QStringLiteral("2024,"),
+        };
+        QString piece;
+        std::shared_ptr<const Picture> picture;
+        if (below(12) == 0) {
+            auto made = std::make_shared<Picture>();
+            made->goalWidthTw = between(0, 4000);
+            made->goalHeightTw = between(0, 3000);
+            picture = std::move(made);
+            piece = QChar(ObjectReplacementCharacter);
+        } else {
+            piece = pieces[below(int(std::size(pieces)))];
+        }
+        const int format = below(int(para.formats.size()));
+        para.text.insert(at, piece);
+        para.formatOf.insert(para.formatOf.begin() + at, size_t(piece.size()), format);
+        para.pictureOf.insert(para.pictureOf.begin() + at, size_t(piece.size()), picture);
+    }
+
+    RandomParagraph paragraph()
+    {
+        RandomParagraph para;
+        const int formatCount = between(1, 6);
+        for (int i = 0; i < formatCount; ++i)
+            para.formats.push_back(charFormat());
+        para.mark = below(formatCount);
+        const int pieces = below(5) == 0 ? between(40, 160) : between(0, 30);
+        for (int i = 0; i < pieces; ++i)
+            appendPiece(para, para.text.size());
+
+        ParaFormat& format = para.format;
+        format.startIndent = below(3) == 0 ? between(-500, 3000) : 0;
+        format.rightIndent = below(3) == 0 ? between(-500, 3000) : 0;
+        format.offset = below(3) == 0 ? between(-1500, 1500) : 0;
+        format.alignment = uint16_t(between(0, 4));
+        for (int i = below(6); i > 0; --i)
+            format.tabs.push_back(between(-100, 6000));
+        format.spaceBefore = below(3) == 0 ? between(-50, 500) : 0;
+        format.spaceAfter = below(3) == 0 ? between(-50, 500) : 0;
+        format.lineSpacingRule = uint8_t(below(6));
+        format.lineSpacing = between(-100, 1000);
+        static const char* const labels[] = {"", "", "", "1.", "\xE2\x80\xA2", "(iv)"};
+        para.label = QString::fromUtf8(labels[below(6)]);
+        para.endsDocument = below(4) == 0;
+        para.dropLastRun = below(8) == 0;
+        return para;
+    }
+
+    int32_t width()
+    {
+        switch (below(6)) {
+            case 0:
+                return ParagraphLayout::NoWrap;
+            case 1:
+                return between(-20, 300);
+            default:
+                return between(300, 9000);
+        }
+    }
+
+private:
+    std::mt19937 m_random;
+};
+
+QImage deviceOfDpi(int dpi)
+{
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    image.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    return image;
+}
+
+// Every field of every line, the height and the label, compared exactly.
+void expectSameLayout(const ParagraphLayout& layout, const ReferenceParagraphLayout& reference,
+                      const QString& what)
+{
+    const std::string context = what.toStdString();
+    ASSERT_EQ(layout.lines().size(), reference.lines().size()) << context;
+    for (size_t i = 0; i < layout.lines().size(); ++i) {
+        const LayoutLine& a = layout.lines()[i];
+        const LayoutLine& b = reference.lines()[i];
+        const std::string where = context + " line " + std::to_string(i);
+        EXPECT_EQ(a.start, b.start) << where;
+        EXPECT_EQ(a.length, b.length) << where;
+        EXPECT_EQ(a.hangingSpaces, b.hangingSpaces) << where;
+        EXPECT_EQ(a.closedByBreak, b.closedByBreak) << where;
+        EXPECT_EQ(a.softWrap, b.softWrap) << where;
+        EXPECT_EQ(a.decidedBy, b.decidedBy) << where;
+        EXPECT_EQ(a.top, b.top) << where;
+        EXPECT_EQ(a.height, b.height) << where;
+        EXPECT_EQ(a.spaceBefore, b.spaceBefore) << where;
+        EXPECT_EQ(a.spaceAfter, b.spaceAfter) << where;
+        EXPECT_EQ(a.ascent, b.ascent) << where;
+        EXPECT_EQ(a.descent, b.descent) << where;
+        EXPECT_EQ(a.baseline, b.baseline) << where;
+        // Exact: the same sums in the same order give the same bits.
+        EXPECT_EQ(a.left, b.left) << where;
+        EXPECT_EQ(a.contentWidth, b.contentWidth) << where;
+        EXPECT_EQ(a.right, b.right) << where;
+        EXPECT_EQ(a.origin, b.origin) << where;
+        EXPECT_EQ(a.shift, b.shift) << where;
+        EXPECT_EQ(a.spaceExtra, b.spaceExtra) << where;
+        EXPECT_EQ(a.justifyFrom, b.justifyFrom) << where;
+    }
+    EXPECT_EQ(layout.height(), reference.height()) << context;
+    EXPECT_EQ(layout.label().text, reference.label().text) << context;
+    EXPECT_EQ(layout.label().x, reference.label().x) << context;
+    EXPECT_EQ(layout.label().width, reference.label().width) << context;
+}
+
+}  // namespace
+
+TEST(ParagraphLayoutOracle, FreshAndReusedLayoutsMatchTheReferenceOnRandomParagraphs)
+{
+    Generator generate(20261210);
+    const QImage printer = deviceOfDpi(600);
+    ParagraphLayout reused;  // lays out paragraph after paragraph, as a bulk pass does
+    for (int round = 0; round < 2500; ++round) {
+        const RandomParagraph para = generate.paragraph();
+        const LayoutParagraphInput input = para.input();
+        const int32_t width = generate.width();
+        const QPaintDevice* device = generate.below(4) == 0 ? &printer : nullptr;
+        const int32_t startOffset =
+            generate.below(5) == 0 ? generate.between(-2, int(para.text.size()) + 2) : 0;
+        const QString what = QStringLiteral("round %1 width %2 start %3: %4")
+                                 .arg(round)
+                                 .arg(width)
+                                 .arg(startOffset)
+                                 .arg(para.text);
+
+        const ReferenceParagraphLayout reference(input, width, device, startOffset);
+        expectSameLayout(ParagraphLayout(input, width, device, startOffset), reference, what);
+        reused.layOut(input, width, LayoutDevice::of(device), startOffset);
+        expectSameLayout(reused, reference, what);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
+{
+    Generator generate(7031);
+    int relaidOut = 0;
+    for (int round = 0; round < 1500; ++round) {
+        RandomParagraph para = generate.paragraph();
+        const int32_t width =
+            generate.below(6) == 0 ? ParagraphLayout::NoWrap : generate.between(500, 6000);
+        ParagraphLayout layout(para.input(), width);
+        ReferenceParagraphLayout reference(para.input(), width);
+
+        // A few edits in a row, as typing makes them: cut a range, insert pieces.
+        for (int step = 0; step < 4; ++step) {
+            const auto length = int32_t(para.text.size());
+            ParagraphEdit edit;
+            edit.offset = generate.between(0, length);
+            edit.removed = generate.below(3) == 0 ? generate.between(0, length - edit.offset) : 0;
+            para.text.remove(edit.offset, edit.removed);
+            para.formatOf.erase(para.formatOf.begin() + edit.offset,
+                                para.formatOf.begin() + edit.offset + edit.removed);
+            para.pictureOf.erase(para.pictureOf.begin() + edit.offset,
+                                 para.pictureOf.begin() + edit.offset + edit.removed);
+            const auto before = int32_t(para.text.size());
+            for (int k = generate.below(3); k > 0; --k)
+                generate.appendPiece(para, edit.offset);
+            edit.added = int32_t(para.text.size()) - before;
+
+            const LayoutParagraphInput input = para.input();
+            if (!layout.canRelayout(input, edit))
+                break;
+            layout.relayout(input, edit);
+            reference.relayout(input, edit);
+            ++relaidOut;
+            expectSameLayout(
+                layout, reference,
+                QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(para.text));
+            if (HasFailure())
+                return;
+        }
+    }
+    // Most edits keep the paragraph's formats, so the comparison ran on many relayouts.
+    EXPECT_GT(relaidOut, 2000);
+}

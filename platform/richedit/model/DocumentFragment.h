@@ -43,6 +43,9 @@ struct FragmentParagraph {
     // False for a last paragraph whose end is not part of the fragment (a selection or an
     // insertion that does not end with a paragraph end).
     bool hasMark = true;
+    // False when the producer has made sure no run's text holds a CR or LF, which would
+    // otherwise each end a paragraph; the text need not be searched for them then.
+    bool hasLineEnds = true;
 };
 
 // In a whole document every paragraph has a mark and the last one is the end mark, which is

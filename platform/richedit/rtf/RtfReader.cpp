@@ -28,6 +28,25 @@ constexpr int32_t MaxHalfPoints = 3276;
 constexpr char16_t SoftBreak = u'\x000B';
 constexpr char16_t ReplacementCharacter = u'\xFFFD';
 
+// One pass over the text: most of it is short, where a library search costs more than it finds.
+bool hasLineEnd(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c == u'\r' || c == u'\n')
+            return true;
+    }
+    return false;
+}
+
+bool hasNul(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c == u'\0')
+            return true;
+    }
+    return false;
+}
+
 bool isOn(const RtfToken& token)
 {
     return !token.hasParam || token.param != 0;
@@ -99,6 +118,8 @@ DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode)
 {
     DocumentFragment fragment;
     readRtf(rtf, mode, [&fragment](FragmentParagraph&& paragraph) {
+        // The fragment may be edited before it reaches a document: it promises nothing.
+        paragraph.hasLineEnds = true;
         fragment.paragraphs.push_back(std::move(paragraph));
     });
     return fragment;
@@ -763,7 +784,7 @@ void RtfReaderEngine::emitText(QStringView text)
     resolveSurrogate();
     // A NUL (\u0, \'00) is no character of a document: it would end the text for every
     // reader that takes it as a C string.
-    if (text.contains(QChar(u'\0'))) {
+    if (hasNul(text)) {
         QString kept = text.toString();
         kept.remove(QChar(u'\0'));
         appendToSink(kept);
@@ -811,7 +832,7 @@ void RtfReaderEngine::appendBody(QStringView text)
 {
     // CR and LF are paragraph ends, never characters of a run; escaped ones are dropped as raw
     // ones are.
-    if (text.contains(u'\r') || text.contains(u'\n')) {
+    if (hasLineEnd(text)) {
         QString kept = text.toString();
         kept.remove(u'\r');
         kept.remove(u'\n');
@@ -840,32 +861,59 @@ void RtfReaderEngine::flushCellTab()
     CharFormat shown = effectiveFormat();
     shown.effects &= ~uint32_t(Hidden);
     auto& runs = m_paragraph.runs;
-    if (!runs.empty() && !runs.back().picture && runs.back().format == shown)
-        runs.back().text += u'\t';
-    else
-        runs.push_back({QStringLiteral("\t"), std::move(shown), nullptr});
+    if (!m_runOpen || runs.back().format != shown)
+        openRun(shown);
+    m_runText += u'\t';
     m_lastRunMatches = false;
 }
 
 void RtfReaderEngine::appendRun(QStringView text)
 {
     m_shapePictureRead = false;
-    auto& runs = m_paragraph.runs;
     if (m_effectiveDirty || !m_lastRunMatches) {
         const CharFormat& format = effectiveFormat();
-        m_lastRunMatches = !runs.empty() && !runs.back().picture && runs.back().format == format;
+        m_lastRunMatches = m_runOpen && m_paragraph.runs.back().format == format;
         if (!m_lastRunMatches) {
-            runs.push_back({QString(), format, nullptr});
+            openRun(format);
             m_lastRunMatches = true;
         }
     }
-    runs.back().text.append(text);
+    m_runText.append(text);
+}
+
+void RtfReaderEngine::openRun(const CharFormat& format)
+{
+    closeRun();
+    m_paragraph.runs.push_back({QString(), format, nullptr});
+    m_runOpen = true;
+}
+
+void RtfReaderEngine::closeRun()
+{
+    if (!m_runOpen)
+        return;
+    // A block of the run's size: the document keeps it as it is.
+    m_paragraph.runs.back().text = QString(m_runText.constData(), m_runText.size());
+    m_runText.resize(0);  // keeps the buffer
+    m_runOpen = false;
+}
+
+void RtfReaderEngine::sendParagraph()
+{
+    m_paragraph.hasLineEnds = false;  // appendBody drops every CR and LF
+    m_sink(std::move(m_paragraph));
+    // What the sink left is reused: the run list keeps its room for the next paragraph.
+    m_paragraph.runs.clear();
+    m_paragraph.format = {};
+    m_paragraph.markFormat = {};
+    m_paragraph.hasMark = true;
 }
 
 void RtfReaderEngine::appendPicture(std::shared_ptr<const Picture> picture)
 {
     resolveSurrogate();
     flushCellTab();
+    closeRun();
     m_paragraph.runs.push_back(
         {QString(QChar(ObjectReplacementCharacter)), effectiveFormat(), std::move(picture)});
     m_lastRunMatches = false;
@@ -875,14 +923,14 @@ void RtfReaderEngine::endParagraph(ParagraphEnd kind)
 {
     resolveSurrogate();
     m_pendingCellTab = false;
+    closeRun();
     const RtfParaProps& props =
         kind == ParagraphEnd::Row && m_rowFormat ? *m_rowFormat : state().para;
     m_paragraph.format = paraFormatFrom(props);
     placeListLabel(props);
     m_paragraph.markFormat = effectiveFormat();
     m_paragraph.hasMark = true;
-    m_sink(std::move(m_paragraph));
-    m_paragraph = {};
+    sendParagraph();
     m_rowFormat.reset();
     m_lastRunMatches = false;
     m_lastEndWasPar = kind == ParagraphEnd::Par;
@@ -898,6 +946,7 @@ void RtfReaderEngine::finish()
     flushBytes();
     resolveSurrogate();
     m_pendingCellTab = false;
+    closeRun();
 
     const bool whole = m_mode == RtfReadMode::WholeDocument;
     // A whole document's final \par is its end mark when nothing but formatting follows it.
@@ -908,7 +957,7 @@ void RtfReaderEngine::finish()
         placeListLabel(state().para);
         m_paragraph.markFormat = effectiveFormat();
         m_paragraph.hasMark = whole;
-        m_sink(std::move(m_paragraph));
+        sendParagraph();
     }
 }
 

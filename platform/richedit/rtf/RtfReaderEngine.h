@@ -148,6 +148,11 @@ private:
     void appendToSink(QStringView text);
     void appendBody(QStringView text);
     void appendRun(QStringView text);
+    // The last run's text gathers in a buffer kept from run to run; closing the run gives the
+    // run a copy of just its size.
+    void openRun(const CharFormat& format);
+    void closeRun();
+    void sendParagraph();
     // Writes the tab between two cells once the next cell's content shows up.
     void flushCellTab();
     void appendPicture(std::shared_ptr<const Picture> picture);
@@ -220,6 +225,8 @@ private:
     CharFormat m_effective;
     bool m_effectiveDirty = true;
     bool m_lastRunMatches = false;  // the last run is text in the current effective format
+    bool m_runOpen = false;         // the last run is text whose characters are in m_runText
+    QString m_runText;
 
     // The paragraph being built; finished ones go to the sink
     const ParagraphSink& m_sink;

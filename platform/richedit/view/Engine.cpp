@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -27,20 +28,28 @@ constexpr long ErrInvalidFileFormat = 321;
 // than a lost '?'.
 QByteArray rtfBytes(const QString& data)
 {
-    QByteArray bytes;
-    bytes.reserve(data.size());
-    for (const QChar c : data) {
-        const char16_t unit = c.unicode();
+    // Sized once and written through a pointer: a large document is one pass, no appends.
+    QByteArray bytes(data.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const char16_t* units = reinterpret_cast<const char16_t*>(data.constData());
+    const qsizetype size = data.size();
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
         const unsigned char byte =
             unit < 0x80 ? static_cast<unsigned char>(unit) : vb::unicodeToWindows1252(unit);
         if (unit < 0x80 || byte >= 0x80) {
-            bytes.append(static_cast<char>(byte));
-        } else {
-            bytes.append("\\u");
-            bytes.append(QByteArray::number(static_cast<int16_t>(unit)));
-            bytes.append('?');
+            out[written++] = static_cast<char>(byte);
+            continue;
         }
+        // The escape takes the unit's byte and more: the buffer grows by the difference.
+        const QByteArray escape = "\\u" + QByteArray::number(static_cast<int16_t>(unit)) + '?';
+        bytes.resize(bytes.size() + escape.size() - 1);
+        out = bytes.data();
+        std::memcpy(out + written, escape.constData(), size_t(escape.size()));
+        written += escape.size();
     }
+    bytes.truncate(written);
     return bytes;
 }
 

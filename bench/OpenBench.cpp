@@ -39,6 +39,32 @@ void BM_OpenRtf1MB(benchmark::State& state)
 }
 BENCHMARK(BM_OpenRtf1MB)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// The reading side alone: the RTF read into the model and the engine destroyed, no layout.
+void readRtf(benchmark::State& state, qsizetype size)
+{
+    const QString rtf = QString::fromLatin1(generatedRtf(size));
+    int paragraphs = 0;
+    for (auto _ : state) {
+        richedit::Engine engine;
+        engine.setTextRtf(rtf);
+        paragraphs = engine.document().paragraphCount();
+        benchmark::DoNotOptimize(paragraphs);
+    }
+    state.counters["paragraphs"] = paragraphs;
+}
+
+void BM_ReadRtf10MB(benchmark::State& state)
+{
+    readRtf(state, 10 * 1024 * 1024);
+}
+BENCHMARK(BM_ReadRtf10MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ReadRtf1MB(benchmark::State& state)
+{
+    readRtf(state, 1024 * 1024);
+}
+BENCHMARK(BM_ReadRtf1MB)->Unit(benchmark::kMillisecond)->Iterations(30);
+
 void BM_CountPages(benchmark::State& state)
 {
     richedit::Engine engine;

@@ -288,7 +288,7 @@ void Document::remove(CharRange range)
 uint32_t Document::convertedFormat(const CharFormat& source)
 {
     for (size_t k = 0; k < m_recentFormatCount; ++k) {
-        if (m_recentFormats[k].first == source)
+        if (sameCharFormat(m_recentFormats[k].first, source))
             return m_recentFormats[k].second;
     }
     const uint32_t index = m_pool.intern(complete(source));
@@ -313,6 +313,11 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
     Paragraph current;
     current.format = format;
     auto& runs = source.runs;
+    if (source.textJoined) {
+        appendJoined(std::move(source), current);
+        out.push_back(std::move(current));
+        return;
+    }
     const bool lineEnds =
         source.hasLineEnds && std::any_of(runs.begin(), runs.end(), [](const FragmentRun& run) {
             return !run.picture && hasLineEnd(run.text);
@@ -360,6 +365,29 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
     current.mark = convertedFormat(source.markFormat);
     keepTight(current.text);
     out.push_back(std::move(current));
+}
+
+void Document::appendJoined(FragmentParagraph&& source, Paragraph& target)
+{
+    Q_ASSERT(source.runLengths.size() == source.runs.size());
+    // The reader's block is the paragraph's text as it is.
+    target.text = std::move(source.joinedText);
+    target.runs.reserve(source.runs.size());
+    for (size_t i = 0; i < source.runs.size(); ++i) {
+        FragmentRun& run = source.runs[i];
+        const uint32_t formatIndex = convertedFormat(run.format);
+        const int32_t length = source.runLengths[i];
+        auto& runs = target.runs;
+        if (run.picture)
+            runs.push_back(TextRun{1, formatIndex, std::move(run.picture)});
+        else if (!runs.empty() && !runs.back().picture && runs.back().format == formatIndex)
+            runs.back().length += length;  // two source formats may complete to one
+        else if (length > 0)
+            runs.push_back(TextRun{length, formatIndex, nullptr});
+    }
+    source.runs.clear();
+    target.mark = convertedFormat(source.markFormat);
+    keepTight(target.text);
 }
 
 std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,

@@ -192,6 +192,8 @@ private:
     // The paragraphs of one source paragraph (more when its runs hold line ends), its text
     // taken and its runs released.
     void appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out);
+    // The same for a paragraph whose text comes in one piece.
+    void appendJoined(FragmentParagraph&& source, Paragraph& target);
     // Pool indexes of a fragment's formats once completed; the last few are remembered, as a
     // read document repeats a handful of formats in run after run.
     uint32_t convertedFormat(const CharFormat& source);
@@ -204,7 +206,7 @@ private:
     FormatPool m_pool;
     ParaFormatPool m_paraPool;
     CharFormat m_defaultFormat;
-    std::array<std::pair<CharFormat, uint32_t>, 4> m_recentFormats{};
+    std::array<std::pair<CharFormat, uint32_t>, 8> m_recentFormats{};
     size_t m_recentFormatCount = 0;
     size_t m_nextRecentFormat = 0;
     std::optional<std::pair<ParaFormat, uint32_t>> m_recentParaFormat;

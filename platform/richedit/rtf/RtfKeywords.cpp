@@ -1,7 +1,7 @@
 #include "platform/richedit/rtf/RtfKeywords.h"
 
+#include <algorithm>
 #include <array>
-#include <optional>
 #include <string_view>
 
 namespace richedit {
@@ -199,43 +199,45 @@ constexpr KeywordName Keywords[] = {
     {"rtlmark", K::RightToLeftMark},
 };
 
-// A name of up to 20 letters packed into two numbers, 6 bits a letter: looking a word up
-// compares numbers, never strings.
+// A name of up to 23 bytes and its length as three numbers: looking a word up compares
+// numbers, never strings.
 struct PackedName {
-    uint64_t low = 0;
-    uint64_t high = 0;
+    uint64_t words[3] = {};
     bool operator==(const PackedName&) const = default;
 };
 
-constexpr size_t MaxPackedLetters = 20;
+constexpr size_t PackedBytes = sizeof(PackedName::words);
 
-std::optional<PackedName> packName(std::string_view name)
+// Up to eight bytes from `from` as one number, gathered in a register: bytes stored one by one
+// and read back as words would stall.
+uint64_t packedWord(std::string_view name, size_t from)
 {
-    if (name.empty() || name.size() > MaxPackedLetters)
-        return std::nullopt;
-    PackedName packed;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        uint64_t code = 0;
-        if (c >= 'a' && c <= 'z')
-            code = uint64_t(c - 'a' + 1);
-        else if (c >= 'A' && c <= 'Z')
-            code = uint64_t(c - 'A' + 27);
-        else
-            return std::nullopt;
-        uint64_t& word = i < 10 ? packed.low : packed.high;
-        word = word << 6 | code;
-    }
-    return packed;
+    uint64_t word = 0;
+    const size_t to = std::min(name.size(), from + 8);
+    for (size_t i = from; i < to; ++i)
+        word |= uint64_t(static_cast<unsigned char>(name[i])) << (8 * (i - from));
+    return word;
+}
+
+// False for a name too long to be any of ours.
+bool packName(std::string_view name, PackedName& packed)
+{
+    if (name.empty() || name.size() >= PackedBytes)
+        return false;
+    packed.words[0] = packedWord(name, 0);
+    packed.words[1] = packedWord(name, 8);
+    packed.words[2] = packedWord(name, 16) | uint64_t(name.size()) << 56;
+    return true;
 }
 
 // Open addressing over a power of two comfortably above the number of words.
-constexpr size_t TableSize = 1024;
+constexpr size_t TableSize = 512;
 
 size_t slotOf(const PackedName& packed)
 {
-    const uint64_t mixed =
-        (packed.low ^ (packed.high * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
+    const uint64_t mixed = (packed.words[0] ^ (packed.words[1] * 0x9E3779B97F4A7C15ull) ^
+                            (packed.words[2] * 0xC2B2AE3D27D4EB4Full)) *
+                           0xFF51AFD7ED558CCDull;
     return size_t(mixed >> 40) & (TableSize - 1);
 }
 
@@ -249,7 +251,8 @@ const std::array<KeywordSlot, TableSize>& keywordTable()
     static const std::array<KeywordSlot, TableSize> table = [] {
         std::array<KeywordSlot, TableSize> entries{};
         for (const KeywordName& entry : Keywords) {
-            const PackedName packed = *packName(entry.name);
+            PackedName packed;
+            packName(entry.name, packed);
             size_t slot = slotOf(packed);
             while (entries[slot].keyword != RtfKeyword::Unknown && !(entries[slot].name == packed))
                 slot = (slot + 1) & (TableSize - 1);
@@ -266,11 +269,11 @@ const std::array<KeywordSlot, TableSize>& keywordTable()
 RtfKeyword lookupRtfKeyword(QByteArrayView name)
 {
     const std::string_view key(name.data(), static_cast<size_t>(name.size()));
-    if (const std::optional<PackedName> packed = packName(key)) {
+    if (PackedName packed; packName(key, packed)) {
         const auto& table = keywordTable();
-        for (size_t slot = slotOf(*packed); table[slot].keyword != K::Unknown;
+        for (size_t slot = slotOf(packed); table[slot].keyword != K::Unknown;
              slot = (slot + 1) & (TableSize - 1)) {
-            if (table[slot].name == *packed)
+            if (table[slot].name == packed)
                 return table[slot].keyword;
         }
     }

@@ -1,5 +1,6 @@
 #include "platform/richedit/rtf/RtfReader.h"
 
+#include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/rtf/RtfReaderEngine.h"
 
 #include <algorithm>
@@ -45,6 +46,19 @@ bool hasNul(QStringView text)
             return true;
     }
     return false;
+}
+
+// Windows-1252 and ASCII in any code page we meet turn each byte into one character, which is
+// a CR, LF or NUL only when the byte is.
+bool decodesByteByByte(QByteArrayView bytes, int codePage)
+{
+    if (codePage == Windows1252CodePage)
+        return true;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 bool isOn(const RtfToken& token)
@@ -125,13 +139,14 @@ DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode)
     return fragment;
 }
 
-void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink)
+void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink, RtfRunText runText)
 {
-    RtfReaderEngine(rtf, mode, sink).run();
+    RtfReaderEngine(rtf, mode, sink, runText).run();
 }
 
-RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink)
-    : m_input(input), m_mode(mode), m_sink(sink)
+RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink,
+                                 RtfRunText runText)
+    : m_input(input), m_mode(mode), m_runText(runText), m_sink(sink)
 {
     m_stack.reserve(64);
     m_stack.emplace_back();
@@ -486,12 +501,12 @@ void RtfReaderEngine::bodyWord(RtfKeyword keyword, const RtfToken& token)
             break;
         case K::DefaultFont:
             m_defaultFont = paramOr(token, 0);
-            m_effectiveDirty = true;
+            formatTablesChanged();
             break;
         case K::DefaultLanguage:
             if (token.hasParam && token.param >= 0)
                 m_defaultLanguage = token.param;
-            m_effectiveDirty = true;
+            formatTablesChanged();
             break;
         default:
             tableWord(keyword, token);
@@ -709,6 +724,8 @@ void RtfReaderEngine::handleHexByte(unsigned char byte)
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
             m_pendingBytes.append(value);
+            m_pendingLineEndOrNul =
+                m_pendingLineEndOrNul || byte == 0 || byte == '\r' || byte == '\n';
             break;
         case RtfDestination::LevelText:
             m_levelText.append(value);
@@ -731,10 +748,22 @@ void RtfReaderEngine::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    m_decoded.resize(0);
-    m_decoder.decodeAppend(m_pendingBytes, currentCodePage(), m_decoded);
+    const int codePage = currentCodePage();
+    if (state().dest == RtfDestination::Body && !m_pendingLineEndOrNul &&
+        decodesByteByByte(m_pendingBytes, codePage)) {
+        // The usual case: bytes that each make one character, none of them a NUL or a line
+        // end, go straight into the run without being searched and copied on the way.
+        resolveSurrogate();
+        flushCellTab();
+        prepareRun();
+        m_decoder.decodeAppend(m_pendingBytes, codePage, m_paragraphText);
+    } else {
+        m_decoded.resize(0);
+        m_decoder.decodeAppend(m_pendingBytes, codePage, m_decoded);
+        emitText(m_decoded);
+    }
     m_pendingBytes.resize(0);  // keeps the buffer
-    emitText(m_decoded);
+    m_pendingLineEndOrNul = false;
 }
 
 void RtfReaderEngine::emitUnicode(int32_t value)
@@ -863,28 +892,34 @@ void RtfReaderEngine::flushCellTab()
     auto& runs = m_paragraph.runs;
     if (!m_runOpen || runs.back().format != shown)
         openRun(shown);
-    m_runText += u'\t';
+    m_paragraphText += u'\t';
     m_lastRunMatches = false;
 }
 
 void RtfReaderEngine::appendRun(QStringView text)
 {
+    prepareRun();
+    m_paragraphText.append(text);
+}
+
+void RtfReaderEngine::prepareRun()
+{
     m_shapePictureRead = false;
     if (m_effectiveDirty || !m_lastRunMatches) {
         const CharFormat& format = effectiveFormat();
-        m_lastRunMatches = m_runOpen && m_paragraph.runs.back().format == format;
+        m_lastRunMatches = m_runOpen && sameCharFormat(m_paragraph.runs.back().format, format);
         if (!m_lastRunMatches) {
             openRun(format);
             m_lastRunMatches = true;
         }
     }
-    m_runText.append(text);
 }
 
 void RtfReaderEngine::openRun(const CharFormat& format)
 {
     closeRun();
     m_paragraph.runs.push_back({QString(), format, nullptr});
+    m_runStart = m_paragraphText.size();
     m_runOpen = true;
 }
 
@@ -892,10 +927,28 @@ void RtfReaderEngine::closeRun()
 {
     if (!m_runOpen)
         return;
-    // A block of the run's size: the document keeps it as it is.
-    m_paragraph.runs.back().text = QString(m_runText.constData(), m_runText.size());
-    m_runText.resize(0);  // keeps the buffer
+    m_runLengths.push_back(int32_t(m_paragraphText.size() - m_runStart));
     m_runOpen = false;
+}
+
+void RtfReaderEngine::handOverText(const RtfParaProps& props)
+{
+    auto& runs = m_paragraph.runs;
+    if (m_runText == RtfRunText::Joined && !listLabelStaysText(props)) {
+        // One block of the paragraph's size: the document keeps it as it is.
+        m_paragraph.joinedText = QString(m_paragraphText.constData(), m_paragraphText.size());
+        m_paragraph.runLengths.assign(m_runLengths.begin(), m_runLengths.end());
+        m_paragraph.textJoined = true;
+    } else {
+        qsizetype offset = 0;
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const int32_t length = m_runLengths[i];
+            runs[i].text = QString(m_paragraphText.constData() + offset, length);
+            offset += length;
+        }
+    }
+    m_paragraphText.resize(0);  // keeps the buffer
+    m_runLengths.clear();
 }
 
 void RtfReaderEngine::sendParagraph()
@@ -907,6 +960,9 @@ void RtfReaderEngine::sendParagraph()
     m_paragraph.format = {};
     m_paragraph.markFormat = {};
     m_paragraph.hasMark = true;
+    m_paragraph.joinedText = QString();
+    m_paragraph.runLengths.clear();
+    m_paragraph.textJoined = false;
 }
 
 void RtfReaderEngine::appendPicture(std::shared_ptr<const Picture> picture)
@@ -914,8 +970,10 @@ void RtfReaderEngine::appendPicture(std::shared_ptr<const Picture> picture)
     resolveSurrogate();
     flushCellTab();
     closeRun();
-    m_paragraph.runs.push_back(
-        {QString(QChar(ObjectReplacementCharacter)), effectiveFormat(), std::move(picture)});
+    // Its character is in the paragraph's text like any other; see handOverText.
+    m_paragraph.runs.push_back({QString(), effectiveFormat(), std::move(picture)});
+    m_paragraphText += QChar(ObjectReplacementCharacter);
+    m_runLengths.push_back(1);
     m_lastRunMatches = false;
 }
 
@@ -927,6 +985,7 @@ void RtfReaderEngine::endParagraph(ParagraphEnd kind)
     const RtfParaProps& props =
         kind == ParagraphEnd::Row && m_rowFormat ? *m_rowFormat : state().para;
     m_paragraph.format = paraFormatFrom(props);
+    handOverText(props);
     placeListLabel(props);
     m_paragraph.markFormat = effectiveFormat();
     m_paragraph.hasMark = true;
@@ -954,6 +1013,7 @@ void RtfReaderEngine::finish()
     const bool keepLast = whole ? !finalParIsEndMark : !m_paragraph.runs.empty();
     if (keepLast) {
         m_paragraph.format = paraFormatFrom(state().para);
+        handOverText(state().para);
         placeListLabel(state().para);
         m_paragraph.markFormat = effectiveFormat();
         m_paragraph.hasMark = whole;

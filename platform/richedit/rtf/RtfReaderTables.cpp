@@ -88,8 +88,16 @@ int RtfReaderEngine::currentCodePage() const
 const CharFormat& RtfReaderEngine::effectiveFormat()
 {
     if (!m_effectiveDirty)
-        return m_effective;
+        return *m_effective;
     const RtfCharProps& chars = m_stack.back().chars;
+    m_effectiveDirty = false;
+    m_lastRunMatches = false;
+    for (size_t k = 0; k < m_recentFormatCount; ++k) {
+        if (m_recentFormats[k].first == chars) {
+            m_effective = &m_recentFormats[k].second;
+            return *m_effective;
+        }
+    }
     CharFormat format = defaultCharFormat();
     const RtfFontEntry* font = fontFor(chars.font >= 0 ? chars.font : m_defaultFont);
     if (!font)
@@ -119,10 +127,20 @@ const CharFormat& RtfReaderEngine::effectiveFormat()
     format.lcid = static_cast<uint32_t>(std::clamp<int64_t>(language, 0, 0xFFFFFFFF));
     if (format.lcid == LinkLcid)
         format.effects |= Link;  // only the control writes this locale, for its links
-    m_effective = std::move(format);
-    m_effectiveDirty = false;
-    m_lastRunMatches = false;
-    return m_effective;
+    auto& [props, made] = m_recentFormats[m_nextRecentFormat];
+    props = chars;
+    made = std::move(format);
+    m_effective = &made;
+    m_nextRecentFormat = (m_nextRecentFormat + 1) % m_recentFormats.size();
+    m_recentFormatCount = std::max(m_recentFormatCount, m_nextRecentFormat);
+    return made;
+}
+
+void RtfReaderEngine::formatTablesChanged()
+{
+    m_effectiveDirty = true;
+    m_recentFormatCount = 0;
+    m_nextRecentFormat = 0;
 }
 
 ParaFormat RtfReaderEngine::paraFormatFrom(const RtfParaProps& props) const
@@ -189,10 +207,15 @@ bool RtfReaderEngine::applyListNumbering(const RtfParaProps& props, ParaFormat& 
     return true;
 }
 
-void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
+bool RtfReaderEngine::listLabelStaysText(const RtfParaProps& props) const
 {
     ParaFormat unused;
-    if (!m_listLabel.empty() && props.listOverride != 0 && !applyListNumbering(props, unused)) {
+    return !m_listLabel.empty() && props.listOverride != 0 && !applyListNumbering(props, unused);
+}
+
+void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
+{
+    if (listLabelStaysText(props)) {
         auto& runs = m_paragraph.runs;
         // Merge the label's last run with the text's first when they share a format.
         if (!runs.empty() && !runs.front().picture &&
@@ -207,6 +230,7 @@ void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
 
 void RtfReaderEngine::fontTableWord(RtfKeyword keyword, const RtfToken& token)
 {
+    formatTablesChanged();
     switch (keyword) {
         case RtfKeyword::Font:
             finishFontName();
@@ -251,7 +275,7 @@ void RtfReaderEngine::finishFontName()
     if (auto it = m_fonts.find(m_fontBeingDefined); it != m_fonts.end())
         it->second.face = m_fontName;  // kept exactly as given
     m_fontName.clear();
-    m_effectiveDirty = true;
+    formatTablesChanged();
 }
 
 void RtfReaderEngine::colorTableWord(RtfKeyword keyword, const RtfToken& token)
@@ -283,7 +307,7 @@ void RtfReaderEngine::colorTableBytes(QByteArrayView bytes)
         }
         m_colorParts = {};
         m_colorGiven = false;
-        m_effectiveDirty = true;
+        formatTablesChanged();
     }
 }
 

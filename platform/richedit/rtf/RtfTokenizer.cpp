@@ -1,5 +1,6 @@
 #include "platform/richedit/rtf/RtfTokenizer.h"
 
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -19,12 +20,17 @@ bool isDigit(char c)
 
 // Bytes that never belong to a text run: the structural characters, and control bytes other
 // than the tab (raw CR and LF are layout of the file, not text).
+constexpr std::array<bool, 256> TextBytes = [] {
+    std::array<bool, 256> table{};
+    for (int byte = 0; byte < 256; ++byte)
+        table[size_t(byte)] =
+            (byte >= 0x20 || byte == '\t') && byte != '\\' && byte != '{' && byte != '}';
+    return table;
+}();
+
 bool isTextByte(char c)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '{' || c == '}')
-        return false;
-    return byte >= 0x20 || c == '\t';
+    return TextBytes[static_cast<unsigned char>(c)];
 }
 
 RtfToken makeToken(RtfToken::Type type)
@@ -85,7 +91,7 @@ int RtfTokenizer::hexDigit(qsizetype at) const
     return at < m_input.size() ? rtfHexValue(m_input[at]) : -1;
 }
 
-RtfToken RtfTokenizer::readHexByte()
+void RtfTokenizer::readHexByte(RtfToken& token)
 {
     // m_pos is after "\'"; a malformed escape uses the digits that are there.
     int value = 0;
@@ -100,34 +106,38 @@ RtfToken RtfTokenizer::readHexByte()
     }
     if (digits == 0) {
         // Not an escape at all: an unknown control symbol, which readers ignore.
-        RtfToken symbol = makeToken(RtfToken::ControlSymbol);
-        symbol.symbol = '\'';
-        return symbol;
+        token.type = RtfToken::ControlSymbol;
+        token.symbol = '\'';
+        return;
     }
-    RtfToken token = makeToken(RtfToken::HexByte);
+    token.type = RtfToken::HexByte;
     token.hex = static_cast<unsigned char>(value);
-    return token;
 }
 
 RtfToken RtfTokenizer::readControl()
 {
+    // One token object for every outcome, built where the caller receives it: copying a token
+    // assembled elsewhere costs more than reading the word.
+    RtfToken token;
     const qsizetype size = m_input.size();
     ++m_pos;  // the backslash
     if (m_pos >= size)
-        return makeToken(RtfToken::End);
+        return token;  // End
     const char first = m_input[m_pos];
     if (first == '\r' || first == '\n') {
         // A backslash before a line end is a paragraph end.
         ++m_pos;
-        RtfToken token = makeToken(RtfToken::ControlWord);
+        token.type = RtfToken::ControlWord;
         token.bytes = QByteArrayView("par");
         return token;
     }
     if (!isLetter(first)) {
         ++m_pos;
-        if (first == '\'')
-            return readHexByte();
-        RtfToken token = makeToken(RtfToken::ControlSymbol);
+        if (first == '\'') {
+            readHexByte(token);
+            return token;
+        }
+        token.type = RtfToken::ControlSymbol;
         token.symbol = first;
         return token;
     }
@@ -135,7 +145,7 @@ RtfToken RtfTokenizer::readControl()
     const qsizetype nameStart = m_pos;
     while (m_pos < size && isLetter(m_input[m_pos]))
         ++m_pos;
-    RtfToken token = makeToken(RtfToken::ControlWord);
+    token.type = RtfToken::ControlWord;
     token.bytes = m_input.sliced(nameStart, m_pos - nameStart);
 
     bool negative = false;
@@ -164,16 +174,21 @@ RtfToken RtfTokenizer::readControl()
     if (m_pos < size && m_input[m_pos] == ' ')
         ++m_pos;  // the delimiter belongs to the word
 
-    if (token.bytes == QByteArrayView("bin")) {
+    const QByteArrayView name = token.bytes;
+    if (name.size() == 3 && name[0] == 'b' && name[1] == 'i' && name[2] == 'n') {
         const int64_t count = token.hasParam ? token.param : 0;
-        if (count > size - m_pos)
-            return makeToken(RtfToken::Truncated);
-        RtfToken data = makeToken(RtfToken::Binary);
+        token.param = 0;
+        token.hasParam = false;
+        token.bytes = {};
+        if (count > size - m_pos) {
+            token.type = RtfToken::Truncated;
+            return token;
+        }
+        token.type = RtfToken::Binary;
         if (count > 0) {
-            data.bytes = m_input.sliced(m_pos, static_cast<qsizetype>(count));
+            token.bytes = m_input.sliced(m_pos, static_cast<qsizetype>(count));
             m_pos += static_cast<qsizetype>(count);
         }
-        return data;
     }
     return token;
 }

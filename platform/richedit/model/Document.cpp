@@ -288,8 +288,12 @@ void Document::remove(CharRange range)
 uint32_t Document::convertedFormat(const CharFormat& source)
 {
     for (size_t k = 0; k < m_recentFormatCount; ++k) {
-        if (sameCharFormat(m_recentFormats[k].first, source))
+        if (sameCharFormat(m_recentFormats[k].first, source)) {
+            // Debug builds check the remembered index against the pool, so that every test
+            // that reads a document also tests the remembering.
+            Q_ASSERT(m_pool.at(m_recentFormats[k].second) == complete(source));
             return m_recentFormats[k].second;
+        }
     }
     const uint32_t index = m_pool.intern(complete(source));
     m_recentFormats[m_nextRecentFormat] = {source, index};
@@ -300,8 +304,10 @@ uint32_t Document::convertedFormat(const CharFormat& source)
 
 uint32_t Document::convertedParaFormat(const ParaFormat& source)
 {
-    if (m_recentParaFormat && m_recentParaFormat->first == source)
+    if (m_recentParaFormat && m_recentParaFormat->first == source) {
+        Q_ASSERT(m_paraPool.at(m_recentParaFormat->second) == completePara(source));
         return m_recentParaFormat->second;
+    }
     const uint32_t index = m_paraPool.intern(completePara(source));
     m_recentParaFormat.emplace(source, index);
     return index;

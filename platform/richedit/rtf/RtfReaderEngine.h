@@ -183,6 +183,7 @@ private:
     int currentCodePage() const;
     const RtfFontEntry* fontFor(int32_t index) const;
     const CharFormat& effectiveFormat();
+    CharFormat makeEffectiveFormat(const RtfCharProps& chars) const;
     // The fonts, colours or document defaults that effective formats are made from changed.
     void formatTablesChanged();
     ParaFormat paraFormatFrom(const RtfParaProps& props) const;

@@ -1,5 +1,6 @@
 // The reader's tables (fonts, colours, lists), numbering, pictures and the formats that runs
 // and paragraphs receive.
+#include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/picture/PictureBytes.h"
 #include "platform/richedit/rtf/RtfReaderEngine.h"
 
@@ -95,9 +96,23 @@ const CharFormat& RtfReaderEngine::effectiveFormat()
     for (size_t k = 0; k < m_recentFormatCount; ++k) {
         if (m_recentFormats[k].first == chars) {
             m_effective = &m_recentFormats[k].second;
+            // Debug builds check the remembered format against one made afresh, so that every
+            // reader test also tests the remembering.
+            Q_ASSERT(sameCharFormat(*m_effective, makeEffectiveFormat(chars)));
             return *m_effective;
         }
     }
+    auto& [props, made] = m_recentFormats[m_nextRecentFormat];
+    props = chars;
+    made = makeEffectiveFormat(chars);
+    m_effective = &made;
+    m_nextRecentFormat = (m_nextRecentFormat + 1) % m_recentFormats.size();
+    m_recentFormatCount = std::max(m_recentFormatCount, m_nextRecentFormat);
+    return made;
+}
+
+CharFormat RtfReaderEngine::makeEffectiveFormat(const RtfCharProps& chars) const
+{
     CharFormat format = defaultCharFormat();
     const RtfFontEntry* font = fontFor(chars.font >= 0 ? chars.font : m_defaultFont);
     if (!font)
@@ -127,13 +142,7 @@ const CharFormat& RtfReaderEngine::effectiveFormat()
     format.lcid = static_cast<uint32_t>(std::clamp<int64_t>(language, 0, 0xFFFFFFFF));
     if (format.lcid == LinkLcid)
         format.effects |= Link;  // only the control writes this locale, for its links
-    auto& [props, made] = m_recentFormats[m_nextRecentFormat];
-    props = chars;
-    made = std::move(format);
-    m_effective = &made;
-    m_nextRecentFormat = (m_nextRecentFormat + 1) % m_recentFormats.size();
-    m_recentFormatCount = std::max(m_recentFormatCount, m_nextRecentFormat);
-    return made;
+    return format;
 }
 
 void RtfReaderEngine::formatTablesChanged()

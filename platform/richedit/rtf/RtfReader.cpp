@@ -485,19 +485,24 @@ void RtfReaderEngine::bodyWord(RtfKeyword keyword, const RtfToken& token)
     switch (keyword) {
         case K::Ansi:
             m_ansiCodePage = Windows1252CodePage;
+            formatTablesChanged();
             break;
         case K::Mac:
             m_ansiCodePage = 10000;
+            formatTablesChanged();
             break;
         case K::Pc:
             m_ansiCodePage = 437;
+            formatTablesChanged();
             break;
         case K::Pca:
             m_ansiCodePage = 850;
+            formatTablesChanged();
             break;
         case K::AnsiCodePage:
             if (token.hasParam && token.param > 0)
                 m_ansiCodePage = token.param;
+            formatTablesChanged();
             break;
         case K::DefaultFont:
             m_defaultFont = paramOr(token, 0);

@@ -180,11 +180,14 @@ private:
     void pictureWord(RtfKeyword keyword, const RtfToken& token);
     void pictureHex(QByteArrayView bytes);
     void finishPicture(const RtfGroupState& closed);
-    int currentCodePage() const;
+    int currentCodePage();
+    // The font's code page, or the document's when the font gives none.
+    int codePageOf(const RtfFontEntry* font) const;
     const RtfFontEntry* fontFor(int32_t index) const;
     const CharFormat& effectiveFormat();
     CharFormat makeEffectiveFormat(const RtfCharProps& chars) const;
-    // The fonts, colours or document defaults that effective formats are made from changed.
+    // The fonts, colours or document defaults that effective formats and code pages are made
+    // from changed.
     void formatTablesChanged();
     ParaFormat paraFormatFrom(const RtfParaProps& props) const;
     // False when the paragraph's \ls names no list of the tables (the format is left alone).
@@ -228,6 +231,9 @@ private:
     std::vector<FragmentRun> m_listLabel;
     RtfPictureBuilder m_picture;
     RtfTextDecoder m_decoder;
+    bool m_codePageKnown = false;  // m_codePage is that of the font m_codePageFont
+    int32_t m_codePageFont = 0;
+    int m_codePage = 0;
 
     // Text on its way out
     QByteArray m_pendingBytes;

@@ -67,14 +67,24 @@ const RtfFontEntry* RtfReaderEngine::fontFor(int32_t index) const
     return found == m_fonts.end() ? nullptr : &found->second;
 }
 
-int RtfReaderEngine::currentCodePage() const
+int RtfReaderEngine::currentCodePage()
 {
     const RtfGroupState& current = m_stack.back();
-    const RtfFontEntry* font = nullptr;
     if (current.dest == RtfDestination::FontTable)
-        font = fontFor(m_fontBeingDefined);
-    else
-        font = fontFor(current.chars.font >= 0 ? current.chars.font : m_defaultFont);
+        return codePageOf(fontFor(m_fontBeingDefined));
+    // The text of a document changes font far less often than it is decoded.
+    const int32_t index = current.chars.font >= 0 ? current.chars.font : m_defaultFont;
+    if (!m_codePageKnown || m_codePageFont != index) {
+        m_codePage = codePageOf(fontFor(index));
+        m_codePageFont = index;
+        m_codePageKnown = true;
+    }
+    Q_ASSERT(m_codePage == codePageOf(fontFor(index)));
+    return m_codePage;
+}
+
+int RtfReaderEngine::codePageOf(const RtfFontEntry* font) const
+{
     if (font) {
         if (font->codePage > 0)
             return font->codePage;
@@ -148,6 +158,7 @@ CharFormat RtfReaderEngine::makeEffectiveFormat(const RtfCharProps& chars) const
 void RtfReaderEngine::formatTablesChanged()
 {
     m_effectiveDirty = true;
+    m_codePageKnown = false;
     m_recentFormatCount = 0;
     m_nextRecentFormat = 0;
 }

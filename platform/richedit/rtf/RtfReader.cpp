@@ -697,6 +697,10 @@ void RtfReaderEngine::handleBytes(QByteArrayView bytes)
 {
     switch (state().dest) {
         case RtfDestination::Body:
+            if (m_pendingBytes.isEmpty() && appendDirectly(bytes))
+                break;
+            m_pendingBytes.append(bytes);
+            break;
         case RtfDestination::ListText:
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
@@ -753,22 +757,30 @@ void RtfReaderEngine::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    const int codePage = currentCodePage();
-    if (state().dest == RtfDestination::Body && !m_pendingLineEndOrNul &&
-        decodesByteByByte(m_pendingBytes, codePage)) {
-        // The usual case: bytes that each make one character, none of them a NUL or a line
-        // end, go straight into the run without being searched and copied on the way.
-        resolveSurrogate();
-        flushCellTab();
-        prepareRun();
-        m_decoder.decodeAppend(m_pendingBytes, codePage, m_paragraphText);
-    } else {
+    if (m_pendingLineEndOrNul || state().dest != RtfDestination::Body ||
+        !appendDirectly(m_pendingBytes)) {
         m_decoded.resize(0);
-        m_decoder.decodeAppend(m_pendingBytes, codePage, m_decoded);
+        m_decoder.decodeAppend(m_pendingBytes, currentCodePage(), m_decoded);
         emitText(m_decoded);
     }
     m_pendingBytes.resize(0);  // keeps the buffer
     m_pendingLineEndOrNul = false;
+}
+
+bool RtfReaderEngine::appendDirectly(QByteArrayView bytes)
+{
+    // The usual case: body text whose bytes each make one character, none of them a NUL or a
+    // line end (which only an escape can give), goes straight into the run without being
+    // gathered, searched and copied on the way. Nothing between here and the next flush could
+    // change how it reads.
+    const int codePage = currentCodePage();
+    if (!decodesByteByByte(bytes, codePage))
+        return false;
+    resolveSurrogate();
+    flushCellTab();
+    prepareRun();
+    m_decoder.decodeAppend(bytes, codePage, m_paragraphText);
+    return true;
 }
 
 void RtfReaderEngine::emitUnicode(int32_t value)

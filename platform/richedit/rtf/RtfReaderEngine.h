@@ -144,6 +144,9 @@ private:
 
     // Text and paragraphs (RtfReader.cpp)
     void flushBytes();
+    // Decodes body bytes straight into the paragraph when they read byte by byte; false when
+    // they must wait for the bytes that may follow.
+    bool appendDirectly(QByteArrayView bytes);
     void emitUnicode(int32_t value);
     void emitText(QStringView text);
     void resolveSurrogate();

@@ -1,7 +1,9 @@
 #include "platform/richedit/rtf/RtfTokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace richedit {
@@ -31,6 +33,20 @@ constexpr std::array<bool, 256> TextBytes = [] {
 bool isTextByte(char c)
 {
     return TextBytes[static_cast<unsigned char>(c)];
+}
+
+// Eight bytes at a time: whether any of them may end a text run (a structural character or a
+// control byte; a tab is flagged too and sorted out byte by byte).
+bool mayEndText(uint64_t bytes)
+{
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    const auto has = [](uint64_t x, uint8_t value) {
+        const uint64_t y = x ^ (ones * value);
+        return (y - ones) & ~y & highs;
+    };
+    const uint64_t control = (bytes - ones * 0x20) & ~bytes & highs;  // a byte below 0x20
+    return (control | has(bytes, '\\') | has(bytes, '{') | has(bytes, '}')) != 0;
 }
 
 RtfToken makeToken(RtfToken::Type type)
@@ -68,8 +84,17 @@ RtfToken RtfTokenizer::readText()
 {
     const qsizetype start = m_pos;
     const qsizetype size = m_input.size();
-    while (m_pos < size && isTextByte(m_input[m_pos]))
-        ++m_pos;
+    const char* data = m_input.data();
+    for (;;) {
+        uint64_t block = 0;
+        while (m_pos + 8 <= size && (std::memcpy(&block, data + m_pos, 8), !mayEndText(block)))
+            m_pos += 8;
+        const qsizetype stop = std::min(size, m_pos + 8);
+        while (m_pos < stop && isTextByte(data[m_pos]))
+            ++m_pos;
+        if (m_pos < stop || m_pos >= size)
+            break;  // a byte that ends the run, or the end of the input
+    }
     RtfToken token = makeToken(RtfToken::Text);
     token.bytes = m_input.sliced(start, m_pos - start);
     return token;

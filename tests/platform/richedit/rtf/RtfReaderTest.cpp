@@ -2,6 +2,7 @@
 
 #include "platform/richedit/model/Document.h"
 #include "platform/richedit/rtf/RtfKeywords.h"
+#include "platform/richedit/rtf/RtfTokenizer.h"
 #include "tests/platform/richedit/TextReference.h"
 #include "tests/support/RandomRichText.h"
 
@@ -603,4 +604,49 @@ TEST(RtfReaderStructure, KeywordsAreFoundByTheirWholeName)
     EXPECT_EQ(lookupRtfKeyword(QByteArrayView("b\0", 2)), RtfKeyword::Unknown);
     EXPECT_EQ(lookupRtfKeyword("abcdefghijklmnopqrstuvwxyzabcdefg"), RtfKeyword::Unknown);
     EXPECT_EQ(lookupRtfKeyword(""), RtfKeyword::Unknown);
+}
+
+// Text runs are found eight bytes at a time; they must end exactly where a byte that is no
+// text (a brace or a control byte other than the tab) stands, wherever it falls.
+TEST(RtfReaderStructure, TextRunsEndAtEveryKindOfByte)
+{
+    std::mt19937 random(12);
+    const auto isText = [](unsigned char byte) {
+        return (byte >= 0x20 || byte == '\t') && byte != '{' && byte != '}' && byte != '\\';
+    };
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray input;
+        const int size = int(random() % 70);
+        for (int i = 0; i < size; ++i) {
+            // Mostly text, high bytes included; now and then a brace or a control byte.
+            auto byte = static_cast<unsigned char>(random() % 256);
+            if (random() % 8 != 0 && !isText(byte))
+                byte = 'a';
+            if (byte == '\\')
+                byte = '}';
+            input += char(byte);
+        }
+        std::vector<QByteArray> expected;
+        QByteArray run;
+        for (const char c : input) {
+            if (isText(static_cast<unsigned char>(c))) {
+                run += c;
+                continue;
+            }
+            if (!run.isEmpty())
+                expected.push_back(run);
+            run.clear();
+        }
+        if (!run.isEmpty())
+            expected.push_back(run);
+
+        std::vector<QByteArray> found;
+        RtfTokenizer tokenizer(input);
+        for (RtfToken token = tokenizer.next(); token.type != RtfToken::End;
+             token = tokenizer.next()) {
+            if (token.type == RtfToken::Text)
+                found.push_back(token.bytes.toByteArray());
+        }
+        ASSERT_EQ(found, expected) << input.toHex().toStdString();
+    }
 }

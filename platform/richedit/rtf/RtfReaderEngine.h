@@ -142,7 +142,7 @@ private:
     bool paragraphWord(RtfKeyword keyword, const RtfToken& token);
     void tableWord(RtfKeyword keyword, const RtfToken& token);
 
-    // Text and paragraphs (RtfReader.cpp)
+    // Text and paragraphs (RtfReader.cpp, RtfReaderParagraphs.cpp)
     void flushBytes();
     // Decodes body bytes straight into the paragraph when they read byte by byte; false when
     // they must wait for the bytes that may follow.

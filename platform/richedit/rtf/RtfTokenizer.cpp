@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -35,9 +36,11 @@ bool isTextByte(char c)
     return TextBytes[static_cast<unsigned char>(c)];
 }
 
-// Eight bytes at a time: whether any of them may end a text run (a structural character or a
-// control byte; a tab is flagged too and sorted out byte by byte).
-bool mayEndText(uint64_t bytes)
+// Eight bytes at a time (the first in the lowest bits): the high bit is set in each byte that
+// may end a text run, a structural character or a control byte; a tab is flagged too, for the
+// caller to pass over. Bytes above the first flagged one may be flagged wrongly, never the
+// lowest, so the lowest flag is where the run ends.
+uint64_t textEnds(uint64_t bytes)
 {
     constexpr uint64_t ones = 0x0101010101010101ull;
     constexpr uint64_t highs = 0x8080808080808080ull;
@@ -46,7 +49,7 @@ bool mayEndText(uint64_t bytes)
         return (y - ones) & ~y & highs;
     };
     const uint64_t control = (bytes - ones * 0x20) & ~bytes & highs;  // a byte below 0x20
-    return (control | has(bytes, '\\') | has(bytes, '{') | has(bytes, '}')) != 0;
+    return control | has(bytes, '\\') | has(bytes, '{') | has(bytes, '}');
 }
 
 RtfToken makeToken(RtfToken::Type type)
@@ -85,18 +88,28 @@ RtfToken RtfTokenizer::readText()
     const qsizetype start = m_pos;
     const qsizetype size = m_input.size();
     const char* data = m_input.data();
-    for (;;) {
-        uint64_t block = 0;
-        while (m_pos + 8 <= size && (std::memcpy(&block, data + m_pos, 8), !mayEndText(block)))
-            m_pos += 8;
-        const qsizetype stop = std::min(size, m_pos + 8);
-        while (m_pos < stop && isTextByte(data[m_pos]))
-            ++m_pos;
-        if (m_pos < stop || m_pos >= size)
-            break;  // a byte that ends the run, or the end of the input
+    // A local position: stores through the byte pointer would otherwise write it back each step.
+    qsizetype pos = m_pos;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (pos + 8 <= size) {
+            uint64_t block = 0;
+            std::memcpy(&block, data + pos, 8);
+            const uint64_t ends = textEnds(block);
+            if (ends == 0) {
+                pos += 8;
+                continue;
+            }
+            pos += std::countr_zero(ends) / 8;
+            if (data[pos] != '\t')
+                break;
+            ++pos;
+        }
     }
+    while (pos < size && isTextByte(data[pos]))
+        ++pos;
+    m_pos = pos;
     RtfToken token = makeToken(RtfToken::Text);
-    token.bytes = m_input.sliced(start, m_pos - start);
+    token.bytes = m_input.sliced(start, pos - start);
     return token;
 }
 
@@ -168,8 +181,10 @@ RtfToken RtfTokenizer::readControl()
     }
 
     const qsizetype nameStart = m_pos;
-    while (m_pos < size && isLetter(m_input[m_pos]))
-        ++m_pos;
+    qsizetype pos = m_pos;  // local, as in readText
+    while (pos < size && isLetter(m_input[pos]))
+        ++pos;
+    m_pos = pos;
     token.type = RtfToken::ControlWord;
     token.bytes = m_input.sliced(nameStart, m_pos - nameStart);
 
@@ -182,11 +197,13 @@ RtfToken RtfTokenizer::readControl()
         // Parameters saturate at the 32-bit limits, however many digits follow.
         constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
         int64_t value = 0;
-        while (m_pos < size && isDigit(m_input[m_pos])) {
+        qsizetype digit = m_pos;
+        while (digit < size && isDigit(m_input[digit])) {
             if (value < limit)
-                value = value * 10 + (m_input[m_pos] - '0');
-            ++m_pos;
+                value = value * 10 + (m_input[digit] - '0');
+            ++digit;
         }
+        m_pos = digit;
         if (negative)
             value = -value;
         if (value > std::numeric_limits<int32_t>::max())

@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 #include <QGuiApplication>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -38,6 +39,55 @@ void BM_OpenRtf1MB(benchmark::State& state)
     openRtf(state, 1024 * 1024);
 }
 BENCHMARK(BM_OpenRtf1MB)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Opening from a file as the program does: the file's bytes read into the model, laid out.
+void BM_LoadRtfFile10MB(benchmark::State& state)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(generatedRtf(10 * 1024 * 1024)) < 0 || !file.flush()) {
+        state.SkipWithError("cannot write the file");
+        return;
+    }
+    int lines = 0;
+    for (auto _ : state) {
+        richedit::Engine engine;
+        engine.setViewportSize(QSize(9000, 6000));
+        if (engine.loadFile(file.fileName(), richedit::FileKind::Rtf)) {
+            state.SkipWithError("cannot open the file");
+            return;
+        }
+        lines = engine.lineCount();
+        benchmark::DoNotOptimize(lines);
+    }
+    state.counters["lines"] = lines;
+}
+BENCHMARK(BM_LoadRtfFile10MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The reading side alone: the RTF read into the model and the engine destroyed, no layout.
+void readRtf(benchmark::State& state, qsizetype size)
+{
+    const QString rtf = QString::fromLatin1(generatedRtf(size));
+    int paragraphs = 0;
+    for (auto _ : state) {
+        richedit::Engine engine;
+        engine.setTextRtf(rtf);
+        paragraphs = engine.document().paragraphCount();
+        benchmark::DoNotOptimize(paragraphs);
+    }
+    state.counters["paragraphs"] = paragraphs;
+}
+
+void BM_ReadRtf10MB(benchmark::State& state)
+{
+    readRtf(state, 10 * 1024 * 1024);
+}
+BENCHMARK(BM_ReadRtf10MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ReadRtf1MB(benchmark::State& state)
+{
+    readRtf(state, 1024 * 1024);
+}
+BENCHMARK(BM_ReadRtf1MB)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 void BM_CountPages(benchmark::State& state)
 {

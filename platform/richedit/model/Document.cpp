@@ -46,6 +46,11 @@ void keepTight(QString& text)
         text.squeeze();
 }
 
+bool hasLineEnd(QStringView text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 ParaFormat completePara(const ParaFormat& format)
 {
     ParaFormat result = defaultParaFormat();
@@ -71,6 +76,10 @@ Document::Document(const CharFormat& defaultFormat)
 void Document::setDefaultFormat(const CharFormat& format)
 {
     m_defaultFormat = complete(format);
+    // Converted formats are completed with the default: the ones remembered no longer hold.
+    m_recentFormats = {};
+    m_recentFormatCount = 0;
+    m_nextRecentFormat = 0;
 }
 
 CharFormat Document::complete(const CharFormat& format) const
@@ -276,20 +285,71 @@ void Document::remove(CharRange range)
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
 }
 
+uint32_t Document::convertedFormat(const CharFormat& source)
+{
+    for (size_t k = 0; k < m_recentFormatCount; ++k) {
+        if (sameCharFormat(m_recentFormats[k].first, source)) {
+            // Debug builds check the remembered index against the pool, so that every test
+            // that reads a document also tests the remembering.
+            Q_ASSERT(m_pool.at(m_recentFormats[k].second) == complete(source));
+            return m_recentFormats[k].second;
+        }
+    }
+    const uint32_t index = m_pool.intern(complete(source));
+    m_recentFormats[m_nextRecentFormat] = {source, index};
+    m_nextRecentFormat = (m_nextRecentFormat + 1) % m_recentFormats.size();
+    m_recentFormatCount = std::max(m_recentFormatCount, m_nextRecentFormat);
+    return index;
+}
+
+uint32_t Document::convertedParaFormat(const ParaFormat& source)
+{
+    if (m_recentParaFormat && m_recentParaFormat->first == source) {
+        Q_ASSERT(m_paraPool.at(m_recentParaFormat->second) == completePara(source));
+        return m_recentParaFormat->second;
+    }
+    const uint32_t index = m_paraPool.intern(completePara(source));
+    m_recentParaFormat.emplace(source, index);
+    return index;
+}
+
 void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out)
 {
-    const uint32_t format = m_paraPool.intern(completePara(source.format));
+    const uint32_t format = convertedParaFormat(source.format);
     Paragraph current;
     current.format = format;
-    for (FragmentRun& run : source.runs) {
-        const uint32_t formatIndex = m_pool.intern(complete(run.format));
+    auto& runs = source.runs;
+    if (source.textJoined) {
+        appendJoined(std::move(source), current);
+        out.push_back(std::move(current));
+        return;
+    }
+    const bool lineEnds =
+        source.hasLineEnds && std::any_of(runs.begin(), runs.end(), [](const FragmentRun& run) {
+            return !run.picture && hasLineEnd(run.text);
+        });
+    const bool severalRuns = runs.size() > 1;
+    if (!lineEnds && severalRuns) {
+        // The usual case of several runs: the text is put together in one block of its size.
+        qsizetype total = 0;
+        for (const FragmentRun& run : runs)
+            total += run.text.size();
+        current.text.reserve(total);
+        current.runs.reserve(runs.size());
+    }
+    for (FragmentRun& run : runs) {
+        const uint32_t formatIndex = convertedFormat(run.format);
         if (run.picture) {
             appendPicture(current, run.picture, formatIndex);
             continue;
         }
-        if (!run.text.contains(u'\r') && !run.text.contains(u'\n')) {
-            // The usual case: the run's text moves into the paragraph without a copy.
+        if (!lineEnds && !severalRuns) {
+            // A paragraph of one run takes its text without a copy.
             appendText(current, std::move(run.text), formatIndex);
+            continue;
+        }
+        if (!lineEnds) {
+            appendText(current, QStringView(run.text), formatIndex);
             continue;
         }
         // A line end inside a run still has to count as a paragraph end.
@@ -305,11 +365,35 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
         }
     }
     // The source's text is the paragraph's now: what is left of it goes at once, so that the
-    // document and its source never both hold the whole text.
-    std::vector<FragmentRun>().swap(source.runs);
-    current.mark = m_pool.intern(complete(source.markFormat));
+    // document and its source never both hold the whole text. The emptied list keeps its room
+    // for a reader's next paragraph.
+    runs.clear();
+    current.mark = convertedFormat(source.markFormat);
     keepTight(current.text);
     out.push_back(std::move(current));
+}
+
+void Document::appendJoined(FragmentParagraph&& source, Paragraph& target)
+{
+    Q_ASSERT(source.runLengths.size() == source.runs.size());
+    // The reader's block is the paragraph's text as it is.
+    target.text = std::move(source.joinedText);
+    target.runs.reserve(source.runs.size());
+    for (size_t i = 0; i < source.runs.size(); ++i) {
+        FragmentRun& run = source.runs[i];
+        const uint32_t formatIndex = convertedFormat(run.format);
+        const int32_t length = source.runLengths[i];
+        auto& runs = target.runs;
+        if (run.picture)
+            runs.push_back(TextRun{1, formatIndex, std::move(run.picture)});
+        else if (!runs.empty() && !runs.back().picture && runs.back().format == formatIndex)
+            runs.back().length += length;  // two source formats may complete to one
+        else if (length > 0)
+            runs.push_back(TextRun{length, formatIndex, nullptr});
+    }
+    source.runs.clear();
+    target.mark = convertedFormat(source.markFormat);
+    keepTight(target.text);
 }
 
 std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,

@@ -4,9 +4,11 @@
 
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
+#include "platform/richedit/model/InlineVector.h"
 #include "platform/richedit/model/ParagraphIndex.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -30,11 +32,14 @@ struct TextRun {
     std::shared_ptr<const Picture> picture;
 };
 
+// Most paragraphs hold a single run: it lives in the paragraph, not in a heap block of its own.
+using RunList = InlineVector<TextRun, 1>;
+
 // A paragraph's text (without its mark), its runs covering that text exactly, the paragraph
 // format and the mark's character format.
 struct Paragraph {
     QString text;
-    std::vector<TextRun> runs;
+    RunList runs;
     uint32_t format = 0;  // the mark's paragraph format, an index of the document's records
     uint32_t mark = 0;
 };
@@ -187,6 +192,12 @@ private:
     // The paragraphs of one source paragraph (more when its runs hold line ends), its text
     // taken and its runs released.
     void appendConverted(FragmentParagraph&& source, std::vector<Paragraph>& out);
+    // The same for a paragraph whose text comes in one piece.
+    void appendJoined(FragmentParagraph&& source, Paragraph& target);
+    // Pool indexes of a fragment's formats once completed; the last few are remembered, as a
+    // read document repeats a handful of formats in run after run.
+    uint32_t convertedFormat(const CharFormat& source);
+    uint32_t convertedParaFormat(const ParaFormat& source);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
     // Paragraphs [first, last] that a range touches for paragraph formatting.
@@ -195,6 +206,10 @@ private:
     FormatPool m_pool;
     ParaFormatPool m_paraPool;
     CharFormat m_defaultFormat;
+    std::array<std::pair<CharFormat, uint32_t>, 8> m_recentFormats{};
+    size_t m_recentFormatCount = 0;
+    size_t m_nextRecentFormat = 0;
+    std::optional<std::pair<ParaFormat, uint32_t>> m_recentParaFormat;
     std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
     ParagraphIndex m_index;
     mutable QString m_text;  // the whole text, made on demand

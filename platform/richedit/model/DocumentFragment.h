@@ -43,6 +43,16 @@ struct FragmentParagraph {
     // False for a last paragraph whose end is not part of the fragment (a selection or an
     // insertion that does not end with a paragraph end).
     bool hasMark = true;
+    // False when the producer has made sure no run's text holds a CR or LF, which would
+    // otherwise each end a paragraph; the text need not be searched for them then.
+    bool hasLineEnds = true;
+    // A reader may hand the text over in one piece, as the document keeps it: joinedText then
+    // holds every run's text in order (U+FFFC for a picture) and never a CR or LF, each run's
+    // own text is empty and runLengths gives the runs' lengths. Only a consumer that asked
+    // for this form receives it.
+    bool textJoined = false;
+    QString joinedText{};
+    std::vector<int32_t> runLengths{};
 };
 
 // In a whole document every paragraph has a mark and the last one is the end mark, which is

@@ -11,6 +11,18 @@
 
 namespace richedit {
 
+// Equal formats; a face shared by both (the usual case when one reader made them) is not
+// compared character by character.
+inline bool sameCharFormat(const CharFormat& a, const CharFormat& b)
+{
+    static_assert(sizeof(CharFormat) == 32 + sizeof(QString), "compare every field here");
+    return a.mask == b.mask && a.effects == b.effects && a.heightTw == b.heightTw &&
+           a.offsetTw == b.offsetTw && a.color == b.color && a.backColor == b.backColor &&
+           a.lcid == b.lcid && a.charset == b.charset &&
+           ((a.face.constData() == b.face.constData() && a.face.size() == b.face.size()) ||
+            a.face == b.face);
+}
+
 struct CharFormatHash {
     size_t operator()(const CharFormat& format) const;
 };

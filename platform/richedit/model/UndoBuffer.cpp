@@ -95,7 +95,7 @@ void UndoBuffer::keepFormatChanges(int first, int count)
         m_unrecordedBefore.size() != size_t(count))
         return;
     Step& step = *m_step;
-    const auto sameRuns = [](const std::vector<TextRun>& a, const std::vector<TextRun>& b) {
+    const auto sameRuns = [](const RunList& a, const RunList& b) {
         return std::equal(
             a.begin(), a.end(), b.begin(), b.end(), [](const TextRun& x, const TextRun& y) {
                 return x.length == y.length && x.format == y.format && x.picture == y.picture;

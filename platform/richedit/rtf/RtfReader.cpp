@@ -28,6 +28,38 @@ constexpr int32_t MaxHalfPoints = 3276;
 constexpr char16_t SoftBreak = u'\x000B';
 constexpr char16_t ReplacementCharacter = u'\xFFFD';
 
+// One pass over the text: most of it is short, where a library search costs more than it finds.
+bool hasLineEnd(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c == u'\r' || c == u'\n')
+            return true;
+    }
+    return false;
+}
+
+bool hasNul(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c == u'\0')
+            return true;
+    }
+    return false;
+}
+
+// Windows-1252 and ASCII in any code page we meet turn each byte into one character, which is
+// a CR, LF or NUL only when the byte is.
+bool decodesByteByByte(QByteArrayView bytes, int codePage)
+{
+    if (codePage == Windows1252CodePage)
+        return true;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool isOn(const RtfToken& token)
 {
     return !token.hasParam || token.param != 0;
@@ -99,18 +131,21 @@ DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode)
 {
     DocumentFragment fragment;
     readRtf(rtf, mode, [&fragment](FragmentParagraph&& paragraph) {
+        // The fragment may be edited before it reaches a document: it promises nothing.
+        paragraph.hasLineEnds = true;
         fragment.paragraphs.push_back(std::move(paragraph));
     });
     return fragment;
 }
 
-void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink)
+void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink, RtfRunText runText)
 {
-    RtfReaderEngine(rtf, mode, sink).run();
+    RtfReaderEngine(rtf, mode, sink, runText).run();
 }
 
-RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink)
-    : m_input(input), m_mode(mode), m_sink(sink)
+RtfReaderEngine::RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink,
+                                 RtfRunText runText)
+    : m_input(input), m_mode(mode), m_runText(runText), m_sink(sink)
 {
     m_stack.reserve(64);
     m_stack.emplace_back();
@@ -449,28 +484,33 @@ void RtfReaderEngine::bodyWord(RtfKeyword keyword, const RtfToken& token)
     switch (keyword) {
         case K::Ansi:
             m_ansiCodePage = Windows1252CodePage;
+            formatTablesChanged();
             break;
         case K::Mac:
             m_ansiCodePage = 10000;
+            formatTablesChanged();
             break;
         case K::Pc:
             m_ansiCodePage = 437;
+            formatTablesChanged();
             break;
         case K::Pca:
             m_ansiCodePage = 850;
+            formatTablesChanged();
             break;
         case K::AnsiCodePage:
             if (token.hasParam && token.param > 0)
                 m_ansiCodePage = token.param;
+            formatTablesChanged();
             break;
         case K::DefaultFont:
             m_defaultFont = paramOr(token, 0);
-            m_effectiveDirty = true;
+            formatTablesChanged();
             break;
         case K::DefaultLanguage:
             if (token.hasParam && token.param >= 0)
                 m_defaultLanguage = token.param;
-            m_effectiveDirty = true;
+            formatTablesChanged();
             break;
         default:
             tableWord(keyword, token);
@@ -656,6 +696,10 @@ void RtfReaderEngine::handleBytes(QByteArrayView bytes)
 {
     switch (state().dest) {
         case RtfDestination::Body:
+            if (m_pendingBytes.isEmpty() && appendDirectly(bytes))
+                break;
+            m_pendingBytes.append(bytes);
+            break;
         case RtfDestination::ListText:
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
@@ -688,6 +732,8 @@ void RtfReaderEngine::handleHexByte(unsigned char byte)
         case RtfDestination::ParaNumberingTextAfter:
         case RtfDestination::ParaNumberingTextBefore:
             m_pendingBytes.append(value);
+            m_pendingLineEndOrNul =
+                m_pendingLineEndOrNul || byte == 0 || byte == '\r' || byte == '\n';
             break;
         case RtfDestination::LevelText:
             m_levelText.append(value);
@@ -710,10 +756,30 @@ void RtfReaderEngine::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    m_decoded.resize(0);
-    m_decoder.decodeAppend(m_pendingBytes, currentCodePage(), m_decoded);
+    if (m_pendingLineEndOrNul || state().dest != RtfDestination::Body ||
+        !appendDirectly(m_pendingBytes)) {
+        m_decoded.resize(0);
+        m_decoder.decodeAppend(m_pendingBytes, currentCodePage(), m_decoded);
+        emitText(m_decoded);
+    }
     m_pendingBytes.resize(0);  // keeps the buffer
-    emitText(m_decoded);
+    m_pendingLineEndOrNul = false;
+}
+
+bool RtfReaderEngine::appendDirectly(QByteArrayView bytes)
+{
+    // The usual case: body text whose bytes each make one character, none of them a NUL or a
+    // line end (which only an escape can give), goes straight into the run without being
+    // gathered, searched and copied on the way. Nothing between here and the next flush could
+    // change how it reads.
+    const int codePage = currentCodePage();
+    if (!decodesByteByByte(bytes, codePage))
+        return false;
+    resolveSurrogate();
+    flushCellTab();
+    prepareRun();
+    m_decoder.decodeAppend(bytes, codePage, m_paragraphText);
+    return true;
 }
 
 void RtfReaderEngine::emitUnicode(int32_t value)
@@ -763,7 +829,7 @@ void RtfReaderEngine::emitText(QStringView text)
     resolveSurrogate();
     // A NUL (\u0, \'00) is no character of a document: it would end the text for every
     // reader that takes it as a C string.
-    if (text.contains(QChar(u'\0'))) {
+    if (hasNul(text)) {
         QString kept = text.toString();
         kept.remove(QChar(u'\0'));
         appendToSink(kept);
@@ -811,7 +877,7 @@ void RtfReaderEngine::appendBody(QStringView text)
 {
     // CR and LF are paragraph ends, never characters of a run; escaped ones are dropped as raw
     // ones are.
-    if (text.contains(u'\r') || text.contains(u'\n')) {
+    if (hasLineEnd(text)) {
         QString kept = text.toString();
         kept.remove(u'\r');
         kept.remove(u'\n');
@@ -824,92 +890,6 @@ void RtfReaderEngine::appendBody(QStringView text)
         return;
     flushCellTab();
     appendRun(text);
-}
-
-void RtfReaderEngine::flushCellTab()
-{
-    if (!m_pendingCellTab)
-        return;
-    m_pendingCellTab = false;
-    if (!effectiveFormat().is(Hidden)) {
-        appendRun(u"\t");
-        return;
-    }
-    // The tab stands for the boundary between two cells, which shows even when the next
-    // cell's text is hidden.
-    CharFormat shown = effectiveFormat();
-    shown.effects &= ~uint32_t(Hidden);
-    auto& runs = m_paragraph.runs;
-    if (!runs.empty() && !runs.back().picture && runs.back().format == shown)
-        runs.back().text += u'\t';
-    else
-        runs.push_back({QStringLiteral("\t"), std::move(shown), nullptr});
-    m_lastRunMatches = false;
-}
-
-void RtfReaderEngine::appendRun(QStringView text)
-{
-    m_shapePictureRead = false;
-    auto& runs = m_paragraph.runs;
-    if (m_effectiveDirty || !m_lastRunMatches) {
-        const CharFormat& format = effectiveFormat();
-        m_lastRunMatches = !runs.empty() && !runs.back().picture && runs.back().format == format;
-        if (!m_lastRunMatches) {
-            runs.push_back({QString(), format, nullptr});
-            m_lastRunMatches = true;
-        }
-    }
-    runs.back().text.append(text);
-}
-
-void RtfReaderEngine::appendPicture(std::shared_ptr<const Picture> picture)
-{
-    resolveSurrogate();
-    flushCellTab();
-    m_paragraph.runs.push_back(
-        {QString(QChar(ObjectReplacementCharacter)), effectiveFormat(), std::move(picture)});
-    m_lastRunMatches = false;
-}
-
-void RtfReaderEngine::endParagraph(ParagraphEnd kind)
-{
-    resolveSurrogate();
-    m_pendingCellTab = false;
-    const RtfParaProps& props =
-        kind == ParagraphEnd::Row && m_rowFormat ? *m_rowFormat : state().para;
-    m_paragraph.format = paraFormatFrom(props);
-    placeListLabel(props);
-    m_paragraph.markFormat = effectiveFormat();
-    m_paragraph.hasMark = true;
-    m_sink(std::move(m_paragraph));
-    m_paragraph = {};
-    m_rowFormat.reset();
-    m_lastRunMatches = false;
-    m_lastEndWasPar = kind == ParagraphEnd::Par;
-}
-
-void RtfReaderEngine::finish()
-{
-    // Missing closing braces end the document: every open group closes here.
-    m_overflowDepth = 0;
-    m_skipFallback = 0;
-    while (m_stack.size() > 2)
-        closeGroup();
-    flushBytes();
-    resolveSurrogate();
-    m_pendingCellTab = false;
-
-    const bool whole = m_mode == RtfReadMode::WholeDocument;
-    // A whole document's final \par is its end mark when nothing but formatting follows it.
-    const bool finalParIsEndMark = whole && m_paragraph.runs.empty() && m_lastEndWasPar;
-    const bool keepLast = whole ? !finalParIsEndMark : !m_paragraph.runs.empty();
-    if (keepLast) {
-        m_paragraph.format = paraFormatFrom(state().para);
-        placeListLabel(state().para);
-        m_paragraph.markFormat = effectiveFormat();
-        m_paragraph.hasMark = whole;
-        m_sink(std::move(m_paragraph));
-    }
 }
 
 }  // namespace richedit

@@ -21,8 +21,15 @@ enum class RtfReadMode {
 // "{\rtf".
 bool looksLikeRtf(QByteArrayView data);
 
+// How a streamed paragraph's text is handed over.
+enum class RtfRunText {
+    PerRun,  // in each run's text
+    Joined,  // in the paragraph's joinedText (see FragmentParagraph), for a sink that takes it
+};
+
 DocumentFragment readRtf(QByteArrayView rtf, RtfReadMode mode);
 // The same paragraphs in the same order, each handed to `sink` as soon as it is complete.
-void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink);
+void readRtf(QByteArrayView rtf, RtfReadMode mode, const ParagraphSink& sink,
+             RtfRunText runText = RtfRunText::PerRun);
 
 }  // namespace richedit

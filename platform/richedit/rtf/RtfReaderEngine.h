@@ -43,6 +43,7 @@ struct RtfCharProps {
     int32_t colorIndex = 0;
     int32_t backColorIndex = 0;
     int64_t language = -1;  // -1: \deflang
+    bool operator==(const RtfCharProps&) const = default;
 };
 
 // Older paragraph numbering (\pn) as read.
@@ -115,7 +116,8 @@ struct RtfPictureBuilder {
 
 class RtfReaderEngine {
 public:
-    RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink);
+    RtfReaderEngine(QByteArrayView input, RtfReadMode mode, const ParagraphSink& sink,
+                    RtfRunText runText);
     void run();
 
 private:
@@ -140,14 +142,26 @@ private:
     bool paragraphWord(RtfKeyword keyword, const RtfToken& token);
     void tableWord(RtfKeyword keyword, const RtfToken& token);
 
-    // Text and paragraphs (RtfReader.cpp)
+    // Text and paragraphs (RtfReader.cpp, RtfReaderParagraphs.cpp)
     void flushBytes();
+    // Decodes body bytes straight into the paragraph when they read byte by byte; false when
+    // they must wait for the bytes that may follow.
+    bool appendDirectly(QByteArrayView bytes);
     void emitUnicode(int32_t value);
     void emitText(QStringView text);
     void resolveSurrogate();
     void appendToSink(QStringView text);
     void appendBody(QStringView text);
     void appendRun(QStringView text);
+    // Makes the last run one of text in the effective format, ready for m_paragraphText to grow.
+    void prepareRun();
+    // The paragraph's text gathers in a buffer kept from paragraph to paragraph, each run's
+    // length noted as it closes; the finished paragraph gets its text in blocks of just its
+    // size, one a run or one in all.
+    void openRun(const CharFormat& format);
+    void closeRun();
+    void handOverText(const RtfParaProps& props);
+    void sendParagraph();
     // Writes the tab between two cells once the next cell's content shows up.
     void flushCellTab();
     void appendPicture(std::shared_ptr<const Picture> picture);
@@ -169,18 +183,26 @@ private:
     void pictureWord(RtfKeyword keyword, const RtfToken& token);
     void pictureHex(QByteArrayView bytes);
     void finishPicture(const RtfGroupState& closed);
-    int currentCodePage() const;
+    int currentCodePage();
+    // The font's code page, or the document's when the font gives none.
+    int codePageOf(const RtfFontEntry* font) const;
     const RtfFontEntry* fontFor(int32_t index) const;
     const CharFormat& effectiveFormat();
+    CharFormat makeEffectiveFormat(const RtfCharProps& chars) const;
+    // The fonts, colours or document defaults that effective formats and code pages are made
+    // from changed.
+    void formatTablesChanged();
     ParaFormat paraFormatFrom(const RtfParaProps& props) const;
     // False when the paragraph's \ls names no list of the tables (the format is left alone).
     bool applyListNumbering(const RtfParaProps& props, ParaFormat& format) const;
     // Puts the paragraph's \listtext label in front of its text when its list is missing, so
     // that a number such as "10." is not lost; a known list numbers the paragraph itself.
     void placeListLabel(const RtfParaProps& props);
+    bool listLabelStaysText(const RtfParaProps& props) const;
 
     QByteArrayView m_input;
     RtfReadMode m_mode;
+    RtfRunText m_runText;
 
     std::vector<RtfGroupState> m_stack;
     int m_overflowDepth = 0;  // groups opened past the nesting limit share the innermost state
@@ -212,14 +234,27 @@ private:
     std::vector<FragmentRun> m_listLabel;
     RtfPictureBuilder m_picture;
     RtfTextDecoder m_decoder;
+    bool m_codePageKnown = false;  // m_codePage is that of the font m_codePageFont
+    int32_t m_codePageFont = 0;
+    int m_codePage = 0;
 
     // Text on its way out
     QByteArray m_pendingBytes;
+    bool m_pendingLineEndOrNul = false;  // an escaped CR, LF or NUL is among the bytes
     QString m_decoded;
     char16_t m_pendingHighSurrogate = 0;
-    CharFormat m_effective;
+    // The last few effective formats made, as groups switch back and forth between a handful;
+    // the current one points into them and stays put until the next one is made.
+    const CharFormat* m_effective = nullptr;
     bool m_effectiveDirty = true;
+    std::array<std::pair<RtfCharProps, CharFormat>, 8> m_recentFormats{};
+    size_t m_recentFormatCount = 0;
+    size_t m_nextRecentFormat = 0;
     bool m_lastRunMatches = false;  // the last run is text in the current effective format
+    bool m_runOpen = false;  // the last run is text, still growing at the end of m_paragraphText
+    qsizetype m_runStart = 0;
+    QString m_paragraphText;
+    std::vector<int32_t> m_runLengths;  // of the closed runs
 
     // The paragraph being built; finished ones go to the sink
     const ParagraphSink& m_sink;

@@ -1,5 +1,6 @@
 // The reader's tables (fonts, colours, lists), numbering, pictures and the formats that runs
 // and paragraphs receive.
+#include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/picture/PictureBytes.h"
 #include "platform/richedit/rtf/RtfReaderEngine.h"
 
@@ -66,14 +67,24 @@ const RtfFontEntry* RtfReaderEngine::fontFor(int32_t index) const
     return found == m_fonts.end() ? nullptr : &found->second;
 }
 
-int RtfReaderEngine::currentCodePage() const
+int RtfReaderEngine::currentCodePage()
 {
     const RtfGroupState& current = m_stack.back();
-    const RtfFontEntry* font = nullptr;
     if (current.dest == RtfDestination::FontTable)
-        font = fontFor(m_fontBeingDefined);
-    else
-        font = fontFor(current.chars.font >= 0 ? current.chars.font : m_defaultFont);
+        return codePageOf(fontFor(m_fontBeingDefined));
+    // The text of a document changes font far less often than it is decoded.
+    const int32_t index = current.chars.font >= 0 ? current.chars.font : m_defaultFont;
+    if (!m_codePageKnown || m_codePageFont != index) {
+        m_codePage = codePageOf(fontFor(index));
+        m_codePageFont = index;
+        m_codePageKnown = true;
+    }
+    Q_ASSERT(m_codePage == codePageOf(fontFor(index)));
+    return m_codePage;
+}
+
+int RtfReaderEngine::codePageOf(const RtfFontEntry* font) const
+{
     if (font) {
         if (font->codePage > 0)
             return font->codePage;
@@ -88,8 +99,30 @@ int RtfReaderEngine::currentCodePage() const
 const CharFormat& RtfReaderEngine::effectiveFormat()
 {
     if (!m_effectiveDirty)
-        return m_effective;
+        return *m_effective;
     const RtfCharProps& chars = m_stack.back().chars;
+    m_effectiveDirty = false;
+    m_lastRunMatches = false;
+    for (size_t k = 0; k < m_recentFormatCount; ++k) {
+        if (m_recentFormats[k].first == chars) {
+            m_effective = &m_recentFormats[k].second;
+            // Debug builds check the remembered format against one made afresh, so that every
+            // reader test also tests the remembering.
+            Q_ASSERT(sameCharFormat(*m_effective, makeEffectiveFormat(chars)));
+            return *m_effective;
+        }
+    }
+    auto& [props, made] = m_recentFormats[m_nextRecentFormat];
+    props = chars;
+    made = makeEffectiveFormat(chars);
+    m_effective = &made;
+    m_nextRecentFormat = (m_nextRecentFormat + 1) % m_recentFormats.size();
+    m_recentFormatCount = std::max(m_recentFormatCount, m_nextRecentFormat);
+    return made;
+}
+
+CharFormat RtfReaderEngine::makeEffectiveFormat(const RtfCharProps& chars) const
+{
     CharFormat format = defaultCharFormat();
     const RtfFontEntry* font = fontFor(chars.font >= 0 ? chars.font : m_defaultFont);
     if (!font)
@@ -119,10 +152,15 @@ const CharFormat& RtfReaderEngine::effectiveFormat()
     format.lcid = static_cast<uint32_t>(std::clamp<int64_t>(language, 0, 0xFFFFFFFF));
     if (format.lcid == LinkLcid)
         format.effects |= Link;  // only the control writes this locale, for its links
-    m_effective = std::move(format);
-    m_effectiveDirty = false;
-    m_lastRunMatches = false;
-    return m_effective;
+    return format;
+}
+
+void RtfReaderEngine::formatTablesChanged()
+{
+    m_effectiveDirty = true;
+    m_codePageKnown = false;
+    m_recentFormatCount = 0;
+    m_nextRecentFormat = 0;
 }
 
 ParaFormat RtfReaderEngine::paraFormatFrom(const RtfParaProps& props) const
@@ -189,10 +227,15 @@ bool RtfReaderEngine::applyListNumbering(const RtfParaProps& props, ParaFormat& 
     return true;
 }
 
-void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
+bool RtfReaderEngine::listLabelStaysText(const RtfParaProps& props) const
 {
     ParaFormat unused;
-    if (!m_listLabel.empty() && props.listOverride != 0 && !applyListNumbering(props, unused)) {
+    return !m_listLabel.empty() && props.listOverride != 0 && !applyListNumbering(props, unused);
+}
+
+void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
+{
+    if (listLabelStaysText(props)) {
         auto& runs = m_paragraph.runs;
         // Merge the label's last run with the text's first when they share a format.
         if (!runs.empty() && !runs.front().picture &&
@@ -207,6 +250,7 @@ void RtfReaderEngine::placeListLabel(const RtfParaProps& props)
 
 void RtfReaderEngine::fontTableWord(RtfKeyword keyword, const RtfToken& token)
 {
+    formatTablesChanged();
     switch (keyword) {
         case RtfKeyword::Font:
             finishFontName();
@@ -251,7 +295,7 @@ void RtfReaderEngine::finishFontName()
     if (auto it = m_fonts.find(m_fontBeingDefined); it != m_fonts.end())
         it->second.face = m_fontName;  // kept exactly as given
     m_fontName.clear();
-    m_effectiveDirty = true;
+    formatTablesChanged();
 }
 
 void RtfReaderEngine::colorTableWord(RtfKeyword keyword, const RtfToken& token)
@@ -283,7 +327,7 @@ void RtfReaderEngine::colorTableBytes(QByteArrayView bytes)
         }
         m_colorParts = {};
         m_colorGiven = false;
-        m_effectiveDirty = true;
+        formatTablesChanged();
     }
 }
 

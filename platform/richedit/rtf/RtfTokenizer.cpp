@@ -1,6 +1,10 @@
 #include "platform/richedit/rtf/RtfTokenizer.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace richedit {
@@ -19,12 +23,33 @@ bool isDigit(char c)
 
 // Bytes that never belong to a text run: the structural characters, and control bytes other
 // than the tab (raw CR and LF are layout of the file, not text).
+constexpr std::array<bool, 256> TextBytes = [] {
+    std::array<bool, 256> table{};
+    for (int byte = 0; byte < 256; ++byte)
+        table[size_t(byte)] =
+            (byte >= 0x20 || byte == '\t') && byte != '\\' && byte != '{' && byte != '}';
+    return table;
+}();
+
 bool isTextByte(char c)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '{' || c == '}')
-        return false;
-    return byte >= 0x20 || c == '\t';
+    return TextBytes[static_cast<unsigned char>(c)];
+}
+
+// Eight bytes at a time (the first in the lowest bits): the high bit is set in each byte that
+// may end a text run, a structural character or a control byte; a tab is flagged too, for the
+// caller to pass over. Bytes above the first flagged one may be flagged wrongly, never the
+// lowest, so the lowest flag is where the run ends.
+uint64_t textEnds(uint64_t bytes)
+{
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    const auto has = [](uint64_t x, uint8_t value) {
+        const uint64_t y = x ^ (ones * value);
+        return (y - ones) & ~y & highs;
+    };
+    const uint64_t control = (bytes - ones * 0x20) & ~bytes & highs;  // a byte below 0x20
+    return control | has(bytes, '\\') | has(bytes, '{') | has(bytes, '}');
 }
 
 RtfToken makeToken(RtfToken::Type type)
@@ -62,10 +87,29 @@ RtfToken RtfTokenizer::readText()
 {
     const qsizetype start = m_pos;
     const qsizetype size = m_input.size();
-    while (m_pos < size && isTextByte(m_input[m_pos]))
-        ++m_pos;
+    const char* data = m_input.data();
+    // A local position: stores through the byte pointer would otherwise write it back each step.
+    qsizetype pos = m_pos;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (pos + 8 <= size) {
+            uint64_t block = 0;
+            std::memcpy(&block, data + pos, 8);
+            const uint64_t ends = textEnds(block);
+            if (ends == 0) {
+                pos += 8;
+                continue;
+            }
+            pos += std::countr_zero(ends) / 8;
+            if (data[pos] != '\t')
+                break;
+            ++pos;
+        }
+    }
+    while (pos < size && isTextByte(data[pos]))
+        ++pos;
+    m_pos = pos;
     RtfToken token = makeToken(RtfToken::Text);
-    token.bytes = m_input.sliced(start, m_pos - start);
+    token.bytes = m_input.sliced(start, pos - start);
     return token;
 }
 
@@ -85,7 +129,7 @@ int RtfTokenizer::hexDigit(qsizetype at) const
     return at < m_input.size() ? rtfHexValue(m_input[at]) : -1;
 }
 
-RtfToken RtfTokenizer::readHexByte()
+void RtfTokenizer::readHexByte(RtfToken& token)
 {
     // m_pos is after "\'"; a malformed escape uses the digits that are there.
     int value = 0;
@@ -100,42 +144,48 @@ RtfToken RtfTokenizer::readHexByte()
     }
     if (digits == 0) {
         // Not an escape at all: an unknown control symbol, which readers ignore.
-        RtfToken symbol = makeToken(RtfToken::ControlSymbol);
-        symbol.symbol = '\'';
-        return symbol;
+        token.type = RtfToken::ControlSymbol;
+        token.symbol = '\'';
+        return;
     }
-    RtfToken token = makeToken(RtfToken::HexByte);
+    token.type = RtfToken::HexByte;
     token.hex = static_cast<unsigned char>(value);
-    return token;
 }
 
 RtfToken RtfTokenizer::readControl()
 {
+    // One token object for every outcome, built where the caller receives it: copying a token
+    // assembled elsewhere costs more than reading the word.
+    RtfToken token;
     const qsizetype size = m_input.size();
     ++m_pos;  // the backslash
     if (m_pos >= size)
-        return makeToken(RtfToken::End);
+        return token;  // End
     const char first = m_input[m_pos];
     if (first == '\r' || first == '\n') {
         // A backslash before a line end is a paragraph end.
         ++m_pos;
-        RtfToken token = makeToken(RtfToken::ControlWord);
+        token.type = RtfToken::ControlWord;
         token.bytes = QByteArrayView("par");
         return token;
     }
     if (!isLetter(first)) {
         ++m_pos;
-        if (first == '\'')
-            return readHexByte();
-        RtfToken token = makeToken(RtfToken::ControlSymbol);
+        if (first == '\'') {
+            readHexByte(token);
+            return token;
+        }
+        token.type = RtfToken::ControlSymbol;
         token.symbol = first;
         return token;
     }
 
     const qsizetype nameStart = m_pos;
-    while (m_pos < size && isLetter(m_input[m_pos]))
-        ++m_pos;
-    RtfToken token = makeToken(RtfToken::ControlWord);
+    qsizetype pos = m_pos;  // local, as in readText
+    while (pos < size && isLetter(m_input[pos]))
+        ++pos;
+    m_pos = pos;
+    token.type = RtfToken::ControlWord;
     token.bytes = m_input.sliced(nameStart, m_pos - nameStart);
 
     bool negative = false;
@@ -147,11 +197,13 @@ RtfToken RtfTokenizer::readControl()
         // Parameters saturate at the 32-bit limits, however many digits follow.
         constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
         int64_t value = 0;
-        while (m_pos < size && isDigit(m_input[m_pos])) {
+        qsizetype digit = m_pos;
+        while (digit < size && isDigit(m_input[digit])) {
             if (value < limit)
-                value = value * 10 + (m_input[m_pos] - '0');
-            ++m_pos;
+                value = value * 10 + (m_input[digit] - '0');
+            ++digit;
         }
+        m_pos = digit;
         if (negative)
             value = -value;
         if (value > std::numeric_limits<int32_t>::max())
@@ -164,16 +216,21 @@ RtfToken RtfTokenizer::readControl()
     if (m_pos < size && m_input[m_pos] == ' ')
         ++m_pos;  // the delimiter belongs to the word
 
-    if (token.bytes == QByteArrayView("bin")) {
+    const QByteArrayView name = token.bytes;
+    if (name.size() == 3 && name[0] == 'b' && name[1] == 'i' && name[2] == 'n') {
         const int64_t count = token.hasParam ? token.param : 0;
-        if (count > size - m_pos)
-            return makeToken(RtfToken::Truncated);
-        RtfToken data = makeToken(RtfToken::Binary);
+        token.param = 0;
+        token.hasParam = false;
+        token.bytes = {};
+        if (count > size - m_pos) {
+            token.type = RtfToken::Truncated;
+            return token;
+        }
+        token.type = RtfToken::Binary;
         if (count > 0) {
-            data.bytes = m_input.sliced(m_pos, static_cast<qsizetype>(count));
+            token.bytes = m_input.sliced(m_pos, static_cast<qsizetype>(count));
             m_pos += static_cast<qsizetype>(count);
         }
-        return data;
     }
     return token;
 }

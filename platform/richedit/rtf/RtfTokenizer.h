@@ -40,7 +40,7 @@ public:
 
 private:
     RtfToken readControl();
-    RtfToken readHexByte();
+    void readHexByte(RtfToken& token);
     RtfToken readText();
     int hexDigit(qsizetype at) const;
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -27,20 +28,43 @@ constexpr long ErrInvalidFileFormat = 321;
 // than a lost '?'.
 QByteArray rtfBytes(const QString& data)
 {
-    QByteArray bytes;
-    bytes.reserve(data.size());
-    for (const QChar c : data) {
-        const char16_t unit = c.unicode();
+    // Sized once and written through a pointer: a large document is one pass, no appends.
+    QByteArray bytes(data.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const char16_t* units = reinterpret_cast<const char16_t*>(data.constData());
+    const qsizetype size = data.size();
+    qsizetype written = 0;
+    constexpr qsizetype Block = 32;
+    for (qsizetype i = 0; i < size; ++i) {
+        // Blocks of ASCII, nearly all of an RTF string, are narrowed without a test a unit.
+        while (i + Block <= size) {
+            char16_t any = 0;
+            for (qsizetype k = 0; k < Block; ++k)
+                any |= units[i + k];
+            if (any >= 0x80)
+                break;
+            for (qsizetype k = 0; k < Block; ++k)
+                out[written + k] = static_cast<char>(units[i + k]);
+            written += Block;
+            i += Block;
+        }
+        if (i == size)
+            break;
+        const char16_t unit = units[i];
         const unsigned char byte =
             unit < 0x80 ? static_cast<unsigned char>(unit) : vb::unicodeToWindows1252(unit);
         if (unit < 0x80 || byte >= 0x80) {
-            bytes.append(static_cast<char>(byte));
-        } else {
-            bytes.append("\\u");
-            bytes.append(QByteArray::number(static_cast<int16_t>(unit)));
-            bytes.append('?');
+            out[written++] = static_cast<char>(byte);
+            continue;
         }
+        // The escape takes the unit's byte and more: the buffer grows by the difference.
+        const QByteArray escape = "\\u" + QByteArray::number(static_cast<int16_t>(unit)) + '?';
+        bytes.resize(bytes.size() + escape.size() - 1);
+        out = bytes.data();
+        std::memcpy(out + written, escape.constData(), size_t(escape.size()));
+        written += escape.size();
     }
+    bytes.truncate(written);
     return bytes;
 }
 
@@ -108,8 +132,9 @@ void Engine::setTextRtf(const QString& data)
         m_session.setPlainText(data);
         return;
     }
-    m_session.replaceDocument(
-        [&bytes](const ParagraphSink& sink) { readRtf(bytes, RtfReadMode::WholeDocument, sink); });
+    m_session.replaceDocument([&bytes](const ParagraphSink& sink) {
+        readRtf(bytes, RtfReadMode::WholeDocument, sink, RtfRunText::Joined);
+    });
 }
 
 std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
@@ -129,12 +154,15 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
             // twice; reading stops as soon as what was read would no longer fit.
             LoadBudget::Tally tally;
             m_session.replaceDocument([&](const ParagraphSink& sink) {
-                readRtf(data, RtfReadMode::WholeDocument, [&](FragmentParagraph&& paragraph) {
-                    tally.add(paragraph);
-                    if (!budget.fits(tally))
-                        throw DoesNotFit{};
-                    sink(std::move(paragraph));
-                });
+                readRtf(
+                    data, RtfReadMode::WholeDocument,
+                    [&](FragmentParagraph&& paragraph) {
+                        tally.add(paragraph);
+                        if (!budget.fits(tally))
+                            throw DoesNotFit{};
+                        sink(std::move(paragraph));
+                    },
+                    RtfRunText::Joined);
             });
         } else if (kind == FileKind::Text || isTextData(data)) {
             const QString text = PlainText::decode(data);

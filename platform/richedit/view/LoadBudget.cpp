@@ -81,7 +81,7 @@ uint64_t LoadBudget::documentCost(uint64_t characters, uint64_t paragraphs, uint
 
 void LoadBudget::Tally::add(const FragmentParagraph& paragraph)
 {
-    uint64_t length = 0;
+    uint64_t length = uint64_t(paragraph.joinedText.size());
     for (const FragmentRun& run : paragraph.runs)
         length += uint64_t(run.text.size());
     characters += length + 2;

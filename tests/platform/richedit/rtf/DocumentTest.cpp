@@ -505,3 +505,109 @@ TEST(DocumentTest, LargeDocumentEditsStayFast)
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_EQ(document.text().size(), text.size());
 }
+
+// Converted formats are completed with the document's default format: a default changed
+// between two reads must show in the second, as in a document that had it from the start.
+TEST(DocumentTest, ReadFormatsFollowTheDefaultFormatOfTheirRead)
+{
+    DocumentFragment fragment;
+    for (int i = 0; i < 24; ++i) {
+        FragmentParagraph paragraph;
+        CharFormat partial;  // only some fields given; the rest come from the default
+        partial.mask = Bold | Size;
+        partial.effects = i % 2 ? uint32_t(Bold) : 0u;
+        partial.heightTw = 200 + 20 * (i % 12);  // more formats than are remembered
+        paragraph.runs.push_back({QStringLiteral("run %1").arg(i), partial, nullptr});
+        paragraph.markFormat = partial;
+        fragment.paragraphs.push_back(std::move(paragraph));
+    }
+    CharFormat otherDefault = defaultCharFormat(QStringLiteral("Verdana"), 300);
+    otherDefault.lcid = 1036;
+
+    Document reused;
+    reused.replaceAll(fragment);
+    reused.setDefaultFormat(otherDefault);
+    reused.replaceAll(fragment);
+    Document fresh(otherDefault);
+    fresh.replaceAll(fragment);
+
+    ASSERT_EQ(reused.paragraphCount(), fresh.paragraphCount());
+    for (int i = 0; i < fresh.paragraphCount(); ++i) {
+        const Paragraph& a = reused.paragraph(i);
+        const Paragraph& b = fresh.paragraph(i);
+        ASSERT_EQ(a.runs.size(), b.runs.size());
+        EXPECT_EQ(reused.format(a.runs[0].format), fresh.format(b.runs[0].format)) << i;
+        EXPECT_EQ(reused.format(a.runs[0].format).face, u"Verdana");
+        EXPECT_EQ(reused.format(a.mark), fresh.format(b.mark)) << i;
+    }
+}
+
+// The run list keeps one run in place and more on the heap; it must behave as a vector would
+// through every way the model changes runs.
+TEST(DocumentTest, RunListBehavesAsAVector)
+{
+    std::mt19937 random(7);
+    const auto sameAs = [](const RunList& runs, const std::vector<TextRun>& model) {
+        if (runs.size() != model.size())
+            return false;
+        for (size_t i = 0; i < model.size(); ++i) {
+            if (runs[i].length != model[i].length || runs[i].format != model[i].format ||
+                runs[i].picture != model[i].picture)
+                return false;
+        }
+        return true;
+    };
+    auto picture = std::make_shared<Picture>();
+    for (int round = 0; round < 200; ++round) {
+        RunList runs;
+        std::vector<TextRun> model;
+        for (int step = 0; step < 12; ++step) {
+            const TextRun run{int32_t(random() % 50), uint32_t(random() % 4),
+                              random() % 3 ? nullptr : picture};
+            const size_t at = model.empty() ? 0 : random() % (model.size() + 1);
+            switch (random() % 6) {
+                case 0:
+                case 1:
+                    runs.push_back(run);
+                    model.push_back(run);
+                    break;
+                case 2:
+                    runs.insert(runs.begin() + std::ptrdiff_t(at), run);
+                    model.insert(model.begin() + std::ptrdiff_t(at), run);
+                    break;
+                case 3:
+                    runs.insert(runs.begin() + std::ptrdiff_t(at), {run, run});
+                    model.insert(model.begin() + std::ptrdiff_t(at), {run, run});
+                    break;
+                case 4:
+                    if (at < model.size()) {
+                        runs.erase(runs.begin() + std::ptrdiff_t(at));
+                        model.erase(model.begin() + std::ptrdiff_t(at));
+                    }
+                    break;
+                default: {
+                    // Copies and moves, inline and on the heap, into empty and full lists.
+                    RunList copy(runs);
+                    RunList moved(std::move(copy));
+                    EXPECT_TRUE(copy.empty());
+                    RunList assigned;
+                    assigned.push_back(run);
+                    assigned = moved;
+                    runs = std::move(assigned);
+                    break;
+                }
+            }
+            ASSERT_TRUE(sameAs(runs, model)) << round << " " << step;
+        }
+        if (model.empty()) {
+            runs.push_back(TextRun{1, 0, nullptr});
+            model.push_back(TextRun{1, 0, nullptr});
+        }
+        runs.push_back(runs.front().length ? runs.front() : runs.back());  // its own element
+        model.push_back(model.front().length ? model.front() : model.back());
+        ASSERT_TRUE(sameAs(runs, model));
+        runs.clear();
+        EXPECT_TRUE(runs.empty());
+    }
+    EXPECT_EQ(picture.use_count(), 1);
+}

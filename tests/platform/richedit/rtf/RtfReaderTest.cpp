@@ -1,8 +1,15 @@
 #include "platform/richedit/rtf/RtfReader.h"
 
+#include "platform/richedit/model/Document.h"
+#include "platform/richedit/rtf/RtfKeywords.h"
+#include "platform/richedit/rtf/RtfTokenizer.h"
 #include "tests/platform/richedit/TextReference.h"
+#include "tests/support/RandomRichText.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <random>
 
 using namespace richedit;
 using testsupport::textOf;
@@ -431,4 +438,215 @@ TEST(RtfReaderStructure, ReadsTheControlsOwnOutputShape)
     EXPECT_TRUE(doc.paragraphs[1].markFormat.is(Bold));
     EXPECT_FALSE(doc.paragraphs[2].markFormat.is(Bold));
     EXPECT_EQ(doc.paragraphs[2].format.numbering, NoNumbering);
+}
+
+namespace {
+
+// Random RTF of the pieces a reader meets: formatting words in and out of groups, escapes that
+// make line ends, NULs and surrogates, double-byte text, table cells, list labels, skipped
+// destinations, pictures and unbalanced braces.
+QByteArray randomRtf(std::mt19937& random)
+{
+    static const char* const pieces[] = {
+        "{",
+        "}",
+        "\\b ",
+        "\\b0 ",
+        "\\i ",
+        "\\ul ",
+        "\\ulnone ",
+        "\\f1 ",
+        "\\f0 ",
+        "\\f2 ",
+        "\\fs30 ",
+        "\\cf1 ",
+        "\\cf0 ",
+        "\\highlight2 ",
+        "\\plain ",
+        "\\v ",
+        "\\v0 ",
+        "\\lang357 ",
+        "\\par\r\n",
+        "\\pard ",
+        "\\qc ",
+        "\\li360 ",
+        "\\tx720 ",
+        "\\tab ",
+        "\\line ",
+        "\\'e9",
+        "\\'0d",
+        "\\'0a",
+        "\\'00",
+        "\\'82\\'a0",
+        "\\u8364?",
+        "\\u-10179?\\u-8704?",
+        "\\u-10179?",
+        "\\intbl ",
+        "\\cell ",
+        "\\row ",
+        "{\\*\\unknown skipped}",
+        "{\\listtext 1.\\tab}",
+        "\\ls1 ",
+        "\\ls9 ",
+        "\\sect ",
+        "\\~",
+        "\\-",
+        "\\\\",
+        "\\{",
+        "\\}",
+        "abc ",
+        "x",
+        "caf",
+        "\\uc0 ",
+        "\\uc1 ",
+        "\\deff1 ",
+        "\\emdash ",
+        "{\\pntext\\f1\\'B7\\tab}",
+        "\r\n",
+        "word words ",
+    };
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}{\\f1\\fnil\\fcharset2 Symbol;}"
+        "{\\f2\\fnil\\fcharset128 Gothic;}}{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0"
+        "\\blue255;}{\\*\\listtable{\\list\\listid5{\\listlevel\\levelnfc0\\levelstartat1}}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}";
+    static const QByteArray picture =
+        "{\\pict\\pngblip " + testsupport::encodedImage(2, 2, 0xFF00FF00, "PNG").toHex() + "}";
+    const int count = int(random() % 120);
+    for (int i = 0; i < count; ++i) {
+        const size_t piece = random() % (std::size(pieces) + 1);
+        rtf += piece < std::size(pieces) ? QByteArray(pieces[piece]) : picture;
+    }
+    if (random() % 2 == 0)
+        rtf += "}";
+    return rtf;
+}
+
+// Text, runs (lengths, formats, pictures), paragraph formats and marks of two documents.
+void expectSameDocument(const Document& streamed, const Document& reference)
+{
+    ASSERT_EQ(streamed.paragraphCount(), reference.paragraphCount());
+    for (int i = 0; i < streamed.paragraphCount(); ++i) {
+        const Paragraph& a = streamed.paragraph(i);
+        const Paragraph& b = reference.paragraph(i);
+        ASSERT_EQ(a.text, b.text) << i;
+        ASSERT_EQ(a.runs.size(), b.runs.size()) << i;
+        for (size_t k = 0; k < a.runs.size(); ++k) {
+            EXPECT_EQ(a.runs[k].length, b.runs[k].length) << i << " " << k;
+            EXPECT_EQ(streamed.format(a.runs[k].format), reference.format(b.runs[k].format));
+            ASSERT_EQ(bool(a.runs[k].picture), bool(b.runs[k].picture));
+            if (a.runs[k].picture) {
+                EXPECT_EQ(a.runs[k].picture->encoded, b.runs[k].picture->encoded);
+            }
+        }
+        EXPECT_EQ(streamed.paraFormat(a.format), reference.paraFormat(b.format)) << i;
+        EXPECT_EQ(streamed.format(a.mark), reference.format(b.mark)) << i;
+    }
+}
+
+}  // namespace
+
+// The streamed read hands each paragraph's text over in one block; the document it makes must
+// be the one made from the fragment's runs, whatever the input.
+TEST(RtfReaderStreaming, JoinedTextMakesTheSameDocumentAsRuns)
+{
+    std::mt19937 random(33);
+    for (int round = 0; round < 400; ++round) {
+        const QByteArray rtf = randomRtf(random);
+        Document streamed;
+        streamed.replaceAll([&rtf](const ParagraphSink& sink) {
+            readRtf(rtf, RtfReadMode::WholeDocument, sink, RtfRunText::Joined);
+        });
+        Document reference;
+        reference.replaceAll(readRtf(rtf, RtfReadMode::WholeDocument));
+        SCOPED_TRACE(rtf.toStdString());
+        expectSameDocument(streamed, reference);
+        if (HasFatalFailure())
+            return;
+
+        // Insertions keep per-run text: the fragment read whole and the one gathered from the
+        // stream agree run by run.
+        const DocumentFragment whole = readRtf(rtf, RtfReadMode::Insert);
+        DocumentFragment gathered;
+        readRtf(rtf, RtfReadMode::Insert, [&gathered](FragmentParagraph&& paragraph) {
+            gathered.paragraphs.push_back(std::move(paragraph));
+        });
+        ASSERT_EQ(whole.paragraphs.size(), gathered.paragraphs.size());
+        for (size_t i = 0; i < whole.paragraphs.size(); ++i) {
+            const auto& a = whole.paragraphs[i].runs;
+            const auto& b = gathered.paragraphs[i].runs;
+            ASSERT_EQ(a.size(), b.size());
+            for (size_t k = 0; k < a.size(); ++k) {
+                EXPECT_EQ(a[k].text, b[k].text);
+                EXPECT_EQ(a[k].format, b[k].format);
+            }
+            EXPECT_FALSE(gathered.paragraphs[i].textJoined);
+        }
+    }
+}
+
+TEST(RtfReaderStructure, KeywordsAreFoundByTheirWholeName)
+{
+    EXPECT_EQ(lookupRtfKeyword("listoverridetable"), RtfKeyword::ListOverrideTable);
+    EXPECT_EQ(lookupRtfKeyword("nesttableprops"), RtfKeyword::NestTableProps);
+    EXPECT_EQ(lookupRtfKeyword("b"), RtfKeyword::Bold);
+    EXPECT_EQ(lookupRtfKeyword("ul"), RtfKeyword::Underline);
+    EXPECT_EQ(lookupRtfKeyword("ulwave"), RtfKeyword::Underline);
+    EXPECT_EQ(lookupRtfKeyword("ulnone"), RtfKeyword::UnderlineNone);
+    EXPECT_EQ(lookupRtfKeyword("ulc"), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword("u"), RtfKeyword::Unicode);
+    EXPECT_EQ(lookupRtfKeyword("uc"), RtfKeyword::UnicodeSkip);
+    // Prefixes, extensions and names differing only past a word boundary of the packing.
+    EXPECT_EQ(lookupRtfKeyword("listoverridetabl"), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword("listoverridetablex"), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword("listoverride"), RtfKeyword::ListOverride);
+    EXPECT_EQ(lookupRtfKeyword("bb"), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword(QByteArrayView("b\0", 2)), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword("abcdefghijklmnopqrstuvwxyzabcdefg"), RtfKeyword::Unknown);
+    EXPECT_EQ(lookupRtfKeyword(""), RtfKeyword::Unknown);
+}
+
+// Text runs are found eight bytes at a time; they must end exactly where a byte that is no
+// text (a brace or a control byte other than the tab) stands, wherever it falls.
+TEST(RtfReaderStructure, TextRunsEndAtEveryKindOfByte)
+{
+    std::mt19937 random(12);
+    const auto isText = [](unsigned char byte) {
+        return (byte >= 0x20 || byte == '\t') && byte != '{' && byte != '}' && byte != '\\';
+    };
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray input;
+        const int size = int(random() % 70);
+        for (int i = 0; i < size; ++i) {
+            // Mostly text, high bytes included; now and then a brace or a control byte.
+            auto byte = static_cast<unsigned char>(random() % 256);
+            if (random() % 8 != 0 && !isText(byte))
+                byte = 'a';
+            if (byte == '\\')
+                byte = '}';
+            input += char(byte);
+        }
+        std::vector<QByteArray> expected;
+        QByteArray run;
+        for (const char c : input) {
+            if (isText(static_cast<unsigned char>(c))) {
+                run += c;
+                continue;
+            }
+            if (!run.isEmpty())
+                expected.push_back(run);
+            run.clear();
+        }
+        if (!run.isEmpty())
+            expected.push_back(run);
+
+        std::vector<QByteArray> found;
+        RtfTokenizer tokenizer(input);
+        for (RtfToken token = tokenizer.next(); token.type != RtfToken::End;
+             token = tokenizer.next()) {
+            if (token.type == RtfToken::Text)
+                found.push_back(token.bytes.toByteArray());
+        }
+        ASSERT_EQ(found, expected) << input.toHex().toStdString();
+    }
 }

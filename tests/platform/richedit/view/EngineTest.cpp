@@ -1,5 +1,8 @@
 #include "platform/richedit/view/Engine.h"
 
+#include "platform/richedit/rtf/RtfReader.h"
+#include "platform/richedit/view/LoadBudget.h"
+
 #include "tests/support/SignalRecorder.h"
 #include "tests/support/TempFolder.h"
 
@@ -222,4 +225,29 @@ TEST_F(EngineTest, DefaultFontAppliesToTheWholeDocument)
     EXPECT_EQ(engine.findText(find, 0), 2);
     EXPECT_EQ(engine.findText(find, MatchCase), -1);
     EXPECT_EQ(engine.selStart(), 0);  // the selection is not touched
+}
+
+// A file's paragraphs arrive with their text in one block; the load's memory check must count
+// them as it counts paragraphs whose text is in their runs.
+TEST(EngineLoadBudget, CountsTextHandedOverInOneBlock)
+{
+    const QByteArray rtf =
+        "{\\rtf1\\ansi one {\\b two}\\tab {\\pict\\pngblip 00}\\par three "
+        "\\u8364?\\par {\\i four}}";
+    LoadBudget::Tally perRun;
+    LoadBudget::Tally joined;
+    readRtf(
+        rtf, RtfReadMode::WholeDocument,
+        [&perRun](FragmentParagraph&& paragraph) { perRun.add(paragraph); }, RtfRunText::PerRun);
+    readRtf(
+        rtf, RtfReadMode::WholeDocument,
+        [&joined](FragmentParagraph&& paragraph) {
+            EXPECT_TRUE(paragraph.textJoined);
+            joined.add(paragraph);
+        },
+        RtfRunText::Joined);
+    EXPECT_EQ(joined.paragraphs, 3u);
+    EXPECT_EQ(joined.characters, perRun.characters);
+    EXPECT_EQ(joined.longest, perRun.longest);
+    EXPECT_EQ(joined.longest, 9u);
 }

@@ -1,0 +1,295 @@
+// A sequence kept in blocks of at most a few hundred items, each block with the sums of its
+// items' measures, and prefix sums over the blocks. Inserting or removing items moves only the
+// items of the block they land in and touches a small index over the blocks, instead of every
+// item after them; an item is found by index, or by a running sum of one measure, in
+// O(log blocks + block size). The document's paragraphs and the layout's per-paragraph
+// figures both live in one.
+//
+// `Measure` says what an item contributes: `Measure::count` non-negative values, given by
+// `Measure::of(item)` as a std::array<int64_t, count>.
+#pragma once
+
+#include "platform/richedit/model/ParagraphIndex.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace richedit {
+
+template <typename Item, typename Measure>
+class BlockSequence {
+public:
+    static constexpr size_t Measures = Measure::count;
+    using Sums = std::array<int64_t, Measures>;
+    // A block splits above MaxBlock items and takes in a neighbour below MinBlock, so that every
+    // block but a lone one holds MinBlock..MaxBlock items; a bulk build fills them to Fill.
+    static constexpr size_t MaxBlock = 256;
+    static constexpr size_t MinBlock = MaxBlock / 4;
+    static constexpr size_t Fill = MaxBlock * 3 / 4;
+
+    int size() const { return m_starts.empty() ? 0 : m_starts.back(); }
+    bool empty() const { return size() == 0; }
+    const Item& operator[](int index) const
+    {
+        const size_t block = blockOf(index);
+        return m_blocks[block].items[size_t(index - m_starts[block])];
+    }
+
+    void assign(std::vector<Item> items)
+    {
+        m_blocks.clear();
+        const size_t n = items.size();
+        const size_t chunks = (n + Fill - 1) / Fill;
+        m_blocks.reserve(chunks);
+        auto from = std::make_move_iterator(items.begin());
+        for (size_t c = 0; c < chunks; ++c) {
+            // Even chunks, so that the last one is not a sliver.
+            const size_t take = n * (c + 1) / chunks - n * c / chunks;
+            Block block;
+            block.items.assign(from, from + std::ptrdiff_t(take));
+            from += std::ptrdiff_t(take);
+            m_blocks.push_back(std::move(block));
+        }
+        for (Block& block : m_blocks)
+            block.sums = sumsOf(block.items);
+        rebuildBlockIndex(0);
+    }
+
+    // Changes one item in place; the sums follow its measures.
+    template <typename Change>
+    void update(int index, Change change)
+    {
+        const size_t b = blockOf(index);
+        Block& block = m_blocks[b];
+        Item& item = block.items[size_t(index - m_starts[b])];
+        const Sums before = Measure::of(item);
+        change(item);
+        const Sums after = Measure::of(item);
+        for (size_t m = 0; m < Measures; ++m) {
+            if (after[m] != before[m]) {
+                block.sums[m] += after[m] - before[m];
+                m_trees[m].add(int(b), after[m] - before[m]);
+            }
+        }
+    }
+
+    // Changes every item (a whole-document pass); the sums are made again once.
+    template <typename Change>
+    void updateAll(Change change)
+    {
+        for (Block& block : m_blocks) {
+            for (Item& item : block.items)
+                change(item);
+            block.sums = sumsOf(block.items);
+        }
+        rebuildBlockIndex(0);
+    }
+
+    template <typename Visit>
+    void forEach(Visit visit) const
+    {
+        for (const Block& block : m_blocks)
+            for (const Item& item : block.items)
+                visit(item);
+    }
+
+    // Puts `replacement` in place of items [first, first + count). Only the blocks holding
+    // that range are remade; the index over blocks moves the starts of the later ones.
+    void replace(int first, int count, std::vector<Item> replacement)
+    {
+        assert(first >= 0 && count >= 0 && first + count <= size());
+        if (replacement.empty() && count == 0)
+            return;
+        if (m_blocks.empty()) {
+            assign(std::move(replacement));
+            return;
+        }
+        // The blocks [low, high] hold the range (the last block when it starts at the end).
+        size_t low = blockOf(std::min(first, size() - 1));
+        size_t high = count > 0 ? blockOf(first + count - 1) : low;
+        const size_t kept = size_t(m_starts[high + 1] - m_starts[low] - count) + replacement.size();
+        // A block left too small takes in a neighbour.
+        if (kept < MinBlock && m_blocks.size() > high - low + 1) {
+            if (high + 1 < m_blocks.size())
+                ++high;
+            else
+                --low;
+        }
+        if (low == high && kept <= MaxBlock && kept > 0 &&
+            (kept >= MinBlock || m_blocks.size() == 1)) {
+            // Within one block that keeps a fitting size: edited in place.
+            std::vector<Item>& items = m_blocks[low].items;
+            const auto at = items.begin() + (first - m_starts[low]);
+            const size_t shared = std::min(size_t(count), replacement.size());
+            std::move(replacement.begin(), replacement.begin() + std::ptrdiff_t(shared), at);
+            if (size_t(count) > shared)
+                items.erase(at + std::ptrdiff_t(shared), at + count);
+            else
+                items.insert(at + std::ptrdiff_t(shared),
+                             std::make_move_iterator(replacement.begin() + std::ptrdiff_t(shared)),
+                             std::make_move_iterator(replacement.end()));
+            blockChanged(low);
+            return;
+        }
+        // The items of those blocks before the range, the replacement, the items after it.
+        std::vector<Item> items;
+        items.reserve(size_t(m_starts[high + 1] - m_starts[low] - count) + replacement.size());
+        const auto take = [&](size_t b, int from, int to) {
+            const int begin = m_starts[b];
+            from = std::max(from, begin);
+            to = std::min(to, m_starts[b + 1]);
+            auto& source = m_blocks[b].items;
+            if (from < to)
+                items.insert(items.end(), std::make_move_iterator(source.begin() + (from - begin)),
+                             std::make_move_iterator(source.begin() + (to - begin)));
+        };
+        for (size_t b = low; b <= high; ++b)
+            take(b, m_starts[b], first);
+        items.insert(items.end(), std::make_move_iterator(replacement.begin()),
+                     std::make_move_iterator(replacement.end()));
+        for (size_t b = low; b <= high; ++b)
+            take(b, first + count, m_starts[b + 1]);
+        remake(low, high, std::move(items));
+    }
+
+    // Sum of one measure over the items before `index` (all of them past the end).
+    int64_t before(size_t measure, int index) const
+    {
+        if (index >= size())
+            return total(measure);
+        if (index <= 0)
+            return 0;
+        const size_t b = blockOf(index);
+        int64_t sum = m_trees[measure].prefix(int(b));
+        const std::vector<Item>& items = m_blocks[b].items;
+        const size_t end = size_t(index - m_starts[b]);
+        for (size_t k = 0; k < end; ++k)
+            sum += Measure::of(items[k])[measure];
+        return sum;
+    }
+    int64_t total(size_t measure) const { return m_trees[measure].prefix(int(m_blocks.size())); }
+
+    // The item whose share of a measure holds `value`: the last of the items whose running sum
+    // up to them is at most `value` (so items measuring 0 are passed over), the last item for
+    // values past the end, the first for negative ones.
+    int find(size_t measure, int64_t value) const
+    {
+        if (m_blocks.empty() || value >= total(measure))
+            return std::max(size() - 1, 0);
+        // Below the total, the block found holds the answer.
+        const int b = m_trees[measure].find(value);
+        int64_t rest = value - m_trees[measure].prefix(b);
+        const std::vector<Item>& items = m_blocks[size_t(b)].items;
+        size_t k = 0;
+        for (; k + 1 < items.size(); ++k) {
+            const int64_t share = Measure::of(items[k])[measure];
+            if (share > rest)
+                break;
+            rest -= share;
+        }
+        return m_starts[size_t(b)] + int(k);
+    }
+
+private:
+    struct Block {
+        std::vector<Item> items;
+        Sums sums{};
+    };
+
+    static Sums sumsOf(const std::vector<Item>& items)
+    {
+        Sums sums{};
+        for (const Item& item : items) {
+            const Sums values = Measure::of(item);
+            for (size_t m = 0; m < Measures; ++m)
+                sums[m] += values[m];
+        }
+        return sums;
+    }
+
+    // The block holding an item, by its start.
+    size_t blockOf(int index) const
+    {
+        assert(index >= 0 && index < size());
+        const auto after = std::upper_bound(m_starts.begin() + 1, m_starts.end(), index);
+        return size_t(after - m_starts.begin() - 1);
+    }
+
+    // Puts blocks made of `items` in place of blocks [low, high].
+    void remake(size_t low, size_t high, std::vector<Item> items)
+    {
+        const size_t n = items.size();
+        // Blocks that had to split are filled like a bulk build, with room to grow.
+        const size_t chunks = n == 0 ? 0 : n <= MaxBlock ? 1 : (n + Fill - 1) / Fill;
+        const size_t old = high - low + 1;
+        if (chunks == 1) {
+            m_blocks[low].items = std::move(items);
+            if (old == 1) {
+                blockChanged(low);
+                return;
+            }
+            m_blocks[low].sums = sumsOf(m_blocks[low].items);
+            m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(low + 1),
+                           m_blocks.begin() + std::ptrdiff_t(high + 1));
+            rebuildBlockIndex(low);
+            return;
+        }
+        std::vector<Block> fresh(chunks);
+        auto from = std::make_move_iterator(items.begin());
+        for (size_t c = 0; c < chunks; ++c) {
+            const size_t take = n * (c + 1) / chunks - n * c / chunks;
+            fresh[c].items.assign(from, from + std::ptrdiff_t(take));
+            from += std::ptrdiff_t(take);
+            fresh[c].sums = sumsOf(fresh[c].items);
+        }
+        m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(low),
+                       m_blocks.begin() + std::ptrdiff_t(high + 1));
+        m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(low),
+                        std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+        rebuildBlockIndex(low);
+    }
+
+    // One block's items changed and no block came or went: its sums and the later starts move.
+    void blockChanged(size_t b)
+    {
+        Block& block = m_blocks[b];
+        const Sums was = block.sums;
+        block.sums = sumsOf(block.items);
+        const int delta = int(block.items.size()) - (m_starts[b + 1] - m_starts[b]);
+        if (delta != 0)
+            for (size_t k = b + 1; k < m_starts.size(); ++k)
+                m_starts[k] += delta;
+        for (size_t m = 0; m < Measures; ++m)
+            if (block.sums[m] != was[m])
+                m_trees[m].add(int(b), block.sums[m] - was[m]);
+    }
+
+    // Makes the starts and the sums over blocks from block `first` on again.
+    void rebuildBlockIndex(size_t first)
+    {
+        const size_t n = m_blocks.size();
+        m_starts.resize(n + 1);
+        if (first == 0)
+            m_starts[0] = 0;
+        for (size_t b = first; b < n; ++b)
+            m_starts[b + 1] = m_starts[b] + int(m_blocks[b].items.size());
+        if (n == 0)
+            m_starts.clear();
+        for (size_t m = 0; m < Measures; ++m)
+            m_trees[m].rebuildFrom(int(first), n,
+                                   [this, m](size_t b) { return m_blocks[b].sums[m]; });
+    }
+
+    std::vector<Block> m_blocks;
+    std::vector<int> m_starts;  // each block's first item, then the size; empty when empty
+    std::array<ParagraphIndex, Measures> m_trees;
+};
+
+}  // namespace richedit

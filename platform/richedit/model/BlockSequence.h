@@ -29,7 +29,7 @@ public:
     using Sums = std::array<int64_t, Measures>;
     // A block splits above MaxBlock items and takes in a neighbour below MinBlock, so that every
     // block but a lone one holds MinBlock..MaxBlock items; a bulk build fills them to Fill.
-    static constexpr size_t MaxBlock = 256;
+    static constexpr size_t MaxBlock = 64;
     static constexpr size_t MinBlock = MaxBlock / 4;
     static constexpr size_t Fill = MaxBlock * 3 / 4;
 
@@ -75,6 +75,7 @@ public:
             if (after[m] != before[m]) {
                 block.sums[m] += after[m] - before[m];
                 m_trees[m].add(int(b), after[m] - before[m]);
+                m_totals[m] += after[m] - before[m];
             }
         }
     }
@@ -166,14 +167,21 @@ public:
         if (index <= 0)
             return 0;
         const size_t b = blockOf(index);
-        int64_t sum = m_trees[measure].prefix(int(b));
+        const int64_t sum = m_trees[measure].prefix(int(b));
         const std::vector<Item>& items = m_blocks[b].items;
-        const size_t end = size_t(index - m_starts[b]);
-        for (size_t k = 0; k < end; ++k)
-            sum += Measure::of(items[k])[measure];
-        return sum;
+        const size_t at = size_t(index - m_starts[b]);
+        // From the nearer end of the block.
+        int64_t part = 0;
+        if (at <= items.size() / 2) {
+            for (size_t k = 0; k < at; ++k)
+                part += Measure::of(items[k])[measure];
+            return sum + part;
+        }
+        for (size_t k = at; k < items.size(); ++k)
+            part += Measure::of(items[k])[measure];
+        return sum + m_blocks[b].sums[measure] - part;
     }
-    int64_t total(size_t measure) const { return m_trees[measure].prefix(int(m_blocks.size())); }
+    int64_t total(size_t measure) const { return m_totals[measure]; }
 
     // The item whose share of a measure holds `value`: the last of the items whose running sum
     // up to them is at most `value` (so items measuring 0 are passed over), the last item for
@@ -183,8 +191,9 @@ public:
         if (m_blocks.empty() || value >= total(measure))
             return std::max(size() - 1, 0);
         // Below the total, the block found holds the answer.
-        const int b = m_trees[measure].find(value);
-        int64_t rest = value - m_trees[measure].prefix(b);
+        int64_t rest = value;
+        const int b = m_trees[measure].find(value, &rest);
+        m_hint = size_t(b);
         const std::vector<Item>& items = m_blocks[size_t(b)].items;
         size_t k = 0;
         for (; k + 1 < items.size(); ++k) {
@@ -213,12 +222,16 @@ private:
         return sums;
     }
 
-    // The block holding an item, by its start.
+    // The block holding an item, by its start. Lookups near the last one (the item a find
+    // just found, a walk over successive items) skip the search.
     size_t blockOf(int index) const
     {
         assert(index >= 0 && index < size());
+        for (size_t b = m_hint; b < m_hint + 2 && b + 1 < m_starts.size(); ++b)
+            if (m_starts[b] <= index && index < m_starts[b + 1])
+                return m_hint = b;
         const auto after = std::upper_bound(m_starts.begin() + 1, m_starts.end(), index);
-        return size_t(after - m_starts.begin() - 1);
+        return m_hint = size_t(after - m_starts.begin() - 1);
     }
 
     // Puts blocks made of `items` in place of blocks [low, high].
@@ -267,8 +280,10 @@ private:
             for (size_t k = b + 1; k < m_starts.size(); ++k)
                 m_starts[k] += delta;
         for (size_t m = 0; m < Measures; ++m)
-            if (block.sums[m] != was[m])
+            if (block.sums[m] != was[m]) {
                 m_trees[m].add(int(b), block.sums[m] - was[m]);
+                m_totals[m] += block.sums[m] - was[m];
+            }
     }
 
     // Makes the starts and the sums over blocks from block `first` on again.
@@ -282,14 +297,19 @@ private:
             m_starts[b + 1] = m_starts[b] + int(m_blocks[b].items.size());
         if (n == 0)
             m_starts.clear();
-        for (size_t m = 0; m < Measures; ++m)
+        for (size_t m = 0; m < Measures; ++m) {
             m_trees[m].rebuildFrom(int(first), n,
                                    [this, m](size_t b) { return m_blocks[b].sums[m]; });
+            m_totals[m] = m_trees[m].prefix(int(n));
+        }
     }
 
     std::vector<Block> m_blocks;
     std::vector<int> m_starts;  // each block's first item, then the size; empty when empty
     std::array<ParagraphIndex, Measures> m_trees;
+    Sums m_totals{};
+    // The block of the last lookup: a cache, as a const document's lazily made text is.
+    mutable size_t m_hint = 0;
 };
 
 }  // namespace richedit

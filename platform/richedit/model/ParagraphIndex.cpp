@@ -30,20 +30,22 @@ int64_t ParagraphIndex::prefix(int index) const
     return sum;
 }
 
-int ParagraphIndex::find(int64_t position) const
+int ParagraphIndex::find(int64_t position, int64_t* rest) const
 {
     const size_t n = m_tree.size() - 1;
     size_t step = 1;
     while (step * 2 <= n)
         step *= 2;
     size_t index = 0;
-    int64_t rest = position;
+    int64_t left = position;
     for (; step > 0; step /= 2) {
-        if (index + step <= n && m_tree[index + step] <= rest) {
+        if (index + step <= n && m_tree[index + step] <= left) {
             index += step;
-            rest -= m_tree[index];
+            left -= m_tree[index];
         }
     }
+    if (rest)
+        *rest = left;
     return n == 0 ? 0 : int(index < n ? index : n - 1);
 }
 

@@ -25,8 +25,9 @@ public:
     int size() const { return int(m_tree.size()) - 1; }
     // Sum of the spans before `index`.
     int64_t prefix(int index) const;
-    // The paragraph whose span holds `position` (the last one for positions past the end).
-    int find(int64_t position) const;
+    // The paragraph whose span holds `position` (the last one for positions past the end);
+    // `rest`, when given, receives what is left of the position after the spans before it.
+    int find(int64_t position, int64_t* rest = nullptr) const;
 
 private:
     std::vector<int64_t> m_tree{0};  // 1-based

@@ -43,7 +43,9 @@ TEST(ParagraphIndexTest, RebuildsAndChangesMatchPlainSums)
                 if (k < values.size()) {
                     // Every position inside a value finds it.
                     ASSERT_EQ(index.find(sum), int(k));
-                    ASSERT_EQ(index.find(sum + values[k] - 1), int(k));
+                    int64_t rest = -1;
+                    ASSERT_EQ(index.find(sum + values[k] - 1, &rest), int(k));
+                    ASSERT_EQ(rest, values[k] - 1);
                     sum += values[k];
                 }
             }

@@ -2,29 +2,22 @@
 
 namespace richedit {
 
-std::vector<LineIndex::Slot> LineIndex::slotsOf(std::vector<Entry> entries)
-{
-    std::vector<Slot> result(entries.size());
-    for (size_t k = 0; k < entries.size(); ++k)
-        result[k].entry = entries[k];
-    return result;
-}
-
 void LineIndex::assign(std::vector<Entry> entries)
 {
-    m_slots.assign(slotsOf(std::move(entries)));
+    m_slots.assignWith(entries.size(), [&entries](size_t k) {
+        return Slot{entries[k], 0, nullptr};
+    });
 }
 
 void LineIndex::replace(int first, int count, std::vector<Entry> replacement)
 {
+    const auto fresh = [&replacement](size_t k) { return Slot{replacement[k], 0, nullptr}; };
     if (size_t(count) == replacement.size()) {
         for (int k = 0; k < count; ++k)
-            m_slots.update(first + k, [&](Slot& slot) {
-                slot = Slot{replacement[size_t(k)], 0, nullptr};
-            });
+            m_slots.update(first + k, [&](Slot& slot) { slot = fresh(size_t(k)); });
         return;
     }
-    m_slots.replace(first, count, slotsOf(std::move(replacement)));
+    m_slots.replaceWith(first, count, replacement.size(), fresh);
 }
 
 void LineIndex::set(int index, const Entry& entry)

@@ -79,7 +79,6 @@ private:
             return {slot.entry.span, slot.entry.lines, slot.entry.height, slot.entry.dirty ? 1 : 0};
         }
     };
-    static std::vector<Slot> slotsOf(std::vector<Entry> entries);
 
     BlockSequence<Slot, SlotMeasure> m_slots;
 };

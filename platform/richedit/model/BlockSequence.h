@@ -43,21 +43,14 @@ public:
 
     void assign(std::vector<Item> items)
     {
-        m_blocks.clear();
-        const size_t n = items.size();
-        const size_t chunks = (n + Fill - 1) / Fill;
-        m_blocks.reserve(chunks);
-        auto from = std::make_move_iterator(items.begin());
-        for (size_t c = 0; c < chunks; ++c) {
-            // Even chunks, so that the last one is not a sliver.
-            const size_t take = n * (c + 1) / chunks - n * c / chunks;
-            Block block;
-            block.items.assign(from, from + std::ptrdiff_t(take));
-            from += std::ptrdiff_t(take);
-            m_blocks.push_back(std::move(block));
-        }
-        for (Block& block : m_blocks)
-            block.sums = sumsOf(block.items);
+        assignWith(items.size(), [&items](size_t k) { return std::move(items[k]); });
+    }
+    // The same with the items `make(k)` returns for k = 0, 1, ... n - 1 in turn, built straight
+    // into the blocks without a list of them first.
+    template <typename Make>
+    void assignWith(size_t n, Make make)
+    {
+        m_blocks = blocksOf(n, make);
         rebuildBlockIndex(0);
     }
 
@@ -104,17 +97,24 @@ public:
     // that range are remade; the index over blocks moves the starts of the later ones.
     void replace(int first, int count, std::vector<Item> replacement)
     {
+        replaceWith(first, count, replacement.size(),
+                    [&replacement](size_t k) { return std::move(replacement[k]); });
+    }
+    // The same with `added` items that `make(k)` returns, as assignWith() takes them.
+    template <typename Make>
+    void replaceWith(int first, int count, size_t added, Make make)
+    {
         assert(first >= 0 && count >= 0 && first + count <= size());
-        if (replacement.empty() && count == 0)
+        if (added == 0 && count == 0)
             return;
         if (m_blocks.empty()) {
-            assign(std::move(replacement));
+            assignWith(added, make);
             return;
         }
         // The blocks [low, high] hold the range (the last block when it starts at the end).
         size_t low = blockOf(std::min(first, size() - 1));
         size_t high = count > 0 ? blockOf(first + count - 1) : low;
-        const size_t kept = size_t(m_starts[high + 1] - m_starts[low] - count) + replacement.size();
+        const size_t kept = size_t(m_starts[high + 1] - m_starts[low] - count) + added;
         // A block left too small takes in a neighbour.
         if (kept < MinBlock && m_blocks.size() > high - low + 1) {
             if (high + 1 < m_blocks.size())
@@ -127,36 +127,58 @@ public:
             // Within one block that keeps a fitting size: edited in place.
             std::vector<Item>& items = m_blocks[low].items;
             const auto at = items.begin() + (first - m_starts[low]);
-            const size_t shared = std::min(size_t(count), replacement.size());
-            std::move(replacement.begin(), replacement.begin() + std::ptrdiff_t(shared), at);
-            if (size_t(count) > shared)
+            const size_t shared = std::min(size_t(count), added);
+            for (size_t k = 0; k < shared; ++k)
+                at[std::ptrdiff_t(k)] = make(k);
+            if (size_t(count) > shared) {
                 items.erase(at + std::ptrdiff_t(shared), at + count);
-            else
-                items.insert(at + std::ptrdiff_t(shared),
-                             std::make_move_iterator(replacement.begin() + std::ptrdiff_t(shared)),
-                             std::make_move_iterator(replacement.end()));
+            } else {
+                std::vector<Item> extra;
+                extra.reserve(added - shared);
+                for (size_t k = shared; k < added; ++k)
+                    extra.push_back(make(k));
+                items.insert(at + std::ptrdiff_t(shared), std::make_move_iterator(extra.begin()),
+                             std::make_move_iterator(extra.end()));
+            }
             blockChanged(low);
             return;
         }
-        // The items of those blocks before the range, the replacement, the items after it.
-        std::vector<Item> items;
-        items.reserve(size_t(m_starts[high + 1] - m_starts[low] - count) + replacement.size());
-        const auto take = [&](size_t b, int from, int to) {
+        // New blocks of the items of those blocks before the range, the added ones and the
+        // items after it; only the first and last block or two have items to keep.
+        std::vector<Item> head;
+        std::vector<Item> tail;
+        const auto take = [this](std::vector<Item>& into, size_t b, int from, int to) {
             const int begin = m_starts[b];
             from = std::max(from, begin);
             to = std::min(to, m_starts[b + 1]);
             auto& source = m_blocks[b].items;
             if (from < to)
-                items.insert(items.end(), std::make_move_iterator(source.begin() + (from - begin)),
-                             std::make_move_iterator(source.begin() + (to - begin)));
+                into.insert(into.end(), std::make_move_iterator(source.begin() + (from - begin)),
+                            std::make_move_iterator(source.begin() + (to - begin)));
         };
-        for (size_t b = low; b <= high; ++b)
-            take(b, m_starts[b], first);
-        items.insert(items.end(), std::make_move_iterator(replacement.begin()),
-                     std::make_move_iterator(replacement.end()));
-        for (size_t b = low; b <= high; ++b)
-            take(b, first + count, m_starts[b + 1]);
-        remake(low, high, std::move(items));
+        for (size_t b = low; b <= high; ++b) {
+            take(head, b, m_starts[b], first);
+            take(tail, b, first + count, m_starts[b + 1]);
+        }
+        const size_t headSize = head.size();
+        std::vector<Block> fresh = blocksOf(headSize + added + tail.size(), [&](size_t k) {
+            if (k < headSize)
+                return std::move(head[k]);
+            if (k < headSize + added)
+                return make(k - headSize);
+            return std::move(tail[k - headSize - added]);
+        });
+        if (fresh.size() == 1 && low == high) {
+            m_blocks[low].items = std::move(fresh[0].items);
+            blockChanged(low);
+            return;
+        }
+        m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(low),
+                       m_blocks.begin() + std::ptrdiff_t(high + 1));
+        m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(low),
+                        std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+        rebuildBlockIndex(low);
     }
 
     // Sum of one measure over the items before `index` (all of them past the end).
@@ -234,39 +256,22 @@ private:
         return m_hint = size_t(after - m_starts.begin() - 1);
     }
 
-    // Puts blocks made of `items` in place of blocks [low, high].
-    void remake(size_t low, size_t high, std::vector<Item> items)
+    // Blocks of n items that make(k) returns in turn, filled evenly to Fill (one block up to
+    // MaxBlock), so that blocks that had to split have room to grow.
+    template <typename Make>
+    static std::vector<Block> blocksOf(size_t n, Make&& make)
     {
-        const size_t n = items.size();
-        // Blocks that had to split are filled like a bulk build, with room to grow.
         const size_t chunks = n == 0 ? 0 : n <= MaxBlock ? 1 : (n + Fill - 1) / Fill;
-        const size_t old = high - low + 1;
-        if (chunks == 1) {
-            m_blocks[low].items = std::move(items);
-            if (old == 1) {
-                blockChanged(low);
-                return;
-            }
-            m_blocks[low].sums = sumsOf(m_blocks[low].items);
-            m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(low + 1),
-                           m_blocks.begin() + std::ptrdiff_t(high + 1));
-            rebuildBlockIndex(low);
-            return;
-        }
-        std::vector<Block> fresh(chunks);
-        auto from = std::make_move_iterator(items.begin());
+        std::vector<Block> blocks(chunks);
+        size_t k = 0;
         for (size_t c = 0; c < chunks; ++c) {
-            const size_t take = n * (c + 1) / chunks - n * c / chunks;
-            fresh[c].items.assign(from, from + std::ptrdiff_t(take));
-            from += std::ptrdiff_t(take);
-            fresh[c].sums = sumsOf(fresh[c].items);
+            const size_t end = n * (c + 1) / chunks;
+            blocks[c].items.reserve(end - k);
+            for (; k < end; ++k)
+                blocks[c].items.push_back(make(k));
+            blocks[c].sums = sumsOf(blocks[c].items);
         }
-        m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(low),
-                       m_blocks.begin() + std::ptrdiff_t(high + 1));
-        m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(low),
-                        std::make_move_iterator(fresh.begin()),
-                        std::make_move_iterator(fresh.end()));
-        rebuildBlockIndex(low);
+        return blocks;
     }
 
     // One block's items changed and no block came or went: its sums and the later starts move.

@@ -64,9 +64,9 @@ Document::Document(const CharFormat& defaultFormat)
     Paragraph empty;
     empty.format = m_paraPool.intern(defaultParaFormat());
     empty.mark = m_pool.intern(m_defaultFormat);
-    std::vector<ParagraphSlot> boxes(1);
-    boxes[0].paragraph = std::make_unique<Paragraph>(std::move(empty));
-    m_paragraphs.assign(std::move(boxes));
+    m_paragraphs.assignWith(1, [&empty](size_t) {
+        return ParagraphSlot{std::make_unique<Paragraph>(std::move(empty)), 2};
+    });
 }
 
 void Document::setDefaultFormat(const CharFormat& format)
@@ -588,12 +588,12 @@ void Document::replaceParagraphs(int first, int count,
             });
     } else {
         // Only the block holding the change moves its paragraphs.
-        std::vector<ParagraphSlot> boxes(replacement.size());
-        for (size_t k = 0; k < boxes.size(); ++k) {
-            boxes[k].span = spanOf(*replacement[k]);
-            boxes[k].paragraph = std::move(replacement[k]);
-        }
-        m_paragraphs.replace(first, count, std::move(boxes));
+        m_paragraphs.replaceWith(first, count, replacement.size(), [&](size_t k) {
+            ParagraphSlot slot;
+            slot.span = spanOf(*replacement[k]);
+            slot.paragraph = std::move(replacement[k]);
+            return slot;
+        });
     }
     if (m_observer)
         m_observer->replaced(first, count, newCount);

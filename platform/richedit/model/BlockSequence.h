@@ -1,9 +1,10 @@
-// A sequence kept in blocks of at most a few hundred items, each block with the sums of its
-// items' measures, and prefix sums over the blocks. Inserting or removing items moves only the
-// items of the block they land in and touches a small index over the blocks, instead of every
-// item after them; an item is found by index, or by a running sum of one measure, in
-// O(log blocks + block size). The document's paragraphs and the layout's per-paragraph
-// figures both live in one.
+// A sequence kept in blocks of at most 64 items, each block with the sums of its items'
+// measures, and prefix sums over the blocks. Inserting or removing a few items moves only the
+// items of the block they land in, shifts the block starts after it (one int per block) and
+// updates the sums over blocks in O(log blocks), instead of moving and summing every item after
+// them; a block that splits or merges makes the sums over the later blocks again. An item is
+// found by index, or by a running sum of one measure, in O(log blocks + block size). The
+// document's paragraphs and the layout's per-paragraph figures both live in one.
 //
 // `Measure` says what an item contributes: `Measure::count` non-negative values, given by
 // `Measure::of(item)` as a std::array<int64_t, count>.

@@ -1,5 +1,6 @@
-// Prefix sums over paragraph lengths (a Fenwick tree), so that a paragraph's start and the
-// paragraph holding a position are found in O(log n).
+// Prefix sums over a sequence of values (a Fenwick tree): the sum before an index and the index
+// whose share holds a value in O(log n). The block sequence keeps one per measure over its
+// blocks.
 #pragma once
 
 #include "platform/richedit/model/Headroom.h"

@@ -2,19 +2,6 @@
 
 namespace richedit {
 
-void ParagraphIndex::rebuild(const std::vector<int64_t>& spans)
-{
-    const size_t n = spans.size();
-    reserveWithRoom(m_tree, n + 1);
-    m_tree.assign(n + 1, 0);
-    for (size_t i = 1; i <= n; ++i) {
-        m_tree[i] += spans[i - 1];
-        const size_t parent = i + (i & (~i + 1));
-        if (parent <= n)
-            m_tree[parent] += m_tree[i];
-    }
-}
-
 void ParagraphIndex::add(int index, int64_t delta)
 {
     const size_t n = m_tree.size() - 1;

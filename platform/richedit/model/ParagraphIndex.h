@@ -14,8 +14,6 @@ namespace richedit {
 
 class ParagraphIndex {
 public:
-    // Rebuilds from every paragraph's span (its text plus the two units of its mark).
-    void rebuild(const std::vector<int64_t>& spans);
     // After the values from `first` on changed, moved or were added or removed (there are now
     // `count`, value k being valueAt(k)): only the sums that cover them are made again, in
     // O(count - first + log² count).
@@ -24,10 +22,10 @@ public:
     void add(int index, int64_t delta);
 
     int size() const { return int(m_tree.size()) - 1; }
-    // Sum of the spans before `index`.
+    // Sum of the values before `index`.
     int64_t prefix(int index) const;
-    // The paragraph whose span holds `position` (the last one for positions past the end);
-    // `rest`, when given, receives what is left of the position after the spans before it.
+    // The index whose value holds `position` (the last one for positions past the end);
+    // `rest`, when given, receives what is left of the position after the values before it.
     int find(int64_t position, int64_t* rest = nullptr) const;
 
 private:

@@ -16,7 +16,7 @@ TEST(ParagraphIndexTest, RebuildsAndChangesMatchPlainSums)
     for (int round = 0; round < 40; ++round) {
         std::vector<int64_t> values(random() % 70, 2);
         ParagraphIndex index;
-        index.rebuild(values);
+        index.rebuildFrom(0, values.size(), [&](size_t k) { return values[k]; });
         for (int step = 0; step < 60; ++step) {
             if (random() % 3 == 0 && !values.empty()) {
                 const size_t at = random() % values.size();

@@ -51,6 +51,7 @@ public:
     template <typename Make>
     void assignWith(size_t n, Make make)
     {
+        forgetLastSums();
         m_blocks = blocksOf(n, make);
         rebuildBlockIndex(0);
     }
@@ -62,6 +63,7 @@ public:
         const size_t b = blockOf(index);
         Block& block = m_blocks[b];
         Item& item = block.items[size_t(index - m_starts[b])];
+        forgetLastSums();
         const Sums before = Measure::of(item);
         change(item);
         const Sums after = Measure::of(item);
@@ -78,6 +80,7 @@ public:
     template <typename Change>
     void updateAll(Change change)
     {
+        forgetLastSums();
         for (Block& block : m_blocks) {
             for (Item& item : block.items)
                 change(item);
@@ -108,6 +111,7 @@ public:
         assert(first >= 0 && count >= 0 && first + count <= size());
         if (added == 0 && count == 0)
             return;
+        forgetLastSums();
         if (m_blocks.empty()) {
             assignWith(added, make);
             return;
@@ -189,6 +193,8 @@ public:
             return total(measure);
         if (index <= 0)
             return 0;
+        if (m_lastIndex[measure] == index)
+            return m_lastBefore[measure];
         const size_t b = blockOf(index);
         const int64_t sum = m_trees[measure].prefix(int(b));
         const std::vector<Item>& items = m_blocks[b].items;
@@ -198,11 +204,11 @@ public:
         if (at <= items.size() / 2) {
             for (size_t k = 0; k < at; ++k)
                 part += Measure::of(items[k])[measure];
-            return sum + part;
+            return remember(measure, index, sum + part);
         }
         for (size_t k = at; k < items.size(); ++k)
             part += Measure::of(items[k])[measure];
-        return sum + m_blocks[b].sums[measure] - part;
+        return remember(measure, index, sum + m_blocks[b].sums[measure] - part);
     }
     int64_t total(size_t measure) const { return m_totals[measure]; }
 
@@ -225,7 +231,9 @@ public:
                 break;
             rest -= share;
         }
-        return m_starts[size_t(b)] + int(k);
+        const int found = m_starts[size_t(b)] + int(k);
+        remember(measure, found, value - rest);
+        return found;
     }
 
 private:
@@ -245,6 +253,15 @@ private:
         return sums;
     }
 
+    // A query's answer is often asked again at once (a paragraph's start after the search for
+    // the paragraph): the last sum before an index found, per measure, until the next change.
+    int64_t remember(size_t measure, int index, int64_t before) const
+    {
+        m_lastIndex[measure] = index;
+        return m_lastBefore[measure] = before;
+    }
+    void forgetLastSums() { m_lastIndex.fill(-1); }
+
     // The block holding an item, by its start. Lookups near the last one (the item a find
     // just found, a walk over successive items) skip the search.
     size_t blockOf(int index) const
@@ -255,6 +272,13 @@ private:
                 return m_hint = b;
         const auto after = std::upper_bound(m_starts.begin() + 1, m_starts.end(), index);
         return m_hint = size_t(after - m_starts.begin() - 1);
+    }
+
+    static std::array<int, Measures> filled(int value)
+    {
+        std::array<int, Measures> result;
+        result.fill(value);
+        return result;
     }
 
     // Blocks of n items that make(k) returns in turn, filled evenly to Fill (one block up to
@@ -316,6 +340,8 @@ private:
     Sums m_totals{};
     // The block of the last lookup: a cache, as a const document's lazily made text is.
     mutable size_t m_hint = 0;
+    mutable std::array<int, Measures> m_lastIndex = filled(-1);
+    mutable Sums m_lastBefore{};
 };
 
 }  // namespace richedit

@@ -71,8 +71,10 @@ void expectSame(const Sequence& sequence, const Oracle& oracle, std::mt19937& ra
         for (int p = 0; p < 300; ++p) {
             // Values on both sides of sums, zero, negatives and past the end.
             const int64_t value = int64_t(random() % uint64_t(total + 10)) - 3;
-            ASSERT_EQ(sequence.find(measure, value), Oracle::find(sums, value))
-                << measure << ' ' << value << ' ' << n;
+            const int found = sequence.find(measure, value);
+            ASSERT_EQ(found, Oracle::find(sums, value)) << measure << ' ' << value << ' ' << n;
+            // The sum before what a search found, as the next query often asks.
+            ASSERT_EQ(sequence.before(measure, found), sums[size_t(found)]);
         }
     }
 }

@@ -1,8 +1,10 @@
 // One keystroke in a view over a 1 MB document: the key press delivered to the widget (the
 // character inserted), the caret-line queries the typing pass makes, and the repaint of what
 // the keystroke left to paint. The goal is well under one frame (16 ms). Also the first
-// keystroke and the first Enter after a document is opened (goal: 1 ms at every size, Enter
-// at 30 MB 0.1 ms), and the worst of 1,000 keystrokes inside one 0.7 MB paragraph (< 1 ms).
+// keystroke, the first Enter and the first Backspace joining two paragraphs after a document
+// is opened (goal: 1 ms at every size, Enter and join at 30 MB 0.1 ms), Enter and Backspace in
+// turn once past the first edit, and the worst of 1,000 keystrokes inside one 0.7 MB paragraph
+// (< 1 ms).
 #include "platform/richedit/view/Engine.h"
 #include "platform/richedit/view/RichTextView.h"
 
@@ -85,18 +87,23 @@ BENCHMARK(BM_ShowLargeDocument)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The first edit after a document of state.range(0) MB is opened and laid out: what the user
 // waits for after the load, which must cost what any keystroke costs.
-void firstEditAfterOpen(benchmark::State& state, const QString& typed)
+// The caret goes to the middle, or with `atParagraphStart` to the start of the paragraph there.
+template <typename Edit>
+void firstEditAfterOpen(benchmark::State& state, Edit edit, bool atParagraphStart = false)
 {
     const QString text = generatedText(state.range(0) << 20);
+    int32_t caret = int32_t(text.size() / 2);
+    if (atParagraphStart)
+        caret = int32_t(text.indexOf(QStringLiteral("\r\n"), caret)) + 2;
     for (auto _ : state) {
         state.PauseTiming();
         auto engine = std::make_unique<richedit::Engine>();
         engine->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
         engine->setText(text);
-        engine->setSelStart(int32_t(text.size() / 2));
+        engine->setSelStart(caret);
         benchmark::DoNotOptimize(engine->lineCount());
         state.ResumeTiming();
-        engine->session().typeText(typed);
+        edit(engine->session());
         benchmark::DoNotOptimize(engine->lineFromChar(-1));
         state.PauseTiming();
         engine.reset();
@@ -106,7 +113,8 @@ void firstEditAfterOpen(benchmark::State& state, const QString& typed)
 
 void BM_FirstKeystrokeAfterOpen(benchmark::State& state)
 {
-    firstEditAfterOpen(state, QStringLiteral("x"));
+    firstEditAfterOpen(
+        state, [](richedit::EditSession& session) { session.typeText(QStringLiteral("x")); });
 }
 BENCHMARK(BM_FirstKeystrokeAfterOpen)
     ->Arg(1)
@@ -117,9 +125,37 @@ BENCHMARK(BM_FirstKeystrokeAfterOpen)
 
 void BM_FirstEnterAfterOpen(benchmark::State& state)
 {
-    firstEditAfterOpen(state, QStringLiteral("\r"));
+    firstEditAfterOpen(
+        state, [](richedit::EditSession& session) { session.typeText(QStringLiteral("\r")); });
 }
 BENCHMARK(BM_FirstEnterAfterOpen)->Arg(30)->Unit(benchmark::kMicrosecond)->Iterations(3);
+
+// Backspace at a paragraph start joins it to the one before.
+void BM_FirstJoinAfterOpen(benchmark::State& state)
+{
+    firstEditAfterOpen(
+        state, [](richedit::EditSession& session) { session.backspace(); }, true);
+}
+BENCHMARK(BM_FirstJoinAfterOpen)->Arg(30)->Unit(benchmark::kMicrosecond)->Iterations(3);
+
+// Enter and Backspace in turn in the middle of a laid-out 30 MB document: the split and the
+// join once the first edit is behind.
+void BM_EnterBackspaceInLargeDocument(benchmark::State& state)
+{
+    richedit::Engine engine;
+    engine.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    const QString text = generatedText(30 << 20);
+    engine.setText(text);
+    engine.setSelStart(int32_t(text.size() / 2));
+    benchmark::DoNotOptimize(engine.lineCount());
+    for (auto _ : state) {
+        engine.session().typeText(QStringLiteral("\r"));
+        benchmark::DoNotOptimize(engine.lineFromChar(-1));
+        engine.session().backspace();
+        benchmark::DoNotOptimize(engine.lineFromChar(-1));
+    }
+}
+BENCHMARK(BM_EnterBackspaceInLargeDocument)->Unit(benchmark::kMicrosecond);
 
 // 1,000 keystrokes in the middle of one paragraph of 0.7 MB, each timed on its own: the worst
 // one counts, since that is the one the user sees.

@@ -67,11 +67,6 @@ void DocumentLayout::resetAll()
     for (int i = 0; i < count; ++i)
         entries.push_back(dirtyEntry(i, {}));
     m_index.assign(std::move(entries));
-    m_layouts.clear();
-    reserveWithRoom(m_layouts, size_t(count));
-    m_layouts.resize(size_t(count));
-    reserveWithRoom(m_numbers, size_t(count));
-    m_numbers.assign(size_t(count), 0);
     renumberFrom(0, count - 1);
 }
 
@@ -99,28 +94,15 @@ bool DocumentLayout::replaceEntries(const ChangeRecord& record)
     fresh.reserve(size_t(newSpan));
     for (int k = 0; k < newSpan; ++k)
         fresh.push_back(dirtyEntry(first + k, m_index.entry(first + std::min(k, oldSpan - 1))));
+    // The replaced paragraphs lose their layouts; their numbers are counted again below.
     m_index.replace(first, oldSpan, std::move(fresh));
-
-    if (oldSpan == newSpan) {
-        const auto layoutAt = m_layouts.begin() + first;
-        std::for_each(layoutAt, layoutAt + oldSpan, [](auto& layout) { layout.reset(); });
-    } else {
-        m_layouts.erase(m_layouts.begin() + first, m_layouts.begin() + first + oldSpan);
-        m_numbers.erase(m_numbers.begin() + first, m_numbers.begin() + first + oldSpan);
-        reserveWithRoom(m_layouts, m_layouts.size() + size_t(newSpan));
-        reserveWithRoom(m_numbers, m_numbers.size() + size_t(newSpan));
-        std::vector<std::unique_ptr<ParagraphLayout>> empty(static_cast<size_t>(newSpan));
-        m_layouts.insert(m_layouts.begin() + first, std::make_move_iterator(empty.begin()),
-                         std::make_move_iterator(empty.end()));
-        m_numbers.insert(m_numbers.begin() + first, size_t(newSpan), 0);
-    }
     renumberFrom(first, newLast);
     return m_index.size() == newCount && m_index.totalSpan() == int64_t(m_document.length()) + 2;
 }
 
 bool DocumentLayout::relayOut(int paragraph, const ChangeRecord& record)
 {
-    ParagraphLayout* layout = m_layouts[size_t(paragraph)].get();
+    ParagraphLayout* layout = m_index.layout(paragraph);
     if (!layout)
         return false;
     const ParagraphEdit edit{record.position - m_document.paragraphStart(paragraph), record.removed,
@@ -153,16 +135,16 @@ LineIndex::Entry DocumentLayout::dirtyEntry(int paragraph, const LineIndex::Entr
 
 void DocumentLayout::renumberFrom(int first, int lastChanged)
 {
-    const int count = int(m_numbers.size());
+    const int count = m_index.size();
     for (int i = first; i < count; ++i) {
         const int number = computeNumber(i);
-        if (number == m_numbers[size_t(i)]) {
+        if (number == m_index.number(i)) {
             // The numbers after an unchanged paragraph stay as they are.
             if (i > lastChanged)
                 return;
             continue;
         }
-        m_numbers[size_t(i)] = number;
+        m_index.setNumber(i, number);
         if (i > lastChanged)
             markDirty(i);
     }
@@ -176,7 +158,7 @@ int DocumentLayout::computeNumber(int paragraph) const
     if (!isNumberedKind(format.numbering))
         return 0;
     if (paragraph > 0 && m_document.paragraphFormat(paragraph - 1).numbering == format.numbering)
-        return m_numbers[size_t(paragraph - 1)] + 1;
+        return m_index.number(paragraph - 1) + 1;
     return format.numberingStart;
 }
 
@@ -194,7 +176,7 @@ void DocumentLayout::moveTopAnchor(const ChangeRecord& record)
 
 void DocumentLayout::markDirty(int paragraph)
 {
-    m_layouts[size_t(paragraph)].reset();
+    m_index.keepLayout(paragraph, nullptr);
     m_index.set(paragraph, dirtyEntry(paragraph, m_index.entry(paragraph)));
 }
 
@@ -285,16 +267,7 @@ void DocumentLayout::invalidateLayouts()
     checkConsistency();
     m_laidOutWidth = wrapWidth();
     m_laidOutDevice = LayoutDevice::of(measuringDevice());
-    std::vector<LineIndex::Entry> entries;
-    reserveWithRoom(entries, size_t(m_index.size()));
-    for (int i = 0; i < m_index.size(); ++i) {
-        LineIndex::Entry entry = m_index.entry(i);  // the old size stays as an estimate
-        entry.dirty = true;
-        entries.push_back(entry);
-    }
-    m_index.assign(std::move(entries));
-    for (auto& layout : m_layouts)
-        layout.reset();
+    m_index.markAllDirty();  // the old sizes stay as estimates
     layOutVisible();
 }
 
@@ -336,7 +309,7 @@ void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& inp
     input.format = &format;
     input.markFormat = &m_document.format(source.mark);
     input.listLabel =
-        listLabelText(format.numbering, format.numberingStyle, m_numbers[size_t(paragraph)]);
+        listLabelText(format.numbering, format.numberingStyle, m_index.number(paragraph));
     input.endsDocument = paragraph + 1 == m_document.paragraphCount();
 }
 
@@ -347,13 +320,12 @@ void DocumentLayout::layOut(int paragraph, bool keep)
     m_index.set(paragraph, entryOf(m_bulkLayout));
     // A copy holds no spare capacity.
     if (keep)
-        m_layouts[size_t(paragraph)] = std::make_unique<ParagraphLayout>(m_bulkLayout);
+        m_index.keepLayout(paragraph, std::make_unique<ParagraphLayout>(m_bulkLayout));
 }
 
 int DocumentLayout::layoutsHeld() const
 {
-    return int(std::count_if(m_layouts.begin(), m_layouts.end(),
-                             [](const auto& layout) { return layout != nullptr; }));
+    return m_index.layoutsHeld();
 }
 
 bool DocumentLayout::keptInBulk(int paragraph, int top)
@@ -397,13 +369,13 @@ const ParagraphLayout& DocumentLayout::paragraphLayout(int paragraph)
         m_lastRead[m_nextLastRead] = paragraph;
         m_nextLastRead = (m_nextLastRead + 1) % m_lastRead.size();
     }
-    if (!m_layouts[size_t(paragraph)]) {
+    if (!m_index.layout(paragraph)) {
         layOut(paragraph, true);
         releaseBulkLayout();
         if (++m_laidOutOnDemand >= MaxLayoutsHeld / 2)
             dropFarLayouts();
     }
-    return *m_layouts[size_t(paragraph)];
+    return *m_index.layout(paragraph);
 }
 
 void DocumentLayout::dropFarLayouts()
@@ -412,10 +384,9 @@ void DocumentLayout::dropFarLayouts()
     const int top = m_document.paragraphAt(m_topAnchor);
     std::vector<std::pair<int, int>> held;  // distance from the top, paragraph
     int lastReadHeld = 0;
-    for (size_t i = 0; i < m_layouts.size(); ++i) {
-        if (!m_layouts[i])
+    for (int paragraph = 0; paragraph < m_index.size(); ++paragraph) {
+        if (!m_index.layout(paragraph))
             continue;
-        const int paragraph = int(i);
         if (std::find(m_lastRead.begin(), m_lastRead.end(), paragraph) != m_lastRead.end())
             ++lastReadHeld;
         else
@@ -426,7 +397,7 @@ void DocumentLayout::dropFarLayouts()
         return;
     std::nth_element(held.begin(), held.begin() + std::ptrdiff_t(kept), held.end());
     for (auto far = held.begin() + std::ptrdiff_t(kept); far != held.end(); ++far)
-        m_layouts[size_t(far->second)].reset();
+        m_index.keepLayout(far->second, nullptr);
 }
 
 int DocumentLayout::firstLineOfParagraph(int paragraph)

@@ -110,7 +110,7 @@ public:
     int firstLineOfParagraph(int paragraph);
     int64_t paragraphTop(int paragraph);
     // The list number a paragraph shows (0 when it is not numbered).
-    int listNumber(int paragraph) const { return m_numbers[size_t(paragraph)]; }
+    int listNumber(int paragraph) const { return m_index.number(paragraph); }
     // What the paragraph layout is made from, so that other layouts of the same paragraph
     // (pages) break alike. Points into the document: use it before the document changes.
     LayoutParagraphInput paragraphInput(int paragraph) const;
@@ -210,9 +210,7 @@ private:
     int32_t m_laidOutWidth = 0;
     LayoutDevice m_laidOutDevice;
 
-    LineIndex m_index;
-    std::vector<std::unique_ptr<ParagraphLayout>> m_layouts;
-    std::vector<int> m_numbers;
+    LineIndex m_index;  // with each paragraph's layout and list number
     // Reused by every layOut: a pass over many paragraphs allocates nearly nothing per
     // paragraph.
     LayoutParagraphInput m_bulkInput;

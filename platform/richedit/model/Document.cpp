@@ -69,8 +69,9 @@ Document::Document(const CharFormat& defaultFormat)
     Paragraph empty;
     empty.format = m_paraPool.intern(defaultParaFormat());
     empty.mark = m_pool.intern(m_defaultFormat);
-    m_paragraphs.push_back(std::make_unique<Paragraph>(std::move(empty)));
-    m_index.rebuild({2});
+    m_paragraphs.assignWith(1, [&empty](size_t) {
+        return ParagraphSlot{std::make_unique<Paragraph>(std::move(empty)), 2};
+    });
 }
 
 void Document::setDefaultFormat(const CharFormat& format)
@@ -105,7 +106,7 @@ const QString& Document::text() const
 
 int32_t Document::length() const
 {
-    return int32_t(m_index.prefix(m_index.size()) - 2);
+    return int32_t(m_paragraphs.total(0) - 2);
 }
 
 QString Document::textRange(CharRange range) const
@@ -118,7 +119,7 @@ QChar Document::charAt(int32_t position) const
 {
     if (position < 0 || position >= length())
         return {};
-    const int index = m_index.find(position);
+    const int index = m_paragraphs.find(0, position);
     const QString& text = paragraph(index).text;
     const auto offset = qsizetype(position - paragraphStart(index));
     if (offset < text.size())
@@ -133,7 +134,7 @@ QString Document::mid(int32_t position, int32_t count) const
     const int32_t to = from + std::clamp(count, 0, total - from);
     QString result;
     result.reserve(to - from);
-    int index = m_index.find(from);
+    int index = m_paragraphs.find(0, from);
     for (int32_t start = paragraphStart(index); start < to; ++index) {
         const QString& text = paragraph(index).text;
         const auto size = int32_t(text.size());
@@ -166,12 +167,12 @@ int32_t Document::nextPosition(int32_t position) const
 
 int32_t Document::paragraphStart(int index) const
 {
-    return int32_t(m_index.prefix(index));
+    return int32_t(m_paragraphs.before(0, index));
 }
 
 int Document::paragraphAt(int32_t position) const
 {
-    return m_index.find(std::clamp(position, 0, length()));
+    return m_paragraphs.find(0, std::clamp(position, 0, length()));
 }
 
 Document::Location Document::locate(int32_t position) const
@@ -184,7 +185,7 @@ Document::Location Document::locate(int32_t position) const
 int32_t Document::snap(int32_t position) const
 {
     const int32_t pos = std::clamp(position, 0, length());
-    const int index = m_index.find(pos);
+    const int index = m_paragraphs.find(0, pos);
     const int32_t start = paragraphStart(index);
     const QString& text = paragraph(index).text;
     const int32_t offset = pos - start;
@@ -592,10 +593,10 @@ DocumentFragment Document::extract(CharRange range) const
 DocumentFragment Document::extractAll() const
 {
     DocumentFragment fragment;
-    fragment.paragraphs.reserve(m_paragraphs.size());
-    for (const auto& paragraph : m_paragraphs)
-        fragment.paragraphs.push_back(
-            toFragment(*paragraph, 0, int32_t(paragraph->text.size()), true));
+    fragment.paragraphs.reserve(size_t(m_paragraphs.size()));
+    m_paragraphs.forEach([&](const ParagraphSlot& slot) {
+        fragment.paragraphs.push_back(toFragment(*slot.paragraph, 0, slot.span - 2, true));
+    });
     return fragment;
 }
 
@@ -660,27 +661,23 @@ void Document::replaceParagraphs(int first, int count,
     if (record.kind != ChangeKind::Format)
         m_textValid = false;
     const int newCount = int(replacement.size());
+    const auto spanOf = [](const Paragraph& paragraph) {
+        return int32_t(paragraph.text.size()) + 2;
+    };
     if (newCount == count) {
-        for (int k = 0; k < count; ++k) {
-            auto& slot = m_paragraphs[size_t(first + k)];
-            const auto delta = int64_t(replacement[size_t(k)]->text.size()) - slot->text.size();
-            if (delta != 0)
-                m_index.add(first + k, delta);
-            slot = std::move(replacement[size_t(k)]);
-        }
+        for (int k = 0; k < count; ++k)
+            m_paragraphs.update(first + k, [&](ParagraphSlot& slot) {
+                slot.span = spanOf(*replacement[size_t(k)]);
+                slot.paragraph = std::move(replacement[size_t(k)]);
+            });
     } else {
-        // The slots both lists share are reused; only the difference moves the paragraphs after.
-        const int shared = std::min(count, newCount);
-        std::move(replacement.begin(), replacement.begin() + shared, m_paragraphs.begin() + first);
-        reserveWithRoom(m_paragraphs, m_paragraphs.size() + size_t(newCount - shared));
-        const auto tail = m_paragraphs.begin() + first + shared;
-        if (newCount < count)
-            m_paragraphs.erase(tail, tail + (count - newCount));
-        else
-            m_paragraphs.insert(tail, std::make_move_iterator(replacement.begin() + shared),
-                                std::make_move_iterator(replacement.end()));
-        m_index.rebuildFrom(first, m_paragraphs.size(),
-                            [this](size_t k) { return int64_t(m_paragraphs[k]->text.size()) + 2; });
+        // Only the block holding the change moves its paragraphs.
+        m_paragraphs.replaceWith(first, count, replacement.size(), [&](size_t k) {
+            ParagraphSlot slot;
+            slot.span = spanOf(*replacement[k]);
+            slot.paragraph = std::move(replacement[k]);
+            return slot;
+        });
     }
     if (m_observer)
         m_observer->replaced(first, count, newCount);

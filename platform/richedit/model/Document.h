@@ -2,10 +2,10 @@
 // owns the paragraph format, with UTF-16 positions in which a paragraph end counts two.
 #pragma once
 
+#include "platform/richedit/model/BlockSequence.h"
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/model/InlineVector.h"
-#include "platform/richedit/model/ParagraphIndex.h"
 
 #include <QString>
 #include <array>
@@ -97,8 +97,8 @@ public:
     // Clamps and snaps both ends, -1 as cpMax meaning the end, and orders them.
     CharRange normalized(CharRange range) const;
 
-    int paragraphCount() const { return int(m_paragraphs.size()); }
-    const Paragraph& paragraph(int index) const { return *m_paragraphs[size_t(index)]; }
+    int paragraphCount() const { return m_paragraphs.size(); }
+    const Paragraph& paragraph(int index) const { return *m_paragraphs[index].paragraph; }
     int32_t paragraphStart(int index) const;
     // The paragraph holding a (snapped) position; a position on a CR is its paragraph's.
     int paragraphAt(int32_t position) const;
@@ -203,6 +203,17 @@ private:
     // Paragraphs [first, last] that a range touches for paragraph formatting.
     std::pair<int, int> touchedParagraphs(CharRange range) const;
 
+    // A paragraph (boxed: splits move pointers) with its span, the text plus the two units of
+    // its mark, kept beside it so that position lookups do not visit the paragraphs.
+    struct ParagraphSlot {
+        std::unique_ptr<Paragraph> paragraph;
+        int32_t span = 2;
+    };
+    struct SpanOf {
+        static constexpr size_t count = 1;
+        static std::array<int64_t, 1> of(const ParagraphSlot& slot) { return {slot.span}; }
+    };
+
     FormatPool m_pool;
     ParaFormatPool m_paraPool;
     CharFormat m_defaultFormat;
@@ -210,8 +221,7 @@ private:
     size_t m_recentFormatCount = 0;
     size_t m_nextRecentFormat = 0;
     std::optional<std::pair<ParaFormat, uint32_t>> m_recentParaFormat;
-    std::vector<std::unique_ptr<Paragraph>> m_paragraphs;  // boxed: splits move pointers
-    ParagraphIndex m_index;
+    BlockSequence<ParagraphSlot, SpanOf> m_paragraphs;
     mutable QString m_text;  // the whole text, made on demand
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;

@@ -2,19 +2,6 @@
 
 namespace richedit {
 
-void ParagraphIndex::rebuild(const std::vector<int64_t>& spans)
-{
-    const size_t n = spans.size();
-    reserveWithRoom(m_tree, n + 1);
-    m_tree.assign(n + 1, 0);
-    for (size_t i = 1; i <= n; ++i) {
-        m_tree[i] += spans[i - 1];
-        const size_t parent = i + (i & (~i + 1));
-        if (parent <= n)
-            m_tree[parent] += m_tree[i];
-    }
-}
-
 void ParagraphIndex::add(int index, int64_t delta)
 {
     const size_t n = m_tree.size() - 1;
@@ -30,20 +17,22 @@ int64_t ParagraphIndex::prefix(int index) const
     return sum;
 }
 
-int ParagraphIndex::find(int64_t position) const
+int ParagraphIndex::find(int64_t position, int64_t* rest) const
 {
     const size_t n = m_tree.size() - 1;
     size_t step = 1;
     while (step * 2 <= n)
         step *= 2;
     size_t index = 0;
-    int64_t rest = position;
+    int64_t left = position;
     for (; step > 0; step /= 2) {
-        if (index + step <= n && m_tree[index + step] <= rest) {
+        if (index + step <= n && m_tree[index + step] <= left) {
             index += step;
-            rest -= m_tree[index];
+            left -= m_tree[index];
         }
     }
+    if (rest)
+        *rest = left;
     return n == 0 ? 0 : int(index < n ? index : n - 1);
 }
 

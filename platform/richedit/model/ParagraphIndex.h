@@ -1,5 +1,6 @@
-// Prefix sums over paragraph lengths (a Fenwick tree), so that a paragraph's start and the
-// paragraph holding a position are found in O(log n).
+// Prefix sums over a sequence of values (a Fenwick tree): the sum before an index and the index
+// whose share holds a value in O(log n). The block sequence keeps one per measure over its
+// blocks.
 #pragma once
 
 #include "platform/richedit/model/Headroom.h"
@@ -13,8 +14,6 @@ namespace richedit {
 
 class ParagraphIndex {
 public:
-    // Rebuilds from every paragraph's span (its text plus the two units of its mark).
-    void rebuild(const std::vector<int64_t>& spans);
     // After the values from `first` on changed, moved or were added or removed (there are now
     // `count`, value k being valueAt(k)): only the sums that cover them are made again, in
     // O(count - first + log² count).
@@ -23,10 +22,11 @@ public:
     void add(int index, int64_t delta);
 
     int size() const { return int(m_tree.size()) - 1; }
-    // Sum of the spans before `index`.
+    // Sum of the values before `index`.
     int64_t prefix(int index) const;
-    // The paragraph whose span holds `position` (the last one for positions past the end).
-    int find(int64_t position) const;
+    // The index whose value holds `position` (the last one for positions past the end);
+    // `rest`, when given, receives what is left of the position after the values before it.
+    int find(int64_t position, int64_t* rest = nullptr) const;
 
 private:
     std::vector<int64_t> m_tree{0};  // 1-based

@@ -520,6 +520,64 @@ TEST(DocumentLayoutTest, LayoutsReadOnDemandStayBoundedAndComeBackAlike)
     EXPECT_EQ(snapshotOf(layout, document), before);
 }
 
+// Splits, joins and long stretches of paragraphs added and removed in a document of many short
+// numbered and plain paragraphs: the per-paragraph figures, cached layouts and list numbers
+// move with their paragraphs as the blocks holding them split and merge.
+TEST(DocumentLayoutTest, SplitsAndJoinsInALongDocumentLeaveTheSameLayoutAsAFreshOne)
+{
+    testsupport::RandomRichText random = generatorOf(23);
+    Document document(face(QStringLiteral("DejaVu Sans"), 200));
+    QString text;
+    for (int p = 0; p < 900; ++p)
+        text += QStringLiteral("line %1 of a long list\r\n").arg(p);
+    document.setPlainText(text);
+    ParaFormat numbered;
+    numbered.mask = Numbering | NumberingStart | NumberingStyle;
+    numbered.numbering = Arabic;
+    numbered.numberingStart = 1;
+    numbered.numberingStyle = NumberPeriod;
+    document.applyPara({document.paragraphStart(100), document.paragraphStart(700)}, numbered);
+    DocumentLayout cached(document);
+    cached.setViewportSize(QSize(2400, 2000));
+    cached.lineCount();
+    for (int edit = 0; edit < 60; ++edit) {
+        const int paragraph = random.pick(document.paragraphCount() - 1) + 1;
+        const int32_t start = document.paragraphStart(paragraph);
+        switch (random.pick(5)) {
+            case 0:  // Enter inside a paragraph
+                document.insert(start + random.pick(6), QStringLiteral("\r"),
+                                document.defaultFormat());
+                break;
+            case 1:  // Backspace at a paragraph start
+                document.remove({start - 2, start});
+                break;
+            case 2: {
+                const int last =
+                    std::min(document.paragraphCount() - 1, paragraph + random.pick(400));
+                document.remove({start, document.paragraphStart(last)});
+                break;
+            }
+            case 3:
+                document.insert(start,
+                                QString(QStringLiteral("new\r\n")).repeated(random.pick(500)),
+                                document.defaultFormat());
+                break;
+            default:
+                document.applyPara({start, start + 1}, numbered);
+                break;
+        }
+        // Some layouts cached near the queries, others waiting.
+        cached.lineFromChar(start);
+        if (edit % 6 == 0) {
+            DocumentLayout fresh(document);
+            fresh.setViewportSize(QSize(2400, 2000));
+            ASSERT_EQ(snapshotOf(cached, document), snapshotOf(fresh, document)) << edit;
+            expectLabelsCountAsLists(cached, document);
+        }
+    }
+    expectLinesAgree(cached, document);
+}
+
 TEST(DocumentLayoutTest, WrapModes)
 {
     Document document(face(QStringLiteral("DejaVu Sans"), 200));

@@ -61,13 +61,23 @@ void DocumentLayout::documentChanged(const ChangeRecord& record)
 
 void DocumentLayout::resetAll()
 {
-    const int count = m_document.paragraphCount();
-    std::vector<LineIndex::Entry> entries;
-    reserveWithRoom(entries, size_t(count));
-    for (int i = 0; i < count; ++i)
-        entries.push_back(dirtyEntry(i, {}));
-    m_index.assign(std::move(entries));
-    renumberFrom(0, count - 1);
+    // One pass over the paragraphs: each entry waits to be laid out, and list numbers follow
+    // the counting rule of computeNumber() from the number just given to the one before.
+    const ParaFormat* previous = nullptr;
+    int32_t previousNumber = 0;
+    m_index.assignWith(m_document.paragraphCount(),
+                       [&](int paragraph, LineIndex::Entry& entry, int32_t& number) {
+                           entry = dirtyEntry(paragraph, {});
+                           const ParaFormat& format = m_document.paragraphFormat(paragraph);
+                           if (!isNumberedKind(format.numbering))
+                               number = 0;
+                           else if (previous && previous->numbering == format.numbering)
+                               number = previousNumber + 1;
+                           else
+                               number = format.numberingStart;
+                           previous = &format;
+                           previousNumber = number;
+                       });
 }
 
 bool DocumentLayout::replaceEntries(const ChangeRecord& record)

@@ -2,13 +2,6 @@
 
 namespace richedit {
 
-void LineIndex::assign(std::vector<Entry> entries)
-{
-    m_slots.assignWith(entries.size(), [&entries](size_t k) {
-        return Slot{entries[k], 0, nullptr};
-    });
-}
-
 void LineIndex::replace(int first, int count, std::vector<Entry> replacement)
 {
     const auto fresh = [&replacement](size_t k) { return Slot{replacement[k], 0, nullptr}; };

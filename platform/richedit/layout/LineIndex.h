@@ -7,6 +7,7 @@
 #include "platform/richedit/layout/ParagraphLayout.h"
 #include "platform/richedit/model/BlockSequence.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,8 +30,11 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
-    // Entries put in by these start without a layout and with list number 0.
-    void assign(std::vector<Entry> entries);
+    // Replaces every entry with the `count` entries and list numbers `make(k, entry, number)`
+    // fills in turn, built in place without a list of them first; none has a layout.
+    template <typename Make>
+    void assignWith(int count, Make make);
+    // Entries put in by this start without a layout and with list number 0.
     // Puts `replacement` in place of entries [first, first + count).
     void replace(int first, int count, std::vector<Entry> replacement);
     // Changes an entry's figures; its layout and number stay.
@@ -82,5 +86,15 @@ private:
 
     BlockSequence<Slot, SlotMeasure> m_slots;
 };
+
+template <typename Make>
+void LineIndex::assignWith(int count, Make make)
+{
+    m_slots.assignWith(size_t(std::max(count, 0)), [&make](size_t k) {
+        Slot slot;
+        make(int(k), slot.entry, slot.number);
+        return slot;
+    });
+}
 
 }  // namespace richedit

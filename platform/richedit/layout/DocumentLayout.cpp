@@ -16,6 +16,18 @@ bool isNumberedKind(uint16_t kind)
     return kind >= Arabic && kind <= UpperRoman;
 }
 
+// The counting rule of lists: a numbered paragraph continues the number of the paragraph before
+// it (`previous`, null for the first) when that has the same kind, else it starts at its own
+// start; other paragraphs count 0.
+int numberInList(const ParaFormat* previous, int previousNumber, const ParaFormat& format)
+{
+    if (!isNumberedKind(format.numbering))
+        return 0;
+    if (previous && previous->numbering == format.numbering)
+        return previousNumber + 1;
+    return format.numberingStart;
+}
+
 // A 1 × 1 image whose logical resolution is the device's: the font metrics of a layout look at
 // nothing else, and the caller's device may go away.
 std::shared_ptr<const QImage> resolutionOf(const QPaintDevice* device)
@@ -61,20 +73,15 @@ void DocumentLayout::documentChanged(const ChangeRecord& record)
 
 void DocumentLayout::resetAll()
 {
-    // One pass over the paragraphs: each entry waits to be laid out, and list numbers follow
-    // the counting rule of computeNumber() from the number just given to the one before.
+    // One pass over the paragraphs: each entry waits to be laid out, and each list number
+    // follows from the one just given to the paragraph before.
     const ParaFormat* previous = nullptr;
     int32_t previousNumber = 0;
     m_index.assignWith(m_document.paragraphCount(),
                        [&](int paragraph, LineIndex::Entry& entry, int32_t& number) {
                            entry = dirtyEntry(paragraph, {});
                            const ParaFormat& format = m_document.paragraphFormat(paragraph);
-                           if (!isNumberedKind(format.numbering))
-                               number = 0;
-                           else if (previous && previous->numbering == format.numbering)
-                               number = previousNumber + 1;
-                           else
-                               number = format.numberingStart;
+                           number = numberInList(previous, previousNumber, format);
                            previous = &format;
                            previousNumber = number;
                        });
@@ -162,14 +169,10 @@ void DocumentLayout::renumberFrom(int first, int lastChanged)
 
 int DocumentLayout::computeNumber(int paragraph) const
 {
-    // The counting rule of lists: a numbered paragraph continues the number of the paragraph
-    // before it when that has the same kind, else it starts at its own start.
-    const ParaFormat& format = m_document.paragraphFormat(paragraph);
-    if (!isNumberedKind(format.numbering))
-        return 0;
-    if (paragraph > 0 && m_document.paragraphFormat(paragraph - 1).numbering == format.numbering)
-        return m_index.number(paragraph - 1) + 1;
-    return format.numberingStart;
+    if (paragraph == 0)
+        return numberInList(nullptr, 0, m_document.paragraphFormat(0));
+    return numberInList(&m_document.paragraphFormat(paragraph - 1), m_index.number(paragraph - 1),
+                        m_document.paragraphFormat(paragraph));
 }
 
 void DocumentLayout::moveTopAnchor(const ChangeRecord& record)

@@ -40,9 +40,10 @@ inline QByteArray encodedImage(int width, int height, QRgb color, const char* fo
 struct RandomRichTextOptions {
     QStringList faces = {QStringLiteral("Arial"), QStringLiteral("Times New Roman"),
                          QStringLiteral("Verdana"), QStringLiteral("No Such Face")};
-    int pictureOdds = 8;   // one run in this many is a picture
-    int pictureScale = 1;  // goal sizes are 1 to 3 times the pixel size (in twips) times this
-    int listOdds = 4;      // one paragraph format in this many is a list
+    int pictureOdds = 8;        // one run in this many is a picture
+    int pictureScale = 1;       // goal sizes are 1 to 3 times the pixel size (in twips) times this
+    bool pictureCrops = false;  // pictures cropped on some sides, by up to a third either way
+    int listOdds = 4;           // one paragraph format in this many is a list
     int maxRunsPerParagraph = 5;
     int maxPiecesPerText = 4;
     int hiddenOdds = 0;  // one format in this many is hidden; 0: none
@@ -162,6 +163,15 @@ public:
         const int scale = 15 * m_options.pictureScale;
         picture->goalWidthTw = scale * picture->pixelWidth * (1 + pick(3));
         picture->goalHeightTw = scale * picture->pixelHeight * (1 + pick(3));
+        if (m_options.pictureCrops) {
+            const auto crop = [this](int32_t goalTw) {
+                return pick(2) == 0 ? 0 : pick(2 * goalTw / 3 + 1) - goalTw / 3;
+            };
+            picture->cropLeftTw = crop(picture->goalWidthTw);
+            picture->cropRightTw = crop(picture->goalWidthTw);
+            picture->cropTopTw = crop(picture->goalHeightTw);
+            picture->cropBottomTw = crop(picture->goalHeightTw);
+        }
         return picture;
     }
 

@@ -37,8 +37,9 @@ public:
         // A reused address replaces the entry of the picture that had it.
         DecodedPicture& entry = m_entries[picture.get()];
         entry.picture = picture;
-        // A metafile is drawn at the size it takes on the page, a pixel for 15 twips.
-        const QSize sizeTw = pictureSizeTw(*picture);
+        // A metafile is drawn at the size the whole picture takes on the page, a pixel for 15
+        // twips.
+        const QSize sizeTw = pictureWholeTw(*picture).size();
         entry.image = decodePicture(
             picture->encoded, picture->kind,
             QSize(std::max(1, sizeTw.width() / 15), std::max(1, sizeTw.height() / 15)));
@@ -60,7 +61,22 @@ DecodedPictures& decodedPictures()
 
 QSize pictureSizeTw(const Picture& picture)
 {
-    return {side(picture.goalWidthTw, picture.pixelWidth),
+    const auto shown = [](int32_t whole, int32_t crop1, int32_t crop2) {
+        return int32_t(std::clamp<int64_t>(int64_t(whole) - crop1 - crop2, 0, MaxPictureSideTw));
+    };
+    return {shown(side(picture.goalWidthTw, picture.pixelWidth), picture.cropLeftTw,
+                  picture.cropRightTw),
+            shown(side(picture.goalHeightTw, picture.pixelHeight), picture.cropTopTw,
+                  picture.cropBottomTw)};
+}
+
+QRect pictureWholeTw(const Picture& picture)
+{
+    const auto offset = [](int32_t crop) {
+        return -std::clamp<int32_t>(crop, -MaxPictureSideTw, MaxPictureSideTw);
+    };
+    return {offset(picture.cropLeftTw), offset(picture.cropTopTw),
+            side(picture.goalWidthTw, picture.pixelWidth),
             side(picture.goalHeightTw, picture.pixelHeight)};
 }
 

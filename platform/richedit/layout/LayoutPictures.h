@@ -4,6 +4,7 @@
 #include "platform/richedit/model/DocumentFragment.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <memory>
 
@@ -13,8 +14,13 @@ namespace richedit {
 // heights far from overflowing.
 constexpr int32_t MaxPictureSideTw = 1 << 22;
 
-// The goal size in twips; without one, the pixel size at 15 twips a pixel.
+// The size the picture takes on the page in twips: its goal size (without one, the pixel size
+// at 15 twips a pixel) less its crops.
 QSize pictureSizeTw(const Picture& picture);
+
+// Where the whole picture lies against the top left of the part the page shows, in twips:
+// crops move it up and left and make it larger than that part, negative crops smaller.
+QRect pictureWholeTw(const Picture& picture);
 
 // The picture's image, decoded on first use and kept in the layout's picture cache while the
 // picture lives. A null image when the bytes cannot be decoded; a failed picture is not tried

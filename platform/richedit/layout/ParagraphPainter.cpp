@@ -29,6 +29,33 @@ struct ParagraphPainter::LineGeometry {
     double baseline = 0;
 };
 
+namespace {
+
+bool hasMargins(const Picture& picture)
+{
+    return picture.cropLeftTw < 0 || picture.cropRightTw < 0 || picture.cropTopTw < 0 ||
+           picture.cropBottomTw < 0;
+}
+
+// Draws the part of an image that falls in `shown` when the whole image covers `whole`; the
+// rest of `shown` is white when the picture has margins.
+void drawCropped(QPainter& painter, const QImage& image, const QRectF& whole, const QRectF& shown,
+                 bool margins)
+{
+    if (margins)
+        painter.fillRect(shown, Qt::white);
+    const QRectF visible = whole & shown;
+    if (visible.isEmpty())
+        return;
+    const double scaleX = image.width() / whole.width();
+    const double scaleY = image.height() / whole.height();
+    const QRectF source((visible.x() - whole.x()) * scaleX, (visible.y() - whole.y()) * scaleY,
+                        visible.width() * scaleX, visible.height() * scaleY);
+    painter.drawImage(visible, image, source);
+}
+
+}  // namespace
+
 ParagraphPainter::ParagraphPainter(QPainter& painter, double pixelsPerTwip)
     : m_painter(painter),
       m_scale(pixelsPerTwip > 0 ? pixelsPerTwip : 1.0 / 15),
@@ -224,13 +251,16 @@ void ParagraphPainter::drawPicture(const LayoutSpan& span, const Piece& piece,
                                    const ParagraphPaintOptions& options)
 {
     const QSize size = pictureSizeTw(*span.picture);
+    const QRect wholeTw = pictureWholeTw(*span.picture);
     const double bottom = geometry.baseline - px(scriptPlacement(span.format).raiseTw);
     for (int32_t i = piece.from; i < piece.to; ++i) {
         const double x = geometry.left + px(edges[size_t(i - geometry.lineStart)]);
         const QRectF rect(x, bottom - px(size.height()), px(size.width()), px(size.height()));
         const QImage& image = pictureImage(span.picture);
         if (!image.isNull()) {
-            m_painter.drawImage(rect, image);
+            const QRectF whole(rect.x() + px(wholeTw.x()), rect.y() + px(wholeTw.y()),
+                               px(wholeTw.width()), px(wholeTw.height()));
+            drawCropped(m_painter, image, whole, rect, hasMargins(*span.picture));
         } else {
             // A placeholder of the goal size for bytes that do not decode.
             m_painter.setPen(QPen(QColor(128, 128, 128), 1));

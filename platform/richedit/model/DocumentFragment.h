@@ -15,7 +15,8 @@ namespace richedit {
 enum class PictureKind { Png, Jpeg, Dib, DeviceBitmap, Metafile, EnhancedMetafile };
 
 // An inline picture: its encoded bytes as read and its size on the page; the layout keeps the
-// decoded image. It counts one position (U+FFFC in the text).
+// decoded image. It counts one position (U+FFFC in the text). The page shows the goal size less
+// the crops.
 struct Picture {
     QByteArray encoded;
     PictureKind kind = PictureKind::Png;
@@ -23,6 +24,12 @@ struct Picture {
     int32_t pixelHeight = 0;
     int32_t goalWidthTw = 0;
     int32_t goalHeightTw = 0;
+    // Twips cut off each side of the goal size (scaled with it); a negative crop adds a white
+    // margin instead.
+    int32_t cropLeftTw = 0;
+    int32_t cropRightTw = 0;
+    int32_t cropTopTw = 0;
+    int32_t cropBottomTw = 0;
     // The mapping mode a Windows metafile is played in (\wmetafileN), written back as read.
     int32_t metafileMapping = 8;
 };

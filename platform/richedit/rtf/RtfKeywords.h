@@ -120,6 +120,10 @@ enum class RtfKeyword : uint8_t {
     PictureGoalHeight,
     PictureScaleX,
     PictureScaleY,
+    PictureCropLeft,
+    PictureCropRight,
+    PictureCropTop,
+    PictureCropBottom,
     // Special characters
     Tab,
     Line,

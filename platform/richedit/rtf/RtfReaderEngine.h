@@ -111,6 +111,7 @@ struct RtfPictureBuilder {
     int nibble = -1;  // a pending high hex digit
     int32_t width = 0, height = 0, goalWidth = 0, goalHeight = 0;
     int32_t scaleX = 100, scaleY = 100;
+    int32_t cropLeft = 0, cropRight = 0, cropTop = 0, cropBottom = 0;
     int32_t metafileMapping = 8;
 };
 

@@ -486,6 +486,18 @@ void RtfReaderEngine::pictureWord(RtfKeyword keyword, const RtfToken& token)
         case K::PictureScaleY:
             p.scaleY = paramOr0(token);
             break;
+        case K::PictureCropLeft:
+            p.cropLeft = paramOr0(token);
+            break;
+        case K::PictureCropRight:
+            p.cropRight = paramOr0(token);
+            break;
+        case K::PictureCropTop:
+            p.cropTop = paramOr0(token);
+            break;
+        case K::PictureCropBottom:
+            p.cropBottom = paramOr0(token);
+            break;
         default:
             break;
     }
@@ -552,6 +564,14 @@ void RtfReaderEngine::finishPicture(const RtfGroupState& closed)
     };
     picture->goalWidthTw = goal(p.goalWidth, width, p.scaleX);
     picture->goalHeightTw = goal(p.goalHeight, height, p.scaleY);
+    // Crops are twips of the goal size and shrink or grow with it.
+    auto crop = [](int32_t cropTw, int32_t scale) {
+        return clamp32(scale > 0 ? int64_t(cropTw) * scale / 100 : cropTw);
+    };
+    picture->cropLeftTw = crop(p.cropLeft, p.scaleX);
+    picture->cropRightTw = crop(p.cropRight, p.scaleX);
+    picture->cropTopTw = crop(p.cropTop, p.scaleY);
+    picture->cropBottomTw = crop(p.cropBottom, p.scaleY);
     picture->pixelWidth = metafile ? picture->goalWidthTw / 15 : clamp32(width);
     picture->pixelHeight = metafile ? picture->goalHeightTw / 15 : clamp32(height);
     picture->metafileMapping = p.metafileMapping;

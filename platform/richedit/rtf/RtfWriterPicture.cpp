@@ -2,6 +2,8 @@
 
 #include "platform/richedit/picture/PictureBytes.h"
 
+#include <utility>
+
 namespace richedit {
 namespace {
 
@@ -37,6 +39,14 @@ void writeGroup(RtfOutput& out, PictureKind kind, int32_t width, int32_t height,
     out.word("\\pich", height);
     out.word("\\picwgoal", picture.goalWidthTw);
     out.word("\\pichgoal", picture.goalHeightTw);
+    // Crops are twips of the goal size, so they hold for whatever kind the bytes are written as.
+    const std::pair<const char*, int32_t> crops[] = {{"\\piccropl", picture.cropLeftTw},
+                                                     {"\\piccropr", picture.cropRightTw},
+                                                     {"\\piccropt", picture.cropTopTw},
+                                                     {"\\piccropb", picture.cropBottomTw}};
+    for (const auto& [word, twips] : crops)
+        if (twips != 0)
+            out.word(word, twips);
     out.hex(bytes);
     out.closeGroup();
 }

@@ -83,10 +83,14 @@ TEST_F(SpecialUndoTest, SnapshotFilterDropsOnlyLoneParagraphLinesAgainstTextLine
 
 TEST_F(SpecialUndoTest, HyperUndoTwiceGivesBackDocumentAndSelection)
 {
-    m_window.setText(QStringLiteral("first state\r\n\r\nwith an empty paragraph"));
+    // A cropped picture comes back with its crops.
+    m_window.setTextRTF(
+        QStringLiteral("{\\rtf1 first state{\\pict\\pngblip\\picwgoal300\\pichgoal300\\piccropl-15"
+                       "\\piccropb90 89504E47}\\par\\par with an empty paragraph}"));
     m_window.setSelStart(3);
     m_window.setSelLength(4);
     const QString original = m_window.TextRTF();
+    ASSERT_TRUE(original.contains(QStringLiteral("\\piccropl-15\\piccropb90 ")));
     m_undo.SaveSpecialUndoData();
     EXPECT_TRUE(m_undo.GetCanUndoSpecial());
 

@@ -58,21 +58,21 @@ QImage filled(QColor color, int w = 4, int h = 4)
     return image;
 }
 
-QImage canvas(int w = 500, int h = 300)
+QImage canvas(int w = 500, int h = 300, QColor paper = Paper)
 {
     QImage image(w, h, QImage::Format_ARGB32);
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
-    image.fill(Paper);
+    image.fill(paper);
     return image;
 }
 
 const QPointF Origin(20, 30);
 
 QImage render(const ParagraphLayout& layout, const ParagraphPaintOptions& options = {}, int w = 500,
-              int h = 300)
+              int h = 300, QColor paper = Paper)
 {
-    QImage image = canvas(w, h);
+    QImage image = canvas(w, h, paper);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     ParagraphPainter(painter, Scale).paint(layout, Origin, options);
@@ -285,6 +285,40 @@ TEST(ParagraphPainterPictures, DrawDecodedImagesAtTheirGoalSizeOrAPlaceholder)
     const QRect text = drawn(pictureOf({}, PictureKind::Png, 1, 1), grey);
     EXPECT_NEAR(placeholder.right() - text.right(), 40, 2);
     EXPECT_TRUE(pictureImage(broken).isNull());
+}
+
+TEST(ParagraphPainterPictures, CropsCutTheImageOrAddWhiteMargins)
+{
+    // Red on the left half, blue on the right; 40 x 20 pixels uncropped.
+    QImage halves = filled(Qt::blue, 4, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            halves.setPixelColor(x, y, Qt::red);
+    auto picture = pictureOf(testsupport::encodedImage(halves, "PNG"), PictureKind::Png, 600, 300);
+    picture->cropLeftTw = 300;  // the red half
+    picture->cropRightTw = -150;
+    picture->cropTopTw = -150;
+    picture->cropBottomTw = 75;
+    EXPECT_EQ(pictureSizeTw(*picture), QSize(450, 375));
+
+    Para para;
+    para.addPicture(picture);
+    const ParagraphLayout layout = para.layout(20000);
+    const QImage image = render(layout, {}, 500, 300, Qt::gray);
+    const auto near = [](QColor want) {
+        return [want](QColor c) {
+            return std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) +
+                       std::abs(c.blue() - want.blue()) <
+                   60;
+        };
+    };
+    EXPECT_EQ(inkOf(image, near(Qt::red)).count, 0);
+    const QRect blue = inkOf(image, near(Qt::blue)).box;
+    const QRect shown = inkOf(image, [](QColor c) { return c != QColor(Qt::gray); }).box;
+    EXPECT_EQ(shown.size(), QSize(30, 25));
+    EXPECT_EQ(blue.size(), QSize(20, 15));  // a quarter of its height cut off below
+    EXPECT_EQ(blue.topLeft(), shown.topLeft() + QPoint(0, 10));
+    EXPECT_EQ(inkOf(image, near(Qt::white)).count, 30 * 25 - 20 * 15);
 }
 
 TEST(ParagraphPainterLabels, DrawTheBulletBeforeTheText)

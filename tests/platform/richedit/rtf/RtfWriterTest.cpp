@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QRegularExpression>
+#include <array>
 
 using namespace richedit;
 
@@ -397,6 +398,57 @@ TEST(RtfWriterTest, MetafilesAreWrittenBackAsTheyWereRead)
             EXPECT_EQ(after->metafileMapping, before->metafileMapping);
         }
     }
+}
+
+TEST(RtfWriterTest, PictureCropsAreReadAndWrittenBackForEveryKind)
+{
+    // Positive crops cut the picture, negative ones add margins; a scale scales them with the
+    // goal size. A bitmap that becomes PNG keeps its crops.
+    const QByteArray png = pngBytes(4, 4);
+    const QByteArray dib = testsupport::encodedImage(4, 4, qRgb(0, 0, 255), "BMP").mid(14);
+    const QByteArray wmf = metafiles::wmfShapes();
+    const QByteArray emf = metafiles::emfShapes();
+    const QByteArray pngWords =
+        "\\picw4\\pich4\\picwgoal600\\pichgoal600\\piccropl60\\piccropr-30\\piccropt-45"
+        "\\piccropb90 ";
+    const QByteArray wmfWords =
+        "\\picw5080\\pich3810\\picwgoal2880\\pichgoal2160\\piccropl-150\\piccropr300"
+        "\\piccropt225\\piccropb-75 ";
+    const QByteArray rtf = "{\\rtf1 {\\pict\\pngblip" + pngWords + png.toHex() +
+                           "}{\\pict\\dibitmap0\\picw4\\pich4\\picwgoal600\\pichgoal600"
+                           "\\piccropb90\\piccropt-45 " +
+                           dib.toHex() + "}{\\pict\\wmetafile8" + wmfWords + wmf.toHex() +
+                           "}{\\pict\\emfblip\\picwgoal3000\\pichgoal2250\\picscalex50"
+                           "\\picscaley200\\piccropl100\\piccropr-100\\piccropt10\\piccropb-20 " +
+                           emf.toHex() + "}}";
+    using Crops = std::array<int32_t, 4>;
+    const std::vector<Crops> expected = {
+        {60, -30, -45, 90}, {0, 0, -45, 90}, {-150, 300, 225, -75}, {50, -50, 20, -40}};
+    auto cropsOf = [](const DocumentFragment& fragment) {
+        std::vector<Crops> crops;
+        for (const FragmentRun& run : fragment.paragraphs[0].runs)
+            crops.push_back({run.picture->cropLeftTw, run.picture->cropRightTw,
+                             run.picture->cropTopTw, run.picture->cropBottomTw});
+        return crops;
+    };
+    const DocumentFragment read = readRtf(rtf, RtfReadMode::WholeDocument);
+    ASSERT_EQ(read.paragraphs[0].runs.size(), 4u);
+    EXPECT_EQ(cropsOf(read), expected);
+
+    const QByteArray written = writeRtf(read, RtfWriteMode::WholeDocument);
+    EXPECT_TRUE(written.contains("{\\pict\\pngblip" + pngWords + png.toHex() + "}"));
+    EXPECT_TRUE(
+        written.contains("{\\pict\\pngblip\\picw4\\pich4\\picwgoal600\\pichgoal600"
+                         "\\piccropt-45\\piccropb90 "));
+    EXPECT_TRUE(written.contains("{\\pict\\wmetafile8" + wmfWords + wmf.toHex() + "}"));
+    EXPECT_TRUE(
+        written.contains("\\picwgoal1500\\pichgoal4500\\piccropl50\\piccropr-50"
+                         "\\piccropt20\\piccropb-40 " +
+                         emf.toHex() + "}"))
+        << written.constData();
+    const DocumentFragment again = readRtf(written, RtfReadMode::WholeDocument);
+    EXPECT_EQ(cropsOf(again), expected);
+    EXPECT_EQ(writeRtf(again, RtfWriteMode::WholeDocument), written);
 }
 
 TEST(RtfWriterTest, DecodableBitmapsBecomePng)

@@ -27,7 +27,7 @@ struct Content {
     QString text;
     std::vector<std::string> formats;  // every position 0..L; L is the end mark, LF has none
     std::vector<std::string> paragraphs;
-    std::vector<std::string> pictures;  // position, kind, goal size and bytes
+    std::vector<std::string> pictures;  // position, kind, goal size, crops and bytes
 };
 
 // `closingMark` is the position of a mark whose underline the writer ends before its closing
@@ -51,20 +51,24 @@ Content contentOf(const Engine& engine, int32_t closingMark = -1)
     for (int i = 0; i < document.paragraphCount(); ++i) {
         const Paragraph& paragraph = document.paragraph(i);
         content.paragraphs.push_back(describe(keptByRtf(document.paraFormat(paragraph.format))));
-        forEachRun(
-            paragraph, 0, int32_t(paragraph.text.size()),
-            [&](const TextRun& run, int32_t start, int32_t) {
-                if (!run.picture)
-                    return;
-                const Picture& picture = *run.picture;
-                content.pictures.push_back(QStringLiteral("%1: kind %2 goal %3x%4 bytes %5")
-                                               .arg(document.paragraphStart(i) + start)
-                                               .arg(int(picture.kind))
-                                               .arg(picture.goalWidthTw)
-                                               .arg(picture.goalHeightTw)
-                                               .arg(QString::fromLatin1(picture.encoded.toHex()))
-                                               .toStdString());
-            });
+        forEachRun(paragraph, 0, int32_t(paragraph.text.size()),
+                   [&](const TextRun& run, int32_t start, int32_t) {
+                       if (!run.picture)
+                           return;
+                       const Picture& picture = *run.picture;
+                       content.pictures.push_back(
+                           QStringLiteral("%1: kind %2 goal %3x%4 crops %5 %6 %7 %8 bytes %9")
+                               .arg(document.paragraphStart(i) + start)
+                               .arg(int(picture.kind))
+                               .arg(picture.goalWidthTw)
+                               .arg(picture.goalHeightTw)
+                               .arg(picture.cropLeftTw)
+                               .arg(picture.cropRightTw)
+                               .arg(picture.cropTopTw)
+                               .arg(picture.cropBottomTw)
+                               .arg(QString::fromLatin1(picture.encoded.toHex()))
+                               .toStdString());
+                   });
     }
     return content;
 }
@@ -82,11 +86,18 @@ void expectSame(const Content& actual, const Content& expected)
     ASSERT_EQ(actual.pictures, expected.pictures);
 }
 
+testsupport::RandomRichText::Options croppedPictures()
+{
+    testsupport::RandomRichText::Options options;
+    options.pictureCrops = true;
+    return options;
+}
+
 // Documents with random paragraphs, runs, formats, tabs, soft breaks, pictures, lists and
 // non-Latin text, built as loaded content and then edited through the window's own members.
 class Generator : public testsupport::RandomRichText {
 public:
-    explicit Generator(unsigned seed) : RandomRichText(seed) {}
+    explicit Generator(unsigned seed) : RandomRichText(seed, croppedPictures()) {}
 
     void fill(Engine& engine, testsupport::FakeClipboard& clipboard)
     {

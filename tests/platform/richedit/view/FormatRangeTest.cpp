@@ -1,6 +1,7 @@
 #include "platform/richedit/layout/FormatRangeCache.h"
 #include "platform/richedit/view/Engine.h"
 
+#include "tests/platform/picture/MetafileScenes.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RandomRichText.h"
 
@@ -8,6 +9,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <functional>
 #include <vector>
 
 using namespace richedit;
@@ -109,12 +111,17 @@ std::vector<Page> pagesOf(Engine& engine, CharRange range, Rect rc, const Target
     return pages;
 }
 
-QRect inkBounds(const QImage& image)
+bool notWhite(QColor c)
+{
+    return (c.rgb() & 0xFFFFFF) != 0xFFFFFF;
+}
+
+QRect inkBounds(const QImage& image, const std::function<bool(QColor)>& ink = notWhite)
 {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+            if (ink(image.pixelColor(x, y)))
                 bounds |= QRect(x, y, 1, 1);
     return bounds;
 }
@@ -348,6 +355,45 @@ TEST_F(FormatRangeTest, DrawingMatchesMeasuringAndLandsInTheRectangle)
     ASSERT_FALSE(partInk.isNull());
     EXPECT_NEAR(partInk.left(), ink.left(), 2);
     EXPECT_LT(partInk.right(), ink.left() + (ink.width() / 2));
+}
+
+// A cropped metafile on a page: the part cut off is not drawn, the rest keeps its scale, and a
+// negative crop leaves a white margin.
+TEST_F(FormatRangeTest, CroppedPicturesDrawTheirPartWithWhiteMargins)
+{
+    // Two inches by one: red on the left half, blue on the right.
+    metafiles::WmfWriter halves;
+    halves.record(metafiles::SETMAPMODE, {8});
+    halves.record(metafiles::SETWINDOWORG, {0, 0});
+    halves.record(metafiles::SETWINDOWEXT, {1000, 2000});
+    halves.pen(5, 0, 0);  // no outlines
+    halves.record(metafiles::SELECTOBJECT, {0});
+    halves.brush(0, metafiles::rgb(255, 0, 0));
+    halves.record(metafiles::SELECTOBJECT, {1});
+    halves.record(metafiles::RECTANGLE, {1000, 1000, 0, 0});
+    halves.brush(0, metafiles::rgb(0, 0, 255));
+    halves.record(metafiles::SELECTOBJECT, {2});
+    halves.record(metafiles::RECTANGLE, {1000, 2000, 0, 1000});
+    m_engine.setTextRtf(
+        QString::fromLatin1("{\\rtf1{\\pict\\wmetafile8\\picwgoal2880\\pichgoal1440\\piccropl1440"
+                            "\\piccropr360\\piccropt-720 " +
+                            halves.placeable(0, 0, 2000, 1000, 1000).toHex() + "}}"));
+
+    QImage page = deviceOfDpi(96, QSize(400, 300));
+    page.fill(Qt::gray);
+    {
+        QPainter painter(&page);
+        const Rect rc{0, 0, PageWidthTw, 14400};
+        FormatRange format{&painter, &m_target, rc, rc, {0, -1}};
+        EXPECT_EQ(m_engine.formatRange(format, true), 1);
+    }
+    const QRect shown = inkBounds(page, [](QColor c) { return c != QColor(Qt::gray); });
+    EXPECT_EQ(shown.size(), QSize(72, 144));  // 3/4 inch by 1 1/2 inches
+    EXPECT_TRUE(inkBounds(page, [](QColor c) { return c.red() > 200 && c.blue() < 60; }).isNull());
+    EXPECT_EQ(inkBounds(page, [](QColor c) { return c.blue() > 200 && c.red() < 60; }),
+              QRect(shown.left(), shown.top() + 48, 72, 96));
+    EXPECT_EQ(inkBounds(page, [](QColor c) { return c == QColor(Qt::white); }),
+              QRect(shown.topLeft(), QSize(72, 48)));
 }
 
 // A rectangle whose bottom lies above its top still gets its line drawn whole from the top.

@@ -110,9 +110,9 @@ void TypingKeys::KeyDown(int& KeyCode, int& Shift)
         m_actions.showContextMenu();
 }
 
-bool TypingKeys::KeyUp(int KeyCode)
+bool TypingKeys::KeyUp(int KeyCode, bool pressedHere)
 {
-    if (m_actions.takeSkipRequest())
+    if (m_actions.takeSkipRequest() || !pressedHere)
         return false;
     bool recordCaret = true;
     if (m_actions.detectHyperLinks())

@@ -161,6 +161,19 @@ TEST_F(XrRTBTypingTest, KeyReleaseRaisesKeyUpFinishReadyUnlessSkipped)
     events.clear();
     type(QStringLiteral("f"));
     EXPECT_EQ(events.count("Finish"), 1);
+
+    // The release of a key pressed in another window (the Enter that chose a menu entry) typed
+    // nothing here: KeyUp only, and a pending one-shot request is used up by it.
+    editingWindow(m_control).setTag(QStringLiteral("1"));
+    events.clear();
+    QTest::keyRelease(m_view, Qt::Key_Return);
+    EXPECT_EQ(events.count("KeyUp"), 1);
+    EXPECT_EQ(events.count("Finish"), 0);
+    EXPECT_EQ(events.count("Change"), 0);
+    EXPECT_TRUE(editingWindow(m_control).Tag().isEmpty());
+    events.clear();
+    type(QStringLiteral("g"));
+    EXPECT_EQ(events.count("Finish"), 1);
 }
 
 TEST_F(XrRTBTypingTest, HotKeysToggleFormatAndAreSwallowed)

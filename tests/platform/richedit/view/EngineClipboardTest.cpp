@@ -311,6 +311,39 @@ TEST_F(EngineClipboardTest, PasteIsCutToFitTheMaximumLength)
     }
 }
 
+TEST_F(EngineClipboardTest, NothingInvisibleComesInByAnyInsert)
+{
+    // A NUL is dropped and half a surrogate pair becomes U+FFFD, whichever way text comes in;
+    // a whole pair stays.
+    const QString outside = QString("a") + QChar(0) + "b" + QChar(0xD83D) + "c" + QChar(0xDE00) +
+                            QString::fromUtf16(u"\U0001F600");
+    const QString kept = QString::fromUtf16(u"ab\uFFFDc\uFFFD\U0001F600");
+    auto* data = new QMimeData;
+    data->setText(outside);
+    clipboard.setMimeData(data);
+    ASSERT_TRUE(engine.paste());
+    EXPECT_EQ(engine.text(), kept);
+    putOnClipboard(TextRtf, "{\\rtf1\\ansi x\\'00y\\u-10179?}");
+    engine.setText(QString());
+    ASSERT_TRUE(engine.paste());
+    EXPECT_EQ(engine.text(), QString::fromUtf16(u"xy\uFFFD"));
+
+    engine.setText(outside);
+    EXPECT_EQ(engine.text(), kept);
+    engine.setSelText(outside);
+    engine.replaceSel(outside, true);
+    EXPECT_EQ(engine.text(), kept + kept + kept);
+    DocumentFragment fragment;
+    fragment.paragraphs.push_back({{{outside, defaultCharFormat(), nullptr}},
+                                   defaultParaFormat(),
+                                   defaultCharFormat(),
+                                   false});
+    engine.setText(QString());
+    engine.session().replaceSelWithFragment(fragment);
+    EXPECT_EQ(engine.text(), kept);
+    EXPECT_FALSE(engine.textRtf().contains("\\'00"));
+}
+
 TEST_F(EngineClipboardTest, CanPasteAnyOfTheThreeKinds)
 {
     EXPECT_FALSE(engine.canPaste());

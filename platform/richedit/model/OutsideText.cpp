@@ -39,6 +39,23 @@ QString cleaned(const QString& text, bool dropNul)
     return result;
 }
 
+// A paragraph handed over in one piece: each run's part cleaned by itself, as separate runs are.
+void removeInvisiblesJoined(FragmentParagraph& paragraph)
+{
+    if (!holdsInvisibles(paragraph.joinedText))
+        return;
+    QString joined;
+    joined.reserve(paragraph.joinedText.size());
+    qsizetype offset = 0;
+    for (int32_t& length : paragraph.runLengths) {
+        const QString part = cleaned(paragraph.joinedText.mid(offset, length), true);
+        offset += length;
+        length = int32_t(part.size());
+        joined += part;
+    }
+    paragraph.joinedText = joined;
+}
+
 }  // namespace
 
 bool holdsInvisibles(QStringView text)
@@ -54,6 +71,10 @@ QString withoutInvisibles(const QString& text)
 void removeInvisibles(DocumentFragment& fragment)
 {
     for (FragmentParagraph& paragraph : fragment.paragraphs) {
+        if (paragraph.textJoined) {
+            removeInvisiblesJoined(paragraph);
+            continue;
+        }
         for (FragmentRun& run : paragraph.runs) {
             if (!run.picture && holdsInvisibles(run.text))
                 run.text = cleaned(run.text, true);

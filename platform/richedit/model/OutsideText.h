@@ -14,8 +14,7 @@ namespace richedit {
 bool holdsInvisibles(QStringView text);
 // The text without NULs and with U+FFFD for each lone surrogate; `text` itself when clean.
 QString withoutInvisibles(const QString& text);
-// The same for every run of the fragment, in place. Runs joined by a reader are left: the
-// readers keep nothing invisible.
+// The same for every run of the fragment, in place (runs handed over joined included).
 void removeInvisibles(DocumentFragment& fragment);
 // U+FFFD for each lone surrogate, NULs kept: what a writer puts out for the text.
 QString withPairedSurrogates(const QString& text);

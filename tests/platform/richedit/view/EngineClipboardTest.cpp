@@ -333,14 +333,23 @@ TEST_F(EngineClipboardTest, NothingInvisibleComesInByAnyInsert)
     engine.setSelText(outside);
     engine.replaceSel(outside, true);
     EXPECT_EQ(engine.text(), kept + kept + kept);
+    // A fragment's runs, also when a producer hands a paragraph's text over joined.
     DocumentFragment fragment;
+    FragmentParagraph joined{
+        {{QString(), defaultCharFormat(), nullptr}, {QString(), defaultCharFormat(), nullptr}},
+        defaultParaFormat(),
+        defaultCharFormat()};
+    joined.textJoined = true;
+    joined.joinedText = outside;
+    joined.runLengths = {3, int32_t(outside.size()) - 3};
+    fragment.paragraphs.push_back(std::move(joined));
     fragment.paragraphs.push_back({{{outside, defaultCharFormat(), nullptr}},
                                    defaultParaFormat(),
                                    defaultCharFormat(),
                                    false});
     engine.setText(QString());
     engine.session().replaceSelWithFragment(fragment);
-    EXPECT_EQ(engine.text(), kept);
+    EXPECT_EQ(engine.text(), kept + "\r\n" + kept);
     EXPECT_FALSE(engine.textRtf().contains("\\'00"));
 }
 

@@ -112,8 +112,11 @@ void TypingKeys::KeyDown(int& KeyCode, int& Shift)
 
 bool TypingKeys::KeyUp(int KeyCode, bool pressedHere)
 {
-    if (m_actions.takeSkipRequest() || !pressedHere)
+    if (m_actions.takeSkipRequest())
         return false;
+    // A key pressed in another window typed nothing here; the bracket still closes.
+    if (!pressedHere)
+        return true;
     bool recordCaret = true;
     if (m_actions.detectHyperLinks())
         releaseWithLinks(KeyCode, recordCaret);

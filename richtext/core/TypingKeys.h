@@ -58,9 +58,9 @@ public:
     // After the host saw the key: the control's own steps. A KeyCode (and Shift) set to 0
     // swallows the key.
     void KeyDown(int& KeyCode, int& Shift);
-    // After the host saw the release. False when a one-shot request skipped it, or when the
-    // key was not pressed in the window (`pressedHere` false): the control then raises neither
-    // Finish nor Ready. Either way a pending one-shot request is used up.
+    // After the host saw the release. False when a one-shot request skipped it: the control
+    // then raises neither Finish nor Ready. The release of a key not pressed in the window
+    // (`pressedHere` false) takes no typing steps and records no caret.
     bool KeyUp(int KeyCode, bool pressedHere = true);
 
     // The typing state, by its designed names.

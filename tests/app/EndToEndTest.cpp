@@ -119,6 +119,7 @@ TEST_F(EndToEnd, HelpChosenByEnterLeavesAnUntouchedDocumentUnchanged)
     QApplication::processEvents();
     EXPECT_EQ(shell.opened().size(), 1u);
     EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+    EXPECT_TRUE(form.selectionRefresh()) << "the caret's panels follow it again";
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(boxes.shown().empty()) << "Exit asked about an untouched document";
 }

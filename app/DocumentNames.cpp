@@ -33,6 +33,17 @@ qint32 DocumentTypeFromPath(const QString& path)
     return 0;
 }
 
+qint32 documentTypeOfContent(qint32 namedType, std::optional<qint32> content, qint32 entryType)
+{
+    if (!content)
+        return namedType;
+    if (*content == 1)
+        return 1;
+    if (namedType != 1)
+        return namedType;
+    return entryType == 2 ? 2 : 0;
+}
+
 QString extensionOfType(qint32 documentType)
 {
     switch (documentType) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 namespace app {
 
@@ -19,6 +20,12 @@ QString GetExtension(const QString& path);
 
 // "WMD" and "WMDF" give the own type (2), "TXT" plain text (1), anything else RTF (0).
 qint32 DocumentTypeFromPath(const QString& path);
+
+// The type of a document whose file holds `content` (0 RTF, 1 plain text; nothing for an empty
+// file) under a name of type `namedType`, reached through a dialog entry for `entryType`:
+// plain text stays plain text; RTF keeps the name's type unless the name says plain text, then
+// the entry's RTF type; an empty file keeps the name's type. Saving writes it back as it holds.
+qint32 documentTypeOfContent(qint32 namedType, std::optional<qint32> content, qint32 entryType = 0);
 
 // The extension of a document type: ".rtf", ".txt", ".wmdf"; "" for any other value.
 QString extensionOfType(qint32 documentType);

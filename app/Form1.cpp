@@ -12,7 +12,6 @@
 #include "platform/host/MessageBox.h"
 #include "platform/host/PropertyBag.h"
 #include "platform/host/Units.h"
-#include "platform/richedit/rtf/RtfReader.h"
 #include "platform/runtime/VbError.h"
 #include "platform/system/FileSystem.h"
 #include "platform/widgets/StatusBar.h"
@@ -20,7 +19,6 @@
 #include "richtext/core/XrRTB.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QScreen>
 #include <QTimer>
 
@@ -30,22 +28,6 @@ namespace {
 const QString Settings = SettingsSection;
 // The editing window's error for a file that is no document.
 constexpr long InvalidFileFormat = 321;
-
-// The type a file named on the command line was read as: the editing window reads RTF as RTF
-// and anything else as plain text, whatever the name says, and a save must write it back the
-// same way. An empty file keeps the type its name gives.
-qint32 typeReadAs(const QString& path, qint32 named)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return named;
-    const QByteArray head = file.read(65536);
-    if (head.isEmpty())
-        return named;
-    if (!richedit::looksLikeRtf(head))
-        return rtfText;
-    return named == rtfText ? rtfRTF : named;
-}
 
 void writeSetting(const char* key, const QString& value)
 {
@@ -211,7 +193,7 @@ void Form1::Form_Load(const QString& commandLine)
         if (sys::pathExists(m_documentPath)) {
             try {
                 XrRTB1->LoadFileRTBOriginal(m_documentPath, ::rtfRTF);
-                m_documentType = typeReadAs(m_documentPath, m_documentType);
+                m_documentType = documentTypeOfContent(m_documentType, XrRTB1->loadedFileType());
             } catch (const vb::VbError& error) {
                 refuseCommandLineFile(error);
             }

@@ -240,6 +240,9 @@ private:
     // The save step before the document is replaced or the window closes: false when the
     // document was not saved (a cancelled dialog or a failed write), which stops the caller.
     bool saveChangedDocument();
+    // The save dialog; a file it wrote becomes the document's path, its type the type written
+    // and its entry the stored SAVEINDEX. False when nothing was written.
+    bool saveThroughDialog(const QString& suggestedName, int16_t filterIndex);
     // Asks whether to save the changed document: vbYes, vbNo or vbCancel.
     int askSaveQuestion();
     void RefreshLinksAfterOpen();

@@ -34,7 +34,7 @@ QFileType fileTypeOf(qint32 documentType)
     return documentType == rtfText ? ::rtfText : ::rtfRTF;
 }
 
-// The document type the open dialog's entry loads: 1 own type, 2 RTF, 3 plain text.
+// The type of the open dialog's entry: 1 own type, 2 RTF, 3 plain text.
 qint32 documentTypeOfOpenEntry(int16_t entry)
 {
     switch (entry) {
@@ -45,6 +45,15 @@ qint32 documentTypeOfOpenEntry(int16_t entry)
         default:
             return rtfWXF;
     }
+}
+
+// The type the save dialog's entry writes: plain text for the text entry (the last), else RTF
+// as the own type (entry 1) or as RTF.
+qint32 documentTypeOfSaveEntry(int16_t entry, bool rtfSaving)
+{
+    if (entry == (rtfSaving ? 3 : 2))
+        return rtfText;
+    return entry == 1 ? rtfWXF : rtfRTF;
 }
 
 // What a failed open tells, by the control's error number: a file the user may not read is
@@ -82,23 +91,30 @@ void Form1::setDocumentUnchanged()
     XrRTB1->SetRTBChanged(changed);
 }
 
+bool Form1::saveThroughDialog(const QString& suggestedName, int16_t filterIndex)
+{
+    int16_t chosenIndex = 0;
+    int16_t error = 0;
+    bool saved = false;
+    const QString name =
+        XrRTB1->CommonDialogFileSave(QString(), suggestedName, true, QString(), filterIndex,
+                                     chosenIndex, error, QStringLiteral("Save File..."), saved);
+    if (!saved)
+        return false;
+    m_documentPath = name;
+    // The type the file was written as, so that every later Save writes the same.
+    const qint32 written = documentTypeOfSaveEntry(chosenIndex, XrRTB1->AllowRTFSave());
+    m_documentType = documentTypeOfContent(DocumentTypeFromPath(name),
+                                           written == rtfText ? rtfText : rtfRTF, written);
+    writeSetting("SAVEINDEX", QString::number(chosenIndex));
+    updateSaveEntry();
+    return true;
+}
+
 bool Form1::saveChangedDocument()
 {
-    if (!PathExists(m_documentPath)) {
-        int16_t filterIndex = readIndex("SAVEINDEX");
-        int16_t chosenIndex = 0;
-        int16_t error = 0;
-        bool saved = false;
-        const QString name = XrRTB1->CommonDialogFileSave(
-            QString(), QStringLiteral("Document"), true, QString(), filterIndex, chosenIndex, error,
-            QStringLiteral("Save File..."), saved);
-        if (!saved)
-            return false;
-        m_documentPath = name;
-        m_documentType = DocumentTypeFromPath(name);
-        writeSetting("SAVEINDEX", QString::number(chosenIndex));
-        return true;
-    }
+    if (!PathExists(m_documentPath))
+        return saveThroughDialog(QStringLiteral("Document"), readIndex("SAVEINDEX"));
     if (m_documentType < rtfRTF || m_documentType > rtfWXF)
         return true;
     // A failed write leaves the document changed and stops what was to follow.
@@ -132,12 +148,15 @@ void Form1::menuOpen_Click()
         RefreshLinksAfterOpen();
         m_documentPath = name;
         writeSetting("OPENINDEX", QString::number(chosenIndex));
-        // The type the file was read as, whatever its name says: saving writes it back so.
-        m_documentType = documentTypeOfOpenEntry(chosenIndex);
+        // The type the file was read as, whatever the entry or the name says: saving writes it
+        // back so.
+        m_documentType = documentTypeOfContent(DocumentTypeFromPath(name), XrRTB1->loadedFileType(),
+                                               documentTypeOfOpenEntry(chosenIndex));
         const QString displayName = GetDisplayName(name);
         setWindowTitle(displayName + QStringLiteral(" - ") + ProductName);
         StatusBar1->Panels(1).setText(QStringLiteral("Document Name: ") + displayName);
-    } else if (error != CancelledDialog) {
+    } else if (error != CancelledDialog && error != vb::ErrFileAlreadyOpen) {
+        // A file in use was told already, with its name and why.
         host::MsgBox(openFailureText(error), host::vbOKOnly | host::vbInformation,
                      QStringLiteral("Cannot Open File"), this);
     }
@@ -163,19 +182,8 @@ void Form1::updateSaveEntry()
 void Form1::menuSave_Click()
 {
     if (!PathExists(m_documentPath)) {
-        int16_t filterIndex = readIndex("SAVEINDEX");
-        int16_t chosenIndex = 0;
-        int16_t error = 0;
-        bool saved = false;
-        const QString name = XrRTB1->CommonDialogFileSave(
-            QString(), QStringLiteral("Document"), true, QString(), filterIndex, chosenIndex, error,
-            QStringLiteral("Save File..."), saved);
-        if (saved) {
-            m_documentPath = name;
-            m_documentType = DocumentTypeFromPath(name);
-            writeSetting("SAVEINDEX", QString::number(chosenIndex));
+        if (saveThroughDialog(QStringLiteral("Document"), readIndex("SAVEINDEX")))
             setDocumentUnchanged();
-        }
         UpdateTitleAndStatus(false);
         XrRTB1->SetInFocus();
         return;
@@ -217,18 +225,9 @@ void Form1::menuSaveas_Click()
     }
     const QString suggested =
         m_documentPath.isEmpty() ? QStringLiteral("Document") : GetDisplayName(m_documentPath);
-    int16_t chosenIndex = 0;
-    int16_t error = 0;
-    bool saved = false;
-    const QString name =
-        XrRTB1->CommonDialogFileSave(QString(), suggested, true, QString(), filterIndex,
-                                     chosenIndex, error, QStringLiteral("Save File..."), saved);
-    if (saved) {
-        m_documentPath = name;
-        m_documentType = DocumentTypeFromPath(name);
-        writeSetting("SAVEINDEX", QString::number(chosenIndex));
+    if (saveThroughDialog(suggested, filterIndex))
         setDocumentUnchanged();
-    } else if (m_documentPath.isEmpty()) {
+    else if (m_documentPath.isEmpty()) {
         // A never-saved document stays without a path, so a later Save asks for one instead
         // of writing "Document" into the working folder.
         m_documentType = rtfWXF;

@@ -110,10 +110,13 @@ void TypingKeys::KeyDown(int& KeyCode, int& Shift)
         m_actions.showContextMenu();
 }
 
-bool TypingKeys::KeyUp(int KeyCode)
+bool TypingKeys::KeyUp(int KeyCode, bool pressedHere)
 {
     if (m_actions.takeSkipRequest())
         return false;
+    // A key pressed in another window typed nothing here; the bracket still closes.
+    if (!pressedHere)
+        return true;
     bool recordCaret = true;
     if (m_actions.detectHyperLinks())
         releaseWithLinks(KeyCode, recordCaret);

@@ -59,8 +59,9 @@ public:
     // swallows the key.
     void KeyDown(int& KeyCode, int& Shift);
     // After the host saw the release. False when a one-shot request skipped it: the control
-    // then raises neither Finish nor Ready.
-    bool KeyUp(int KeyCode);
+    // then raises neither Finish nor Ready. The release of a key not pressed in the window
+    // (`pressedHere` false) takes no typing steps and records no caret.
+    bool KeyUp(int KeyCode, bool pressedHere = true);
 
     // The typing state, by its designed names.
     bool LinkCheckArmed = false;

@@ -21,6 +21,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
@@ -74,6 +76,10 @@ public:
     // error.
     void UserControl_ReadProperties(const host::PropertyBag& PropBag);
     void UserControl_WriteProperties(host::PropertyBag& PropBag) const;
+    // What the last load that went through read its file as: rtfRTF when the editing window
+    // found RTF, rtfText otherwise (always for a plain-text load); nothing for an empty file,
+    // which reads the same either way. A host saves the document back as this type.
+    std::optional<QFileType> loadedFileType() const { return m_loadedType; }
 
     // --- The control's interface, in its designed order ---
     // A property's read is `Name()`, its write `LetName()` (`SetName()` for an object). Writes
@@ -617,6 +623,8 @@ private:
     // Loading: plain text in the control's font face, the in-use test, the clean-up pass and
     // its steps.
     void ReadTextFile(const QString& FileName, bool& Done);
+    // What the editing window's last load read: see loadedFileType.
+    std::optional<QFileType> loadedType() const;
     void IsFileInUse(const QString& FileName, bool& InUse);
     void CleanData();
     void RemoveJunk();
@@ -679,6 +687,8 @@ private:
     class KeyActions;
     std::unique_ptr<KeyActions> m_keyActions;
     std::unique_ptr<TypingKeys> m_typingKeys;
+    // Keys whose press reached the editing window and whose release has not come yet.
+    std::vector<int> m_keysDown;
 
     host::AmbientProperties m_ambient;
     AppearEnum m_Appearance = rtfFlat;
@@ -697,7 +707,8 @@ private:
     // The document RTF the last loading clean-up took before changing the document; per
     // control, so one document's indents are never applied to another.
     QString m_capturedRtf;
-    // Why the last load failed (its number goes to the open dialog's MyErr); 0 after a load
-    // that went through or was refused as in use.
+    // Why the last load failed (its number goes to the open dialog's MyErr): 55 for a file
+    // refused as in use, whose message was shown already; 0 after a load that went through.
     long m_loadError = 0;
+    std::optional<QFileType> m_loadedType;
 };

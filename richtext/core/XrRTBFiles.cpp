@@ -47,6 +47,7 @@ void XrRTB::LoadFile(const QString& bstrFilename, QFileType vFileType, bool& TXT
     bool inUse = false;
     IsFileInUse(bstrFilename, inUse);
     if (inUse) {
+        m_loadError = vb::ErrFileAlreadyOpen;
         host::MsgBox(QStringLiteral("File: ") + FileNameOnly(bstrFilename) +
                          QStringLiteral(" is being used by another application.") +
                          QStringLiteral("\r\n") +
@@ -78,12 +79,15 @@ void XrRTB::LoadFile(const QString& bstrFilename, QFileType vFileType, bool& TXT
                     m_loadError = error->number();
                     return;  // Unreadable: the document stays, no Finish or Ready.
                 }
+                m_loadedType = loadedType();
                 if (vFileType == rtfRTF && m_settings.RemoveUnUsableData)
                     CleanData();
                 linkStep();
                 break;
             case rtfText: {
                 ReadTextFile(bstrFilename, loaded);
+                if (loaded)
+                    m_loadedType = rtfText;
                 if (TXTLinks && loaded)
                     linkStep();
                 break;
@@ -106,7 +110,16 @@ QVariant XrRTB::LoadFileRTBOriginal(const QString& bstrFilename, QFileType vFile
 {
     if (const auto error = RichTextBox1->LoadFile(bstrFilename, vFileType))
         throw *error;
+    m_loadedType = loadedType();
     return QVariant();
+}
+
+std::optional<QFileType> XrRTB::loadedType() const
+{
+    const std::optional<richedit::FileKind> kind = RichTextBox1->engine().loadedKind();
+    if (!kind)
+        return std::nullopt;
+    return *kind == richedit::FileKind::Rtf ? rtfRTF : rtfText;
 }
 
 void XrRTB::ReadTextFile(const QString& FileName, bool& Done)

@@ -9,6 +9,8 @@
 #include "richtext/language/SoundMod.h"
 #include "richtext/scanning/LinkLauncher.h"
 
+#include <algorithm>
+
 void XrRTB::createTypingKeys()
 {
     m_keyActions = std::make_unique<KeyActions>(*this);
@@ -17,14 +19,22 @@ void XrRTB::createTypingKeys()
 
 void XrRTB::RichTextBox1_KeyDown(int& KeyCode, int& Shift)
 {
+    if (std::find(m_keysDown.begin(), m_keysDown.end(), KeyCode) == m_keysDown.end())
+        m_keysDown.push_back(KeyCode);
     emit KeyDown(KeyCode, Shift);
     m_typingKeys->KeyDown(KeyCode, Shift);
 }
 
 void XrRTB::RichTextBox1_KeyUp(int& KeyCode, int& Shift)
 {
+    // The release of a key pressed elsewhere (the Enter that chose a menu entry or closed a
+    // window) comes here too; it typed nothing in this window.
+    const auto down = std::find(m_keysDown.begin(), m_keysDown.end(), KeyCode);
+    const bool pressedHere = down != m_keysDown.end();
+    if (pressedHere)
+        m_keysDown.erase(down);
     emit KeyUp(KeyCode, Shift);
-    if (!m_typingKeys->KeyUp(KeyCode))
+    if (!m_typingKeys->KeyUp(KeyCode, pressedHere))
         return;
     emit Finish();
     emit Ready();

@@ -4,10 +4,13 @@
 #include "platform/widgets/XrUCbutton.h"
 #include "richtext/core/XrRTB.h"
 #include "tests/app/MainWindowSupport.h"
+#include "tests/support/FakeClipboard.h"
 #include "tests/support/FakeCommonDialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QMimeData>
 #include <QTest>
 
 namespace {
@@ -31,7 +34,14 @@ protected:
         QApplication::processEvents();
     }
 
+    QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
     testsupport::FakeCommonDialogs dialogs;
+    testsupport::FakeClipboard clipboard;
     richedit::RichTextView* view = nullptr;
 };
 
@@ -97,6 +107,54 @@ TEST_F(EndToEnd, TypedFormattedAndLinkedTextComesBackFromItsFile)
     EXPECT_TRUE(linkAt(typed.indexOf("example"), address));
     EXPECT_EQ(address, "www.example.com");
     EXPECT_FALSE(linkAt(typed.indexOf("today") + 1, address));
+}
+
+TEST_F(EndToEnd, HelpChosenByEnterLeavesAnUntouchedDocumentUnchanged)
+{
+    app::Form1& form = show();
+    view->setFocus();
+    // The menu takes the press of Enter; its release comes to the editor, which has the focus.
+    form.menuGeneralHelp->trigger();
+    QTest::keyRelease(view, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(shell.opened().size(), 1u);
+    EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
+    EXPECT_TRUE(form.selectionRefresh()) << "the caret's panels follow it again";
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(boxes.shown().empty()) << "Exit asked about an untouched document";
+}
+
+TEST_F(EndToEnd, PastedTextKeepsNothingInvisibleInTheDocumentOrItsFiles)
+{
+    app::Form1& form = show();
+    XrRTB& control = *form.XrRTB1;
+    const QString kept = QString::fromUtf16(u"tab\uFFFDle\uFFFD \U0001F600");
+    auto* data = new QMimeData;
+    data->setText(QString("t") + QChar(0) + "ab" + QChar(0xD83D) + "le" + QChar(0xDE00) + " " +
+                  QString::fromUtf16(u"\U0001F600"));
+    clipboard.setMimeData(data);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_EQ(control.Text(), kept);
+
+    const QString rtf = appData.filePath("pasted.wmdf");
+    dialogs.answer(host::DialogAnswer::file(rtf, 1));
+    form.menuSaveas->trigger();
+    EXPECT_FALSE(readFile(rtf).contains("\\'00"));
+    EXPECT_EQ(readFile(rtf).count("\\u-3?"), 2);
+    const QString text = appData.filePath("pasted.txt");
+    dialogs.answer(host::DialogAnswer::file(text, 2));
+    form.menuSaveas->trigger();
+    EXPECT_EQ(readFile(text), kept.toUtf8());
+    for (const QString& path : {rtf, text}) {
+        control.LetText("other");
+        bool changed = false;
+        control.SetRTBChanged(changed);
+        dialogs.answer(host::DialogAnswer::file(path, 1));
+        form.menuOpen->trigger();
+        EXPECT_EQ(control.Text(), kept) << path.toStdString();
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QScreen>
 #include <QTimer>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -335,7 +336,10 @@ TEST_F(FailedOpen, KeepsTheDocumentItsNameTypeAndChangedState)
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
-    for (const auto& [path, entry] : {std::pair{damaged, 2}, std::pair{held, 1}}) {
+    // One box for each failed open, saying why: a file in use is told by its own box alone.
+    for (const auto& [path, entry, title] : {std::tuple{damaged, 2, "Cannot Open File"},
+                                             std::tuple{held, 1, "File is Already Open"}}) {
+        const size_t boxesBefore = boxes.shown().size();
         dialogs.answer(host::DialogAnswer::file(path, entry));
         form.menuOpen->trigger();
         EXPECT_EQ(form.XrRTB1->Text(), "alpha words") << path.toStdString();
@@ -343,9 +347,12 @@ TEST_F(FailedOpen, KeepsTheDocumentItsNameTypeAndChangedState)
         EXPECT_EQ(form.documentType(), app::rtfText);
         EXPECT_FALSE(form.XrRTB1->HasRTBChanged());
         EXPECT_EQ(form.windowTitle(), "first.txt - Wexmoor Scrivet");
-        ASSERT_FALSE(boxes.shown().empty());
-        EXPECT_EQ(boxes.shown().back().text, "Invalid File Format or Corrupted File.");
+        ASSERT_EQ(boxes.shown().size(), boxesBefore + 1) << path.toStdString();
+        EXPECT_EQ(boxes.shown().back().title, title);
     }
+    EXPECT_EQ(boxes.shown().back().text,
+              "File: held.wmdf is being used by another application.\r\nCannot open file already "
+              "in use.");
     ::close(holder);
 
     // Saving writes the document the window still shows to its own file, and closing asks
@@ -461,6 +468,75 @@ TEST_F(FileCommands, TheDocumentTypeIsTheTypeTheFileWasLoadedAs)
     dialogs.answer(host::DialogAnswer::file(rtf, 2));
     form.menuOpen->trigger();
     EXPECT_EQ(form.documentType(), app::rtfRTF);
+}
+
+TEST_F(FileCommands, ATextFileOpenedThroughAnyEntryIsSavedBackAsText)
+{
+    const QByteArray words("caf\xC3\xA9 {not \\rtf}\r\nsecond line");
+    app::Form1& form = load();
+    for (const int entry : {1, 2, 3}) {
+        const QString path = writeFile("utf8.txt", words);
+        dialogs.answer(host::DialogAnswer::file(path, entry));
+        form.menuOpen->trigger();
+        EXPECT_EQ(form.documentType(), app::rtfText) << entry;
+        EXPECT_EQ(form.windowTitle(), "utf8.txt - Wexmoor Scrivet") << entry;
+        form.XrRTB1->LetSelStart(int32_t(form.XrRTB1->Text().size()));
+        form.XrRTB1->LetSelText("!");
+        form.menuSave->trigger();
+        EXPECT_EQ(readFile(path), words + "!") << entry;
+    }
+
+    // RTF read leniently from a damaged file keeps the file's own name and type.
+    const QString damaged = writeFile("damaged.rtf", "{\\rtf1\\ansi {\\b bold} words\\par");
+    dialogs.answer(host::DialogAnswer::file(damaged, 1));
+    form.menuOpen->trigger();
+    EXPECT_EQ(form.XrRTB1->Text(), "bold words");
+    EXPECT_EQ(form.documentType(), app::rtfRTF);
+    EXPECT_EQ(form.windowTitle(), "damaged.rtf - Wexmoor Scrivet");
+}
+
+TEST_F(FileCommands, SaveAsWritesWhatTheEntrySaysAndEveryLaterSaveWritesTheSame)
+{
+    app::Form1& form = load();
+    XrRTB& control = *form.XrRTB1;
+    for (const bool rtfSaving : {true, false}) {
+        control.LetAllowRTFSave(rtfSaving);
+        const int textEntry = rtfSaving ? 3 : 2;
+        for (const QString name : {"x.wmdf", "x.rtf", "x.txt"}) {
+            for (int entry = 1; entry <= textEntry; ++entry) {
+                const QString path =
+                    appData.filePath(QString("%1%2-%3").arg(rtfSaving).arg(entry).arg(name));
+                const std::string context = path.toStdString();
+                const bool asText = entry == textEntry;
+                control.LetText("bold words");
+                control.LetSelStart(0);
+                control.LetSelLength(4);
+                control.LetSelBold(true);
+                // A formatted document saved as text asks first; the fake answers Yes.
+                dialogs.answer(host::DialogAnswer::file(path, entry));
+                form.menuSaveas->trigger();
+                ASSERT_EQ(readFile(path).startsWith("{\\rtf1"), !asText) << context;
+
+                // An RTF document may not be saved as RTF while RTF saving is off: no Save.
+                const bool rtfRefused = form.documentType() == app::rtfRTF && !rtfSaving;
+                EXPECT_EQ(form.menuSave->isEnabled(), !rtfRefused) << context;
+                control.LetSelStart(10);
+                control.LetSelText(" more");
+                form.menuSave->trigger();
+                EXPECT_EQ(readFile(path).startsWith("{\\rtf1"), !asText) << context;
+                EXPECT_EQ(control.HasRTBChanged(), rtfRefused) << context;
+
+                bool changed = false;
+                control.SetRTBChanged(changed);
+                dialogs.answer(host::DialogAnswer::file(path, 1));
+                form.menuOpen->trigger();
+                EXPECT_EQ(control.Text(), rtfRefused ? "bold words" : "bold words more") << context;
+                control.LetSelStart(0);
+                control.LetSelLength(4);
+                EXPECT_EQ(control.SelBold(), !asText) << context;
+            }
+        }
+    }
 }
 
 TEST_F(CloseQuestion, NothingIsAskedAfterASuccessfulSaveAsOrTheAboutWindow)

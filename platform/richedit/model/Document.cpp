@@ -1,6 +1,7 @@
 #include "platform/richedit/model/Document.h"
 
 #include "platform/richedit/model/Headroom.h"
+#include "platform/richedit/model/OutsideText.h"
 #include "platform/richedit/model/ParagraphRuns.h"
 
 #include <QStringView>
@@ -228,8 +229,9 @@ CharFormat Document::insertionFormat(int32_t position) const
 
 // --- Text changes ---
 
-void Document::insert(int32_t position, const QString& text, const CharFormat& format)
+void Document::insert(int32_t position, const QString& outsideText, const CharFormat& format)
 {
+    const QString text = withoutInvisibles(outsideText);
     if (text.isEmpty())
         return;
     const int32_t pos = snap(position);
@@ -418,9 +420,11 @@ void Document::insertFragment(int32_t position, const DocumentFragment& fragment
     const Location at = locate(pos);
     const Paragraph old = paragraph(at.paragraph);
     bool lastHasMark = true;
-    // The copy shares the fragment's text; nothing is copied before the paragraphs take it.
-    std::vector<Paragraph> parts =
-        paragraphsFrom(DocumentFragment(fragment), old.format, &lastHasMark);
+    // The copy shares the fragment's text; nothing is copied before the paragraphs take it,
+    // unless a run holds something invisible.
+    DocumentFragment copy(fragment);
+    removeInvisibles(copy);
+    std::vector<Paragraph> parts = paragraphsFrom(std::move(copy), old.format, &lastHasMark);
     if (parts.empty())
         return;
     const int32_t oldLength = int32_t(old.text.size());
@@ -471,9 +475,10 @@ void Document::replaceAll(const std::function<void(const ParagraphSink&)>& produ
                       {ChangeKind::Reset, 0, oldLength, int32_t(std::max<int64_t>(newLength, 0))});
 }
 
-void Document::setPlainText(const QString& text)
+void Document::setPlainText(const QString& outsideText)
 {
     const uint32_t formatIndex = m_pool.intern(m_defaultFormat);
+    const QString text = withoutInvisibles(outsideText);
     std::vector<Paragraph> parts;
     for (QStringView line : splitLines(text)) {
         Paragraph paragraph;

@@ -117,6 +117,8 @@ public:
     CharFormat insertionFormat(int32_t position) const;
 
     // --- Text changes ---
+    // Every text that comes in through insert, insertFragment and setPlainText loses its NULs
+    // and has U+FFFD for each lone surrogate (see OutsideText.h).
     // CR LF, a lone CR and a lone LF each become a paragraph end; a new mark copies the split
     // paragraph's format and takes `format` as its character format.
     void insert(int32_t position, const QString& text, const CharFormat& format);

@@ -1,6 +1,7 @@
 #include "platform/richedit/model/PlainText.h"
 
 #include "platform/richedit/model/DocumentFragment.h"
+#include "platform/richedit/model/OutsideText.h"
 #include "platform/runtime/Windows1252.h"
 
 namespace richedit {
@@ -79,7 +80,7 @@ QString PlainText::decode(QByteArrayView bytes)
 
 QByteArray PlainText::encode(const QString& text)
 {
-    QString withoutPictures = text;
+    QString withoutPictures = withPairedSurrogates(text);
     withoutPictures.remove(QChar(ObjectReplacementCharacter));
     return withoutPictures.toUtf8();
 }

@@ -17,8 +17,8 @@ public:
     // paragraph end).
     static QString decode(QByteArrayView bytes);
 
-    // UTF-8 without a byte-order mark or trailing NUL. Pictures (U+FFFC) are left out;
-    // `text` already has CR LF paragraph ends.
+    // UTF-8 without a byte-order mark or trailing NUL, U+FFFD for a lone surrogate. Pictures
+    // (U+FFFC) are left out; `text` already has CR LF paragraph ends.
     static QByteArray encode(const QString& text);
 
     // What a reader of plain text gets of rich text: its characters without hidden text, its

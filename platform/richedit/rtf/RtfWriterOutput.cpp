@@ -90,14 +90,34 @@ void RtfOutput::text(QStringView text)
                 *out++ = static_cast<char>(*c);
         }
         if (p != end)
-            unit(*p++, false);
+            p = pairedUnit(p, end, false);
     }
 }
 
 void RtfOutput::faceName(QStringView face)
 {
-    for (const QChar c : face)
-        unit(c.unicode(), true);
+    const char16_t* p = face.utf16();
+    const char16_t* const end = p + face.size();
+    while (p != end)
+        p = pairedUnit(p, end, true);
+}
+
+const char16_t* RtfOutput::pairedUnit(const char16_t* p, const char16_t* end, bool escapeSemicolon)
+{
+    const char16_t c = *p++;
+    if (!QChar::isSurrogate(c)) {
+        unit(c, escapeSemicolon);
+        return p;
+    }
+    // A pair goes out as its two halves, which readers join again; half a pair is no
+    // character, and U+FFFD takes its place.
+    if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+        unit(c, escapeSemicolon);
+        unit(*p++, escapeSemicolon);
+        return p;
+    }
+    unit(QChar::ReplacementCharacter, escapeSemicolon);
+    return p;
 }
 
 void RtfOutput::unit(char16_t c, bool escapeSemicolon)

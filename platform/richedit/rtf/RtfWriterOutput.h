@@ -65,6 +65,8 @@ private:
     void number(int64_t value);
     void hexByte(unsigned char byte);
     void unit(char16_t c, bool escapeSemicolon);
+    // Writes the unit at `p` (with its other half, for a surrogate pair); returns what follows.
+    const char16_t* pairedUnit(const char16_t* p, const char16_t* end, bool escapeSemicolon);
 
     QByteArray m_bytes;
     bool m_afterWord = false;

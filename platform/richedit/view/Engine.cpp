@@ -148,8 +148,10 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
     // Parse first, so that a failure, running out of memory included, leaves the document
     // alone.
     struct DoesNotFit {};
+    FileKind read = FileKind::Text;
     try {
         if (kind == FileKind::Rtf && looksLikeRtf(data)) {
+            read = FileKind::Rtf;
             // Each paragraph goes into the document as it is read, so the text is never held
             // twice; reading stops as soon as what was read would no longer fit.
             LoadBudget::Tally tally;
@@ -178,6 +180,7 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
         return LoadBudget::tooLarge();
     }
     m_session.setModified(false);
+    m_loadedKind = data.isEmpty() ? std::nullopt : std::optional(read);
     return std::nullopt;
 }
 

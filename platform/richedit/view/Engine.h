@@ -50,6 +50,9 @@ public:
     // in an RTF-kind load, 7 too large for the memory left; the description says why. A
     // failed load leaves the document as it was.
     std::optional<vb::VbError> loadFile(const QString& path, FileKind kind);
+    // What the last load that went through read its file as: RTF only when an RTF-kind load
+    // found RTF. Nothing for an empty file, which reads the same either way.
+    std::optional<FileKind> loadedKind() const { return m_loadedKind; }
     // Writes beside the target, then renames, keeping its permission bits; 75 on failure, the
     // old file kept, with the reason in plain words as the description.
     std::optional<vb::VbError> saveFile(const QString& path, FileKind kind);
@@ -219,6 +222,7 @@ private:
     std::unique_ptr<FormatRangeCache> m_formatCache;
     int32_t m_bulletIndent = 0;
     bool m_dispId2Flag = false;
+    std::optional<FileKind> m_loadedKind;
 };
 
 }  // namespace richedit

@@ -161,6 +161,15 @@ TEST_F(XrRTBTypingTest, KeyReleaseRaisesKeyUpFinishReadyUnlessSkipped)
     events.clear();
     type(QStringLiteral("f"));
     EXPECT_EQ(events.count("Finish"), 1);
+
+    // The release of a key pressed in another window (the Enter that chose a menu entry) typed
+    // nothing here.
+    bool unchanged = false;
+    m_control.SetRTBChanged(unchanged);
+    events.clear();
+    QTest::keyRelease(m_view, Qt::Key_Return);
+    EXPECT_EQ(events.names(), (QStringList{"KeyUp", "Finish", "Ready"}));
+    EXPECT_FALSE(m_control.HasRTBChanged());
 }
 
 TEST_F(XrRTBTypingTest, HotKeysToggleFormatAndAreSwallowed)

@@ -50,4 +50,9 @@ TEST(PlainTextTest, EncodesUtf8WithoutMarkNulOrPictures)
     EXPECT_EQ(PlainText::decode(PlainText::encode(QStringLiteral("a\r\nb"))),
               QStringLiteral("a\r\nb"));
     EXPECT_EQ(PlainText::encode(QString()), QByteArray());
+    // Half a surrogate pair is written as U+FFFD, not as a question mark.
+    EXPECT_EQ(PlainText::encode(QString(QChar(0xDE00)) + "a" + QChar(0xD83D)),
+              QByteArray("\xEF\xBF\xBD"
+                         "a"
+                         "\xEF\xBF\xBD"));
 }

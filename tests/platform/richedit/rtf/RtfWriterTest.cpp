@@ -483,6 +483,10 @@ TEST(RtfWriterTest, TextIsEscapedToSevenBits)
     EXPECT_EQ(firstLine(whole({text(all)})),
               "\\viewkind4\\uc1\\pard\\f0\\fs20 a\\'5cb\\{c\\}d\\tab e\\line f\\~g\\-h\\'01\\'0d"
               "\\'e9\\'80\\'8a\\u937?\\u-223?\\u-10179?\\u-8704?");
+    // Half a surrogate pair is no character: U+FFFD goes out in its place.
+    const QString halves = QString(QChar(0xD83D)) + "a" + QChar(0xDE00) + QChar(0xD83D);
+    EXPECT_EQ(firstLine(whole({text(halves)})),
+              "\\viewkind4\\uc1\\pard\\f0\\fs20\\u-3?a\\u-3?\\u-3?");
     // After a control word an escape needs no delimiting space.
     EXPECT_EQ(firstLine(whole({text(QStringLiteral("\u00E9"))})),
               "\\viewkind4\\uc1\\pard\\f0\\fs20\\'e9");

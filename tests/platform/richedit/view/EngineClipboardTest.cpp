@@ -311,6 +311,29 @@ TEST_F(EngineClipboardTest, PasteIsCutToFitTheMaximumLength)
     }
 }
 
+TEST_F(EngineClipboardTest, NothingInvisibleComesInThroughAnyDoor)
+{
+    // A NUL is dropped and half a surrogate pair becomes U+FFFD; a whole pair stays.
+    const QString outside = QString("a") + QChar(0) + "b" + QChar(0xD83D) + "c" + QChar(0xDE00) +
+                            QString::fromUtf16(u"\U0001F600");
+    const QString kept = QString::fromUtf16(u"ab\uFFFDc\uFFFD\U0001F600");
+    engine.setText(outside);
+    EXPECT_EQ(engine.text(), kept);
+    auto* data = new QMimeData;
+    data->setText(outside);
+    clipboard.setMimeData(data);
+    ASSERT_TRUE(engine.paste());
+    EXPECT_EQ(engine.text(), kept + kept);
+    // Rich text, also a paragraph a producer hands over joined (runs "a\0b" and the rest).
+    FragmentParagraph joined{{{}, {}}, defaultParaFormat(), defaultCharFormat()};
+    joined.textJoined = true;
+    joined.joinedText = outside;
+    joined.runLengths = {3, int32_t(outside.size()) - 3};
+    engine.setText(QString());
+    engine.session().replaceSelWithFragment(DocumentFragment{{std::move(joined)}});
+    EXPECT_EQ(engine.text(), kept + "\r\n");
+}
+
 TEST_F(EngineClipboardTest, CanPasteAnyOfTheThreeKinds)
 {
     EXPECT_FALSE(engine.canPaste());

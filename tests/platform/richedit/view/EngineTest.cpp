@@ -98,12 +98,21 @@ TEST_F(EngineTest, LoadFileReadsRtfTextOrRefusesBinary)
     EXPECT_EQ(engine.text(), QStringLiteral("hello"));
     EXPECT_FALSE(engine.isModified());
     EXPECT_FALSE(engine.canUndo());
+    EXPECT_EQ(engine.loadedKind(), FileKind::Rtf);
 
     // A text file opened as RTF loads as text; a last byte that is not NUL is kept.
     const QString text = folder.filePath(QStringLiteral("notes.txt"));
     writeAll(text, "caf\xC3\xA9\r\nend");
     EXPECT_FALSE(engine.loadFile(text, FileKind::Rtf));
     EXPECT_EQ(engine.text(), QStringLiteral("caf\u00E9\r\nend"));
+    EXPECT_EQ(engine.loadedKind(), FileKind::Text);
+    EXPECT_FALSE(engine.loadFile(rtf, FileKind::Text));
+    EXPECT_EQ(engine.loadedKind(), FileKind::Text) << "RTF read as the text it is";
+    const QString empty = folder.filePath(QStringLiteral("empty.wmdf"));
+    writeAll(empty, "");
+    EXPECT_FALSE(engine.loadFile(empty, FileKind::Rtf));
+    EXPECT_EQ(engine.loadedKind(), std::nullopt);
+    EXPECT_FALSE(engine.loadFile(text, FileKind::Rtf));
 
     const QString binary = folder.filePath(QStringLiteral("image.bin"));
     writeAll(binary, QByteArray("\x89PNG\0\0\0\rIHDR", 12));

@@ -49,14 +49,23 @@ void UndoBuffer::aboutToReplace(int first, int count)
         return;
     }
     if (!m_stepStarted) {
-        m_step =
-            Step{first, count, m_document.copyParagraphs(first, count), m_before, m_before, m_kind};
+        Step step;
+        step.first = first;
+        step.count = count;
+        step.before = m_document.copyParagraphs(first, count);
+        step.selectionBefore = step.selectionAfter = m_before;
+        step.kind = m_kind;
+        m_step = std::move(step);
         m_stepStarted = true;
         return;
     }
-    // Widen the step to cover this change too; paragraphs outside it are still as they were
-    // when the step began.
-    Step& step = *m_step;
+    keepWholeParagraph(*m_step);
+    widen(*m_step, first, count);
+}
+
+void UndoBuffer::widen(Step& step, int first, int count) const
+{
+    // Paragraphs outside the step are still as they were when the step began.
     const int low = std::min(step.first, first);
     const int high = std::max(step.first + step.count, first + count);
     std::vector<Paragraph> before = m_document.copyParagraphs(low, step.first - low);
@@ -69,6 +78,78 @@ void UndoBuffer::aboutToReplace(int first, int count)
     step.before = std::move(before);
     step.first = low;
     step.count = high - low;
+}
+
+void UndoBuffer::keepWholeParagraph(Step& step) const
+{
+    if (!step.inParagraph)
+        return;
+    const Paragraph& now = m_document.paragraph(step.first);
+    Paragraph was;
+    was.text.reserve(now.text.size() - step.added + step.removedText.size());
+    was.text.append(QStringView(now.text).left(step.offset));
+    was.text.append(step.removedText);
+    was.text.append(QStringView(now.text).mid(step.offset + step.added));
+    was.runs = std::move(step.runs);
+    was.format = step.format;
+    was.mark = now.mark;
+    step.before.clear();
+    step.before.push_back(std::move(was));
+    step.inParagraph = false;
+    step.removedText.clear();
+    step.runs = {};
+}
+
+void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added)
+{
+    if (m_restoring)
+        return;
+    const bool covered =
+        m_step && paragraph >= m_step->first && paragraph < m_step->first + m_step->count;
+    if (!m_recording) {
+        // Text changed beneath the step: its positions no longer hold.
+        if (covered)
+            clear();
+        return;
+    }
+    const Paragraph& now = m_document.paragraph(paragraph);
+    if (!m_stepStarted) {
+        Step step;
+        step.first = paragraph;
+        step.count = 1;
+        step.selectionBefore = step.selectionAfter = m_before;
+        step.kind = m_kind;
+        step.inParagraph = true;
+        step.offset = offset;
+        step.added = added;
+        step.removedText = now.text.mid(offset, removed);
+        step.runs = now.runs;
+        step.format = now.format;
+        m_step = std::move(step);
+        m_stepStarted = true;
+        return;
+    }
+    Step& step = *m_step;
+    const int32_t end = offset + removed;
+    if (step.inParagraph && step.first == paragraph && offset <= step.offset + step.added &&
+        end >= step.offset) {
+        // The edit meets what the step replaced: the step grows over both. Outside the step's
+        // own units the paragraph still holds the text from before it.
+        const int32_t low = std::min(offset, step.offset);
+        const int32_t high = std::max(end, step.offset + step.added);
+        const QStringView text(now.text);
+        QString removedText;
+        removedText.reserve(high - low - step.added + step.removedText.size());
+        removedText.append(text.mid(low, step.offset - low));
+        removedText.append(step.removedText);
+        removedText.append(text.mid(step.offset + step.added, high - step.offset - step.added));
+        step.removedText = std::move(removedText);
+        step.offset = low;
+        step.added = high - low - removed + added;
+        return;
+    }
+    keepWholeParagraph(step);
+    widen(step, paragraph, 1);
 }
 
 void UndoBuffer::replaced(int first, int oldCount, int newCount)
@@ -91,7 +172,7 @@ void UndoBuffer::replaced(int first, int oldCount, int newCount)
 
 void UndoBuffer::keepFormatChanges(int first, int count)
 {
-    if (!m_step || m_step->before.empty() || m_unrecordedFirst != first ||
+    if (!m_step || (m_step->before.empty() && !m_step->inParagraph) || m_unrecordedFirst != first ||
         m_unrecordedBefore.size() != size_t(count))
         return;
     Step& step = *m_step;
@@ -112,6 +193,10 @@ void UndoBuffer::keepFormatChanges(int first, int count)
             continue;
         // A step over more paragraphs than it replaced (a split) maps its extra ones onto
         // the last paragraph it restores.
+        if (step.inParagraph) {
+            step.format = now.format;
+            continue;
+        }
         const size_t slot = std::min(size_t(index - step.first), step.before.size() - 1);
         step.before[slot].format = now.format;
     }
@@ -122,6 +207,23 @@ std::optional<SelectionState> UndoBuffer::undo()
     if (!m_step)
         return std::nullopt;
     Step step = std::move(*m_step);
+    if (step.inParagraph) {
+        const Paragraph& now = m_document.paragraph(step.first);
+        Step inverse = step;
+        inverse.selectionBefore = step.selectionAfter;
+        inverse.selectionAfter = step.selectionBefore;
+        inverse.added = int32_t(step.removedText.size());
+        inverse.removedText = now.text.mid(step.offset, step.added);
+        inverse.runs = now.runs;
+        inverse.format = now.format;
+        m_restoring = true;
+        m_document.restoreEdit(step.first, step.offset, step.added, step.removedText,
+                               std::move(step.runs), step.format);
+        m_restoring = false;
+        m_step = std::move(inverse);
+        m_runOpen = false;
+        return step.selectionBefore;
+    }
     Step inverse;
     inverse.first = step.first;
     inverse.count = int(step.before.size());

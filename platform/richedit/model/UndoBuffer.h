@@ -47,9 +47,14 @@ public:
 private:
     void aboutToReplace(int first, int count) override;
     void replaced(int first, int oldCount, int newCount) override;
+    void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) override;
     // Copies the paragraph formats of an unrecorded, format-only change into the step.
     void keepFormatChanges(int first, int count);
 
+    // Either the paragraphs a change replaced, or, for edits inside one paragraph, only what
+    // they replaced there: `removedText` gave way to the `added` units at `offset` of paragraph
+    // `first`, whose runs and format were `runs` and `format`. Keeping the text itself would
+    // share it with the document, and the next edit would copy the whole paragraph.
     struct Step {
         int first = 0;
         int count = 0;  // paragraphs the step covers in the current document
@@ -57,7 +62,17 @@ private:
         SelectionState selectionBefore;
         SelectionState selectionAfter;
         UndoKind kind = UndoKind::Other;
+        bool inParagraph = false;
+        int32_t offset = 0;
+        int32_t added = 0;
+        QString removedText;
+        RunList runs;
+        uint32_t format = 0;
     };
+    // An in-paragraph step becomes one of whole paragraphs, for a change it cannot take.
+    void keepWholeParagraph(Step& step) const;
+    // Widens the step to paragraphs [first, first + count).
+    void widen(Step& step, int first, int count) const;
 
     Document& m_document;
     std::optional<Step> m_step;

@@ -506,3 +506,88 @@ TEST_F(EditSessionTest, RandomStepsUndoAndRedoExactly)
         ASSERT_EQ(session.selection(), selectionAfter) << step;
     }
 }
+
+// Every position's format and every paragraph's format, with the text: what an exact undo
+// puts back.
+struct DocumentState {
+    QString text;
+    std::vector<CharFormat> formats;
+    std::vector<ParaFormat> paragraphs;
+    bool operator==(const DocumentState&) const = default;
+};
+
+DocumentState stateOf(const Document& document)
+{
+    DocumentState state{document.text(), {}, {}};
+    for (int32_t position = 0; position <= document.length(); ++position)
+        state.formats.push_back(document.formatAt(position));
+    for (int i = 0; i < document.paragraphCount(); ++i)
+        state.paragraphs.push_back(document.paragraphFormat(i));
+    return state;
+}
+
+// Runs of typing, Backspace and Delete inside paragraphs of several formats (with pictures),
+// ended now and then by Enter or a replacement, each undone and redone as one step.
+TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
+{
+    std::mt19937 random(7);
+    write(QStringLiteral("alpha beta gamma\r\ndelta epsilon"));
+    session.exSetSel({2, 9});
+    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.exSetSel({12, 20});
+    session.setCharFormat(SelectionScope, change(Italic, Italic));
+    for (int run = 0; run < 150; ++run) {
+        const int32_t length = session.document().length();
+        const auto caret = int32_t(random() % (length + 1));
+        const int kind = int(random() % 4);
+        session.exSetSel({caret, kind == 3 ? caret + int32_t(random() % 4) : caret});
+        session.emptyUndoBuffer();
+        const DocumentState before = stateOf(session.document());
+        const CharRange selectionBefore = session.selection();
+        for (int key = int(random() % 6); key >= 0; --key) {
+            if (kind == 0) {
+                session.backspace();
+            } else if (kind == 1) {
+                session.deleteForward();
+            } else if (kind == 2) {
+                session.typeText(key == 0 && random() % 3 == 0
+                                     ? QStringLiteral("\r")
+                                     : QStringLiteral("qw").left(1 + key % 2));
+            } else {
+                session.setSelText(QStringLiteral("zz"));
+                break;
+            }
+        }
+        if (!session.canUndo())
+            continue;
+        const DocumentState after = stateOf(session.document());
+        const CharRange selectionAfter = session.selection();
+        session.undo();
+        ASSERT_EQ(session.document().text(), before.text) << run;
+        ASSERT_EQ(stateOf(session.document()), before) << run;
+        ASSERT_EQ(session.selection(), selectionBefore) << run;
+        session.undo();
+        ASSERT_EQ(stateOf(session.document()), after) << run;
+        ASSERT_EQ(session.selection(), selectionAfter) << run;
+    }
+}
+
+// An edit inside a long paragraph works on the paragraph's own text: it is not copied for the
+// undo step (which keeps only what the edit replaced), so its storage stays where it was.
+TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
+{
+    write(QString(50000, u'a'));
+    session.setSelStart(25000);
+    session.typeText(QStringLiteral("x"));  // the text grows room once
+    const QChar* storage = session.document().paragraph(0).text.constData();
+    session.typeText(QStringLiteral("y"));
+    session.setSelStart(100);  // a new step
+    session.typeText(QStringLiteral("z"));
+    session.backspace();
+    session.exSetSel({200, 203});
+    session.replaceSel(QStringLiteral("r"), true);
+    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    EXPECT_EQ(session.document().text().mid(199, 5), QStringLiteral("aaaaa"));
+}

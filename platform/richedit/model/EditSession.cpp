@@ -411,6 +411,28 @@ bool EditSession::deleteForward()
     return true;
 }
 
+bool EditSession::backspaceTo(int32_t position)
+{
+    if (selLength() > 0 || position >= caret())
+        return backspace();
+    const CharRange range{m_document.snap(position), caret()};
+    if (m_readOnly || !userMayRemove(range))
+        return false;
+    removeRange(range, UndoKind::Backspace);
+    return true;
+}
+
+bool EditSession::deleteTo(int32_t position)
+{
+    if (selLength() > 0 || position <= caret())
+        return deleteForward();
+    const CharRange range{caret(), m_document.snap(position)};
+    if (m_readOnly || !userMayRemove(range))
+        return false;
+    removeRange(range, UndoKind::Delete);
+    return true;
+}
+
 bool EditSession::clear()
 {
     if (m_readOnly || selLength() == 0 || !userMayRemove(selection()))

@@ -77,6 +77,11 @@ public:
     bool typeText(const QString& text);
     bool backspace();
     bool deleteForward();
+    // Ctrl+Backspace and Ctrl+Delete: from `position` (a word start before the caret, or the
+    // next one after it) to the caret, as a Backspace or a Delete; a selection goes as with
+    // those keys.
+    bool backspaceTo(int32_t position);
+    bool deleteTo(int32_t position);
     bool clear();
     // A paste of plain text: cut to fit MaxLength.
     bool pasteText(const QString& text);

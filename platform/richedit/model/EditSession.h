@@ -118,7 +118,7 @@ private:
     void replaceWithText(const QString& text, UndoKind kind, bool recordUndo);
     void removeRange(CharRange range, UndoKind kind);
     template <typename Change>
-    void recorded(UndoKind kind, bool changesText, Change change);
+    void recorded(UndoKind kind, Change change);
     bool userMayRemove(CharRange range) const;
     bool userMayInsertAtCaret() const;
     int32_t roomLeft() const;

@@ -14,18 +14,37 @@ UndoBuffer::~UndoBuffer()
     m_document.setParagraphObserver(nullptr);
 }
 
+void UndoBuffer::setSuspended(bool suspended)
+{
+    if (suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    m_suspendedStepStarted = false;
+    m_runOpen = false;
+}
+
 void UndoBuffer::begin(UndoKind kind, const SelectionState& before)
 {
     m_recording = true;
     m_kind = kind;
     m_before = before;
+    if (m_suspended) {
+        m_stepStarted = m_suspendedStepStarted && m_step;
+        return;
+    }
     m_stepStarted = kind != UndoKind::Other && m_runOpen && m_step && m_step->kind == kind &&
                     m_step->selectionAfter == before;
 }
 
 void UndoBuffer::end(const SelectionState& after)
 {
-    if (m_recording && m_stepStarted && m_step) {
+    if (m_suspended) {
+        if (m_recording && m_stepStarted && m_step) {
+            m_step->selectionAfter = after;
+            m_suspendedStepStarted = true;
+        }
+        m_runOpen = false;
+    } else if (m_recording && m_stepStarted && m_step) {
         m_step->selectionAfter = after;
         m_runOpen = m_kind != UndoKind::Other;
     } else if (m_recording) {
@@ -39,15 +58,8 @@ void UndoBuffer::aboutToReplace(int first, int count)
 {
     if (m_restoring)
         return;
-    if (!m_recording) {
-        m_unrecordedBefore.clear();
-        m_unrecordedFirst = -1;
-        if (m_step && first < m_step->first + m_step->count && first + count > m_step->first) {
-            m_unrecordedFirst = first;
-            m_unrecordedBefore = m_document.copyParagraphs(first, count);
-        }
+    if (!m_recording)
         return;
-    }
     if (!m_stepStarted) {
         Step step;
         step.first = first;
@@ -164,42 +176,6 @@ void UndoBuffer::replaced(int first, int oldCount, int newCount)
     // ones.
     if (!m_recording && oldCount != newCount && m_step && first < m_step->first + m_step->count)
         clear();
-    else if (!m_recording && oldCount == newCount)
-        keepFormatChanges(first, newCount);
-    m_unrecordedBefore.clear();
-    m_unrecordedFirst = -1;
-}
-
-void UndoBuffer::keepFormatChanges(int first, int count)
-{
-    if (!m_step || (m_step->before.empty() && !m_step->inParagraph) || m_unrecordedFirst != first ||
-        m_unrecordedBefore.size() != size_t(count))
-        return;
-    Step& step = *m_step;
-    const auto sameRuns = [](const RunList& a, const RunList& b) {
-        return std::equal(
-            a.begin(), a.end(), b.begin(), b.end(), [](const TextRun& x, const TextRun& y) {
-                return x.length == y.length && x.format == y.format && x.picture == y.picture;
-            });
-    };
-    for (int k = 0; k < count; ++k) {
-        const int index = first + k;
-        if (index < step.first || index >= step.first + step.count)
-            continue;
-        const Paragraph& now = m_document.paragraph(index);
-        const Paragraph& was = m_unrecordedBefore[size_t(k)];
-        // Only the paragraph format changed; text and character formats stay the step's.
-        if (now.text != was.text || now.mark != was.mark || !sameRuns(now.runs, was.runs))
-            continue;
-        // A step over more paragraphs than it replaced (a split) maps its extra ones onto
-        // the last paragraph it restores.
-        if (step.inParagraph) {
-            step.format = now.format;
-            continue;
-        }
-        const size_t slot = std::min(size_t(index - step.first), step.before.size() - 1);
-        step.before[slot].format = now.format;
-    }
 }
 
 std::optional<SelectionState> UndoBuffer::undo()
@@ -243,6 +219,7 @@ void UndoBuffer::clear()
     m_step.reset();
     m_runOpen = false;
     m_stepStarted = false;
+    m_suspendedStepStarted = false;
 }
 
 }  // namespace richedit

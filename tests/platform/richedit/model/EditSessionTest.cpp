@@ -271,83 +271,68 @@ TEST_F(EditSessionTest, TheBufferEmptiesWhereItMust)
     session.emptyUndoBuffer();
     EXPECT_FALSE(session.undo());
 
-    // Suspended: format changes add no step and keep the old one; text changes empty it.
+    // A suspend without a change leaves the step as it was.
     session.setSelText(QStringLiteral("1"));
     session.suspendUndo();
-    session.exSetSel({0, 1});
-    session.setCharFormat(SelectionScope, change(Bold, Bold));
-    session.resumeUndo();
-    session.undo();
-    EXPECT_FALSE(session.document().text().contains(u'1'));
-    session.suspendUndo();
-    session.setSelText(QStringLiteral("q"));
-    EXPECT_FALSE(session.canUndo());
     session.resumeUndo();
     session.resumeUndo();  // harmless without a suspend
+    session.undo();
+    EXPECT_FALSE(session.document().text().contains(u'1'));
 }
 
-TEST_F(EditSessionTest, ParagraphFormatChangedWhileSuspendedOutlivesUndoOfTheStep)
+// What changes while collection is suspended (an indent drag, move after move) is one step:
+// undo takes back exactly that, never the step before it in part.
+TEST_F(EditSessionTest, ChangesWhileSuspendedAreOneStep)
 {
-    ParaFormat indent;
-    indent.mask = StartIndent | RightIndent;
-    indent.startIndent = 720;
-    indent.rightIndent = 360;
-    const auto startIndentOf = [this](int paragraph) {
-        return session.document().paragraphFormat(paragraph).startIndent;
+    ParaFormat bullet;
+    bullet.mask = Numbering;
+    bullet.numbering = Bullet;
+    const auto indented = [](int32_t twips) {
+        ParaFormat indent;
+        indent.mask = StartIndent;
+        indent.startIndent = twips;
+        return indent;
     };
+    const auto paragraph = [this](int index) { return session.document().paragraphFormat(index); };
 
-    // Typing, then an indent while suspended, then undo: the typing goes, the indent stays;
-    // undo again brings the typing back with it.
     write(QStringLiteral("ab\r\ncd"));
-    session.setSelStart(2);
-    session.typeText(QStringLiteral("xyz"));
-    session.suspendUndo();
-    session.setParaFormat(indent);
-    session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
-    EXPECT_EQ(session.document().paragraphFormat(0).rightIndent, 360);
-    EXPECT_EQ(startIndentOf(1), 0);
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("abxyz\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
-
-    // A step that split a paragraph restores one paragraph, which keeps the indent.
-    write(QStringLiteral("abcd"));
-    session.setSelStart(2);
-    session.setSelText(QStringLiteral("\r\n"));
+    session.exSetSel({0, -1});
+    session.setParaFormat(bullet);
     session.setSelStart(5);
     session.suspendUndo();
-    session.setParaFormat(indent);
+    for (const int32_t twips : {360, 540, 720})
+        session.setParaFormat(indented(twips));
     session.resumeUndo();
     ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
-    EXPECT_EQ(startIndentOf(0), 720);
+    EXPECT_EQ(paragraph(0).numbering, Bullet);
+    EXPECT_EQ(paragraph(1).numbering, Bullet);
+    EXPECT_EQ(paragraph(1).startIndent, 0);
+    EXPECT_EQ(session.caret(), 5);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(paragraph(1).startIndent, 720);
+    EXPECT_EQ(paragraph(1).numbering, Bullet);
 
-    // A character format changed while suspended is still the step's to take back.
+    // Text changed while suspended joins the step too; after the resume steps are their own.
     write(QStringLiteral("ab"));
     session.setSelStart(2);
     session.typeText(QStringLiteral("c"));
     session.suspendUndo();
-    session.exSetSel({0, 1});
-    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.setParaFormat(indented(360));
+    session.typeText(QStringLiteral("d"));
     session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab"));
-    EXPECT_FALSE(formatAt(0).effects & Bold);
-
-    // Paragraphs outside the step are untouched by its undo either way.
-    write(QStringLiteral("ab\r\ncd"));
-    session.setSelStart(6);
     session.typeText(QStringLiteral("e"));
+    session.undo();
+    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
+    EXPECT_EQ(paragraph(0).startIndent, 360);
     session.setSelStart(0);
     session.suspendUndo();
-    session.setParaFormat(indent);
+    session.setParaFormat(indented(720));
+    session.typeText(QStringLiteral("f"));
     session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
+    session.undo();
+    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
+    EXPECT_EQ(paragraph(0).startIndent, 360);
+    EXPECT_EQ(session.caret(), 0);
 }
 
 TEST_F(EditSessionTest, ModifiedFlagFollowsChangesOnly)

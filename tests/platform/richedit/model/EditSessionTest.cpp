@@ -521,7 +521,17 @@ TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
     session.setCharFormat(SelectionScope, change(Bold, Bold));
     session.exSetSel({12, 20});
     session.setCharFormat(SelectionScope, change(Italic, Italic));
-    for (int run = 0; run < 150; ++run) {
+    DocumentFragment picture;
+    picture.paragraphs.push_back(FragmentParagraph{});
+    picture.paragraphs.back().hasMark = false;
+    picture.paragraphs.back().runs.push_back(FragmentRun{
+        QString(QChar(ObjectReplacementCharacter)), CharFormat{}, std::make_shared<Picture>()});
+    for (const int32_t at : {4, 15}) {
+        session.setSelStart(at);
+        session.replaceSelWithFragment(picture);
+    }
+    ASSERT_EQ(session.document().charAt(15), QChar(ObjectReplacementCharacter));
+    for (int run = 0; run < 300; ++run) {
         const int32_t length = session.document().length();
         const auto caret = int32_t(random() % (length + 1));
         const int kind = int(random() % 4);

@@ -42,8 +42,8 @@ float Ruler::leftHandleTarget(const IndentHandle& handle, float n) const
     return float(SnapToGrid(rounded(double(limit) - w)));
 }
 
-// Before the first indent of a drag is applied, so that no indent of the drag becomes an
-// undo step of the editing window and the step before the drag stays the one undo takes back.
+// Before the first indent of a drag is applied, so that the indents of the whole drag become
+// one undo step of the editing window: undo takes back the drag, and only the drag.
 void Ruler::suspendUndoOnce()
 {
     if (RulerUndoSuspended)

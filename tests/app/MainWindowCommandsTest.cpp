@@ -1,6 +1,7 @@
 // The main window's option, edit, insert and format commands, the toolbar, the refresh of
 // toolbar and menu state, Help, New and the about window.
 #include "app/AboutForm.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/RichTextView.h"
 #include "platform/system/ShellService.h"
 #include "platform/widgets/StatusBar.h"
@@ -267,6 +268,46 @@ TEST_F(EditCommands, FormattingButtonsPassTheValueTheUserAsksFor)
     control.LetMyFontColor(0x0000FF);
     form.FontColorButton->click();
     EXPECT_EQ(control.SelColor(), 0x0000FFu);
+}
+
+// Bullets on two paragraphs, then a drag of the left indent handle on one: Ctrl+Z takes back
+// the drag, and only the drag.
+TEST_F(EditCommands, UndoAfterAnIndentDragTakesBackTheDrag)
+{
+    app::Form1& form = load();
+    form.show();
+    XrRTB& control = *form.XrRTB1;
+    auto& engine =
+        control.findChild<richedit::RichTextBox*>(QStringLiteral("RichTextBox1"))->engine();
+    auto* view = control.findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    auto* handle = control.findChild<QWidget*>(QStringLiteral("LIHandle"));
+    ASSERT_NE(handle, nullptr);
+    control.LetText("first line\r\nsecond line");
+    engine.exSetSel({0, -1});
+    form.BulletsButton->click();
+    const auto formatOf = [&engine](int paragraph) {
+        return engine.document().paragraphFormat(paragraph);
+    };
+    ASSERT_EQ(formatOf(0).numbering, richedit::Bullet);
+    ASSERT_EQ(formatOf(1).numbering, richedit::Bullet);
+    const richedit::ParaFormat bulleted = formatOf(1);
+
+    control.LetSelStart(15);
+    const QPoint middle(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+    for (const int step : {20, 40, 60}) {
+        const QPointF at(middle.x() + step, middle.y());
+        QMouseEvent move(QEvent::MouseMove, at, handle->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+    }
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, middle);
+    ASSERT_GT(formatOf(1).startIndent, bulleted.startIndent);
+
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(formatOf(1), bulleted);
+    EXPECT_EQ(formatOf(0).numbering, richedit::Bullet);
+    EXPECT_EQ(control.Text(), QStringLiteral("first line\r\nsecond line"));
 }
 
 TEST_F(EditCommands, InsertEntriesReplaceTheSelection)

@@ -49,10 +49,19 @@ DocumentLayout::DocumentLayout(const Document& document) : m_document(document)
     m_laidOutWidth = wrapWidth();
     m_watcher =
         document.addWatcher([this](const ChangeRecord& record) { documentChanged(record); });
+    m_inPlaceEditWatcher = document.addInPlaceEditWatcher([this](int paragraph) {
+        // Only a layout that shares the paragraph's text lets go; the edit's record lays it
+        // out again (or drops it) before anything reads it.
+        ParagraphLayout* layout = paragraph < m_index.size() ? m_index.layout(paragraph) : nullptr;
+        if (layout &&
+            layout->text().constData() == m_document.paragraph(paragraph).text.constData())
+            layout->letGoOfText();
+    });
 }
 
 DocumentLayout::~DocumentLayout()
 {
+    m_document.removeInPlaceEditWatcher(m_inPlaceEditWatcher);
     m_document.removeWatcher(m_watcher);
 }
 

@@ -107,6 +107,9 @@ public:
     // (see `canRelayout`).
     void relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit);
     bool canRelayout(const LayoutParagraphInput& input, const ParagraphEdit& edit) const;
+    // Stops sharing the text's storage with its source, which is about to edit it in place;
+    // the text reads the source's storage until the layout is made again after that edit.
+    void letGoOfText() { m_text = QString::fromRawData(m_text.constData(), m_text.size()); }
 
     bool wraps() const { return m_width > 0; }
     int32_t width() const { return m_width; }

@@ -240,15 +240,13 @@ void Document::insert(int32_t position, const QString& outsideText, const CharFo
     const uint32_t formatIndex = m_pool.intern(complete(format));
     const std::vector<QStringView> lines = splitLines(text);
 
-    std::vector<Paragraph> result;
     if (lines.size() == 1) {
-        // Within one paragraph: only the text after the insertion point moves.
-        result.push_back(old);
-        insertText(result.back(), at.offset, text, formatIndex);
-        replaceParagraphs(at.paragraph, 1, std::move(result),
-                          {ChangeKind::Text, pos, 0, int32_t(text.size())});
+        editInPlace(at.paragraph, at.offset, 0, int32_t(text.size()), [&](Paragraph& paragraph) {
+            insertText(paragraph, at.offset, text, formatIndex);
+        });
         return;
     }
+    std::vector<Paragraph> result;
     Paragraph current;
     current.format = old.format;
     appendSlice(current, old, 0, at.offset);
@@ -275,6 +273,11 @@ void Document::remove(CharRange range)
         return;
     const Location a = locate(r.cpMin);
     const Location b = locate(r.cpMax);
+    if (a.paragraph == b.paragraph) {
+        editInPlace(a.paragraph, a.offset, b.offset - a.offset, 0,
+                    [&](Paragraph& paragraph) { removeText(paragraph, a.offset, b.offset); });
+        return;
+    }
     const Paragraph& first = paragraph(a.paragraph);
     const Paragraph& last = paragraph(b.paragraph);
     Paragraph merged;
@@ -640,6 +643,32 @@ void Document::restoreParagraphs(int first, int count, std::vector<Paragraph> pa
     replaceParagraphs(first, count, std::move(paragraphs), {kind, start, removed, added});
 }
 
+void Document::restoreEdit(int paragraph, int32_t offset, int32_t removed, const QString& text,
+                           RunList runs, uint32_t format)
+{
+    editInPlace(paragraph, offset, removed, int32_t(text.size()), [&](Paragraph& target) {
+        target.text.replace(offset, removed, text);
+        target.runs = std::move(runs);
+        target.format = format;
+    });
+}
+
+template <typename Mutate>
+void Document::editInPlace(int index, int32_t offset, int32_t removed, int32_t added, Mutate mutate)
+{
+    if (m_observer)
+        m_observer->aboutToEdit(index, offset, removed, added);
+    for (const auto& [id, watcher] : m_inPlaceEditWatchers)
+        watcher(index);
+    m_textValid = false;
+    const int32_t start = paragraphStart(index);
+    m_paragraphs.update(index, [&](ParagraphSlot& slot) {
+        mutate(*slot.paragraph);
+        slot.span = int32_t(slot.paragraph->text.size()) + 2;
+    });
+    notify({ChangeKind::Text, start + offset, removed, added});
+}
+
 void Document::replaceParagraphs(int first, int count, std::vector<Paragraph> replacement,
                                  const ChangeRecord& record)
 {
@@ -699,6 +728,18 @@ int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const
 void Document::removeWatcher(int id) const
 {
     m_watchers.erase(id);
+}
+
+int Document::addInPlaceEditWatcher(std::function<void(int paragraph)> watcher) const
+{
+    const int id = m_nextWatcher++;
+    m_inPlaceEditWatchers.emplace(id, std::move(watcher));
+    return id;
+}
+
+void Document::removeInPlaceEditWatcher(int id) const
+{
+    m_inPlaceEditWatchers.erase(id);
 }
 
 void Document::beginEditBlock()

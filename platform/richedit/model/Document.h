@@ -59,13 +59,15 @@ struct ChangeRecord {
     bool operator==(const ChangeRecord&) const = default;
 };
 
-// Told before and after paragraphs are replaced, so that an undo buffer can keep what was
-// there before.
+// Told before and after paragraphs are replaced, and before one paragraph's text is edited in
+// place (`removed` units at `offset` becoming `added`; its runs may change, its mark stays), so
+// that an undo buffer can keep what was there before.
 class ParagraphObserver {
 public:
     virtual ~ParagraphObserver() = default;
     virtual void aboutToReplace(int first, int count) = 0;
     virtual void replaced(int first, int oldCount, int newCount) = 0;
+    virtual void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) = 0;
 };
 
 class Document {
@@ -162,6 +164,10 @@ public:
     // Watching does not change the document, so a reader holding it const may watch.
     int addWatcher(std::function<void(const ChangeRecord&)> watcher) const;
     void removeWatcher(int id) const;
+    // Told before a paragraph's text is edited in place. Whoever shares that text lets go of
+    // it here (the edit's record follows), or the edit would copy the whole paragraph.
+    int addInPlaceEditWatcher(std::function<void(int paragraph)> watcher) const;
+    void removeInPlaceEditWatcher(int id) const;
     // Changes between begin and end reach the watchers as one record; blocks nest.
     void beginEditBlock();
     void endEditBlock();
@@ -171,6 +177,10 @@ public:
     std::vector<Paragraph> copyParagraphs(int first, int count) const;
     // Puts saved paragraphs in place of [first, first + count) as one text change.
     void restoreParagraphs(int first, int count, std::vector<Paragraph> paragraphs);
+    // Puts `text` in place of `removed` units at `offset` of one paragraph, with the runs and
+    // paragraph format it had, without copying the rest of its text.
+    void restoreEdit(int paragraph, int32_t offset, int32_t removed, const QString& text,
+                     RunList runs, uint32_t format);
     // Positions covered by paragraphs [first, first + count), marks included except the end
     // mark.
     int32_t spanOf(int first, int count) const;
@@ -188,6 +198,10 @@ private:
                            std::vector<std::unique_ptr<Paragraph>> replacement,
                            const ChangeRecord& record);
     void notify(const ChangeRecord& record);
+    // An edit inside one paragraph: `mutate` changes its text and runs where they are, so that
+    // the cost follows the edit, not the paragraph.
+    template <typename Mutate>
+    void editInPlace(int index, int32_t offset, int32_t removed, int32_t added, Mutate mutate);
     // Takes the fragment's text run by run, releasing each paragraph of it once converted.
     std::vector<Paragraph> paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
                                           bool* lastHasMark);
@@ -228,6 +242,7 @@ private:
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;
     mutable int m_nextWatcher = 1;
+    mutable std::map<int, std::function<void(int)>> m_inPlaceEditWatchers;
     int m_blockDepth = 0;
     std::optional<ChangeRecord> m_blockRecord;
     ParagraphObserver* m_observer = nullptr;

@@ -160,17 +160,9 @@ QString EditSession::selText() const
 }
 
 template <typename Change>
-void EditSession::recorded(UndoKind kind, bool changesText, Change change)
+void EditSession::recorded(UndoKind kind, Change change)
 {
     Operation operation(*this);
-    if (m_undo.suspended()) {
-        m_undo.breakRun();
-        change();
-        // Positions of the kept step would be stale after a text change.
-        if (changesText)
-            m_undo.clear();
-        return;
-    }
     m_undo.begin(kind, m_selection);
     change();
     m_undo.end(m_selection);
@@ -210,7 +202,7 @@ void EditSession::replaceWithText(const QString& text, UndoKind kind, bool recor
         setSelectionState(end, end);
     };
     if (recordUndo) {
-        recorded(kind, true, change);
+        recorded(kind, change);
         return;
     }
     Operation operation(*this);
@@ -231,7 +223,7 @@ void EditSession::replaceSel(const QString& text, bool canUndo)
 void EditSession::replaceSelWithFragment(const DocumentFragment& fragment)
 {
     const int32_t start = selStart();
-    recorded(UndoKind::Other, true, [&] {
+    recorded(UndoKind::Other, [&] {
         m_document.remove(selection());
         const int32_t before = m_document.length();
         m_document.insertFragment(start, fragment);
@@ -247,7 +239,7 @@ void EditSession::changeCase(int code)
     if (changed == text)
         return;
     const int32_t start = selStart();
-    recorded(UndoKind::Other, true, [&] { m_document.overwrite(start, changed); });
+    recorded(UndoKind::Other, [&] { m_document.overwrite(start, changed); });
 }
 
 int EditSession::removePictures()
@@ -269,7 +261,7 @@ int EditSession::removePictures()
     };
     const SelectionState after{shifted(anchor()), shifted(caret())};
     int removed = 0;
-    recorded(UndoKind::Other, true, [&] {
+    recorded(UndoKind::Other, [&] {
         removed = m_document.removePictures();
         setSelectionState(after.anchor, after.caret);
     });
@@ -377,7 +369,7 @@ bool EditSession::typeText(const QString& text)
 
 void EditSession::removeRange(CharRange range, UndoKind kind)
 {
-    recorded(kind, true, [&] {
+    recorded(kind, [&] {
         m_document.remove(range);
         setSelectionState(range.cpMin, range.cpMin);
     });
@@ -406,6 +398,28 @@ bool EditSession::deleteForward()
     const CharRange range =
         selLength() > 0 ? selection() : CharRange{start, m_document.snap(start + 1)};
     if (range.cpMin == range.cpMax || !userMayRemove(range))
+        return false;
+    removeRange(range, UndoKind::Delete);
+    return true;
+}
+
+bool EditSession::backspaceTo(int32_t position)
+{
+    if (selLength() > 0 || position >= caret())
+        return backspace();
+    const CharRange range{m_document.snap(position), caret()};
+    if (m_readOnly || !userMayRemove(range))
+        return false;
+    removeRange(range, UndoKind::Backspace);
+    return true;
+}
+
+bool EditSession::deleteTo(int32_t position)
+{
+    if (selLength() > 0 || position <= caret())
+        return deleteForward();
+    const CharRange range{caret(), m_document.snap(position)};
+    if (m_readOnly || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Delete);
     return true;
@@ -444,13 +458,13 @@ CharFormat EditSession::charFormat() const
 bool EditSession::setCharFormat(uint32_t scope, const CharFormat& change)
 {
     if (scope == AllScope) {
-        recorded(UndoKind::Other, false, [&] { m_document.applyChar({0, -1}, change); });
+        recorded(UndoKind::Other, [&] { m_document.applyChar({0, -1}, change); });
         return true;
     }
     if ((scope & ~uint32_t(UseUiRules)) != SelectionScope)
         return false;
     if (selLength() > 0) {
-        recorded(UndoKind::Other, false, [&] { m_document.applyChar(selection(), change); });
+        recorded(UndoKind::Other, [&] { m_document.applyChar(selection(), change); });
         return true;
     }
     // A caret keeps the change for the next text typed there; at the end it also reaches the
@@ -458,14 +472,14 @@ bool EditSession::setCharFormat(uint32_t scope, const CharFormat& change)
     CharFormat pending = m_pending.value_or(CharFormat{});
     mergeCharFormat(pending, change);
     if (caret() == m_document.length())
-        recorded(UndoKind::Other, false, [&] { m_document.applyChar(selection(), change); });
+        recorded(UndoKind::Other, [&] { m_document.applyChar(selection(), change); });
     m_pending = pending;
     return true;
 }
 
 void EditSession::setParaFormat(const ParaFormat& change)
 {
-    recorded(UndoKind::Other, false, [&] { m_document.applyPara(selection(), change); });
+    recorded(UndoKind::Other, [&] { m_document.applyPara(selection(), change); });
 }
 
 // --- Undo ---

@@ -77,6 +77,11 @@ public:
     bool typeText(const QString& text);
     bool backspace();
     bool deleteForward();
+    // Ctrl+Backspace and Ctrl+Delete: from `position` (a word start before the caret, or the
+    // next one after it) to the caret, as a Backspace or a Delete; a selection goes as with
+    // those keys.
+    bool backspaceTo(int32_t position);
+    bool deleteTo(int32_t position);
     bool clear();
     // A paste of plain text: cut to fit MaxLength.
     bool pasteText(const QString& text);
@@ -113,7 +118,7 @@ private:
     void replaceWithText(const QString& text, UndoKind kind, bool recordUndo);
     void removeRange(CharRange range, UndoKind kind);
     template <typename Change>
-    void recorded(UndoKind kind, bool changesText, Change change);
+    void recorded(UndoKind kind, Change change);
     bool userMayRemove(CharRange range) const;
     bool userMayInsertAtCaret() const;
     int32_t roomLeft() const;

@@ -1,5 +1,7 @@
 #include "platform/richedit/model/ParagraphRuns.h"
 
+#include <algorithm>
+
 namespace richedit {
 
 void appendText(Paragraph& target, QStringView text, uint32_t format)
@@ -57,6 +59,36 @@ void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t fo
     tail.length = start + runs[k].length - offset;
     runs[k].length = offset - start;
     runs.insert(runs.begin() + std::ptrdiff_t(k) + 1, {inserted, tail});
+}
+
+void removeText(Paragraph& target, int32_t from, int32_t to)
+{
+    if (to <= from)
+        return;
+    target.text.remove(from, to - from);
+    auto& runs = target.runs;
+    size_t k = 0;
+    int32_t start = 0;
+    for (; k < runs.size() && start + runs[k].length <= from; ++k)
+        start += runs[k].length;
+    const size_t seam = k;
+    for (; k < runs.size() && start < to; ++k) {
+        const int32_t end = start + runs[k].length;
+        runs[k].length -= std::min(end, to) - std::max(start, from);
+        start = end;
+    }
+    const auto touchedEnd = runs.begin() + std::ptrdiff_t(k);
+    runs.erase(std::remove_if(runs.begin() + std::ptrdiff_t(seam), touchedEnd,
+                              [](const TextRun& run) { return run.length == 0; }),
+               touchedEnd);
+    // The runs on both sides of the removed text now meet.
+    for (size_t j = std::max<size_t>(seam, 1); j < std::min(seam + 2, runs.size()); ++j) {
+        if (!runs[j - 1].picture && !runs[j].picture && runs[j - 1].format == runs[j].format) {
+            runs[j - 1].length += runs[j].length;
+            runs.erase(runs.begin() + std::ptrdiff_t(j));
+            break;
+        }
+    }
 }
 
 void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format)

@@ -14,6 +14,9 @@ void appendText(Paragraph& target, QString&& text, uint32_t format);
 void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format);
 // Inserts text in one format at an offset, joining a neighbouring run of that format.
 void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format);
+// Removes the characters [from, to) with their runs, joining the text runs of one format that
+// meet where they were.
+void removeText(Paragraph& target, int32_t from, int32_t to);
 // Appends the characters [from, to) of `source` with their runs.
 void appendSlice(Paragraph& target, const Paragraph& source, int32_t from, int32_t to);
 

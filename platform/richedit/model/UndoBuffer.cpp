@@ -14,18 +14,37 @@ UndoBuffer::~UndoBuffer()
     m_document.setParagraphObserver(nullptr);
 }
 
+void UndoBuffer::setSuspended(bool suspended)
+{
+    if (suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    m_suspendedStepStarted = false;
+    m_runOpen = false;
+}
+
 void UndoBuffer::begin(UndoKind kind, const SelectionState& before)
 {
     m_recording = true;
     m_kind = kind;
     m_before = before;
+    if (m_suspended) {
+        m_stepStarted = m_suspendedStepStarted && m_step;
+        return;
+    }
     m_stepStarted = kind != UndoKind::Other && m_runOpen && m_step && m_step->kind == kind &&
                     m_step->selectionAfter == before;
 }
 
 void UndoBuffer::end(const SelectionState& after)
 {
-    if (m_recording && m_stepStarted && m_step) {
+    if (m_suspended) {
+        if (m_recording && m_stepStarted && m_step) {
+            m_step->selectionAfter = after;
+            m_suspendedStepStarted = true;
+        }
+        m_runOpen = false;
+    } else if (m_recording && m_stepStarted && m_step) {
         m_step->selectionAfter = after;
         m_runOpen = m_kind != UndoKind::Other;
     } else if (m_recording) {
@@ -39,24 +58,26 @@ void UndoBuffer::aboutToReplace(int first, int count)
 {
     if (m_restoring)
         return;
-    if (!m_recording) {
-        m_unrecordedBefore.clear();
-        m_unrecordedFirst = -1;
-        if (m_step && first < m_step->first + m_step->count && first + count > m_step->first) {
-            m_unrecordedFirst = first;
-            m_unrecordedBefore = m_document.copyParagraphs(first, count);
-        }
+    if (!m_recording)
         return;
-    }
     if (!m_stepStarted) {
-        m_step =
-            Step{first, count, m_document.copyParagraphs(first, count), m_before, m_before, m_kind};
+        Step step;
+        step.first = first;
+        step.count = count;
+        step.before = m_document.copyParagraphs(first, count);
+        step.selectionBefore = step.selectionAfter = m_before;
+        step.kind = m_kind;
+        m_step = std::move(step);
         m_stepStarted = true;
         return;
     }
-    // Widen the step to cover this change too; paragraphs outside it are still as they were
-    // when the step began.
-    Step& step = *m_step;
+    keepWholeParagraph(*m_step);
+    widen(*m_step, first, count);
+}
+
+void UndoBuffer::widen(Step& step, int first, int count) const
+{
+    // Paragraphs outside the step are still as they were when the step began.
     const int low = std::min(step.first, first);
     const int high = std::max(step.first + step.count, first + count);
     std::vector<Paragraph> before = m_document.copyParagraphs(low, step.first - low);
@@ -71,6 +92,78 @@ void UndoBuffer::aboutToReplace(int first, int count)
     step.count = high - low;
 }
 
+void UndoBuffer::keepWholeParagraph(Step& step) const
+{
+    if (!step.inParagraph)
+        return;
+    const Paragraph& now = m_document.paragraph(step.first);
+    Paragraph was;
+    was.text.reserve(now.text.size() - step.added + step.removedText.size());
+    was.text.append(QStringView(now.text).left(step.offset));
+    was.text.append(step.removedText);
+    was.text.append(QStringView(now.text).mid(step.offset + step.added));
+    was.runs = std::move(step.runs);
+    was.format = step.format;
+    was.mark = now.mark;
+    step.before.clear();
+    step.before.push_back(std::move(was));
+    step.inParagraph = false;
+    step.removedText.clear();
+    step.runs = {};
+}
+
+void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added)
+{
+    if (m_restoring)
+        return;
+    const bool covered =
+        m_step && paragraph >= m_step->first && paragraph < m_step->first + m_step->count;
+    if (!m_recording) {
+        // Text changed beneath the step: its positions no longer hold.
+        if (covered)
+            clear();
+        return;
+    }
+    const Paragraph& now = m_document.paragraph(paragraph);
+    if (!m_stepStarted) {
+        Step step;
+        step.first = paragraph;
+        step.count = 1;
+        step.selectionBefore = step.selectionAfter = m_before;
+        step.kind = m_kind;
+        step.inParagraph = true;
+        step.offset = offset;
+        step.added = added;
+        step.removedText = now.text.mid(offset, removed);
+        step.runs = now.runs;
+        step.format = now.format;
+        m_step = std::move(step);
+        m_stepStarted = true;
+        return;
+    }
+    Step& step = *m_step;
+    const int32_t end = offset + removed;
+    if (step.inParagraph && step.first == paragraph && offset <= step.offset + step.added &&
+        end >= step.offset) {
+        // The edit meets what the step replaced: the step grows over both. Outside the step's
+        // own units the paragraph still holds the text from before it.
+        const int32_t low = std::min(offset, step.offset);
+        const int32_t high = std::max(end, step.offset + step.added);
+        const QStringView text(now.text);
+        QString removedText;
+        removedText.reserve(high - low - step.added + step.removedText.size());
+        removedText.append(text.mid(low, step.offset - low));
+        removedText.append(step.removedText);
+        removedText.append(text.mid(step.offset + step.added, high - step.offset - step.added));
+        step.removedText = std::move(removedText);
+        step.offset = low;
+        step.added = high - low - removed + added;
+        return;
+    }
+    keepWholeParagraph(step);
+    widen(step, paragraph, 1);
+}
+
 void UndoBuffer::replaced(int first, int oldCount, int newCount)
 {
     if (m_restoring)
@@ -83,38 +176,6 @@ void UndoBuffer::replaced(int first, int oldCount, int newCount)
     // ones.
     if (!m_recording && oldCount != newCount && m_step && first < m_step->first + m_step->count)
         clear();
-    else if (!m_recording && oldCount == newCount)
-        keepFormatChanges(first, newCount);
-    m_unrecordedBefore.clear();
-    m_unrecordedFirst = -1;
-}
-
-void UndoBuffer::keepFormatChanges(int first, int count)
-{
-    if (!m_step || m_step->before.empty() || m_unrecordedFirst != first ||
-        m_unrecordedBefore.size() != size_t(count))
-        return;
-    Step& step = *m_step;
-    const auto sameRuns = [](const RunList& a, const RunList& b) {
-        return std::equal(
-            a.begin(), a.end(), b.begin(), b.end(), [](const TextRun& x, const TextRun& y) {
-                return x.length == y.length && x.format == y.format && x.picture == y.picture;
-            });
-    };
-    for (int k = 0; k < count; ++k) {
-        const int index = first + k;
-        if (index < step.first || index >= step.first + step.count)
-            continue;
-        const Paragraph& now = m_document.paragraph(index);
-        const Paragraph& was = m_unrecordedBefore[size_t(k)];
-        // Only the paragraph format changed; text and character formats stay the step's.
-        if (now.text != was.text || now.mark != was.mark || !sameRuns(now.runs, was.runs))
-            continue;
-        // A step over more paragraphs than it replaced (a split) maps its extra ones onto
-        // the last paragraph it restores.
-        const size_t slot = std::min(size_t(index - step.first), step.before.size() - 1);
-        step.before[slot].format = now.format;
-    }
 }
 
 std::optional<SelectionState> UndoBuffer::undo()
@@ -122,6 +183,23 @@ std::optional<SelectionState> UndoBuffer::undo()
     if (!m_step)
         return std::nullopt;
     Step step = std::move(*m_step);
+    if (step.inParagraph) {
+        const Paragraph& now = m_document.paragraph(step.first);
+        Step inverse = step;
+        inverse.selectionBefore = step.selectionAfter;
+        inverse.selectionAfter = step.selectionBefore;
+        inverse.added = int32_t(step.removedText.size());
+        inverse.removedText = now.text.mid(step.offset, step.added);
+        inverse.runs = now.runs;
+        inverse.format = now.format;
+        m_restoring = true;
+        m_document.restoreEdit(step.first, step.offset, step.added, step.removedText,
+                               std::move(step.runs), step.format);
+        m_restoring = false;
+        m_step = std::move(inverse);
+        m_runOpen = false;
+        return step.selectionBefore;
+    }
     Step inverse;
     inverse.first = step.first;
     inverse.count = int(step.before.size());
@@ -141,6 +219,7 @@ void UndoBuffer::clear()
     m_step.reset();
     m_runOpen = false;
     m_stepStarted = false;
+    m_suspendedStepStarted = false;
 }
 
 }  // namespace richedit

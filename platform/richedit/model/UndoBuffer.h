@@ -1,7 +1,8 @@
 // The single-level undo buffer: one step holding the paragraphs a change replaced and the
 // selection before and after it. Undoing turns the step into its own inverse, so a second
-// undo puts the change back. A paragraph format changed while collection is suspended (an
-// indent dragged on the ruler) is carried into the step, so undoing the step keeps it.
+// undo puts the change back. While collection is suspended (an indent dragged on the ruler,
+// from its first move to the release) every change joins one step, so that undo takes back
+// the drag as a whole and nothing else.
 #pragma once
 
 #include "platform/richedit/model/Document.h"
@@ -41,15 +42,18 @@ public:
     // The caret moved for another reason: the next typing starts a new step.
     void breakRun() { m_runOpen = false; }
 
-    void setSuspended(bool suspended) { m_suspended = suspended; }
+    void setSuspended(bool suspended);
     bool suspended() const { return m_suspended; }
 
 private:
     void aboutToReplace(int first, int count) override;
     void replaced(int first, int oldCount, int newCount) override;
-    // Copies the paragraph formats of an unrecorded, format-only change into the step.
-    void keepFormatChanges(int first, int count);
+    void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) override;
 
+    // Either the paragraphs a change replaced, or, for edits inside one paragraph, only what
+    // they replaced there: `removedText` gave way to the `added` units at `offset` of paragraph
+    // `first`, whose runs and format were `runs` and `format`. Keeping the text itself would
+    // share it with the document, and the next edit would copy the whole paragraph.
     struct Step {
         int first = 0;
         int count = 0;  // paragraphs the step covers in the current document
@@ -57,7 +61,17 @@ private:
         SelectionState selectionBefore;
         SelectionState selectionAfter;
         UndoKind kind = UndoKind::Other;
+        bool inParagraph = false;
+        int32_t offset = 0;
+        int32_t added = 0;
+        QString removedText;
+        RunList runs;
+        uint32_t format = 0;
     };
+    // An in-paragraph step becomes one of whole paragraphs, for a change it cannot take.
+    void keepWholeParagraph(Step& step) const;
+    // Widens the step to paragraphs [first, first + count).
+    void widen(Step& step, int first, int count) const;
 
     Document& m_document;
     std::optional<Step> m_step;
@@ -67,10 +81,8 @@ private:
     SelectionState m_before;
     bool m_runOpen = false;
     bool m_suspended = false;
+    bool m_suspendedStepStarted = false;  // a change since the suspend owns m_step
     bool m_restoring = false;
-    // The step's paragraphs as they were before an unrecorded change to them.
-    std::vector<Paragraph> m_unrecordedBefore;
-    int m_unrecordedFirst = -1;
 };
 
 }  // namespace richedit

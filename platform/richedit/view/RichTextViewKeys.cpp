@@ -30,6 +30,8 @@ constexpr ShiftedPair kPunctuation[] = {
 };
 
 constexpr char16_t kShiftedDigits[] = u")!@#$%^&*(";
+// The character Ctrl+Backspace types.
+constexpr int WordBackspace = 127;
 constexpr char16_t kKeypadOperators[] = u"*+\0-./";  // 106..111; 108 has no character
 
 // The text a key that a handler put in place of the pressed one types on a US layout.
@@ -147,6 +149,11 @@ void RichTextView::keyReleaseEvent(QKeyEvent* event)
     emit KeyUp(keyCode, shift);
 }
 
+// The built-in keys: Ctrl+A select all; Ctrl+C and Ctrl+Insert copy; Ctrl+X and Shift+Delete
+// cut; Ctrl+V and Shift+Insert paste; Ctrl+Z undo; Delete, and Ctrl+Delete to the start of the
+// next word; Backspace, and Ctrl+Backspace to the start of the word (typed as its characters,
+// 8 and 127); the arrows, Ctrl+Left/Right by words, Ctrl+Up/Down by paragraphs, Home/End on the
+// display line, Ctrl+Home/End, Page Up/Down, each moving with Shift to extend.
 void RichTextView::runCommand(const Stroke& stroke)
 {
     Engine& engine = *m_engine;
@@ -188,6 +195,9 @@ void RichTextView::runCommand(const Stroke& stroke)
                 engine.cut();
             else if (!shift && !ctrl)
                 engine.session().deleteForward();
+            else if (ctrlOnly)
+                engine.session().deleteTo(
+                    viewinput::nextWordStart(engine.document(), engine.caret()));
             return;
         default:
             runNavigation(stroke.key, shift, ctrl);
@@ -223,10 +233,16 @@ void RichTextView::runNavigation(int key, bool shift, bool ctrl)
                     shift);
             return;
         case Qt::Key_Up:
-            moveVertically(-1, shift);
+            if (ctrl)
+                moveCaret(viewinput::previousParagraphStart(document, caret), shift);
+            else
+                moveVertically(-1, shift);
             return;
         case Qt::Key_Down:
-            moveVertically(1, shift);
+            if (ctrl)
+                moveCaret(viewinput::nextParagraphStart(document, caret), shift);
+            else
+                moveVertically(1, shift);
             return;
         case Qt::Key_Home:
             moveCaret(ctrl ? 0 : viewinput::lineStart(engine, caret), shift);
@@ -298,8 +314,11 @@ void RichTextView::typeCharacters(const Stroke& stroke)
     if (code == 0)
         return;
     std::vector<Typed> typed;
-    // Backspace, Tab, Enter, Escape and Ctrl with a letter stand for their control code.
-    if (code < 32 || stroke.text.isEmpty()) {
+    // Backspace, Tab, Enter, Escape and Ctrl with a letter stand for their control code;
+    // Ctrl+Backspace types 127, which takes back the word before the caret.
+    if (code == 8 && stroke.modifiers == Qt::ControlModifier) {
+        typed.push_back({WordBackspace, QChar(char16_t(WordBackspace))});
+    } else if (code < 32 || stroke.text.isEmpty()) {
         typed.push_back({code, QChar(char16_t(code))});
     } else {
         for (const QChar unit : stroke.text)
@@ -313,6 +332,7 @@ void RichTextView::pressCharacters(const std::vector<Typed>& typed)
     const QPointer<RichTextView> self(this);
     QString pending;
     bool backspace = false;
+    bool wordBackspace = false;
     for (const Typed& character : typed) {
         int keyAscii = character.keyAscii;
         emit KeyPress(keyAscii);
@@ -320,6 +340,10 @@ void RichTextView::pressCharacters(const std::vector<Typed>& typed)
             return;
         if (keyAscii == 8) {
             backspace = true;
+            continue;
+        }
+        if (keyAscii == WordBackspace) {
+            wordBackspace = true;
             continue;
         }
         if (keyAscii == 13)
@@ -335,6 +359,9 @@ void RichTextView::pressCharacters(const std::vector<Typed>& typed)
     // asks for a Backspace in its place.
     if (backspace)
         m_engine->session().backspace();
+    else if (wordBackspace)
+        m_engine->session().backspaceTo(
+            viewinput::previousWordStart(m_engine->document(), m_engine->caret()));
     if (!self || !m_engine)
         return;
     pending = withoutLoneSurrogates(pending);

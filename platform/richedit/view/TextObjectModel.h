@@ -76,8 +76,9 @@ public:
     // Nesting: every Freeze needs its own Unfreeze; an Unfreeze at 0 does nothing.
     void Freeze();
     void Unfreeze();
-    // tomSuspend stops collecting undo steps, tomResume starts again (harmless when not
-    // suspended). No other count is used by the system; they change nothing. Returns 0.
+    // tomSuspend gathers every change until tomResume into one undo step (a resume without a
+    // suspend is harmless). No other count is used by the system; they change nothing.
+    // Returns 0.
     long Undo(long count);
     // The range that is the engine's selection.
     TextRange Selection() const;

@@ -230,4 +230,21 @@ CharRange wordSelection(const Document& document, int32_t position)
     return {near.start + word.cpMin, near.start + word.cpMax};
 }
 
+int32_t previousParagraphStart(const Document& document, int32_t position)
+{
+    const int paragraph = document.paragraphAt(position);
+    const int32_t start = document.paragraphStart(paragraph);
+    if (start < position || paragraph == 0)
+        return start;
+    return document.paragraphStart(paragraph - 1);
+}
+
+int32_t nextParagraphStart(const Document& document, int32_t position)
+{
+    const int paragraph = document.paragraphAt(position);
+    if (paragraph + 1 >= document.paragraphCount())
+        return document.length();
+    return document.paragraphStart(paragraph + 1);
+}
+
 }  // namespace richedit::viewinput

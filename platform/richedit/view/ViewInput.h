@@ -35,6 +35,11 @@ int32_t nextWordStart(const Document& document, int32_t position);
 int32_t previousWordStart(const Document& document, int32_t position);
 CharRange wordSelection(const Document& document, int32_t position);
 
+// Ctrl+Up: the start of the position's paragraph, or of the one before when it is there
+// already. Ctrl+Down: the start of the next paragraph; in the last one, the end.
+int32_t previousParagraphStart(const Document& document, int32_t position);
+int32_t nextParagraphStart(const Document& document, int32_t position);
+
 // --- Display lines (positions are document positions, x in twips of the layout width) ---
 int32_t lineStart(Engine& engine, int32_t position);
 // The end of the position's display line: after its last character, or on a line that

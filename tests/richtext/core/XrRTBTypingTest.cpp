@@ -88,6 +88,26 @@ TEST_F(XrRTBTypingTest, TypedAddressBecomesOneLinkAndUndoRedoReturns)
     EXPECT_EQ(m_control.TextRTF(), before);
 }
 
+// Ctrl+Backspace and Ctrl+Delete edit an address as Backspace and Delete do: the link is taken
+// off and made again for what the address now is.
+TEST_F(XrRTBTypingTest, WordKeysInAnAddressRelinkIt)
+{
+    type(QStringLiteral("see www.example.com.au and "));
+    ASSERT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com.au")});
+    // The blank after the address goes: the word after it joins the address.
+    editingWindow(m_control).engine().setSelStart(22);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(m_control.Text(), u"see www.example.com.auand ");
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com.auand")});
+    editingWindow(m_control).engine().setSelStart(25);
+    key(Qt::Key_Backspace, Qt::ControlModifier);
+    ASSERT_EQ(m_control.Text(), u"see www.example.com. ");
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com.")});
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m_control.Text(), u"see www.example.com.auand ");
+    EXPECT_EQ(linkRuns(), QStringList{QStringLiteral("www.example.com.auand")});
+}
+
 TEST_F(XrRTBTypingTest, KeypadPointAfterWArmsTheLinkCheck)
 {
     // No "@", ":" or "." key: only the keypad point right after "W" arms the check.

@@ -83,7 +83,7 @@ TEST_F(IndentHandleDragTest, RightHandleMapsToTheRightIndentAndKeepsTheGap)
     EXPECT_EQ(right.Left(), 2250);  // snap(900 + 150 + 1170)
 }
 
-TEST_F(IndentHandleDragTest, OnlyTheLeftButtonAloneDragsAndOneDragSuspendsUndoOnce)
+TEST_F(IndentHandleDragTest, OnlyTheLeftButtonAloneDragsAndOneDragIsOneUndoStep)
 {
     IndentHandle& left = handle("LIHandle");
     const QPoint middle(5, 5);
@@ -105,16 +105,21 @@ TEST_F(IndentHandleDragTest, OnlyTheLeftButtonAloneDragsAndOneDragSuspendsUndoOn
     move(left, towards(left, 360));
     move(left, towards(left, 540));
     EXPECT_EQ(indent(), 540) << "indents follow every move";
-    engine().replaceSel(QStringLiteral("y"), true);
-    EXPECT_FALSE(engine().canUndo()) << "collection is suspended during the drag";
     QTest::mouseRelease(&left, Qt::LeftButton, {}, middle);
-    // Besides the typing's own Change and SelChange, only the release's Ready.
+    ASSERT_TRUE(engine().undo());
+    EXPECT_EQ(indent(), 0) << "the whole drag is undone";
+    ASSERT_TRUE(engine().undo());
+    EXPECT_EQ(indent(), 540);
+    engine().replaceSel(QStringLiteral("y"), true);
+    // Besides the code edit's own Change and SelChange, only the release's Ready.
     QStringList names = events.names();
     names.removeAll(QStringLiteral("Change"));
     names.removeAll(QStringLiteral("SelChange"));
     EXPECT_EQ(names, QStringList{QStringLiteral("Ready")});
     engine().replaceSel(QStringLiteral("z"), true);
-    EXPECT_TRUE(engine().canUndo()) << "the release resumed it";
+    ASSERT_TRUE(engine().undo());
+    EXPECT_TRUE(engine().text().contains(u'y')) << "the release resumed it: steps are their own";
+    EXPECT_FALSE(engine().text().contains(u'z'));
 }
 
 class IndentHandleWithoutPrinterTest : public testsupport::RulerTestBase {
@@ -138,7 +143,7 @@ namespace {
 
 class IndentDragUndoTest : public testsupport::RulerTestBase {};
 
-TEST_F(IndentDragUndoTest, UndoAfterADragTakesTheTypingAndKeepsTheIndent)
+TEST_F(IndentDragUndoTest, UndoAfterADragTakesTheDragAndKeepsTheTyping)
 {
     control().PrepareXrRTB();
     QWidget& view = window().view();
@@ -148,9 +153,9 @@ TEST_F(IndentDragUndoTest, UndoAfterADragTakesTheTypingAndKeepsTheIndent)
     drag(handle("LIHandle"), 720 + 75);
     ASSERT_EQ(engine().selIndent(), 720);
     ASSERT_TRUE(engine().undo());
-    EXPECT_EQ(engine().text(), QString());
-    EXPECT_EQ(engine().selIndent(), 720);
-    EXPECT_EQ(engine().selHangingIndent(), -720);
+    EXPECT_EQ(engine().text(), QStringLiteral("typed"));
+    EXPECT_EQ(engine().selIndent(), 0);
+    EXPECT_EQ(engine().selHangingIndent(), 0);
 }
 
 }  // namespace

@@ -271,83 +271,68 @@ TEST_F(EditSessionTest, TheBufferEmptiesWhereItMust)
     session.emptyUndoBuffer();
     EXPECT_FALSE(session.undo());
 
-    // Suspended: format changes add no step and keep the old one; text changes empty it.
+    // A suspend without a change leaves the step as it was.
     session.setSelText(QStringLiteral("1"));
     session.suspendUndo();
-    session.exSetSel({0, 1});
-    session.setCharFormat(SelectionScope, change(Bold, Bold));
-    session.resumeUndo();
-    session.undo();
-    EXPECT_FALSE(session.document().text().contains(u'1'));
-    session.suspendUndo();
-    session.setSelText(QStringLiteral("q"));
-    EXPECT_FALSE(session.canUndo());
     session.resumeUndo();
     session.resumeUndo();  // harmless without a suspend
+    session.undo();
+    EXPECT_FALSE(session.document().text().contains(u'1'));
 }
 
-TEST_F(EditSessionTest, ParagraphFormatChangedWhileSuspendedOutlivesUndoOfTheStep)
+// What changes while collection is suspended (an indent drag, move after move) is one step:
+// undo takes back exactly that, never the step before it in part.
+TEST_F(EditSessionTest, ChangesWhileSuspendedAreOneStep)
 {
-    ParaFormat indent;
-    indent.mask = StartIndent | RightIndent;
-    indent.startIndent = 720;
-    indent.rightIndent = 360;
-    const auto startIndentOf = [this](int paragraph) {
-        return session.document().paragraphFormat(paragraph).startIndent;
+    ParaFormat bullet;
+    bullet.mask = Numbering;
+    bullet.numbering = Bullet;
+    const auto indented = [](int32_t twips) {
+        ParaFormat indent;
+        indent.mask = StartIndent;
+        indent.startIndent = twips;
+        return indent;
     };
+    const auto paragraph = [this](int index) { return session.document().paragraphFormat(index); };
 
-    // Typing, then an indent while suspended, then undo: the typing goes, the indent stays;
-    // undo again brings the typing back with it.
     write(QStringLiteral("ab\r\ncd"));
-    session.setSelStart(2);
-    session.typeText(QStringLiteral("xyz"));
-    session.suspendUndo();
-    session.setParaFormat(indent);
-    session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
-    EXPECT_EQ(session.document().paragraphFormat(0).rightIndent, 360);
-    EXPECT_EQ(startIndentOf(1), 0);
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("abxyz\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
-
-    // A step that split a paragraph restores one paragraph, which keeps the indent.
-    write(QStringLiteral("abcd"));
-    session.setSelStart(2);
-    session.setSelText(QStringLiteral("\r\n"));
+    session.exSetSel({0, -1});
+    session.setParaFormat(bullet);
     session.setSelStart(5);
     session.suspendUndo();
-    session.setParaFormat(indent);
+    for (const int32_t twips : {360, 540, 720})
+        session.setParaFormat(indented(twips));
     session.resumeUndo();
     ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
-    EXPECT_EQ(startIndentOf(0), 720);
+    EXPECT_EQ(paragraph(0).numbering, Bullet);
+    EXPECT_EQ(paragraph(1).numbering, Bullet);
+    EXPECT_EQ(paragraph(1).startIndent, 0);
+    EXPECT_EQ(session.caret(), 5);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(paragraph(1).startIndent, 720);
+    EXPECT_EQ(paragraph(1).numbering, Bullet);
 
-    // A character format changed while suspended is still the step's to take back.
+    // Text changed while suspended joins the step too; after the resume steps are their own.
     write(QStringLiteral("ab"));
     session.setSelStart(2);
     session.typeText(QStringLiteral("c"));
     session.suspendUndo();
-    session.exSetSel({0, 1});
-    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.setParaFormat(indented(360));
+    session.typeText(QStringLiteral("d"));
     session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab"));
-    EXPECT_FALSE(formatAt(0).effects & Bold);
-
-    // Paragraphs outside the step are untouched by its undo either way.
-    write(QStringLiteral("ab\r\ncd"));
-    session.setSelStart(6);
     session.typeText(QStringLiteral("e"));
+    session.undo();
+    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
+    EXPECT_EQ(paragraph(0).startIndent, 360);
     session.setSelStart(0);
     session.suspendUndo();
-    session.setParaFormat(indent);
+    session.setParaFormat(indented(720));
+    session.typeText(QStringLiteral("f"));
     session.resumeUndo();
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
-    EXPECT_EQ(startIndentOf(0), 720);
+    session.undo();
+    EXPECT_EQ(session.document().text(), QStringLiteral("abcd"));
+    EXPECT_EQ(paragraph(0).startIndent, 360);
+    EXPECT_EQ(session.caret(), 0);
 }
 
 TEST_F(EditSessionTest, ModifiedFlagFollowsChangesOnly)
@@ -505,4 +490,99 @@ TEST_F(EditSessionTest, RandomStepsUndoAndRedoExactly)
         ASSERT_EQ(session.document().text(), after) << step;
         ASSERT_EQ(session.selection(), selectionAfter) << step;
     }
+}
+
+// Every position's format and every paragraph's format, with the text: what an exact undo
+// puts back.
+struct DocumentState {
+    QString text;
+    std::vector<CharFormat> formats;
+    std::vector<ParaFormat> paragraphs;
+    bool operator==(const DocumentState&) const = default;
+};
+
+DocumentState stateOf(const Document& document)
+{
+    DocumentState state{document.text(), {}, {}};
+    for (int32_t position = 0; position <= document.length(); ++position)
+        state.formats.push_back(document.formatAt(position));
+    for (int i = 0; i < document.paragraphCount(); ++i)
+        state.paragraphs.push_back(document.paragraphFormat(i));
+    return state;
+}
+
+// Runs of typing, Backspace and Delete inside paragraphs of several formats (with pictures),
+// ended now and then by Enter or a replacement, each undone and redone as one step.
+TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
+{
+    std::mt19937 random(7);
+    write(QStringLiteral("alpha beta gamma\r\ndelta epsilon"));
+    session.exSetSel({2, 9});
+    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.exSetSel({12, 20});
+    session.setCharFormat(SelectionScope, change(Italic, Italic));
+    DocumentFragment picture;
+    picture.paragraphs.push_back(FragmentParagraph{});
+    picture.paragraphs.back().hasMark = false;
+    picture.paragraphs.back().runs.push_back(FragmentRun{
+        QString(QChar(ObjectReplacementCharacter)), CharFormat{}, std::make_shared<Picture>()});
+    for (const int32_t at : {4, 15}) {
+        session.setSelStart(at);
+        session.replaceSelWithFragment(picture);
+    }
+    ASSERT_EQ(session.document().charAt(15), QChar(ObjectReplacementCharacter));
+    for (int run = 0; run < 300; ++run) {
+        const int32_t length = session.document().length();
+        const auto caret = int32_t(random() % (length + 1));
+        const int kind = int(random() % 4);
+        session.exSetSel({caret, kind == 3 ? caret + int32_t(random() % 4) : caret});
+        session.emptyUndoBuffer();
+        const DocumentState before = stateOf(session.document());
+        const CharRange selectionBefore = session.selection();
+        for (int key = int(random() % 6); key >= 0; --key) {
+            if (kind == 0) {
+                session.backspace();
+            } else if (kind == 1) {
+                session.deleteForward();
+            } else if (kind == 2) {
+                session.typeText(key == 0 && random() % 3 == 0
+                                     ? QStringLiteral("\r")
+                                     : QStringLiteral("qw").left(1 + key % 2));
+            } else {
+                session.setSelText(QStringLiteral("zz"));
+                break;
+            }
+        }
+        if (!session.canUndo())
+            continue;
+        const DocumentState after = stateOf(session.document());
+        const CharRange selectionAfter = session.selection();
+        session.undo();
+        ASSERT_EQ(session.document().text(), before.text) << run;
+        ASSERT_EQ(stateOf(session.document()), before) << run;
+        ASSERT_EQ(session.selection(), selectionBefore) << run;
+        session.undo();
+        ASSERT_EQ(stateOf(session.document()), after) << run;
+        ASSERT_EQ(session.selection(), selectionAfter) << run;
+    }
+}
+
+// An edit inside a long paragraph works on the paragraph's own text: it is not copied for the
+// undo step (which keeps only what the edit replaced), so its storage stays where it was.
+TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
+{
+    write(QString(50000, u'a'));
+    session.setSelStart(25000);
+    session.typeText(QStringLiteral("x"));  // the text grows room once
+    const QChar* storage = session.document().paragraph(0).text.constData();
+    session.typeText(QStringLiteral("y"));
+    session.setSelStart(100);  // a new step
+    session.typeText(QStringLiteral("z"));
+    session.backspace();
+    session.exSetSel({200, 203});
+    session.replaceSel(QStringLiteral("r"), true);
+    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    EXPECT_EQ(session.document().text().mid(199, 5), QStringLiteral("aaaaa"));
 }

@@ -41,6 +41,29 @@ TEST(EngineLayout, LineQueriesFollowTheDocumentAndTheCaret)
     EXPECT_EQ(engine.lineCount(), 3);
 }
 
+// The layout kept for a paragraph shares its text until an edit in place: typing in a long
+// paragraph neither copies its text nor leaves the layout reading the old one.
+TEST(EngineLayout, TypingInALongParagraphKeepsItsTextAndItsLines)
+{
+    Engine engine;
+    engine.setViewportSize(QSize(6000, 3000));
+    engine.setText(QString(QStringLiteral("word ")).repeated(4000));
+    const int lines = engine.lineCount();
+    engine.setSelStart(10000);
+    engine.session().typeText(QStringLiteral("x"));
+    const QChar* storage = engine.document().paragraph(0).text.constData();
+    for (int key = 0; key < 20; ++key)
+        engine.session().typeText(QStringLiteral("y"));
+    EXPECT_EQ(engine.document().paragraph(0).text.constData(), storage);
+    EXPECT_GE(engine.lineCount(), lines);
+    EXPECT_EQ(engine.lineFromChar(-1), engine.lineFromChar(10000));
+    const int32_t start = engine.lineIndex(-1);
+    EXPECT_EQ(engine.lineLength(start), engine.lineLength(start + 1));
+    engine.undo();
+    EXPECT_EQ(engine.lineCount(), lines);
+    EXPECT_EQ(engine.text(), QString(QStringLiteral("word ")).repeated(4000));
+}
+
 TEST(EngineLayout, WrapModesChangeTheDisplayLines)
 {
     Engine engine;

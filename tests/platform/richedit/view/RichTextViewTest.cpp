@@ -302,6 +302,39 @@ TEST_F(ViewKeysTest, ArrowsHomeEndAndWordsMoveAndExtend)
     EXPECT_EQ(engine.caret(), 0);
 }
 
+// Ctrl+Backspace and Ctrl+Delete take words as Backspace and Delete take characters (each its
+// own undo step); Ctrl+Up and Ctrl+Down go by paragraph starts.
+TEST_F(ViewKeysTest, WordAndParagraphKeysDeleteAndMove)
+{
+    setText(QStringLiteral("alpha beta, gamma\r\nsecond line\r\nthird"));
+    engine.setSelStart(8);
+    QTest::keyClick(view.get(), Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(engine.text().left(17), QStringLiteral("alpha ta, gamma\r\n"));
+    EXPECT_EQ(engine.caret(), 6);
+    QTest::keyClick(view.get(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(engine.text().left(15), QStringLiteral("alpha , gamma\r\n"));
+    QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(engine.text().left(17), QStringLiteral("alpha ta, gamma\r\n"));
+    // At a paragraph's start the word before is the paragraph end.
+    engine.setSelStart(17);
+    QTest::keyClick(view.get(), Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(engine.text(), QStringLiteral("alpha ta, gammasecond line\r\nthird"));
+
+    engine.setSelStart(3);
+    QTest::keyClick(view.get(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(engine.caret(), 28);
+    QTest::keyClick(view.get(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(engine.caret(), 33);  // the end
+    QTest::keyClick(view.get(), Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(engine.caret(), 28);
+    EXPECT_EQ(engine.anchor(), 33);
+    QTest::keyClick(view.get(), Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(engine.selText(), QStringLiteral("alpha ta, gammasecond line\r\nthird"));
+    engine.setSelStart(20);
+    QTest::keyClick(view.get(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(engine.caret(), 0);  // the start of its own paragraph first
+}
+
 // Hidden text is passed over: every arrow press moves the caret on the screen, and Backspace
 // and Delete remove the character that shows, never hidden text the user cannot see.
 TEST_F(ViewKeysTest, ArrowsBackspaceAndDeleteGoByShownCharacters)

@@ -95,6 +95,11 @@ bool paragraphHoldsHidden(const Document& document, int index)
                        [&](const TextRun& run) { return runIsHidden(document, run); });
 }
 
+bool documentHoldsHidden(const Document& document)
+{
+    return anyParagraphHoldsHidden(document, 0, document.paragraphCount() - 1);
+}
+
 QString shownParagraphText(const Document& document, int index)
 {
     const Paragraph& paragraph = document.paragraph(index);

@@ -25,6 +25,8 @@ CharRange shownCharacterAfter(const Document& document, int32_t caret);
 // A paragraph whose mark and characters are all hidden takes no line at all.
 bool paragraphShowsNothing(const Document& document, int index);
 bool paragraphHoldsHidden(const Document& document, int index);
+// Any hidden character at all: a look at the paragraphs' runs, never at their text.
+bool documentHoldsHidden(const Document& document);
 // The paragraph's characters that show, without its mark (its own text, shared, when none is
 // hidden).
 QString shownParagraphText(const Document& document, int index);

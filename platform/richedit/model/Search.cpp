@@ -94,12 +94,22 @@ struct ShownRange {
     CharRange units{-1, -1};
 };
 
+// Without hidden text the document's own text is read, shared; with it, only the paragraphs
+// the range touches (a paragraph end is no word character, so the whole-word test needs no
+// more).
+ShownText shownTextAround(const Document& document, int32_t from, int32_t to)
+{
+    if (!documentHoldsHidden(document))
+        return ShownText(document);
+    return ShownText(document, document.paragraphAt(from), document.paragraphAt(to));
+}
+
 ShownRange shownRange(const Document& document, CharRange range)
 {
-    ShownRange result{ShownText(document)};
     // Both ends obey the snap rule; a reversed range stays reversed (and finds nothing).
     const int32_t from = document.snap(std::max(range.cpMin, 0));
     const int32_t to = range.cpMax == -1 ? document.length() : document.snap(range.cpMax);
+    ShownRange result{shownTextAround(document, from, to)};
     if (range.cpMin > (range.cpMax == -1 ? document.length() : range.cpMax))
         return result;
     result.units = {int32_t(result.shown.indexAt(from)), int32_t(result.shown.indexAt(to))};

@@ -18,6 +18,7 @@
 #include "platform/widgets/XrUCbutton.h"
 #include "richtext/core/XrRTB.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -118,9 +119,19 @@ void Form1::connectControlEvents()
 {
     if (!XrRTB1)
         return;
+    m_caretPanelsTimer = new QTimer(this);
+    m_caretPanelsTimer->setSingleShot(true);
+    m_caretPanelsTimer->setInterval(0);
+    connect(m_caretPanelsTimer, &QTimer::timeout, this, &Form1::UpdateCaretPanels);
     connect(XrRTB1, &XrRTB::SelChange, this, [this] {
-        if (!m_selectionRefresh)
+        if (!m_selectionRefresh) {
+            // Find Next and the spell check select words while their dialog holds the control
+            // in its Begin bracket: the panels still follow the selection the user sees.
+            const QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal != window())
+                m_caretPanelsTimer->start();
             return;
+        }
         UpdateTitleAndStatus(false);
         RefreshToolbarState();
     });
@@ -250,6 +261,11 @@ void Form1::UpdateTitleAndStatus(bool storedPath)
     const QString extension = CurExt();
     setWindowTitle(name + extension + QStringLiteral(" - ") + ProductName);
     StatusBar1->Panels(1).setText(QStringLiteral("Document Name: ") + name + extension);
+    UpdateCaretPanels();
+}
+
+void Form1::UpdateCaretPanels()
+{
     if (!XrRTB1)
         return;
     StatusBar1->Panels(2).setText(QStringLiteral("Line: ") + QString::number(XrRTB1->VanticLine()));

@@ -49,6 +49,8 @@ public:
     QString CurExt() const;
     // Caption and the four status panels; with `storedPath` the name is the stored path itself.
     void UpdateTitleAndStatus(bool storedPath);
+    // The Line, Column and Position panels from the control's caret.
+    void UpdateCaretPanels();
     // Toolbar values and enabled states, and the edit menus' enabled states, from the control.
     void RefreshToolbarState();
 
@@ -262,6 +264,9 @@ private:
     QString m_documentPath;
     qint32 m_documentType = rtfWXF;
     bool m_selectionRefresh = true;
+    // Gathers the selection changes a dialog makes into one panel update when the event loop
+    // next runs: a Replace All of many matches updates the panels once per poll, not per match.
+    QTimer* m_caretPanelsTimer = nullptr;
     std::function<QDateTime()> m_clock;
 };
 

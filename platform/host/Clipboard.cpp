@@ -1,5 +1,7 @@
 #include "platform/host/Clipboard.h"
 
+#include "platform/host/HtmlText.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -13,6 +15,7 @@ const QString kPlainText = QStringLiteral("text/plain");
 const QString kTextRtf = QStringLiteral("text/rtf");
 const QString kApplicationRtf = QStringLiteral("application/rtf");
 const QString kQtImage = QStringLiteral("application/x-qt-image");
+const QString kTextHtml = QStringLiteral("text/html");
 
 class QtClipboardService : public ClipboardService {
 public:
@@ -257,9 +260,21 @@ bool Clipboard::hasImage()
     return false;
 }
 
+bool Clipboard::hasHtml()
+{
+    const QMimeData* data = current();
+    return data && data->hasFormat(kTextHtml);
+}
+
+QString Clipboard::html()
+{
+    const QMimeData* data = current();
+    return data && data->hasFormat(kTextHtml) ? decodeHtmlBytes(data->data(kTextHtml)) : QString();
+}
+
 bool Clipboard::hasPastable()
 {
-    return hasText() || hasRichText() || hasImage();
+    return hasText() || hasRichText() || hasHtml() || hasImage();
 }
 
 ClipboardSnapshot Clipboard::snapshot()

@@ -72,7 +72,10 @@ public:
     static bool hasText();
     static bool hasRichText();
     static bool hasImage();
-    // Something an editing window can paste: text, rich text or a picture.
+    // HTML, as browsers offer a selection; html() is its markup decoded.
+    static bool hasHtml();
+    static QString html();
+    // Something an editing window can paste: text, rich text, HTML or a picture.
     static bool hasPastable();
 
     static ClipboardSnapshot snapshot();

@@ -23,26 +23,28 @@ DocumentText::DocumentText(RichTextBox& window, const TextDocument& document)
 {
 }
 
+TextRange DocumentText::caretRange() const
+{
+    // The find dialog lets the control's handle go while it selects words: the status of the
+    // caret is then read through a handle of the window's own.
+    const TextDocument document = m_document.isValid() ? m_document : m_window.textDocument();
+    return document.Selection().GetDuplicate();
+}
+
 int32_t DocumentText::VanticLine() const
 {
-    if (!m_document.isValid())
-        return 0;
-    return int32_t(m_document.Selection().GetDuplicate().GetIndex(tomLine));
+    return int32_t(caretRange().GetIndex(tomLine));
 }
 
 int32_t DocumentText::VanticColumn() const
 {
-    if (!m_document.isValid())
-        return 0;
-    TextRange range = m_document.Selection().GetDuplicate();
+    TextRange range = caretRange();
     return int32_t(std::labs(range.StartOf(tomLine, 0))) + 1;
 }
 
 int32_t DocumentText::VanticChar() const
 {
-    if (!m_document.isValid())
-        return 0;
-    return int32_t(m_document.Selection().GetDuplicate().GetIndex(tomCharacter));
+    return int32_t(caretRange().GetIndex(tomCharacter));
 }
 
 void DocumentText::changeCase(CaseCode code)

@@ -8,6 +8,7 @@
 namespace richedit {
 class RichTextBox;
 class TextDocument;
+class TextRange;
 }  // namespace richedit
 
 class DocumentText {
@@ -22,7 +23,7 @@ public:
     };
 
     // `document` is the control's own handle, which may be let go (invalid) meanwhile; the
-    // members then answer 0 or do nothing.
+    // caret's numbers are then read from the window, the case changes do nothing.
     DocumentText(richedit::RichTextBox& window, const richedit::TextDocument& document);
 
     // 1-based: the display line of the selection's start, its column counted from the start of
@@ -43,6 +44,8 @@ public:
     bool ContainSpecialFormatting() const;
 
 private:
+    richedit::TextRange caretRange() const;
+
     richedit::RichTextBox& m_window;
     const richedit::TextDocument& m_document;
 };

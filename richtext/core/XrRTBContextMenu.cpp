@@ -1,5 +1,7 @@
 // The control's context menu: built from what the control can do now, shown at the cursor,
 // and the chosen command carried out through the control's own members.
+#include "platform/richedit/model/HiddenText.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "richtext/common/RichTextLibraryState.h"
 #include "richtext/core/ContextMenu.h"
 #include "richtext/core/XrRTB.h"
@@ -23,7 +25,10 @@ void XrRTB::showContextMenu()
         state.canGetSynonym = CanGetSynonym();
         state.canGetSpelling = CanGetSpelling();
         state.showVB6Syntax = ShowVB6Syntax();
-        const QString selected = RichTextBox1->SelText();
+        // The thesaurus and the spellings look up the word as it shows.
+        const richedit::Engine& engine = RichTextBox1->engine();
+        const QString selected = richedit::shownTextOf(
+            engine.document(), {engine.selStart(), engine.selStart() + engine.selLength()});
         QString word = Thesaurus::TrimNewLines(selected);
         if (state.canGetSynonym) {
             StringArray synonyms;

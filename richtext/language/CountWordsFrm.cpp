@@ -3,6 +3,8 @@
 #include "platform/host/MessageBox.h"
 #include "platform/host/Resources.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/HiddenText.h"
+#include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/Windows1252.h"
 #include "richtext/common/RichTextLibraryState.h"
 #include "richtext/language/FormLayout.h"
@@ -240,7 +242,8 @@ int32_t CountWordsFrm::iCountWords(const int32_t& mode)
         const richedit::RichTextBox* shared = RichTextLibraryState::instance().SharedRichText;
         if (!shared)
             return 0;
-        QString text = shared->Text();
+        // Only what the reader sees counts: hidden text neither adds words nor splits one.
+        QString text = richedit::ShownText(shared->engine().document()).text();
         vbscript::RegExp regex;
         regex.setGlobal(true);
         regex.setIgnoreCase(true);

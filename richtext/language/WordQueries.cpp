@@ -2,6 +2,7 @@
 
 #include "platform/host/EventLoop.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/Windows1252.h"
@@ -244,8 +245,11 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
     QStringList misspelt;
     int32_t paragraphStart = 0;
     for (int index = 0; index < document.paragraphCount(); ++index) {
-        // A counted reference, not a copy: it stays valid if the event loop lets an edit in.
-        const QString text = document.paragraph(index).text;
+        // A counted reference, not a copy, unless hidden text is left out: it stays valid if
+        // the event loop lets an edit in. Only shown words are checked, a hidden run inside a
+        // word leaving it whole.
+        const QString text = richedit::shownParagraphText(document, index);
+        const int32_t span = int32_t(document.paragraph(index).text.size()) + 2;
         const bool finished = words.scan(text, [&](QStringView word, qsizetype at) {
             if (!isApostrophe(word.front()) && !isApostrophe(word.back()) && !known.contains(word))
                 misspelt.append(word.toString());
@@ -255,7 +259,7 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
         });
         if (!finished)
             break;
-        paragraphStart += int32_t(text.size()) + 2;
+        paragraphStart += span;
     }
     state.ProgressTotal = pass.done();
     state.ProgressDone = 0;

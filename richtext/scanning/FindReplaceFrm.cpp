@@ -3,6 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/OleColor.h"
 #include "platform/host/Resources.h"
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/widgets/ProgressBar.h"
@@ -194,7 +195,10 @@ void FindReplaceFrm::Form_Load()
                               reinterpret_cast<intptr_t>(&TextDocument));
     ReadSearchOptions();
     if (shared) {
-        const QString selected = shared->SelText();
+        // The selection as it shows: hidden text in it is no part of what to find.
+        const richedit::Engine& engine = shared->engine();
+        const QString selected = richedit::shownTextOf(
+            engine.document(), {engine.selStart(), engine.selStart() + engine.selLength()});
         if (!selected.contains(u' '))
             FindTxt->setText(selected);
     }

@@ -1,5 +1,6 @@
 #include "richtext/scanning/ReplaceAllEngine.h"
 
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
@@ -70,8 +71,11 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
                                   bool wholeWord)
 {
     // The copy is taken before the first replacement: matches are never looked for inside
-    // replacement text, and `shift` maps a position of the copy into the changed document.
-    const QString text = m_window.Text();
+    // replacement text, and `shift` maps a position of the copy into the changed document. It
+    // is the shown text: hidden text is neither matched nor a word boundary, and a match
+    // replaces the positions its shown characters cover.
+    const ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     if (find.isEmpty() || text.isEmpty() || find.size() > text.size())
         return;
 
@@ -109,10 +113,12 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
             matched = false;
 
         if (matched) {
-            const int64_t start = i + shift;
-            if (!fitsPosition(start + findLength) || !fitsPosition(start + replacementLength))
+            const CharRange covered = shown.range(i, i + findLength);
+            const int64_t start = covered.cpMin + shift;
+            const int64_t matchLength = covered.cpMax - covered.cpMin;
+            if (!fitsPosition(start + matchLength) || !fitsPosition(start + replacementLength))
                 break;
-            select(start, start + findLength);
+            select(start, start + matchLength);
             sendMessage(m_window.hWnd(), EM_REPLACESEL, 0,
                         reinterpret_cast<intptr_t>(&replacement));
             if (applyFontColor) {
@@ -120,7 +126,7 @@ void ReplaceAllEngine::replaceAll(const QString& find, const QString& replacemen
                 m_window.engine().setSelColor(color);
             }
             previousShift = shift;
-            shift += replacementLength - findLength;
+            shift += replacementLength - matchLength;
             if (!caretFixed) {
                 const int64_t moved = callerCaret + shift;
                 const int64_t current = m_window.SelStart();

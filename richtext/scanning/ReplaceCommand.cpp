@@ -3,6 +3,8 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/HiddenText.h"
+#include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
@@ -21,7 +23,6 @@
 #include <optional>
 
 using richedit::CharRange;
-using richedit::FindText;
 using richedit::RichTextBox;
 using richedit::sendMessage;
 using richedit::TextDocument;
@@ -97,7 +98,7 @@ void ReplaceCommand::ClearWindowUndo()
 
 bool ReplaceCommand::DocumentContains(const QString& find, int32_t options)
 {
-    const QString text = m_window.Text();
+    const QString text = richedit::ShownText(m_window.engine().document()).text();
     switch (options) {
         case AllMatches:
             return vb::InStr(text, find, vb::vbTextCompare) > 0;
@@ -224,9 +225,11 @@ void ReplaceCommand::replaceNext(const QString& find, const QString& replacement
     m_window.setSelLength(0);
     if (!isListedOption(options))
         return;
-    FindText record{CharRange{m_window.SelStart(), -1}, find};
-    const int32_t hit =
-        int32_t(send(richedit::EM_FINDTEXT, options, reinterpret_cast<intptr_t>(&record)));
+    // The window's find over the shown text; a hidden run inside the hit goes with it.
+    const CharRange found = richedit::findShownText(
+        m_window.engine().document(), CharRange{m_window.SelStart(), -1}, find,
+        uint32_t(options) & (richedit::WholeWord | richedit::MatchCase));
+    const int32_t hit = found.cpMin;
     if (hit == -1) {
         m_window.setSelStart(0);
         FindAndSelect(m_document, find, 1, options);
@@ -235,7 +238,7 @@ void ReplaceCommand::replaceNext(const QString& find, const QString& replacement
     ReplaceUndo::SaveReplaceUndo(m_window);
     const int32_t replacementLength = int32_t(replacement.size());
     m_window.setSelStart(hit);
-    m_window.setSelLength(int32_t(find.size()));
+    m_window.setSelLength(found.cpMax - hit);
     m_window.setSelText(replacement);
     if (applyColor) {
         m_window.setSelStart(hit);

@@ -1,6 +1,7 @@
 #include "richtext/scanning/TextFinder.h"
 
-#include "platform/richedit/view/Messages.h"
+#include "platform/richedit/model/HiddenText.h"
+#include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
 #include "platform/runtime/VbStrings.h"
@@ -8,6 +9,8 @@
 #include "richtext/scanning/WholeWord.h"
 
 #include <algorithm>
+
+using richedit::CharRange;
 
 namespace {
 
@@ -33,17 +36,18 @@ TextFinder::TextFinder(richedit::RichTextBox& window) : m_window(window)
 {
 }
 
-int32_t TextFinder::find(const QString& what, int32_t from, int32_t to, int32_t options)
+CharRange TextFinder::find(const QString& what, int32_t from, int32_t to, int32_t options)
 {
-    richedit::FindText record{richedit::CharRange{from, to}, what};
-    return int32_t(richedit::sendMessage(m_window.hWnd(), richedit::EM_FINDTEXT, options,
-                                         reinterpret_cast<intptr_t>(&record)));
+    // The window's find over the shown text: a hit may hold hidden text, so its length in
+    // positions comes with it.
+    return richedit::findShownText(m_window.engine().document(), CharRange{from, to}, what,
+                                   uint32_t(options) & (richedit::WholeWord | richedit::MatchCase));
 }
 
-void TextFinder::select(int32_t start, int32_t length)
+void TextFinder::select(const CharRange& hit)
 {
-    m_window.setSelStart(start);
-    m_window.setSelLength(length);
+    m_window.setSelStart(hit.cpMin);
+    m_window.setSelLength(hit.cpMax - hit.cpMin);
 }
 
 int32_t TextFinder::Find2(const QString& TextToFind, int32_t FindDirection, int32_t FindOptions,
@@ -68,38 +72,39 @@ int32_t TextFinder::Find2(const QString& TextToFind, int32_t FindDirection, int3
 
 int32_t TextFinder::findForward(const QString& what, int32_t options, bool skipAddresses)
 {
-    const int32_t length = int32_t(std::min<qsizetype>(what.size(), INT32_MAX));
-    int32_t hit =
+    CharRange hit =
         find(what, clampPosition(int64_t(m_window.SelStart()) + m_window.SelLength()), -1, options);
     // Only whole-word searches pass over addresses; each retry starts past the last hit.
     if ((options & WholeWord) && skipAddresses) {
-        while (hit != -1 && DetectNotWords(m_window, hit))
-            hit = find(what, clampPosition(int64_t(hit) + length), -1, options);
+        while (hit.cpMin != -1 && DetectNotWords(m_window, hit.cpMin))
+            hit = find(what, hit.cpMax, -1, options);
     }
-    if (hit != -1)
-        select(hit, length);
-    return hit;
+    if (hit.cpMin != -1)
+        select(hit);
+    return hit.cpMin;
 }
 
+// The backward searches walk the shown text: an occurrence is found by its shown units and
+// selected by the positions they cover.
 int32_t TextFinder::findBackward(const QString& what, int32_t options)
 {
     if (m_window.SelStart() == 0)
         m_window.setSelStart(1);
     if (what.isEmpty())
         return -1;
-    const QString text = m_window.Text();
-    const qsizetype start = m_window.SelStart();
-    const qsizetype found =
-        start <= text.size() ? vb::InStrRev(text, what, start, compareFor(options)) : 0;
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
+    const qsizetype start = shown.indexAt(m_window.SelStart());
+    const qsizetype found = start >= 1 ? vb::InStrRev(text, what, start, compareFor(options)) : 0;
     // No occurrence ends before the caret: a forward search from the top would select one
     // after it, which is no previous occurrence.
     if (found == 0)
         return -1;
-    const int32_t from = int32_t(found - 1);
-    const int32_t hit = find(what, from, clampPosition(int64_t(from) + what.size()), options);
-    if (hit != -1)
-        select(hit, int32_t(what.size()));
-    return hit;
+    const CharRange hit =
+        find(what, shown.position(found - 1), shown.endPosition(found - 1 + what.size()), options);
+    if (hit.cpMin != -1)
+        select(hit);
+    return hit.cpMin;
 }
 
 int32_t TextFinder::findWordBackward(const QString& what, int32_t options, bool skipAddresses)
@@ -108,56 +113,58 @@ int32_t TextFinder::findWordBackward(const QString& what, int32_t options, bool 
         m_window.setSelStart(1);
     if (what.isEmpty())
         return -1;
-    const QString text = m_window.Text();
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     const vb::CompareMethod compare = compareFor(options);
-    const int32_t length = int32_t(std::min<qsizetype>(what.size(), INT32_MAX));
-    // The last occurrence ending at or before `end` (1-based), checked as a whole word by the
-    // window over the occurrence and the character after it; -1 when there is none or it is
-    // no whole word. `occurrence` receives its 1-based start (0: none).
-    auto previousWord = [&](qsizetype end, qsizetype& occurrence) -> int32_t {
+    // The last occurrence ending at or before shown unit `end` (1-based), checked as a whole
+    // word by the window over the occurrence and the character after it; -1 when there is
+    // none or it is no whole word. `occurrence` receives its 1-based start (0: none).
+    auto previousWord = [&](qsizetype end, qsizetype& occurrence) -> CharRange {
         occurrence = end >= 1 && end <= text.size() ? vb::InStrRev(text, what, end, compare) : 0;
         if (occurrence == 0)
-            return -1;
-        const int32_t from = int32_t(occurrence - 1);
-        return find(what, from, clampPosition(int64_t(from) + length + 1), options);
+            return {-1, -1};
+        const qsizetype from = occurrence - 1;
+        return find(what, shown.position(from),
+                    shown.endPosition(std::min(text.size(), from + what.size() + 1)), options);
     };
 
-    int32_t hit = -1;
+    CharRange hit{-1, -1};
     while (m_window.SelStart() != 0) {
         qsizetype occurrence = 0;
-        hit = previousWord(m_window.SelStart(), occurrence);
+        hit = previousWord(shown.indexAt(m_window.SelStart()), occurrence);
         if (occurrence == 0) {
             // Nothing earlier at all: the walk ends at the top.
             m_window.setSelStart(0);
             return -1;
         }
-        if (hit == -1) {
+        if (hit.cpMin == -1) {
             // Part of a longer word: go on before it.
-            m_window.setSelStart(int32_t(occurrence - 1));
+            m_window.setSelStart(shown.position(occurrence - 1));
             continue;
         }
         if (skipAddresses) {
-            while (hit != -1 && DetectNotWords(m_window, hit)) {
-                const int32_t inAddress = hit;
-                hit = inAddress == 0 ? -1 : previousWord(inAddress, occurrence);
+            while (hit.cpMin != -1 && DetectNotWords(m_window, hit.cpMin)) {
+                const qsizetype inAddress = shown.indexAt(hit.cpMin);
+                const int32_t inAddressAt = hit.cpMin;
+                hit = inAddress == 0 ? CharRange{-1, -1} : previousWord(inAddress, occurrence);
                 // Each retry must move back, or the walk has nowhere left to go.
-                if (hit >= inAddress)
-                    hit = -1;
+                if (hit.cpMin >= inAddressAt)
+                    hit = {-1, -1};
             }
         }
-        if (hit == -1)
-            m_window.setSelStart(occurrence == 0 ? 0 : int32_t(occurrence - 1));
+        if (hit.cpMin == -1)
+            m_window.setSelStart(occurrence == 0 ? 0 : shown.position(occurrence - 1));
         else
-            select(hit, length);
-        return hit;
+            select(hit);
+        return hit.cpMin;
     }
-    return hit;
+    return hit.cpMin;
 }
 
 bool TextFinder::FindVerify(const QString& FVTextToFind, int32_t FVFindOptions)
 {
     try {
-        const QString text = m_window.Text();
+        const QString text = richedit::ShownText(m_window.engine().document()).text();
         switch (FVFindOptions) {
             case AllMatches:
                 return vb::InStr(text, FVTextToFind, vb::vbTextCompare) > 0;

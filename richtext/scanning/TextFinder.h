@@ -8,7 +8,8 @@
 
 namespace richedit {
 class RichTextBox;
-}
+struct CharRange;
+}  // namespace richedit
 
 // The values are the window's find flags (2 whole word, 4 match case).
 enum FindOptionsQ : int32_t {
@@ -40,9 +41,9 @@ private:
     int32_t findForward(const QString& what, int32_t options, bool skipAddresses);
     int32_t findBackward(const QString& what, int32_t options);
     int32_t findWordBackward(const QString& what, int32_t options, bool skipAddresses);
-    // The window's find over [from, to] (to -1: the end of the text).
-    int32_t find(const QString& what, int32_t from, int32_t to, int32_t options);
-    void select(int32_t start, int32_t length);
+    // The window's find over [from, to] (to -1: the end of the text); {-1, -1} for none.
+    richedit::CharRange find(const QString& what, int32_t from, int32_t to, int32_t options);
+    void select(const richedit::CharRange& hit);
 
     richedit::RichTextBox& m_window;
 };

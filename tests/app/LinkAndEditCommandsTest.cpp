@@ -7,6 +7,9 @@
 #include "tests/support/FakeCommonDialogs.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 
 namespace {
 
@@ -146,6 +149,25 @@ TEST_F(LinkAndEditCommands, ClipboardEntriesFollowTheSelectionAndTheClipboard)
     EXPECT_TRUE(form.PasteButton->isEnabled());
     form.PasteButton->click();
     EXPECT_EQ(control.Text(), "cut this");
+}
+
+// A browser's copy offers HTML only: the real clipboard's HTML pastes as its text, with the
+// address in it linked like any pasted address.
+TEST_F(LinkAndEditCommands, PasteOfHtmlOnlyGivesItsText)
+{
+    app::Form1& form = load();
+    XrRTB& control = *form.XrRTB1;
+    auto* data = new QMimeData;
+    data->setData("text/html",
+                  "<html><body><h1>Title</h1><p>see www.example.com &amp; "
+                  "more</p><script>x()</script></body></html>");
+    QGuiApplication::clipboard()->setMimeData(data);
+    form.RefreshToolbarState();
+    EXPECT_TRUE(form.menuPaste->isEnabled());
+    form.menuPaste->trigger();
+    QGuiApplication::clipboard()->clear();
+    EXPECT_EQ(control.Text(), "Title\r\nsee www.example.com & more");
+    EXPECT_TRUE(linkedAt(control, 11));
 }
 
 TEST_F(LinkAndEditCommands, ColourChoicesStoreTheColourAndOnlyTheMenuAppliesIt)

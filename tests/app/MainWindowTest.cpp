@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -266,6 +268,40 @@ TEST_F(MainWindowEvents, SelectionRefreshFollowsBracketsAndKeys)
     emit control.KeyDown(key, shift);
     emit control.KeyUp(left, shift);
     EXPECT_TRUE(form.selectionRefresh());
+}
+
+// While the Find dialog is open, each Find Next moves the Line, Column and Position panels with
+// the selection it makes, not only when the dialog closes.
+TEST_F(MainWindowEvents, CaretPanelsFollowFindNextWhileTheDialogIsOpen)
+{
+    app::Form1& form = load();
+    form.XrRTB1->LetText("one two\r\nthree word\r\nword");
+    form.XrRTB1->LetSelStart(0);
+    form.RefreshToolbarState();
+    QStringList seen;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog == &form)
+            return;
+        auto* find = dialog->findChild<QLineEdit*>("FindTxt");
+        auto* next = dialog->findChild<QPushButton*>("FindNextButton");
+        if (!find || !next)
+            return;
+        find->setText("word");
+        for (int i = 0; i < 2; ++i) {
+            next->click();
+            QApplication::processEvents();
+            seen << panel(form, 2) + " " + panel(form, 3) + " " + panel(form, 4);
+        }
+        driver.stop();
+        dialog->close();
+    });
+    driver.start(5);
+    form.menuFindReplace->trigger();
+    driver.stop();
+    EXPECT_EQ(seen,
+              QStringList({"Line: 2 Column: 7 Position: 16", "Line: 3 Column: 1 Position: 22"}));
 }
 
 TEST(MainWindowKeys, TypingKeysAreTheTabledOnes)

@@ -379,11 +379,10 @@ bool EditSession::backspace()
 {
     if (m_readOnly)
         return false;
-    // Without a selection, the character that shows before the caret goes; hidden text on the
-    // way stays.
-    const int32_t end = skipHiddenBackward(m_document, caret());
+    // Without a selection, the character that shows before the caret goes, with the hidden
+    // text between it and the caret.
     const CharRange range =
-        selLength() > 0 ? selection() : CharRange{m_document.previousPosition(end), end};
+        selLength() > 0 ? selection() : shownCharacterBefore(m_document, caret());
     if (range.cpMin == range.cpMax || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Backspace);
@@ -394,9 +393,8 @@ bool EditSession::deleteForward()
 {
     if (m_readOnly)
         return false;
-    const int32_t start = skipHiddenForward(m_document, caret());
     const CharRange range =
-        selLength() > 0 ? selection() : CharRange{start, m_document.snap(start + 1)};
+        selLength() > 0 ? selection() : shownCharacterAfter(m_document, caret());
     if (range.cpMin == range.cpMax || !userMayRemove(range))
         return false;
     removeRange(range, UndoKind::Delete);

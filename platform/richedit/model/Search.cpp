@@ -1,5 +1,7 @@
 #include "platform/richedit/model/Search.h"
 
+#include "platform/richedit/model/HiddenText.h"
+
 #include <algorithm>
 
 namespace richedit {
@@ -84,14 +86,69 @@ int32_t findText(const QString& text, CharRange range, const QString& what, uint
     return -1;
 }
 
-int32_t findText(const Document& document, CharRange range, const QString& what, uint32_t flags)
+namespace {
+
+// The range in shown units and the shown text it lies in; empty when the range is reversed.
+struct ShownRange {
+    ShownText shown;
+    CharRange units{-1, -1};
+};
+
+// Without hidden text the document's own text is read, shared; with it, only the paragraphs
+// the range touches (a paragraph end is no word character, so the whole-word test needs no
+// more).
+ShownText shownTextAround(const Document& document, int32_t from, int32_t to)
+{
+    if (!documentHoldsHidden(document))
+        return ShownText(document);
+    return ShownText(document, document.paragraphAt(from), document.paragraphAt(to));
+}
+
+ShownRange shownRange(const Document& document, CharRange range)
 {
     // Both ends obey the snap rule; a reversed range stays reversed (and finds nothing).
     const int32_t from = document.snap(std::max(range.cpMin, 0));
     const int32_t to = range.cpMax == -1 ? document.length() : document.snap(range.cpMax);
+    ShownRange result{shownTextAround(document, from, to)};
     if (range.cpMin > (range.cpMax == -1 ? document.length() : range.cpMax))
-        return -1;
-    return findText(document.text(), {from, to}, what, flags);
+        return result;
+    result.units = {int32_t(result.shown.indexAt(from)), int32_t(result.shown.indexAt(to))};
+    return result;
+}
+
+CharRange hitRange(const ShownText& shown, int32_t hit, const QString& what)
+{
+    if (hit < 0)
+        return {-1, -1};
+    return shown.range(hit, hit + what.size());
+}
+
+}  // namespace
+
+CharRange findShownText(const Document& document, CharRange range, const QString& what,
+                        uint32_t flags)
+{
+    const ShownRange where = shownRange(document, range);
+    if (where.units.cpMin < 0)
+        return {-1, -1};
+    return hitRange(where.shown, findText(where.shown.text(), where.units, what, flags), what);
+}
+
+CharRange findLastShownText(const Document& document, CharRange range, const QString& what,
+                            uint32_t flags)
+{
+    const ShownRange where = shownRange(document, range);
+    int32_t last = -1;
+    for (int32_t hit =
+             where.units.cpMin < 0 ? -1 : findText(where.shown.text(), where.units, what, flags);
+         hit >= 0; hit = findText(where.shown.text(), {hit + 1, where.units.cpMax}, what, flags))
+        last = hit;
+    return hitRange(where.shown, last, what);
+}
+
+int32_t findText(const Document& document, CharRange range, const QString& what, uint32_t flags)
+{
+    return findShownText(document, range, what, flags).cpMin;
 }
 
 }  // namespace richedit

@@ -1,5 +1,5 @@
-// Finding text in a document: forward only, UTF-16 throughout, with the whole-word test
-// looking at the document's characters on both sides of a hit.
+// Finding text in a document: UTF-16 throughout, over the text the reader sees (hidden text
+// left out), with the whole-word test looking at the shown characters on both sides of a hit.
 #pragma once
 
 #include "platform/richedit/model/Document.h"
@@ -17,6 +17,13 @@ enum FindFlags : uint32_t { WholeWord = 2, MatchCase = 4 };
 // as long as `what`.
 int32_t findText(const Document& document, CharRange range, const QString& what, uint32_t flags);
 int32_t findText(const QString& text, CharRange range, const QString& what, uint32_t flags);
+// The positions of the first (last) occurrence in the document's shown text that lies inside
+// [cpMin, cpMax]: it starts and ends at characters that show, and a hidden run inside it is
+// part of the hit. {-1, -1} when there is none.
+CharRange findShownText(const Document& document, CharRange range, const QString& what,
+                        uint32_t flags);
+CharRange findLastShownText(const Document& document, CharRange range, const QString& what,
+                            uint32_t flags);
 
 // Letters, digits and "_", plus U+0027 and U+2019 standing between two letters: the words
 // that the caret and a double click move over.

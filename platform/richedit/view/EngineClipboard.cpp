@@ -1,6 +1,7 @@
 #include "platform/richedit/view/EngineClipboard.h"
 
 #include "platform/host/Clipboard.h"
+#include "platform/host/HtmlText.h"
 #include "platform/richedit/layout/LayoutPictures.h"
 #include "platform/richedit/model/PlainText.h"
 #include "platform/richedit/rtf/RtfReader.h"
@@ -166,6 +167,9 @@ bool pasteClipboard(EditSession& session)
     }
     if (host::Clipboard::hasText())
         return session.pasteText(host::Clipboard::GetText(host::vbCFText));
+    // Browsers may offer only HTML: its text goes in as a plain-text paste would.
+    if (host::Clipboard::hasHtml())
+        return session.pasteText(host::textOfHtml(host::Clipboard::html()));
     return false;
 }
 

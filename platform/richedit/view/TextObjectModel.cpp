@@ -1,5 +1,6 @@
 #include "platform/richedit/view/TextObjectModel.h"
 
+#include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/Engine.h"
 
 #include <algorithm>
@@ -112,41 +113,43 @@ long TextRange::FindText(const QString& text, long count, long flags)
         return 0;
     // Bounded first: no story is longer, and the extreme long values have no absolute value.
     const int64_t span = std::abs(std::clamp<int64_t>(count, -INT32_MAX, INT32_MAX));
-    const int32_t hit = count > 0 ? findForward(text, End(), span, flags)
-                                  : findBackward(text, Start(), span, flags);
-    if (hit < 0)
+    const CharRange hit = count > 0 ? findForward(text, End(), span, flags)
+                                    : findBackward(text, Start(), span, flags);
+    if (hit.cpMin < 0)
         return 0;
-    setRange(hit, hit + int32_t(text.size()));
-    return long(text.size());
+    // A hidden run inside the hit is part of it.
+    setRange(hit.cpMin, hit.cpMax);
+    return long(hit.cpMax - hit.cpMin);
 }
 
-int32_t TextRange::findForward(const QString& text, int32_t from, int64_t span, long flags) const
+CharRange TextRange::findForward(const QString& text, int32_t from, int64_t span, long flags) const
 {
-    const int32_t length = m_engine->document().length();
-    const auto to = int32_t(std::min<int64_t>(length, from + span));
-    return m_engine->findText({{from, to}, text}, findFlags(flags));
+    const Document& document = m_engine->document();
+    const auto to = int32_t(std::min<int64_t>(document.length(), from + span));
+    return findShownText(document, {from, to}, text, findFlags(flags));
 }
 
 // The occurrence with the greatest start that ends at or before `before`, starting no earlier
 // than `before - span`.
-int32_t TextRange::findBackward(const QString& text, int32_t before, int64_t span, long flags) const
+CharRange TextRange::findBackward(const QString& text, int32_t before, int64_t span,
+                                  long flags) const
 {
-    const QString story = m_engine->document().text();
+    const Document& document = m_engine->document();
     const auto lowest = int32_t(std::max<int64_t>(0, before - span));
     const auto size = int32_t(text.size());
     for (int32_t chunkEnd = before; chunkEnd > lowest;) {
         const int32_t chunkStart = std::max(lowest, chunkEnd - BackwardChunk);
-        // Hits starting inside [chunkStart, chunkEnd) and ending by `before`.
-        const int32_t windowEnd = int32_t(std::min<int64_t>(before, int64_t(chunkEnd) - 1 + size));
-        int32_t last = -1;
-        for (int32_t hit = findText(story, {chunkStart, windowEnd}, text, findFlags(flags));
-             hit >= 0; hit = findText(story, {hit + 1, windowEnd}, text, findFlags(flags)))
-            last = hit;
-        if (last >= 0)
+        // Hits starting inside [chunkStart, chunkEnd) and ending by `before`; the window reaches
+        // a chunk further for hidden runs inside a hit.
+        const int32_t windowEnd = int32_t(std::min<int64_t>(
+            before, int64_t(chunkEnd) - 1 + size + (chunkEnd < before ? BackwardChunk : 0)));
+        const CharRange last =
+            findLastShownText(document, {chunkStart, windowEnd}, text, findFlags(flags));
+        if (last.cpMin >= 0)
             return last;
         chunkEnd = chunkStart;
     }
-    return -1;
+    return {-1, -1};
 }
 
 // --- TextDocument ---

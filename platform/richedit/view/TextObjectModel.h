@@ -3,6 +3,8 @@
 // line start, case change, find). Handles are cheap values; every state sits in the engine.
 #pragma once
 
+#include "platform/richedit/model/Document.h"
+
 #include <QPointer>
 #include <QString>
 #include <cstdint>
@@ -54,8 +56,8 @@ private:
     TextRange(Engine* engine, bool isSelection, int32_t start, int32_t end);
     // Sets both ends; the selection's range sets the engine's selection (anchor at `start`).
     void setRange(int32_t start, int32_t end);
-    int32_t findForward(const QString& text, int32_t from, int64_t span, long flags) const;
-    int32_t findBackward(const QString& text, int32_t before, int64_t span, long flags) const;
+    CharRange findForward(const QString& text, int32_t from, int64_t span, long flags) const;
+    CharRange findBackward(const QString& text, int32_t before, int64_t span, long flags) const;
 
     QPointer<Engine> m_engine;
     bool m_isSelection = false;

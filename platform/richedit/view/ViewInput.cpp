@@ -1,5 +1,6 @@
 #include "platform/richedit/view/ViewInput.h"
 
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/model/Search.h"
 #include "platform/richedit/view/Engine.h"
 
@@ -211,16 +212,38 @@ int32_t characterAt(Engine& engine, QPoint twips)
     return place.paragraphStart + line.start + k;
 }
 
+namespace {
+
+// The shown text around a position: its paragraph and the next shown paragraph on either
+// side, with the paragraphs that show nothing between them.
+ShownText nearbyShownText(const Document& document, int32_t position)
+{
+    const int paragraph = document.paragraphAt(position);
+    int first = std::max(paragraph - 1, 0);
+    while (first > 0 && paragraphShowsNothing(document, first))
+        --first;
+    int last = std::min(paragraph + 1, document.paragraphCount() - 1);
+    while (paragraphShowsNothing(document, last))
+        ++last;
+    return ShownText(document, first, last);
+}
+
+}  // namespace
+
+// The word steps go by the shown text: a hidden word is no stop, a hidden run inside a word
+// does not split it, and the caret lands after the hidden text before the word.
 int32_t nextWordStart(const Document& document, int32_t position)
 {
-    const NearbyText near = nearbyText(document, position);
-    return near.start + nextWordStart(near.text, position - near.start);
+    const ShownText near = nearbyShownText(document, position);
+    const auto at = int32_t(near.indexAt(position));
+    return near.position(nextWordStart(near.text(), at));
 }
 
 int32_t previousWordStart(const Document& document, int32_t position)
 {
-    const NearbyText near = nearbyText(document, position);
-    return near.start + previousWordStart(near.text, position - near.start);
+    const ShownText near = nearbyShownText(document, position);
+    const auto at = int32_t(near.indexAt(position));
+    return near.position(previousWordStart(near.text(), at));
 }
 
 CharRange wordSelection(const Document& document, int32_t position)

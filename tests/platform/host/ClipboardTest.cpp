@@ -1,4 +1,5 @@
 #include "platform/host/Clipboard.h"
+#include "platform/host/HtmlText.h"
 
 #include "tests/support/FakeClipboard.h"
 
@@ -63,6 +64,51 @@ TEST_F(ClipboardReal, TextRoundTripsAndIsReportedAsPastable)
     Clipboard::Clear();
     EXPECT_FALSE(Clipboard::hasText());
     EXPECT_FALSE(Clipboard::hasPastable());
+}
+
+// What browsers offer: HTML alone, here as UTF-16 with a mark, under the real clipboard.
+TEST_F(ClipboardReal, HtmlAloneIsPastableAndDecoded)
+{
+    const QString markup = QStringLiteral("<b>Caf\u00e9</b> \U0001F600");
+    QByteArray utf16("\xFF\xFE", 2);
+    for (const QChar unit : markup)
+        utf16.append(char(unit.unicode() & 0xFF)).append(char(unit.unicode() >> 8));
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/html"), utf16);
+    QGuiApplication::clipboard()->setMimeData(data);
+    EXPECT_FALSE(Clipboard::hasText());
+    EXPECT_TRUE(Clipboard::hasHtml());
+    EXPECT_TRUE(Clipboard::hasPastable());
+    EXPECT_EQ(Clipboard::html(), markup);
+    EXPECT_EQ(host::decodeHtmlBytes(markup.toUtf8()), markup);
+}
+
+TEST(HtmlText, GivesParagraphsAndDecodedTextWithoutMarkup)
+{
+    using host::textOfHtml;
+    // Blocks and <br> end paragraphs, blanks collapse, nothing owed at either end.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<html><head><title>T</title><style>p{x:1}</style>"
+                                        "</head><body>\n <p>One\n  two</p><p>three<br>four"
+                                        "<br><br>five</p>\n</body></html>")),
+              QStringLiteral("One two\r\nthree\r\nfour\r\n\r\nfive"));
+    // Named and numeric references, unknown names and bare ampersands as written, a number that
+    // is no character replaced.
+    EXPECT_EQ(textOfHtml(QStringLiteral("a&amp;b &lt;i&gt; &eacute;&nbsp;&euro; &#233;&#x1F600; "
+                                        "&bogus; AT&T &#0; &#xD800;")),
+              QStringLiteral("a&b <i> \u00e9\u00a0\u20ac \u00e9\U0001F600 &bogus; AT&T "
+                             "\uFFFD \uFFFD"));
+    // Scripts, comments and declarations go; quoted '>' inside attributes does not end a tag;
+    // a '<' that starts no tag is text.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<!DOCTYPE html><!--StartFragment--><span title=\"a>b\">"
+                                        "x</span><script>if (a<b) alert('</p>')</script> 1 < 2"
+                                        "<img src=x.png/>!")),
+              QStringLiteral("x 1 < 2!"));
+    // Table cells by tabs, rows and list items as paragraphs, <pre> keeps its lines and blanks.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<table><tr><td>a</td><td>b</td></tr><tr><th>c</th>"
+                                        "<td>d</td></tr></table><ul><li>e</li><li>f</li></ul>"
+                                        "<pre>g  h\n\ni</pre>")),
+              QStringLiteral("a\tb\r\nc\td\r\ne\r\nf\r\ng  h\r\n\r\ni"));
+    EXPECT_EQ(textOfHtml(QStringLiteral("<p>unclosed <script>x")), QStringLiteral("unclosed x"));
 }
 
 TEST_F(ClipboardReal, RtfGoesUnderBothTypesAndIsReadFromEither)

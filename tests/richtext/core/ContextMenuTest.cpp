@@ -136,6 +136,14 @@ TEST_F(ContextMenuTest, SubmenusHoldSynonymsAndWordsOrAGreyedNote)
     EXPECT_EQ(spelled.front(), QStringLiteral("aback=47"));
     EXPECT_LE(spelled.size(), 10);
 
+    // The word is looked up as it shows: a hidden run inside it is left out.
+    m_control.LetTextRTF(QStringLiteral("{\\rtf1\\ansi\\pard Taken ab{\\v zz}ack by it\\par}"));
+    m_control.LetSelStart(6);
+    m_control.LetSelLength(7);
+    rightClick();
+    EXPECT_EQ(entries(submenu(QStringLiteral("Synonyms"))),
+              (QStringList{"confused=37", "surprised=38"}));
+
     select(QStringLiteral("a qzxv b"), 2, 4);
     rightClick();
     EXPECT_EQ(entries(submenu(QStringLiteral("Synonyms"))),

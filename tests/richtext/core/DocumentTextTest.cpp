@@ -65,12 +65,12 @@ TEST_F(DocumentTextTest, CaretLineColumnAndCharacterAreOneBased)
     EXPECT_EQ(m_text.VanticColumn(), 3);
     EXPECT_EQ(m_text.VanticChar(), second + 3);
 
-    // Without a text object model document the members answer 0.
+    // With the control's handle let go (as while the find dialog is open) the window answers.
     const TextDocument none;
     const DocumentText detached(m_box, none);
-    EXPECT_EQ(detached.VanticLine(), 0);
-    EXPECT_EQ(detached.VanticColumn(), 0);
-    EXPECT_EQ(detached.VanticChar(), 0);
+    EXPECT_EQ(detached.VanticLine(), 2);
+    EXPECT_EQ(detached.VanticColumn(), 3);
+    EXPECT_EQ(detached.VanticChar(), second + 3);
 }
 
 TEST_F(DocumentTextTest, CaseChangesKeepLengthsAndSelection)

@@ -125,6 +125,20 @@ TEST_F(CountWordsFrmTest, ModesClassifyPiecesByTheirLettersAndDigits)
         EXPECT_TRUE(list.isEmpty());
 }
 
+// The count is of the words that show: hidden words and hidden paragraphs add none, and a
+// hidden run inside a word does not split it.
+TEST_F(CountWordsFrmTest, HiddenTextIsNotCounted)
+{
+    m_control.LetTextRTF(
+        QStringLiteral("{\\rtf1\\ansi\\pard one {\\v two three }four fi{\\v X}ve"
+                       "\\par{\\v\\pard six seven\\par}\\pard eight\\par}"));
+    openDialog([](CountWordsFrm& dialog) {
+        EXPECT_EQ(testsupport::listEntries(*dialog.WCList),
+                  (QStringList{"one", "four", "five", "eight"}));
+        EXPECT_EQ(dialog.WordCountLabel->text(), QStringLiteral("4"));
+    });
+}
+
 TEST_F(CountWordsFrmTest, AddressesCountOnlyInTheirOwnModes)
 {
     m_control.LetText(QStringLiteral(

@@ -145,6 +145,25 @@ TEST_F(WordQueriesTest, EachOccurrenceIsReportedInTextOrderFromElementZero)
     EXPECT_EQ(found->size(), 3);
 }
 
+// Only shown words are checked and selected: a hidden word is no misspelling, a hidden run
+// inside a word leaves it whole, a hidden paragraph holds nothing to check.
+TEST_F(WordQueriesTest, HiddenTextIsNeitherCheckedNorSelected)
+{
+    m_control.LetTextRTF(
+        QStringLiteral("{\\rtf1\\ansi\\pard {\\v zzqh }zzqa spel{\\v XX}ling zzqb"
+                       "\\par{\\v\\pard zzqc\\par}\\pard end\\par}"));
+    ASSERT_EQ(m_control.Text(), QStringLiteral("zzqh zzqa spelXXling zzqb\r\nzzqc\r\nend"));
+    StringArray found;
+    EXPECT_TRUE(m_control.DetectMisspellings(found));
+    EXPECT_EQ(found.value_or(QStringList()), (QStringList{"zzqa", "zzqb"}));
+    // The spell check selects the first of them where it shows.
+    StringArray words;
+    EXPECT_EQ(m_control.SpellCheck(words), 0);
+    EXPECT_EQ(words.value_or(QStringList()).size(), 2);
+    EXPECT_EQ(m_control.SelStart(), 5);
+    EXPECT_EQ(m_control.SelText(), QStringLiteral("zzqa"));
+}
+
 TEST_F(WordQueriesTest, CountersFollowTheScan)
 {
     m_control.LetText(QString());

@@ -114,6 +114,14 @@ TEST_F(FindReplaceFrmTest, OpensWithItsControlsOnTheSharedDocument)
     m_control.LetSelLength(10);
     runDialog(
         [&](FindReplaceFrm&) { EXPECT_TRUE(control<QLineEdit>("FindTxt")->text().isEmpty()); });
+
+    // The selection is taken as it shows, without the hidden text in it.
+    m_control.LetTextRTF(QStringLiteral("{\\rtf1\\ansi\\pard ab{\\v  x }cd\\par}"));
+    m_control.LetSelStart(0);
+    m_control.LetSelLength(7);
+    runDialog([&](FindReplaceFrm&) {
+        EXPECT_EQ(control<QLineEdit>("FindTxt")->text(), QStringLiteral("abcd"));
+    });
 }
 
 TEST_F(FindReplaceFrmTest, ControlLetsGoOfItsDocumentWhileTheDialogIsOpen)

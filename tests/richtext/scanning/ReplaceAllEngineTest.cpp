@@ -133,6 +133,27 @@ TEST_F(ReplaceAllEngineTest, PositionsAreUtf16AroundCharactersOutsideTheCodePage
     }
 }
 
+// Replace All changes what shows: hidden occurrences stay, and an occurrence with a hidden run
+// inside is replaced whole.
+TEST_F(ReplaceAllEngineTest, HiddenTextIsNeitherMatchedNorABoundary)
+{
+    const QString rtf = QStringLiteral(
+        "{\\rtf1\\ansi\\pard ab{\\v cat} cat{\\v s}\\par"
+        "{\\v\\pard cat\\par}\\pard con{\\v XX}cat\\par}");
+    m_box.setTextRTF(rtf);
+    ReplaceAllEngine engine(m_box);
+    engine.ReplaceAllWholeWordAnyCase(QStringLiteral("cat"), QStringLiteral("dog"), m_caret, false,
+                                      0, m_count);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("abcat dogs\r\ncat\r\nconXXcat"));
+    EXPECT_EQ(m_count, 1);
+    m_box.setTextRTF(rtf);
+    m_count = 0;
+    engine.ReplaceAllMatchCase(QStringLiteral("ncat"), QStringLiteral("N"), m_caret, false, 0,
+                               m_count);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("abcat cats\r\ncat\r\ncoN"));
+    EXPECT_EQ(m_count, 1);
+}
+
 TEST_F(ReplaceAllEngineTest, NothingHappensWithoutAPossibleMatch)
 {
     EXPECT_EQ(run(AnyCase, QStringLiteral("ab"), QStringLiteral("abc"), QStringLiteral("x"), 1),

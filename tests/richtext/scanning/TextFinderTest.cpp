@@ -117,6 +117,36 @@ TEST_F(TextFinderTest, WholeWordBackwardWalksPastPartsOfLongerWords)
     EXPECT_EQ(find(QStringLiteral("cat"), FindPrevious, WholeWord_MatchCase, true), -1);
 }
 
+// Finds go by the shown text: hidden occurrences are passed over, hidden text is no word
+// boundary, and a hidden run inside an occurrence is selected with it.
+TEST_F(TextFinderTest, HiddenTextIsNeitherFoundNorABoundary)
+{
+    m_box.setTextRTF(
+        QStringLiteral("{\\rtf1\\ansi\\pard ab{\\v cat} cat{\\v s}\\par"
+                       "{\\v\\pard cat\\par}\\pard con{\\v XX}cat\\par}"));
+    ASSERT_EQ(m_box.Text(), QStringLiteral("abcat cats\r\ncat\r\nconXXcat"));
+    m_box.setSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindNext, AllMatches), 6);
+    EXPECT_EQ(m_box.SelLength(), 3);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindNext, AllMatches), 22);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindNext, AllMatches), -1);
+    m_box.setSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindNext, WholeWord), 6);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindNext, WholeWord), -1);
+    m_box.setSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("ncat"), FindNext, MatchCase), 19);
+    EXPECT_EQ(m_box.SelLength(), 6);
+
+    m_box.setSelStart(25);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindPrevious, AllMatches), 22);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindPrevious, AllMatches), 6);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindPrevious, AllMatches), -1);
+    m_box.setSelStart(25);
+    EXPECT_EQ(find(QStringLiteral("cat"), FindPrevious, WholeWord), 6);
+    EXPECT_FALSE(m_finder.FindVerify(QStringLiteral("cats"), AllMatches));
+    EXPECT_TRUE(m_finder.FindVerify(QStringLiteral("concat"), WholeWord));
+}
+
 TEST_F(TextFinderTest, EmptyTextOrTextLongerThanTheDocumentFindsNothing)
 {
     setUp(QStringLiteral("abc"), 2);

@@ -228,6 +228,29 @@ TEST_F(EngineClipboardTest, PastePrefersRtfThenImageThenText)
     EXPECT_EQ(engine.text(), QStringLiteral("\uFFFCaRbx\r\ny"));
 }
 
+// A clipboard with HTML only (what browsers offer) pastes its text as a plain-text paste does,
+// one undo step; text/plain wins when both are there.
+TEST_F(EngineClipboardTest, HtmlOnlyClipboardPastesItsText)
+{
+    engine.setText(QStringLiteral("[]"));
+    engine.setSelStart(1);
+    putOnClipboard(QStringLiteral("text/html"),
+                   "<meta charset=\"utf-8\"><p>Caf\xC3\xA9 &amp; <b>bar</b></p><p>next</p>");
+    EXPECT_TRUE(engine.canPaste());
+    ASSERT_TRUE(engine.paste());
+    EXPECT_EQ(engine.text(), QStringLiteral("[Caf\u00e9 & bar\r\nnext]"));
+    EXPECT_EQ(engine.selStart(), 17);
+    engine.undo();
+    EXPECT_EQ(engine.text(), QStringLiteral("[]"));
+
+    auto* both = new QMimeData;
+    both->setData(QStringLiteral("text/html"), "<p>html</p>");
+    both->setData(TextPlain, "plain");
+    clipboard.setMimeData(both);
+    ASSERT_TRUE(engine.paste());
+    EXPECT_EQ(engine.text(), QStringLiteral("[plain]"));
+}
+
 TEST_F(EngineClipboardTest, PasteReplacesTheSelectionAsOneStepWithEvents)
 {
     engine.setText(QStringLiteral("start middle end"));

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <random>
+#include <vector>
 
 using namespace richedit;
 using testsupport::ViewEventLog;
@@ -364,19 +365,55 @@ TEST_F(ViewKeysTest, ArrowsBackspaceAndDeleteGoByShownCharacters)
     QTest::keyClick(view.get(), Qt::Key_Left);
     EXPECT_EQ(engine.caret(), 6);  // back over the hidden paragraph
 
+    // Backspace and Delete take the shown character next to the caret with the hidden text
+    // between; a paragraph end takes the hidden paragraph after it along, joining the lines.
     engine.setSelStart(4);
     QTest::keyClick(view.get(), Qt::Key_Backspace);
-    EXPECT_EQ(engine.text(), QStringLiteral("aXYcd\r\nhidden\r\neZ"));
-    engine.setSelStart(1);
-    QTest::keyClick(view.get(), Qt::Key_Delete);
-    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\neZ"));
-    engine.setSelStart(16);
-    QTest::keyClick(view.get(), Qt::Key_Backspace);
-    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\nZ"));
-    QTest::keyClick(view.get(), Qt::Key_Backspace);  // the shown end before the hidden paragraph
-    EXPECT_EQ(engine.text(), QStringLiteral("aXYdhidden\r\nZ"));
+    EXPECT_EQ(engine.text(), QStringLiteral("acd\r\nhidden\r\neZ"));
     engine.undo();
-    EXPECT_EQ(engine.text(), QStringLiteral("aXYd\r\nhidden\r\neZ"));
+    engine.setSelStart(2);
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    EXPECT_EQ(engine.text(), QStringLiteral("abd\r\nhidden\r\neZ"));
+    engine.setSelStart(3);
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    EXPECT_EQ(engine.text(), QStringLiteral("abdeZ"));
+    engine.undo();
+    EXPECT_EQ(engine.text(), QStringLiteral("abd\r\nhidden\r\neZ"));
+    engine.setSelStart(13);
+    QTest::keyClick(view.get(), Qt::Key_Backspace);
+    EXPECT_EQ(engine.text(), QStringLiteral("abdeZ"));
+    EXPECT_EQ(engine.caret(), 3);
+    engine.undo();
+    EXPECT_EQ(engine.text(), QStringLiteral("abd\r\nhidden\r\neZ"));
+    // Only hidden text before the caret: nothing shows there to take.
+    engine.setTextRtf(QStringLiteral("{\\rtf1\\ansi\\pard{\\v XY}ab\\par}"));
+    engine.setSelStart(2);
+    QTest::keyClick(view.get(), Qt::Key_Backspace);
+    EXPECT_EQ(engine.text(), QStringLiteral("XYab"));
+}
+
+// Ctrl+Left and Ctrl+Right stop at the words that show: a hidden word is no stop, a hidden run
+// inside a word leaves it one word, and a hidden paragraph is passed in the same step.
+TEST_F(ViewKeysTest, WordStepsGoByShownWords)
+{
+    engine.setTextRtf(
+        QStringLiteral("{\\rtf1\\ansi\\pard one {\\v hid }two{\\v XX}three four\\par"
+                       "{\\v\\pard hidden\\par}\\pard five\\par}"));
+    settle();
+    ASSERT_EQ(engine.text(), QStringLiteral("one hid twoXXthree four\r\nhidden\r\nfive"));
+    engine.setSelStart(0);
+    std::vector<int32_t> stops;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(view.get(), Qt::Key_Right, Qt::ControlModifier);
+        stops.push_back(engine.caret());
+    }
+    EXPECT_EQ(stops, (std::vector<int32_t>{8, 19, 23, 33}));
+    stops.clear();
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(view.get(), Qt::Key_Left, Qt::ControlModifier);
+        stops.push_back(engine.caret());
+    }
+    EXPECT_EQ(stops, (std::vector<int32_t>{23, 19, 8, 0}));
 }
 
 TEST_F(ViewKeysTest, UpAndDownKeepTheColumnAcrossShortLines)

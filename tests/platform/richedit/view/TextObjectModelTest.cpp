@@ -158,6 +158,25 @@ TEST_F(TomFindTest, BackwardSearchesFindTheLastHitEndingByTheSelectionsStart)
     EXPECT_EQ(selection(), (CharRange{2, 4}));
 }
 
+// The find dialog's searches: hidden occurrences are passed over both ways, and a hit with a
+// hidden run inside selects it too (its length in positions is the answer).
+TEST_F(TomFindTest, HiddenTextIsPassedOverAndSelectedInsideAHit)
+{
+    engine.setTextRtf(
+        QStringLiteral("{\\rtf1\\ansi\\pard {\\v one }two o{\\v X}ne{\\v\\par one}"
+                       "\\par\\pard one\\par}"));
+    ASSERT_EQ(engine.text(), QStringLiteral("one two oXne\r\none\r\none"));
+    const long story = document.StoryLength();
+    engine.setSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("one"), story), 4);
+    EXPECT_EQ(selection(), (CharRange{8, 12}));
+    EXPECT_EQ(find(QStringLiteral("one"), story), 3);
+    EXPECT_EQ(selection(), (CharRange{19, 22}));
+    EXPECT_EQ(find(QStringLiteral("one"), -story), 4);
+    EXPECT_EQ(selection(), (CharRange{8, 12}));
+    EXPECT_EQ(find(QStringLiteral("one"), -story), 0);
+}
+
 TEST_F(TomFindTest, OnlyCountPositionsAreSearched)
 {
     engine.setSelStart(1);

@@ -210,7 +210,10 @@ struct PlusState {
 
 class EmfPlusPlayer {
 public:
-    EmfPlusPlayer(MetafileDevice& device, double dpiX) : m_device(device), m_dpi(dpiX) {}
+    EmfPlusPlayer(MetafileDevice& device, double dpiX) : m_device(device), m_dpi(dpiX)
+    {
+        m_device.state().stretchMode = 4;  // images are interpolated unless a record says not
+    }
     void play(std::uint16_t type, std::uint16_t flags, const Fields& d);
 
 private:
@@ -284,8 +287,8 @@ void EmfPlusPlayer::useBrush(std::uint16_t flags, std::uint32_t brush)
     } else if (const auto found = m_brushes.find(brush); found != m_brushes.end()) {
         colour = found->second;
     }
-    m_device.state().brush = GdiBrush{0, colour, 0, {}};
-    m_device.state().pen = GdiPen{5, 0, Qt::black};
+    m_device.state().brush = GdiBrush{0, colour, 0, {}, {}};
+    m_device.state().pen = GdiPen{5, 0, Qt::black, {}, {}};
 }
 
 bool EmfPlusPlayer::usePen(std::uint32_t id)
@@ -293,8 +296,8 @@ bool EmfPlusPlayer::usePen(std::uint32_t id)
     const auto found = m_pens.find(id);
     if (found == m_pens.end())
         return false;
-    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first};
-    m_device.state().brush = GdiBrush{1, Qt::white, 0, {}};
+    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first, {}, {}};
+    m_device.state().brush = GdiBrush{1, Qt::white, 0, {}, {}};
     return true;
 }
 
@@ -554,15 +557,17 @@ bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxReco
 
 }  // namespace
 
-bool emfPlusOnly(std::span<const std::uint8_t> data)
+bool playsEmfPlus(std::span<const std::uint8_t> data, std::uint64_t maxRecords)
 {
-    bool only = false;
+    std::optional<bool> dual;
     forEachPlusRecord(data, 16, [&](std::uint16_t type, std::uint16_t flags, const Fields&) {
         if (type == Header)
-            only = (flags & 1) == 0;
+            dual = (flags & 1) != 0;
         return false;
     });
-    return only;
+    if (!dual)
+        return false;
+    return !*dual || !emfRecordsDraw(data, maxRecords);
 }
 
 bool playEmfPlusRecords(std::span<const std::uint8_t> data, MetafileDevice& device,

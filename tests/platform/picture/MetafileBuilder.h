@@ -250,7 +250,8 @@ public:
             put16(p, c.unicode());
         raw(84, p);
     }
-    void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& dib)
+    void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& dib,
+                       std::uint32_t operation = 0x00CC0020)
     {
         QByteArray p;
         for (int i = 0; i < 4; ++i)
@@ -262,10 +263,23 @@ public:
         put32(p, 120);
         put32(p, dib.size() - 40);
         put32(p, 0);
-        put32(p, 0x00CC0020);
+        put32(p, operation);
         put32(p, w);
         put32(p, h);
         raw(81, p + dib);
+    }
+    // A BitBlt without a bitmap: the raster operation alone.
+    void bitBlt(int x, int y, int w, int h, std::uint32_t operation)
+    {
+        QByteArray p;
+        const std::int64_t fields[] = {0, 0, 0, 0, x, y, w, h, std::int64_t(operation), 0, 0};
+        for (std::int64_t v : fields)
+            put32(p, v);
+        for (float v : {1.f, 0.f, 0.f, 1.f, 0.f, 0.f})
+            putFloat(p, v);
+        for (int i = 0; i < 6; ++i)
+            put32(p, 0);
+        raw(76, p);
     }
     void plus(const QByteArray& plusRecords)
     {

@@ -125,11 +125,14 @@ TEST(MetafileFidelity, RendersLikeTheReferenceRenderer)
     }
 }
 
-// A drawing of shapes, lines and text that the independent program wrote itself, as an EMF (with
-// EMF+ records beside the others) and as a placeable WMF.
-TEST(MetafileFidelity, PlaysMetafilesWrittenByAnotherProgram)
+// Metafiles other programs wrote (tools/make-metafile-corpus.py remakes them): an office
+// suite's drawing as an EMF with EMF+ records beside the others and as a placeable WMF, a
+// plotting program's chart, and a vector editor's drawing of extended pens (dash arrays,
+// every cap, miter joins), a bitmap and paths, as EMF and WMF.
+TEST(MetafileFidelity, PlaysMetafilesWrittenByOtherPrograms)
 {
-    for (const char* name : {"lo-drawing-emf.emf", "lo-drawing-wmf.wmf"}) {
+    for (const char* name : {"lo-drawing-emf.emf", "lo-drawing-wmf.wmf", "gnuplot-plot.emf",
+                             "inkscape-drawing-emf.emf", "inkscape-drawing-wmf.wmf"}) {
         SCOPED_TRACE(name);
         QFile file(dataPath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));

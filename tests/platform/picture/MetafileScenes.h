@@ -14,6 +14,7 @@ namespace metafiles {
 enum Wmf : int {
     SETBKMODE = 0x0102,
     SETMAPMODE = 0x0103,
+    SETSTRETCHBLTMODE = 0x0107,
     SETTEXTALIGN = 0x012E,
     SAVEDC = 0x001E,
     RESTOREDC = 0x0127,
@@ -75,6 +76,7 @@ inline QByteArray wmfTextAndBitmap()
     w.textOut(100, 100, "Scrivet");
     const QByteArray dib =
         packedDib24(2, 2, {rgb(255, 0, 0), rgb(0, 200, 0), rgb(0, 0, 255), rgb(255, 255, 0)});
+    w.record(SETSTRETCHBLTMODE, {4});  // HALFTONE: interpolated, as the reference shows it
     w.stretchDib(1000, 600, 800, 800, 2, 2, dib);
     return w.placeable(0, 0, 2000, 1500, 1000);
 }

@@ -5,6 +5,8 @@
 #include "MetafileBuilder.h"
 
 #include <QByteArray>
+#include <QRect>
+#include <QRgb>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -260,6 +262,148 @@ inline QByteArray emfPlusOnly()
     return e.file(200, 150);
 }
 
+// The records no other program at hand writes: extended pens of a hatched brush, a dash array
+// and the alternate style; small and polygonal text; gradients; pixels; poly-draw in both
+// widths; an angle arc; pattern brushes (monochrome and colour) from a brush origin; blits by
+// raster operation with and without a bitmap; the stretch mode; and a closing blit that
+// leaves everything as it is.
+inline QByteArray emfRecords()
+{
+    constexpr std::uint32_t EXTCREATEPEN = 95;
+    constexpr std::uint32_t Geometric = 0x10000;
+    EmfWriter e;
+    e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(230, 40, 40), 0});
+    e.record(SELECTOBJECTEMF, {1});
+    e.record(EXTCREATEPEN, {2, 0, 0, 0, 0, Geometric | 7, 5, 0, rgb(0, 0, 0), 0, 2, 12, 6});
+    e.record(SELECTOBJECTEMF, {2});
+    e.record(ELLIPSEEMF, {10, 10, 70, 70});
+    e.record(EXTCREATEPEN, {3, 0, 0, 0, 0, Geometric | 0x200, 8, 2, rgb(0, 0, 160), 4, 0});
+    e.record(SELECTOBJECTEMF, {3});
+    e.record(MOVETOEX, {80, 15});
+    e.record(LINETOEMF, {105, 65});
+    e.record(EXTCREATEPEN, {4, 0, 0, 0, 0, 8, 1, 0, rgb(0, 0, 0), 0, 0});
+    e.record(SELECTOBJECTEMF, {4});
+    e.record(MOVETOEX, {10, 76});
+    e.record(LINETOEMF, {105, 76});
+    e.record(SETBKMODEEMF, {1});
+    e.font(5, -16, 700, QStringLiteral("Liberation Sans"));
+    e.record(SELECTOBJECTEMF, {5});
+    e.record(SETTEXTALIGNEMF, {0});
+    e.record(SETTEXTCOLOREMF, {rgb(0, 90, 0)});
+    e.smallText(112, 4, "Small");
+    e.polyText({{112, 24}, {160, 24}}, QStringLiteral("Poly"));
+    e.gradient(0, {{112, 46, 255, 0, 0}, {192, 62, 0, 0, 255}}, {0, 1});
+    e.gradient(2, {{112, 100, 255, 200, 0}, {192, 100, 0, 160, 0}, {152, 66, 0, 0, 255}},
+               {0, 1, 2});
+    for (int x = 10; x < 100; x += 3)
+        e.record(15, {x, 80, rgb(200, 0, 200)});
+    e.record(CREATEPEN, {6, 0, 2, 0, rgb(120, 60, 0)});
+    e.record(SELECTOBJECTEMF, {6});
+    e.polyDraw({{12, 110}, {30, 84}, {50, 84}, {60, 110}, {40, 110}}, "\x06\x04\x04\x04\x03");
+    e.polyDraw({{70, 86}, {100, 86}, {100, 110}}, "\x06\x02\x02", true);
+    e.record(MOVETOEX, {110, 130});
+    e.angleArc(150, 130, 16, 180, -270);
+    // Pattern brushes from a moved origin, and blits by their operation.
+    e.record(13, {3, 3});
+    e.record(CREATEBRUSHINDIRECT, {7, 2, rgb(0, 0, 0), 5});
+    e.record(SELECTOBJECTEMF, {7});
+    e.record(SETBKMODEEMF, {2});
+    e.bitBlt(10, 118, 30, 26, 0x00F00021);
+    const QByteArray mono = packedDib1({"11110000", "11110000", "11110000", "11110000", "00001111",
+                                        "00001111", "00001111", "00001111"},
+                                       rgb(0, 0, 0), rgb(255, 255, 255));
+    QByteArray monoBrush;
+    for (std::int64_t v : std::initializer_list<std::int64_t>{8, 0, 32, 48, 80, mono.size() - 48})
+        put32(monoBrush, v);
+    e.raw(93, monoBrush + mono);
+    e.record(SETTEXTCOLOREMF, {rgb(0, 120, 200)});
+    e.record(0x19, {rgb(255, 255, 200)});  // background colour
+    e.record(SELECTOBJECTEMF, {8});
+    e.bitBlt(44, 118, 30, 26, 0x00F00021);
+    const QByteArray colours =
+        packedDib24(2, 2, {rgb(255, 0, 0), rgb(255, 255, 255), rgb(255, 255, 255), rgb(0, 0, 255)});
+    QByteArray dibBrush;
+    for (std::int64_t v :
+         std::initializer_list<std::int64_t>{9, 0, 32, 40, 72, colours.size() - 40})
+        put32(dibBrush, v);
+    e.raw(94, dibBrush + colours);
+    e.record(SELECTOBJECTEMF, {9});
+    e.record(CREATEPEN, {10, 5, 0, 0, 0});
+    e.record(SELECTOBJECTEMF, {10});
+    e.record(RECTANGLEEMF, {78, 118, 104, 144});
+    e.bitBlt(40, 40, 30, 20, 0x00550009);  // DSTINVERT over a corner of the disc
+    e.record(21, {3});                     // COLORONCOLOR
+    const QByteArray mask =
+        packedDib24(2, 2, {rgb(255, 255, 255), rgb(0, 0, 0), rgb(0, 0, 0), rgb(255, 255, 255)});
+    e.stretchDiBits(172, 110, 24, 34, 2, 2, mask, 0x008800C6);  // SRCAND
+    e.bitBlt(0, 0, 200, 150, 0x00AA0029);
+    return e.file(200, 150);
+}
+
+// A dual file whose own records draw nothing but a blit that leaves everything: only its EMF+
+// records draw.
+inline QByteArray emfPlusDual()
+{
+    QByteArray records;
+    QByteArray header;
+    for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
+        put32(header, v);
+    records += plusRecord(0x4001, 1, header);
+    QByteArray page;
+    putFloat(page, 1);
+    records += plusRecord(0x4030, 2, page);
+    QByteArray rects;
+    put32(rects, 0xFF2060C0);
+    put32(rects, 1);
+    for (float v : {10.f, 10.f, 120.f, 80.f})
+        putFloat(rects, v);
+    records += plusRecord(0x400A, 0x8000, rects);
+    QByteArray ellipse;
+    put32(ellipse, 0xFFE0A000);
+    for (float v : {100.f, 60.f, 90.f, 80.f})
+        putFloat(ellipse, v);
+    records += plusRecord(0x400E, 0x8000, ellipse);
+    records += plusRecord(0x4002, 0, {});
+    EmfWriter e;
+    e.plus(records);
+    e.bitBlt(0, 0, 200, 150, 0x00AA0029);
+    return e.file(200, 150);
+}
+
+// WMF blits by operation with and without a bitmap, pixels and a pattern brush.
+inline QByteArray wmfRecords()
+{
+    WmfWriter w;
+    w.record(SETMAPMODE, {8});
+    w.record(SETWINDOWORG, {0, 0});
+    w.record(SETWINDOWEXT, {150, 200});
+    w.brush(0, rgb(0, 150, 0));
+    w.record(SELECTOBJECT, {0});
+    w.record(0x0940, {0x0021, 0x00F0, 0, 0, 0, 60, 80, 10, 10});  // PATCOPY
+    w.record(0x0940, {0x0009, 0x0055, 0, 0, 0, 30, 40, 40, 50});  // DSTINVERT
+    w.record(0x061D, {0x0049, 0x005A, 40, 60, 80, 110});          // PATBLT PATINVERT
+    for (int x = 10; x < 190; x += 4)
+        w.record(0x041F, {0x00FF, 0x0000, 140, x});  // SETPIXEL, red
+    w.record(SETSTRETCHBLTMODE, {3});
+    const QByteArray dib =
+        packedDib24(2, 2, {rgb(255, 255, 255), rgb(0, 0, 0), rgb(0, 0, 0), rgb(255, 255, 255)});
+    QByteArray blt;
+    for (int v : {0x0046, 0x0066, 2, 2, 0, 0, 60, 60, 20, 120})  // SRCINVERT
+        put16(blt, v);
+    w.raw(0x0B41, blt + dib);
+    QByteArray pattern;
+    put16(pattern, 5);
+    put16(pattern, 0);
+    w.raw(0x0142, pattern + packedDib24(2, 2,
+                                        {rgb(200, 0, 0), rgb(255, 255, 255), rgb(255, 255, 255),
+                                         rgb(200, 0, 0)}));
+    w.pen(5, 0, 0);
+    w.record(SELECTOBJECT, {1});
+    w.record(SELECTOBJECT, {2});
+    w.record(RECTANGLE, {130, 110, 90, 10});
+    return w.placeable(0, 0, 200, 150, 96);
+}
+
 struct Scene {
     const char* name;
     QByteArray (*make)();
@@ -271,7 +415,83 @@ inline const std::vector<Scene>& scenes()
         {"wmf-shapes", wmfShapes},     {"wmf-text-bitmap", wmfTextAndBitmap},
         {"wmf-clipping", wmfClipping}, {"emf-shapes", emfShapes},
         {"emf-mapping", emfMapping},   {"emf-text-clip-bitmap", emfTextClipBitmap},
-        {"emfplus-only", emfPlusOnly},
+        {"emfplus-only", emfPlusOnly}, {"emfplus-dual", emfPlusDual},
+    };
+    return all;
+}
+
+// What a hand-made file must show, derived from its records' definitions rather than from
+// another renderer (none at hand computes raster operations or draws these records): at least
+// `atLeast` pixels of an area within `tolerance` levels of a colour.
+struct Expectation {
+    QRect area;
+    QRgb colour;
+    int atLeast = 1;
+    int tolerance = 8;
+};
+
+struct HandMade {
+    const char* name;
+    QByteArray (*make)();
+    std::vector<Expectation> expected;
+};
+
+inline const std::vector<HandMade>& handMade()
+{
+    const auto at = [](int x, int y, QRgb colour, int tolerance = 8) {
+        return Expectation{QRect(x, y, 1, 1), colour, 1, tolerance};
+    };
+    static const std::vector<HandMade> all = {
+        {"emf-records",
+         emfRecords,
+         {
+             at(25, 40, qRgb(230, 40, 40)),                 // the disc
+             at(55, 50, qRgb(25, 215, 215)),                // inverted by DSTINVERT
+             {QRect(10, 10, 60, 60), qRgb(0, 0, 0), 100},   // its dashed outline
+             {QRect(80, 15, 25, 50), qRgb(0, 0, 160), 50},  // the hatched pen
+             at(10, 80, qRgb(200, 0, 200)),                 // set pixels
+             at(13, 80, qRgb(200, 0, 200)),
+             {QRect(112, 4, 48, 16), qRgb(0, 90, 0), 20, 40},   // small text
+             {QRect(112, 24, 40, 16), qRgb(0, 90, 0), 20, 40},  // both polygonal strings
+             {QRect(160, 24, 36, 16), qRgb(0, 90, 0), 20, 40},
+             at(113, 54, qRgb(252, 0, 3), 10),  // the gradient across
+             at(191, 54, qRgb(3, 0, 252), 10),
+             at(152, 54, qRgb(128, 0, 128), 12),
+             at(114, 99, qRgb(250, 197, 0), 12),  // the shaded triangle
+             at(115, 70, qRgb(255, 255, 255)),
+             at(36, 110, qRgb(120, 60, 0)),  // poly-draw's closing edge
+             at(36, 100, qRgb(255, 255, 255)),
+             at(85, 86, qRgb(120, 60, 0)),                 // its 16-bit lines
+             at(120, 130, qRgb(120, 60, 0)),               // the angle arc's line
+             at(150, 114, qRgb(120, 60, 0)),               // and its top
+             {QRect(10, 118, 30, 26), qRgb(0, 0, 0), 80},  // the hatch blit
+             {QRect(10, 118, 30, 26), qRgb(255, 255, 255), 80},
+             // The monochrome brush from its origin (3, 3): 1 bits in the background colour,
+             // 0 bits in the text colour.
+             at(44, 118, qRgb(255, 255, 200)),
+             at(48, 118, qRgb(0, 120, 200)),
+             at(48, 122, qRgb(255, 255, 200)),
+             {QRect(78, 118, 26, 26), qRgb(255, 0, 0), 100},  // the colour pattern brush
+             {QRect(78, 118, 26, 26), qRgb(0, 0, 255), 100},
+             at(178, 118, qRgb(255, 255, 255)),  // the SRCAND mask, crisp
+             at(190, 118, qRgb(0, 0, 0)),
+             at(178, 136, qRgb(0, 0, 0)),
+             at(190, 136, qRgb(255, 255, 255)),
+         }},
+        {"wmf-records",
+         wmfRecords,
+         {
+             at(20, 20, qRgb(0, 150, 0)),        // PATCOPY without a bitmap
+             at(70, 55, qRgb(255, 105, 255)),    // DSTINVERT over it
+             at(140, 100, qRgb(255, 105, 255)),  // PATINVERT over white
+             at(10, 140, qRgb(255, 0, 0)),       // set pixels
+             at(135, 35, qRgb(0, 0, 0)),         // SRCINVERT over white
+             at(165, 35, qRgb(255, 255, 255)),
+             at(135, 65, qRgb(255, 255, 255)),
+             at(165, 65, qRgb(0, 0, 0)),
+             {QRect(10, 90, 100, 40), qRgb(200, 0, 0), 500},  // the pattern brush
+             {QRect(10, 90, 100, 40), qRgb(255, 255, 255), 500},
+         }},
     };
     return all;
 }

@@ -537,71 +537,20 @@ TEST(Metafile, PlaysTextPixelGradientPolyDrawAndArcRecords)
     e.font(1, -30, 700, QStringLiteral("Liberation Sans"));
     e.record(SELECTOBJECTEMF, {1});
     e.record(SETTEXTALIGNEMF, {0});
-    // Small text: no box (ETO_NO_RECT), 8-bit characters (ETO_SMALL_CHARS).
-    QByteArray small;
-    for (std::int64_t v : {4, 0, 3, 0x300, 1, 0, 0})
-        put32(small, v);
-    small += "MMM";
-    e.raw(108, small);
-    // Polygonal text: two parts drawing the same two wide characters at their own points.
-    QByteArray poly;
-    for (int i = 0; i < 4; ++i)
-        put32(poly, 0);
-    put32(poly, 1);
-    putFloat(poly, 1);
-    putFloat(poly, 1);
-    put32(poly, 2);
-    for (const int x : {4, 64})
-        for (std::int64_t v : {x, 40, 2, 120, 0, 0, 0, 0, 0, 0})
-            put32(poly, v);
-    for (const char16_t c : u"MM")
-        put16(poly, c);
-    e.raw(97, poly);
+    e.smallText(4, 0, "MMM");
+    e.polyText({{4, 40}, {64, 40}}, QStringLiteral("MM"));
     // A pixel, gradients across a rectangle and over a triangle.
     e.record(15, {150, 10, rgb(255, 0, 255)});
-    struct Vertex {
-        int x, y, r, g, b;
-    };
-    const auto gradient = [&](int mode, const std::vector<Vertex>& vertices,
-                              const std::vector<int>& shapes) {
-        QByteArray p;
-        for (int i = 0; i < 4; ++i)
-            put32(p, 0);
-        put32(p, int(vertices.size()));
-        put32(p, int(shapes.size()) / (mode == 2 ? 3 : 2));
-        put32(p, mode);
-        for (const Vertex& v : vertices) {
-            put32(p, v.x);
-            put32(p, v.y);
-            for (int c : {v.r << 8, v.g << 8, v.b << 8, 0})  // alpha 0: still opaque
-                put16(p, c);
-        }
-        for (int n : shapes)
-            put32(p, n);
-        e.raw(118, p);
-    };
-    // Shaded across; the second rectangle names a vertex past the table and is passed over.
-    gradient(0, {{100, 100, 255, 0, 0}, {200, 120, 0, 0, 255}}, {0, 1, 0, 9});
-    gradient(2, {{100, 130, 255, 0, 0}, {200, 130, 0, 255, 0}, {150, 190, 0, 0, 255}}, {0, 1, 2});
+    // The second rectangle names a vertex past the table and is passed over.
+    e.gradient(0, {{100, 100, 255, 0, 0}, {200, 120, 0, 0, 255}}, {0, 1, 0, 9});
+    e.gradient(2, {{100, 130, 255, 0, 0}, {200, 130, 0, 255, 0}, {150, 190, 0, 0, 255}}, {0, 1, 2});
     // PolyDraw: a closed triangle's outline from a move; AngleArc: a line to the arc, then a
     // half circle anticlockwise over the top.
     e.record(CREATEPEN, {2, 0, 3, 0, rgb(0, 0, 0)});
     e.record(SELECTOBJECTEMF, {2});
-    QByteArray draw;
-    for (int i = 0; i < 4; ++i)
-        put32(draw, 0);
-    put32(draw, 3);
-    for (int v : {10, 190, 50, 110, 90, 190})
-        put32(draw, v);
-    draw += QByteArray("\x06\x02\x03", 3);
-    e.raw(56, draw);
+    e.polyDraw({{10, 190}, {50, 110}, {90, 190}}, QByteArray("\x06\x02\x03", 3));
     e.record(MOVETOEX, {210, 60});
-    QByteArray arc;
-    for (std::int64_t v : {250, 60, 30})
-        put32(arc, v);
-    putFloat(arc, 0);
-    putFloat(arc, 180);
-    e.raw(41, arc);
+    e.angleArc(250, 60, 30, 0, 180);
     const QImage image = renderedOnWhite(e.file(300, 200), 300, 200);
     const auto darkIn = [&](const QRect& area) {
         int dark = 0;

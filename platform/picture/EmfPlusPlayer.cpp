@@ -1,8 +1,10 @@
-// The EMF+ records that a file holding only those needs for its common drawings: solid brushes,
-// solid pens, paths, bitmaps and fonts (as objects); filled and outlined rectangles, ellipses,
-// polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels); strings
-// (from their layout rectangle's top left, without the string format's alignment or wrapping);
-// the world and page transforms, saved states and rectangle and path clips. Other records
+// The EMF+ records that a file holding only those (or a dual file whose own records draw
+// nothing) needs for its common drawings: solid brushes, solid pens, paths, bitmaps and fonts
+// (as objects); filled and outlined rectangles, ellipses, polygons, lines and paths; images
+// (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels) interpolated unless nearest neighbour is
+// asked for; strings (from their layout rectangle's top left, without the string format's
+// alignment or wrapping); the world and page transforms, saved states and rectangle and path
+// clips. Other records
 // (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
 // several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
@@ -37,6 +39,7 @@ enum PlusRecord : std::uint16_t {
     DrawImage = 0x401A,
     DrawImagePoints = 0x401B,
     DrawString = 0x401C,
+    SetInterpolationMode = 0x4021,
     Save = 0x4025,
     Restore = 0x4026,
     SetWorldTransform = 0x402A,
@@ -485,6 +488,10 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
             break;
         case RotateWorldTransform:
             transform(flags, QTransform().rotate(d.f(0)));
+            break;
+        case SetInterpolationMode:
+            // Nearest neighbour keeps bitmaps crisp; every other mode interpolates.
+            m_device.state().stretchMode = (flags & 0xFF) == 5 ? 3 : 4;
             break;
         case SetPageTransform:
             m_state.pageUnit = flags & 0xFF;

@@ -209,6 +209,8 @@ private:
     // source, destination); source null for the operations that take none.
     void rasterOperation(const QRectF& destination, const QImage* source, const QRectF& part,
                          std::uint32_t operation);
+    void destinationPasses(const QRect& box, const QColor& keptColour, const QColor& resultColour,
+                           const QImage* kept, const QImage* result);
     bool penVisible() const;
     bool brushVisible() const;
     void drawShape(const QPainterPath& logicalPath, bool fill, bool stroke);

@@ -94,6 +94,21 @@ void MetafileDevice::rasterOperation(const QRectF& destination, const QImage* so
         return;
     if (map.type() > QTransform::TxScale)
         m_painter.setClipRegion(QRegion(shape.toPolygon()), Qt::IntersectClip);
+    const bool raster =
+        m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (!usesSource && m_state.brush.style == 0) {
+        // A solid brush (or none used): the same operands at every pixel.
+        const std::uint32_t pattern = m_state.brush.colour.rgb();
+        const std::uint32_t overBlack = ternaryRop(index, pattern, 0, 0) | 0xFF000000u;
+        const std::uint32_t overWhite = ternaryRop(index, pattern, 0, 0x00FFFFFF) | 0xFF000000u;
+        if (!usesDestination || !raster) {
+            m_painter.fillRect(box, QColor::fromRgb(usesDestination ? overWhite : overBlack));
+            return;
+        }
+        destinationPasses(box, QColor::fromRgb((overBlack ^ overWhite) | 0xFF000000u),
+                          QColor::fromRgb(overBlack), nullptr, nullptr);
+        return;
+    }
     const QTransform toBox = QTransform::fromTranslate(-box.left(), -box.top());
 
     // The operands as pixels of the box: the brush unscaled from its origin, as a device
@@ -119,8 +134,6 @@ void MetafileDevice::rasterOperation(const QRectF& destination, const QImage* so
     // result = g0 ^ (D & (g0 ^ g1)), where g0 and g1 are the results over a destination of
     // all 0 and all 1 bits: two raster passes where the painter can do them, otherwise the
     // destination is taken as white paper.
-    const bool raster =
-        m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster;
     const bool twoPasses = usesDestination && raster;
     QImage result(box.size(), QImage::Format_RGB32);
     QImage kept = twoPasses ? QImage(box.size(), QImage::Format_RGB32) : QImage();
@@ -148,13 +161,27 @@ void MetafileDevice::rasterOperation(const QRectF& destination, const QImage* so
         m_painter.drawImage(box.topLeft(), result);
         return;
     }
+    destinationPasses(box, {}, {}, &kept, &result);
+}
+
+// D = (D & kept) ^ result over a box, by solid colours or by images of the box's size.
+void MetafileDevice::destinationPasses(const QRect& box, const QColor& keptColour,
+                                       const QColor& resultColour, const QImage* kept,
+                                       const QImage* result)
+{
     // What is transparent counts as white paper.
     m_painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
     m_painter.fillRect(box, Qt::white);
     m_painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    m_painter.drawImage(box.topLeft(), kept);
+    if (kept)
+        m_painter.drawImage(box.topLeft(), *kept);
+    else
+        m_painter.fillRect(box, keptColour);
     m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    m_painter.drawImage(box.topLeft(), result);
+    if (result)
+        m_painter.drawImage(box.topLeft(), *result);
+    else
+        m_painter.fillRect(box, resultColour);
 }
 
 void MetafileDevice::gradientRectangle(const QRectF& box, const QColor& from, const QColor& to,

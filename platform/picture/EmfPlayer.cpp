@@ -62,6 +62,7 @@ enum EmfRecord : std::uint32_t {
     EMR_ARCTO = 55,
     EMR_POLYDRAW = 56,
     EMR_SETARCDIRECTION = 57,
+    EMR_SETMITERLIMIT = 58,
     EMR_BEGINPATH = 59,
     EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61,
@@ -295,6 +296,10 @@ void EmfPlayer::play(std::uint32_t type, const Record& r)
         case EMR_SETBKCOLOR:
             if (r.has(12))
                 s.backColour = colourFromRef(r.u32(8));
+            break;
+        case EMR_SETMITERLIMIT:
+            if (r.has(12) && r.u32(8) >= 1 && r.u32(8) <= 1000)
+                s.miterLimit = double(r.u32(8));
             break;
         case EMR_SETARCDIRECTION:
             if (r.has(12))

@@ -235,6 +235,8 @@ QPen MetafileDevice::qtPen() const
     out.setJoinStyle(join == 0x1000   ? Qt::BevelJoin
                      : join == 0x2000 ? Qt::MiterJoin
                                       : Qt::RoundJoin);
+    // Qt measures from the join point to the tip, in widths: half the miter's length.
+    out.setMiterLimit(m_state.miterLimit / 2);
     return out;
 }
 

@@ -106,6 +106,7 @@ struct DeviceState {
     bool clockwiseArcs = false;
     int stretchMode = 1;          // BLACKONWHITE; only HALFTONE (4) smooths stretched bitmaps
     QPointF brushOrigin{0, 0};    // device units
+    double miterLimit = 10;       // a miter's length over the line's width
     std::optional<QRegion> clip;  // target pixels, as a device's clip is; none = no clip
 };
 

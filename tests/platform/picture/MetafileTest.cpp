@@ -468,6 +468,20 @@ TEST(Metafile, ExtendedPensDrawWithTheirWidthStyleCapsAndBrush)
     EXPECT_GT(hatchGaps, 10);
     EXPECT_LT(hatchGaps, 36);
     EXPECT_EQ(pixelOf(lines, 70, 70), qRgb(255, 255, 255));
+
+    // A sharp miter join reaches its tip under the default limit of 10, and is cut off (bevelled)
+    // under a limit of 1.
+    const auto joined = [](int limit) {
+        EmfWriter e;
+        if (limit)
+            e.record(58, {limit});
+        e.record(EXTCREATEPEN, {1, 0, 0, 0, 0, Geometric | 0x2000 | 0x200, 8, 0, 0, 0, 0});
+        e.record(SELECTOBJECTEMF, {1});
+        e.points(EPOLYLINE, {{20, 90}, {50, 20}, {80, 90}});
+        return renderedOnWhite(e.file(100, 100), 100, 100);
+    };
+    EXPECT_EQ(pixelOf(joined(0), 50, 13), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelOf(joined(1), 50, 13), qRgb(255, 255, 255));
 }
 
 TEST(Metafile, BlitsComputeTheirRasterOperation)

@@ -72,6 +72,12 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     if (painter.hasClipping())
         m_baseClip = painter.clipRegion();
     m_painter.setRenderHint(QPainter::Antialiasing, true);
+    if (const QPaintDevice* device = painter.device()) {
+        const std::uint64_t area = std::uint64_t(std::max(device->width(), 0)) *
+                                   std::uint64_t(std::max(device->height(), 0));
+        m_pixelBudget =
+            std::clamp<std::uint64_t>(16 * area, std::uint64_t{1} << 22, std::uint64_t{1} << 30);
+    }
 }
 
 void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)

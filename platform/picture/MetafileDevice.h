@@ -210,6 +210,8 @@ private:
     // source, destination); source null for the operations that take none.
     void rasterOperation(const QRectF& destination, const QImage* source, const QRectF& part,
                          std::uint32_t operation);
+    // Takes a box's pixels from the budget; false once it is spent.
+    bool spendPixels(const QRect& box);
     void destinationPasses(const QRect& box, const QColor& keptColour, const QColor& resultColour,
                            const QImage* kept, const QImage* result);
     bool penVisible() const;
@@ -235,6 +237,9 @@ private:
     QPainterPath m_finishedPath;
     bool m_clipChanged = false;
     std::uint32_t m_freeSlotHint = 0;
+    // Pixels that raster operations and shaded triangles may still compute one by one (16 times
+    // the device's area): a file of many full-size ones would otherwise take minutes.
+    std::uint64_t m_pixelBudget = std::uint64_t{1} << 22;
 };
 
 // Keeps the painter's state across one drawing that changes it.

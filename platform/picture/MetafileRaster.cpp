@@ -109,6 +109,8 @@ void MetafileDevice::rasterOperation(const QRectF& destination, const QImage* so
                           QColor::fromRgb(overBlack), nullptr, nullptr);
         return;
     }
+    if (!spendPixels(box))
+        return;
     const QTransform toBox = QTransform::fromTranslate(-box.left(), -box.top());
 
     // The operands as pixels of the box: the brush unscaled from its origin, as a device
@@ -164,6 +166,15 @@ void MetafileDevice::rasterOperation(const QRectF& destination, const QImage* so
     destinationPasses(box, {}, {}, &kept, &result);
 }
 
+bool MetafileDevice::spendPixels(const QRect& box)
+{
+    const std::uint64_t pixels = std::uint64_t(box.width()) * std::uint64_t(box.height());
+    if (pixels > m_pixelBudget)
+        return false;
+    m_pixelBudget -= pixels;
+    return true;
+}
+
 // D = (D & kept) ^ result over a box, by solid colours or by images of the box's size.
 void MetafileDevice::destinationPasses(const QRect& box, const QColor& keptColour,
                                        const QColor& resultColour, const QImage* kept,
@@ -206,6 +217,8 @@ void MetafileDevice::gradientTriangle(const QPolygonF& corners, const QColor col
     m_painter.setTransform(QTransform());
     const QRect box = paintablePixels(m_painter, shape.boundingRect(), m_limits.raster);
     if (box.isEmpty())
+        return;
+    if (!spendPixels(box))
         return;
     const QPointF a = shape[0];
     const QPointF b = shape[1];

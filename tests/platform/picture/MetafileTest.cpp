@@ -291,6 +291,25 @@ TEST(Metafile, HostileSizesAndDepthsAreBounded)
     e.record(RECTANGLEEMF, {0, 0, 10, 10});
     EXPECT_FALSE(parsed(e.file(10, 10)).render(10, 10).isNull());
 
+    // Thousands of full-size shaded triangles and masked blits: those past a budget of
+    // pixels computed one by one are left out, so the picture stays quick to draw.
+    EmfWriter shaded;
+    std::vector<EmfWriter::Vertex> corners = {
+        {0, 0, 255, 0, 0}, {400, 0, 0, 255, 0}, {0, 400, 0, 0, 255}};
+    std::vector<int> triangles;
+    for (int i = 0; i < 3000; ++i)
+        triangles.insert(triangles.end(), {0, 1, 2});
+    shaded.gradient(2, corners, triangles);
+    for (int i = 0; i < 1000; ++i)
+        shaded.stretchDiBits(0, 0, 400, 400, 1, 1, packedDib24(1, 1, {rgb(255, 255, 255)}),
+                             0x008800C6);
+    QElapsedTimer clock;
+    clock.start();
+    const QImage many = parsed(shaded.file(400, 400)).render(400, 400);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_GT(qRed(many.pixel(5, 5)), 240);  // the first triangles are drawn
+    EXPECT_LT(qGreen(many.pixel(5, 5)), 10);
+
     // A non-finite or absurd world transform is not taken.
     EmfWriter t;
     QByteArray xform;

@@ -3,6 +3,7 @@
 #include "platform/bytes/ByteReader.h"
 #include "platform/bytes/CheckedSize.h"
 #include "platform/picture/DibDecoder.h"
+#include "platform/picture/RasterOperation.h"
 #include "platform/runtime/Windows1252.h"
 
 #include <QByteArray>
@@ -26,9 +27,12 @@ enum EmfRecord : std::uint32_t {
     EMR_SETWINDOWORGEX = 10,
     EMR_SETVIEWPORTEXTEX = 11,
     EMR_SETVIEWPORTORGEX = 12,
+    EMR_SETBRUSHORGEX = 13,
+    EMR_SETPIXELV = 15,
     EMR_SETMAPMODE = 17,
     EMR_SETBKMODE = 18,
     EMR_SETPOLYFILLMODE = 19,
+    EMR_SETSTRETCHBLTMODE = 21,
     EMR_SETTEXTALIGN = 22,
     EMR_SETTEXTCOLOR = 24,
     EMR_SETBKCOLOR = 25,
@@ -46,6 +50,7 @@ enum EmfRecord : std::uint32_t {
     EMR_CREATEPEN = 38,
     EMR_CREATEBRUSHINDIRECT = 39,
     EMR_DELETEOBJECT = 40,
+    EMR_ANGLEARC = 41,
     EMR_ELLIPSE = 42,
     EMR_RECTANGLE = 43,
     EMR_ROUNDRECT = 44,
@@ -55,7 +60,9 @@ enum EmfRecord : std::uint32_t {
     EMR_CREATEPALETTE = 49,
     EMR_LINETO = 54,
     EMR_ARCTO = 55,
+    EMR_POLYDRAW = 56,
     EMR_SETARCDIRECTION = 57,
+    EMR_SETMITERLIMIT = 58,
     EMR_BEGINPATH = 59,
     EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61,
@@ -81,14 +88,24 @@ enum EmfRecord : std::uint32_t {
     EMR_POLYLINETO16 = 89,
     EMR_POLYPOLYLINE16 = 90,
     EMR_POLYPOLYGON16 = 91,
-    EMR_EXTCREATEPEN = 93,
-    EMR_CREATEMONOBRUSH = 94,
-    EMR_CREATEDIBPATTERNBRUSHPT = 95,
+    EMR_POLYDRAW16 = 92,
+    EMR_CREATEMONOBRUSH = 93,
+    EMR_CREATEDIBPATTERNBRUSHPT = 94,
+    EMR_EXTCREATEPEN = 95,
+    EMR_POLYTEXTOUTA = 96,
+    EMR_POLYTEXTOUTW = 97,
+    EMR_SMALLTEXTOUT = 108,
     EMR_ALPHABLEND = 114,
+    EMR_GRADIENTFILL = 118,
 };
 
 constexpr std::uint32_t StockObjectFlag = 0x80000000u;
 constexpr int ETO_GLYPH_INDEX = 0x10;
+constexpr int ETO_NO_RECT = 0x100;
+constexpr int ETO_SMALL_CHARS = 0x200;
+constexpr int ETO_PDY = 0x2000;
+// A user-styled pen of more dashes than this is taken for damage.
+constexpr std::uint32_t MaxPenDashes = 64;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020;
 // A transform past this scale or offset is taken for damage, not drawn.
 constexpr double MaxTransformValue = 1e9;
@@ -167,6 +184,23 @@ GdiFont fontAt(const Record& r, std::size_t at)
     return font;
 }
 
+// count characters at an offset: UTF-16 units, or Windows-1252 bytes; short when they do not
+// fit.
+QString recordString(const Record& r, std::uint64_t at, std::uint64_t count, bool wide)
+{
+    QString text;
+    if (wide) {
+        const auto units = r.slice(at, count * 2);
+        for (std::size_t i = 0; i + 1 < units.size(); i += 2)
+            text.append(QChar(char16_t(units[i] | (units[i + 1] << 8))));
+    } else {
+        const auto chars = r.slice(at, count);
+        text = vb::fromWindows1252(
+            QByteArray(reinterpret_cast<const char*>(chars.data()), qsizetype(chars.size())));
+    }
+    return text;
+}
+
 class EmfPlayer {
 public:
     explicit EmfPlayer(MetafileDevice& device) : m_device(device) {}
@@ -175,7 +209,14 @@ public:
 private:
     void poly(std::uint32_t type, const Record& r);
     void polyPoly(std::uint32_t type, const Record& r);
-    void text(std::uint32_t type, const Record& r);
+    // One EmrText (reference, count, string offset, options, box, advances offset) at an
+    // offset; offsets inside it count from the record's start.
+    void text(const Record& r, std::size_t at, bool wide);
+    void smallText(const Record& r);
+    void polyDraw(std::uint32_t type, const Record& r);
+    void gradientFill(const Record& r);
+    GdiPen extendedPen(const Record& r) const;
+    GdiBrush patternBrush(std::uint32_t type, const Record& r) const;
     void bitmap(std::uint32_t type, const Record& r);
     void clipRegion(const Record& r);
     void fillRegion(std::uint32_t type, const Record& r);
@@ -256,6 +297,10 @@ void EmfPlayer::play(std::uint32_t type, const Record& r)
             if (r.has(12))
                 s.backColour = colourFromRef(r.u32(8));
             break;
+        case EMR_SETMITERLIMIT:
+            if (r.has(12) && r.u32(8) >= 1 && r.u32(8) <= 1000)
+                s.miterLimit = double(r.u32(8));
+            break;
         case EMR_SETARCDIRECTION:
             if (r.has(12))
                 s.clockwiseArcs = r.u32(8) == 2;
@@ -326,28 +371,23 @@ void EmfPlayer::play(std::uint32_t type, const Record& r)
         case EMR_CREATEPEN:
             if (r.has(28))
                 m_device.storeObject(
-                    r.u32(8), GdiPen{int(r.u32(12)), double(r.i32(16)), colourFromRef(r.u32(24))});
+                    r.u32(8),
+                    GdiPen{int(r.u32(12)), double(r.i32(16)), colourFromRef(r.u32(24)), {}, {}});
             break;
         case EMR_EXTCREATEPEN:
-            if (r.has(48)) {
-                const std::uint32_t style = r.u32(28);
-                const bool geometric = (style & 0x000F0000) == 0x00010000;
-                // A pen drawn with the null brush draws nothing.
-                const int shown = r.u32(36) == 1 ? 5 : int(style & 0xFFFF);
-                m_device.storeObject(r.u32(8), GdiPen{shown, geometric ? double(r.u32(32)) : 0,
-                                                      colourFromRef(r.u32(40))});
-            }
+            if (r.has(52))
+                m_device.storeObject(r.u32(8), extendedPen(r));
             break;
         case EMR_CREATEBRUSHINDIRECT:
             if (r.has(24))
                 m_device.storeObject(
                     r.u32(8),
-                    GdiBrush{int(r.u32(12)), colourFromRef(r.u32(16)), int(r.u32(20)), {}});
+                    GdiBrush{int(r.u32(12)), colourFromRef(r.u32(16)), int(r.u32(20)), {}, {}});
             break;
         case EMR_CREATEMONOBRUSH:
         case EMR_CREATEDIBPATTERNBRUSHPT:
             if (r.has(32))
-                m_device.storeObject(r.u32(8), GdiBrush{5, Qt::black, 0, recordBitmap(r, 16, 24)});
+                m_device.storeObject(r.u32(8), patternBrush(type, r));
             break;
         case EMR_EXTCREATEFONTINDIRECTW:
             if (r.has(12 + 92))
@@ -417,7 +457,42 @@ void EmfPlayer::play(std::uint32_t type, const Record& r)
             break;
         case EMR_EXTTEXTOUTA:
         case EMR_EXTTEXTOUTW:
-            text(type, r);
+            text(r, 36, type == EMR_EXTTEXTOUTW);
+            break;
+        case EMR_POLYTEXTOUTA:
+        case EMR_POLYTEXTOUTW:
+            if (r.has(40)) {
+                const std::uint64_t count = r.u32(36);
+                for (std::uint64_t i = 0; i < count && bytes::rangeFits(40, (i + 1) * 40, r.size());
+                     ++i)
+                    text(r, 40 + std::size_t(i) * 40, type == EMR_POLYTEXTOUTW);
+            }
+            break;
+        case EMR_SMALLTEXTOUT:
+            smallText(r);
+            break;
+        case EMR_SETPIXELV:
+            if (r.has(20))
+                m_device.setPixel(r.point(8), colourFromRef(r.u32(16)));
+            break;
+        case EMR_SETBRUSHORGEX:
+            if (r.has(16))
+                s.brushOrigin = r.point(8);
+            break;
+        case EMR_SETSTRETCHBLTMODE:
+            if (r.has(12))
+                s.stretchMode = int(r.u32(8));
+            break;
+        case EMR_ANGLEARC:
+            if (r.has(28))
+                m_device.angleArc(r.point(8), double(r.u32(16)), r.f32(20), r.f32(24));
+            break;
+        case EMR_POLYDRAW:
+        case EMR_POLYDRAW16:
+            polyDraw(type, r);
+            break;
+        case EMR_GRADIENTFILL:
+            gradientFill(r);
             break;
         case EMR_BITBLT:
         case EMR_STRETCHBLT:
@@ -489,33 +564,24 @@ void EmfPlayer::polyPoly(std::uint32_t type, const Record& r)
         m_device.polyPolyline(shapes);
 }
 
-void EmfPlayer::text(std::uint32_t type, const Record& r)
+void EmfPlayer::text(const Record& r, std::size_t at, bool wide)
 {
-    if (!r.has(76))
+    if (!r.has(at + 40))
         return;
-    const QPointF reference = r.point(36);
-    const std::uint64_t count = r.u32(44);
-    const std::uint32_t stringAt = r.u32(48);
-    const int options = int(r.u32(52));
+    const QPointF reference = r.point(at);
+    const std::uint64_t count = r.u32(at + 8);
+    const std::uint32_t stringAt = r.u32(at + 12);
+    const int options = int(r.u32(at + 16));
     // Glyph numbers of the writer's font mean other glyphs in any font here: not drawn.
     if (options & ETO_GLYPH_INDEX)
         return;
-    const QRectF box = r.box(56);
-    const std::uint32_t dxAt = r.u32(72);
-    QString text;
-    if (type == EMR_EXTTEXTOUTW) {
-        const auto units = r.slice(stringAt, count * 2);
-        for (std::size_t i = 0; i + 1 < units.size(); i += 2)
-            text.append(QChar(char16_t(units[i] | (units[i + 1] << 8))));
-    } else {
-        const auto chars = r.slice(stringAt, count);
-        text = vb::fromWindows1252(
-            QByteArray(reinterpret_cast<const char*>(chars.data()), qsizetype(chars.size())));
-    }
+    const QRectF box = r.box(at + 20);
+    const std::uint32_t dxAt = r.u32(at + 36);
+    const QString text = recordString(r, stringAt, count, wide);
     if (text.size() != qsizetype(count))
         return;
     // With ETO_PDY the advances come in pairs, across and down.
-    const std::uint64_t stride = (options & 0x2000) ? 8 : 4;
+    const std::uint64_t stride = (options & ETO_PDY) ? 8 : 4;
     std::vector<double> dx;
     if (dxAt != 0 && !r.slice(dxAt, count * stride).empty()) {
         dx.reserve(std::size_t(count));
@@ -524,6 +590,134 @@ void EmfPlayer::text(std::uint32_t type, const Record& r)
     }
     const bool hasBox = box.width() != 0 && box.height() != 0;
     m_device.text(reference, text, dx, options, hasBox ? std::optional(box) : std::nullopt);
+}
+
+// A reference point, a count, options, the graphics mode and scales, the box unless
+// ETO_NO_RECT says there is none, then the characters: 8-bit with ETO_SMALL_CHARS.
+void EmfPlayer::smallText(const Record& r)
+{
+    if (!r.has(36))
+        return;
+    const QPointF reference = r.point(8);
+    const std::uint64_t count = r.u32(16);
+    const int options = int(r.u32(20));
+    if (options & ETO_GLYPH_INDEX)
+        return;
+    std::size_t at = 36;
+    std::optional<QRectF> box;
+    if (!(options & ETO_NO_RECT)) {
+        if (!r.has(52))
+            return;
+        const QRectF given = r.box(36);
+        if (given.width() != 0 && given.height() != 0)
+            box = given;
+        at = 52;
+    }
+    const QString text = recordString(r, at, count, !(options & ETO_SMALL_CHARS));
+    if (text.size() != qsizetype(count))
+        return;
+    m_device.text(reference, text, {}, options, box);
+}
+
+void EmfPlayer::polyDraw(std::uint32_t type, const Record& r)
+{
+    if (!r.has(28))
+        return;
+    const bool small = type == EMR_POLYDRAW16;
+    const std::uint64_t count = r.u32(24);
+    const QPolygonF points = r.points(28, count, small);
+    const auto types = r.slice(28 + count * (small ? 4 : 8), count);
+    if (points.isEmpty() || qsizetype(types.size()) != points.size())
+        return;
+    m_device.polyDraw(points, types);
+}
+
+// Vertices (position and 16-bit colour channels), then rectangles as pairs of vertex numbers
+// shaded across (mode 0) or down (1), or triangles as three (mode 2).
+void EmfPlayer::gradientFill(const Record& r)
+{
+    if (!r.has(36))
+        return;
+    const std::uint64_t vertices = r.u32(24);
+    const std::uint64_t shapes = r.u32(28);
+    const std::uint32_t mode = r.u32(32);
+    if (mode > 2 || !bytes::rangeFits(36, vertices * 16, r.size()))
+        return;
+    const std::size_t shapesAt = 36 + std::size_t(vertices) * 16;
+    const std::uint64_t each = mode == 2 ? 12 : 8;
+    if (!bytes::rangeFits(shapesAt, shapes * each, r.size()))
+        return;
+    const auto vertex = [&](std::uint32_t n, QPointF& at, QColor& colour) {
+        if (n >= vertices)
+            return false;
+        const std::size_t v = 36 + std::size_t(n) * 16;
+        at = r.point(v);
+        // The alpha channel is not blended: the fill is opaque.
+        colour = QColor(std::uint16_t(r.i16(v + 8)) >> 8, std::uint16_t(r.i16(v + 10)) >> 8,
+                        std::uint16_t(r.i16(v + 12)) >> 8);
+        return true;
+    };
+    for (std::uint64_t i = 0; i < shapes; ++i) {
+        const std::size_t at = shapesAt + std::size_t(i * each);
+        QPointF corners[3];
+        QColor colours[3];
+        const int count = mode == 2 ? 3 : 2;
+        bool valid = true;
+        for (int k = 0; k < count && valid; ++k)
+            valid = vertex(r.u32(at + std::size_t(k) * 4), corners[k], colours[k]);
+        if (!valid)
+            continue;
+        if (mode == 2)
+            m_device.gradientTriangle(QPolygonF({corners[0], corners[1], corners[2]}), colours);
+        else
+            m_device.gradientRectangle(QRectF(corners[0], corners[1]), colours[0], colours[1],
+                                       mode == 1);
+    }
+}
+
+// An extended pen: style (dash style, caps, joins, cosmetic or geometric), width, the brush it
+// paints with, and a user style's dashes.
+GdiPen EmfPlayer::extendedPen(const Record& r) const
+{
+    const std::uint32_t style = r.u32(28);
+    const bool geometric = (style & 0x000F0000) == 0x00010000;
+    const std::uint32_t brushStyle = r.u32(36);
+    GdiPen pen;
+    // A pen drawn with the null brush draws nothing.
+    pen.style = brushStyle == 1 ? 5 : int(style & 0xFFFF);
+    pen.width = geometric ? double(r.u32(32)) : 0;
+    pen.colour = colourFromRef(r.u32(40));
+    if (brushStyle == 2) {
+        pen.brush = GdiBrush{2, pen.colour, int(r.u32(44)), {}, {}};
+    } else if (brushStyle == 3 || brushStyle == 5 || brushStyle == 6) {
+        GdiBrush brush{5, pen.colour, 0, recordBitmap(r, 12, 20), {}};
+        if (!brush.pattern.isNull())
+            pen.brush = std::move(brush);
+    }
+    const std::uint32_t dashes = r.u32(48);
+    if ((style & 0xF) == 7 && dashes <= MaxPenDashes && r.has(52 + std::size_t(dashes) * 4)) {
+        for (std::uint32_t i = 0; i < dashes; ++i)
+            pen.dashes.push_back(double(r.u32(52 + std::size_t(i) * 4)));
+    }
+    if ((style & 0xF) == 7 && pen.dashes.empty())
+        pen.style &= ~0xF;  // a user style without dashes is solid
+    return pen;
+}
+
+// A pattern brush from a bitmap; a monochrome one takes the text and background colours when
+// it is used.
+GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
+{
+    GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24), {}};
+    const auto header = r.slice(r.u32(16), r.u32(20));
+    const bytes::ByteReader info(header);
+    const std::uint32_t headerSize = info.u32leAt(0).valueOr(0);
+    if (type == EMR_CREATEMONOBRUSH && info.u16leAt(14).valueOr(0) == 1 && headerSize >= 40 &&
+        header.size() >= std::size_t(headerSize) + 4) {
+        const auto quad = header.subspan(headerSize, 4);
+        brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+    }
+    return brush;
 }
 
 QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField,
@@ -683,6 +877,78 @@ QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const 
     if (!decoded)
         return {};
     return decoded.value().image;
+}
+
+bool emfRecordsDraw(std::span<const std::uint8_t> data, std::uint64_t maxRecords)
+{
+    constexpr std::uint32_t EMR_EXTFLOODFILL = 53;
+    constexpr std::uint32_t EMR_FRAMERGN = 72;
+    constexpr std::uint32_t EMR_INVERTRGN = 73;
+    constexpr std::uint32_t EMR_MASKBLT = 78;
+    constexpr std::uint32_t EMR_PLGBLT = 79;
+    constexpr std::uint32_t EMR_TRANSPARENTBLT = 116;
+    bool draws = false;
+    forEachEmfRecord(data, maxRecords,
+                     [&](std::uint32_t type, std::span<const std::uint8_t> bytes) {
+                         switch (type) {
+                             case EMR_BITBLT:
+                             case EMR_STRETCHBLT:
+                                 draws = ternaryIndex(Record(bytes).u32(40)) != 0xAA;
+                                 break;
+                             case EMR_POLYBEZIER:
+                             case EMR_POLYGON:
+                             case EMR_POLYLINE:
+                             case EMR_POLYBEZIERTO:
+                             case EMR_POLYLINETO:
+                             case EMR_POLYPOLYLINE:
+                             case EMR_POLYPOLYGON:
+                             case EMR_SETPIXELV:
+                             case EMR_ANGLEARC:
+                             case EMR_ELLIPSE:
+                             case EMR_RECTANGLE:
+                             case EMR_ROUNDRECT:
+                             case EMR_ARC:
+                             case EMR_CHORD:
+                             case EMR_PIE:
+                             case EMR_EXTFLOODFILL:
+                             case EMR_LINETO:
+                             case EMR_ARCTO:
+                             case EMR_POLYDRAW:
+                             case EMR_FILLPATH:
+                             case EMR_STROKEANDFILLPATH:
+                             case EMR_STROKEPATH:
+                             case EMR_FILLRGN:
+                             case EMR_FRAMERGN:
+                             case EMR_INVERTRGN:
+                             case EMR_PAINTRGN:
+                             case EMR_MASKBLT:
+                             case EMR_PLGBLT:
+                             case EMR_SETDIBITSTODEVICE:
+                             case EMR_STRETCHDIBITS:
+                             case EMR_EXTTEXTOUTA:
+                             case EMR_EXTTEXTOUTW:
+                             case EMR_POLYBEZIER16:
+                             case EMR_POLYGON16:
+                             case EMR_POLYLINE16:
+                             case EMR_POLYBEZIERTO16:
+                             case EMR_POLYLINETO16:
+                             case EMR_POLYPOLYLINE16:
+                             case EMR_POLYPOLYGON16:
+                             case EMR_POLYDRAW16:
+                             case EMR_POLYTEXTOUTA:
+                             case EMR_POLYTEXTOUTW:
+                             case EMR_SMALLTEXTOUT:
+                             case EMR_ALPHABLEND:
+                             case EMR_TRANSPARENTBLT:
+                             case EMR_GRADIENTFILL:
+                                 draws = true;
+                                 break;
+                             default:
+                                 break;
+                         }
+                         return !draws;
+                     });
+    return draws;
 }
 
 bool playEmfRecords(std::span<const std::uint8_t> data, MetafileDevice& device)

@@ -1,8 +1,10 @@
-// The EMF+ records that a file holding only those needs for its common drawings: solid brushes,
-// solid pens, paths, bitmaps and fonts (as objects); filled and outlined rectangles, ellipses,
-// polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels); strings
-// (from their layout rectangle's top left, without the string format's alignment or wrapping);
-// the world and page transforms, saved states and rectangle and path clips. Other records
+// The EMF+ records that a file holding only those (or a dual file whose own records draw
+// nothing) needs for its common drawings: solid brushes, solid pens, paths, bitmaps and fonts
+// (as objects); filled and outlined rectangles, ellipses, polygons, lines and paths; images
+// (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels) interpolated unless nearest neighbour is
+// asked for; strings (from their layout rectangle's top left, without the string format's
+// alignment or wrapping); the world and page transforms, saved states and rectangle and path
+// clips. Other records
 // (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
 // several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
@@ -37,6 +39,7 @@ enum PlusRecord : std::uint16_t {
     DrawImage = 0x401A,
     DrawImagePoints = 0x401B,
     DrawString = 0x401C,
+    SetInterpolationMode = 0x4021,
     Save = 0x4025,
     Restore = 0x4026,
     SetWorldTransform = 0x402A,
@@ -210,7 +213,10 @@ struct PlusState {
 
 class EmfPlusPlayer {
 public:
-    EmfPlusPlayer(MetafileDevice& device, double dpiX) : m_device(device), m_dpi(dpiX) {}
+    EmfPlusPlayer(MetafileDevice& device, double dpiX) : m_device(device), m_dpi(dpiX)
+    {
+        m_device.state().stretchMode = 4;  // images are interpolated unless a record says not
+    }
     void play(std::uint16_t type, std::uint16_t flags, const Fields& d);
 
 private:
@@ -284,8 +290,8 @@ void EmfPlusPlayer::useBrush(std::uint16_t flags, std::uint32_t brush)
     } else if (const auto found = m_brushes.find(brush); found != m_brushes.end()) {
         colour = found->second;
     }
-    m_device.state().brush = GdiBrush{0, colour, 0, {}};
-    m_device.state().pen = GdiPen{5, 0, Qt::black};
+    m_device.state().brush = GdiBrush{0, colour, 0, {}, {}};
+    m_device.state().pen = GdiPen{5, 0, Qt::black, {}, {}};
 }
 
 bool EmfPlusPlayer::usePen(std::uint32_t id)
@@ -293,8 +299,8 @@ bool EmfPlusPlayer::usePen(std::uint32_t id)
     const auto found = m_pens.find(id);
     if (found == m_pens.end())
         return false;
-    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first};
-    m_device.state().brush = GdiBrush{1, Qt::white, 0, {}};
+    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first, {}, {}};
+    m_device.state().brush = GdiBrush{1, Qt::white, 0, {}, {}};
     return true;
 }
 
@@ -483,6 +489,10 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
         case RotateWorldTransform:
             transform(flags, QTransform().rotate(d.f(0)));
             break;
+        case SetInterpolationMode:
+            // Nearest neighbour keeps bitmaps crisp; every other mode interpolates.
+            m_device.state().stretchMode = (flags & 0xFF) == 5 ? 3 : 4;
+            break;
         case SetPageTransform:
             m_state.pageUnit = flags & 0xFF;
             m_state.pageScale = d.f(0);
@@ -554,15 +564,17 @@ bool forEachPlusRecord(std::span<const std::uint8_t> data, std::uint64_t maxReco
 
 }  // namespace
 
-bool emfPlusOnly(std::span<const std::uint8_t> data)
+bool playsEmfPlus(std::span<const std::uint8_t> data, std::uint64_t maxRecords)
 {
-    bool only = false;
+    std::optional<bool> dual;
     forEachPlusRecord(data, 16, [&](std::uint16_t type, std::uint16_t flags, const Fields&) {
         if (type == Header)
-            only = (flags & 1) == 0;
+            dual = (flags & 1) != 0;
         return false;
     });
-    return only;
+    if (!dual)
+        return false;
+    return !*dual || !emfRecordsDraw(data, maxRecords);
 }
 
 bool playEmfPlusRecords(std::span<const std::uint8_t> data, MetafileDevice& device,

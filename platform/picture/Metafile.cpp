@@ -210,8 +210,8 @@ bool Metafile::play(QPainter& painter, const QRectF& target, const MetafileLimit
         toTarget.translate(-m_frame.left(), -m_frame.top());
         MetafileDevice device(painter, limits, toTarget,
                               QSizeF(m_deviceDotsPerMmX, m_deviceDotsPerMmY));
-        complete = emfPlusOnly(data) ? playEmfPlusRecords(data, device, target)
-                                     : playEmfRecords(data, device);
+        complete = playsEmfPlus(data, limits.maxRecords) ? playEmfPlusRecords(data, device, target)
+                                                         : playEmfRecords(data, device);
     }
     painter.restore();
     return complete;

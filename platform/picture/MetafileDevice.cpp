@@ -16,14 +16,6 @@ constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
 
-constexpr std::uint32_t SRCAND = 0x008800C6;
-constexpr std::uint32_t SRCPAINT = 0x00EE0086;
-constexpr std::uint32_t SRCINVERT = 0x00660046;
-constexpr std::uint32_t BLACKNESS = 0x00000042;
-constexpr std::uint32_t WHITENESS = 0x00FF0062;
-constexpr std::uint32_t DSTINVERT = 0x00550009;
-constexpr std::uint32_t PATINVERT = 0x005A0049;
-
 double unitsPerMm(int mapMode)
 {
     switch (mapMode) {
@@ -62,18 +54,6 @@ QPainterPath polygonPath(const QPolygonF& points, bool close)
     return path;
 }
 
-// Keeps the painter's state across one drawing that changes it.
-class PainterSave {
-public:
-    explicit PainterSave(QPainter& painter) : m_painter(painter) { m_painter.save(); }
-    ~PainterSave() { m_painter.restore(); }
-    PainterSave(const PainterSave&) = delete;
-    PainterSave& operator=(const PainterSave&) = delete;
-
-private:
-    QPainter& m_painter;
-};
-
 }  // namespace
 
 QColor colourFromRef(std::uint32_t ref)
@@ -92,7 +72,12 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     if (painter.hasClipping())
         m_baseClip = painter.clipRegion();
     m_painter.setRenderHint(QPainter::Antialiasing, true);
-    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    if (const QPaintDevice* device = painter.device()) {
+        const std::uint64_t area = std::uint64_t(std::max(device->width(), 0)) *
+                                   std::uint64_t(std::max(device->height(), 0));
+        m_pixelBudget =
+            std::clamp<std::uint64_t>(16 * area, std::uint64_t{1} << 22, std::uint64_t{1} << 30);
+    }
 }
 
 void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
@@ -130,9 +115,9 @@ void MetafileDevice::selectStockObject(std::uint32_t stock)
     if (stock <= 5)
         m_state.brush = brushObject(stock | 0x80000000u);
     else if (stock == 6 || stock == 7)
-        m_state.pen = GdiPen{0, 0, stock == 6 ? Qt::white : Qt::black};
+        m_state.pen = GdiPen{0, 0, stock == 6 ? Qt::white : Qt::black, {}, {}};
     else if (stock == 8)
-        m_state.pen = GdiPen{5, 0, Qt::black};
+        m_state.pen = GdiPen{5, 0, Qt::black, {}, {}};
     else if ((stock >= 10 && stock <= 14) || stock == 16 || stock == 17)
         m_state.font = GdiFont{};
 }
@@ -144,14 +129,14 @@ GdiBrush MetafileDevice::brushObject(std::uint32_t index) const
         static const int greys[] = {255, 192, 128, 64, 0};
         const std::uint32_t stock = index & ~Stock;
         if (stock <= 4)
-            return GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
-        return GdiBrush{1, Qt::white, 0, {}};
+            return GdiBrush{0, QColor(greys[stock], greys[stock], greys[stock]), 0, {}, {}};
+        return GdiBrush{1, Qt::white, 0, {}, {}};
     }
     const auto found = m_objects.find(index);
     if (found != m_objects.end())
         if (const auto* brush = std::get_if<GdiBrush>(&found->second))
             return *brush;
-    return GdiBrush{1, Qt::white, 0, {}};
+    return GdiBrush{1, Qt::white, 0, {}, {}};
 }
 
 const GdiRegion* MetafileDevice::regionObject(std::uint32_t index) const
@@ -208,9 +193,13 @@ QPen MetafileDevice::qtPen() const
 {
     const GdiPen& pen = m_state.pen;
     QPen out(pen.colour);
+    if (pen.brush)
+        out.setBrush(qtBrush(*pen.brush));
     const QSizeF scale = logicalScale();
-    const double devicePixels = pen.width * (scale.width() + scale.height()) / 2;
-    if (pen.width <= 0 || !(devicePixels >= 1)) {
+    const double pixelsPerUnit = (scale.width() + scale.height()) / 2;
+    const double devicePixels = pen.width * pixelsPerUnit;
+    const bool cosmetic = pen.width <= 0 || !(devicePixels >= 1);
+    if (cosmetic) {
         out.setCosmetic(true);
         out.setWidthF(1);
     } else {
@@ -229,6 +218,20 @@ QPen MetafileDevice::qtPen() const
         case 4:
             out.setStyle(Qt::DashDotDotLine);
             break;
+        case 7: {
+            // Qt counts dashes in pen widths; an odd count repeats with dash and gap swapped.
+            QList<qreal> pattern;
+            const double unit = pen.width <= 0 ? 1.0 : cosmetic ? 1.0 / pixelsPerUnit : pen.width;
+            for (int round = 0; round < (pen.dashes.size() % 2 ? 2 : 1); ++round)
+                for (const double dash : pen.dashes)
+                    pattern.append(std::clamp(dash / unit, 1e-3, 1e6));
+            if (!pattern.isEmpty())
+                out.setDashPattern(pattern);
+            break;
+        }
+        case 8:
+            out.setDashPattern({1, 1});
+            break;
         default:
             break;
     }
@@ -238,6 +241,8 @@ QPen MetafileDevice::qtPen() const
     out.setJoinStyle(join == 0x1000   ? Qt::BevelJoin
                      : join == 0x2000 ? Qt::MiterJoin
                                       : Qt::RoundJoin);
+    // Qt measures from the join point to the tip, in widths: half the miter's length.
+    out.setMiterLimit(m_state.miterLimit / 2);
     return out;
 }
 
@@ -255,12 +260,28 @@ QBrush MetafileDevice::qtBrush(const GdiBrush& brush) const
         }
         case 3:
         case 5:
-            if (!brush.pattern.isNull())
-                return QBrush(brush.pattern);
-            return QBrush(brush.colour);
+            if (brush.pattern.isNull())
+                return QBrush(brush.colour);
+            if (brush.monochromeZero) {
+                QImage coloured = brush.pattern.convertToFormat(QImage::Format_RGB32);
+                const QRgb zero = *brush.monochromeZero | 0xFF000000u;
+                for (int y = 0; y < coloured.height(); ++y) {
+                    auto* line = reinterpret_cast<QRgb*>(coloured.scanLine(y));
+                    for (int x = 0; x < coloured.width(); ++x)
+                        line[x] = (line[x] | 0xFF000000u) == zero ? m_state.textColour.rgb()
+                                                                  : m_state.backColour.rgb();
+                }
+                return QBrush(coloured);
+            }
+            return QBrush(brush.pattern);
         default:
             return QBrush(brush.colour);
     }
+}
+
+QPointF MetafileDevice::brushOriginOnPainter() const
+{
+    return (m_deviceToTarget * m_base).map(m_state.brushOrigin);
 }
 
 void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool stroke)
@@ -282,6 +303,8 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
         m_painter.fillPath(path, m_state.backColour);
     m_painter.setPen(drawStroke ? qtPen() : QPen(Qt::NoPen));
     m_painter.setBrush(drawFill ? qtBrush(m_state.brush) : QBrush(Qt::NoBrush));
+    // The brush origin is given in device units; the painter takes it in its own.
+    m_painter.setBrushOrigin((logicalToTarget() * m_base).inverted().map(brushOriginOnPainter()));
     m_painter.drawPath(path);
 }
 
@@ -466,6 +489,74 @@ void MetafileDevice::arc(ArcKind kind, const QRectF& rawBox, QPointF start, QPoi
     }
 }
 
+void MetafileDevice::polyDraw(const QPolygonF& points, std::span<const std::uint8_t> types)
+{
+    constexpr std::uint8_t CloseFigure = 1;
+    constexpr std::uint8_t LineTo = 2;
+    constexpr std::uint8_t BezierTo = 4;
+    constexpr std::uint8_t MoveTo = 6;
+    QPainterPath path;
+    path.moveTo(m_state.current);
+    QPointF figureStart = m_state.current;
+    for (qsizetype i = 0; i < points.size() && std::size_t(i) < types.size(); ++i) {
+        const std::uint8_t type = types[std::size_t(i)];
+        switch (type & ~CloseFigure) {
+            case MoveTo:
+                path.moveTo(points[i]);
+                figureStart = points[i];
+                break;
+            case LineTo:
+                path.lineTo(points[i]);
+                break;
+            case BezierTo:
+                // Three points make a curve; a short run ends the drawing as the records did.
+                if (i + 2 >= points.size() || std::size_t(i + 2) >= types.size())
+                    i = points.size();
+                else {
+                    path.cubicTo(points[i], points[i + 1], points[i + 2]);
+                    i += 2;
+                }
+                break;
+            default:
+                i = points.size();  // an unknown type stops the drawing
+                continue;
+        }
+        if (std::size_t(i) < types.size() && (types[std::size_t(i)] & CloseFigure) &&
+            (type & ~CloseFigure) != MoveTo) {
+            path.closeSubpath();
+            path.moveTo(figureStart);
+        }
+    }
+    m_state.current = path.currentPosition();
+    if (m_path) {
+        addToPath(path, true);
+        return;
+    }
+    drawShape(path, false, true);
+}
+
+void MetafileDevice::angleArc(QPointF centre, double radius, double startDegrees,
+                              double sweepDegrees)
+{
+    if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees) || radius < 0)
+        return;
+    sweepDegrees = std::clamp(sweepDegrees, -3600.0, 3600.0);
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    // Angles count anticlockwise from the x axis with y pointing down, as Qt's arcs do.
+    QPainterPath path;
+    path.moveTo(m_state.current);
+    QPainterPath start;
+    start.arcMoveTo(box, startDegrees);
+    path.lineTo(start.currentPosition());
+    path.arcTo(box, startDegrees, sweepDegrees);
+    m_state.current = path.currentPosition();
+    if (m_path) {
+        addToPath(path, true);
+        return;
+    }
+    drawShape(path, false, true);
+}
+
 void MetafileDevice::fillRectangle(const QRectF& box, const QBrush& brush)
 {
     flushClip();
@@ -489,7 +580,8 @@ void MetafileDevice::setPixel(QPointF point, const QColor& colour)
     flushClip();
     const QPointF at = logicalToTarget().map(point);
     m_painter.setTransform(m_base);
-    m_painter.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), colour);
+    // The pixel whose corner the point falls on, against rounding in the mapping.
+    m_painter.fillRect(QRectF(std::round(at.x()), std::round(at.y()), 1, 1), colour);
 }
 
 QFont MetafileDevice::qtFont(double& pixelSize) const
@@ -585,60 +677,6 @@ void MetafileDevice::text(QPointF point, const QString& text, const std::vector<
         const QTransform back = map.inverted();
         m_state.current = back.map(anchor + QPointF(width, 0));
     }
-}
-
-void MetafileDevice::image(const QRectF& destination, const QImage& picture, const QRectF& source,
-                           std::uint32_t rasterOperation, double opacity)
-{
-    if (picture.isNull() || m_path || source.width() == 0 || source.height() == 0)
-        return;
-    flushClip();
-    QTransform place = QTransform::fromTranslate(destination.x(), destination.y());
-    place.scale(destination.width() / source.width(), destination.height() / source.height());
-    place.translate(-source.x(), -source.y());
-    PainterSave saved(m_painter);
-    m_painter.setTransform(place * logicalToTarget() * m_base);
-    m_painter.setOpacity(std::clamp(opacity, 0.0, 1.0));
-    switch (rasterOperation) {
-        case SRCAND:
-            m_painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            break;
-        case SRCPAINT:
-            m_painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-            break;
-        case SRCINVERT:
-            m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            break;
-        default:
-            break;
-    }
-    m_painter.drawImage(source.topLeft(), picture, source);
-}
-
-void MetafileDevice::patternFill(const QRectF& box, std::uint32_t rasterOperation)
-{
-    if (m_path)
-        return;
-    PainterSave saved(m_painter);
-    switch (rasterOperation) {
-        case BLACKNESS:
-            fillRectangle(box, Qt::black);
-            return;
-        case WHITENESS:
-            fillRectangle(box, Qt::white);
-            return;
-        case DSTINVERT:
-            m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-            fillRectangle(box, Qt::black);
-            return;
-        case PATINVERT:
-            m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            break;
-        default:
-            break;
-    }
-    if (brushVisible())
-        fillRectangle(box, qtBrush(m_state.brush));
 }
 
 void MetafileDevice::beginPath()

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -44,17 +45,25 @@ enum TextAlign : int {
 enum ExtTextOptions : int { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
 enum ClipCombine : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 
-struct GdiPen {
-    int style = 0;     // PS_SOLID; the low nibble is the dash style
-    double width = 0;  // logical units; 0 is one device pixel
-    QColor colour = Qt::black;
-};
-
 struct GdiBrush {
     int style = 0;  // BS_SOLID 0, BS_NULL 1, BS_HATCHED 2, pattern brushes 3 and 5
     QColor colour = Qt::white;
     int hatch = 0;
     QImage pattern;
+    // A monochrome pattern draws its 0 bits in the text colour and its 1 bits in the
+    // background colour: here, the pixels of the first palette colour are the 0 bits.
+    std::optional<QRgb> monochromeZero;
+};
+
+struct GdiPen {
+    int style = 0;     // PS_SOLID; the low nibble is the dash style, then caps, joins, type
+    double width = 0;  // logical units; 0 is one device pixel
+    QColor colour = Qt::black;
+    // A user style's dash and gap lengths: logical units for a geometric pen, device pixels
+    // for a cosmetic one.
+    std::vector<double> dashes;
+    // An extended pen's brush when it is not solid (hatched or a pattern).
+    std::optional<GdiBrush> brush;
 };
 
 struct GdiFont {
@@ -95,6 +104,9 @@ struct DeviceState {
     QTransform world;
     QPointF current{0, 0};
     bool clockwiseArcs = false;
+    int stretchMode = 1;          // BLACKONWHITE; only HALFTONE (4) smooths stretched bitmaps
+    QPointF brushOrigin{0, 0};    // device units
+    double miterLimit = 10;       // a miter's length over the line's width
     std::optional<QRegion> clip;  // target pixels, as a device's clip is; none = no clip
 };
 
@@ -151,6 +163,14 @@ public:
                std::uint32_t rasterOperation, double opacity = 1.0);
     // A pattern fill of a logical rectangle by a raster operation that takes no source.
     void patternFill(const QRectF& box, std::uint32_t rasterOperation);
+    // Gradients (colours with alpha): a rectangle shaded across or down, and a triangle.
+    void gradientRectangle(const QRectF& box, const QColor& from, const QColor& to, bool down);
+    void gradientTriangle(const QPolygonF& corners, const QColor colours[3]);
+    // PolyDraw: points with their types (move, line, Bézier, close flag) from the current
+    // position; AngleArc: a line to the arc's start, then the arc, anticlockwise for a
+    // positive sweep.
+    void polyDraw(const QPolygonF& points, std::span<const std::uint8_t> types);
+    void angleArc(QPointF centre, double radius, double startDegrees, double sweepDegrees);
 
     // A path in logical units, filled and outlined as asked.
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke)
@@ -184,6 +204,16 @@ public:
 
 private:
     QPen qtPen() const;
+    // The brush origin in the painter's own coordinates.
+    QPointF brushOriginOnPainter() const;
+    // Draws an image's part into a logical rectangle by a ternary raster operation (pattern,
+    // source, destination); source null for the operations that take none.
+    void rasterOperation(const QRectF& destination, const QImage* source, const QRectF& part,
+                         std::uint32_t operation);
+    // Takes a box's pixels from the budget; false once it is spent.
+    bool spendPixels(const QRect& box);
+    void destinationPasses(const QRect& box, const QColor& keptColour, const QColor& resultColour,
+                           const QImage* kept, const QImage* result);
     bool penVisible() const;
     bool brushVisible() const;
     void drawShape(const QPainterPath& logicalPath, bool fill, bool stroke);
@@ -207,6 +237,21 @@ private:
     QPainterPath m_finishedPath;
     bool m_clipChanged = false;
     std::uint32_t m_freeSlotHint = 0;
+    // Pixels that raster operations and shaded triangles may still compute one by one (16 times
+    // the device's area): a file of many full-size ones would otherwise take minutes.
+    std::uint64_t m_pixelBudget = std::uint64_t{1} << 22;
+};
+
+// Keeps the painter's state across one drawing that changes it.
+class PainterSave {
+public:
+    explicit PainterSave(QPainter& painter) : m_painter(painter) { m_painter.save(); }
+    ~PainterSave() { m_painter.restore(); }
+    PainterSave(const PainterSave&) = delete;
+    PainterSave& operator=(const PainterSave&) = delete;
+
+private:
+    QPainter& m_painter;
 };
 
 // A COLORREF (0x00BBGGRR; palette flags in the top byte ignored).

@@ -44,8 +44,11 @@ bool playWmfRecords(std::span<const std::uint8_t> data, std::size_t start, Metaf
 bool playEmfRecords(std::span<const std::uint8_t> data, MetafileDevice& device);
 
 // EMF+ records carried in the comments of an EMF; played instead of the EMF's own records when
-// the file says it holds only these (the EMF+ header's dual flag is clear).
-bool emfPlusOnly(std::span<const std::uint8_t> data);
+// the file says it holds only these (the EMF+ header's dual flag is clear), or when it says it
+// holds both but its own records draw nothing.
+bool playsEmfPlus(std::span<const std::uint8_t> data, std::uint64_t maxRecords);
+// Whether any of an EMF's own records draws (a blit that leaves the destination does not).
+bool emfRecordsDraw(std::span<const std::uint8_t> data, std::uint64_t maxRecords);
 bool playEmfPlusRecords(std::span<const std::uint8_t> data, MetafileDevice& device,
                         const QRectF& target);
 

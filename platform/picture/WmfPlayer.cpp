@@ -17,6 +17,7 @@ enum WmfFunction : std::uint16_t {
     META_SETBKMODE = 0x0102,
     META_SETMAPMODE = 0x0103,
     META_SETPOLYFILLMODE = 0x0106,
+    META_SETSTRETCHBLTMODE = 0x0107,
     META_RESTOREDC = 0x0127,
     META_PAINTREGION = 0x012B,
     META_SELECTCLIPREGION = 0x012C,
@@ -53,8 +54,10 @@ enum WmfFunction : std::uint16_t {
     META_ARC = 0x0817,
     META_PIE = 0x081A,
     META_CHORD = 0x0830,
+    META_BITBLT = 0x0922,
     META_DIBBITBLT = 0x0940,
     META_EXTTEXTOUT = 0x0A32,
+    META_STRETCHBLT = 0x0B23,
     META_DIBSTRETCHBLT = 0x0B41,
     META_SETDIBTODEV = 0x0D33,
     META_STRETCHDIB = 0x0F43,
@@ -167,6 +170,10 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
             if (p.has(1))
                 s.windingFill = p.u(0) == 2;
             break;
+        case META_SETSTRETCHBLTMODE:
+            if (p.has(1))
+                s.stretchMode = p.u(0);
+            break;
         case META_SETTEXTALIGN:
             if (p.has(1))
                 s.textAlign = p.u(0);
@@ -206,18 +213,19 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
             break;
         case META_CREATEPENINDIRECT:
             if (p.has(5))
-                m_device.storeInFreeSlot(GdiPen{p.u(0), double(p.s(1)), colourFromRef(p.u32(3))});
+                m_device.storeInFreeSlot(
+                    GdiPen{p.u(0), double(p.s(1)), colourFromRef(p.u32(3)), {}, {}});
             else
                 m_device.storeInFreeSlot(GdiPlaceholder{});
             break;
         case META_CREATEBRUSHINDIRECT:
             if (p.has(4))
-                m_device.storeInFreeSlot(GdiBrush{p.u(0), colourFromRef(p.u32(1)), p.u(3), {}});
+                m_device.storeInFreeSlot(GdiBrush{p.u(0), colourFromRef(p.u32(1)), p.u(3), {}, {}});
             else
                 m_device.storeInFreeSlot(GdiPlaceholder{});
             break;
         case META_DIBCREATEPATTERNBRUSH: {
-            GdiBrush brush{5, Qt::black, 0, {}};
+            GdiBrush brush{5, Qt::black, 0, {}, {}};
             if (p.has(2))
                 brush.pattern = recordDib(p.from(2), m_device.limits().raster);
             m_device.storeInFreeSlot(std::move(brush));
@@ -324,8 +332,22 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
             if (p.has(6))
                 m_device.patternFill(QRectF(p.s(5), p.s(4), p.s(3), p.s(2)), p.u32(0));
             break;
+        case META_BITBLT:
+        case META_STRETCHBLT:
         case META_DIBBITBLT:
         case META_DIBSTRETCHBLT:
+            // Without a bitmap the record's size in words is its function's high byte plus
+            // three, with a reserved word after the operation, which then takes no source.
+            if (p.words() == std::size_t(function >> 8)) {
+                const std::size_t at =
+                    function == META_BITBLT || function == META_DIBBITBLT ? 5 : 7;
+                m_device.patternFill(QRectF(p.s(at + 3), p.s(at + 2), p.s(at + 1), p.s(at)),
+                                     p.u32(0));
+                break;
+            }
+            if (function == META_DIBBITBLT || function == META_DIBSTRETCHBLT)
+                bitmap(function, p);
+            break;
         case META_STRETCHDIB:
         case META_SETDIBTODEV:
             bitmap(function, p);
@@ -457,10 +479,8 @@ void WmfPlayer::bitmap(std::uint16_t function, const Params& p)
             return;
     }
     const QImage image = recordDib(p.from(dibIndex), limits);
-    if (image.isNull()) {
-        m_device.patternFill(destination, rop);
+    if (image.isNull())
         return;
-    }
     // Source rows count up from the bitmap's bottom edge.
     source.moveTop(image.height() - source.top() - source.height());
     m_device.image(destination, image, source, rop);

@@ -64,6 +64,38 @@ inline QByteArray packedDib24(int width, int height, const std::vector<std::uint
     return out;
 }
 
+// A packed 1-bit DIB (40-byte header, two palette colours, bottom-up rows) of rows given
+// top-down as bit strings ("0" for the first colour).
+inline QByteArray packedDib1(const std::vector<const char*>& topDown, std::uint32_t zero,
+                             std::uint32_t one)
+{
+    const int width = int(std::strlen(topDown.front()));
+    const int height = int(topDown.size());
+    QByteArray out;
+    put32(out, 40);
+    put32(out, width);
+    put32(out, height);
+    put16(out, 1);
+    put16(out, 1);
+    for (int i = 0; i < 6; ++i)
+        put32(out, 0);
+    for (const std::uint32_t c : {zero, one}) {
+        out.append(char((c >> 16) & 0xFF));
+        out.append(char((c >> 8) & 0xFF));
+        out.append(char(c & 0xFF));
+        out.append('\0');
+    }
+    const int stride = ((width + 31) / 32) * 4;
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray row(stride, '\0');
+        for (int x = 0; x < width; ++x)
+            if (topDown[std::size_t(y)][x] == '1')
+                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        out += row;
+    }
+    return out;
+}
+
 class WmfWriter {
 public:
     void record(int function, std::initializer_list<int> words)
@@ -250,7 +282,8 @@ public:
             put16(p, c.unicode());
         raw(84, p);
     }
-    void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& dib)
+    void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& dib,
+                       std::uint32_t operation = 0x00CC0020)
     {
         QByteArray p;
         for (int i = 0; i < 4; ++i)
@@ -262,10 +295,104 @@ public:
         put32(p, 120);
         put32(p, dib.size() - 40);
         put32(p, 0);
-        put32(p, 0x00CC0020);
+        put32(p, operation);
         put32(p, w);
         put32(p, h);
         raw(81, p + dib);
+    }
+    // SmallTextOut without a box, in 8-bit characters (ETO_NO_RECT | ETO_SMALL_CHARS).
+    void smallText(int x, int y, const QByteArray& text)
+    {
+        QByteArray p;
+        for (std::int64_t v :
+             {std::int64_t(x), std::int64_t(y), std::int64_t(text.size()), std::int64_t(0x300),
+              std::int64_t(1), std::int64_t(0), std::int64_t(0)})
+            put32(p, v);
+        raw(108, p + text);
+    }
+    // PolyTextOutW: one wide string drawn at each point.
+    void polyText(const std::vector<std::pair<int, int>>& at, const QString& text)
+    {
+        QByteArray p;
+        for (int i = 0; i < 4; ++i)
+            put32(p, 0);
+        put32(p, 1);
+        putFloat(p, 1);
+        putFloat(p, 1);
+        put32(p, std::int64_t(at.size()));
+        const std::int64_t stringAt = 8 + 32 + 40 * std::int64_t(at.size());
+        for (const auto& [x, y] : at)
+            for (std::int64_t v : {std::int64_t(x), std::int64_t(y), std::int64_t(text.size()),
+                                   stringAt, std::int64_t(0), std::int64_t(0), std::int64_t(0),
+                                   std::int64_t(0), std::int64_t(0), std::int64_t(0)})
+                put32(p, v);
+        for (QChar c : text)
+            put16(p, c.unicode());
+        raw(97, p);
+    }
+    struct Vertex {
+        int x, y, r, g, b;
+    };
+    // GradientFill: rectangles across (mode 0) or down (1) by vertex pairs, triangles (2) by
+    // threes; the vertices' alpha is 0, which the fill does not use.
+    void gradient(int mode, const std::vector<Vertex>& vertices, const std::vector<int>& shapes)
+    {
+        QByteArray p;
+        for (int i = 0; i < 4; ++i)
+            put32(p, 0);
+        put32(p, std::int64_t(vertices.size()));
+        put32(p, std::int64_t(shapes.size()) / (mode == 2 ? 3 : 2));
+        put32(p, mode);
+        for (const Vertex& v : vertices) {
+            put32(p, v.x);
+            put32(p, v.y);
+            for (int c : {v.r << 8, v.g << 8, v.b << 8, 0})
+                put16(p, c);
+        }
+        for (int n : shapes)
+            put32(p, n);
+        raw(118, p);
+    }
+    // PolyDraw (or PolyDraw16): points and their types.
+    void polyDraw(const std::vector<std::pair<int, int>>& pts, const QByteArray& types,
+                  bool small = false)
+    {
+        QByteArray p;
+        for (int i = 0; i < 4; ++i)
+            put32(p, 0);
+        put32(p, std::int64_t(pts.size()));
+        for (const auto& [x, y] : pts) {
+            if (small) {
+                put16(p, x);
+                put16(p, y);
+            } else {
+                put32(p, x);
+                put32(p, y);
+            }
+        }
+        raw(small ? 92 : 56, p + types);
+    }
+    void angleArc(int x, int y, int radius, float start, float sweep)
+    {
+        QByteArray p;
+        for (int v : {x, y, radius})
+            put32(p, v);
+        putFloat(p, start);
+        putFloat(p, sweep);
+        raw(41, p);
+    }
+    // A BitBlt without a bitmap: the raster operation alone.
+    void bitBlt(int x, int y, int w, int h, std::uint32_t operation)
+    {
+        QByteArray p;
+        const std::int64_t fields[] = {0, 0, 0, 0, x, y, w, h, std::int64_t(operation), 0, 0};
+        for (std::int64_t v : fields)
+            put32(p, v);
+        for (float v : {1.f, 0.f, 0.f, 1.f, 0.f, 0.f})
+            putFloat(p, v);
+        for (int i = 0; i < 6; ++i)
+            put32(p, 0);
+        raw(76, p);
     }
     void plus(const QByteArray& plusRecords)
     {

@@ -291,6 +291,25 @@ TEST(Metafile, HostileSizesAndDepthsAreBounded)
     e.record(RECTANGLEEMF, {0, 0, 10, 10});
     EXPECT_FALSE(parsed(e.file(10, 10)).render(10, 10).isNull());
 
+    // Thousands of full-size shaded triangles and masked blits: those past a budget of
+    // pixels computed one by one are left out, so the picture stays quick to draw.
+    EmfWriter shaded;
+    std::vector<EmfWriter::Vertex> corners = {
+        {0, 0, 255, 0, 0}, {400, 0, 0, 255, 0}, {0, 400, 0, 0, 255}};
+    std::vector<int> triangles;
+    for (int i = 0; i < 3000; ++i)
+        triangles.insert(triangles.end(), {0, 1, 2});
+    shaded.gradient(2, corners, triangles);
+    for (int i = 0; i < 1000; ++i)
+        shaded.stretchDiBits(0, 0, 400, 400, 1, 1, packedDib24(1, 1, {rgb(255, 255, 255)}),
+                             0x008800C6);
+    QElapsedTimer clock;
+    clock.start();
+    const QImage many = parsed(shaded.file(400, 400)).render(400, 400);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_GT(qRed(many.pixel(5, 5)), 240);  // the first triangles are drawn
+    EXPECT_LT(qGreen(many.pixel(5, 5)), 10);
+
     // A non-finite or absurd world transform is not taken.
     EmfWriter t;
     QByteArray xform;
@@ -398,4 +417,256 @@ TEST(PictureLoader, LoadsMetafilesAsPicturesThatDrawAtAnySize)
     const Metafile handle = parsed(emfShapes());
     EXPECT_TRUE(pictureFromMetafile(handle, PICTYPE_ENHMETAFILE).has_value());
     EXPECT_FALSE(pictureFromMetafile(handle, PICTYPE_METAFILE).has_value());
+}
+
+namespace {
+
+QImage renderedOnWhite(const QByteArray& bytes, int width, int height)
+{
+    return parsed(bytes).render(width, height, qRgba(255, 255, 255, 255));
+}
+
+// Each channel within a few levels.
+bool near(QRgb a, QRgb b, int tolerance = 8)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+constexpr std::uint32_t EXTCREATEPEN = 95;
+constexpr std::uint32_t Geometric = 0x10000;
+
+}  // namespace
+
+TEST(Metafile, ExtendedPensDrawWithTheirWidthStyleCapsAndBrush)
+{
+    // A red disc outlined by a geometric black pen 8 wide.
+    EmfWriter disc;
+    disc.record(EXTCREATEPEN, {1, 0, 0, 0, 0, Geometric, 8, 0, rgb(0, 0, 0), 0, 0});
+    disc.record(CREATEBRUSHINDIRECT, {2, 0, rgb(255, 0, 0), 0});
+    disc.record(SELECTOBJECTEMF, {1});
+    disc.record(SELECTOBJECTEMF, {2});
+    disc.record(ELLIPSEEMF, {10, 10, 90, 90});
+    const QImage outlined = renderedOnWhite(disc.file(100, 100), 100, 100);
+    EXPECT_EQ(pixelOf(outlined, 50, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(pixelOf(outlined, 11, 50), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelOf(outlined, 3, 50), qRgb(255, 255, 255));
+
+    // A user style of 10 on, 10 off with flat caps, 6 wide, in a hatched green brush of
+    // vertical lines: dashes and gaps where the array puts them.
+    EmfWriter dashed;
+    dashed.record(EXTCREATEPEN,
+                  {1, 0, 0, 0, 0, Geometric | 0x200 | 7, 6, 0, rgb(0, 128, 0), 0, 2, 10, 10});
+    dashed.record(SELECTOBJECTEMF, {1});
+    dashed.record(MOVETOEX, {0, 20});
+    dashed.record(LINETOEMF, {100, 20});
+    // Square caps reach half the width past the line's end; flat ones stop at it.
+    dashed.record(EXTCREATEPEN, {2, 0, 0, 0, 0, Geometric | 0x100, 10, 0, rgb(0, 0, 255), 0, 0});
+    dashed.record(SELECTOBJECTEMF, {2});
+    dashed.record(MOVETOEX, {20, 60});
+    dashed.record(LINETOEMF, {60, 60});
+    dashed.record(EXTCREATEPEN, {3, 0, 0, 0, 0, Geometric | 0x200, 10, 2, rgb(0, 0, 255), 1, 0});
+    dashed.record(SELECTOBJECTEMF, {3});
+    dashed.record(MOVETOEX, {20, 85});
+    dashed.record(LINETOEMF, {60, 85});
+    // The null brush makes the pen draw nothing.
+    dashed.record(EXTCREATEPEN, {4, 0, 0, 0, 0, Geometric, 10, 1, rgb(255, 0, 0), 0, 0});
+    dashed.record(SELECTOBJECTEMF, {4});
+    dashed.record(MOVETOEX, {70, 40});
+    dashed.record(LINETOEMF, {70, 95});
+    const QImage lines = renderedOnWhite(dashed.file(100, 100), 100, 100);
+    EXPECT_EQ(pixelOf(lines, 5, 20), qRgb(0, 128, 0));
+    EXPECT_EQ(pixelOf(lines, 15, 20), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(lines, 25, 20), qRgb(0, 128, 0));
+    EXPECT_EQ(pixelOf(lines, 63, 60), qRgb(0, 0, 255));
+    EXPECT_EQ(pixelOf(lines, 63, 85), qRgb(255, 255, 255));
+    int hatchGaps = 0;  // a hatched pen leaves gaps along its stroke
+    for (int x = 22; x < 58; ++x)
+        hatchGaps += pixelOf(lines, x, 85) == qRgb(255, 255, 255);
+    EXPECT_GT(hatchGaps, 10);
+    EXPECT_LT(hatchGaps, 36);
+    EXPECT_EQ(pixelOf(lines, 70, 70), qRgb(255, 255, 255));
+
+    // A sharp miter join reaches its tip under the default limit of 10, and is cut off (bevelled)
+    // under a limit of 1.
+    const auto joined = [](int limit) {
+        EmfWriter e;
+        if (limit)
+            e.record(58, {limit});
+        e.record(EXTCREATEPEN, {1, 0, 0, 0, 0, Geometric | 0x2000 | 0x200, 8, 0, 0, 0, 0});
+        e.record(SELECTOBJECTEMF, {1});
+        e.points(EPOLYLINE, {{20, 90}, {50, 20}, {80, 90}});
+        return renderedOnWhite(e.file(100, 100), 100, 100);
+    };
+    EXPECT_EQ(pixelOf(joined(0), 50, 13), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelOf(joined(1), 50, 13), qRgb(255, 255, 255));
+}
+
+TEST(Metafile, BlitsComputeTheirRasterOperation)
+{
+    const QByteArray checker =
+        packedDib24(2, 1, {rgb(255, 255, 255), rgb(0, 0, 0)});  // white left, black right
+    struct Case {
+        std::uint32_t operation;
+        QRgb left;   // where the source is white (or over the left half)
+        QRgb right;  // where it is black
+        bool source;
+    };
+    // Over a red rectangle, with a blue brush selected.
+    const Case cases[] = {
+        {0x00AA0029, qRgb(255, 0, 0), qRgb(255, 0, 0), false},          // leaves the destination
+        {0x00F00021, qRgb(0, 0, 255), qRgb(0, 0, 255), false},          // PATCOPY
+        {0x005A0049, qRgb(255, 0, 255), qRgb(255, 0, 255), false},      // PATINVERT
+        {0x00550009, qRgb(0, 255, 255), qRgb(0, 255, 255), false},      // DSTINVERT
+        {0x00000042, qRgb(0, 0, 0), qRgb(0, 0, 0), false},              // BLACKNESS
+        {0x00FF0062, qRgb(255, 255, 255), qRgb(255, 255, 255), false},  // WHITENESS
+        {0x000F0001, qRgb(255, 255, 0), qRgb(255, 255, 0), false},      // NOT pattern
+        {0x00A000C9, qRgb(0, 0, 0), qRgb(0, 0, 0), false},              // pattern AND dest
+        {0x008800C6, qRgb(255, 0, 0), qRgb(0, 0, 0), true},             // SRCAND
+        {0x00EE0086, qRgb(255, 255, 255), qRgb(255, 0, 0), true},       // SRCPAINT
+        {0x00660046, qRgb(0, 255, 255), qRgb(255, 0, 0), true},         // SRCINVERT
+        {0x00C000CA, qRgb(0, 0, 255), qRgb(0, 0, 0), true},             // MERGECOPY
+        {0x00330008, qRgb(0, 0, 0), qRgb(255, 255, 255), true},         // NOTSRCCOPY
+        {0x00BB0226, qRgb(255, 0, 0), qRgb(255, 255, 255), true},       // MERGEPAINT
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.operation);
+        EmfWriter e;
+        e.record(CREATEPEN, {1, 5, 0, 0, 0});
+        e.record(SELECTOBJECTEMF, {1});
+        e.record(CREATEBRUSHINDIRECT, {2, 0, rgb(255, 0, 0), 0});
+        e.record(SELECTOBJECTEMF, {2});
+        e.record(RECTANGLEEMF, {0, 0, 100, 100});
+        e.record(CREATEBRUSHINDIRECT, {3, 0, rgb(0, 0, 255), 0});
+        e.record(SELECTOBJECTEMF, {3});
+        if (c.source)
+            e.stretchDiBits(0, 0, 100, 100, 2, 1, checker, c.operation);
+        else
+            e.bitBlt(0, 0, 100, 100, c.operation);
+        const QImage image = renderedOnWhite(e.file(100, 100), 100, 100);
+        EXPECT_EQ(pixelOf(image, 25, 50), c.left);
+        EXPECT_EQ(pixelOf(image, 75, 50), c.right);
+    }
+
+    // A WMF blit without a bitmap has a reserved word before its rectangle.
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {100, 100});
+    w.brush(0, rgb(0, 160, 0));
+    w.record(SELECTOBJECT, {0});
+    w.record(0x0940, {0x0021, 0x00F0, 0, 0, 0, 40, 50, 10, 20});  // PATCOPY 50 × 40 at (20, 10)
+    const QImage wmf =
+        parsed(w.placeable(0, 0, 100, 100, 96)).render(100, 100, qRgba(255, 255, 255, 255));
+    EXPECT_EQ(pixelOf(wmf, 25, 15), qRgb(0, 160, 0));
+    EXPECT_EQ(pixelOf(wmf, 65, 45), qRgb(0, 160, 0));
+    EXPECT_EQ(pixelOf(wmf, 75, 15), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(wmf, 25, 55), qRgb(255, 255, 255));
+}
+
+TEST(Metafile, PlaysTextPixelGradientPolyDrawAndArcRecords)
+{
+    EmfWriter e;
+    e.record(SETBKMODEEMF, {1});
+    e.font(1, -30, 700, QStringLiteral("Liberation Sans"));
+    e.record(SELECTOBJECTEMF, {1});
+    e.record(SETTEXTALIGNEMF, {0});
+    e.smallText(4, 0, "MMM");
+    e.polyText({{4, 40}, {64, 40}}, QStringLiteral("MM"));
+    // A pixel, gradients across a rectangle and over a triangle.
+    e.record(15, {150, 10, rgb(255, 0, 255)});
+    // The second rectangle names a vertex past the table and is passed over.
+    e.gradient(0, {{100, 100, 255, 0, 0}, {200, 120, 0, 0, 255}}, {0, 1, 0, 9});
+    e.gradient(2, {{100, 130, 255, 0, 0}, {200, 130, 0, 255, 0}, {150, 190, 0, 0, 255}}, {0, 1, 2});
+    // PolyDraw: a closed triangle's outline from a move; AngleArc: a line to the arc, then a
+    // half circle anticlockwise over the top.
+    e.record(CREATEPEN, {2, 0, 3, 0, rgb(0, 0, 0)});
+    e.record(SELECTOBJECTEMF, {2});
+    e.polyDraw({{10, 190}, {50, 110}, {90, 190}}, QByteArray("\x06\x02\x03", 3));
+    e.record(MOVETOEX, {210, 60});
+    e.angleArc(250, 60, 30, 0, 180);
+    const QImage image = renderedOnWhite(e.file(300, 200), 300, 200);
+    const auto darkIn = [&](const QRect& area) {
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                dark += qGray(image.pixel(x, y)) < 100;
+        return dark;
+    };
+    EXPECT_GT(darkIn(QRect(4, 0, 70, 32)), 100);   // the small text
+    EXPECT_GT(darkIn(QRect(4, 40, 40, 32)), 60);   // the first polygonal string
+    EXPECT_GT(darkIn(QRect(64, 40, 40, 32)), 60);  // and the second
+    EXPECT_EQ(pixelOf(image, 150, 10), qRgb(255, 0, 255));
+    EXPECT_TRUE(near(pixelOf(image, 101, 110), qRgb(252, 0, 3)));
+    EXPECT_TRUE(near(pixelOf(image, 198, 110), qRgb(3, 0, 252)));
+    EXPECT_TRUE(near(pixelOf(image, 150, 110), qRgb(128, 0, 128), 12));
+    EXPECT_TRUE(near(pixelOf(image, 150, 150), qRgb(85, 85, 85), 30));  // the triangle's middle
+    EXPECT_EQ(pixelOf(image, 110, 185), qRgb(255, 255, 255));           // outside it
+    EXPECT_EQ(pixelOf(image, 50, 190), qRgb(0, 0, 0));                  // the closing edge
+    EXPECT_EQ(pixelOf(image, 50, 150), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(image, 250, 30), qRgb(0, 0, 0));  // the arc's top
+    EXPECT_EQ(pixelOf(image, 250, 90), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(image, 215, 60), qRgb(0, 0, 0));  // the line to its start
+}
+
+TEST(Metafile, BitmapsFollowTheStretchModeAndPatternsTheBrushOrigin)
+{
+    const QByteArray bars = packedDib24(2, 1, {rgb(0, 0, 0), rgb(255, 255, 255)});
+    const auto stretched = [&](int mode) {
+        EmfWriter e;
+        if (mode)
+            e.record(21, {mode});
+        e.stretchDiBits(0, 0, 100, 10, 2, 1, bars);
+        return renderedOnWhite(e.file(100, 10), 100, 10);
+    };
+    for (const int mode : {0, 1, 3}) {  // the default, BLACKONWHITE and COLORONCOLOR
+        const QImage crisp = stretched(mode);
+        EXPECT_EQ(pixelOf(crisp, 48, 5), qRgb(0, 0, 0));
+        EXPECT_EQ(pixelOf(crisp, 52, 5), qRgb(255, 255, 255));
+    }
+    const QImage smooth = stretched(4);  // HALFTONE
+    EXPECT_NE(pixelOf(smooth, 48, 5), qRgb(0, 0, 0));
+
+    // A hatched pattern starts at the brush origin: moved by its period it is the same.
+    const auto hatched = [](int originY) {
+        EmfWriter e;
+        e.record(13, {0, originY});
+        e.record(CREATEBRUSHINDIRECT, {1, 2, rgb(0, 0, 0), 0});  // horizontal lines
+        e.record(SELECTOBJECTEMF, {1});
+        e.bitBlt(0, 0, 16, 16, 0x00F00021);
+        return renderedOnWhite(e.file(16, 16), 16, 16);
+    };
+    EXPECT_NE(hatched(0), hatched(3));
+    EXPECT_EQ(hatched(0), hatched(8));
+}
+
+TEST(Metafile, DualFilesPlayTheirPlusRecordsWhenTheirOwnDrawNothing)
+{
+    const auto dual = [](bool gdiDraws) {
+        QByteArray records;
+        QByteArray header;
+        for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
+            put32(header, v);
+        records += plusRecord(0x4001, 1, header);  // dual
+        QByteArray page;
+        putFloat(page, 1);
+        records += plusRecord(0x4030, 2, page);
+        QByteArray rects;
+        put32(rects, 0xFF2060C0);
+        put32(rects, 1);
+        for (float v : {10.f, 10.f, 80.f, 80.f})
+            putFloat(rects, v);
+        records += plusRecord(0x400A, 0x8000, rects);
+        records += plusRecord(0x4002, 0, {});
+        EmfWriter e;
+        e.plus(records);
+        if (gdiDraws) {
+            e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
+            e.record(SELECTOBJECTEMF, {1});
+            e.record(RECTANGLEEMF, {0, 0, 100, 100});
+        }
+        e.bitBlt(0, 0, 100, 100, 0x00AA0029);  // the closing blit that leaves everything
+        return renderedOnWhite(e.file(100, 100), 100, 100);
+    };
+    EXPECT_EQ(pixelOf(dual(false), 50, 50), qRgb(0x20, 0x60, 0xC0));
+    EXPECT_EQ(pixelOf(dual(true), 50, 50), qRgb(200, 0, 0));
 }

@@ -63,6 +63,8 @@ public:
     // One job at a time. False when there is no printer or it failed; a failed job is still
     // open until it is aborted.
     virtual bool startDoc(const QString& title) = 0;  // opens the job and its first page
+    // The last startDoc failed because the user cancelled (a file printer's save dialog).
+    virtual bool startCancelled() { return false; }
     virtual bool newPage() = 0;
     virtual bool endDoc() = 0;
     virtual void abortDoc() = 0;

@@ -573,6 +573,9 @@ void PrintPreview::PrintButton_Click()
             default:
                 break;
         }
+        // The user who cancels one copy wants none of the others.
+        if (PrintingMod::JobCancelled())
+            break;
     }
 }
 

@@ -118,20 +118,30 @@ TEST_F(OptionCommands, HelpOpensTheInstalledHelpFileAndNewStartsTheProgramAgain)
     EXPECT_EQ(form.XrRTB1->Text(), "kept");
 }
 
-// On a desktop without a viewer for compiled help, the help's pages go to the browser.
+// On a desktop without a viewer for compiled help, the help's pages go to the browser; without
+// a browser either, the user is told.
 TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
 {
     QStringList opened;
-    const std::unique_ptr<sys::ShellService> desktop =
-        sys::makeDesktopShell([&](const QString& url) {
+    bool hasBrowser = false;
+    const std::unique_ptr<sys::ShellService> desktop = sys::makeDesktopShell(
+        [&](const QString& url) {
             opened << url;
             return true;
-        });
+        },
+        [&](const QString& path) { return hasBrowser && path.endsWith(".htm"); });
     testsupport::ScopedService<sys::ShellService> installed(sys::shellService(), *desktop);
     app::Form1& form = load();
     form.menuGeneralHelp->trigger();
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Unknown Filetype.");
+    EXPECT_EQ(boxes.shown()[0].style, host::vbOKOnly | host::vbInformation);
+
+    hasBrowser = true;
+    form.menuGeneralHelp->trigger();
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(boxes.shown().size(), 1u);
     const QUrl address(opened[0]);
     ASSERT_TRUE(address.isLocalFile());
     const QString page = address.toLocalFile();

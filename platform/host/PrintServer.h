@@ -6,11 +6,10 @@
 #include "platform/host/ServiceSlot.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QString>
 #include <cstdint>
 #include <memory>
-
-class QPrinter;
 
 namespace host {
 

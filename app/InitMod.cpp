@@ -8,6 +8,7 @@
 #include "platform/system/DesktopAssociation.h"
 #include "platform/system/FileSystem.h"
 #include "platform/system/HelpPages.h"
+#include "platform/system/RegistryCalls.h"
 #include "richtext/core/FileManagementMod.h"
 
 #include <QCoreApplication>
@@ -102,13 +103,21 @@ void InitialiseApplication()
             WriteResourceToFile(file.id, file.path, QString::fromLatin1(file.type));
     }
 
-    if (PathExists(paths.settingsFile))
-        return;
-    EnsureFile(paths.settingsFile);
-    writeFirstRunSettings({paths.settingsFile, paths.aboutText, paths.helpFile}, [&paths] {
+    const auto registerAssociation = [&paths] {
         RegisterFileAssociation(DocumentExtension, programPath(), DocumentClass,
                                 DocumentDescription, paths.documentIcon);
-    });
+    };
+    if (PathExists(paths.settingsFile)) {
+        // A program that has moved takes its registration (and its menu entry) along.
+        const std::optional<sys::FileAssociation> registered =
+            sys::readFileAssociation(sys::registryService().get(), DocumentExtension);
+        if (registered && registered->openCommand != associationOpenCommand(programPath()))
+            registerAssociation();
+        return;
+    }
+    EnsureFile(paths.settingsFile);
+    writeFirstRunSettings({paths.settingsFile, paths.aboutText, paths.helpFile},
+                          registerAssociation);
 }
 
 bool WriteResourceToFile(qint16 resourceId, const QString& path, const QString& resourceType)

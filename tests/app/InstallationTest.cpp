@@ -115,6 +115,13 @@ TEST_F(Installation, SecondRunRewritesNothingButAMissingDataFile)
     EXPECT_FALSE(registry.hasKey("wmdf_ext\\shell\\open\\command"))
         << "the association was registered again";
 
+    // A program that has moved registers its new place.
+    app::RegisterFileAssociation(".wmdf", "/old/place/scrivet", "wmdf_ext", "Wexmoor Document File",
+                                 p.documentIcon);
+    app::InitialiseApplication();
+    EXPECT_EQ(registry.value("wmdf_ext\\shell\\open\\command"),
+              app::associationOpenCommand(app::programPath()));
+
     // Without the settings file the next start restores every default and registers again.
     QFile::remove(p.settingsFile);
     app::InitialiseApplication();

@@ -342,12 +342,17 @@ public:
     void refresh() override
     {
         if (!m_painter.isActive())
-            askAndWait();
+            askAndWait(AnswerWait);
+    }
+    void refreshSoon() override
+    {
+        if (!m_painter.isActive())
+            askAndWait(std::chrono::milliseconds(0));
     }
 
 private:
     OutputPrinter& current();
-    void askAndWait();
+    void askAndWait(std::chrono::milliseconds bound);
     void adopt(std::optional<PrinterAnswer> answer);
     void remember();
 
@@ -383,7 +388,7 @@ OutputPrinter& SystemPrinterDevice::current()
     if (m_out && m_painter.isActive())
         return *m_out;
     if (!m_out || chosenDefaultPrinter() != m_chosen)
-        askAndWait();
+        askAndWait(AnswerWait);
     else
         adopt(m_watch->take());
     if (!m_out) {
@@ -394,12 +399,12 @@ OutputPrinter& SystemPrinterDevice::current()
     return *m_out;
 }
 
-void SystemPrinterDevice::askAndWait()
+void SystemPrinterDevice::askAndWait(std::chrono::milliseconds bound)
 {
     if (!m_watch)
         return;
     m_chosen = chosenDefaultPrinter();
-    m_watch->askAndWait(m_chosen, AnswerWait);
+    m_watch->askAndWait(m_chosen, bound);
     adopt(m_watch->take());
 }
 

@@ -32,6 +32,7 @@ public:
 };
 
 std::unique_ptr<testsupport::PrivatePrintServer> server;
+NoQueues none;
 QString serverFailure;
 std::unique_ptr<host::PrinterDevice> fourQueues;
 std::unique_ptr<host::PrinterDevice> noServer;
@@ -44,6 +45,7 @@ bool usePrinter(benchmark::State& state)
         return false;
     }
     host::printerService().install(state.range(0) == 0 ? fourQueues.get() : noServer.get());
+    host::printServerService().install(state.range(0) == 0 ? nullptr : &none);
     host::printer().reset();
     state.SetLabel(state.range(0) == 0 ? "four queues" : "no server");
     return true;
@@ -99,7 +101,7 @@ void BM_OpenPreview(benchmark::State& state)
     if (!usePrinter(state))
         return;
     richedit::RichTextBox document;
-    document.setText(lines(95 * 40));
+    document.setText(lines(95 * 69));  // 95 pages at the 1-inch margin
     RichTextLibraryState::instance().SharedRichText = &document;
     int32_t pages = 0;
     for (auto _ : state) {
@@ -128,7 +130,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no print server: %s\n", qPrintable(serverFailure));
     host::setPrinterListLifetime(std::chrono::milliseconds(100));
     fourQueues = host::makeSystemPrinter();
-    NoQueues none;
     host::printServerService().install(&none);
     noServer = host::makeSystemPrinter();
     host::printServerService().install(nullptr);
@@ -140,6 +141,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     host::printerService().install(nullptr);
+    host::printServerService().install(nullptr);
     noServer.reset();
     fourQueues.reset();
     server.reset();

@@ -14,6 +14,8 @@
 #include "richtext/printing/PrintPreview.h"
 #include "tests/support/PrivatePrintServer.h"
 
+#include "bench/GeneratedText.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,15 +53,6 @@ bool usePrinter(benchmark::State& state)
     return true;
 }
 
-QString lines(int count)
-{
-    QStringList text;
-    for (int i = 0; i < count; ++i)
-        text
-            << QStringLiteral("Line %1 of the document, long enough to be a line of prose.").arg(i);
-    return text.join(QStringLiteral("\r\n"));
-}
-
 void BM_CaretKeyAtAPersonsPace(benchmark::State& state)
 {
     if (!usePrinter(state))
@@ -69,7 +62,7 @@ void BM_CaretKeyAtAPersonsPace(benchmark::State& state)
     control.show();
     control.LetDisplayRuler(true);
     control.LetMyWrapStyle(RulerWrap);
-    control.LetText(lines(300));
+    control.LetText(numberedProseLines(300));
     QWidget* view = control.findChild<richedit::RichTextView*>();
     int key = 0;
     double slowest = 0;
@@ -101,7 +94,7 @@ void BM_OpenPreview(benchmark::State& state)
     if (!usePrinter(state))
         return;
     richedit::RichTextBox document;
-    document.setText(lines(95 * 69));  // 95 pages at the 1-inch margin
+    document.setText(numberedProseLines(95 * 69));  // 95 pages at the 1-inch margin
     RichTextLibraryState::instance().SharedRichText = &document;
     int32_t pages = 0;
     for (auto _ : state) {

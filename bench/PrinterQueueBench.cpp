@@ -12,6 +12,7 @@
 #include "richtext/printing/PrintingMod.h"
 #include "tests/support/PrivatePrintServer.h"
 
+#include "bench/GeneratedText.h"
 #include "bench/SimulatedPrinter.h"
 
 #include <benchmark/benchmark.h>
@@ -39,20 +40,11 @@ bool usePrinter(benchmark::State& state)
     return true;
 }
 
-QString lines(int count)
-{
-    QStringList text;
-    for (int i = 0; i < count; ++i)
-        text
-            << QStringLiteral("Line %1 of the document, long enough to be a line of prose.").arg(i);
-    return text.join(QStringLiteral("\r\n"));
-}
-
 richedit::RichTextBox& longDocument()
 {
     static richedit::RichTextBox* box = [] {
         auto* text = new richedit::RichTextBox;
-        text->setText(lines(135 * 67));
+        text->setText(numberedProseLines(135 * 67));
         return text;
     }();
     return *box;
@@ -67,7 +59,7 @@ void BM_CaretKey(benchmark::State& state)
     control.show();
     control.LetDisplayRuler(true);
     control.LetMyWrapStyle(RulerWrap);
-    control.LetText(lines(300));
+    control.LetText(numberedProseLines(300));
     QWidget* view = control.findChild<richedit::RichTextView*>();
     int key = 0;
     for (auto _ : state) {
@@ -98,7 +90,7 @@ void BM_OpenPreview(benchmark::State& state)
     if (!usePrinter(state))
         return;
     richedit::RichTextBox document;
-    document.setText(lines(135 * 67));
+    document.setText(numberedProseLines(135 * 67));
     RichTextLibraryState::instance().SharedRichText = &document;
     for (auto _ : state) {
         PrintPreview preview;

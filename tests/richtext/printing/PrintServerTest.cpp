@@ -65,6 +65,17 @@ QList<PdfWord> pdfWords(const QString& path, int page)
 
 const QString Queue = QStringLiteral("Scrivet_Test_Queue");
 
+// Shows the control with a document wrapped at the printer's line width; returns its view.
+richedit::RichTextView& wrapAtThePrinter(XrRTB& control)
+{
+    control.resize(600, 400);
+    control.show();
+    control.LetDisplayRuler(true);
+    control.LetMyWrapStyle(RulerWrap);
+    control.LetText(numberedLines(200));
+    return *control.findChild<richedit::RichTextView*>();
+}
+
 class PrintServerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -118,13 +129,8 @@ TEST_F(PrintServerTest, CaretKeysAndAPageCountMakeNoServerRequest)
     host::setPrinterListLifetime(10ms);
     testsupport::RedirectedAppData appData;
     XrRTB control;
-    control.resize(600, 400);
-    control.show();
-    control.LetDisplayRuler(true);
-    control.LetMyWrapStyle(RulerWrap);
-    control.LetText(numberedLines(200));
+    richedit::RichTextView& view = wrapAtThePrinter(control);
     ASSERT_TRUE(control.PrinterInstalled());
-    richedit::RichTextView& view = *control.findChild<richedit::RichTextView*>();
     richedit::RichTextBox copy;
     copy.setText(numberedLines(200));
     ASSERT_GT(PrintingMod::CountPages(copy), 1);
@@ -147,12 +153,7 @@ TEST_F(PrintServerTest, AServerThatStopsAnsweringNeverStallsTheWindow)
 {
     host::setPrinterListLifetime(10ms);
     XrRTB control;
-    control.resize(600, 400);
-    control.show();
-    control.LetDisplayRuler(true);
-    control.LetMyWrapStyle(RulerWrap);
-    control.LetText(numberedLines(100));
-    richedit::RichTextView& view = *control.findChild<richedit::RichTextView*>();
+    richedit::RichTextView& view = wrapAtThePrinter(control);
     ASSERT_TRUE(s_server->pause());
     struct Resume {
         ~Resume() { s_server->resume(); }

@@ -22,7 +22,7 @@ namespace host {
 namespace {
 
 // How long the window waits for the server when it must have a fresh answer (the first
-// question, a print or preview window opening, a print dialog's choice).
+// question, a print dialog opening or naming another default).
 constexpr std::chrono::milliseconds AnswerWait{300};
 
 constexpr int PdfResolution = 1200;

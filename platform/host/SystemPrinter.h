@@ -3,7 +3,8 @@
 // Answers come from what was last learnt from the server, which a thread of its own asks again
 // whenever the answer is older than the list's lifetime; the window's thread waits a moment
 // for a fresh answer only on the first question, when a print dialog names another default,
-// and on refreshPrinters(), and never for a server that has stopped answering.
+// and on refreshPrinters() (refreshPrintersSoon() does not wait), and never for a server that
+// has stopped answering.
 #pragma once
 
 #include "platform/host/PrinterDevice.h"

@@ -6,6 +6,7 @@
 #include "app/ShellLauncher.h"
 #include "platform/host/Resources.h"
 #include "platform/system/DesktopAssociation.h"
+#include "platform/system/DesktopRegistration.h"
 #include "platform/system/FileSystem.h"
 #include "platform/system/HelpPages.h"
 #include "platform/system/RegistryCalls.h"
@@ -103,9 +104,12 @@ void InitialiseApplication()
             WriteResourceToFile(file.id, file.path, QString::fromLatin1(file.type));
     }
 
-    const auto registerAssociation = [&paths] {
-        RegisterFileAssociation(DocumentExtension, programPath(), DocumentClass,
-                                DocumentDescription, paths.documentIcon);
+    // Handed to the desktop once the window is painted when the program defers it.
+    const auto registerAssociation = [icon = paths.documentIcon] {
+        sys::registerWithDesktop([icon] {
+            RegisterFileAssociation(DocumentExtension, programPath(), DocumentClass,
+                                    DocumentDescription, icon);
+        });
     };
     if (PathExists(paths.settingsFile)) {
         // A program that has moved takes its registration (and its menu entry) along.

@@ -14,8 +14,10 @@ int main(int argc, char* argv[])
     // The first start registers with the desktop after the main window is painted; a
     // registration under way is finished before the program ends.
     sys::deferDesktopMirror();
-    QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                     [] { sys::waitForDesktopMirror(std::chrono::seconds(30)); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [] {
+        sys::releaseDesktopMirror();
+        sys::waitForDesktopMirror(std::chrono::seconds(30));
+    });
     // The splash window is the start-up object; the main window lives until its close goes on.
     auto* splash = new app::StartUpForm([commandLine] {
         app::Form1* window = app::createMainWindow(commandLine);

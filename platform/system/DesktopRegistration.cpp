@@ -10,6 +10,7 @@
 #include <QLockFile>
 #include <QThread>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace sys {
@@ -18,6 +19,7 @@ namespace {
 struct MirrorState {
     bool deferred = false;
     bool changed = false;
+    std::vector<std::function<void()>> registrations;
     std::unique_ptr<QThread> worker;
 };
 
@@ -51,6 +53,14 @@ void deferDesktopMirror()
     state().deferred = true;
 }
 
+void registerWithDesktop(std::function<void()> registration)
+{
+    if (state().deferred)
+        state().registrations.push_back(std::move(registration));
+    else
+        registration();
+}
+
 void desktopMirrorChanged(RegistryStore& store)
 {
     if (state().deferred) {
@@ -65,6 +75,9 @@ void releaseDesktopMirror()
     MirrorState& s = state();
     if (!s.deferred)
         return;
+    // Their changes are noted, and mirrored below with the rest.
+    for (const std::function<void()>& registration : std::exchange(s.registrations, {}))
+        registration();
     s.deferred = false;
     if (!s.changed)
         return;

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <chrono>
+#include <functional>
 
 namespace sys {
 
@@ -15,9 +16,14 @@ class RegistryStore;
 // From now on the store's changes are only noted.
 void deferDesktopMirror();
 
-// Mirrors the associations noted since deferDesktopMirror() on a thread of their own, behind a
-// lock file in the desktop's data folder; later changes are mirrored at once again. Returns at
-// once; nothing is done when nothing changed.
+// Runs a registration (changes of the association store) now, or while the mirror is deferred
+// when it is released, on the calling thread, before the mirror.
+void registerWithDesktop(std::function<void()> registration);
+
+// Runs the registrations kept since deferDesktopMirror(), then mirrors the associations on a
+// thread of their own, behind a lock file in the desktop's data folder; later changes are
+// mirrored at once again. Returns once the registrations ran; nothing is mirrored when nothing
+// changed.
 void releaseDesktopMirror();
 
 // Waits at most `bound` for a mirror started by releaseDesktopMirror(); true when none is

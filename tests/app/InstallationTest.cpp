@@ -5,7 +5,9 @@
 #include "app/ScrivetApplication.h"
 #include "app/SettingsFile.h"
 #include "platform/host/Resources.h"
+#include "platform/system/DesktopAssociation.h"
 #include "platform/system/DesktopRegistration.h"
+#include "platform/system/RegistryCalls.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -168,6 +170,7 @@ TEST(InstallationMirror, AFirstStartRegistersWithTheDesktopAfterItsWindowIsPaint
     sys::deferDesktopMirror();
     app::InitialiseApplication();
     EXPECT_FALSE(QFileInfo::exists(entry)) << "registered before the window was painted";
+    EXPECT_FALSE(sys::readFileAssociation(sys::registryService().get(), ".wmdf"));
 
     QDir().mkpath(QFileInfo(sys::desktopMirrorLockPath()).absolutePath());
     QLockFile otherStart(sys::desktopMirrorLockPath());
@@ -183,6 +186,7 @@ TEST(InstallationMirror, AFirstStartRegistersWithTheDesktopAfterItsWindowIsPaint
         << "the registration waits for the other start";
     EXPECT_FALSE(QFileInfo::exists(entry));
     otherStart.unlock();
+    EXPECT_TRUE(sys::readFileAssociation(sys::registryService().get(), ".wmdf"));
     ASSERT_TRUE(sys::waitForDesktopMirror(std::chrono::seconds(20)));
     EXPECT_TRUE(fileBytes(entry).contains("MimeType=application/x-wmdf;"));
     EXPECT_TRUE(fileBytes(appData.path() + "/config/mimeapps.list")

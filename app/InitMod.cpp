@@ -6,8 +6,10 @@
 #include "app/ShellLauncher.h"
 #include "platform/host/Resources.h"
 #include "platform/system/DesktopAssociation.h"
+#include "platform/system/DesktopRegistration.h"
 #include "platform/system/FileSystem.h"
 #include "platform/system/HelpPages.h"
+#include "platform/system/RegistryCalls.h"
 #include "richtext/core/FileManagementMod.h"
 
 #include <QCoreApplication>
@@ -102,13 +104,24 @@ void InitialiseApplication()
             WriteResourceToFile(file.id, file.path, QString::fromLatin1(file.type));
     }
 
-    if (PathExists(paths.settingsFile))
+    // Handed to the desktop once the window is painted when the program defers it.
+    const auto registerAssociation = [icon = paths.documentIcon] {
+        sys::registerWithDesktop([icon] {
+            RegisterFileAssociation(DocumentExtension, programPath(), DocumentClass,
+                                    DocumentDescription, icon);
+        });
+    };
+    if (PathExists(paths.settingsFile)) {
+        // A program that has moved takes its registration (and its menu entry) along.
+        const std::optional<sys::FileAssociation> registered =
+            sys::readFileAssociation(sys::registryService().get(), DocumentExtension);
+        if (registered && registered->openCommand != associationOpenCommand(programPath()))
+            registerAssociation();
         return;
+    }
     EnsureFile(paths.settingsFile);
-    writeFirstRunSettings({paths.settingsFile, paths.aboutText, paths.helpFile}, [&paths] {
-        RegisterFileAssociation(DocumentExtension, programPath(), DocumentClass,
-                                DocumentDescription, paths.documentIcon);
-    });
+    writeFirstRunSettings({paths.settingsFile, paths.aboutText, paths.helpFile},
+                          registerAssociation);
 }
 
 bool WriteResourceToFile(qint16 resourceId, const QString& path, const QString& resourceType)

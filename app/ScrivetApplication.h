@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace app {
 
 class Form1;
@@ -21,5 +23,10 @@ QString commandLineOf(const QStringList& arguments);
 // Builds the main window and runs its load with the command line (not yet shown); the caller
 // owns it.
 Form1* createMainWindow(const QString& commandLine = {});
+
+// Registers with the desktop what the start-up noted (the document association, the menu
+// entry) once `window` has been painted, or a few seconds after it was shown when it never is
+// (a minimised start): the window appears first.
+void registerWithDesktopAfterFirstPaint(QWidget* window);
 
 }  // namespace app

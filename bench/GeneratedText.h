@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <iterator>
 
@@ -23,4 +24,14 @@ inline QString generatedText(qsizetype size)
         text += next() % 60 == 0 ? QStringLiteral("\r\n") : QStringLiteral(" ");
     }
     return text;
+}
+
+// `count` numbered lines of prose, each a paragraph of its own.
+inline QString numberedProseLines(int count)
+{
+    QStringList text;
+    for (int i = 0; i < count; ++i)
+        text
+            << QStringLiteral("Line %1 of the document, long enough to be a line of prose.").arg(i);
+    return text.join(QStringLiteral("\r\n"));
 }

@@ -1,33 +1,46 @@
 #include "platform/host/PrintServer.h"
 
+#include <QCoreApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QThread>
 #include <atomic>
 
 namespace host {
 namespace {
 
 std::atomic<std::uint64_t> requestCount{0};
+std::atomic<std::uint64_t> mainThreadRequestCount{0};
 
-// The server behind Qt's print support: each member is one round trip.
+void countRequest()
+{
+    ++requestCount;
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread())
+        ++mainThreadRequestCount;
+}
+
+// The server behind Qt's print support: each member is one round trip. Only naming a queue's
+// printer fetches the queue's description.
 class SystemPrintServer : public PrintServer {
 public:
     QList<PrintQueue> queues() override
     {
-        ++requestCount;
+        countRequest();
+        const QString marked = QPrinterInfo::defaultPrinterName();
         QList<PrintQueue> result;
-        for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-            result.append(PrintQueue{info.printerName(), info.makeAndModel(), info.isDefault()});
+        for (const QString& name : QPrinterInfo::availablePrinterNames())
+            result.append(PrintQueue{name, name == marked});
         return result;
     }
 
-    std::unique_ptr<QPrinter> open(const QString& queue) override
+    OpenedQueue open(const QString& queue) override
     {
-        ++requestCount;
+        countRequest();
         const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
         if (info.isNull())
-            return nullptr;
-        return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+            return {};
+        return {std::make_unique<QPrinter>(info, QPrinter::HighResolution), info.makeAndModel()};
     }
 };
 
@@ -43,6 +56,11 @@ ServiceSlot<PrintServer>& printServerService()
 std::uint64_t printServerRequests()
 {
     return requestCount.load();
+}
+
+std::uint64_t printServerRequestsOnMainThread()
+{
+    return mainThreadRequestCount.load();
 }
 
 }  // namespace host

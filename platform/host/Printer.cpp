@@ -367,8 +367,13 @@ void Printer::StartDoc(const QString& title)
     // The print position is left alone: a program may place its first line before printing it.
     if (device().printing())
         return;
-    if (!device().startDoc(title))
+    if (!device().startDoc(title)) {
+        if (device().startCancelled()) {
+            KillDoc();
+            throw vb::VbError(vb::ErrCancel, QStringLiteral("Cancel"));
+        }
         failJob();
+    }
     m_page = 1;
 }
 

@@ -93,7 +93,8 @@ public:
     // to the start of the next line. Line breaks in the text start new lines.
     void Print(const QString& text = {});
 
-    // Jobs. A job that fails is aborted before error 482 is raised.
+    // Jobs. A job that fails is aborted before error 482 is raised; one the user cancels as it
+    // starts raises error 32755 instead.
     void StartDoc(const QString& title);  // nothing when a job is already open
     void NewPage();                       // opens a job first when none is open
     void EndDoc();                        // nothing when no job is open

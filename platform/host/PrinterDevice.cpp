@@ -50,6 +50,11 @@ ServiceSlot<PrinterDevice>& printerService()
     return slot;
 }
 
+void refreshPrintersSoon()
+{
+    printerService().get().refreshSoon();
+}
+
 void refreshPrinters()
 {
     printerService().get().refresh();

@@ -63,6 +63,8 @@ public:
     // One job at a time. False when there is no printer or it failed; a failed job is still
     // open until it is aborted.
     virtual bool startDoc(const QString& title) = 0;  // opens the job and its first page
+    // The last startDoc failed because the user cancelled (a file printer's save dialog).
+    virtual bool startCancelled() { return false; }
     virtual bool newPage() = 0;
     virtual bool endDoc() = 0;
     virtual void abortDoc() = 0;
@@ -74,12 +76,16 @@ public:
     // Learns the system's printers again now rather than when the answers are next due; a
     // print or preview dialog does this as it opens. Nothing during a job.
     virtual void refresh() {}
+    // Asks for the system's printers again without waiting for the answer, which the next
+    // queries take up once it is there.
+    virtual void refreshSoon() { refresh(); }
 };
 
 ServiceSlot<PrinterDevice>& printerService();
 
-// refresh() of the printer in service.
+// refresh() and refreshSoon() of the printer in service.
 void refreshPrinters();
+void refreshPrintersSoon();
 
 // A numbered paper size in twips, portrait; empty for vbPRPSUser and numbers not known here.
 QSizeF paperSizeTwips(int paperSize);

@@ -2,6 +2,7 @@
 
 #include "platform/host/CommonDialog.h"
 #include "platform/host/PrintServer.h"
+#include "platform/host/PrinterWatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,7 +21,9 @@
 namespace host {
 namespace {
 
-std::chrono::milliseconds listLifetime{2000};
+// How long the window waits for the server when it must have a fresh answer (the first
+// question, a print dialog opening or naming another default).
+constexpr std::chrono::milliseconds AnswerWait{300};
 
 constexpr int PdfResolution = 1200;
 // The least every printer leaves unprinted on each side, as printer drivers report it: the
@@ -54,6 +57,8 @@ public:
     virtual void apply(std::optional<int> paperSize, std::optional<int> orientation) = 0;
     // The device a job paints on, or null when the job cannot start.
     virtual QPagedPaintDevice* begin(const QString& title) = 0;
+    // The last begin found no device because the user cancelled.
+    virtual bool cancelled() const { return false; }
     virtual bool newPage() = 0;
     // After the painter has ended: the job is complete, or is thrown away.
     virtual bool finish(bool aborted) = 0;
@@ -61,13 +66,15 @@ public:
 
 class QueuePrinter : public OutputPrinter {
 public:
-    QueuePrinter(std::unique_ptr<QPrinter> printer, PrintQueue queue)
-        : m_printer(std::move(printer)), m_queue(std::move(queue))
+    QueuePrinter(QString name, OpenedQueue queue)
+        : m_printer(std::move(queue.printer)),
+          m_name(std::move(name)),
+          m_driver(std::move(queue.makeAndModel))
     {
     }
 
-    QString name() const override { return m_queue.name; }
-    QString driver() const override { return m_queue.makeAndModel; }
+    QString name() const override { return m_name; }
+    QString driver() const override { return m_driver; }
     bool isQueue() const override { return true; }
     int resolution() const override { return m_printer->resolution(); }
     QPageLayout layout() const override { return m_printer->pageLayout(); }
@@ -107,7 +114,8 @@ public:
 
 private:
     std::unique_ptr<QPrinter> m_printer;
-    PrintQueue m_queue;
+    QString m_name;
+    QString m_driver;
 };
 
 // The paper of a printer that has no paper of its own: Letter where people measure in inches.
@@ -145,6 +153,7 @@ public:
     QPagedPaintDevice* begin(const QString& title) override
     {
         const QString path = askForFile(title);
+        m_cancelled = path.isEmpty();
         if (path.isEmpty())
             return nullptr;
         m_file = std::make_unique<QSaveFile>(path);
@@ -160,6 +169,7 @@ public:
         return m_writer.get();
     }
 
+    bool cancelled() const override { return m_cancelled; }
     bool newPage() override { return m_writer && m_writer->newPage(); }
 
     bool finish(bool aborted) override
@@ -217,6 +227,7 @@ private:
     QPageSize::PageSizeId m_paper = localPaper();
     int m_orientation = vbPRORPortrait;
     QPageLayout m_layout;
+    bool m_cancelled = false;
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;  // after m_file: it writes into the file
 };
@@ -224,11 +235,16 @@ private:
 class SystemPrinterDevice : public PrinterDevice {
 public:
     SystemPrinterDevice()
+        : m_watch(std::make_unique<PrinterWatch>(printServerService().get(), pdfPrinterName()))
     {
         s_instance = this;
         qAddPostRoutine(releaseAtExit);
     }
-    ~SystemPrinterDevice() override { s_instance = nullptr; }
+    ~SystemPrinterDevice() override
+    {
+        if (s_instance == this)
+            s_instance = nullptr;
+    }
 
     std::optional<QString> deviceName() override { return current().name(); }
     std::optional<QString> driverName() override { return current().driver(); }
@@ -285,17 +301,21 @@ public:
 
     bool startDoc(const QString& title) override
     {
+        m_startCancelled = false;
         if (m_painter.isActive())
             return false;
         QPagedPaintDevice* device = current().begin(title);
-        if (!device)
+        if (!device) {
+            m_startCancelled = m_out->cancelled();
             return false;
+        }
         if (m_painter.begin(device))
             return true;
         m_out->finish(true);
         return false;
     }
 
+    bool startCancelled() override { return m_startCancelled; }
     bool newPage() override { return m_painter.isActive() && m_out->newPage(); }
 
     bool endDoc() override
@@ -322,12 +342,18 @@ public:
     void refresh() override
     {
         if (!m_painter.isActive())
-            reload();
+            askAndWait(AnswerWait);
+    }
+    void refreshSoon() override
+    {
+        if (!m_painter.isActive())
+            askAndWait(std::chrono::milliseconds(0));
     }
 
 private:
     OutputPrinter& current();
-    void reload();
+    void askAndWait(std::chrono::milliseconds bound);
+    void adopt(std::optional<PrinterAnswer> answer);
     void remember();
 
     // Qt's printer objects must go while the application still exists, not with the statics.
@@ -337,66 +363,64 @@ private:
             return;
         s_instance->abortDoc();
         s_instance->m_out.reset();
+        s_instance->m_watch.reset();
     }
 
     static inline SystemPrinterDevice* s_instance = nullptr;
+    std::unique_ptr<PrinterWatch> m_watch;
     QList<PrintQueue> m_queues;
-    QElapsedTimer m_listAge;
-    QString m_chosen;  // the print dialog's default when the list was learnt
+    QString m_chosen;  // the print dialog's default when the server was last asked
     std::unique_ptr<OutputPrinter> m_out;
     PrinterGeometry m_geometry;
     int m_orientation = vbPRORPortrait;
     int m_paperSize = vbPRPSUser;
     std::optional<int> m_wantOrientation;  // what the program asked for; kept across printers
     std::optional<int> m_wantPaper;
+    bool m_startCancelled = false;
     QPainter m_painter;  // after m_out: a job still open ends before its printer goes
 };
 
-// The printer the answers are about. A running job keeps the printer it started on.
+// The printer the answers are about: the newest answer the watch has, never a question to the
+// server, but on the first call and after a print dialog named another default. A running job
+// keeps the printer it started on.
 OutputPrinter& SystemPrinterDevice::current()
 {
     if (m_out && m_painter.isActive())
         return *m_out;
-    const bool stale = !m_listAge.isValid() || m_listAge.elapsed() >= listLifetime.count() ||
-                       chosenDefaultPrinter() != m_chosen;
-    if (stale || !m_out)
-        reload();
+    if (!m_out || chosenDefaultPrinter() != m_chosen)
+        askAndWait(AnswerWait);
+    else
+        adopt(m_watch->take());
+    if (!m_out) {
+        m_out = std::make_unique<PdfFilePrinter>();
+        m_out->apply(m_wantPaper, m_wantOrientation);
+        remember();
+    }
     return *m_out;
 }
 
-// Learns the queues again and follows the default: the one last made the default in a print
-// dialog, else the server's, else the first queue (many desktops never mark a default), else
-// the PDF printer.
-void SystemPrinterDevice::reload()
+void SystemPrinterDevice::askAndWait(std::chrono::milliseconds bound)
 {
-    PrintServer& server = printServerService().get();
-    m_queues = server.queues();
-    m_chosen = chosenDefaultPrinter();
-    m_listAge.start();
-    const auto known = [this](const QString& name) {
-        return std::any_of(m_queues.begin(), m_queues.end(),
-                           [&](const PrintQueue& queue) { return queue.name == name; });
-    };
-    QString target;
-    if (!m_chosen.isEmpty() && (known(m_chosen) || m_chosen == pdfPrinterName())) {
-        target = m_chosen;
-    } else if (!m_queues.isEmpty()) {
-        const auto marked = std::find_if(m_queues.begin(), m_queues.end(),
-                                         [](const PrintQueue& queue) { return queue.isDefault; });
-        target = marked != m_queues.end() ? marked->name : m_queues.first().name;
-    }
-    const bool wantQueue = !target.isEmpty() && target != pdfPrinterName();
-    if (m_out && m_out->isQueue() == wantQueue && (!wantQueue || m_out->name() == target))
+    if (!m_watch)
         return;
-    m_out.reset();
-    if (wantQueue) {
-        const auto queue = std::find_if(m_queues.begin(), m_queues.end(),
-                                        [&](const PrintQueue& q) { return q.name == target; });
-        if (std::unique_ptr<QPrinter> printer = server.open(target))
-            m_out = std::make_unique<QueuePrinter>(std::move(printer), *queue);
-    }
-    if (!m_out)
+    m_chosen = chosenDefaultPrinter();
+    m_watch->askAndWait(m_chosen, bound);
+    adopt(m_watch->take());
+}
+
+// Follows the server's answer: its queues, and the printer to print on when that changed.
+void SystemPrinterDevice::adopt(std::optional<PrinterAnswer> answer)
+{
+    if (!answer)
+        return;
+    m_queues = answer->queues;
+    if (answer->opened.printer) {
+        m_out = std::make_unique<QueuePrinter>(answer->target, std::move(answer->opened));
+    } else if (answer->target.isEmpty() && (!m_out || m_out->isQueue())) {
         m_out = std::make_unique<PdfFilePrinter>();
+    } else {
+        return;
+    }
     m_out->apply(m_wantPaper, m_wantOrientation);
     remember();
 }
@@ -440,7 +464,7 @@ std::unique_ptr<PrinterDevice> makeSystemPrinter()
 
 std::chrono::milliseconds setPrinterListLifetime(std::chrono::milliseconds lifetime)
 {
-    return std::exchange(listLifetime, lifetime);
+    return PrinterWatch::setLifetime(lifetime);
 }
 
 }  // namespace host

@@ -1,8 +1,10 @@
 // The system's printers behind the printer object: the print server's queues and a printer that
 // writes PDF files, which is always there and is the default while the server has no queue.
-// Answers come from what was last learnt from the server; that is learnt again when it is
-// older than the list's lifetime, when a print dialog names another default, or on
-// refreshPrinters().
+// Answers come from what was last learnt from the server, which a thread of its own asks again
+// whenever the answer is older than the list's lifetime; the window's thread waits a moment
+// for a fresh answer only on the first question, when a print dialog names another default,
+// and on refreshPrinters() (refreshPrintersSoon() does not wait), and never for a server that
+// has stopped answering.
 #pragma once
 
 #include "platform/host/PrinterDevice.h"

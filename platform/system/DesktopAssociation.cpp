@@ -176,14 +176,18 @@ QString extensionStem(const QString& extension)
 
 // The program's name as a person would call it: the running program's display name, else its
 // file name without folder or ".exe".
+bool isRunningProgram(const QString& program)
+{
+    if (!QCoreApplication::instance())
+        return false;
+    const QString running = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    return !running.isEmpty() && QFileInfo(program).canonicalFilePath() == running;
+}
+
 QString programName(const QString& program)
 {
-    if (!programDisplayName().isEmpty() && QCoreApplication::instance()) {
-        const QString running =
-            QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
-        if (!running.isEmpty() && QFileInfo(program).canonicalFilePath() == running)
-            return programDisplayName();
-    }
+    if (!programDisplayName().isEmpty() && isRunningProgram(program))
+        return programDisplayName();
     QString name = program.section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
     if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         name.chop(4);
@@ -352,7 +356,8 @@ QString DesktopAssociation::desktopEntry(const FileAssociation& association,
     const std::optional<QString> exec = desktopExecFromCommand(association.openCommand);
     if (!exec || extensionStem(association.extension).isEmpty())
         return {};
-    const QString name = programName(splitCommandLine(association.openCommand).first());
+    const QString program = splitCommandLine(association.openCommand).first();
+    const QString name = programName(program);
     QStringList lines{
         QStringLiteral("[Desktop Entry]"), QStringLiteral("Type=Application"),
         QStringLiteral("Name=") + entryValue(name.isEmpty() ? association.typeName : name)};
@@ -365,8 +370,15 @@ QString DesktopAssociation::desktopEntry(const FileAssociation& association,
         lines.append(QStringLiteral("Icon=") + entryValue(association.iconPath));
     lines.append(QStringLiteral("MimeType=") + mimeTypeOf(association.extension) +
                  QLatin1Char(';'));
-    // The registration names a handler for a type, not a menu entry.
-    lines.append(QStringLiteral("NoDisplay=true"));
+    if (isRunningProgram(program)) {
+        // The running program's own entry, in the applications menu; its windows carry the
+        // program file's name as their class.
+        lines.append(QStringLiteral("Categories=Office;WordProcessor;"));
+        lines.append(QStringLiteral("StartupWMClass=") + entryValue(QFileInfo(program).fileName()));
+    } else {
+        // Another program's registration names a handler for a type, not a menu entry.
+        lines.append(QStringLiteral("NoDisplay=true"));
+    }
     lines.append(QStringLiteral("Terminal=false"));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

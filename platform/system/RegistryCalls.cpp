@@ -1,6 +1,6 @@
 #include "platform/system/RegistryCalls.h"
 
-#include "platform/system/DesktopAssociation.h"
+#include "platform/system/DesktopRegistration.h"
 #include "platform/system/SpecialFolders.h"
 
 namespace sys {
@@ -13,9 +13,7 @@ std::unique_ptr<RegistryStore> makeRealRegistry()
 {
     auto store = std::make_unique<RegistryStore>(std::function<QString()>(
         [] { return applicationDataFolder() + QStringLiteral("/scrivet/registry.json"); }));
-    store->setChangeListener([](RegistryStore& changed) {
-        DesktopAssociation(applicationDataFolder(), desktopConfigFolder()).mirrorAll(changed);
-    });
+    store->setChangeListener(desktopMirrorChanged);
     return store;
 }
 

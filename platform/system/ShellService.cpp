@@ -12,7 +12,16 @@ namespace {
 
 class DesktopShell : public ShellService {
 public:
-    explicit DesktopShell(DesktopOpener opener) : m_open(std::move(opener)) {}
+    DesktopShell(DesktopOpener opener, ProgramFinder finder)
+        : m_open(std::move(opener)), m_hasProgram(std::move(finder))
+    {
+        // The environment is read for each question: the desktop may change its lists while
+        // the program runs.
+        if (!m_hasProgram)
+            m_hasProgram = [](const QString& path) {
+                return MimeAssociations().hasProgramForFile(path);
+            };
+    }
 
     bool openPath(const QString& path) override
     {
@@ -33,11 +42,10 @@ public:
 
     bool hasAssociatedProgram(const QString& path) override
     {
+        // The help's pages are shown by the desktop's program for web pages.
         if (hasHelpPages(path))
-            return true;
-        // The environment is read for each question: the desktop may change its lists while
-        // the program runs.
-        return MimeAssociations().hasProgramForFile(path);
+            return m_hasProgram(QStringLiteral("index.htm"));
+        return m_hasProgram(path);
     }
 
     bool startProgram(const QString& program, const QStringList& arguments,
@@ -48,6 +56,7 @@ public:
 
 private:
     DesktopOpener m_open;
+    ProgramFinder m_hasProgram;
 };
 
 bool openWithDesktopServices(const QString& url)
@@ -65,9 +74,9 @@ host::ServiceSlot<ShellService>& shellService()
     return slot;
 }
 
-std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener)
+std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener, ProgramFinder finder)
 {
-    return std::make_unique<DesktopShell>(std::move(opener));
+    return std::make_unique<DesktopShell>(std::move(opener), std::move(finder));
 }
 
 }  // namespace sys

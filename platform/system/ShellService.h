@@ -37,8 +37,12 @@ host::ServiceSlot<ShellService>& shellService();
 // desktop refuses.
 using DesktopOpener = std::function<bool(const QString& url)>;
 
-// The desktop shell over an opener. Compiled help files with known pages (HelpPages.h) have a
-// program: their pages are handed to the opener, which shows them in the web browser.
-std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener);
+// Whether the desktop has a program for a file's type (MimeAssociations by default).
+using ProgramFinder = std::function<bool(const QString& path)>;
+
+// The desktop shell over an opener. Compiled help files with known pages (HelpPages.h) are
+// opened by handing their pages to the opener, which shows them in the web browser: they have
+// a program when the desktop has one for web pages.
+std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener, ProgramFinder finder = {});
 
 }  // namespace sys

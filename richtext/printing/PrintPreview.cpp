@@ -345,8 +345,9 @@ bool PrintPreview::Form_Load()
     RichTextBox2->engine().setViewportSize(QSize(PageCanvas::SheetWidth, PageCanvas::SheetHeight));
     Picture1.setSize(PageCanvas::SheetWidth, PageCanvas::SheetHeight);
 
-    // The pages are measured on the printer the user sees now, not on one learnt seconds ago.
-    host::refreshPrinters();
+    // The server is asked again as the window opens; its answer is taken up as soon as it is
+    // there, without the window waiting for it.
+    host::refreshPrintersSoon();
     if (!VerifyPrinter())
         return false;
     IsLoading = true;
@@ -573,6 +574,9 @@ void PrintPreview::PrintButton_Click()
             default:
                 break;
         }
+        // The user who cancels one copy wants none of the others.
+        if (PrintingMod::JobCancelled())
+            break;
     }
 }
 

@@ -1,6 +1,7 @@
 // The print preview's page display: the chosen page rendered with its stamp and shown scaled in
 // the page picture, and the magnifier that shows the canvas unscaled near the pointer.
 #include "platform/host/HourglassCursor.h"
+#include "platform/host/Printer.h"
 #include "platform/host/Units.h"
 #include "platform/runtime/VbNumbers.h"
 #include "richtext/common/RichTextLibraryState.h"
@@ -88,8 +89,11 @@ void PrintPreview::DrawPreviewPage()
             x = margin;
             break;
     }
-    const double y =
+    // Kept clear of the text as the print keeps it; the canvas is the whole sheet.
+    const PrintingMod::PrinterPage page = PrintingMod::printerPage(host::printer(), margin);
+    const int32_t wantedY =
         StampPosition <= LeftAlignHeading ? TopStampY : Picture1.Height() - BottomStampRise;
+    const double y = PrintingMod::fitStampY(page, StampPosition, wantedY, Picture1.Height());
     Picture1.CurrentX = x;
     Picture1.CurrentY = y;
     Picture1.Print(line);

@@ -10,7 +10,9 @@
 #include "richtext/common/RichTextLibraryState.h"
 
 #include <QDateTime>
+#include <QFontMetricsF>
 #include <algorithm>
+#include <cmath>
 
 namespace PrintingMod {
 namespace {
@@ -48,6 +50,19 @@ void setUpPrinter(host::Printer& printer)
 {
     printer.setPaperSize(host::vbPRPSLetter);
     printer.setOrientation(host::vbPRORPortrait);
+}
+
+// A line of the stamp font (SetStampFont) at the printer's resolution, in twips, measured
+// without changing the printer's own font.
+int32_t stampLineHeight(host::Printer& printer)
+{
+    QFont font(QStringLiteral("Lucida Console"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(9);
+    font.setWeight(QFont::Weight(400));
+    const QFontMetricsF metrics(font, printer.measuringDevice());
+    return int32_t(std::ceil(metrics.lineSpacing() * 1440.0 /
+                             double(printer.GetDeviceCaps(host::LOGPIXELSY))));
 }
 
 void releaseCache(richedit::RichTextBox& text)
@@ -99,19 +114,25 @@ PrinterPage openJob(host::Printer& printer, richedit::FormatRange& range)
     return printerPage(printer, printMargin());
 }
 
+bool jobCancelled = false;
+
 // Runs one print job. Any error ends it with one message; the job it leaves open is aborted
 // first, so that a half-printed job never reaches the paper and no loop floods the user with
-// boxes.
+// boxes. A job the user cancels as it starts ends without a word.
 template <typename Job>
 void runJob(richedit::RichTextBox& text, Job job)
 {
     host::Printer& printer = host::printer();
+    jobCancelled = false;
     try {
         job(printer);
         releaseCache(text);
     } catch (const vb::VbError& error) {
         printer.KillDoc();
         releaseCache(text);
+        jobCancelled = error.number() == vb::ErrCancel;
+        if (jobCancelled)
+            return;
         if (error.number() == vb::ErrPrinter)
             host::MsgBox(NotConnectedText, host::vbExclamation, PrinterErrorTitle);
         else
@@ -120,6 +141,11 @@ void runJob(richedit::RichTextBox& text, Job job)
 }
 
 }  // namespace
+
+bool JobCancelled()
+{
+    return jobCancelled;
+}
 
 MessageSender& formatRangeSender()
 {
@@ -141,7 +167,19 @@ PrinterPage printerPage(host::Printer& printer, int32_t margin)
                                   page.paperHeight - margin - page.offsetY};
     page.page =
         richedit::Rect{0, 0, vb::CLng(printer.ScaleWidth()), vb::CLng(printer.ScaleHeight())};
+    page.stampHeight = stampLineHeight(printer);
+    page.drawing.top = std::max(page.drawing.top, page.stampHeight);
+    page.drawing.bottom = std::min(page.drawing.bottom, page.page.bottom - page.stampHeight);
     return page;
+}
+
+int32_t fitStampY(const PrinterPage& page, int32_t stampPosition, int32_t wantedY,
+                  int32_t lowestEdge)
+{
+    if (stampPosition <= LeftAlignHeading)
+        return std::clamp(wantedY, 0, std::max(0, page.drawing.top - page.stampHeight));
+    const int32_t lowest = std::max(page.drawing.bottom, lowestEdge - page.stampHeight);
+    return std::clamp(wantedY, page.drawing.bottom, lowest);
 }
 
 QString StampNow()
@@ -192,27 +230,21 @@ int32_t PlaceStamp(int32_t& stampPosition, QString& stampText)
     const int32_t margin = printMargin();
     const auto centre = [&] { return vb::CLng(width - textWidth) / 2; };
     const auto right = [&] { return vb::CLng(width - (textWidth + margin)); };
+    if (stampPosition < CenterAlignHeading || stampPosition > LeftAlignHeadingBottom)
+        return 0;
+    const PrinterPage page = printerPage(printer, margin);
+    const bool top = stampPosition <= LeftAlignHeading;
+    printer.setCurrentY(
+        fitStampY(page, stampPosition, top ? TopStampY : BottomStampY, page.page.bottom));
     switch (stampPosition) {
         case CenterAlignHeading:
-            printer.setCurrentY(TopStampY);
+        case CenterAlignHeadingBottom:
             return centre();
         case RightAlignHeading:
-            printer.setCurrentY(TopStampY);
-            return right();
-        case LeftAlignHeading:
-            printer.setCurrentY(TopStampY);
-            return margin;
-        case CenterAlignHeadingBottom:
-            printer.setCurrentY(BottomStampY);
-            return centre();
         case RightAlignHeadingBottom:
-            printer.setCurrentY(BottomStampY);
             return right();
-        case LeftAlignHeadingBottom:
-            printer.setCurrentY(BottomStampY);
-            return margin;
         default:
-            return 0;
+            return margin;
     }
 }
 
@@ -241,6 +273,7 @@ void PrintAllPages(richedit::RichTextBox& previewText, int32_t& pageCount, int32
 void PrintSinglePage(richedit::RichTextBox& previewText, int32_t& pageNumber, int32_t& stampKind,
                      QString& customText, int32_t& stampPosition)
 {
+    jobCancelled = false;
     const int32_t pages = CountPages(previewText);
     // The count has told the user about the printer already.
     if (pages == 0)

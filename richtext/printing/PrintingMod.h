@@ -37,22 +37,32 @@ enum PageHeadingAlign : int32_t {
 
 namespace PrintingMod {
 
-// Fixed vertical places of the printed stamp, twips below the printable area's top.
+// Where the printed stamp is wanted, twips below the printable area's top.
 constexpr int32_t TopStampY = 360;
 constexpr int32_t BottomStampY = 14610;
 
 // The printed page in twips, worked out afresh from the printer object (in twips scale) and the
 // print margin: the rectangle the text goes in, relative to the printable area, and the
-// printable area itself.
+// printable area itself. A stamp needs a line of its own between the printable area's edge
+// and the text: where the margin leaves less than that, the text rectangle gives way by the
+// stamp's height at that edge, whatever stamp is chosen, so that the page count, the preview
+// and the print break the pages alike.
 struct PrinterPage {
     int32_t offsetX = 0;  // physical offsets, twips
     int32_t offsetY = 0;
     int32_t paperWidth = 0;
     int32_t paperHeight = 0;
+    int32_t stampHeight = 0;  // a line of the stamp font as the printer measures it
     richedit::Rect drawing;
     richedit::Rect page;
 };
 PrinterPage printerPage(host::Printer& printer, int32_t margin);
+
+// The stamp's top for a position: `wantedY` where it lies clear of the text and above
+// `lowestEdge` (the printable area's bottom on paper, the sheet's in the preview), else the
+// nearest place in the room between the text and that edge (or the printable area's top).
+int32_t fitStampY(const PrinterPage& page, int32_t stampPosition, int32_t wantedY,
+                  int32_t lowestEdge);
 
 // The stamp line of a kind for page n; empty for kind 0 and unknown kinds. `hasLine` tells an
 // empty custom text (a line) from no line at all.
@@ -70,6 +80,10 @@ void PrintSinglePage(richedit::RichTextBox& previewText, int32_t& pageNumber, in
 void PrintPageRange(richedit::RichTextBox& previewText, int32_t& firstPage, int32_t& lastPage,
                     int32_t& pageCount, int32_t& stampKind, QString& customText,
                     int32_t& stampPosition);
+
+// True when the last print procedure's job was cancelled by the user as it started (the file
+// dialog of a file printer): it ended without a message.
+bool JobCancelled();
 
 // Sets the printer's vertical print position for the stamp and returns its horizontal one.
 int32_t PlaceStamp(int32_t& stampPosition, QString& stampText);

@@ -2,8 +2,12 @@
 // registry keys, what a second start leaves alone, and what the association writes on failure.
 #include "app/ExtensionMod.h"
 #include "app/InitMod.h"
+#include "app/ScrivetApplication.h"
 #include "app/SettingsFile.h"
 #include "platform/host/Resources.h"
+#include "platform/system/DesktopAssociation.h"
+#include "platform/system/DesktopRegistration.h"
+#include "platform/system/RegistryCalls.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/scanning/HyperlinkMark.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -13,11 +17,15 @@
 
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLockFile>
 #include <QRegularExpression>
+#include <QWidget>
 
 namespace {
 
@@ -115,6 +123,13 @@ TEST_F(Installation, SecondRunRewritesNothingButAMissingDataFile)
     EXPECT_FALSE(registry.hasKey("wmdf_ext\\shell\\open\\command"))
         << "the association was registered again";
 
+    // A program that has moved registers its new place.
+    app::RegisterFileAssociation(".wmdf", "/old/place/scrivet", "wmdf_ext", "Wexmoor Document File",
+                                 p.documentIcon);
+    app::InitialiseApplication();
+    EXPECT_EQ(registry.value("wmdf_ext\\shell\\open\\command"),
+              app::associationOpenCommand(app::programPath()));
+
     // Without the settings file the next start restores every default and registers again.
     QFile::remove(p.settingsFile);
     app::InitialiseApplication();
@@ -138,6 +153,42 @@ TEST(InstallationMirror, TheFirstRunMakesTheDesktopOpenDocumentsWithTheProgram)
     EXPECT_EQ(
         QImage(appData.path() + "/icons/hicolor/48x48/mimetypes/application-x-wmdf.png").size(),
         QSize(48, 48));
+    EXPECT_TRUE(fileBytes(appData.path() + "/config/mimeapps.list")
+                    .contains("application/x-wmdf=scrivet-wmdf.desktop;"));
+    EXPECT_TRUE(boxes.shown().empty());
+    app::setSettingsFilePath({});
+}
+
+// The program's first start notes the registration and hands it to the desktop once its window
+// is painted, off the window's thread; a registration of another first start holding the lock
+// is waited for, never run beside.
+TEST(InstallationMirror, AFirstStartRegistersWithTheDesktopAfterItsWindowIsPainted)
+{
+    RedirectedAppData appData;
+    FakeMessageBoxes boxes;
+    const QString entry = appData.path() + "/applications/scrivet-wmdf.desktop";
+    sys::deferDesktopMirror();
+    app::InitialiseApplication();
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "registered before the window was painted";
+    EXPECT_FALSE(sys::readFileAssociation(sys::registryService().get(), ".wmdf"));
+
+    QDir().mkpath(QFileInfo(sys::desktopMirrorLockPath()).absolutePath());
+    QLockFile otherStart(sys::desktopMirrorLockPath());
+    ASSERT_TRUE(otherStart.lock());
+    QWidget window;
+    app::registerWithDesktopAfterFirstPaint(&window);
+    window.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(sys::waitForDesktopMirror(std::chrono::milliseconds(0)))
+        << "the registration waits for the other start";
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    otherStart.unlock();
+    EXPECT_TRUE(sys::readFileAssociation(sys::registryService().get(), ".wmdf"));
+    ASSERT_TRUE(sys::waitForDesktopMirror(std::chrono::seconds(20)));
+    EXPECT_TRUE(fileBytes(entry).contains("MimeType=application/x-wmdf;"));
     EXPECT_TRUE(fileBytes(appData.path() + "/config/mimeapps.list")
                     .contains("application/x-wmdf=scrivet-wmdf.desktop;"));
     EXPECT_TRUE(boxes.shown().empty());

@@ -1,6 +1,8 @@
 // The main window's option, edit, insert and format commands, the toolbar, the refresh of
 // toolbar and menu state, Help, New and the about window.
 #include "app/AboutForm.h"
+#include "platform/host/PrintServer.h"
+#include "platform/host/SystemPrinter.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/RichTextView.h"
 #include "platform/system/ShellService.h"
@@ -10,10 +12,13 @@
 #include "richtext/core/XrRTB.h"
 #include "richtext/printing/PrintPreview.h"
 #include "tests/app/MainWindowSupport.h"
+#include "tests/support/FakeCommonDialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMimeDatabase>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -119,20 +124,30 @@ TEST_F(OptionCommands, HelpOpensTheInstalledHelpFileAndNewStartsTheProgramAgain)
     EXPECT_EQ(form.XrRTB1->Text(), "kept");
 }
 
-// On a desktop without a viewer for compiled help, the help's pages go to the browser.
+// On a desktop without a viewer for compiled help, the help's pages go to the browser; without
+// a browser either, the user is told.
 TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
 {
     QStringList opened;
-    const std::unique_ptr<sys::ShellService> desktop =
-        sys::makeDesktopShell([&](const QString& url) {
+    bool hasBrowser = false;
+    const std::unique_ptr<sys::ShellService> desktop = sys::makeDesktopShell(
+        [&](const QString& url) {
             opened << url;
             return true;
-        });
+        },
+        [&](const QString& path) { return hasBrowser && path.endsWith(".htm"); });
     testsupport::ScopedService<sys::ShellService> installed(sys::shellService(), *desktop);
     app::Form1& form = load();
     form.menuGeneralHelp->trigger();
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Unknown Filetype.");
+    EXPECT_EQ(boxes.shown()[0].style, host::vbOKOnly | host::vbInformation);
+
+    hasBrowser = true;
+    form.menuGeneralHelp->trigger();
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(boxes.shown().size(), 1u);
     const QUrl address(opened[0]);
     ASSERT_TRUE(address.isLocalFile());
     const QString page = address.toLocalFile();
@@ -424,6 +439,34 @@ TEST_F(EditCommands, PrintPreviewNeedsAPrinter)
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Install and connect a printer for printing.");
     EXPECT_EQ(boxes.shown()[0].title, "No Printer Detected!");
+}
+
+// Print to PDF whose file dialog is cancelled prints nothing, says nothing and asks once for all
+// the copies.
+TEST_F(EditCommands, CancellingThePdfFileDialogEndsThePrintQuietly)
+{
+    struct NoQueues : host::PrintServer {
+        QList<host::PrintQueue> queues() override { return {}; }
+        host::OpenedQueue open(const QString&) override { return {}; }
+    } server;
+    testsupport::ScopedService<host::PrintServer> serverInstalled(host::printServerService(),
+                                                                  server);
+    const std::unique_ptr<host::PrinterDevice> pdfOnly = host::makeSystemPrinter();
+    testsupport::ScopedService<host::PrinterDevice> printerInstalled(host::printerService(),
+                                                                     *pdfOnly);
+    testsupport::FakeCommonDialogs dialogs;
+    app::Form1& form = load();
+    form.XrRTB1->LetText("A letter that will not be printed.");
+    PrintPreview::setShowHook([](PrintPreview& preview) {
+        preview.CopiesTxt->setText(QStringLiteral("2"));
+        preview.PrintButton->click();
+    });
+    form.menuPrint->trigger();
+    PrintPreview::setShowHook({});
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Print to PDF");
+    EXPECT_TRUE(boxes.shown().empty()) << boxes.shown()[0].text.toStdString();
+    EXPECT_FALSE(host::printerService().get().printing());
 }
 
 TEST_F(EditCommands, KeywordColouringRunsWithItsProgressTimer)

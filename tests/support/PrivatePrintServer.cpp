@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
 
 namespace testsupport {
 namespace {
@@ -142,6 +143,7 @@ QString PrivatePrintServer::start(const QString& queue)
 PrivatePrintServer::~PrivatePrintServer()
 {
     if (m_daemon.state() != QProcess::NotRunning) {
+        resume();
         m_daemon.terminate();
         if (!m_daemon.waitForFinished(10000)) {
             m_daemon.kill();
@@ -181,6 +183,18 @@ bool PrivatePrintServer::waitForJob(const QString& queue, int seconds) const
         QThread::msleep(100);
     }
     return false;
+}
+
+bool PrivatePrintServer::pause()
+{
+    return m_daemon.state() == QProcess::Running &&
+           ::kill(pid_t(m_daemon.processId()), SIGSTOP) == 0;
+}
+
+bool PrivatePrintServer::resume()
+{
+    return m_daemon.state() == QProcess::Running &&
+           ::kill(pid_t(m_daemon.processId()), SIGCONT) == 0;
 }
 
 QString PrivatePrintServer::log() const

@@ -28,6 +28,10 @@ public:
     // Waits until a complete PDF has arrived there (at most `seconds`).
     bool waitForJob(const QString& queue, int seconds = 60) const;
     QString log() const;
+    // Stops the daemon where it stands (it answers nothing, connections still open) and lets
+    // it go on again.
+    bool pause();
+    bool resume();
 
 private:
     TempFolder m_folder;

@@ -16,21 +16,25 @@
 #include <QPrinter>
 #include <QThread>
 #include <QWidget>
+#include <atomic>
+#include <mutex>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-// A print server with scripted queues that counts what it is asked. Its queues are Qt's PDF
-// output under the queue's name, with unprintable strips of a quarter and half an inch.
+// A print server with scripted queues that counts what it is asked, on the printer's own
+// thread. Its queues are Qt's PDF output under the queue's name, with unprintable strips of a
+// quarter and half an inch.
 class ScriptedPrintServer : public host::PrintServer {
 public:
     QList<host::PrintQueue> queues() override
     {
         ++requests;
+        const std::lock_guard lock(m_mutex);
         return m_queues;
     }
-    std::unique_ptr<QPrinter> open(const QString& queue) override
+    host::OpenedQueue open(const QString& queue) override
     {
         ++requests;
         ++opened;
@@ -38,26 +42,56 @@ public:
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setResolution(600);
         printer->setPrinterName(queue);
-        const QMarginsF strips = queue == edgeToEdgeQueue ? QMarginsF() : QMarginsF(18, 36, 18, 36);
+        const QMarginsF strips =
+            queue == edgeToEdgeQueue.load() ? QMarginsF() : QMarginsF(18, 36, 18, 36);
         printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, strips,
                                            QPageLayout::Point, strips));
-        return printer;
+        return {std::move(printer), queue + QStringLiteral(" model")};
     }
 
     void setQueues(const QStringList& names, const QString& defaultName = {})
     {
+        const std::lock_guard lock(m_mutex);
         m_queues.clear();
         for (const QString& name : names)
-            m_queues.append({name, name + QStringLiteral(" model"), name == defaultName});
+            m_queues.append({name, name == defaultName});
     }
 
-    int requests = 0;
-    int opened = 0;
-    QString edgeToEdgeQueue;  // a queue that prints to the sheet's edge
+    std::atomic<int> requests = 0;
+    std::atomic<int> opened = 0;
+    struct Name {
+        QString load() const
+        {
+            const std::lock_guard lock(mutex);
+            return value;
+        }
+        void operator=(const QString& name)
+        {
+            const std::lock_guard lock(mutex);
+            value = name;
+        }
+        mutable std::mutex mutex;
+        QString value;
+    } edgeToEdgeQueue;  // a queue that prints to the sheet's edge
 
 private:
+    std::mutex m_mutex;
     QList<host::PrintQueue> m_queues;
 };
+
+// Polls `check` for at most two seconds.
+template <typename Check>
+bool soon(Check check)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!check()) {
+        if (clock.elapsed() > 2000)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
 
 class SystemPrinterTest : public ::testing::Test {
 protected:
@@ -146,16 +180,15 @@ TEST_F(SystemPrinterTest, AnswersComeFromTheCacheUntilItsLifetimeEnds)
 
     // A queue removed and another added: seen once the list has aged, not before.
     m_server.setQueues({"annex"});
+    QThread::msleep(100);
     EXPECT_EQ(printer.DeviceName(), "office");
     host::setPrinterListLifetime(20ms);
-    QThread::msleep(30);
-    EXPECT_EQ(printer.DeviceName(), "annex");
+    EXPECT_TRUE(soon([&] { return printer.DeviceName() == "annex"; }));
     EXPECT_GT(m_server.requests, learnt);
 
     // Every queue gone: the PDF printer takes over and the printer is still installed.
     m_server.setQueues({});
-    QThread::msleep(30);
-    EXPECT_EQ(printer.DeviceName(), host::pdfPrinterName());
+    EXPECT_TRUE(soon([&] { return printer.DeviceName() == host::pdfPrinterName(); }));
 }
 
 TEST_F(SystemPrinterTest, APrintDialogsChoiceIsFollowedAndAnUnchangedPrinterIsNotReopened)
@@ -207,11 +240,13 @@ TEST_F(SystemPrinterTest, APdfJobAsksForItsFileAndWritesItsPagesOnlyWhenItEnds)
     QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), pdf);
+    // A cancelled dialog starts no job and is a cancel, not a printer failure.
     m_dialogs.answerCancel();
     EXPECT_FALSE(device.startDoc("cancelled"));
+    EXPECT_TRUE(device.startCancelled());
     EXPECT_FALSE(device.printing());
     EXPECT_EQ(testsupport::raisedError([] { host::printer().StartDoc("cancelled"); }),
-              vb::ErrPrinter);
+              vb::ErrCancel);
 }
 
 TEST_F(SystemPrinterTest, ThePdfFileIsNamedAfterTheDocumentOfTheWindowPrinting)

@@ -342,6 +342,17 @@ TEST(DesktopAssociationTools, TheDesktopOpensTheTypeWithTheEntryOnceTheCachesAre
 
     ASSERT_TRUE(mirror.mirror(association));
     setProgramDisplayName(QString());
+    // The running program's entry is its entry in the applications menu.
+    QFile entryFile(entry);
+    ASSERT_TRUE(entryFile.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(entryFile.readAll());
+    EXPECT_TRUE(written.contains("\nName=Wexmoor Scrivet\n")) << written.toStdString();
+    EXPECT_TRUE(written.contains("\nCategories=Office;WordProcessor;\n"));
+    EXPECT_TRUE(written.contains(
+        "\nStartupWMClass=" + QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
+        "\n"));
+    EXPECT_TRUE(written.contains("\nMimeType=application/x-wmdf;\n"));
+    EXPECT_FALSE(written.contains("NoDisplay"));
     EXPECT_EQ(desktop.defaultProgramFor(QStringLiteral("application/x-wmdf")),
               QStringLiteral("scrivet-wmdf.desktop"));
     const sys::AssociationTools xdgMimeOnly{

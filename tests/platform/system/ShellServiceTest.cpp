@@ -135,12 +135,20 @@ TEST(DesktopShellTest, CompiledHelpOpensItsPagesThroughTheOpener)
     writeRaw(folder.filePath("Help/ShellTestHelp.chm"), "ITSF");
     sys::registerHelpPages("ShellTestHelp.chm", folder.filePath("pages"));
     QStringList opened;
-    const std::unique_ptr<sys::ShellService> shell = sys::makeDesktopShell([&](const QString& url) {
-        opened << url;
-        return true;
-    });
+    QStringList asked;
+    const std::unique_ptr<sys::ShellService> shell = sys::makeDesktopShell(
+        [&](const QString& url) {
+            opened << url;
+            return true;
+        },
+        [&](const QString& path) {
+            asked << path;
+            return true;
+        });
     const QString help = folder.filePath("Help/ShellTestHelp.chm");
     EXPECT_TRUE(shell->hasAssociatedProgram(help));
+    // The question is about the pages: a web page's program shows them.
+    EXPECT_EQ(asked, QStringList{"index.htm"});
     ASSERT_TRUE(shell->openPath(help));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(QUrl(opened[0]).toLocalFile(), folder.filePath("Help/ShellTestHelp-html/index.htm"));

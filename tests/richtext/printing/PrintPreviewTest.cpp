@@ -346,6 +346,32 @@ TEST_F(PrintPreviewTest, PreviewStampsSitAtTheirOwnInsets)
     EXPECT_TRUE(canvasBands(0, 15840).empty());
 }
 
+// With half an inch unprintable at the top and bottom the preview shows the stamp where the
+// printer puts it: in the room between the edge and the text, never on the text.
+TEST_F(PrintPreviewTest, OnAPrinterWithWideStripsTheStampKeepsClearOfTheText)
+{
+    m_printer.settings().unprintable = QMargins(36, 72, 36, 72);  // 144 dpi
+    RichTextLibraryState::instance().SharedPrintMargin = 1080;
+    PrintPreview& preview = load(testsupport::numberedLines(200));
+    choose(preview.StampOpsCombo, PrintPageOnly);
+    preview.StampOpsCombo_Click();
+    preview.TopOpt->setChecked(true);
+    preview.TopOpt_Click();
+    // The text starts 1080 - 720 twips down the canvas; the stamp ends above it.
+    const std::vector<InkBand> top = canvasBands(0, 360 + 120);
+    ASSERT_GE(top.size(), 2u);
+    EXPECT_LT(top[0].bottom * 15, 360) << "the stamp reaches the first line";
+    EXPECT_GE(top[1].top * 15, 360 - 15);
+
+    preview.BottomOpt->setChecked(true);
+    preview.BottomOpt_Click();
+    // The preview's bottom place lies clear of the text already, on the sheet: it stays.
+    const std::vector<InkBand> bottom = canvasBands(12000, 15840);
+    ASSERT_GE(bottom.size(), 2u);
+    EXPECT_NEAR(bottom.back().top * 15, 15420, 60);
+    EXPECT_GT(bottom.back().top, bottom[bottom.size() - 2].bottom + 1);
+}
+
 // --- Magnifier ---
 
 TEST_F(PrintPreviewTest, TheMagnifierFollowsThePointerAndCopiesTheCanvas)

@@ -141,6 +141,61 @@ TEST_F(PrintingModTest, PlaceStampSetsTheFontAndTheFixedHeights)
     EXPECT_EQ(printer.CurrentY(), 50);
 }
 
+// The stamp keeps its place where that is clear of the text and inside the printable area;
+// else it moves into the room between them, and where there is none the text gives way.
+TEST_F(PrintingModTest, TheStampStaysInsideThePrintableAreaAndClearOfTheText)
+{
+    host::Printer& printer = host::printer();
+    QString text = QStringLiteral("Page 3");
+    const auto placed = [&](int32_t position) {
+        PrintingMod::PlaceStamp(position, text);
+        return int32_t(printer.CurrentY());
+    };
+    const auto page = [&](int32_t margin) {
+        printer.setScaleMode(host::vbTwips);
+        return PrintingMod::printerPage(printer, margin);
+    };
+    const int32_t line = page(1440).stampHeight;
+    ASSERT_GT(line, 9 * 20);
+    ASSERT_LT(line, 9 * 20 * 2);
+
+    // A sheet printable to its edges: at the 3/4-inch margin the text reaches below 14610.
+    RichTextLibraryState::instance().SharedPrintMargin = 1080;
+    EXPECT_EQ(placed(CenterAlignHeading), 360);
+    EXPECT_EQ(placed(LeftAlignHeadingBottom), 15840 - 1080);
+    EXPECT_EQ(page(1080).drawing.bottom, 15840 - 1080);
+
+    // Half an inch unprintable at the top and bottom (72 pixels at 144 dpi).
+    m_printer.settings().unprintable = QMargins(36, 72, 36, 72);
+    for (const int32_t margin : {1440, 1080}) {
+        SCOPED_TRACE(margin);
+        RichTextLibraryState::instance().SharedPrintMargin = margin;
+        const PrintingMod::PrinterPage sheet = page(margin);
+        EXPECT_EQ(sheet.drawing.top, margin - 720);  // room enough: the text keeps its place
+        EXPECT_EQ(sheet.drawing.bottom, 15840 - margin - 720);
+        for (const int32_t position : {CenterAlignHeading, RightAlignHeading, LeftAlignHeading}) {
+            const int32_t y = placed(position);
+            EXPECT_GE(y, 0);
+            EXPECT_LE(y + line, sheet.drawing.top);
+            EXPECT_EQ(y, margin == 1440 ? 360 : 360 - line);
+        }
+        for (const int32_t position : {4, 5, 6}) {
+            const int32_t y = placed(position);
+            EXPECT_GE(y, sheet.drawing.bottom);
+            EXPECT_EQ(y + line, 15840 - 1440) << "the printable area's last line";
+        }
+    }
+
+    // A strip as wide as the margin: the text gives way by a stamp line at both edges.
+    m_printer.settings().unprintable = QMargins(0, 156, 0, 156);
+    RichTextLibraryState::instance().SharedPrintMargin = 1080;
+    const PrintingMod::PrinterPage tight = page(1080);
+    EXPECT_EQ(tight.drawing.top, line);
+    EXPECT_EQ(tight.drawing.bottom, 15840 - 2 * 1560 - line);
+    EXPECT_EQ(placed(LeftAlignHeading), 0);
+    EXPECT_EQ(placed(LeftAlignHeadingBottom), tight.drawing.bottom);
+}
+
 // --- Jobs ---
 
 TEST_F(PrintingModTest, OnePageWithItsStampAndAnEmptyDocumentWithTheStampOnly)

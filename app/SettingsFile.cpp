@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace app {
 namespace {
@@ -102,12 +103,19 @@ std::span<const SettingsKey> settingsKeyTable()
 void writeFirstRunSettings(const FirstRunPaths& paths,
                            const std::function<void()>& registerAssociation)
 {
+    // The defaults go to the file in as few replacements as the association's turn allows: it
+    // sees every default before its own key written, as it would one key at a time.
+    std::vector<sys::ProfileValue> pending;
     for (const SettingsKey& entry : KeyTable) {
-        if (entry.followsAssociation && registerAssociation)
+        if (entry.followsAssociation && registerAssociation) {
+            sys::writePrivateProfileStrings(pending, paths.settingsFile);
+            pending.clear();
             registerAssociation();
-        IniWrite(QString::fromLatin1(entry.section), QString::fromLatin1(entry.key),
-                 firstRunValue(entry, paths), paths.settingsFile);
+        }
+        pending.push_back({QString::fromLatin1(entry.section), QString::fromLatin1(entry.key),
+                           firstRunValue(entry, paths)});
     }
+    sys::writePrivateProfileStrings(pending, paths.settingsFile);
 }
 
 std::optional<qint64> parseSettingNumber(const QString& text)

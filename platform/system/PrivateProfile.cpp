@@ -109,8 +109,21 @@ int getPrivateProfileString(const QString& section, const QString& key, const QS
 bool writePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path)
 {
+    const ProfileValue single{section, key, value};
+    return writePrivateProfileStrings({&single, 1}, path);
+}
+
+bool writePrivateProfileStrings(std::span<const ProfileValue> values, const QString& path)
+{
     // Refused names and values must not even create the file.
-    if (path.isEmpty() || !IniDocument().setValue(section, key, value))
+    bool allFit = true;
+    bool anyFits = false;
+    for (const ProfileValue& entry : values) {
+        const bool fits = IniDocument().setValue(entry.section, entry.key, entry.value);
+        allFit = allFit && fits;
+        anyFits = anyFits || fits;
+    }
+    if (path.isEmpty() || !anyFits)
         return false;
     const QByteArray nativePath = QFile::encodeName(path);
     const int fd = openLocked(nativePath);
@@ -119,13 +132,13 @@ bool writePrivateProfileString(const QString& section, const QString& key, const
     bool written = false;
     if (const std::optional<QByteArray> bytes = readAll(fd)) {
         IniDocument document = IniDocument::fromBytes(*bytes);
-        if (document.setValue(section, key, value)) {
-            const QByteArray changed = document.toBytes();
-            written = changed == *bytes || writeFileSafely(path, changed);
-        }
+        for (const ProfileValue& entry : values)
+            allFit = document.setValue(entry.section, entry.key, entry.value) && allFit;
+        const QByteArray changed = document.toBytes();
+        written = changed == *bytes || writeFileSafely(path, changed);
     }
     ::close(fd);  // releases the lock for the next writer
-    return written;
+    return written && allFit;
 }
 
 }  // namespace sys

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <span>
+
 namespace sys {
 
 constexpr int DefaultProfileBufferSize = 65536;
@@ -22,5 +24,16 @@ int getPrivateProfileString(const QString& section, const QString& key, const QS
 // and other processes take turns, so a write never undoes another write of a different key.
 bool writePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path);
+
+struct ProfileValue {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Stores the values in their order as that many single writes would, in one replacement of the
+// file: a program that sets many keys at once waits for the disk once. Values that cannot be
+// stored are passed over; false when any was, or when the file could not be written.
+bool writePrivateProfileStrings(std::span<const ProfileValue> values, const QString& path);
 
 }  // namespace sys

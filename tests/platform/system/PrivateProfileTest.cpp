@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QFile>
 
+#include <sys/stat.h>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -189,6 +190,33 @@ TEST(PrivateProfile, RefusesWhatWouldBreakTheFileAndChangesNothing)
     EXPECT_FALSE(sys::writePrivateProfileString("", "K", "1", path));
     EXPECT_EQ(fileBytes(path), "[S]\nA=1\n");
     EXPECT_FALSE(sys::writePrivateProfileString("S", "K\nX", "1", folder.filePath("never.ini")));
+    EXPECT_FALSE(QFile::exists(folder.filePath("never.ini")));
+}
+
+TEST(PrivateProfile, ManyValuesAtOnceStoreWhatSingleWritesStoreInOneReplacement)
+{
+    TempFolder folder;
+    const QString single = folder.filePath("single.ini");
+    const QString batch = folder.filePath("batch.ini");
+    const std::vector<sys::ProfileValue> values{
+        {"S", "A", "1"}, {"T", "B", "2"}, {"S", "C", "3"}, {"S", "A", "4"}, {"S", "K\nX", "5"}};
+    writeRaw(single, "; kept\n[T]\nZ=0\n");
+    writeRaw(batch, "; kept\n[T]\nZ=0\n");
+    for (const sys::ProfileValue& value : values)
+        sys::writePrivateProfileString(value.section, value.key, value.value, single);
+    const auto inode = [](const QString& path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto before = inode(batch);
+    // The refused key is passed over and reported; the rest is stored as one new file.
+    EXPECT_FALSE(sys::writePrivateProfileStrings(values, batch));
+    EXPECT_EQ(fileBytes(batch), fileBytes(single));
+    EXPECT_EQ(fileBytes(batch), "; kept\n[T]\nZ=0\nB=2\n[S]\nA=4\nC=3\n");
+    EXPECT_NE(inode(batch), before);
+    EXPECT_TRUE(sys::writePrivateProfileStrings(std::span(values).first(3), batch));
+    EXPECT_FALSE(
+        sys::writePrivateProfileStrings(std::span(values).last(1), folder.filePath("never.ini")));
     EXPECT_FALSE(QFile::exists(folder.filePath("never.ini")));
 }
 

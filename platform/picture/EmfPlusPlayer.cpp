@@ -3,8 +3,8 @@
 // (as objects); filled and outlined rectangles, ellipses, polygons, lines and paths; images
 // (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels) interpolated unless nearest neighbour is
 // asked for; strings (from their layout rectangle's top left, without the string format's
-// alignment or wrapping); the world and page transforms, saved states and rectangle and path
-// clips. Other records
+// alignment or wrapping) and strings of characters at their glyphs' baseline positions; the world
+// and page transforms, saved states and rectangle and path clips. Other records
 // (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
 // several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
@@ -39,6 +39,7 @@ enum PlusRecord : std::uint16_t {
     DrawImage = 0x401A,
     DrawImagePoints = 0x401B,
     DrawString = 0x401C,
+    DrawDriverString = 0x4036,
     SetInterpolationMode = 0x4021,
     Save = 0x4025,
     Restore = 0x4026,
@@ -226,7 +227,9 @@ private:
     bool usePen(std::uint32_t id);
     void transform(std::uint16_t flags, const QTransform& change);
     void image(std::uint16_t flags, const Fields& d, bool points);
+    void useFont(std::uint16_t flags, std::uint32_t brush, int align);
     void text(std::uint16_t flags, const Fields& d);
+    void driverText(std::uint16_t flags, const Fields& d);
 
     MetafileDevice& m_device;
     double m_dpi;
@@ -366,29 +369,68 @@ void EmfPlusPlayer::image(std::uint16_t flags, const Fields& d, bool points)
     m_device.state().world = saved;
 }
 
-void EmfPlusPlayer::text(std::uint16_t flags, const Fields& d)
+QString utf16(std::span<const std::uint8_t> units, std::size_t length)
 {
-    const auto font = m_fonts.find(flags & 0xFF);
-    const std::uint64_t length = d.u32(8);
-    if (font == m_fonts.end() || !d.fits(28, length * 2))
-        return;
     QString text;
-    const auto units = d.from(28);
-    for (std::size_t i = 0; i < std::size_t(length); ++i)
+    for (std::size_t i = 0; i < length; ++i)
         text.append(QChar(char16_t(units[2 * i] | (units[2 * i + 1] << 8))));
+    return text;
+}
+
+// The font of the record's object id (the caller checked it exists), its colour and alignment.
+void EmfPlusPlayer::useFont(std::uint16_t flags, std::uint32_t brush, int align)
+{
+    const auto& [font, unit] = m_fonts[flags & 0xFF];
     // The size in world units: its own unit's pixels over the page's.
     const double page = pixelsPerUnit(m_state.pageUnit, m_dpi) * m_state.pageScale;
-    GdiFont shown = font->second.first;
+    GdiFont shown = font;
     if (page > 0)
-        shown.height *= pixelsPerUnit(font->second.second, m_dpi) / page;
+        shown.height *= pixelsPerUnit(unit, m_dpi) / page;
     DeviceState& s = m_device.state();
     s.font = shown;
-    s.textColour = (flags & SolidColourFlag)   ? QColor::fromRgba(d.u32(0))
-                   : m_brushes.count(d.u32(0)) ? m_brushes[d.u32(0)]
-                                               : QColor(Qt::black);
-    s.textAlign = 0;  // the layout rectangle's top left
+    s.textColour = (flags & SolidColourFlag) ? QColor::fromRgba(brush)
+                   : m_brushes.count(brush)  ? m_brushes[brush]
+                                             : QColor(Qt::black);
+    s.textAlign = align;
     s.opaqueBackground = false;
-    m_device.text(QPointF(d.f(12), d.f(16)), text, {}, 0, std::nullopt);
+}
+
+void EmfPlusPlayer::text(std::uint16_t flags, const Fields& d)
+{
+    const std::uint64_t length = d.u32(8);
+    if (!m_fonts.count(flags & 0xFF) || !d.fits(28, length * 2))
+        return;
+    useFont(flags, d.u32(0), 0);  // from the layout rectangle's top left
+    m_device.text(QPointF(d.f(12), d.f(16)), utf16(d.from(28), std::size_t(length)), {}, 0,
+                  std::nullopt);
+}
+
+// Characters (not glyph indices, which would need the font's own tables) at baseline positions:
+// each its own, or the first one's and the font's advances after it.
+void EmfPlusPlayer::driverText(std::uint16_t flags, const Fields& d)
+{
+    constexpr std::uint32_t CmapLookup = 1;
+    constexpr std::uint32_t RealizedAdvance = 4;
+    constexpr int Baseline = 24;
+    const std::uint32_t options = d.u32(4);
+    const std::uint64_t count = d.u32(12);
+    const std::size_t positionsAt = 16 + std::size_t(std::min<std::uint64_t>(count, 1u << 28)) * 2;
+    const QPolygonF positions = d.points(positionsAt, count, false);
+    if (!m_fonts.count(flags & 0xFF) || !(options & CmapLookup) || count == 0 ||
+        positions.size() != qsizetype(count))
+        return;
+    const QString text = utf16(d.from(16), std::size_t(count));
+    useFont(flags, d.u32(0), Baseline);
+    const QTransform saved = m_device.state().world;
+    if (d.u32(8) != 0 && d.fits(positionsAt + std::size_t(count) * 8, 24))
+        m_device.state().world = d.transform(positionsAt + std::size_t(count) * 8) * saved;
+    if (options & RealizedAdvance) {
+        m_device.text(positions[0], text, {}, 0, std::nullopt);
+    } else {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            m_device.text(positions[i], text.mid(i, 1), {}, 0, std::nullopt);
+    }
+    m_device.state().world = saved;
 }
 
 void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& d)
@@ -449,6 +491,9 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
         }
         case DrawString:
             text(flags, d);
+            break;
+        case DrawDriverString:
+            driverText(flags, d);
             break;
         case DrawImage:
         case DrawImagePoints:

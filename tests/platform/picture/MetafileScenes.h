@@ -858,6 +858,7 @@ inline const std::vector<HandMade>& handMade()
              at(78, 52, qRgb(0, 0, 255)),
              at(82, 52, qRgb(255, 0, 0)),
              at(65, 85, qRgb(255, 0, 0)),
+             {QRect(112, 58, 60, 19), qRgb(0, 96, 0), 40, 60},  // the text above its baseline
              at(25, 110, qRgb(240, 144, 0)),  // translated and scaled twice across
              at(35, 110, qRgb(255, 255, 255)),
              at(45, 105, qRgb(128, 0, 160)),  // after the saved state's return

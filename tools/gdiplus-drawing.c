@@ -1,11 +1,12 @@
-/* Records tests/data/metafiles/wine-gdiplus.emf: an EMF+ only metafile written by Wine's GDI+
- * (tools/make-metafile-corpus.py builds this with MinGW and runs it under Wine). Rows of outlines
- * and fills, a path of lines and a curve, a 2 × 2 bitmap drawn without smoothing and mirrored,
- * text, transforms (saved and restored, translated, scaled, rotated, multiplied) and clips (a
- * rectangle, a path, reset). The test checks the pixels these calls define. */
-#include <windows.h>
+/* Records tests/data/metafiles/wine-gdiplus.emf and wine-gdiplus-units.emf: EMF+ only metafiles
+ * written by Wine's GDI+ (tools/make-metafile-corpus.py builds this with MinGW and runs it under
+ * Wine). Rows of outlines and fills, a path of lines and a curve, a 2 × 2 bitmap drawn without
+ * smoothing and mirrored, text, transforms (saved and restored, translated, scaled, rotated,
+ * multiplied) and clips (a rectangle, a path, reset). The test checks the pixels these calls
+ * define. */
 #include <gdiplus.h>
 #include <stdio.h>
+#include <windows.h>
 
 static GpBrush* solid(ARGB colour)
 {
@@ -14,19 +15,53 @@ static GpBrush* solid(ARGB colour)
     return (GpBrush*)brush;
 }
 
+static GpGraphics* record(const WCHAR* name, GpMetafile** metafile)
+{
+    GpRectF frame = {0, 0, 200, 150};
+    GpGraphics* g = NULL;
+    if (GdipRecordMetafileFileName(name, CreateCompatibleDC(0), EmfTypeEmfPlusOnly, &frame,
+                                   MetafileFrameUnitPixel, L"Scrivet", metafile) != Ok ||
+        GdipGetImageGraphicsContext((GpImage*)*metafile, &g) != Ok)
+        exit(1);
+    return g;
+}
+
+static void finish(GpGraphics* g, GpMetafile* metafile)
+{
+    GdipDeleteGraphics(g);
+    GdipDisposeImage((GpImage*)metafile);
+}
+
+/* Millimetres as the page unit: pens in world units and in pixels, a font in points. */
+static void units(void)
+{
+    GpMetafile* metafile = NULL;
+    GpGraphics* g = record(L"wine-gdiplus-units.emf", &metafile);
+    GdipSetPageUnit(g, UnitMillimeter);
+    GdipFillRectangle(g, solid(0xFFD02020), 5, 5, 20, 10);
+    GpPen* world = NULL;
+    GdipCreatePen1(0xFF0000C0, 2, UnitWorld, &world);
+    GdipDrawRectangle(g, world, 5, 20, 20, 10);
+    GpPen* pixels = NULL;
+    GdipCreatePen1(0xFF20A040, 3, UnitPixel, &pixels);
+    GdipDrawLine(g, pixels, 30, 5, 30, 35);
+    GpFontFamily* family = NULL;
+    GdipCreateFontFamilyFromName(L"Liberation Sans", NULL, &family);
+    GpFont* font = NULL;
+    GdipCreateFont(family, 24, FontStyleRegular, UnitPoint, &font);
+    GpRectF layout = {35, 5, 15, 15};
+    GdipDrawString(g, L"H", -1, font, &layout, NULL, solid(0xFF000000));
+    finish(g, metafile);
+}
+
 int main(void)
 {
     ULONG_PTR token;
     GdiplusStartupInput input = {1, NULL, FALSE, FALSE};
     if (GdiplusStartup(&token, &input, NULL) != Ok)
         return 1;
-    GpRectF frame = {0, 0, 200, 150};
     GpMetafile* metafile = NULL;
-    if (GdipRecordMetafileFileName(L"wine-gdiplus.emf", CreateCompatibleDC(0), EmfTypeEmfPlusOnly,
-                                   &frame, MetafileFrameUnitPixel, L"Scrivet", &metafile) != Ok)
-        return 1;
-    GpGraphics* g = NULL;
-    GdipGetImageGraphicsContext((GpImage*)metafile, &g);
+    GpGraphics* g = record(L"wine-gdiplus.emf", &metafile);
     GdipSetPageUnit(g, UnitPixel);
 
     GpPen* pen = NULL;
@@ -90,8 +125,8 @@ int main(void)
     GdipResetClip(g);
     GdipFillRectangle(g, solid(0xFF000000), 100, 143, 100, 6);
 
-    GdipDeleteGraphics(g);
-    GdipDisposeImage((GpImage*)metafile);
+    finish(g, metafile);
+    units();
     GdiplusShutdown(token);
     return 0;
 }

@@ -6,7 +6,7 @@ The producers and the reference renderer are Debian packages (gnuplot-nox, pstoe
 ghostscript, inkscape, libreoffice-draw, imagemagick, wine64, gcc-mingw-w64-x86-64-win32); only
 this script needs them, the tests read the committed files. Each metafile is drawn from a source
 written here: a gnuplot plot, a PostScript drawing, an SVG drawing, a program drawing through
-Wine's GDI+ (tools/gdiplus-drawing.c), whose EMF+ file has no reference render: LibreOffice
+Wine's GDI+ (tools/gdiplus-drawing.c), whose EMF+ files have no reference render: LibreOffice
 smooths its nearest-neighbour bitmaps and leaves out its rotated fills and most of its text, so
 the test checks the pixels its calls define. Each reference is LibreOffice's PNG of the metafile
 (it centres the picture at 96 dpi on an A4 page), cut to the whole pixels around the picture's
@@ -24,7 +24,7 @@ import tempfile
 
 OUT = pathlib.Path("tests/data/metafiles")
 A4 = (794, 1123)  # LibreOffice's page in pixels at 96 dpi
-UNREFERENCED = {"wine-gdiplus.emf"}  # checked by its pixels instead
+UNREFERENCED = {"wine-gdiplus.emf", "wine-gdiplus-units.emf"}  # checked by its pixels instead
 
 GNUPLOT = """set terminal emf color solid size 480,360 font "Liberation Sans,12"
 set output "{out}"
@@ -140,7 +140,7 @@ def produce(work: pathlib.Path) -> list[pathlib.Path]:
     wine = dict(os.environ, WINEPREFIX=str(work / "wine"), WINEDEBUG="-all")
     subprocess.run(["/usr/lib/wine/wine64", "drawing.exe"], cwd=work, env=wine, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
-    made.append(work / "wine-gdiplus.emf")
+    made += [work / "wine-gdiplus.emf", work / "wine-gdiplus-units.emf"]
     return made
 
 

@@ -144,17 +144,40 @@ QPainterPath pathObject(const Fields& d)
     return path;
 }
 
-// The brush at the end of a pen, after the optional fields its flags announce.
-std::optional<QColor> penColour(const Fields& d, std::size_t& widthAt)
+// A pen of a solid brush: its width in its own unit, and its caps, join and miter limit.
+struct PlusPen {
+    QColor colour;
+    double width = 0;
+    int unit = 0;                          // world units
+    int style = 0x10000 | 0x200 | 0x2000;  // geometric, flat caps and miter joins
+    double miterLimit = 10;
+};
+
+// Reads the optional fields its flags announce, then the brush after them.
+std::optional<PlusPen> penObject(const Fields& d)
 {
     const std::uint32_t flags = d.u32(8);
-    widthAt = 16;
+    PlusPen pen;
+    pen.unit = int(d.u32(12));
+    pen.width = d.f(16);
     std::uint64_t at = 20;
     static const std::pair<std::uint32_t, std::uint32_t> fixedFields[] = {
         {0x01, 24}, {0x02, 4}, {0x04, 4}, {0x08, 4}, {0x10, 4}, {0x20, 4}, {0x40, 4}, {0x80, 4}};
-    for (const auto& [bit, size] : fixedFields)
-        if (flags & bit)
-            at += size;
+    for (const auto& [bit, size] : fixedFields) {
+        if (!(flags & bit))
+            continue;
+        const std::size_t field = std::size_t(std::min<std::uint64_t>(at, d.size()));
+        if (bit == 0x02) {  // the start cap: flat, square, round (GDI has one for both ends)
+            static const int caps[] = {0x200, 0x100, 0};
+            pen.style = (pen.style & ~0xF00) | (d.u32(field) < 3 ? caps[d.u32(field)] : 0x200);
+        } else if (bit == 0x08) {  // miter, bevel, round, clipped miter
+            static const int joins[] = {0x2000, 0x1000, 0, 0x2000};
+            pen.style = (pen.style & ~0xF000) | (d.u32(field) < 4 ? joins[d.u32(field)] : 0x2000);
+        } else if (bit == 0x10 && d.f(field) >= 1) {
+            pen.miterLimit = d.f(field);
+        }
+        at += size;
+    }
     for (const std::uint32_t bit : {0x100u, 0x200u, 0x400u, 0x800u, 0x1000u}) {
         if (!(flags & bit))
             continue;
@@ -167,7 +190,8 @@ std::optional<QColor> penColour(const Fields& d, std::size_t& widthAt)
     }
     if (!d.fits(at, 12) || d.u32(std::size_t(at) + 4) != 0)
         return std::nullopt;  // only solid brushes are read
-    return QColor::fromRgba(d.u32(std::size_t(at) + 8));
+    pen.colour = QColor::fromRgba(d.u32(std::size_t(at) + 8));
+    return pen;
 }
 
 QImage imageObject(const Fields& d, const bytes::DecodeLimits& limits)
@@ -236,7 +260,7 @@ private:
     PlusState m_state;
     std::map<std::uint32_t, PlusState> m_saved;
     std::map<std::uint32_t, QColor> m_brushes;
-    std::map<std::uint32_t, std::pair<QColor, double>> m_pens;
+    std::map<std::uint32_t, PlusPen> m_pens;
     std::map<std::uint32_t, QPainterPath> m_paths;
     std::map<std::uint32_t, QImage> m_images;
     std::map<std::uint32_t, std::pair<GdiFont, int>> m_fonts;  // with the unit of its size
@@ -302,7 +326,14 @@ bool EmfPlusPlayer::usePen(std::uint32_t id)
     const auto found = m_pens.find(id);
     if (found == m_pens.end())
         return false;
-    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first, {}, {}};
+    const PlusPen& pen = found->second;
+    // A width in world units, or in another unit's pixels over the page's.
+    double width = pen.width;
+    const double page = pixelsPerUnit(m_state.pageUnit, m_dpi) * m_state.pageScale;
+    if (pen.unit != 0 && page > 0)
+        width *= pixelsPerUnit(pen.unit, m_dpi) / page;
+    m_device.state().pen = GdiPen{pen.style, width, pen.colour, {}, {}};
+    m_device.state().miterLimit = pen.miterLimit;
     m_device.state().brush = GdiBrush{1, Qt::white, 0, {}, {}};
     return true;
 }
@@ -317,12 +348,10 @@ void EmfPlusPlayer::object(std::uint16_t flags, const Fields& d)
             if (d.u32(4) == 0 && d.fits(8, 4))
                 m_brushes[id] = QColor::fromRgba(d.u32(8));
             break;
-        case PenObject: {
-            std::size_t widthAt = 16;
-            if (const auto colour = penColour(d, widthAt))
-                m_pens[id] = {*colour, d.f(widthAt)};
+        case PenObject:
+            if (const auto pen = penObject(d))
+                m_pens[id] = *pen;
             break;
-        }
         case PathObject:
             m_paths[id] = pathObject(d);
             break;

@@ -838,6 +838,7 @@ inline const std::vector<HandMade>& handMade()
          nullptr,
          {
              at(10, 25, qRgb(0, 0, 192)),  // the outlined rectangle
+             at(8, 8, qRgb(0, 0, 192)),    // with mitred corners
              at(30, 25, qRgb(255, 255, 255)),
              at(50, 25, qRgb(0, 0, 192)),
              at(80, 30, qRgb(32, 160, 64)),  // the filled triangle
@@ -873,6 +874,20 @@ inline const std::vector<HandMade>& handMade()
              at(197, 120, qRgb(255, 255, 255)),
              at(105, 146, qRgb(0, 0, 0)),  // and no more
              at(152, 146, qRgb(0, 0, 0)),
+         }},
+        // Its drawing in millimetres: 1 mm is 96 / 25.4 pixels.
+        {"wine-gdiplus-units",
+         nullptr,
+         {
+             at(56, 38, qRgb(208, 32, 32)),  // 5..25 × 5..15 mm
+             at(100, 38, qRgb(255, 255, 255)),
+             at(56, 60, qRgb(255, 255, 255)),
+             at(56, 73, qRgb(0, 0, 192)),  // a pen 2 mm wide about 20 mm
+             at(56, 78, qRgb(0, 0, 192)),
+             at(56, 94, qRgb(255, 255, 255)),
+             at(113, 60, qRgb(32, 160, 64)),  // one 3 pixels wide at 30 mm
+             at(117, 60, qRgb(255, 255, 255)),
+             {QRect(138, 26, 30, 3), qRgb(0, 0, 0), 6, 60},  // the top of a 24-point H
          }},
         {"wmf-records",
          wmfRecords,

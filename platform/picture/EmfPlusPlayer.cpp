@@ -1,11 +1,12 @@
 // The EMF+ records that a file holding only those (or a dual file whose own records draw
-// nothing) needs for its common drawings: solid brushes, solid pens, paths, bitmaps and fonts
-// (as objects); filled and outlined rectangles, ellipses, polygons, lines and paths; images
-// (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels) interpolated unless nearest neighbour is
-// asked for; strings (from their layout rectangle's top left, without the string format's
-// alignment or wrapping) and strings of characters at their glyphs' baseline positions; the world
-// and page transforms, saved states and rectangle and path clips. Other records
-// (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
+// nothing) needs for its common drawings: solid brushes, pens of a solid brush (width in their
+// unit, caps, join, miter limit), paths, bitmaps and fonts (as objects); filled and outlined
+// rectangles, ellipses, polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or
+// 32-bit pixels) interpolated unless nearest neighbour is asked for; strings (from their layout
+// rectangle's top left, without the string format's alignment or wrapping) and characters at
+// their glyphs' baseline positions; the world and page transforms, saved states and rectangle
+// and path clips. Other records (gradient, hatch and texture brushes, dashed pens, curves, arcs
+// and pies, regions, containers, relative or run-length coded points, objects continued over
 // several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
 

@@ -150,8 +150,8 @@ TEST(MetafileFidelity, PlaysMetafilesWrittenByOtherPrograms)
     }
 }
 
-// The hand-made files of the records no other program at hand writes show what their records
-// define.
+// The hand-made files of the records no other program at hand writes, and the files of another
+// program that the reference renderer draws wrongly, show what their records define.
 TEST(MetafileFidelity, HandMadeFilesDrawWhatTheirRecordsDefine)
 {
     for (const metafiles::HandMade& file : metafiles::handMade()) {

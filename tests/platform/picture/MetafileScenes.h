@@ -698,9 +698,10 @@ inline QByteArray wmfCoverage()
     return w.placeable(0, 0, 200, 150, 96);
 }
 
-// What a hand-made file must show, derived from its records' definitions rather than from
-// another renderer (none at hand computes raster operations or draws these records): at least
-// `atLeast` pixels of an area within `tolerance` levels of a colour.
+// What a hand-made file (or one another program wrote) must show, derived from its records'
+// definitions or its drawing calls rather than from another renderer (none at hand computes
+// raster operations or draws these records right): at least `atLeast` pixels of an area within
+// `tolerance` levels of a colour.
 struct Expectation {
     QRect area;
     QRgb colour;

@@ -4,9 +4,10 @@
  * smoothing and mirrored, text, transforms (saved and restored, translated, scaled, rotated,
  * multiplied) and clips (a rectangle, a path, reset). The test checks the pixels these calls
  * define. */
-#include <gdiplus.h>
-#include <stdio.h>
 #include <windows.h>
+
+#include <gdiplus.h>
+#include <stdlib.h>
 
 static GpBrush* solid(ARGB colour)
 {

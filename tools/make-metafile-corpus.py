@@ -3,14 +3,18 @@
 render beside them.
 
 The producers and the reference renderer are Debian packages (gnuplot-nox, pstoedit,
-ghostscript, inkscape, libreoffice-draw, imagemagick); only this script needs them, the tests
-read the committed files. Each metafile is drawn from a source written here: a gnuplot plot,
-a PostScript drawing, an SVG drawing. Each reference is LibreOffice's PNG of the metafile
+ghostscript, inkscape, libreoffice-draw, imagemagick, wine64, gcc-mingw-w64-x86-64-win32); only
+this script needs them, the tests read the committed files. Each metafile is drawn from a source
+written here: a gnuplot plot, a PostScript drawing, an SVG drawing, a program drawing through
+Wine's GDI+ (tools/gdiplus-drawing.c), whose EMF+ files have no reference render: LibreOffice
+smooths its nearest-neighbour bitmaps and leaves out its rotated fills and most of its text, so
+the test checks the pixels its calls define. Each reference is LibreOffice's PNG of the metafile
 (it centres the picture at 96 dpi on an A4 page), cut to the whole pixels around the picture's
 frame. Run from the repository root; pass metafile names to render only those references
 (the scene files our own tests write, for instance).
 """
 import math
+import os
 import pathlib
 import shutil
 import struct
@@ -20,6 +24,7 @@ import tempfile
 
 OUT = pathlib.Path("tests/data/metafiles")
 A4 = (794, 1123)  # LibreOffice's page in pixels at 96 dpi
+UNREFERENCED = {"wine-gdiplus.emf", "wine-gdiplus-units.emf"}  # checked by its pixels instead
 
 GNUPLOT = """set terminal emf color solid size 480,360 font "Liberation Sans,12"
 set output "{out}"
@@ -129,6 +134,13 @@ def produce(work: pathlib.Path) -> list[pathlib.Path]:
         run("inkscape", "drawing.svg", f"--export-type={kind}",
             f"--export-filename=inkscape-drawing-{kind}.{kind}", cwd=work)
         made.append(work / f"inkscape-drawing-{kind}.{kind}")
+
+    run("x86_64-w64-mingw32-gcc", "-O1", str(pathlib.Path("tools/gdiplus-drawing.c").resolve()),
+        "-o", "drawing.exe", "-lgdiplus", "-lgdi32", cwd=work)
+    wine = dict(os.environ, WINEPREFIX=str(work / "wine"), WINEDEBUG="-all")
+    subprocess.run(["/usr/lib/wine/wine64", "drawing.exe"], cwd=work, env=wine, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+    made += [work / "wine-gdiplus.emf", work / "wine-gdiplus-units.emf"]
     return made
 
 
@@ -141,7 +153,8 @@ def main() -> None:
             targets = []
             for made in produce(work):
                 shutil.copy(made, OUT / made.name)
-                targets.append(OUT / made.name)
+                if made.name not in UNREFERENCED:
+                    targets.append(OUT / made.name)
         for target in targets:
             reference(target, work)
             print(target)

@@ -1,11 +1,12 @@
 // The EMF+ records that a file holding only those (or a dual file whose own records draw
-// nothing) needs for its common drawings: solid brushes, solid pens, paths, bitmaps and fonts
-// (as objects); filled and outlined rectangles, ellipses, polygons, lines and paths; images
-// (compressed PNG/JPEG/GIF/BMP, or 32-bit pixels) interpolated unless nearest neighbour is
-// asked for; strings (from their layout rectangle's top left, without the string format's
-// alignment or wrapping); the world and page transforms, saved states and rectangle and path
-// clips. Other records
-// (gradient, hatch and texture brushes, curves, arcs and pies, regions, objects continued over
+// nothing) needs for its common drawings: solid brushes, pens of a solid brush (width in their
+// unit, caps, join, miter limit), paths, bitmaps and fonts (as objects); filled and outlined
+// rectangles, ellipses, polygons, lines and paths; images (compressed PNG/JPEG/GIF/BMP, or
+// 32-bit pixels) interpolated unless nearest neighbour is asked for; strings (from their layout
+// rectangle's top left, without the string format's alignment or wrapping) and characters at
+// their glyphs' baseline positions; the world and page transforms, saved states and rectangle
+// and path clips. Other records (gradient, hatch and texture brushes, dashed pens, curves, arcs
+// and pies, regions, containers, relative or run-length coded points, objects continued over
 // several records) are passed over.
 #include "platform/picture/MetafilePlayers.h"
 
@@ -39,6 +40,7 @@ enum PlusRecord : std::uint16_t {
     DrawImage = 0x401A,
     DrawImagePoints = 0x401B,
     DrawString = 0x401C,
+    DrawDriverString = 0x4036,
     SetInterpolationMode = 0x4021,
     Save = 0x4025,
     Restore = 0x4026,
@@ -143,17 +145,40 @@ QPainterPath pathObject(const Fields& d)
     return path;
 }
 
-// The brush at the end of a pen, after the optional fields its flags announce.
-std::optional<QColor> penColour(const Fields& d, std::size_t& widthAt)
+// A pen of a solid brush: its width in its own unit, and its caps, join and miter limit.
+struct PlusPen {
+    QColor colour;
+    double width = 0;
+    int unit = 0;                          // world units
+    int style = 0x10000 | 0x200 | 0x2000;  // geometric, flat caps and miter joins
+    double miterLimit = 10;
+};
+
+// Reads the optional fields its flags announce, then the brush after them.
+std::optional<PlusPen> penObject(const Fields& d)
 {
     const std::uint32_t flags = d.u32(8);
-    widthAt = 16;
+    PlusPen pen;
+    pen.unit = int(d.u32(12));
+    pen.width = d.f(16);
     std::uint64_t at = 20;
     static const std::pair<std::uint32_t, std::uint32_t> fixedFields[] = {
         {0x01, 24}, {0x02, 4}, {0x04, 4}, {0x08, 4}, {0x10, 4}, {0x20, 4}, {0x40, 4}, {0x80, 4}};
-    for (const auto& [bit, size] : fixedFields)
-        if (flags & bit)
-            at += size;
+    for (const auto& [bit, size] : fixedFields) {
+        if (!(flags & bit))
+            continue;
+        const std::size_t field = std::size_t(std::min<std::uint64_t>(at, d.size()));
+        if (bit == 0x02) {  // the start cap: flat, square, round (GDI has one for both ends)
+            static const int caps[] = {0x200, 0x100, 0};
+            pen.style = (pen.style & ~0xF00) | (d.u32(field) < 3 ? caps[d.u32(field)] : 0x200);
+        } else if (bit == 0x08) {  // miter, bevel, round, clipped miter
+            static const int joins[] = {0x2000, 0x1000, 0, 0x2000};
+            pen.style = (pen.style & ~0xF000) | (d.u32(field) < 4 ? joins[d.u32(field)] : 0x2000);
+        } else if (bit == 0x10 && d.f(field) >= 1) {
+            pen.miterLimit = d.f(field);
+        }
+        at += size;
+    }
     for (const std::uint32_t bit : {0x100u, 0x200u, 0x400u, 0x800u, 0x1000u}) {
         if (!(flags & bit))
             continue;
@@ -166,7 +191,8 @@ std::optional<QColor> penColour(const Fields& d, std::size_t& widthAt)
     }
     if (!d.fits(at, 12) || d.u32(std::size_t(at) + 4) != 0)
         return std::nullopt;  // only solid brushes are read
-    return QColor::fromRgba(d.u32(std::size_t(at) + 8));
+    pen.colour = QColor::fromRgba(d.u32(std::size_t(at) + 8));
+    return pen;
 }
 
 QImage imageObject(const Fields& d, const bytes::DecodeLimits& limits)
@@ -226,14 +252,16 @@ private:
     bool usePen(std::uint32_t id);
     void transform(std::uint16_t flags, const QTransform& change);
     void image(std::uint16_t flags, const Fields& d, bool points);
+    void useFont(std::uint16_t flags, std::uint32_t brush, int align);
     void text(std::uint16_t flags, const Fields& d);
+    void driverText(std::uint16_t flags, const Fields& d);
 
     MetafileDevice& m_device;
     double m_dpi;
     PlusState m_state;
     std::map<std::uint32_t, PlusState> m_saved;
     std::map<std::uint32_t, QColor> m_brushes;
-    std::map<std::uint32_t, std::pair<QColor, double>> m_pens;
+    std::map<std::uint32_t, PlusPen> m_pens;
     std::map<std::uint32_t, QPainterPath> m_paths;
     std::map<std::uint32_t, QImage> m_images;
     std::map<std::uint32_t, std::pair<GdiFont, int>> m_fonts;  // with the unit of its size
@@ -299,7 +327,14 @@ bool EmfPlusPlayer::usePen(std::uint32_t id)
     const auto found = m_pens.find(id);
     if (found == m_pens.end())
         return false;
-    m_device.state().pen = GdiPen{0x200, found->second.second, found->second.first, {}, {}};
+    const PlusPen& pen = found->second;
+    // A width in world units, or in another unit's pixels over the page's.
+    double width = pen.width;
+    const double page = pixelsPerUnit(m_state.pageUnit, m_dpi) * m_state.pageScale;
+    if (pen.unit != 0 && page > 0)
+        width *= pixelsPerUnit(pen.unit, m_dpi) / page;
+    m_device.state().pen = GdiPen{pen.style, width, pen.colour, {}, {}};
+    m_device.state().miterLimit = pen.miterLimit;
     m_device.state().brush = GdiBrush{1, Qt::white, 0, {}, {}};
     return true;
 }
@@ -314,12 +349,10 @@ void EmfPlusPlayer::object(std::uint16_t flags, const Fields& d)
             if (d.u32(4) == 0 && d.fits(8, 4))
                 m_brushes[id] = QColor::fromRgba(d.u32(8));
             break;
-        case PenObject: {
-            std::size_t widthAt = 16;
-            if (const auto colour = penColour(d, widthAt))
-                m_pens[id] = {*colour, d.f(widthAt)};
+        case PenObject:
+            if (const auto pen = penObject(d))
+                m_pens[id] = *pen;
             break;
-        }
         case PathObject:
             m_paths[id] = pathObject(d);
             break;
@@ -366,29 +399,68 @@ void EmfPlusPlayer::image(std::uint16_t flags, const Fields& d, bool points)
     m_device.state().world = saved;
 }
 
-void EmfPlusPlayer::text(std::uint16_t flags, const Fields& d)
+QString utf16(std::span<const std::uint8_t> units, std::size_t length)
 {
-    const auto font = m_fonts.find(flags & 0xFF);
-    const std::uint64_t length = d.u32(8);
-    if (font == m_fonts.end() || !d.fits(28, length * 2))
-        return;
     QString text;
-    const auto units = d.from(28);
-    for (std::size_t i = 0; i < std::size_t(length); ++i)
+    for (std::size_t i = 0; i < length; ++i)
         text.append(QChar(char16_t(units[2 * i] | (units[2 * i + 1] << 8))));
+    return text;
+}
+
+// The font of the record's object id (the caller checked it exists), its colour and alignment.
+void EmfPlusPlayer::useFont(std::uint16_t flags, std::uint32_t brush, int align)
+{
+    const auto& [font, unit] = m_fonts[flags & 0xFF];
     // The size in world units: its own unit's pixels over the page's.
     const double page = pixelsPerUnit(m_state.pageUnit, m_dpi) * m_state.pageScale;
-    GdiFont shown = font->second.first;
+    GdiFont shown = font;
     if (page > 0)
-        shown.height *= pixelsPerUnit(font->second.second, m_dpi) / page;
+        shown.height *= pixelsPerUnit(unit, m_dpi) / page;
     DeviceState& s = m_device.state();
     s.font = shown;
-    s.textColour = (flags & SolidColourFlag)   ? QColor::fromRgba(d.u32(0))
-                   : m_brushes.count(d.u32(0)) ? m_brushes[d.u32(0)]
-                                               : QColor(Qt::black);
-    s.textAlign = 0;  // the layout rectangle's top left
+    s.textColour = (flags & SolidColourFlag) ? QColor::fromRgba(brush)
+                   : m_brushes.count(brush)  ? m_brushes[brush]
+                                             : QColor(Qt::black);
+    s.textAlign = align;
     s.opaqueBackground = false;
-    m_device.text(QPointF(d.f(12), d.f(16)), text, {}, 0, std::nullopt);
+}
+
+void EmfPlusPlayer::text(std::uint16_t flags, const Fields& d)
+{
+    const std::uint64_t length = d.u32(8);
+    if (!m_fonts.count(flags & 0xFF) || !d.fits(28, length * 2))
+        return;
+    useFont(flags, d.u32(0), 0);  // from the layout rectangle's top left
+    m_device.text(QPointF(d.f(12), d.f(16)), utf16(d.from(28), std::size_t(length)), {}, 0,
+                  std::nullopt);
+}
+
+// Characters (not glyph indices, which would need the font's own tables) at baseline positions:
+// each its own, or the first one's and the font's advances after it.
+void EmfPlusPlayer::driverText(std::uint16_t flags, const Fields& d)
+{
+    constexpr std::uint32_t CmapLookup = 1;
+    constexpr std::uint32_t RealizedAdvance = 4;
+    constexpr int Baseline = 24;
+    const std::uint32_t options = d.u32(4);
+    const std::uint64_t count = d.u32(12);
+    const std::size_t positionsAt = 16 + std::size_t(std::min<std::uint64_t>(count, 1u << 28)) * 2;
+    const QPolygonF positions = d.points(positionsAt, count, false);
+    if (!m_fonts.count(flags & 0xFF) || !(options & CmapLookup) || count == 0 ||
+        positions.size() != qsizetype(count))
+        return;
+    const QString text = utf16(d.from(16), std::size_t(count));
+    useFont(flags, d.u32(0), Baseline);
+    const QTransform saved = m_device.state().world;
+    if (d.u32(8) != 0 && d.fits(positionsAt + std::size_t(count) * 8, 24))
+        m_device.state().world = d.transform(positionsAt + std::size_t(count) * 8) * saved;
+    if (options & RealizedAdvance) {
+        m_device.text(positions[0], text, {}, 0, std::nullopt);
+    } else {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            m_device.text(positions[i], text.mid(i, 1), {}, 0, std::nullopt);
+    }
+    m_device.state().world = saved;
 }
 
 void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& d)
@@ -449,6 +521,9 @@ void EmfPlusPlayer::play(std::uint16_t type, std::uint16_t flags, const Fields& 
         }
         case DrawString:
             text(flags, d);
+            break;
+        case DrawDriverString:
+            driverText(flags, d);
             break;
         case DrawImage:
         case DrawImagePoints:

@@ -438,9 +438,11 @@ private:
     int m_count = 0;
 };
 
-// One EMF+ record.
-inline QByteArray plusRecord(int type, int flags, const QByteArray& data)
+// One EMF+ record, its data padded to whole 32-bit words.
+inline QByteArray plusRecord(int type, int flags, QByteArray data)
 {
+    while (data.size() % 4)
+        data.append('\0');
     QByteArray out;
     put16(out, type);
     put16(out, flags);

@@ -370,6 +370,57 @@ inline QByteArray emfPlusDual()
     return e.file(200, 150);
 }
 
+// The EMF+ records no program at hand writes: polygons filled with a colour (16-bit points)
+// and with a brush object, a bitmap of 32-bit pixels placed by its rectangle (16-bit) and
+// smoothed, and a string from its layout rectangle's top left.
+inline QByteArray emfPlusRecords()
+{
+    const auto data = [](std::initializer_list<std::int64_t> words,
+                         std::initializer_list<float> reals) {
+        QByteArray out;
+        for (std::int64_t v : words)
+            put32(out, v);
+        for (float v : reals)
+            putFloat(out, v);
+        return out;
+    };
+    constexpr std::int64_t Version = 0xDBC01002;
+    QByteArray records = plusRecord(0x4001, 0, data({Version, 0, 96, 96}, {}));
+    records += plusRecord(0x4030, 2, data({}, {1}));
+    QByteArray triangle = data({0xFF20A040, 3}, {});
+    for (int v : {10, 60, 60, 60, 35, 10})
+        put16(triangle, v);
+    records += plusRecord(0x400C, 0x8000 | 0x4000, triangle);
+    records += plusRecord(0x4008, 0x0100, data({Version, 0, 0xFFD02020}, {}));  // brush 0
+    records += plusRecord(0x400C, 0, data({0, 4}, {70, 10, 110, 10, 110, 50, 70, 50}));
+    QByteArray bitmap = data({Version, 1, 2, 2, 8, 0x0026200A, 0}, {});  // ARGB pixels
+    for (std::int64_t v : {0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000})
+        put32(bitmap, v);
+    records += plusRecord(0x4008, 0x0500 | 1, bitmap);
+    QByteArray image = data({0xFFFFFFFF, 2}, {0, 0, 2, 2});
+    for (int v : {120, 10, 60, 40})
+        put16(image, v);
+    records += plusRecord(0x401A, 0x4000 | 1, image);
+    const QString face = QStringLiteral("Liberation Sans");
+    QByteArray font = data({Version}, {20});
+    for (std::int64_t v : {std::int64_t(2), std::int64_t(1), std::int64_t(0),
+                           std::int64_t(face.size())})  // pixels, bold
+        put32(font, v);
+    for (QChar c : face)
+        put16(font, c.unicode());
+    records += plusRecord(0x4008, 0x0600 | 2, font);
+    const QString text = QStringLiteral("Scrivet");
+    QByteArray string =
+        data({0xFF002080, 0xFFFFFFFF, std::int64_t(text.size())}, {10, 80, 180, 40});
+    for (QChar c : text)
+        put16(string, c.unicode());
+    records += plusRecord(0x401C, 0x8000 | 2, string);
+    records += plusRecord(0x4002, 0, {});
+    EmfWriter e;
+    e.plus(records);
+    return e.file(200, 150);
+}
+
 // WMF blits by operation with and without a bitmap, pixels and a pattern brush.
 inline QByteArray wmfRecords()
 {
@@ -647,9 +698,10 @@ inline QByteArray wmfCoverage()
     return w.placeable(0, 0, 200, 150, 96);
 }
 
-// What a hand-made file must show, derived from its records' definitions rather than from
-// another renderer (none at hand computes raster operations or draws these records): at least
-// `atLeast` pixels of an area within `tolerance` levels of a colour.
+// What a hand-made file (or one another program wrote) must show, derived from its records'
+// definitions or its drawing calls rather than from another renderer (none at hand computes
+// raster operations or draws these records right): at least `atLeast` pixels of an area within
+// `tolerance` levels of a colour.
 struct Expectation {
     QRect area;
     QRgb colour;
@@ -659,7 +711,7 @@ struct Expectation {
 
 struct HandMade {
     const char* name;
-    QByteArray (*make)();
+    QByteArray (*make)();  // none for a file another program wrote
     std::vector<Expectation> expected;
 };
 
@@ -768,6 +820,75 @@ inline const std::vector<HandMade>& handMade()
              at(11, 140, qRgb(0, 0, 255)),
              {QRect(40, 120, 60, 20), qRgb(255, 255, 0), 100},  // the opaque text box
              {QRect(40, 120, 60, 20), qRgb(0, 0, 0), 30, 60},   // and its text
+         }},
+        {"emfplus-records",
+         emfPlusRecords,
+         {
+             at(35, 45, qRgb(32, 160, 64)),  // the 16-bit triangle
+             at(12, 15, qRgb(255, 255, 255)),
+             at(90, 30, qRgb(208, 32, 32)),  // the polygon of a brush object
+             at(122, 12, qRgb(255, 0, 0)),   // the bitmap's corners
+             at(178, 12, qRgb(0, 0, 255)),
+             at(122, 48, qRgb(0, 0, 255)),
+             at(178, 48, qRgb(255, 0, 0)),
+             at(150, 30, qRgb(128, 0, 128), 30),                  // smoothed between them
+             {QRect(10, 80, 100, 26), qRgb(0, 32, 128), 30, 60},  // the string
+         }},
+        // Wine's GDI+ drawing (tools/gdiplus-drawing.c): what its calls define.
+        {"wine-gdiplus",
+         nullptr,
+         {
+             at(10, 25, qRgb(0, 0, 192)),  // the outlined rectangle
+             at(8, 8, qRgb(0, 0, 192)),    // with mitred corners
+             at(30, 25, qRgb(255, 255, 255)),
+             at(50, 25, qRgb(0, 0, 192)),
+             at(80, 30, qRgb(32, 160, 64)),  // the filled triangle
+             at(62, 10, qRgb(255, 255, 255)),
+             at(130, 5, qRgb(0, 0, 192)),  // the ellipse's outline
+             at(130, 25, qRgb(255, 255, 255)),
+             at(112, 7, qRgb(255, 255, 255)),
+             at(175, 15, qRgb(208, 32, 32)),  // the path, filled down into its curve
+             at(175, 32, qRgb(208, 32, 32)),
+             at(160, 15, qRgb(0, 0, 192)),  // and outlined
+             at(175, 42, qRgb(255, 255, 255)),
+             at(12, 52, qRgb(255, 0, 0)),  // the bitmap, crisp
+             at(28, 52, qRgb(255, 0, 0)),
+             at(32, 52, qRgb(0, 0, 255)),
+             at(28, 88, qRgb(0, 0, 255)),
+             at(48, 88, qRgb(255, 0, 0)),
+             at(62, 52, qRgb(0, 0, 255)),  // and mirrored by its three points
+             at(78, 52, qRgb(0, 0, 255)),
+             at(82, 52, qRgb(255, 0, 0)),
+             at(65, 85, qRgb(255, 0, 0)),
+             {QRect(112, 58, 60, 19), qRgb(0, 96, 0), 40, 60},  // the text above its baseline
+             at(25, 110, qRgb(240, 144, 0)),  // translated and scaled twice across
+             at(35, 110, qRgb(255, 255, 255)),
+             at(45, 105, qRgb(128, 0, 160)),  // after the saved state's return
+             at(85, 110, qRgb(0, 128, 128)),  // turned a quarter clockwise
+             at(75, 110, qRgb(255, 255, 255)),
+             at(85, 135, qRgb(0, 128, 128)),  // then moved down after it
+             at(60, 110, qRgb(255, 255, 255)),
+             at(130, 120, qRgb(64, 96, 160)),  // clipped to a rectangle
+             at(105, 120, qRgb(255, 255, 255)),
+             at(155, 120, qRgb(255, 255, 255)),
+             at(180, 120, qRgb(64, 96, 160)),  // and to a path
+             at(197, 120, qRgb(255, 255, 255)),
+             at(105, 146, qRgb(0, 0, 0)),  // and no more
+             at(152, 146, qRgb(0, 0, 0)),
+         }},
+        // Its drawing in millimetres: 1 mm is 96 / 25.4 pixels.
+        {"wine-gdiplus-units",
+         nullptr,
+         {
+             at(56, 38, qRgb(208, 32, 32)),  // 5..25 × 5..15 mm
+             at(100, 38, qRgb(255, 255, 255)),
+             at(56, 60, qRgb(255, 255, 255)),
+             at(56, 73, qRgb(0, 0, 192)),  // a pen 2 mm wide about 20 mm
+             at(56, 78, qRgb(0, 0, 192)),
+             at(56, 94, qRgb(255, 255, 255)),
+             at(113, 60, qRgb(32, 160, 64)),  // one 3 pixels wide at 30 mm
+             at(117, 60, qRgb(255, 255, 255)),
+             {QRect(138, 26, 30, 3), qRgb(0, 0, 0), 6, 60},  // the top of a 24-point H
          }},
         {"wmf-records",
          wmfRecords,

@@ -25,6 +25,22 @@ int32_t clampTop(int64_t value)
     return int32_t(std::clamp<int64_t>(value, 0, std::numeric_limits<int32_t>::max()));
 }
 
+// The first line for which `holds` is false, `holds` being true for every line before it.
+template <typename Predicate>
+int partitionLines(const ParagraphLayout& layout, Predicate holds)
+{
+    int low = 0;
+    int high = layout.lineCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (holds(layout.line(middle)))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 bool isPairAt(const QString& text, int32_t i)
 {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
@@ -97,6 +113,9 @@ void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
     }
 
     m_lines.clear();
+    m_shiftFrom = 0;
+    m_shiftStart = 0;
+    m_shiftTop = 0;
     m_height = 0;
     layOutFrom(0, nullptr);
 }
@@ -130,9 +149,9 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         m_lines.resize(size_t(first));
     std::vector<LayoutLine> fresh;
     std::vector<LayoutLine>& made = edit ? fresh : m_lines;
-    int64_t top =
-        first > 0 ? int64_t(m_lines[size_t(first) - 1].top) + m_lines[size_t(first) - 1].height : 0;
-    int32_t decided = first > 0 ? m_lines[size_t(first) - 1].decidedBy : 0;
+    const LayoutLine before = first > 0 ? line(first - 1) : LayoutLine();
+    int64_t top = first > 0 ? int64_t(before.top) + before.height : 0;
+    int32_t decided = first > 0 ? before.decidedBy : 0;
     const bool startsParagraph = first == 0 && m_startOffset == 0;
 
     // Old lines from `kept` on stay; the first old line that may still be one after the edit
@@ -141,7 +160,7 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     size_t candidate = size_t(first) + 1;
     size_t breaks = 0;
     LineBreak pending;
-    int32_t from = first > 0 ? m_lines[size_t(first) - 1].end() : m_startOffset;
+    int32_t from = first > 0 ? before.end() : m_startOffset;
     while (from < length) {
         const LineBreak next = breakLine(from, originOf(breaks), limit);
         if (breaks > 0)
@@ -152,10 +171,10 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         // A line that ran out of text is the last one, whatever followed before.
         if (!edit || (from == length && !next.closedByBreak))
             continue;
-        while (candidate < m_lines.size() && m_lines[candidate].start + delta < from)
+        while (candidate < m_lines.size() && lineWithShift(candidate).start + delta < from)
             ++candidate;
-        if (candidate < m_lines.size() && m_lines[candidate].start >= editEnd &&
-            m_lines[candidate].start + delta == from) {
+        if (candidate < m_lines.size() && lineWithShift(candidate).start >= editEnd &&
+            lineWithShift(candidate).start + delta == from) {
             kept = candidate;
             break;
         }
@@ -179,8 +198,41 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     }
     if (hasTail) {
         // The kept lines move by the edit's length and by the height the new lines changed.
-        const int64_t moved = top - m_lines[kept].top;
-        for (size_t j = kept; j < m_lines.size(); ++j) {
+        moveTail(kept, delta, top - lineWithShift(kept).top, decided);
+    } else if (m_shiftStart != 0 || m_shiftTop != 0) {
+        // Every line from `first` on is made again.
+        applyShift(m_shiftFrom, size_t(first));
+        m_shiftStart = 0;
+        m_shiftTop = 0;
+    }
+    // The new lines end before m_shiftFrom (moveTail left it at `kept` or after).
+    const auto at = m_lines.begin() + first;
+    if (m_lines.empty()) {
+        m_lines = std::move(fresh);
+    } else if (fresh.size() == kept - size_t(first)) {
+        std::move(fresh.begin(), fresh.end(), at);
+    } else {
+        m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));
+        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+        m_shiftFrom = m_shiftFrom + fresh.size() - (kept - size_t(first));
+    }
+    const LayoutLine last = line(lineCount() - 1);
+    m_height = clampTop(int64_t(last.top) + last.height);
+}
+
+void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided)
+{
+    const size_t count = m_lines.size();
+    const bool pending = m_shiftStart != 0 || m_shiftTop != 0;
+    // Tops clamp only near the largest heights, which a shift kept aside would not repeat:
+    // there the lines move one by one.
+    const int64_t reach = int64_t(m_height) + std::abs(moved) + std::abs(m_shiftTop);
+    if (reach >= std::numeric_limits<int32_t>::max() / 2) {
+        if (pending)
+            applyShift(m_shiftFrom, count);
+        m_shiftStart = 0;
+        m_shiftTop = 0;
+        for (size_t j = kept; j < count; ++j) {
             LayoutLine& line = m_lines[j];
             line.start += delta;
             line.justifyFrom += delta;
@@ -191,17 +243,81 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
                 line.baseline = clampTop(line.baseline + moved);
             }
         }
+        return;
     }
-    const auto at = m_lines.begin() + first;
-    if (m_lines.empty()) {
-        m_lines = std::move(fresh);
-    } else if (fresh.size() == kept - size_t(first)) {
-        std::move(fresh.begin(), fresh.end(), at);
+    // Only the stored lines between this edit and the last one's shift are touched, on the
+    // side that holds fewer.
+    if (!pending) {
+        m_shiftFrom = kept;
+    } else if (m_shiftFrom <= kept) {
+        applyShift(m_shiftFrom, kept);
+        m_shiftFrom = kept;
+    } else if (m_shiftFrom - kept <= count - m_shiftFrom) {
+        for (size_t j = kept; j < m_shiftFrom; ++j) {
+            LayoutLine& line = m_lines[j];
+            line.start += delta;
+            line.justifyFrom += delta;
+            line.decidedBy += delta;
+            line.top = int32_t(line.top + moved);
+            line.baseline = int32_t(line.baseline + moved);
+        }
     } else {
-        m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));
-        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+        applyShift(m_shiftFrom, count);
+        m_shiftFrom = kept;
+        m_shiftStart = 0;
+        m_shiftTop = 0;
     }
-    m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+    m_shiftStart += delta;
+    m_shiftTop += moved;
+    // The lines' decidedBy grow from line to line: once a moved one reaches the new lines'
+    // `decided`, so do all after it.
+    for (size_t j = kept; j < count; ++j) {
+        LayoutLine line = lineWithShift(j);
+        if (line.decidedBy >= decided)
+            break;
+        line.decidedBy = decided;
+        store(j, line);
+    }
+}
+
+LayoutLine ParagraphLayout::lineWithShift(size_t index) const
+{
+    LayoutLine line = m_lines[index];
+    if (index >= m_shiftFrom) {
+        line.start += m_shiftStart;
+        line.justifyFrom += m_shiftStart;
+        line.decidedBy += m_shiftStart;
+        line.top = int32_t(line.top + m_shiftTop);
+        line.baseline = int32_t(line.baseline + m_shiftTop);
+    }
+    return line;
+}
+
+void ParagraphLayout::store(size_t index, LayoutLine line)
+{
+    if (index >= m_shiftFrom) {
+        line.start -= m_shiftStart;
+        line.justifyFrom -= m_shiftStart;
+        line.decidedBy -= m_shiftStart;
+        line.top = int32_t(line.top - m_shiftTop);
+        line.baseline = int32_t(line.baseline - m_shiftTop);
+    }
+    m_lines[index] = line;
+}
+
+void ParagraphLayout::applyShift(size_t from, size_t to)
+{
+    for (size_t j = from; j < to && j < m_lines.size(); ++j)
+        m_lines[j] = lineWithShift(j);
+}
+
+std::vector<LayoutLine> ParagraphLayout::lines() const
+{
+    std::vector<LayoutLine> result;
+    result.reserve(m_lines.size());
+    for (size_t j = 0; j < m_lines.size(); ++j)
+        result.push_back(lineWithShift(j));
+    return result;
 }
 
 void ParagraphLayout::addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first,
@@ -237,10 +353,9 @@ void ParagraphLayout::relayout(const LayoutParagraphInput& input, const Paragrap
     if (!m_label.text.isEmpty())
         buildLabel();  // it takes the first character's format
     // The first line whose break looked at a character the edit changed.
-    const auto changed =
-        std::partition_point(m_lines.begin(), m_lines.end(),
-                             [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
-    layOutFrom(int(std::min(changed, m_lines.end() - 1) - m_lines.begin()), &edit);
+    const int changed = partitionLines(
+        *this, [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
+    layOutFrom(std::min(changed, lineCount() - 1), &edit);
 }
 
 void ParagraphLayout::buildSpans(const LayoutParagraphInput& input)
@@ -581,15 +696,19 @@ double ParagraphLayout::boxWidth() const
 
 int ParagraphLayout::lineAt(int32_t offset) const
 {
-    auto after =
-        std::upper_bound(m_lines.begin(), m_lines.end(), offset,
-                         [](int32_t value, const LayoutLine& l) { return value < l.start; });
-    return after == m_lines.begin() ? 0 : int(after - m_lines.begin() - 1);
+    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.start <= offset; });
+    return std::max(after - 1, 0);
+}
+
+int ParagraphLayout::lineAtHeight(int64_t y) const
+{
+    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.top <= y; });
+    return std::max(after - 1, 0);
 }
 
 std::vector<double> ParagraphLayout::edges(int lineIndex) const
 {
-    const LayoutLine& line = m_lines[size_t(lineIndex)];
+    const LayoutLine line = this->line(lineIndex);
     std::vector<double> result(size_t(line.length) + 1);
     const int32_t contentEnd = line.start + line.contentLength();
     double x = line.origin;
@@ -624,7 +743,7 @@ int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
     if (m_lines.empty())
         return 0;  // a default-made layout has no lines
     lineIndex = std::clamp(lineIndex, 0, lineCount() - 1);
-    const LayoutLine& line = m_lines[size_t(lineIndex)];
+    const LayoutLine line = this->line(lineIndex);
     const int32_t visible = line.lengthWithoutBreak();
     if (visible == 0)
         return line.start;
@@ -654,7 +773,7 @@ double ParagraphLayout::xFromPosition(int32_t offset) const
     if (m_lines.empty())
         return 0;
     const int index = lineAt(offset);
-    const LayoutLine& line = m_lines[size_t(index)];
+    const LayoutLine line = this->line(index);
     const std::vector<double> x = edges(index);
     return x[size_t(std::clamp(offset - line.start, 0, line.length))];
 }

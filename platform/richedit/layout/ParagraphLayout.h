@@ -123,8 +123,8 @@ public:
     const std::vector<LayoutSpan>& spans() const { return m_spans; }
 
     int lineCount() const { return int(m_lines.size()); }
-    const LayoutLine& line(int index) const { return m_lines[size_t(index)]; }
-    const std::vector<LayoutLine>& lines() const { return m_lines; }
+    LayoutLine line(int index) const { return lineWithShift(size_t(index)); }
+    std::vector<LayoutLine> lines() const;
     int32_t height() const { return m_height; }
     // The widest extent drawn: the width, or further where lines run past it.
     double boxWidth() const;
@@ -132,6 +132,9 @@ public:
     // The line holding an offset: a position at a wrap belongs to the line it starts, the
     // text's end to the last line.
     int lineAt(int32_t offset) const;
+    // The line holding a height from the paragraph's top: the last line whose top is at or
+    // above it.
+    int lineAtHeight(int64_t y) const;
     // The offset nearest to x on a line; at or past its right end the offset after its last
     // character, or of that character on a line that wraps (so that it maps back to the line).
     int32_t positionFromX(int lineIndex, double x) const;
@@ -155,6 +158,14 @@ private:
     // the lines before it. With an edit, stops at the first line that starts where an old line
     // after the edit started and keeps the old lines from there, moved.
     void layOutFrom(int first, const ParagraphEdit* edit);
+    // Moves the lines from `kept` on by an edit's `delta` characters and `moved` twips down;
+    // an edit's running `decided` (see LayoutLine::decidedBy) is carried into them.
+    void moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided);
+    LayoutLine lineWithShift(size_t index) const;
+    // Stores a line's true values at `index`, taking off the shift still to come there.
+    void store(size_t index, LayoutLine line);
+    // Applies the shift still to come to the stored lines [from, to).
+    void applyShift(size_t from, size_t to);
     double followingIndent() const;
     double lineLimit() const;
     void buildLabel();
@@ -183,7 +194,13 @@ private:
     int32_t m_width = NoWrap;
     int32_t m_startOffset = 0;
     bool m_showsNothing = false;
+    // Lines from m_shiftFrom on are stored without the last edits' move (m_shiftStart
+    // characters, m_shiftTop twips): an edit moves the lines after it in a constant time, and
+    // the shift is worked into the stored lines only between edits at different places.
     std::vector<LayoutLine> m_lines;
+    size_t m_shiftFrom = 0;
+    int32_t m_shiftStart = 0;
+    int64_t m_shiftTop = 0;
     int32_t m_height = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <deque>
 #include <random>
 
@@ -166,9 +167,10 @@ void expectSameLayout(const ParagraphLayout& layout, const ReferenceParagraphLay
                       const QString& what)
 {
     const std::string context = what.toStdString();
-    ASSERT_EQ(layout.lines().size(), reference.lines().size()) << context;
-    for (size_t i = 0; i < layout.lines().size(); ++i) {
-        const LayoutLine& a = layout.lines()[i];
+    const std::vector<LayoutLine> lines = layout.lines();
+    ASSERT_EQ(lines.size(), reference.lines().size()) << context;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const LayoutLine& a = lines[i];
         const LayoutLine& b = reference.lines()[i];
         const std::string where = context + " line " + std::to_string(i);
         EXPECT_EQ(a.start, b.start) << where;
@@ -239,8 +241,9 @@ TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
         ParagraphLayout layout(para.input(), width);
         ReferenceParagraphLayout reference(para.input(), width);
 
-        // A few edits in a row, as typing makes them: cut a range, insert pieces.
-        for (int step = 0; step < 4; ++step) {
+        // Edits in a row, as typing makes them: cut a range, insert pieces. Each moves the
+        // lines after it on top of the moves still pending from the ones before.
+        for (int step = 0; step < 8; ++step) {
             const auto length = int32_t(para.text.size());
             ParagraphEdit edit;
             edit.offset = generate.between(0, length);
@@ -261,9 +264,23 @@ TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
             layout.relayout(input, edit);
             reference.relayout(input, edit);
             ++relaidOut;
-            expectSameLayout(
-                layout, reference,
-                QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(para.text));
+            const QString what =
+                QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(para.text);
+            expectSameLayout(layout, reference, what);
+            // The searches by offset and by height see the moved lines.
+            const auto& lines = reference.lines();
+            const int32_t offset = generate.between(0, int(para.text.size()));
+            const auto byStart = std::upper_bound(
+                lines.begin(), lines.end(), offset,
+                [](int32_t value, const LayoutLine& line) { return value < line.start; });
+            EXPECT_EQ(layout.lineAt(offset), std::max(int(byStart - lines.begin()) - 1, 0))
+                << what.toStdString();
+            const int64_t y = generate.between(0, reference.height());
+            const auto byTop = std::upper_bound(
+                lines.begin(), lines.end(), y,
+                [](int64_t value, const LayoutLine& line) { return value < line.top; });
+            EXPECT_EQ(layout.lineAtHeight(y), std::max(int(byTop - lines.begin()) - 1, 0))
+                << what.toStdString();
             if (HasFailure())
                 return;
         }

@@ -113,6 +113,8 @@ void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
     }
 
     m_lines.clear();
+    m_gapAt = 0;
+    m_gapSize = 0;
     m_shiftFrom = 0;
     m_shiftStart = 0;
     m_shiftTop = 0;
@@ -156,7 +158,7 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
 
     // Old lines from `kept` on stay; the first old line that may still be one after the edit
     // is `candidate`. A break becomes a line once the next one shows whether it is the last.
-    size_t kept = m_lines.size();
+    size_t kept = size_t(lineCount());
     size_t candidate = size_t(first) + 1;
     size_t breaks = 0;
     LineBreak pending;
@@ -171,15 +173,15 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         // A line that ran out of text is the last one, whatever followed before.
         if (!edit || (from == length && !next.closedByBreak))
             continue;
-        while (candidate < m_lines.size() && lineWithShift(candidate).start + delta < from)
+        while (candidate < kept && lineWithShift(candidate).start + delta < from)
             ++candidate;
-        if (candidate < m_lines.size() && lineWithShift(candidate).start >= editEnd &&
+        if (candidate < kept && lineWithShift(candidate).start >= editEnd &&
             lineWithShift(candidate).start + delta == from) {
             kept = candidate;
             break;
         }
     }
-    const bool hasTail = edit && kept < m_lines.size();
+    const bool hasTail = edit && kept < size_t(lineCount());
     if (!hasTail && (breaks == 0 || pending.closedByBreak)) {
         // An empty paragraph, or the empty line after a final U+000B.
         LineBreak empty;
@@ -194,6 +196,12 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     addLine(made, pending, breaks == 1 && startsParagraph, !hasTail, limit, top, decided);
     if (!edit) {
         m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+        // A long paragraph gets room for lines that edits add (see replaceLines).
+        if (m_lines.size() >= GapFrom) {
+            m_gapAt = m_lines.size();
+            m_gapSize = m_lines.size() / 16;
+            m_lines.resize(m_gapAt + m_gapSize);
+        }
         return;
     }
     if (hasTail) {
@@ -206,23 +214,48 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         m_shiftTop = 0;
     }
     // The new lines end before m_shiftFrom (moveTail left it at `kept` or after).
-    const auto at = m_lines.begin() + first;
-    if (m_lines.empty()) {
-        m_lines = std::move(fresh);
-    } else if (fresh.size() == kept - size_t(first)) {
-        std::move(fresh.begin(), fresh.end(), at);
+    if (fresh.size() == kept - size_t(first)) {
+        for (size_t k = 0; k < fresh.size(); ++k)
+            m_lines[slot(size_t(first) + k)] = fresh[k];
     } else {
-        m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));
-        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+        replaceLines(size_t(first), kept - size_t(first), fresh);
         m_shiftFrom = m_shiftFrom + fresh.size() - (kept - size_t(first));
     }
     const LayoutLine last = line(lineCount() - 1);
     m_height = clampTop(int64_t(last.top) + last.height);
 }
 
+void ParagraphLayout::replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh)
+{
+    moveGap(first + count);
+    m_gapAt = first;
+    m_gapSize += count;
+    if (m_gapSize < fresh.size()) {
+        const size_t room = fresh.size() + size_t(lineCount()) / 16 + 16;
+        m_lines.insert(m_lines.begin() + std::ptrdiff_t(m_gapAt), room - m_gapSize, LayoutLine());
+        m_gapSize = room;
+    }
+    std::copy(fresh.begin(), fresh.end(), m_lines.begin() + std::ptrdiff_t(m_gapAt));
+    m_gapAt += fresh.size();
+    m_gapSize -= fresh.size();
+}
+
+void ParagraphLayout::moveGap(size_t to)
+{
+    const auto base = m_lines.begin();
+    const auto gap = std::ptrdiff_t(m_gapSize);
+    const auto at = std::ptrdiff_t(m_gapAt);
+    const auto target = std::ptrdiff_t(to);
+    if (target < at)
+        std::move_backward(base + target, base + at, base + at + gap);
+    else if (target > at)
+        std::move(base + at + gap, base + target + gap, base + at);
+    m_gapAt = to;
+}
+
 void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided)
 {
-    const size_t count = m_lines.size();
+    const size_t count = size_t(lineCount());
     const bool pending = m_shiftStart != 0 || m_shiftTop != 0;
     // Tops clamp only near the largest heights, which a shift kept aside would not repeat:
     // there the lines move one by one.
@@ -233,7 +266,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
         m_shiftStart = 0;
         m_shiftTop = 0;
         for (size_t j = kept; j < count; ++j) {
-            LayoutLine& line = m_lines[j];
+            LayoutLine& line = m_lines[slot(j)];
             line.start += delta;
             line.justifyFrom += delta;
             decided = std::max(decided, line.decidedBy + delta);
@@ -254,7 +287,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
         m_shiftFrom = kept;
     } else if (m_shiftFrom - kept <= count - m_shiftFrom) {
         for (size_t j = kept; j < m_shiftFrom; ++j) {
-            LayoutLine& line = m_lines[j];
+            LayoutLine& line = m_lines[slot(j)];
             line.start += delta;
             line.justifyFrom += delta;
             line.decidedBy += delta;
@@ -282,7 +315,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
 
 LayoutLine ParagraphLayout::lineWithShift(size_t index) const
 {
-    LayoutLine line = m_lines[index];
+    LayoutLine line = m_lines[slot(index)];
     if (index >= m_shiftFrom) {
         line.start += m_shiftStart;
         line.justifyFrom += m_shiftStart;
@@ -302,20 +335,20 @@ void ParagraphLayout::store(size_t index, LayoutLine line)
         line.top = int32_t(line.top - m_shiftTop);
         line.baseline = int32_t(line.baseline - m_shiftTop);
     }
-    m_lines[index] = line;
+    m_lines[slot(index)] = line;
 }
 
 void ParagraphLayout::applyShift(size_t from, size_t to)
 {
-    for (size_t j = from; j < to && j < m_lines.size(); ++j)
-        m_lines[j] = lineWithShift(j);
+    for (size_t j = from; j < to && j < size_t(lineCount()); ++j)
+        m_lines[slot(j)] = lineWithShift(j);
 }
 
 std::vector<LayoutLine> ParagraphLayout::lines() const
 {
     std::vector<LayoutLine> result;
-    result.reserve(m_lines.size());
-    for (size_t j = 0; j < m_lines.size(); ++j)
+    result.reserve(size_t(lineCount()));
+    for (size_t j = 0; j < size_t(lineCount()); ++j)
         result.push_back(lineWithShift(j));
     return result;
 }
@@ -338,7 +371,7 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
 {
     const int32_t oldLength = textLength();
     const auto newLength = int32_t(input.text.size());
-    return m_startOffset == 0 && !m_lines.empty() && edit.offset >= 0 && edit.removed >= 0 &&
+    return m_startOffset == 0 && lineCount() > 0 && edit.offset >= 0 && edit.removed >= 0 &&
            edit.added >= 0 && edit.offset + edit.removed <= oldLength &&
            newLength == oldLength - edit.removed + edit.added &&
            (input.format ? *input.format : defaultParaFormat()) == m_format &&
@@ -687,8 +720,8 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
 double ParagraphLayout::boxWidth() const
 {
     double widest = std::max(m_width, 0);
-    for (const LayoutLine& line : m_lines)
-        widest = std::max(widest, line.right);
+    for (size_t j = 0; j < size_t(lineCount()); ++j)
+        widest = std::max(widest, m_lines[slot(j)].right);
     if (!m_label.text.isEmpty())
         widest = std::max(widest, m_label.x + m_label.width);
     return widest;
@@ -740,7 +773,7 @@ std::vector<double> ParagraphLayout::edges(int lineIndex) const
 
 int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
 {
-    if (m_lines.empty())
+    if (lineCount() == 0)
         return 0;  // a default-made layout has no lines
     lineIndex = std::clamp(lineIndex, 0, lineCount() - 1);
     const LayoutLine line = this->line(lineIndex);
@@ -770,7 +803,7 @@ int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
 
 double ParagraphLayout::xFromPosition(int32_t offset) const
 {
-    if (m_lines.empty())
+    if (lineCount() == 0)
         return 0;
     const int index = lineAt(offset);
     const LayoutLine line = this->line(index);

@@ -122,7 +122,7 @@ public:
     const LayoutLabel& label() const { return m_label; }
     const std::vector<LayoutSpan>& spans() const { return m_spans; }
 
-    int lineCount() const { return int(m_lines.size()); }
+    int lineCount() const { return int(m_lines.size() - m_gapSize); }
     LayoutLine line(int index) const { return lineWithShift(size_t(index)); }
     std::vector<LayoutLine> lines() const;
     int32_t height() const { return m_height; }
@@ -166,6 +166,10 @@ private:
     void store(size_t index, LayoutLine line);
     // Applies the shift still to come to the stored lines [from, to).
     void applyShift(size_t from, size_t to);
+    // Puts `fresh` in place of `count` lines from `first`, through the gap.
+    void replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh);
+    void moveGap(size_t to);
+    size_t slot(size_t index) const { return index < m_gapAt ? index : index + m_gapSize; }
     double followingIndent() const;
     double lineLimit() const;
     void buildLabel();
@@ -197,7 +201,14 @@ private:
     // Lines from m_shiftFrom on are stored without the last edits' move (m_shiftStart
     // characters, m_shiftTop twips): an edit moves the lines after it in a constant time, and
     // the shift is worked into the stored lines only between edits at different places.
+    //
+    // The stored lines have a gap of m_gapSize unused entries at m_gapAt (from the last edit
+    // that made or dropped lines), so that such an edit moves only the lines between it and
+    // the last one. Paragraphs of fewer lines than GapFrom start without one.
+    static constexpr size_t GapFrom = 4096;
     std::vector<LayoutLine> m_lines;
+    size_t m_gapAt = 0;
+    size_t m_gapSize = 0;
     size_t m_shiftFrom = 0;
     int32_t m_shiftStart = 0;
     int64_t m_shiftTop = 0;

@@ -2,6 +2,7 @@
 // the same lines bit for bit: breaks, widths, heights and positions.
 #include "platform/richedit/layout/ParagraphLayout.h"
 
+#include "tests/platform/richedit/layout/Para.h"
 #include "tests/platform/richedit/layout/ReferenceParagraphLayout.h"
 
 #include <gtest/gtest.h>
@@ -287,4 +288,37 @@ TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
     }
     // Most edits keep the paragraph's formats, so the comparison ran on many relayouts.
     EXPECT_GT(relaidOut, 2000);
+}
+
+// A paragraph of thousands of lines starts with room for more lines after its last; edits far
+// apart that make and drop lines move that room, and the pending move of the lines, across
+// more lines than the room holds, one way and the other.
+TEST(ParagraphLayoutOracle, EditsFarApartInALongParagraphMatchTheReference)
+{
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("line %1\v").arg(i, 4, 10, QLatin1Char('0'));
+    testsupport::Para para(text);
+    ParagraphLayout layout(para.input(), ParagraphLayout::NoWrap);
+    ReferenceParagraphLayout reference(para.input(), ParagraphLayout::NoWrap);
+    const QString pieces[] = {QStringLiteral("\vnew"), QStringLiteral("ab"),
+                              QStringLiteral("\v\v")};
+    for (int step = 0; step < 24; ++step) {
+        const auto length = int32_t(para.text.size());
+        // Near the start, near the end and in the middle by turns.
+        const int32_t base = step % 3 == 0 ? 40 : step % 3 == 1 ? length - 400 : length / 2;
+        ParagraphEdit edit;
+        edit.offset = base + 13 * step;
+        edit.removed = step % 4 == 3 ? 25 : 0;  // drops two or three lines
+        const QString& piece = pieces[step % 3];
+        edit.added = int32_t(piece.size());
+        para = testsupport::Para(QString(para.text).replace(edit.offset, edit.removed, piece));
+        const LayoutParagraphInput input = para.input();
+        ASSERT_TRUE(layout.canRelayout(input, edit));
+        layout.relayout(input, edit);
+        reference.relayout(input, edit);
+        expectSameLayout(layout, reference, QStringLiteral("step %1").arg(step));
+        if (HasFailure())
+            return;
+    }
 }

@@ -25,6 +25,16 @@ int32_t clampTop(int64_t value)
     return int32_t(std::clamp<int64_t>(value, 0, std::numeric_limits<int32_t>::max()));
 }
 
+// Moves a line by an edit before it; the caller keeps the tops away from the clamp.
+void moveLine(LayoutLine& line, int32_t characters, int64_t twips)
+{
+    line.start += characters;
+    line.justifyFrom += characters;
+    line.decidedBy += characters;
+    line.top = int32_t(line.top + twips);
+    line.baseline = int32_t(line.baseline + twips);
+}
+
 // The first line for which `holds` is false, `holds` being true for every line before it.
 template <typename Predicate>
 int partitionLines(const ParagraphLayout& layout, Predicate holds)
@@ -286,14 +296,8 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
         applyShift(m_shiftFrom, kept);
         m_shiftFrom = kept;
     } else if (m_shiftFrom - kept <= count - m_shiftFrom) {
-        for (size_t j = kept; j < m_shiftFrom; ++j) {
-            LayoutLine& line = m_lines[slot(j)];
-            line.start += delta;
-            line.justifyFrom += delta;
-            line.decidedBy += delta;
-            line.top = int32_t(line.top + moved);
-            line.baseline = int32_t(line.baseline + moved);
-        }
+        for (size_t j = kept; j < m_shiftFrom; ++j)
+            moveLine(m_lines[slot(j)], delta, moved);
     } else {
         applyShift(m_shiftFrom, count);
         m_shiftFrom = kept;
@@ -316,25 +320,15 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
 LayoutLine ParagraphLayout::lineWithShift(size_t index) const
 {
     LayoutLine line = m_lines[slot(index)];
-    if (index >= m_shiftFrom) {
-        line.start += m_shiftStart;
-        line.justifyFrom += m_shiftStart;
-        line.decidedBy += m_shiftStart;
-        line.top = int32_t(line.top + m_shiftTop);
-        line.baseline = int32_t(line.baseline + m_shiftTop);
-    }
+    if (index >= m_shiftFrom)
+        moveLine(line, m_shiftStart, m_shiftTop);
     return line;
 }
 
 void ParagraphLayout::store(size_t index, LayoutLine line)
 {
-    if (index >= m_shiftFrom) {
-        line.start -= m_shiftStart;
-        line.justifyFrom -= m_shiftStart;
-        line.decidedBy -= m_shiftStart;
-        line.top = int32_t(line.top - m_shiftTop);
-        line.baseline = int32_t(line.baseline - m_shiftTop);
-    }
+    if (index >= m_shiftFrom)
+        moveLine(line, -m_shiftStart, -m_shiftTop);
     m_lines[slot(index)] = line;
 }
 

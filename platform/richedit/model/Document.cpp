@@ -40,11 +40,27 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
 }
 
 // Text grown by appending keeps room for more; a document of many short paragraphs would pay
-// for that room in every paragraph, so text that is read is kept at its size.
+// for that room in every paragraph, so text that is read is kept at its size. A long paragraph
+// keeps a little room, so that the first key typed in it does not move all of it into new
+// storage.
 void keepTight(QString& text)
 {
-    if (text.capacity() > text.size() + text.size() / 8 + 8)
+    constexpr qsizetype RoomFrom = 1 << 14;
+    const qsizetype size = text.size();
+    const bool tooLoose = text.capacity() > size + size / 8 + 8;
+    if (size < RoomFrom) {
+        if (tooLoose)
+            text.squeeze();
+        return;
+    }
+    const qsizetype room = size + size / 32;
+    if (text.capacity() < room) {
+        text.reserve(room);
+    } else if (tooLoose) {
+        text.resize(room);  // squeezed down to the room, then the text's own length again
         text.squeeze();
+        text.resize(size);
+    }
 }
 
 bool hasLineEnd(QStringView text)

@@ -307,6 +307,29 @@ void Document::remove(CharRange range)
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
 }
 
+void Document::replace(CharRange range, const QString& outsideText, const CharFormat& format)
+{
+    const CharRange r = normalized(range);
+    const QString text = withoutInvisibles(outsideText);
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    const QString& old = paragraph(a.paragraph).text;
+    // The insertion would snap past a pair that the removal joins.
+    const bool joinsPair = a.offset > 0 && b.offset < int32_t(old.size()) &&
+                           old[a.offset - 1].isHighSurrogate() && old[b.offset].isLowSurrogate();
+    if (r.cpMin != range.cpMin || r.cpMin == r.cpMax || text.isEmpty() ||
+        a.paragraph != b.paragraph || joinsPair || hasLineEnd(text)) {
+        remove(range);
+        insert(range.cpMin, outsideText, format);
+        return;
+    }
+    const uint32_t formatIndex = m_pool.intern(complete(format));
+    editInPlace(a.paragraph, a.offset, b.offset - a.offset, int32_t(text.size()),
+                [&](Paragraph& paragraph) {
+                    replaceText(paragraph, a.offset, b.offset, text, formatIndex);
+                });
+}
+
 uint32_t Document::convertedFormat(const CharFormat& source)
 {
     for (size_t k = 0; k < m_recentFormatCount; ++k) {

@@ -549,7 +549,15 @@ TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
                                      ? QStringLiteral("\r")
                                      : QStringLiteral("qw").left(1 + key % 2));
             } else {
+                // One edit of the paragraph in place, leaving what a removal and an insertion
+                // leave.
+                Document model(session.document().defaultFormat());
+                model.replaceAll(session.document().extractAll());
+                const CharFormat format = session.insertionFormat();
+                model.remove(session.selection());
+                model.insert(session.selStart(), QStringLiteral("zz"), format);
                 session.setSelText(QStringLiteral("zz"));
+                ASSERT_EQ(stateOf(session.document()), stateOf(model)) << run;
                 break;
             }
         }

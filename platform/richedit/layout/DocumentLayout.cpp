@@ -572,12 +572,7 @@ int DocumentLayout::lineAtHeight(int64_t y)
     const int paragraph = paragraphAtHeight(y);
     const ParagraphLayout& layout = paragraphLayout(paragraph);
     const int64_t local = y - m_index.heightBefore(paragraph);
-    const auto& lines = layout.lines();
-    const auto after =
-        std::upper_bound(lines.begin(), lines.end(), local,
-                         [](int64_t value, const LayoutLine& l) { return value < l.top; });
-    const int within = after == lines.begin() ? 0 : int(after - lines.begin() - 1);
-    return int(m_index.linesBefore(paragraph)) + within;
+    return int(m_index.linesBefore(paragraph)) + layout.lineAtHeight(local);
 }
 
 int32_t DocumentLayout::charFromPointTw(QPoint twips)

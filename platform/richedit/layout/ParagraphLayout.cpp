@@ -25,6 +25,32 @@ int32_t clampTop(int64_t value)
     return int32_t(std::clamp<int64_t>(value, 0, std::numeric_limits<int32_t>::max()));
 }
 
+// Moves a line by an edit before it; the caller keeps the tops away from the clamp.
+void moveLine(LayoutLine& line, int32_t characters, int64_t twips)
+{
+    line.start += characters;
+    line.justifyFrom += characters;
+    line.decidedBy += characters;
+    line.top = int32_t(line.top + twips);
+    line.baseline = int32_t(line.baseline + twips);
+}
+
+// The first line for which `holds` is false, `holds` being true for every line before it.
+template <typename Predicate>
+int partitionLines(const ParagraphLayout& layout, Predicate holds)
+{
+    int low = 0;
+    int high = layout.lineCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (holds(layout.line(middle)))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 bool isPairAt(const QString& text, int32_t i)
 {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
@@ -97,6 +123,11 @@ void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
     }
 
     m_lines.clear();
+    m_gapAt = 0;
+    m_gapSize = 0;
+    m_shiftFrom = 0;
+    m_shiftStart = 0;
+    m_shiftTop = 0;
     m_height = 0;
     layOutFrom(0, nullptr);
 }
@@ -130,18 +161,18 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         m_lines.resize(size_t(first));
     std::vector<LayoutLine> fresh;
     std::vector<LayoutLine>& made = edit ? fresh : m_lines;
-    int64_t top =
-        first > 0 ? int64_t(m_lines[size_t(first) - 1].top) + m_lines[size_t(first) - 1].height : 0;
-    int32_t decided = first > 0 ? m_lines[size_t(first) - 1].decidedBy : 0;
+    const LayoutLine before = first > 0 ? line(first - 1) : LayoutLine();
+    int64_t top = first > 0 ? int64_t(before.top) + before.height : 0;
+    int32_t decided = first > 0 ? before.decidedBy : 0;
     const bool startsParagraph = first == 0 && m_startOffset == 0;
 
     // Old lines from `kept` on stay; the first old line that may still be one after the edit
     // is `candidate`. A break becomes a line once the next one shows whether it is the last.
-    size_t kept = m_lines.size();
+    size_t kept = size_t(lineCount());
     size_t candidate = size_t(first) + 1;
     size_t breaks = 0;
     LineBreak pending;
-    int32_t from = first > 0 ? m_lines[size_t(first) - 1].end() : m_startOffset;
+    int32_t from = first > 0 ? before.end() : m_startOffset;
     while (from < length) {
         const LineBreak next = breakLine(from, originOf(breaks), limit);
         if (breaks > 0)
@@ -152,15 +183,15 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         // A line that ran out of text is the last one, whatever followed before.
         if (!edit || (from == length && !next.closedByBreak))
             continue;
-        while (candidate < m_lines.size() && m_lines[candidate].start + delta < from)
+        while (candidate < kept && lineWithShift(candidate).start + delta < from)
             ++candidate;
-        if (candidate < m_lines.size() && m_lines[candidate].start >= editEnd &&
-            m_lines[candidate].start + delta == from) {
+        if (candidate < kept && lineWithShift(candidate).start >= editEnd &&
+            lineWithShift(candidate).start + delta == from) {
             kept = candidate;
             break;
         }
     }
-    const bool hasTail = edit && kept < m_lines.size();
+    const bool hasTail = edit && kept < size_t(lineCount());
     if (!hasTail && (breaks == 0 || pending.closedByBreak)) {
         // An empty paragraph, or the empty line after a final U+000B.
         LineBreak empty;
@@ -175,13 +206,77 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     addLine(made, pending, breaks == 1 && startsParagraph, !hasTail, limit, top, decided);
     if (!edit) {
         m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+        // A long paragraph gets room for lines that edits add (see replaceLines).
+        if (m_lines.size() >= GapFrom) {
+            m_gapAt = m_lines.size();
+            m_gapSize = m_lines.size() / 16;
+            m_lines.resize(m_gapAt + m_gapSize);
+        }
         return;
     }
     if (hasTail) {
         // The kept lines move by the edit's length and by the height the new lines changed.
-        const int64_t moved = top - m_lines[kept].top;
-        for (size_t j = kept; j < m_lines.size(); ++j) {
-            LayoutLine& line = m_lines[j];
+        moveTail(kept, delta, top - lineWithShift(kept).top, decided);
+    } else if (m_shiftStart != 0 || m_shiftTop != 0) {
+        // Every line from `first` on is made again.
+        applyShift(m_shiftFrom, size_t(first));
+        m_shiftStart = 0;
+        m_shiftTop = 0;
+    }
+    // The new lines end before m_shiftFrom (moveTail left it at `kept` or after).
+    if (fresh.size() == kept - size_t(first)) {
+        for (size_t k = 0; k < fresh.size(); ++k)
+            m_lines[slot(size_t(first) + k)] = fresh[k];
+    } else {
+        replaceLines(size_t(first), kept - size_t(first), fresh);
+        m_shiftFrom = m_shiftFrom + fresh.size() - (kept - size_t(first));
+    }
+    const LayoutLine last = line(lineCount() - 1);
+    m_height = clampTop(int64_t(last.top) + last.height);
+}
+
+void ParagraphLayout::replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh)
+{
+    moveGap(first + count);
+    m_gapAt = first;
+    m_gapSize += count;
+    if (m_gapSize < fresh.size()) {
+        const size_t room = fresh.size() + size_t(lineCount()) / 16 + 16;
+        m_lines.insert(m_lines.begin() + std::ptrdiff_t(m_gapAt), room - m_gapSize, LayoutLine());
+        m_gapSize = room;
+    }
+    std::copy(fresh.begin(), fresh.end(), m_lines.begin() + std::ptrdiff_t(m_gapAt));
+    m_gapAt += fresh.size();
+    m_gapSize -= fresh.size();
+}
+
+void ParagraphLayout::moveGap(size_t to)
+{
+    const auto base = m_lines.begin();
+    const auto gap = std::ptrdiff_t(m_gapSize);
+    const auto at = std::ptrdiff_t(m_gapAt);
+    const auto target = std::ptrdiff_t(to);
+    if (target < at)
+        std::move_backward(base + target, base + at, base + at + gap);
+    else if (target > at)
+        std::move(base + at + gap, base + target + gap, base + at);
+    m_gapAt = to;
+}
+
+void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided)
+{
+    const size_t count = size_t(lineCount());
+    const bool pending = m_shiftStart != 0 || m_shiftTop != 0;
+    // Tops clamp only near the largest heights, which a shift kept aside would not repeat:
+    // there the lines move one by one.
+    const int64_t reach = int64_t(m_height) + std::abs(moved) + std::abs(m_shiftTop);
+    if (reach >= std::numeric_limits<int32_t>::max() / 2) {
+        if (pending)
+            applyShift(m_shiftFrom, count);
+        m_shiftStart = 0;
+        m_shiftTop = 0;
+        for (size_t j = kept; j < count; ++j) {
+            LayoutLine& line = m_lines[slot(j)];
             line.start += delta;
             line.justifyFrom += delta;
             decided = std::max(decided, line.decidedBy + delta);
@@ -191,17 +286,65 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
                 line.baseline = clampTop(line.baseline + moved);
             }
         }
+        return;
     }
-    const auto at = m_lines.begin() + first;
-    if (m_lines.empty()) {
-        m_lines = std::move(fresh);
-    } else if (fresh.size() == kept - size_t(first)) {
-        std::move(fresh.begin(), fresh.end(), at);
+    // Only the stored lines between this edit and the last one's shift are touched, on the
+    // side that holds fewer.
+    if (!pending) {
+        m_shiftFrom = kept;
+    } else if (m_shiftFrom <= kept) {
+        applyShift(m_shiftFrom, kept);
+        m_shiftFrom = kept;
+    } else if (m_shiftFrom - kept <= count - m_shiftFrom) {
+        for (size_t j = kept; j < m_shiftFrom; ++j)
+            moveLine(m_lines[slot(j)], delta, moved);
     } else {
-        m_lines.erase(at, m_lines.begin() + std::ptrdiff_t(kept));
-        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+        applyShift(m_shiftFrom, count);
+        m_shiftFrom = kept;
+        m_shiftStart = 0;
+        m_shiftTop = 0;
     }
-    m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
+    m_shiftStart += delta;
+    m_shiftTop += moved;
+    // The lines' decidedBy grow from line to line: once a moved one reaches the new lines'
+    // `decided`, so do all after it.
+    for (size_t j = kept; j < count; ++j) {
+        LayoutLine line = lineWithShift(j);
+        if (line.decidedBy >= decided)
+            break;
+        line.decidedBy = decided;
+        store(j, line);
+    }
+}
+
+LayoutLine ParagraphLayout::lineWithShift(size_t index) const
+{
+    LayoutLine line = m_lines[slot(index)];
+    if (index >= m_shiftFrom)
+        moveLine(line, m_shiftStart, m_shiftTop);
+    return line;
+}
+
+void ParagraphLayout::store(size_t index, LayoutLine line)
+{
+    if (index >= m_shiftFrom)
+        moveLine(line, -m_shiftStart, -m_shiftTop);
+    m_lines[slot(index)] = line;
+}
+
+void ParagraphLayout::applyShift(size_t from, size_t to)
+{
+    for (size_t j = from; j < to && j < size_t(lineCount()); ++j)
+        m_lines[slot(j)] = lineWithShift(j);
+}
+
+std::vector<LayoutLine> ParagraphLayout::lines() const
+{
+    std::vector<LayoutLine> result;
+    result.reserve(size_t(lineCount()));
+    for (size_t j = 0; j < size_t(lineCount()); ++j)
+        result.push_back(lineWithShift(j));
+    return result;
 }
 
 void ParagraphLayout::addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first,
@@ -222,7 +365,7 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
 {
     const int32_t oldLength = textLength();
     const auto newLength = int32_t(input.text.size());
-    return m_startOffset == 0 && !m_lines.empty() && edit.offset >= 0 && edit.removed >= 0 &&
+    return m_startOffset == 0 && lineCount() > 0 && edit.offset >= 0 && edit.removed >= 0 &&
            edit.added >= 0 && edit.offset + edit.removed <= oldLength &&
            newLength == oldLength - edit.removed + edit.added &&
            (input.format ? *input.format : defaultParaFormat()) == m_format &&
@@ -237,10 +380,9 @@ void ParagraphLayout::relayout(const LayoutParagraphInput& input, const Paragrap
     if (!m_label.text.isEmpty())
         buildLabel();  // it takes the first character's format
     // The first line whose break looked at a character the edit changed.
-    const auto changed =
-        std::partition_point(m_lines.begin(), m_lines.end(),
-                             [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
-    layOutFrom(int(std::min(changed, m_lines.end() - 1) - m_lines.begin()), &edit);
+    const int changed = partitionLines(
+        *this, [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
+    layOutFrom(std::min(changed, lineCount() - 1), &edit);
 }
 
 void ParagraphLayout::buildSpans(const LayoutParagraphInput& input)
@@ -572,8 +714,8 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
 double ParagraphLayout::boxWidth() const
 {
     double widest = std::max(m_width, 0);
-    for (const LayoutLine& line : m_lines)
-        widest = std::max(widest, line.right);
+    for (size_t j = 0; j < size_t(lineCount()); ++j)
+        widest = std::max(widest, m_lines[slot(j)].right);
     if (!m_label.text.isEmpty())
         widest = std::max(widest, m_label.x + m_label.width);
     return widest;
@@ -581,15 +723,19 @@ double ParagraphLayout::boxWidth() const
 
 int ParagraphLayout::lineAt(int32_t offset) const
 {
-    auto after =
-        std::upper_bound(m_lines.begin(), m_lines.end(), offset,
-                         [](int32_t value, const LayoutLine& l) { return value < l.start; });
-    return after == m_lines.begin() ? 0 : int(after - m_lines.begin() - 1);
+    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.start <= offset; });
+    return std::max(after - 1, 0);
+}
+
+int ParagraphLayout::lineAtHeight(int64_t y) const
+{
+    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.top <= y; });
+    return std::max(after - 1, 0);
 }
 
 std::vector<double> ParagraphLayout::edges(int lineIndex) const
 {
-    const LayoutLine& line = m_lines[size_t(lineIndex)];
+    const LayoutLine line = this->line(lineIndex);
     std::vector<double> result(size_t(line.length) + 1);
     const int32_t contentEnd = line.start + line.contentLength();
     double x = line.origin;
@@ -621,10 +767,10 @@ std::vector<double> ParagraphLayout::edges(int lineIndex) const
 
 int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
 {
-    if (m_lines.empty())
+    if (lineCount() == 0)
         return 0;  // a default-made layout has no lines
     lineIndex = std::clamp(lineIndex, 0, lineCount() - 1);
-    const LayoutLine& line = m_lines[size_t(lineIndex)];
+    const LayoutLine line = this->line(lineIndex);
     const int32_t visible = line.lengthWithoutBreak();
     if (visible == 0)
         return line.start;
@@ -651,10 +797,10 @@ int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
 
 double ParagraphLayout::xFromPosition(int32_t offset) const
 {
-    if (m_lines.empty())
+    if (lineCount() == 0)
         return 0;
     const int index = lineAt(offset);
-    const LayoutLine& line = m_lines[size_t(index)];
+    const LayoutLine line = this->line(index);
     const std::vector<double> x = edges(index);
     return x[size_t(std::clamp(offset - line.start, 0, line.length))];
 }

@@ -122,9 +122,9 @@ public:
     const LayoutLabel& label() const { return m_label; }
     const std::vector<LayoutSpan>& spans() const { return m_spans; }
 
-    int lineCount() const { return int(m_lines.size()); }
-    const LayoutLine& line(int index) const { return m_lines[size_t(index)]; }
-    const std::vector<LayoutLine>& lines() const { return m_lines; }
+    int lineCount() const { return int(m_lines.size() - m_gapSize); }
+    LayoutLine line(int index) const { return lineWithShift(size_t(index)); }
+    std::vector<LayoutLine> lines() const;
     int32_t height() const { return m_height; }
     // The widest extent drawn: the width, or further where lines run past it.
     double boxWidth() const;
@@ -132,6 +132,9 @@ public:
     // The line holding an offset: a position at a wrap belongs to the line it starts, the
     // text's end to the last line.
     int lineAt(int32_t offset) const;
+    // The line holding a height from the paragraph's top: the last line whose top is at or
+    // above it.
+    int lineAtHeight(int64_t y) const;
     // The offset nearest to x on a line; at or past its right end the offset after its last
     // character, or of that character on a line that wraps (so that it maps back to the line).
     int32_t positionFromX(int lineIndex, double x) const;
@@ -155,6 +158,18 @@ private:
     // the lines before it. With an edit, stops at the first line that starts where an old line
     // after the edit started and keeps the old lines from there, moved.
     void layOutFrom(int first, const ParagraphEdit* edit);
+    // Moves the lines from `kept` on by an edit's `delta` characters and `moved` twips down;
+    // an edit's running `decided` (see LayoutLine::decidedBy) is carried into them.
+    void moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided);
+    LayoutLine lineWithShift(size_t index) const;
+    // Stores a line's true values at `index`, taking off the shift still to come there.
+    void store(size_t index, LayoutLine line);
+    // Applies the shift still to come to the stored lines [from, to).
+    void applyShift(size_t from, size_t to);
+    // Puts `fresh` in place of `count` lines from `first`, through the gap.
+    void replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh);
+    void moveGap(size_t to);
+    size_t slot(size_t index) const { return index < m_gapAt ? index : index + m_gapSize; }
     double followingIndent() const;
     double lineLimit() const;
     void buildLabel();
@@ -183,7 +198,20 @@ private:
     int32_t m_width = NoWrap;
     int32_t m_startOffset = 0;
     bool m_showsNothing = false;
+    // Lines from m_shiftFrom on are stored without the last edits' move (m_shiftStart
+    // characters, m_shiftTop twips): an edit moves the lines after it in a constant time, and
+    // the shift is worked into the stored lines only between edits at different places.
+    //
+    // The stored lines have a gap of m_gapSize unused entries at m_gapAt (from the last edit
+    // that made or dropped lines), so that such an edit moves only the lines between it and
+    // the last one. Paragraphs of fewer lines than GapFrom start without one.
+    static constexpr size_t GapFrom = 4096;
     std::vector<LayoutLine> m_lines;
+    size_t m_gapAt = 0;
+    size_t m_gapSize = 0;
+    size_t m_shiftFrom = 0;
+    int32_t m_shiftStart = 0;
+    int64_t m_shiftTop = 0;
     int32_t m_height = 0;
 };
 

@@ -40,11 +40,27 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
 }
 
 // Text grown by appending keeps room for more; a document of many short paragraphs would pay
-// for that room in every paragraph, so text that is read is kept at its size.
+// for that room in every paragraph, so text that is read is kept at its size. A long paragraph
+// keeps a little room, so that the first key typed in it does not move all of it into new
+// storage.
 void keepTight(QString& text)
 {
-    if (text.capacity() > text.size() + text.size() / 8 + 8)
+    constexpr qsizetype RoomFrom = 1 << 14;
+    const qsizetype size = text.size();
+    const bool tooLoose = text.capacity() > size + size / 8 + 8;
+    if (size < RoomFrom) {
+        if (tooLoose)
+            text.squeeze();
+        return;
+    }
+    const qsizetype room = size + size / 32;
+    if (text.capacity() < room) {
+        text.reserve(room);
+    } else if (tooLoose) {
+        text.resize(room);  // squeezed down to the room, then the text's own length again
         text.squeeze();
+        text.resize(size);
+    }
 }
 
 bool hasLineEnd(QStringView text)
@@ -289,6 +305,29 @@ void Document::remove(CharRange range)
     result.push_back(std::move(merged));
     replaceParagraphs(a.paragraph, b.paragraph - a.paragraph + 1, std::move(result),
                       {ChangeKind::Text, r.cpMin, r.cpMax - r.cpMin, 0});
+}
+
+void Document::replace(CharRange range, const QString& outsideText, const CharFormat& format)
+{
+    const CharRange r = normalized(range);
+    const QString text = withoutInvisibles(outsideText);
+    const Location a = locate(r.cpMin);
+    const Location b = locate(r.cpMax);
+    const QString& old = paragraph(a.paragraph).text;
+    // The insertion would snap past a pair that the removal joins.
+    const bool joinsPair = a.offset > 0 && b.offset < int32_t(old.size()) &&
+                           old[a.offset - 1].isHighSurrogate() && old[b.offset].isLowSurrogate();
+    if (r.cpMin != range.cpMin || r.cpMin == r.cpMax || text.isEmpty() ||
+        a.paragraph != b.paragraph || joinsPair || hasLineEnd(text)) {
+        remove(range);
+        insert(range.cpMin, outsideText, format);
+        return;
+    }
+    const uint32_t formatIndex = m_pool.intern(complete(format));
+    editInPlace(a.paragraph, a.offset, b.offset - a.offset, int32_t(text.size()),
+                [&](Paragraph& paragraph) {
+                    replaceText(paragraph, a.offset, b.offset, text, formatIndex);
+                });
 }
 
 uint32_t Document::convertedFormat(const CharFormat& source)

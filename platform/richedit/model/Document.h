@@ -126,6 +126,9 @@ public:
     void insert(int32_t position, const QString& text, const CharFormat& format);
     // A merged paragraph keeps the later mark and its format.
     void remove(CharRange range);
+    // remove(range), then insert at range.cpMin; one edit when both stay inside one
+    // paragraph.
+    void replace(CharRange range, const QString& text, const CharFormat& format);
     // Inserted marks keep their formats; the tail joins the insertion point's paragraph, which
     // ends in its original mark.
     void insertFragment(int32_t position, const DocumentFragment& fragment);

@@ -195,9 +195,9 @@ void EditSession::replaceWithText(const QString& text, UndoKind kind, bool recor
     const CharFormat format = insertionFormat();
     const int32_t start = selStart();
     const auto change = [&] {
-        m_document.remove(selection());
-        const int32_t before = m_document.length();
-        m_document.insert(start, text, format);
+        const CharRange removed = m_document.normalized(selection());
+        const int32_t before = m_document.length() - (removed.cpMax - removed.cpMin);
+        m_document.replace(selection(), text, format);
         const int32_t end = start + m_document.length() - before;
         setSelectionState(end, end);
     };

@@ -26,13 +26,11 @@ void appendText(Paragraph& target, QString&& text, uint32_t format)
     target.runs.push_back(TextRun{length, format, nullptr});
 }
 
-void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format)
+namespace {
+
+// The runs' part of insertText: `length` characters of `format` came in at `offset`.
+void insertRun(RunList& runs, int32_t offset, int32_t length, uint32_t format)
 {
-    if (text.isEmpty())
-        return;
-    target.text.insert(offset, text);
-    const auto length = int32_t(text.size());
-    auto& runs = target.runs;
     int32_t start = 0;
     size_t k = 0;
     // The run holding the offset, or ending at it (a run of the same format grows).
@@ -61,12 +59,9 @@ void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t fo
     runs.insert(runs.begin() + std::ptrdiff_t(k) + 1, {inserted, tail});
 }
 
-void removeText(Paragraph& target, int32_t from, int32_t to)
+// The runs' part of removeText.
+void removeRuns(RunList& runs, int32_t from, int32_t to)
 {
-    if (to <= from)
-        return;
-    target.text.remove(from, to - from);
-    auto& runs = target.runs;
     size_t k = 0;
     int32_t start = 0;
     for (; k < runs.size() && start + runs[k].length <= from; ++k)
@@ -89,6 +84,33 @@ void removeText(Paragraph& target, int32_t from, int32_t to)
             break;
         }
     }
+}
+
+}  // namespace
+
+void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format)
+{
+    if (text.isEmpty())
+        return;
+    target.text.insert(offset, text);
+    insertRun(target.runs, offset, int32_t(text.size()), format);
+}
+
+void removeText(Paragraph& target, int32_t from, int32_t to)
+{
+    if (to <= from)
+        return;
+    target.text.remove(from, to - from);
+    removeRuns(target.runs, from, to);
+}
+
+void replaceText(Paragraph& target, int32_t from, int32_t to, QStringView text, uint32_t format)
+{
+    target.text.replace(from, to - from, text.data(), text.size());
+    if (to > from)
+        removeRuns(target.runs, from, to);
+    if (!text.isEmpty())
+        insertRun(target.runs, from, int32_t(text.size()), format);
 }
 
 void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format)

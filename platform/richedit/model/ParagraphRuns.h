@@ -17,6 +17,9 @@ void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t fo
 // Removes the characters [from, to) with their runs, joining the text runs of one format that
 // meet where they were.
 void removeText(Paragraph& target, int32_t from, int32_t to);
+// removeText then insertText at `from`, the text moved once (not at all for a text as long as
+// the one it replaces).
+void replaceText(Paragraph& target, int32_t from, int32_t to, QStringView text, uint32_t format);
 // Appends the characters [from, to) of `source` with their runs.
 void appendSlice(Paragraph& target, const Paragraph& source, int32_t from, int32_t to);
 

@@ -2,11 +2,13 @@
 // the same lines bit for bit: breaks, widths, heights and positions.
 #include "platform/richedit/layout/ParagraphLayout.h"
 
+#include "tests/platform/richedit/layout/Para.h"
 #include "tests/platform/richedit/layout/ReferenceParagraphLayout.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <deque>
 #include <random>
 
@@ -166,9 +168,10 @@ void expectSameLayout(const ParagraphLayout& layout, const ReferenceParagraphLay
                       const QString& what)
 {
     const std::string context = what.toStdString();
-    ASSERT_EQ(layout.lines().size(), reference.lines().size()) << context;
-    for (size_t i = 0; i < layout.lines().size(); ++i) {
-        const LayoutLine& a = layout.lines()[i];
+    const std::vector<LayoutLine> lines = layout.lines();
+    ASSERT_EQ(lines.size(), reference.lines().size()) << context;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const LayoutLine& a = lines[i];
         const LayoutLine& b = reference.lines()[i];
         const std::string where = context + " line " + std::to_string(i);
         EXPECT_EQ(a.start, b.start) << where;
@@ -239,8 +242,9 @@ TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
         ParagraphLayout layout(para.input(), width);
         ReferenceParagraphLayout reference(para.input(), width);
 
-        // A few edits in a row, as typing makes them: cut a range, insert pieces.
-        for (int step = 0; step < 4; ++step) {
+        // Edits in a row, as typing makes them: cut a range, insert pieces. Each moves the
+        // lines after it on top of the moves still pending from the ones before.
+        for (int step = 0; step < 8; ++step) {
             const auto length = int32_t(para.text.size());
             ParagraphEdit edit;
             edit.offset = generate.between(0, length);
@@ -261,13 +265,60 @@ TEST(ParagraphLayoutOracle, RelayoutAfterRandomEditsMatchesTheReference)
             layout.relayout(input, edit);
             reference.relayout(input, edit);
             ++relaidOut;
-            expectSameLayout(
-                layout, reference,
-                QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(para.text));
+            const QString what =
+                QStringLiteral("round %1 step %2: %3").arg(round).arg(step).arg(para.text);
+            expectSameLayout(layout, reference, what);
+            // The searches by offset and by height see the moved lines.
+            const auto& lines = reference.lines();
+            const int32_t offset = generate.between(0, int(para.text.size()));
+            const auto byStart = std::upper_bound(
+                lines.begin(), lines.end(), offset,
+                [](int32_t value, const LayoutLine& line) { return value < line.start; });
+            EXPECT_EQ(layout.lineAt(offset), std::max(int(byStart - lines.begin()) - 1, 0))
+                << what.toStdString();
+            const int64_t y = generate.between(0, reference.height());
+            const auto byTop = std::upper_bound(
+                lines.begin(), lines.end(), y,
+                [](int64_t value, const LayoutLine& line) { return value < line.top; });
+            EXPECT_EQ(layout.lineAtHeight(y), std::max(int(byTop - lines.begin()) - 1, 0))
+                << what.toStdString();
             if (HasFailure())
                 return;
         }
     }
     // Most edits keep the paragraph's formats, so the comparison ran on many relayouts.
     EXPECT_GT(relaidOut, 2000);
+}
+
+// A paragraph of thousands of lines starts with room for more lines after its last; edits far
+// apart that make and drop lines move that room, and the pending move of the lines, across
+// more lines than the room holds, one way and the other.
+TEST(ParagraphLayoutOracle, EditsFarApartInALongParagraphMatchTheReference)
+{
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("line %1\v").arg(i, 4, 10, QLatin1Char('0'));
+    testsupport::Para para(text);
+    ParagraphLayout layout(para.input(), ParagraphLayout::NoWrap);
+    ReferenceParagraphLayout reference(para.input(), ParagraphLayout::NoWrap);
+    const QString pieces[] = {QStringLiteral("\vnew"), QStringLiteral("ab"),
+                              QStringLiteral("\v\v")};
+    for (int step = 0; step < 24; ++step) {
+        const auto length = int32_t(para.text.size());
+        // Near the start, near the end and in the middle by turns.
+        const int32_t base = step % 3 == 0 ? 40 : step % 3 == 1 ? length - 400 : length / 2;
+        ParagraphEdit edit;
+        edit.offset = base + 13 * step;
+        edit.removed = step % 4 == 3 ? 25 : 0;  // drops two or three lines
+        const QString& piece = pieces[step % 3];
+        edit.added = int32_t(piece.size());
+        para = testsupport::Para(QString(para.text).replace(edit.offset, edit.removed, piece));
+        const LayoutParagraphInput input = para.input();
+        ASSERT_TRUE(layout.canRelayout(input, edit));
+        layout.relayout(input, edit);
+        reference.relayout(input, edit);
+        expectSameLayout(layout, reference, QStringLiteral("step %1").arg(step));
+        if (HasFailure())
+            return;
+    }
 }

@@ -549,7 +549,15 @@ TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
                                      ? QStringLiteral("\r")
                                      : QStringLiteral("qw").left(1 + key % 2));
             } else {
+                // One edit of the paragraph in place, leaving what a removal and an insertion
+                // leave.
+                Document model(session.document().defaultFormat());
+                model.replaceAll(session.document().extractAll());
+                const CharFormat format = session.insertionFormat();
+                model.remove(session.selection());
+                model.insert(session.selStart(), QStringLiteral("zz"), format);
                 session.setSelText(QStringLiteral("zz"));
+                ASSERT_EQ(stateOf(session.document()), stateOf(model)) << run;
                 break;
             }
         }
@@ -568,13 +576,18 @@ TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
 }
 
 // An edit inside a long paragraph works on the paragraph's own text: it is not copied for the
-// undo step (which keeps only what the edit replaced), so its storage stays where it was.
+// undo step (which keeps only what the edit replaced), so its storage stays where it was. Read
+// text, handed over at its size, keeps room for the first keys too.
 TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
 {
-    write(QString(50000, u'a'));
+    FragmentParagraph read{{{QString(50000, u'a'), defaultCharFormat(), nullptr}},
+                           defaultParaFormat(),
+                           defaultCharFormat()};
+    read.hasLineEnds = false;
+    session.replaceDocument(DocumentFragment{{std::move(read)}});
     session.setSelStart(25000);
-    session.typeText(QStringLiteral("x"));  // the text grows room once
     const QChar* storage = session.document().paragraph(0).text.constData();
+    session.typeText(QStringLiteral("x"));
     session.typeText(QStringLiteral("y"));
     session.setSelStart(100);  // a new step
     session.typeText(QStringLiteral("z"));

@@ -451,4 +451,16 @@ inline QByteArray plusRecord(int type, int flags, QByteArray data)
     return out + data;
 }
 
+// The header record of an EMF+ file at 96 dpi (`dual` when its own records draw too) and the
+// page unit record that makes its coordinates pixels.
+inline QByteArray plusOpening(bool dual)
+{
+    QByteArray header;
+    for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
+        put32(header, v);
+    QByteArray page;
+    putFloat(page, 1);
+    return plusRecord(0x4001, dual ? 1 : 0, header) + plusRecord(0x4030, 2, page);
+}
+
 }  // namespace metafiles

@@ -220,16 +220,7 @@ inline QByteArray emfTextClipBitmap()
 // A file of EMF+ records only: solid fills of rectangles and an ellipse, a pen's lines, a path.
 inline QByteArray emfPlusOnly()
 {
-    QByteArray records;
-    QByteArray header;
-    put32(header, 0xDBC01002);
-    put32(header, 0);
-    put32(header, 96);
-    put32(header, 96);
-    records += plusRecord(0x4001, 0, header);  // EMF+ only: the dual flag is clear
-    QByteArray page;
-    putFloat(page, 1);
-    records += plusRecord(0x4030, 2, page);  // unit: pixels
+    QByteArray records = plusOpening(false);  // EMF+ only: the dual flag is clear
     QByteArray rects;
     put32(rects, 0xFF2060C0);
     put32(rects, 2);
@@ -344,14 +335,7 @@ inline QByteArray emfRecords()
 // records draw.
 inline QByteArray emfPlusDual()
 {
-    QByteArray records;
-    QByteArray header;
-    for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
-        put32(header, v);
-    records += plusRecord(0x4001, 1, header);
-    QByteArray page;
-    putFloat(page, 1);
-    records += plusRecord(0x4030, 2, page);
+    QByteArray records = plusOpening(true);
     QByteArray rects;
     put32(rects, 0xFF2060C0);
     put32(rects, 1);

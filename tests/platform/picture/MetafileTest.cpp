@@ -642,14 +642,7 @@ TEST(Metafile, BitmapsFollowTheStretchModeAndPatternsTheBrushOrigin)
 TEST(Metafile, DualFilesPlayTheirPlusRecordsWhenTheirOwnDrawNothing)
 {
     const auto dual = [](bool gdiDraws) {
-        QByteArray records;
-        QByteArray header;
-        for (std::int64_t v : {0xDBC01002ll, 0ll, 96ll, 96ll})
-            put32(header, v);
-        records += plusRecord(0x4001, 1, header);  // dual
-        QByteArray page;
-        putFloat(page, 1);
-        records += plusRecord(0x4030, 2, page);
+        QByteArray records = plusOpening(true);
         QByteArray rects;
         put32(rects, 0xFF2060C0);
         put32(rects, 1);

@@ -463,4 +463,15 @@ inline QByteArray plusOpening(bool dual)
     return plusRecord(0x4001, dual ? 1 : 0, header) + plusRecord(0x4030, 2, page);
 }
 
+// An EMF+ fill of rectangles (x, y, width, height each) in a colour given in the record.
+inline QByteArray plusFillRects(std::uint32_t argb, std::initializer_list<float> rectangles)
+{
+    QByteArray rects;
+    put32(rects, argb);
+    put32(rects, std::int64_t(rectangles.size() / 4));
+    for (float v : rectangles)
+        putFloat(rects, v);
+    return plusRecord(0x400A, 0x8000, rects);
+}
+
 }  // namespace metafiles

@@ -221,12 +221,7 @@ inline QByteArray emfTextClipBitmap()
 inline QByteArray emfPlusOnly()
 {
     QByteArray records = plusOpening(false);  // EMF+ only: the dual flag is clear
-    QByteArray rects;
-    put32(rects, 0xFF2060C0);
-    put32(rects, 2);
-    for (float v : {10.f, 10.f, 80.f, 50.f, 10.f, 80.f, 80.f, 60.f})
-        putFloat(rects, v);
-    records += plusRecord(0x400A, 0x8000, rects);
+    records += plusFillRects(0xFF2060C0, {10, 10, 80, 50, 10, 80, 80, 60});
     QByteArray ellipse;
     put32(ellipse, 0xFFE0A000);
     for (float v : {110.f, 10.f, 80.f, 60.f})
@@ -336,12 +331,7 @@ inline QByteArray emfRecords()
 inline QByteArray emfPlusDual()
 {
     QByteArray records = plusOpening(true);
-    QByteArray rects;
-    put32(rects, 0xFF2060C0);
-    put32(rects, 1);
-    for (float v : {10.f, 10.f, 120.f, 80.f})
-        putFloat(rects, v);
-    records += plusRecord(0x400A, 0x8000, rects);
+    records += plusFillRects(0xFF2060C0, {10, 10, 120, 80});
     QByteArray ellipse;
     put32(ellipse, 0xFFE0A000);
     for (float v : {100.f, 60.f, 90.f, 80.f})

@@ -643,12 +643,7 @@ TEST(Metafile, DualFilesPlayTheirPlusRecordsWhenTheirOwnDrawNothing)
 {
     const auto dual = [](bool gdiDraws) {
         QByteArray records = plusOpening(true);
-        QByteArray rects;
-        put32(rects, 0xFF2060C0);
-        put32(rects, 1);
-        for (float v : {10.f, 10.f, 80.f, 80.f})
-            putFloat(rects, v);
-        records += plusRecord(0x400A, 0x8000, rects);
+        records += plusFillRects(0xFF2060C0, {10, 10, 80, 80});
         records += plusRecord(0x4002, 0, {});
         EmfWriter e;
         e.plus(records);

@@ -115,7 +115,7 @@ QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
 {
     const richedit::Document& document = m_window.engine().document();
     const int index = document.paragraphAt(document.snap(caret));
-    const QString& text = document.paragraph(index).text;
+    const richedit::ParagraphText& text = document.paragraph(index).text;
     const int32_t length = int32_t(text.size());
     const int32_t paragraphStart = document.paragraphStart(index);
     const int32_t at = std::clamp(caret - paragraphStart, 0, length);

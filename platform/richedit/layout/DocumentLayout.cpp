@@ -53,8 +53,7 @@ DocumentLayout::DocumentLayout(const Document& document) : m_document(document)
         // Only a layout that shares the paragraph's text lets go; the edit's record lays it
         // out again (or drops it) before anything reads it.
         ParagraphLayout* layout = paragraph < m_index.size() ? m_index.layout(paragraph) : nullptr;
-        if (layout &&
-            layout->text().constData() == m_document.paragraph(paragraph).text.constData())
+        if (layout && layout->text().sharesCharactersWith(m_document.paragraph(paragraph).text))
             layout->letGoOfText();
     });
 }

@@ -3,6 +3,7 @@
 
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/Formats.h"
+#include "platform/richedit/model/ParagraphText.h"
 
 #include <QString>
 #include <memory>
@@ -22,7 +23,7 @@ struct LayoutRun {
 // while a layout is made; the layout keeps its own copies. Runs that fall short of the text
 // leave the rest in the mark's format, and runs past its end are ignored.
 struct LayoutParagraphInput {
-    QString text;
+    ParagraphText text;
     std::vector<LayoutRun> runs;
     const ParaFormat* format = nullptr;
     const CharFormat* markFormat = nullptr;

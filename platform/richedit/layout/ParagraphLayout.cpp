@@ -51,12 +51,12 @@ int partitionLines(const ParagraphLayout& layout, Predicate holds)
     return low;
 }
 
-bool isPairAt(const QString& text, int32_t i)
+bool isPairAt(const ParagraphText& text, int32_t i)
 {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
 }
 
-bool isInsidePair(const QString& text, int32_t i)
+bool isInsidePair(const ParagraphText& text, int32_t i)
 {
     return i > 0 && i < text.size() && text[i].isLowSurrogate() && text[i - 1].isHighSurrogate();
 }
@@ -462,7 +462,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
                                                       double limit) const
 {
     const int32_t length = textLength();
-    const QChar* text = m_text.constData();
+    const ParagraphText::Reader text = m_text.reader();
     LineBreak result;
     result.start = from;
     result.origin = origin;

@@ -109,12 +109,12 @@ public:
     bool canRelayout(const LayoutParagraphInput& input, const ParagraphEdit& edit) const;
     // Stops sharing the text's storage with its source, which is about to edit it in place;
     // the text reads the source's storage until the layout is made again after that edit.
-    void letGoOfText() { m_text = QString::fromRawData(m_text.constData(), m_text.size()); }
+    void letGoOfText() { m_text = m_text.unowned(); }
 
     bool wraps() const { return m_width > 0; }
     int32_t width() const { return m_width; }
     LayoutDevice device() const { return m_device; }
-    const QString& text() const { return m_text; }
+    const ParagraphText& text() const { return m_text; }
     int32_t textLength() const { return int32_t(m_text.size()); }
     int32_t startOffset() const { return m_startOffset; }
     const ParaFormat& format() const { return m_format; }
@@ -188,7 +188,7 @@ private:
     size_t spanIndexAt(int32_t offset) const;
     const CharFormat& formatForEmptyLine(int32_t offset) const;
 
-    QString m_text;
+    ParagraphText m_text;
     ParaFormat m_format;
     CharFormat m_markFormat;
     std::vector<LayoutSpan> m_spans;

@@ -115,7 +115,7 @@ std::vector<ParagraphPainter::Piece> ParagraphPainter::piecesOf(
     const ParagraphLayout& layout, const LayoutLine& line,
     const ParagraphPaintOptions& options) const
 {
-    const QString& text = layout.text();
+    const ParagraphText::Reader text = layout.text().reader();
     const auto& spans = layout.spans();
     const int32_t contentEnd = line.start + line.contentLength();
     const int32_t end = line.start + line.lengthWithoutBreak();

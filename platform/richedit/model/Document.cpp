@@ -39,30 +39,6 @@ int32_t joinedLength(const std::vector<Paragraph>& paragraphs)
     return total + 2 * int32_t(paragraphs.empty() ? 0 : paragraphs.size() - 1);
 }
 
-// Text grown by appending keeps room for more; a document of many short paragraphs would pay
-// for that room in every paragraph, so text that is read is kept at its size. A long paragraph
-// keeps a little room, so that the first key typed in it does not move all of it into new
-// storage.
-void keepTight(QString& text)
-{
-    constexpr qsizetype RoomFrom = 1 << 14;
-    const qsizetype size = text.size();
-    const bool tooLoose = text.capacity() > size + size / 8 + 8;
-    if (size < RoomFrom) {
-        if (tooLoose)
-            text.squeeze();
-        return;
-    }
-    const qsizetype room = size + size / 32;
-    if (text.capacity() < room) {
-        text.reserve(room);
-    } else if (tooLoose) {
-        text.resize(room);  // squeezed down to the room, then the text's own length again
-        text.squeeze();
-        text.resize(size);
-    }
-}
-
 bool hasLineEnd(QStringView text)
 {
     return text.contains(u'\r') || text.contains(u'\n');
@@ -137,7 +113,7 @@ QChar Document::charAt(int32_t position) const
     if (position < 0 || position >= length())
         return {};
     const int index = m_paragraphs.find(0, position);
-    const QString& text = paragraph(index).text;
+    const ParagraphText& text = paragraph(index).text;
     const auto offset = qsizetype(position - paragraphStart(index));
     if (offset < text.size())
         return text[offset];
@@ -153,11 +129,11 @@ QString Document::mid(int32_t position, int32_t count) const
     result.reserve(to - from);
     int index = m_paragraphs.find(0, from);
     for (int32_t start = paragraphStart(index); start < to; ++index) {
-        const QString& text = paragraph(index).text;
+        const ParagraphText& text = paragraph(index).text;
         const auto size = int32_t(text.size());
         if (start + size > from)
-            result += QStringView(text).mid(std::max(from - start, 0),
-                                            std::min(start + size, to) - std::max(from, start));
+            text.appendTo(result, std::max(from - start, 0),
+                          std::min(start + size, to) - std::max(from, start));
         // The mark's CR and LF, as far as they fall inside the range.
         for (int32_t i = start + size; i < start + size + 2; ++i)
             if (i >= from && i < to)
@@ -204,7 +180,7 @@ int32_t Document::snap(int32_t position) const
     const int32_t pos = std::clamp(position, 0, length());
     const int index = m_paragraphs.find(0, pos);
     const int32_t start = paragraphStart(index);
-    const QString& text = paragraph(index).text;
+    const ParagraphText& text = paragraph(index).text;
     const int32_t offset = pos - start;
     if (offset > int32_t(text.size()))
         return paragraphStart(index + 1);
@@ -313,7 +289,7 @@ void Document::replace(CharRange range, const QString& outsideText, const CharFo
     const QString text = withoutInvisibles(outsideText);
     const Location a = locate(r.cpMin);
     const Location b = locate(r.cpMax);
-    const QString& old = paragraph(a.paragraph).text;
+    const ParagraphText& old = paragraph(a.paragraph).text;
     // The insertion would snap past a pair that the removal joins.
     const bool joinsPair = a.offset > 0 && b.offset < int32_t(old.size()) &&
                            old[a.offset - 1].isHighSurrogate() && old[b.offset].isLowSurrogate();
@@ -414,7 +390,7 @@ void Document::appendConverted(FragmentParagraph&& source, std::vector<Paragraph
     // for a reader's next paragraph.
     runs.clear();
     current.mark = convertedFormat(source.markFormat);
-    keepTight(current.text);
+    current.text.keepTight();
     out.push_back(std::move(current));
 }
 
@@ -438,7 +414,7 @@ void Document::appendJoined(FragmentParagraph&& source, Paragraph& target)
     }
     source.runs.clear();
     target.mark = convertedFormat(source.markFormat);
-    keepTight(target.text);
+    target.text.keepTight();
 }
 
 std::vector<Paragraph> Document::paragraphsFrom(DocumentFragment&& fragment, uint32_t lastFormat,
@@ -526,6 +502,7 @@ void Document::setPlainText(const QString& outsideText)
         Paragraph paragraph;
         paragraph.format = m_paraPool.intern(defaultParaFormat());
         paragraph.mark = formatIndex;
+        paragraph.text.reserve(ParagraphText::loadedCapacity(line.size()));
         appendText(paragraph, line, formatIndex);
         parts.push_back(std::move(paragraph));
     }
@@ -549,8 +526,9 @@ void Document::overwrite(int32_t position, const QString& text)
         const int32_t paragraphPos = paragraphStart(a.paragraph + int(k));
         const int32_t from = std::max(start - paragraphPos, 0);
         const int32_t to = std::min(end - paragraphPos, int32_t(paragraph.text.size()));
-        for (int32_t offset = from; offset < to; ++offset)
-            paragraph.text[offset] = text[paragraphPos + offset - start];
+        if (to > from)
+            paragraph.text.replace(
+                from, to - from, QStringView(text).sliced(paragraphPos + from - start, to - from));
     }
     const int count = int(result.size());
     replaceParagraphs(a.paragraph, count, std::move(result),
@@ -588,9 +566,8 @@ int Document::removePictures()
                 lastPos = offset;
                 ++removed;
             } else {
-                appendText(paragraph,
-                           QStringView(old.text).mid(offset - paragraphStart(i), run.length),
-                           run.format);
+                const int32_t from = offset - paragraphStart(i);
+                appendText(paragraph, old.text, from, from + run.length, run.format);
             }
             offset += run.length;
         }

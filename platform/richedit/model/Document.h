@@ -6,6 +6,7 @@
 #include "platform/richedit/model/DocumentFragment.h"
 #include "platform/richedit/model/FormatPool.h"
 #include "platform/richedit/model/InlineVector.h"
+#include "platform/richedit/model/ParagraphText.h"
 
 #include <QString>
 #include <array>
@@ -38,7 +39,7 @@ using RunList = InlineVector<TextRun, 1>;
 // A paragraph's text (without its mark), its runs covering that text exactly, the paragraph
 // format and the mark's character format.
 struct Paragraph {
-    QString text;
+    ParagraphText text;
     RunList runs;
     uint32_t format = 0;  // the mark's paragraph format, an index of the document's records
     uint32_t mark = 0;

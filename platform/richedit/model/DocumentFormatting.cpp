@@ -111,8 +111,7 @@ void Document::applyChar(CharRange range, const CharFormat& change)
             if (run.picture)
                 appendPicture(paragraph, run.picture, remap(run.format));
             else
-                appendText(paragraph, QStringView(old.text).mid(start, end - start),
-                           remap(run.format));
+                appendText(paragraph, old.text, start, end, remap(run.format));
         });
         appendSlice(paragraph, old, to, length);
         result.push_back(std::move(paragraph));

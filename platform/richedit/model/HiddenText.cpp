@@ -104,14 +104,14 @@ QString shownParagraphText(const Document& document, int index)
 {
     const Paragraph& paragraph = document.paragraph(index);
     if (!paragraphHoldsHidden(document, index))
-        return paragraph.text;
+        return paragraph.text.mid(0);
     QString shown;
     if (paragraphShowsNothing(document, index))
         return shown;
     qsizetype offset = 0;
     for (const TextRun& run : paragraph.runs) {
         if (!runIsHidden(document, run))
-            shown += QStringView(paragraph.text).sliced(offset, run.length);
+            paragraph.text.appendTo(shown, offset, run.length);
         offset += run.length;
     }
     return shown;
@@ -156,8 +156,11 @@ void ShownText::read(const Document& document, int first, int last)
         if (!paragraphShowsNothing(document, index)) {
             int32_t offset = 0;
             for (const TextRun& run : paragraph.runs) {
-                if (!runIsHidden(document, run))
-                    append(QStringView(paragraph.text).sliced(offset, run.length), start + offset);
+                if (!runIsHidden(document, run)) {
+                    const auto [first, second] = paragraph.text.pieces(offset, run.length);
+                    append(first, start + offset);
+                    append(second, start + offset + int32_t(first.size()));
+                }
                 offset += run.length;
             }
             if (index + 1 < count)

@@ -26,6 +26,14 @@ void appendText(Paragraph& target, QString&& text, uint32_t format)
     target.runs.push_back(TextRun{length, format, nullptr});
 }
 
+void appendText(Paragraph& target, const ParagraphText& text, int32_t from, int32_t to,
+                uint32_t format)
+{
+    const auto [first, second] = text.pieces(from, to - from);
+    appendText(target, first, format);
+    appendText(target, second, format);  // joins the run the first piece made
+}
+
 namespace {
 
 // The runs' part of insertText: `length` characters of `format` came in at `offset`.
@@ -106,7 +114,7 @@ void removeText(Paragraph& target, int32_t from, int32_t to)
 
 void replaceText(Paragraph& target, int32_t from, int32_t to, QStringView text, uint32_t format)
 {
-    target.text.replace(from, to - from, text.data(), text.size());
+    target.text.replace(from, to - from, text);
     if (to > from)
         removeRuns(target.runs, from, to);
     if (!text.isEmpty())
@@ -125,7 +133,7 @@ void appendSlice(Paragraph& target, const Paragraph& source, int32_t from, int32
         if (run.picture)
             appendPicture(target, run.picture, run.format);
         else
-            appendText(target, QStringView(source.text).mid(start, end - start), run.format);
+            appendText(target, source.text, start, end, run.format);
     });
 }
 

@@ -11,6 +11,9 @@ namespace richedit {
 void appendText(Paragraph& target, QStringView text, uint32_t format);
 // The same, taking the text's storage when the paragraph has no text yet.
 void appendText(Paragraph& target, QString&& text, uint32_t format);
+// Appends the characters [from, to) of another paragraph's text.
+void appendText(Paragraph& target, const ParagraphText& text, int32_t from, int32_t to,
+                uint32_t format);
 void appendPicture(Paragraph& target, std::shared_ptr<const Picture> picture, uint32_t format);
 // Inserts text in one format at an offset, joining a neighbouring run of that format.
 void insertText(Paragraph& target, int32_t offset, QStringView text, uint32_t format);

@@ -97,11 +97,13 @@ void UndoBuffer::keepWholeParagraph(Step& step) const
     if (!step.inParagraph)
         return;
     const Paragraph& now = m_document.paragraph(step.first);
+    QString text;
+    text.reserve(now.text.size() - step.added + step.removedText.size());
+    now.text.appendTo(text, 0, step.offset);
+    text.append(step.removedText);
+    now.text.appendTo(text, step.offset + step.added);
     Paragraph was;
-    was.text.reserve(now.text.size() - step.added + step.removedText.size());
-    was.text.append(QStringView(now.text).left(step.offset));
-    was.text.append(step.removedText);
-    was.text.append(QStringView(now.text).mid(step.offset + step.added));
+    was.text = std::move(text);
     was.runs = std::move(step.runs);
     was.format = step.format;
     was.mark = now.mark;
@@ -149,12 +151,11 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
         // own units the paragraph still holds the text from before it.
         const int32_t low = std::min(offset, step.offset);
         const int32_t high = std::max(end, step.offset + step.added);
-        const QStringView text(now.text);
         QString removedText;
         removedText.reserve(high - low - step.added + step.removedText.size());
-        removedText.append(text.mid(low, step.offset - low));
+        now.text.appendTo(removedText, low, step.offset - low);
         removedText.append(step.removedText);
-        removedText.append(text.mid(step.offset + step.added, high - step.offset - step.added));
+        now.text.appendTo(removedText, step.offset + step.added, high - step.offset - step.added);
         step.removedText = std::move(removedText);
         step.offset = low;
         step.added = high - low - removed + added;

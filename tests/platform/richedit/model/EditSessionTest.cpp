@@ -586,7 +586,7 @@ TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
     read.hasLineEnds = false;
     session.replaceDocument(DocumentFragment{{std::move(read)}});
     session.setSelStart(25000);
-    const QChar* storage = session.document().paragraph(0).text.constData();
+    const QChar* storage = session.document().paragraph(0).text.storage();
     session.typeText(QStringLiteral("x"));
     session.typeText(QStringLiteral("y"));
     session.setSelStart(100);  // a new step
@@ -594,8 +594,8 @@ TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
     session.backspace();
     session.exSetSel({200, 203});
     session.replaceSel(QStringLiteral("r"), true);
-    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    EXPECT_EQ(session.document().paragraph(0).text.storage(), storage);
     ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().paragraph(0).text.constData(), storage);
+    EXPECT_EQ(session.document().paragraph(0).text.storage(), storage);
     EXPECT_EQ(session.document().text().mid(199, 5), QStringLiteral("aaaaa"));
 }

@@ -502,7 +502,6 @@ void Document::setPlainText(const QString& outsideText)
         Paragraph paragraph;
         paragraph.format = m_paraPool.intern(defaultParaFormat());
         paragraph.mark = formatIndex;
-        paragraph.text.reserve(ParagraphText::loadedCapacity(line.size()));
         appendText(paragraph, line, formatIndex);
         parts.push_back(std::move(paragraph));
     }

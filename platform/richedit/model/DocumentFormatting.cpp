@@ -104,16 +104,24 @@ void Document::applyChar(CharRange range, const CharFormat& change)
         const int32_t from = i == a.paragraph ? a.offset : 0;
         const int32_t to = i == b.paragraph ? b.offset : length;
         Paragraph paragraph;
+        // The characters stay as they are: shared, not copied (a paragraph of millions of
+        // characters takes one change for each address the link pass finds in it).
+        paragraph.text = old.text;
         paragraph.format = old.format;
         paragraph.mark = i < b.paragraph || endMark ? remap(old.mark) : old.mark;
-        appendSlice(paragraph, old, 0, from);
-        forEachRun(old, from, to, [&](const TextRun& run, int32_t start, int32_t end) {
-            if (run.picture)
-                appendPicture(paragraph, run.picture, remap(run.format));
-            else
-                appendText(paragraph, old.text, start, end, remap(run.format));
+        RunList& runs = paragraph.runs;
+        forEachRun(old, 0, length, [&](const TextRun& run, int32_t start, int32_t end) {
+            if (run.picture) {
+                const bool changed = start >= from && start < to;
+                runs.push_back(TextRun{1, changed ? remap(run.format) : run.format, run.picture});
+                return;
+            }
+            const int32_t changed = std::min(end, to) - std::max(start, from);
+            appendRun(runs, std::min(end, from) - start, run.format);
+            if (changed > 0)
+                appendRun(runs, changed, remap(run.format));
+            appendRun(runs, end - std::max(start, to), run.format);
         });
-        appendSlice(paragraph, old, to, length);
         result.push_back(std::move(paragraph));
     }
     const int32_t span = r.cpMax - r.cpMin;

@@ -157,9 +157,11 @@ void ShownText::read(const Document& document, int first, int last)
             int32_t offset = 0;
             for (const TextRun& run : paragraph.runs) {
                 if (!runIsHidden(document, run)) {
-                    const auto [first, second] = paragraph.text.pieces(offset, run.length);
-                    append(first, start + offset);
-                    append(second, start + offset + int32_t(first.size()));
+                    int32_t at = start + offset;
+                    paragraph.text.forEachPiece(offset, run.length, [&](QStringView piece) {
+                        append(piece, at);
+                        at += int32_t(piece.size());
+                    });
                 }
                 offset += run.length;
             }

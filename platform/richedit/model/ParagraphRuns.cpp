@@ -4,15 +4,22 @@
 
 namespace richedit {
 
+void appendRun(RunList& runs, int32_t length, uint32_t format)
+{
+    if (length <= 0)
+        return;
+    if (!runs.empty() && !runs.back().picture && runs.back().format == format)
+        runs.back().length += length;
+    else
+        runs.push_back(TextRun{length, format, nullptr});
+}
+
 void appendText(Paragraph& target, QStringView text, uint32_t format)
 {
     if (text.isEmpty())
         return;
     target.text += text;
-    if (!target.runs.empty() && !target.runs.back().picture && target.runs.back().format == format)
-        target.runs.back().length += int32_t(text.size());
-    else
-        target.runs.push_back(TextRun{int32_t(text.size()), format, nullptr});
+    appendRun(target.runs, int32_t(text.size()), format);
 }
 
 void appendText(Paragraph& target, QString&& text, uint32_t format)
@@ -29,9 +36,9 @@ void appendText(Paragraph& target, QString&& text, uint32_t format)
 void appendText(Paragraph& target, const ParagraphText& text, int32_t from, int32_t to,
                 uint32_t format)
 {
-    const auto [first, second] = text.pieces(from, to - from);
-    appendText(target, first, format);
-    appendText(target, second, format);  // joins the run the first piece made
+    // Pieces after the first join the run it made.
+    text.forEachPiece(from, to - from,
+                      [&](QStringView piece) { appendText(target, piece, format); });
 }
 
 namespace {

@@ -8,6 +8,9 @@
 
 namespace richedit {
 
+// Appends `length` characters of `format` to the runs, joining the last run when it is text
+// of that format.
+void appendRun(RunList& runs, int32_t length, uint32_t format);
 void appendText(Paragraph& target, QStringView text, uint32_t format);
 // The same, taking the text's storage when the paragraph has no text yet.
 void appendText(Paragraph& target, QString&& text, uint32_t format);

@@ -1,73 +1,84 @@
 #include "platform/richedit/model/ParagraphText.h"
 
 #include <QtGlobal>
-#include <algorithm>
-#include <cstring>
 
 namespace richedit {
 
-namespace {
-
-void moveCharacters(QChar* to, const QChar* from, qsizetype count)
+ParagraphText::ParagraphText(const ParagraphText& other)
+    : m_single(other.m_single),
+      m_blocks(other.m_blocks ? std::make_unique<Blocks>(*other.m_blocks) : nullptr)
 {
-    if (count > 0)
-        std::memmove(to, from, size_t(count) * sizeof(QChar));
 }
 
-// The rest of a two-piece text from `at` up to the end of the piece holding it.
-QStringView restOfPiece(const std::pair<QStringView, QStringView>& pieces, qsizetype at)
+ParagraphText& ParagraphText::operator=(const ParagraphText& other)
 {
-    const qsizetype first = pieces.first.size();
-    return at < first ? pieces.first.sliced(at) : pieces.second.sliced(at - first);
-}
-
-bool samePieces(const std::pair<QStringView, QStringView>& a,
-                const std::pair<QStringView, QStringView>& b, qsizetype size)
-{
-    for (qsizetype at = 0; at < size;) {
-        const QStringView left = restOfPiece(a, at);
-        const QStringView right = restOfPiece(b, at);
-        const qsizetype count = std::min(left.size(), right.size());
-        if (left.first(count) != right.first(count))
-            return false;
-        at += count;
+    if (this != &other) {
+        ParagraphText copy(other);
+        *this = std::move(copy);
     }
-    return true;
+    return *this;
 }
 
-}  // namespace
+ParagraphText::~ParagraphText() = default;
 
-std::pair<QStringView, QStringView> ParagraphText::pieces(qsizetype from, qsizetype count) const
+qsizetype ParagraphText::size() const
 {
-    const qsizetype length = size();
-    from = std::clamp<qsizetype>(from, 0, length);
-    count = count < 0 ? length - from : std::min(count, length - from);
-    const qsizetype end = from + count;
-    const QChar* data = m_buffer.constData();
-    if (end <= m_gapStart || m_gapLength == 0)
-        return {QStringView(data + from, count), {}};
-    if (from >= m_gapStart)
-        return {QStringView(data + from + m_gapLength, count), {}};
-    return {QStringView(data + from, m_gapStart - from),
-            QStringView(data + m_gapStart + m_gapLength, end - m_gapStart)};
+    return m_blocks ? m_blocks->size : m_single.size();
+}
+
+const QChar ParagraphText::at(qsizetype i) const
+{
+    if (!m_blocks)
+        return m_single.constData()[i];
+    const size_t k = blockAt(i);
+    return m_blocks->blocks[k].data()[i - m_blocks->starts[k]];
+}
+
+ParagraphText::Reader::Reader(const ParagraphText& text) : m_text(text)
+{
+    if (!text.m_blocks) {
+        m_data = text.m_single.constData();
+        m_length = text.m_single.size();
+    }
+}
+
+void ParagraphText::Reader::seek(qsizetype i) const
+{
+    if (!m_text.m_blocks)
+        return;  // one string: every index is read straight
+    const size_t k = m_text.blockAt(i);
+    const Block& block = m_text.m_blocks->blocks[k];
+    m_data = block.data();
+    m_start = m_text.m_blocks->starts[k];
+    m_length = block.length;
+}
+
+size_t ParagraphText::blockAt(qsizetype i) const
+{
+    const std::vector<qsizetype>& starts = m_blocks->starts;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), i);
+    return after == starts.begin() ? 0 : size_t(after - starts.begin() - 1);
 }
 
 QStringView ParagraphText::view(qsizetype from, qsizetype count, QString& scratch) const
 {
-    const auto [first, second] = pieces(from, count);
-    if (second.isEmpty())
-        return first;
+    QStringView only;
+    int pieces = 0;
+    forEachPiece(from, count, [&](QStringView piece) {
+        if (pieces++ == 0)
+            only = piece;
+    });
+    if (pieces <= 1)
+        return only;
     scratch.clear();
-    scratch.reserve(first.size() + second.size());
-    scratch.append(first);
-    scratch.append(second);
+    appendTo(scratch, from, count);
     return scratch;
 }
 
 QString ParagraphText::mid(qsizetype from, qsizetype count) const
 {
-    if (m_gapLength == 0 && from <= 0 && (count < 0 || count >= m_buffer.size()))
-        return m_buffer;  // shared, not copied
+    if (!m_blocks && from <= 0 && (count < 0 || count >= m_single.size()))
+        return m_single;  // shared, not copied
     QString out;
     appendTo(out, from, count);
     return out;
@@ -75,67 +86,75 @@ QString ParagraphText::mid(qsizetype from, qsizetype count) const
 
 void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype count) const
 {
-    const auto [first, second] = pieces(from, count);
-    out.reserve(out.size() + first.size() + second.size());
-    out.append(first);
-    out.append(second);
+    const qsizetype length = size();
+    const qsizetype start = std::clamp<qsizetype>(from, 0, length);
+    out.reserve(out.size() + (count < 0 ? length - start : std::min(count, length - start)));
+    forEachPiece(from, count, [&out](QStringView piece) { out.append(piece); });
 }
 
 const QString& ParagraphText::string() const
 {
-    closeGap();
-    return m_buffer;
-}
-
-bool ParagraphText::operator==(const ParagraphText& other) const
-{
-    const qsizetype length = size();
-    return length == other.size() && samePieces(pieces(0, -1), other.pieces(0, -1), length);
+    if (m_blocks) {
+        QString joined;
+        appendTo(joined);
+        m_single = std::move(joined);
+        m_blocks.reset();
+    }
+    return m_single;
 }
 
 bool ParagraphText::operator==(QStringView other) const
 {
-    const qsizetype length = size();
-    return length == other.size() && samePieces(pieces(0, -1), {other, {}}, length);
+    if (size() != other.size())
+        return false;
+    qsizetype at = 0;
+    bool same = true;
+    forEachPiece(0, -1, [&](QStringView piece) {
+        same = same && piece == other.sliced(at, piece.size());
+        at += piece.size();
+    });
+    return same;
 }
+
+bool ParagraphText::operator==(const ParagraphText& other) const
+{
+    if (!other.m_blocks)
+        return *this == QStringView(other.m_single);
+    if (size() != other.size())
+        return false;
+    qsizetype at = 0;
+    bool same = true;
+    QString scratch;
+    forEachPiece(0, -1, [&](QStringView piece) {
+        same = same && piece == other.view(at, piece.size(), scratch);
+        at += piece.size();
+    });
+    return same;
+}
+
+// --- Editing ---
 
 void ParagraphText::replace(qsizetype from, qsizetype count, QStringView text)
 {
-    const qsizetype length = size();
-    Q_ASSERT(from >= 0 && count >= 0 && from + count <= length);
-    const qsizetype added = text.size();
-    if (added == count) {
-        // Nothing moves: the characters are written over where they are.
-        if (count == 0)
+    Q_ASSERT(from >= 0 && count >= 0 && from + count <= size());
+    if (count == 0 && text.isEmpty())
+        return;
+    if (!m_blocks) {
+        const qsizetype length = m_single.size();
+        const qsizetype after = length - count + text.size();
+        // A short text, and a long one that grows or shrinks at its end into storage it has,
+        // move at most a block's worth of characters.
+        const bool inPlace =
+            after <= BlockSize ||
+            (from + count == length && m_single.isDetached() && m_single.capacity() >= after);
+        if (inPlace || length == 0) {
+            m_single.replace(from, count, text.data(), text.size());
             return;
-        const auto [first, second] = pieces(from, count);
-        const qsizetype firstAt = first.data() - m_buffer.constData();
-        const qsizetype secondAt = firstAt + first.size() + m_gapLength;
-        QChar* data = m_buffer.data();  // may copy a shared block: offsets, not pointers
-        std::memcpy(data + firstAt, text.data(), size_t(first.size()) * sizeof(QChar));
-        if (!second.isEmpty())
-            std::memcpy(data + secondAt, text.data() + first.size(),
-                        size_t(second.size()) * sizeof(QChar));
-        return;
+        }
+        becomeBlocks();
     }
-    if (m_gapLength == 0 && from + count == length) {
-        // At the end there is nothing to move, and no gap is needed.
-        m_buffer.truncate(from);
-        m_buffer.append(text);
-        return;
-    }
-    moveGapTo(from);
-    m_gapLength += count;  // the replaced characters join the gap
-    widenGap(added);
-    if (added > 0)
-        std::memcpy(m_buffer.data() + m_gapStart, text.data(), size_t(added) * sizeof(QChar));
-    m_gapStart += added;
-    m_gapLength -= added;
-    if (m_gapLength > 0 && m_gapStart + m_gapLength == m_buffer.size()) {
-        // A gap at the end is only room to grow: the block is the text again.
-        m_buffer.truncate(m_gapStart);
-        m_gapLength = 0;
-    }
+    removeFromBlocks(from, count);
+    insertIntoBlocks(from, text);
 }
 
 ParagraphText& ParagraphText::operator+=(QStringView text)
@@ -144,109 +163,176 @@ ParagraphText& ParagraphText::operator+=(QStringView text)
     return *this;
 }
 
-void ParagraphText::setAt(qsizetype i, QChar c)
-{
-    m_buffer.data()[i < m_gapStart ? i : i + m_gapLength] = c;
-}
-
 void ParagraphText::reserve(qsizetype size)
 {
-    closeGap();
-    m_buffer.reserve(size);
-}
-
-qsizetype ParagraphText::loadedCapacity(qsizetype size)
-{
-    // Text grown by appending keeps room for more; a document of many short paragraphs would
-    // pay for that room in every paragraph. A long paragraph keeps a little, so that the first
-    // key typed in it does not move all of it into new storage.
-    constexpr qsizetype RoomFrom = 1 << 14;
-    return size < RoomFrom ? size : size + size / 32;
+    if (!m_blocks)
+        m_single.reserve(size);
 }
 
 void ParagraphText::keepTight()
 {
-    closeGap();
-    const qsizetype size = m_buffer.size();
-    const bool tooLoose = m_buffer.capacity() > size + size / 8 + 8;
-    const qsizetype room = loadedCapacity(size);
-    if (room == size) {
-        if (tooLoose)
-            m_buffer.squeeze();
-        return;
-    }
-    if (m_buffer.capacity() < room) {
-        m_buffer.reserve(room);
-    } else if (tooLoose) {
-        m_buffer.resize(room);  // squeezed down to the room, then the text's own length again
-        m_buffer.squeeze();
-        m_buffer.resize(size);
-    }
+    const qsizetype size = m_single.size();
+    if (!m_blocks && m_single.capacity() > size + size / 8 + 8)
+        m_single.squeeze();
 }
 
 ParagraphText ParagraphText::unowned() const
 {
-    ParagraphText copy;
-    copy.m_buffer = QString::fromRawData(m_buffer.constData(), m_buffer.size());
-    copy.m_gapStart = m_gapStart;
-    copy.m_gapLength = m_gapLength;
-    return copy;
+    if (m_blocks)
+        return *this;
+    return ParagraphText(QString::fromRawData(m_single.constData(), m_single.size()));
 }
 
-void ParagraphText::moveGapTo(qsizetype at)
+const QChar* ParagraphText::storageAt(qsizetype i) const
 {
-    if (m_gapLength == 0) {
-        m_gapStart = at;
+    if (!m_blocks)
+        return m_single.constData() + i;
+    const size_t k = blockAt(i);
+    return m_blocks->blocks[k].data() + (i - m_blocks->starts[k]);
+}
+
+qsizetype ParagraphText::capacity() const
+{
+    return m_blocks ? m_blocks->size : m_single.capacity();
+}
+
+void ParagraphText::becomeBlocks()
+{
+    auto blocks = std::make_unique<Blocks>();
+    blocks->size = m_single.size();
+    blocks->blocks.push_back({std::move(m_single), 0, blocks->size});
+    blocks->starts.push_back(0);
+    m_single = QString();
+    m_blocks = std::move(blocks);
+}
+
+void ParagraphText::removeFromBlocks(qsizetype from, qsizetype count)
+{
+    if (count == 0)
+        return;
+    std::vector<Block>& blocks = m_blocks->blocks;
+    const size_t first = blockAt(from);
+    qsizetype local = from - m_blocks->starts[first];
+    for (size_t k = first; count > 0; ++k, local = 0) {
+        Block& block = blocks[k];
+        const qsizetype take = std::min(count, block.length - local);
+        if (take <= 0)
+            continue;  // the removal starts at this block's end
+        count -= take;
+        m_blocks->size -= take;
+        if (take == block.length) {
+            block.length = 0;  // tidyBlocks drops it
+        } else if (block.ownsAll() && block.length <= BlockSize) {
+            block.storage.remove(local, take);
+            block.length -= take;
+        } else if (local == 0) {
+            block.offset += take;
+            block.length -= take;
+        } else if (local + take == block.length) {
+            block.length = local;
+        } else {
+            // A hole inside a block that is not edited in place: the block becomes two views.
+            Block tail{block.storage, block.offset + local + take, block.length - local - take};
+            block.length = local;
+            blocks.insert(blocks.begin() + std::ptrdiff_t(k) + 1, std::move(tail));
+            break;
+        }
+    }
+    tidyBlocks(first);
+}
+
+void ParagraphText::insertIntoBlocks(qsizetype at, QStringView text)
+{
+    const qsizetype added = text.size();
+    if (added == 0)
+        return;
+    if (!m_blocks) {
+        // The removal left a short text.
+        m_single.insert(at, text);
         return;
     }
-    if (at == m_gapStart)
+    std::vector<Block>& blocks = m_blocks->blocks;
+    m_blocks->size += added;
+    const size_t k = blockAt(at);
+    Block& block = blocks[k];
+    const qsizetype local = at - m_blocks->starts[k];
+    const auto growsInPlace = [added](const Block& b) {
+        return b.ownsAll() && b.length + added <= BlockSize;
+    };
+    if (local > 0 && local < block.length && growsInPlace(block)) {
+        block.storage.insert(local, text);
+        block.length += added;
+        tidyBlocks(k);
         return;
-    QChar* data = m_buffer.data();
-    if (at < m_gapStart)
-        moveCharacters(data + at + m_gapLength, data + at, m_gapStart - at);
-    else
-        moveCharacters(data + m_gapStart, data + m_gapStart + m_gapLength, at - m_gapStart);
-    m_gapStart = at;
-}
-
-void ParagraphText::widenGap(qsizetype needed)
-{
-    if (m_gapLength >= needed)
-        return;
-    const qsizetype length = size();
-    const qsizetype tailStart = m_gapStart + m_gapLength;
-    const qsizetype tail = m_buffer.size() - tailStart;
-    // Room for more keys beside the ones asked for, so that the text behind the gap moves
-    // seldom: a share of the text, as a string grows by a share of itself.
-    const qsizetype room = std::max<qsizetype>(length / 32, 64);
-    qsizetype wanted = length + needed + room;
-    if (m_buffer.isDetached() && m_buffer.capacity() >= length + needed) {
-        // The block's spare capacity is the cheapest room: only the text after the gap moves.
-        wanted = m_buffer.capacity();
-        m_buffer.resize(wanted);
-        QChar* data = m_buffer.data();
-        moveCharacters(data + wanted - tail, data + tailStart, tail);
+    }
+    // The text goes between two blocks: the one ending at `at` (if any) and the next.
+    size_t next = local == 0 ? k : k + 1;
+    if (local > 0 && local < block.length) {
+        Block tail{block.storage, block.offset + local, block.length - local};
+        block.length = local;
+        blocks.insert(blocks.begin() + std::ptrdiff_t(k) + 1, std::move(tail));
+    }
+    if (next > 0 && growsInPlace(blocks[next - 1])) {
+        Block& before = blocks[next - 1];
+        before.storage.append(text);
+        before.length += added;
+    } else if (next < blocks.size() && growsInPlace(blocks[next])) {
+        Block& after = blocks[next];
+        after.storage.insert(0, text);
+        after.length += added;
     } else {
-        QString wider(wanted, Qt::Uninitialized);
-        QChar* data = wider.data();
-        const QChar* old = m_buffer.constData();
-        std::memcpy(data, old, size_t(m_gapStart) * sizeof(QChar));
-        std::memcpy(data + wanted - tail, old + tailStart, size_t(tail) * sizeof(QChar));
-        m_buffer = std::move(wider);
+        blocks.insert(blocks.begin() + std::ptrdiff_t(next), Block{text.toString(), 0, added});
     }
-    m_gapLength = wanted - length;
+    tidyBlocks(next > 0 ? next - 1 : 0);
 }
 
-void ParagraphText::closeGap() const
+void ParagraphText::tidyBlocks(size_t from)
 {
-    if (m_gapLength == 0)
+    std::vector<Block>& blocks = m_blocks->blocks;
+    if (m_blocks->size <= BlockSize) {
+        // Short again: one string. (The starts are not counted yet: the blocks are read as
+        // they are.)
+        QString joined;
+        joined.reserve(m_blocks->size);
+        for (const Block& block : blocks)
+            joined.append(QStringView(block.data(), block.length));
+        m_single = std::move(joined);
+        m_blocks.reset();
         return;
-    const qsizetype tailStart = m_gapStart + m_gapLength;
-    QChar* data = m_buffer.data();
-    moveCharacters(data + m_gapStart, data + tailStart, m_buffer.size() - tailStart);
-    m_buffer.truncate(m_buffer.size() - m_gapLength);
-    m_gapStart = 0;
-    m_gapLength = 0;
+    }
+    const size_t start = from > 0 ? from - 1 : 0;
+    size_t kept = start;
+    for (size_t k = start; k < blocks.size(); ++k) {
+        Block& block = blocks[k];
+        if (block.length == 0)
+            continue;
+        if (kept > 0) {
+            Block& before = blocks[kept - 1];
+            if (before.storage.constData() == block.storage.constData() &&
+                before.offset + before.length == block.offset) {
+                // Two views that read on from each other, as a hole closed again leaves them.
+                before.length += block.length;
+                continue;
+            }
+            if (before.length + block.length <= BlockSize) {
+                // Two small blocks become one, so that edits here and there leave few blocks.
+                QString joined;
+                joined.reserve(before.length + block.length);
+                joined.append(QStringView(before.data(), before.length));
+                joined.append(QStringView(block.data(), block.length));
+                before = Block{std::move(joined), 0, before.length + block.length};
+                continue;
+            }
+        }
+        if (kept != k)
+            blocks[kept] = std::move(block);
+        ++kept;
+    }
+    blocks.resize(kept);
+    std::vector<qsizetype>& starts = m_blocks->starts;
+    starts.resize(blocks.size());
+    for (size_t k = start; k < blocks.size(); ++k)
+        starts[k] = k == 0 ? 0 : starts[k - 1] + blocks[k - 1].length;
 }
 
 }  // namespace richedit

@@ -1,64 +1,68 @@
-// A paragraph's characters, kept in one block with a gap where the last edit was: keys typed at
-// one place move no text at all, and moving the place costs only the characters in between. A
-// pasted log without line ends is one paragraph of millions of characters, and without the gap
-// every key would move all that follows it.
-//
-// Readers that need the whole text as one QString call string(), which closes the gap (moving
-// the text after it once); readers near a position use at(), pieces() and view(), which leave it.
+// A paragraph's characters. A short text is one string, edited where it is. A long one (a
+// pasted log without line ends is one paragraph of millions of characters) is edited as
+// blocks: the block that takes an edit is small, and the rest stay where they are, as views
+// into the strings that hold them, so that no key moves all the text that follows it.
 #pragma once
 
 #include <QString>
 #include <QStringView>
-#include <utility>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace richedit {
 
 class ParagraphText {
 public:
     ParagraphText() = default;
-    // A string is a text without a gap; taking one is implicit, as a QString used to be the text.
-    ParagraphText(QString text) : m_buffer(std::move(text)) {}
+    // A string is a text of one block; taking one is implicit, as the text used to be a string.
+    ParagraphText(QString text) : m_single(std::move(text)) {}
+    ParagraphText(const ParagraphText& other);
+    ParagraphText& operator=(const ParagraphText& other);
+    ParagraphText(ParagraphText&&) noexcept = default;
+    ParagraphText& operator=(ParagraphText&&) noexcept = default;
+    ~ParagraphText();
 
-    qsizetype size() const { return m_buffer.size() - m_gapLength; }
+    qsizetype size() const;
     bool isEmpty() const { return size() == 0; }
-    const QChar at(qsizetype i) const
-    {
-        return m_buffer.constData()[i < m_gapStart ? i : i + m_gapLength];
-    }
+    const QChar at(qsizetype i) const;
     const QChar operator[](qsizetype i) const { return at(i); }
 
-    // Fast indexed reading for loops over many characters: the gap is looked up once.
+    // Indexed reading for loops over many characters: the block of the last read is kept, so
+    // reading on from it costs what reading a string does. Valid until the text is edited.
     class Reader {
     public:
         const QChar operator[](qsizetype i) const
         {
-            return m_data[i < m_gapStart ? i : i + m_gapLength];
+            if (size_t(i - m_start) >= size_t(m_length))
+                seek(i);
+            return m_data[i - m_start];
         }
 
     private:
         friend class ParagraphText;
-        Reader(const QChar* data, qsizetype gapStart, qsizetype gapLength)
-            : m_data(data), m_gapStart(gapStart), m_gapLength(gapLength)
-        {
-        }
-        const QChar* m_data;
-        qsizetype m_gapStart;
-        qsizetype m_gapLength;
+        explicit Reader(const ParagraphText& text);
+        void seek(qsizetype i) const;
+        const ParagraphText& m_text;
+        mutable const QChar* m_data = nullptr;
+        mutable qsizetype m_start = 0;
+        mutable qsizetype m_length = 0;
     };
-    Reader reader() const { return {m_buffer.constData(), m_gapStart, m_gapLength}; }
+    Reader reader() const { return Reader(*this); }
 
-    // The part of [from, from + count) before the gap and the part after it (empty unless the
-    // range spans the gap). The range is clamped to the text.
-    std::pair<QStringView, QStringView> pieces(qsizetype from, qsizetype count) const;
-    // The range as one view: straight into the text unless it spans the gap, else copied into
+    // Calls visit(QStringView) for the pieces of [from, from + count) in order, each held in one
+    // block (count -1: to the end; the range is clamped to the text).
+    template <typename Visit>
+    void forEachPiece(qsizetype from, qsizetype count, Visit visit) const;
+    // The range as one view: straight into the text when one block holds it, else copied into
     // `scratch`. Valid until the next edit (or the next use of `scratch`).
     QStringView view(qsizetype from, qsizetype count, QString& scratch) const;
     // A copy of the range (clamped); count -1 runs to the end.
     QString mid(qsizetype from, qsizetype count = -1) const;
     void appendTo(QString& out, qsizetype from = 0, qsizetype count = -1) const;
 
-    // The whole text in one block. Closes the gap, which the next edit elsewhere opens again:
-    // for passes over the whole text, not for work done at every key.
+    // The whole text as one string. A text of blocks is joined into one block first (its next
+    // edit splits it again in a constant time): for passes over the whole text.
     const QString& string() const;
 
     bool operator==(const ParagraphText& other) const;
@@ -66,47 +70,90 @@ public:
     bool operator==(const QString& other) const { return *this == QStringView(other); }
 
     // --- Editing ---
-    // Puts `text` in place of `count` characters at `from`: the gap moves to `from` and takes
-    // the change. `text` must not point into this text.
+    // Puts `text` in place of `count` characters at `from`. `text` must not point into this
+    // text.
     void replace(qsizetype from, qsizetype count, QStringView text);
     void insert(qsizetype at, QStringView text) { replace(at, 0, text); }
     void remove(qsizetype from, qsizetype count) { replace(from, count, {}); }
     ParagraphText& operator+=(QStringView text);
     ParagraphText& operator+=(QChar c) { return *this += QStringView(&c, 1); }
-    void setAt(qsizetype i, QChar c);
+    void setAt(qsizetype i, QChar c) { replace(i, 1, QStringView(&c, 1)); }
     void reserve(qsizetype size);
     void clear() { *this = ParagraphText(); }
-    // After loading: no storage beyond a little room, so that a large document holds no
-    // more than it shows, yet its first typed key does not move it all into new storage.
+    // After loading: a text grown by appending keeps room for more, which a document of many
+    // short paragraphs would pay for in every paragraph. A read text is kept at its size.
     void keepTight();
-    // The storage a text of `size` characters keeps after loading: its size, with room to
-    // spare for a long text.
-    static qsizetype loadedCapacity(qsizetype size);
 
-    // A copy that does not own the characters, for a reader that must not keep them shared
-    // (an edit of a shared block would copy it whole). Valid until this text is next edited.
+    // A copy that does not own the characters of a one-string text, for a reader that must
+    // not keep them shared: an edit of a shared string would copy all of it. Valid until this
+    // text is next edited. (A text of blocks copies only the small block an edit touches.)
     ParagraphText unowned() const;
-    // Where the characters are kept, and room for more there: whether an edit moved the text
-    // into new storage, or a loaded text keeps more room than it needs.
-    const QChar* storage() const { return m_buffer.constData(); }
-    qsizetype capacity() const { return m_buffer.capacity(); }
-    // True when both read the same block of characters.
+    // True when both are one string read from the same storage.
     bool sharesCharactersWith(const ParagraphText& other) const
     {
-        return m_buffer.constData() == other.m_buffer.constData();
+        return !m_blocks && !other.m_blocks && !m_single.isNull() &&
+               m_single.constData() == other.m_single.constData();
     }
+    // Where the character at `i` is kept, and the storage a one-string text holds: whether an
+    // edit moved the text into new storage, or a read text keeps more room than it needs.
+    const QChar* storageAt(qsizetype i) const;
+    qsizetype capacity() const;
+
+    // Texts up to this long stay one string, edited in place; an edit moves at most about as
+    // many characters.
+    static constexpr qsizetype BlockSize = 4096;
 
 private:
-    void moveGapTo(qsizetype at);
-    // Makes the gap at least `needed` long, keeping its place.
-    void widenGap(qsizetype needed);
-    void closeGap() const;
+    // [offset, offset + length) of `storage`. A block that reads all of its storage may be
+    // edited in place while it stays near BlockSize; others only shrink at their ends or split.
+    struct Block {
+        QString storage;
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        const QChar* data() const { return storage.constData() + offset; }
+        bool ownsAll() const { return offset == 0 && length == storage.size(); }
+    };
+    struct Blocks {
+        std::vector<Block> blocks;
+        std::vector<qsizetype> starts;  // of each block
+        qsizetype size = 0;
+    };
+    // The block holding position `i` (the last block for the end).
+    size_t blockAt(qsizetype i) const;
+    void becomeBlocks();
+    void removeFromBlocks(qsizetype from, qsizetype count);
+    void insertIntoBlocks(qsizetype at, QStringView text);
+    // Joins blocks that read on from each other or are both small, drops empty ones, and
+    // counts the starts again from block `from`.
+    void tidyBlocks(size_t from);
 
-    // The text before the gap, the gap, then the text after it. Without a gap the block is the
-    // text exactly, so that string() costs nothing.
-    mutable QString m_buffer;
-    mutable qsizetype m_gapStart = 0;
-    mutable qsizetype m_gapLength = 0;
+    // The whole text while it is one string (always for short texts)...
+    mutable QString m_single;
+    // ...else its blocks.
+    mutable std::unique_ptr<Blocks> m_blocks;
 };
+
+template <typename Visit>
+void ParagraphText::forEachPiece(qsizetype from, qsizetype count, Visit visit) const
+{
+    const qsizetype length = size();
+    from = std::clamp<qsizetype>(from, 0, length);
+    count = count < 0 ? length - from : std::min(count, length - from);
+    if (count <= 0)
+        return;
+    if (!m_blocks) {
+        visit(QStringView(m_single.constData() + from, count));
+        return;
+    }
+    for (size_t k = blockAt(from); count > 0; ++k) {
+        const Block& block = m_blocks->blocks[k];
+        const qsizetype offset = from - m_blocks->starts[k];
+        const qsizetype take = std::min(count, block.length - offset);
+        if (take > 0)
+            visit(QStringView(block.data() + offset, take));
+        from += take;
+        count -= take;
+    }
+}
 
 }  // namespace richedit

@@ -576,8 +576,8 @@ TEST_F(EditSessionTest, EditsInsideAParagraphUndoAndRedoExactly)
 }
 
 // An edit inside a long paragraph works on the paragraph's own text: it is not copied for the
-// undo step (which keeps only what the edit replaced), so its storage stays where it was. Read
-// text, handed over at its size, keeps room for the first keys too.
+// undo step (which keeps only what the edit replaced), and the characters away from the edits
+// stay where they were.
 TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
 {
     FragmentParagraph read{{{QString(50000, u'a'), defaultCharFormat(), nullptr}},
@@ -586,7 +586,7 @@ TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
     read.hasLineEnds = false;
     session.replaceDocument(DocumentFragment{{std::move(read)}});
     session.setSelStart(25000);
-    const QChar* storage = session.document().paragraph(0).text.storage();
+    const QChar* storage = session.document().paragraph(0).text.storageAt(40000);
     session.typeText(QStringLiteral("x"));
     session.typeText(QStringLiteral("y"));
     session.setSelStart(100);  // a new step
@@ -594,8 +594,14 @@ TEST_F(EditSessionTest, EditsInsideAParagraphLeaveItsTextWhereItIs)
     session.backspace();
     session.exSetSel({200, 203});
     session.replaceSel(QStringLiteral("r"), true);
-    EXPECT_EQ(session.document().paragraph(0).text.storage(), storage);
-    ASSERT_TRUE(session.undo());
-    EXPECT_EQ(session.document().paragraph(0).text.storage(), storage);
+    EXPECT_EQ(session.document().paragraph(0).text.storageAt(40000), storage);
+    ASSERT_TRUE(session.undo());  // the replacement: the text after it is two longer again
+    EXPECT_EQ(session.document().paragraph(0).text.storageAt(40002), storage);
+    // A format change (as the link pass makes for every address) keeps the characters.
+    session.exSetSel({30000, 30010});
+    session.setCharFormat(SelectionScope, lcid(1031));
+    EXPECT_EQ(session.document().paragraph(0).text.storageAt(40002), storage);
+    EXPECT_EQ(session.document().formatAt(30005).lcid, 1031u);
+    EXPECT_EQ(session.document().paragraph(0).runs.size(), 3u);
     EXPECT_EQ(session.document().text().mid(199, 5), QStringLiteral("aaaaa"));
 }

@@ -347,8 +347,8 @@ TEST(DocumentTest, HandedOverFragmentsGiveTheirTextWithoutACopy)
     Document document;
     document.replaceAll(std::move(fragment));
     ASSERT_EQ(document.text(), expected);
-    EXPECT_EQ(document.paragraph(0).text.storage(), firstText);
-    EXPECT_EQ(document.paragraph(3).text.storage(), lastText);
+    EXPECT_EQ(document.paragraph(0).text.storageAt(0), firstText);
+    EXPECT_EQ(document.paragraph(3).text.storageAt(0), lastText);
     EXPECT_EQ(document.formatAt(4).lcid, 1031u);
     EXPECT_EQ(document.formatAt(24).lcid, 1049u);
 

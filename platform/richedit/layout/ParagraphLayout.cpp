@@ -35,22 +35,6 @@ void moveLine(LayoutLine& line, int32_t characters, int64_t twips)
     line.baseline = int32_t(line.baseline + twips);
 }
 
-// The first line for which `holds` is false, `holds` being true for every line before it.
-template <typename Predicate>
-int partitionLines(const ParagraphLayout& layout, Predicate holds)
-{
-    int low = 0;
-    int high = layout.lineCount();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (holds(layout.line(middle)))
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
 bool isPairAt(const ParagraphText& text, int32_t i)
 {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
@@ -123,8 +107,6 @@ void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
     }
 
     m_lines.clear();
-    m_gapAt = 0;
-    m_gapSize = 0;
     m_shiftFrom = 0;
     m_shiftStart = 0;
     m_shiftTop = 0;
@@ -155,16 +137,20 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         return made == 0 && first == 0 ? firstLineOrigin(following) : following;
     };
 
-    // Without an edit the lines go straight into m_lines; an edit compares the new lines with
-    // the old ones, so they are made aside.
-    if (!edit)
-        m_lines.resize(size_t(first));
+    // Without an edit (from the start, the lines cleared) the lines go straight into m_lines;
+    // an edit compares the new lines with the old ones, so they are made aside.
     std::vector<LayoutLine> fresh;
-    std::vector<LayoutLine>& made = edit ? fresh : m_lines;
     const LayoutLine before = first > 0 ? line(first - 1) : LayoutLine();
     int64_t top = first > 0 ? int64_t(before.top) + before.height : 0;
     int32_t decided = first > 0 ? before.decidedBy : 0;
     const bool startsParagraph = first == 0 && m_startOffset == 0;
+    const auto addLine = [&](const LineBreak& brk, bool firstInParagraph, bool last) {
+        const LayoutLine made = makeLine(brk, firstInParagraph, last, limit, top, decided);
+        if (edit)
+            fresh.push_back(made);
+        else
+            m_lines.push_back(made);
+    };
 
     // Old lines from `kept` on stay; the first old line that may still be one after the edit
     // is `candidate`. A break becomes a line once the next one shows whether it is the last.
@@ -176,7 +162,7 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     while (from < length) {
         const LineBreak next = breakLine(from, originOf(breaks), limit);
         if (breaks > 0)
-            addLine(made, pending, breaks == 1 && startsParagraph, false, limit, top, decided);
+            addLine(pending, breaks == 1 && startsParagraph, false);
         pending = next;
         ++breaks;
         from = next.end;
@@ -199,19 +185,13 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
         empty.origin = empty.contentEndX = empty.endX = originOf(breaks);
         empty.decidedBy = length + 1;
         if (breaks > 0)
-            addLine(made, pending, breaks == 1 && startsParagraph, false, limit, top, decided);
+            addLine(pending, breaks == 1 && startsParagraph, false);
         pending = empty;
         ++breaks;
     }
-    addLine(made, pending, breaks == 1 && startsParagraph, !hasTail, limit, top, decided);
+    addLine(pending, breaks == 1 && startsParagraph, !hasTail);
     if (!edit) {
         m_height = clampTop(int64_t(m_lines.back().top) + m_lines.back().height);
-        // A long paragraph gets room for lines that edits add (see replaceLines).
-        if (m_lines.size() >= GapFrom) {
-            m_gapAt = m_lines.size();
-            m_gapSize = m_lines.size() / 16;
-            m_lines.resize(m_gapAt + m_gapSize);
-        }
         return;
     }
     if (hasTail) {
@@ -225,42 +205,14 @@ void ParagraphLayout::layOutFrom(int first, const ParagraphEdit* edit)
     }
     // The new lines end before m_shiftFrom (moveTail left it at `kept` or after).
     if (fresh.size() == kept - size_t(first)) {
-        for (size_t k = 0; k < fresh.size(); ++k)
-            m_lines[slot(size_t(first) + k)] = fresh[k];
+        auto next = fresh.begin();
+        m_lines.forEach(size_t(first), kept, [&](LayoutLine& line) { line = *next++; });
     } else {
-        replaceLines(size_t(first), kept - size_t(first), fresh);
+        m_lines.replace(size_t(first), kept - size_t(first), fresh);
         m_shiftFrom = m_shiftFrom + fresh.size() - (kept - size_t(first));
     }
-    const LayoutLine last = line(lineCount() - 1);
+    const LayoutLine last = withShift(m_lines.size() - 1, m_lines.back());
     m_height = clampTop(int64_t(last.top) + last.height);
-}
-
-void ParagraphLayout::replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh)
-{
-    moveGap(first + count);
-    m_gapAt = first;
-    m_gapSize += count;
-    if (m_gapSize < fresh.size()) {
-        const size_t room = fresh.size() + size_t(lineCount()) / 16 + 16;
-        m_lines.insert(m_lines.begin() + std::ptrdiff_t(m_gapAt), room - m_gapSize, LayoutLine());
-        m_gapSize = room;
-    }
-    std::copy(fresh.begin(), fresh.end(), m_lines.begin() + std::ptrdiff_t(m_gapAt));
-    m_gapAt += fresh.size();
-    m_gapSize -= fresh.size();
-}
-
-void ParagraphLayout::moveGap(size_t to)
-{
-    const auto base = m_lines.begin();
-    const auto gap = std::ptrdiff_t(m_gapSize);
-    const auto at = std::ptrdiff_t(m_gapAt);
-    const auto target = std::ptrdiff_t(to);
-    if (target < at)
-        std::move_backward(base + target, base + at, base + at + gap);
-    else if (target > at)
-        std::move(base + at + gap, base + target + gap, base + at);
-    m_gapAt = to;
 }
 
 void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided)
@@ -275,8 +227,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
             applyShift(m_shiftFrom, count);
         m_shiftStart = 0;
         m_shiftTop = 0;
-        for (size_t j = kept; j < count; ++j) {
-            LayoutLine& line = m_lines[slot(j)];
+        m_lines.forEach(kept, count, [&](LayoutLine& line) {
             line.start += delta;
             line.justifyFrom += delta;
             decided = std::max(decided, line.decidedBy + delta);
@@ -285,7 +236,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
                 line.top = clampTop(line.top + moved);
                 line.baseline = clampTop(line.baseline + moved);
             }
-        }
+        });
         return;
     }
     // Only the stored lines between this edit and the last one's shift are touched, on the
@@ -296,8 +247,7 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
         applyShift(m_shiftFrom, kept);
         m_shiftFrom = kept;
     } else if (m_shiftFrom - kept <= count - m_shiftFrom) {
-        for (size_t j = kept; j < m_shiftFrom; ++j)
-            moveLine(m_lines[slot(j)], delta, moved);
+        m_lines.forEach(kept, m_shiftFrom, [&](LayoutLine& line) { moveLine(line, delta, moved); });
     } else {
         applyShift(m_shiftFrom, count);
         m_shiftFrom = kept;
@@ -317,9 +267,21 @@ void ParagraphLayout::moveTail(size_t kept, int32_t delta, int64_t moved, int32_
     }
 }
 
+template <typename Predicate>
+int ParagraphLayout::partitionLines(Predicate holds) const
+{
+    return int(m_lines.partition(
+        [&](size_t index, const LayoutLine& line) { return holds(withShift(index, line)); }));
+}
+
 LayoutLine ParagraphLayout::lineWithShift(size_t index) const
 {
-    LayoutLine line = m_lines[slot(index)];
+    return withShift(index, m_lines[index]);
+}
+
+LayoutLine ParagraphLayout::withShift(size_t index, const LayoutLine& stored) const
+{
+    LayoutLine line = stored;
     if (index >= m_shiftFrom)
         moveLine(line, m_shiftStart, m_shiftTop);
     return line;
@@ -329,28 +291,29 @@ void ParagraphLayout::store(size_t index, LayoutLine line)
 {
     if (index >= m_shiftFrom)
         moveLine(line, -m_shiftStart, -m_shiftTop);
-    m_lines[slot(index)] = line;
+    m_lines[index] = line;
 }
 
 void ParagraphLayout::applyShift(size_t from, size_t to)
 {
-    for (size_t j = from; j < to && j < size_t(lineCount()); ++j)
-        m_lines[slot(j)] = lineWithShift(j);
+    m_lines.forEach(std::max(from, m_shiftFrom), to,
+                    [&](LayoutLine& line) { moveLine(line, m_shiftStart, m_shiftTop); });
 }
 
 std::vector<LayoutLine> ParagraphLayout::lines() const
 {
     std::vector<LayoutLine> result;
     result.reserve(size_t(lineCount()));
-    for (size_t j = 0; j < size_t(lineCount()); ++j)
-        result.push_back(lineWithShift(j));
+    m_lines.forEach(0, m_lines.size(), [&](const LayoutLine& line) {
+        result.push_back(withShift(result.size(), line));
+    });
     return result;
 }
 
-void ParagraphLayout::addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first,
-                              bool last, double limit, int64_t& top, int32_t& decided) const
+LayoutLine ParagraphLayout::makeLine(const LineBreak& brk, bool first, bool last, double limit,
+                                     int64_t& top, int32_t& decided) const
 {
-    LayoutLine& line = lines.emplace_back(lineOf(brk));
+    LayoutLine line = lineOf(brk);
     measureHeights(line, first, last);
     align(line, limit, last);
     line.top = clampTop(top);
@@ -358,6 +321,7 @@ void ParagraphLayout::addLine(std::vector<LayoutLine>& lines, const LineBreak& b
     decided = std::max(decided, line.decidedBy);
     line.decidedBy = decided;
     top += line.height;
+    return line;
 }
 
 bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
@@ -380,8 +344,8 @@ void ParagraphLayout::relayout(const LayoutParagraphInput& input, const Paragrap
     if (!m_label.text.isEmpty())
         buildLabel();  // it takes the first character's format
     // The first line whose break looked at a character the edit changed.
-    const int changed = partitionLines(
-        *this, [&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
+    const int changed =
+        partitionLines([&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
     layOutFrom(std::min(changed, lineCount() - 1), &edit);
 }
 
@@ -714,8 +678,8 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
 double ParagraphLayout::boxWidth() const
 {
     double widest = std::max(m_width, 0);
-    for (size_t j = 0; j < size_t(lineCount()); ++j)
-        widest = std::max(widest, m_lines[slot(j)].right);
+    m_lines.forEach(0, m_lines.size(),
+                    [&](const LayoutLine& line) { widest = std::max(widest, line.right); });
     if (!m_label.text.isEmpty())
         widest = std::max(widest, m_label.x + m_label.width);
     return widest;
@@ -723,13 +687,13 @@ double ParagraphLayout::boxWidth() const
 
 int ParagraphLayout::lineAt(int32_t offset) const
 {
-    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.start <= offset; });
+    const int after = partitionLines([&](const LayoutLine& l) { return l.start <= offset; });
     return std::max(after - 1, 0);
 }
 
 int ParagraphLayout::lineAtHeight(int64_t y) const
 {
-    const int after = partitionLines(*this, [&](const LayoutLine& l) { return l.top <= y; });
+    const int after = partitionLines([&](const LayoutLine& l) { return l.top <= y; });
     return std::max(after - 1, 0);
 }
 

@@ -4,58 +4,11 @@
 
 #include "platform/richedit/layout/LayoutFonts.h"
 #include "platform/richedit/layout/LayoutInput.h"
-
-#include <algorithm>
-#include <limits>
+#include "platform/richedit/layout/LineStore.h"
 
 class QPaintDevice;
 
 namespace richedit {
-
-// A display line. Offsets count from the paragraph's start, lengths in twips from its top and
-// from the left edge of the layout width.
-struct LayoutLine {
-    int32_t start = 0;
-    int32_t length = 0;          // every character, hanging spaces and a closing U+000B included
-    int32_t hangingSpaces = 0;   // spaces at the end (before a closing U+000B)
-    bool closedByBreak = false;  // ends with U+000B
-    bool softWrap = false;       // ends where the text wrapped
-    // The end of the characters that decided where the line ends (past the text's end for a
-    // line that ran out of text): an edit at or after it leaves the line as it is.
-    int32_t decidedBy = 0;
-
-    int32_t top = 0;          // of the line's share of the paragraph, space before included
-    int32_t height = 0;       // the share: spacing rule applied, space before and after included
-    int32_t spaceBefore = 0;  // part of `height` above the text box
-    int32_t spaceAfter = 0;   // part of `height` below the text box
-    int32_t ascent = 0;       // largest over the line's characters (pictures, raised text)
-    int32_t descent = 0;
-    int32_t baseline = 0;  // from the paragraph's top
-
-    double left = 0;          // where the first character is drawn
-    double contentWidth = 0;  // hanging spaces and a closing U+000B excluded
-    double right = 0;         // end of the last character, hanging spaces included
-
-    int32_t end() const { return start + length; }
-    // The length the line queries report: a closing U+000B left out, hanging spaces kept.
-    int32_t lengthWithoutBreak() const { return length - (closedByBreak ? 1 : 0); }
-    // Characters before the hanging spaces and a closing U+000B.
-    int32_t contentLength() const { return lengthWithoutBreak() - hangingSpaces; }
-    int32_t textTop() const
-    {
-        return int32_t(
-            std::min<int64_t>(int64_t(top) + spaceBefore, std::numeric_limits<int32_t>::max()));
-    }
-    int32_t textHeight() const { return height - spaceBefore - spaceAfter; }
-
-    // How characters are placed: the line starts at `origin` before alignment (tabs resolve
-    // there), `shift` moves it for right and centred alignment, and every space from
-    // `justifyFrom` up to the content end widens by `spaceExtra`.
-    double origin = 0;
-    double shift = 0;
-    double spaceExtra = 0;
-    int32_t justifyFrom = 0;
-};
 
 // A list label as laid out on the first line.
 struct LayoutLabel {
@@ -122,7 +75,7 @@ public:
     const LayoutLabel& label() const { return m_label; }
     const std::vector<LayoutSpan>& spans() const { return m_spans; }
 
-    int lineCount() const { return int(m_lines.size() - m_gapSize); }
+    int lineCount() const { return int(m_lines.size()); }
     LayoutLine line(int index) const { return lineWithShift(size_t(index)); }
     std::vector<LayoutLine> lines() const;
     int32_t height() const { return m_height; }
@@ -162,22 +115,23 @@ private:
     // an edit's running `decided` (see LayoutLine::decidedBy) is carried into them.
     void moveTail(size_t kept, int32_t delta, int64_t moved, int32_t decided);
     LayoutLine lineWithShift(size_t index) const;
+    // A line stored at `index`, moved by the shift still to come there.
+    LayoutLine withShift(size_t index, const LayoutLine& stored) const;
+    // The first line for which `holds` is false, `holds` being true for every line before it.
+    template <typename Predicate>
+    int partitionLines(Predicate holds) const;
     // Stores a line's true values at `index`, taking off the shift still to come there.
     void store(size_t index, LayoutLine line);
     // Applies the shift still to come to the stored lines [from, to).
     void applyShift(size_t from, size_t to);
-    // Puts `fresh` in place of `count` lines from `first`, through the gap.
-    void replaceLines(size_t first, size_t count, const std::vector<LayoutLine>& fresh);
-    void moveGap(size_t to);
-    size_t slot(size_t index) const { return index < m_gapAt ? index : index + m_gapSize; }
     double followingIndent() const;
     double lineLimit() const;
     void buildLabel();
     LineBreak breakLine(int32_t from, double origin, double limit) const;
-    // Adds the line of a break to `lines`, its height measured and the line aligned; the top
-    // of the paragraph's next line moves below it.
-    void addLine(std::vector<LayoutLine>& lines, const LineBreak& brk, bool first, bool last,
-                 double limit, int64_t& top, int32_t& decided) const;
+    // The line of a break, its height measured and the line aligned; the top of the
+    // paragraph's next line moves below it.
+    LayoutLine makeLine(const LineBreak& brk, bool first, bool last, double limit, int64_t& top,
+                        int32_t& decided) const;
     double firstLineOrigin(double following) const;
     LayoutLine lineOf(const LineBreak& brk) const;
     void measureHeights(LayoutLine& line, bool firstInParagraph, bool lastInParagraph) const;
@@ -201,17 +155,10 @@ private:
     // Lines from m_shiftFrom on are stored without the last edits' move (m_shiftStart
     // characters, m_shiftTop twips): an edit moves the lines after it in a constant time, and
     // the shift is worked into the stored lines only between edits at different places.
-    //
-    // The stored lines have a gap of m_gapSize unused entries at m_gapAt (from the last edit
-    // that made or dropped lines), so that such an edit moves only the lines between it and
-    // the last one. Paragraphs of fewer lines than GapFrom start without one.
-    static constexpr size_t GapFrom = 4096;
-    std::vector<LayoutLine> m_lines;
-    size_t m_gapAt = 0;
-    size_t m_gapSize = 0;
+    LineStore m_lines;
     size_t m_shiftFrom = 0;
-    int32_t m_shiftStart = 0;
     int64_t m_shiftTop = 0;
+    int32_t m_shiftStart = 0;
     int32_t m_height = 0;
 };
 

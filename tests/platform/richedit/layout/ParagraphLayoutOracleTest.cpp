@@ -322,3 +322,51 @@ TEST(ParagraphLayoutOracle, EditsFarApartInALongParagraphMatchTheReference)
             return;
     }
 }
+
+// Random edits in a paragraph of thousands of lines, wrapped and not: a few lines made or
+// dropped, thousands dropped at once across stretches of stored lines, and thousands pasted.
+TEST(ParagraphLayoutOracle, EditsMakingAndDroppingManyLinesMatchTheReference)
+{
+    std::mt19937 random(4242);
+    const auto below = [&](int n) { return int(random() % uint32_t(n)); };
+    QString many;
+    for (int i = 0; i < 1500; ++i)
+        many += QStringLiteral("pasted %1\v").arg(i);
+    const QString pieces[] = {QStringLiteral("x"), QStringLiteral("\vnew"),
+                              QStringLiteral("\v\v\v"), many};
+    for (const int32_t width : {ParagraphLayout::NoWrap, 1500}) {
+        // Wrapped, the paragraph starts short enough for one stretch of lines.
+        QString text;
+        for (int i = 0; i < (width == ParagraphLayout::NoWrap ? 6000 : 500); ++i)
+            text += QStringLiteral("line %1 word\v").arg(i, 4, 10, QLatin1Char('0'));
+        testsupport::Para para(text);
+        ParagraphLayout layout(para.input(), width);
+        ReferenceParagraphLayout reference(para.input(), width);
+        for (int step = 0; step < 40; ++step) {
+            const auto length = int32_t(para.text.size());
+            ParagraphEdit edit;
+            edit.offset = below(length + 1);
+            const int32_t cut = below(3) == 0 ? length : below(2) == 0 ? 30 : 0;
+            edit.removed = std::min(below(cut + 1), length - edit.offset);
+            const QString& piece = pieces[below(5) == 0 ? 3 : below(3)];
+            edit.added = int32_t(piece.size());
+            para = testsupport::Para(QString(para.text).replace(edit.offset, edit.removed, piece));
+            const LayoutParagraphInput input = para.input();
+            if (step == 20)
+                layout = ParagraphLayout(layout);  // a copy edits on as the original would
+            ASSERT_TRUE(layout.canRelayout(input, edit));
+            layout.relayout(input, edit);
+            reference.relayout(input, edit);
+            const QString what = QStringLiteral("width %1 step %2").arg(width).arg(step);
+            expectSameLayout(layout, reference, what);
+            const auto& lines = reference.lines();
+            const auto byStart = std::upper_bound(
+                lines.begin(), lines.end(), edit.offset,
+                [](int32_t value, const LayoutLine& line) { return value < line.start; });
+            EXPECT_EQ(layout.lineAt(edit.offset), std::max(int(byStart - lines.begin()) - 1, 0))
+                << what.toStdString();
+            if (HasFailure())
+                return;
+        }
+    }
+}

@@ -49,18 +49,10 @@ DocumentLayout::DocumentLayout(const Document& document) : m_document(document)
     m_laidOutWidth = wrapWidth();
     m_watcher =
         document.addWatcher([this](const ChangeRecord& record) { documentChanged(record); });
-    m_inPlaceEditWatcher = document.addInPlaceEditWatcher([this](int paragraph) {
-        // Only a layout that shares the paragraph's text lets go; the edit's record lays it
-        // out again (or drops it) before anything reads it.
-        ParagraphLayout* layout = paragraph < m_index.size() ? m_index.layout(paragraph) : nullptr;
-        if (layout && layout->text().sharesCharactersWith(m_document.paragraph(paragraph).text))
-            layout->letGoOfText();
-    });
 }
 
 DocumentLayout::~DocumentLayout()
 {
-    m_document.removeInPlaceEditWatcher(m_inPlaceEditWatcher);
     m_document.removeWatcher(m_watcher);
 }
 
@@ -321,7 +313,7 @@ LayoutParagraphInput DocumentLayout::paragraphInput(int paragraph) const
 void DocumentLayout::fillParagraphInput(int paragraph, LayoutParagraphInput& input) const
 {
     const Paragraph& source = m_document.paragraph(paragraph);
-    input.text = source.text;
+    input.source = &source.text;
     input.runs.clear();
     input.runs.reserve(source.runs.size());
     for (const TextRun& run : source.runs)

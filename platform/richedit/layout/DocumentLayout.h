@@ -196,7 +196,6 @@ private:
 
     const Document& m_document;
     int m_watcher = 0;
-    int m_inPlaceEditWatcher = 0;
     std::function<int32_t()> m_caret;
 
     WrapMode m_mode = WrapMode::Window;

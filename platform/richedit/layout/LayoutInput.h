@@ -24,6 +24,11 @@ struct LayoutRun {
 // leave the rest in the mark's format, and runs past its end are ignored.
 struct LayoutParagraphInput {
     ParagraphText text;
+    // A document's own text, read where it is instead of `text`: copying it would share its
+    // blocks, and the document's next edit would copy them. A layout made from it is made or
+    // laid out again after every change of that text, before anything reads it.
+    const ParagraphText* source = nullptr;
+    const ParagraphText& characters() const { return source ? *source : text; }
     std::vector<LayoutRun> runs;
     const ParaFormat* format = nullptr;
     const CharFormat* markFormat = nullptr;

@@ -53,7 +53,7 @@ bool paragraphShowsNothing(const LayoutParagraphInput& input)
         return false;
     // Runs short of the text leave the rest in the mark's (hidden) format.
     int32_t covered = 0;
-    const auto length = int32_t(input.text.size());
+    const auto length = int32_t(input.characters().size());
     for (const LayoutRun& run : input.runs) {
         if (covered >= length)
             break;
@@ -86,7 +86,7 @@ ParagraphLayout::ParagraphLayout(const LayoutParagraphInput& input, int32_t widt
 void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
                              LayoutDevice device, int32_t startOffset)
 {
-    m_text = input.text;
+    takeText(input);
     m_format = input.format ? *input.format : defaultParaFormat();
     m_markFormat = input.markFormat ? *input.markFormat : defaultCharFormat();
     m_device = device;
@@ -94,7 +94,7 @@ void ParagraphLayout::layOut(const LayoutParagraphInput& input, int32_t widthTw,
     m_showsNothing = paragraphShowsNothing(input);
     const int32_t length = textLength();
     m_startOffset = std::clamp(startOffset, 0, length);
-    if (isInsidePair(m_text, m_startOffset))
+    if (isInsidePair(text(), m_startOffset))
         ++m_startOffset;
     buildSpans(input);
     m_tabs.assign(m_format.tabs.begin(),
@@ -328,7 +328,7 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
                                   const ParagraphEdit& edit) const
 {
     const int32_t oldLength = textLength();
-    const auto newLength = int32_t(input.text.size());
+    const auto newLength = int32_t(input.characters().size());
     return m_startOffset == 0 && lineCount() > 0 && edit.offset >= 0 && edit.removed >= 0 &&
            edit.added >= 0 && edit.offset + edit.removed <= oldLength &&
            newLength == oldLength - edit.removed + edit.added &&
@@ -339,7 +339,7 @@ bool ParagraphLayout::canRelayout(const LayoutParagraphInput& input,
 
 void ParagraphLayout::relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit)
 {
-    m_text = input.text;
+    takeText(input);
     buildSpans(input);
     if (!m_label.text.isEmpty())
         buildLabel();  // it takes the first character's format
@@ -347,6 +347,13 @@ void ParagraphLayout::relayout(const LayoutParagraphInput& input, const Paragrap
     const int changed =
         partitionLines([&](const LayoutLine& line) { return line.decidedBy <= edit.offset; });
     layOutFrom(std::min(changed, lineCount() - 1), &edit);
+}
+
+void ParagraphLayout::takeText(const LayoutParagraphInput& input)
+{
+    m_source = input.source;
+    m_ownText = input.source ? ParagraphText() : input.text;
+    m_textLength = int32_t(text().size());
 }
 
 void ParagraphLayout::buildSpans(const LayoutParagraphInput& input)
@@ -397,9 +404,9 @@ double ParagraphLayout::advanceAt(int32_t offset, size_t span) const
         return 0;
     if (run.picture)
         return pictureSizeTw(*run.picture).width();
-    if (isPairAt(m_text, offset))
-        return run.font->advance(QChar::surrogateToUcs4(m_text[offset], m_text[offset + 1]));
-    return run.font->advance(m_text[offset].unicode());
+    if (isPairAt(text(), offset))
+        return run.font->advance(QChar::surrogateToUcs4(text()[offset], text()[offset + 1]));
+    return run.font->advance(text()[offset].unicode());
 }
 
 size_t ParagraphLayout::spanIndexAt(int32_t offset) const
@@ -426,7 +433,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
                                                       double limit) const
 {
     const int32_t length = textLength();
-    const ParagraphText::Reader text = m_text.reader();
+    const ParagraphText::Reader text = this->text().reader();
     LineBreak result;
     result.start = from;
     result.origin = origin;
@@ -454,7 +461,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
         if (run.format.is(Hidden)) {
             // Hidden text takes no room and neither ends nor breaks a line.
             while (i < runEnd)
-                i += isPairAt(m_text, i) ? 2 : 1;
+                i += isPairAt(this->text(), i) ? 2 : 1;
             continue;
         }
         const MeasuringFont& font = *run.font;
@@ -487,7 +494,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
                 lastBreak = {from, i, origin, contentEnd, contentEndX, x, false, true};
                 continue;
             }
-            const bool pair = QChar::isHighSurrogate(c) && isPairAt(m_text, i);
+            const bool pair = QChar::isHighSurrogate(c) && isPairAt(this->text(), i);
             double width = 0;
             if (c == u'\t')
                 width = tabEnd(x) - x;
@@ -653,10 +660,10 @@ void ParagraphLayout::align(LayoutLine& line, double limit, bool lastInParagraph
                     ++span;
                 if (m_spans[span].format.is(Hidden))
                     continue;
-                if (m_text[i] == u'\t') {
+                if (text()[i] == u'\t') {
                     from = i + 1;
                     spaces = 0;
-                } else if (m_text[i] == u' ') {
+                } else if (text()[i] == u' ') {
                     ++spaces;
                 }
             }
@@ -710,8 +717,8 @@ std::vector<double> ParagraphLayout::edges(int lineIndex) const
         while (span + 1 < m_spans.size() && m_spans[span].end() <= i)
             ++span;
         result[size_t(k)] = x + line.shift + extra;
-        const char16_t c = m_text[i].unicode();
-        const bool pair = isPairAt(m_text, i) && k + 1 < line.length;
+        const char16_t c = text()[i].unicode();
+        const bool pair = isPairAt(text(), i) && k + 1 < line.length;
         const bool hidden = m_spans[span].format.is(Hidden);
         if (!hidden && c == u'\t')
             x += tabEnd(x) - x;
@@ -741,13 +748,13 @@ int32_t ParagraphLayout::positionFromX(int lineIndex, double x) const
     // The furthest position that still maps back to this line.
     int32_t furthest = visible;
     if (line.softWrap)
-        furthest = visible - (isInsidePair(m_text, line.start + visible - 1) ? 2 : 1);
+        furthest = visible - (isInsidePair(text(), line.start + visible - 1) ? 2 : 1);
     const std::vector<double> x0 = edges(lineIndex);
     if (x >= x0[size_t(visible)])
         return line.start + furthest;
     int32_t best = 0;
     for (int32_t k = 1; k <= visible; ++k) {
-        if (isInsidePair(m_text, line.start + k))
+        if (isInsidePair(text(), line.start + k))
             continue;
         if (x0[size_t(k)] > x) {
             if (x0[size_t(k)] - x < x - x0[size_t(best)])

@@ -60,15 +60,13 @@ public:
     // (see `canRelayout`).
     void relayout(const LayoutParagraphInput& input, const ParagraphEdit& edit);
     bool canRelayout(const LayoutParagraphInput& input, const ParagraphEdit& edit) const;
-    // Stops sharing the text's storage with its source, which is about to edit it in place;
-    // the text reads the source's storage until the layout is made again after that edit.
-    void letGoOfText() { m_text = m_text.unowned(); }
 
     bool wraps() const { return m_width > 0; }
     int32_t width() const { return m_width; }
     LayoutDevice device() const { return m_device; }
-    const ParagraphText& text() const { return m_text; }
-    int32_t textLength() const { return int32_t(m_text.size()); }
+    const ParagraphText& text() const { return m_source ? *m_source : m_ownText; }
+    // The length the lines were made for: a source read in place may have changed since.
+    int32_t textLength() const { return m_textLength; }
     int32_t startOffset() const { return m_startOffset; }
     const ParaFormat& format() const { return m_format; }
     const CharFormat& markFormat() const { return m_markFormat; }
@@ -142,7 +140,12 @@ private:
     size_t spanIndexAt(int32_t offset) const;
     const CharFormat& formatForEmptyLine(int32_t offset) const;
 
-    ParagraphText m_text;
+    void takeText(const LayoutParagraphInput& input);
+
+    // The input's own text, or its source's (see LayoutParagraphInput::source).
+    ParagraphText m_ownText;
+    const ParagraphText* m_source = nullptr;
+    int32_t m_textLength = 0;
     ParaFormat m_format;
     CharFormat m_markFormat;
     std::vector<LayoutSpan> m_spans;

@@ -673,8 +673,6 @@ void Document::editInPlace(int index, int32_t offset, int32_t removed, int32_t a
 {
     if (m_observer)
         m_observer->aboutToEdit(index, offset, removed, added);
-    for (const auto& [id, watcher] : m_inPlaceEditWatchers)
-        watcher(index);
     m_textValid = false;
     const int32_t start = paragraphStart(index);
     m_paragraphs.update(index, [&](ParagraphSlot& slot) {
@@ -743,18 +741,6 @@ int Document::addWatcher(std::function<void(const ChangeRecord&)> watcher) const
 void Document::removeWatcher(int id) const
 {
     m_watchers.erase(id);
-}
-
-int Document::addInPlaceEditWatcher(std::function<void(int paragraph)> watcher) const
-{
-    const int id = m_nextWatcher++;
-    m_inPlaceEditWatchers.emplace(id, std::move(watcher));
-    return id;
-}
-
-void Document::removeInPlaceEditWatcher(int id) const
-{
-    m_inPlaceEditWatchers.erase(id);
 }
 
 void Document::beginEditBlock()

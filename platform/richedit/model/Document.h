@@ -168,10 +168,6 @@ public:
     // Watching does not change the document, so a reader holding it const may watch.
     int addWatcher(std::function<void(const ChangeRecord&)> watcher) const;
     void removeWatcher(int id) const;
-    // Told before a paragraph's text is edited in place. Whoever shares that text lets go of
-    // it here (the edit's record follows), or the edit would copy the whole paragraph.
-    int addInPlaceEditWatcher(std::function<void(int paragraph)> watcher) const;
-    void removeInPlaceEditWatcher(int id) const;
     // Changes between begin and end reach the watchers as one record; blocks nest.
     void beginEditBlock();
     void endEditBlock();
@@ -246,7 +242,6 @@ private:
     mutable bool m_textValid = false;
     mutable std::map<int, std::function<void(const ChangeRecord&)>> m_watchers;
     mutable int m_nextWatcher = 1;
-    mutable std::map<int, std::function<void(int)>> m_inPlaceEditWatchers;
     int m_blockDepth = 0;
     std::optional<ChangeRecord> m_blockRecord;
     ParagraphObserver* m_observer = nullptr;

@@ -4,32 +4,8 @@
 
 namespace richedit {
 
-ParagraphText::ParagraphText(const ParagraphText& other)
-    : m_single(other.m_single),
-      m_blocks(other.m_blocks ? std::make_unique<Blocks>(*other.m_blocks) : nullptr)
+const QChar ParagraphText::atInBlocks(qsizetype i) const
 {
-}
-
-ParagraphText& ParagraphText::operator=(const ParagraphText& other)
-{
-    if (this != &other) {
-        ParagraphText copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
-}
-
-ParagraphText::~ParagraphText() = default;
-
-qsizetype ParagraphText::size() const
-{
-    return m_blocks ? m_blocks->size : m_single.size();
-}
-
-const QChar ParagraphText::at(qsizetype i) const
-{
-    if (!m_blocks)
-        return m_single.constData()[i];
     const size_t k = blockAt(i);
     return m_blocks->blocks[k].data()[i - m_blocks->starts[k]];
 }
@@ -176,13 +152,6 @@ void ParagraphText::keepTight()
         m_single.squeeze();
 }
 
-ParagraphText ParagraphText::unowned() const
-{
-    if (m_blocks)
-        return *this;
-    return ParagraphText(QString::fromRawData(m_single.constData(), m_single.size()));
-}
-
 const QChar* ParagraphText::storageAt(qsizetype i) const
 {
     if (!m_blocks)
@@ -198,7 +167,7 @@ qsizetype ParagraphText::capacity() const
 
 void ParagraphText::becomeBlocks()
 {
-    auto blocks = std::make_unique<Blocks>();
+    QExplicitlySharedDataPointer<Blocks> blocks(new Blocks);
     blocks->size = m_single.size();
     blocks->blocks.push_back({std::move(m_single), 0, blocks->size});
     blocks->starts.push_back(0);
@@ -210,7 +179,7 @@ void ParagraphText::removeFromBlocks(qsizetype from, qsizetype count)
 {
     if (count == 0)
         return;
-    std::vector<Block>& blocks = m_blocks->blocks;
+    std::vector<Block>& blocks = ownBlocks().blocks;
     const size_t first = blockAt(from);
     qsizetype local = from - m_blocks->starts[first];
     for (size_t k = first; count > 0; ++k, local = 0) {
@@ -251,7 +220,7 @@ void ParagraphText::insertIntoBlocks(qsizetype at, QStringView text)
         m_single.insert(at, text);
         return;
     }
-    std::vector<Block>& blocks = m_blocks->blocks;
+    std::vector<Block>& blocks = ownBlocks().blocks;
     m_blocks->size += added;
     const size_t k = blockAt(at);
     Block& block = blocks[k];

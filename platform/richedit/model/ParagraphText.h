@@ -4,10 +4,10 @@
 // into the strings that hold them, so that no key moves all the text that follows it.
 #pragma once
 
+#include <QSharedData>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace richedit {
@@ -17,15 +17,10 @@ public:
     ParagraphText() = default;
     // A string is a text of one block; taking one is implicit, as the text used to be a string.
     ParagraphText(QString text) : m_single(std::move(text)) {}
-    ParagraphText(const ParagraphText& other);
-    ParagraphText& operator=(const ParagraphText& other);
-    ParagraphText(ParagraphText&&) noexcept = default;
-    ParagraphText& operator=(ParagraphText&&) noexcept = default;
-    ~ParagraphText();
 
-    qsizetype size() const;
+    qsizetype size() const { return m_blocks ? m_blocks->size : m_single.size(); }
     bool isEmpty() const { return size() == 0; }
-    const QChar at(qsizetype i) const;
+    const QChar at(qsizetype i) const { return m_blocks ? atInBlocks(i) : m_single.constData()[i]; }
     const QChar operator[](qsizetype i) const { return at(i); }
 
     // Indexed reading for loops over many characters: the block of the last read is kept, so
@@ -84,16 +79,6 @@ public:
     // short paragraphs would pay for in every paragraph. A read text is kept at its size.
     void keepTight();
 
-    // A copy that does not own the characters of a one-string text, for a reader that must
-    // not keep them shared: an edit of a shared string would copy all of it. Valid until this
-    // text is next edited. (A text of blocks copies only the small block an edit touches.)
-    ParagraphText unowned() const;
-    // True when both are one string read from the same storage.
-    bool sharesCharactersWith(const ParagraphText& other) const
-    {
-        return !m_blocks && !other.m_blocks && !m_single.isNull() &&
-               m_single.constData() == other.m_single.constData();
-    }
     // Where the character at `i` is kept, and the storage a one-string text holds: whether an
     // edit moved the text into new storage, or a read text keeps more room than it needs.
     const QChar* storageAt(qsizetype i) const;
@@ -113,14 +98,21 @@ private:
         const QChar* data() const { return storage.constData() + offset; }
         bool ownsAll() const { return offset == 0 && length == storage.size(); }
     };
-    struct Blocks {
+    struct Blocks : QSharedData {
         std::vector<Block> blocks;
         std::vector<qsizetype> starts;  // of each block
         qsizetype size = 0;
     };
     // The block holding position `i` (the last block for the end).
     size_t blockAt(qsizetype i) const;
+    const QChar atInBlocks(qsizetype i) const;
     void becomeBlocks();
+    // The blocks to edit: copied first when another text shares them.
+    Blocks& ownBlocks()
+    {
+        m_blocks.detach();
+        return *m_blocks;
+    }
     void removeFromBlocks(qsizetype from, qsizetype count);
     void insertIntoBlocks(qsizetype at, QStringView text);
     // Joins blocks that read on from each other or are both small, drops empty ones, and
@@ -129,8 +121,8 @@ private:
 
     // The whole text while it is one string (always for short texts)...
     mutable QString m_single;
-    // ...else its blocks.
-    mutable std::unique_ptr<Blocks> m_blocks;
+    // ...else its blocks, shared by copies (an undo step keeps one) until one of them is edited.
+    mutable QExplicitlySharedDataPointer<Blocks> m_blocks;
 };
 
 template <typename Visit>

@@ -112,7 +112,7 @@ inline ReferenceParagraphLayout::ReferenceParagraphLayout(const LayoutParagraphI
                                                           int32_t widthTw,
                                                           const QPaintDevice* device,
                                                           int32_t startOffset)
-    : m_text(input.text.string()),
+    : m_text(input.characters().string()),
       m_format(input.format ? *input.format : defaultParaFormat()),
       m_markFormat(input.markFormat ? *input.markFormat : defaultCharFormat()),
       m_device(LayoutDevice::of(device)),
@@ -235,7 +235,7 @@ inline void ReferenceParagraphLayout::layOutFrom(int first, const ParagraphEdit*
 inline void ReferenceParagraphLayout::relayout(const LayoutParagraphInput& input,
                                                const ParagraphEdit& edit)
 {
-    m_text = input.text.string();
+    m_text = input.characters().string();
     m_spans.clear();
     buildSpans(input);
     if (!m_label.text.isEmpty())

@@ -432,8 +432,16 @@ const LayoutSpan* ParagraphLayout::spanAt(int32_t offset) const
 ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origin,
                                                       double limit) const
 {
+    if (const QChar* characters = text().singleString())
+        return breakLineOver(characters, from, origin, limit);
+    return breakLineOver(text().reader(), from, origin, limit);
+}
+
+template <typename Characters>
+ParagraphLayout::LineBreak ParagraphLayout::breakLineOver(const Characters& text, int32_t from,
+                                                          double origin, double limit) const
+{
     const int32_t length = textLength();
-    const ParagraphText::Reader text = this->text().reader();
     LineBreak result;
     result.start = from;
     result.origin = origin;

@@ -31,9 +31,13 @@ void ParagraphText::Reader::seek(qsizetype i) const
 
 size_t ParagraphText::blockAt(qsizetype i) const
 {
-    const std::vector<qsizetype>& starts = m_blocks->starts;
-    const auto after = std::upper_bound(starts.begin(), starts.end(), i);
-    return after == starts.begin() ? 0 : size_t(after - starts.begin() - 1);
+    const Blocks& blocks = *m_blocks;
+    if (blocks.last < blocks.blocks.size() &&
+        size_t(i - blocks.starts[blocks.last]) < size_t(blocks.blocks[blocks.last].length))
+        return blocks.last;
+    const auto after = std::upper_bound(blocks.starts.begin(), blocks.starts.end(), i);
+    blocks.last = after == blocks.starts.begin() ? 0 : size_t(after - blocks.starts.begin() - 1);
+    return blocks.last;
 }
 
 QStringView ParagraphText::view(qsizetype from, qsizetype count, QString& scratch) const

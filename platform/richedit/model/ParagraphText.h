@@ -44,6 +44,8 @@ public:
         mutable qsizetype m_length = 0;
     };
     Reader reader() const { return Reader(*this); }
+    // The characters when the text is one string (else null): the fastest reading of all.
+    const QChar* singleString() const { return m_blocks ? nullptr : m_single.constData(); }
 
     // Calls visit(QStringView) for the pieces of [from, from + count) in order, each held in one
     // block (count -1: to the end; the range is clamped to the text).
@@ -102,6 +104,7 @@ private:
         std::vector<Block> blocks;
         std::vector<qsizetype> starts;  // of each block
         qsizetype size = 0;
+        mutable size_t last = 0;  // the block found last: reads near each other find it first
     };
     // The block holding position `i` (the last block for the end).
     size_t blockAt(qsizetype i) const;

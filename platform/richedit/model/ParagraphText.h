@@ -15,7 +15,7 @@ namespace richedit {
 class ParagraphText {
 public:
     ParagraphText() = default;
-    // A string is a text of one block; taking one is implicit, as the text used to be a string.
+    // A string is a text of one block; implicit, so that a string stands wherever text is taken.
     ParagraphText(QString text) : m_single(std::move(text)) {}
 
     qsizetype size() const { return m_blocks ? m_blocks->size : m_single.size(); }
@@ -86,8 +86,8 @@ public:
     const QChar* storageAt(qsizetype i) const;
     qsizetype capacity() const;
 
-    // Texts up to this long stay one string, edited in place; an edit moves at most about as
-    // many characters.
+    // A text no longer than this is one string edited where it is, so that an edit moves at
+    // most this many characters; a longer one stays one string until an edit inside it.
     static constexpr qsizetype BlockSize = 4096;
 
 private:

@@ -128,7 +128,10 @@ void ParagraphText::replace(qsizetype from, qsizetype count, QStringView text)
             after <= BlockSize ||
             (from + count == length && m_single.isDetached() && m_single.capacity() >= after);
         if (inPlace || length == 0) {
-            m_single.replace(from, count, text.data(), text.size());
+            if (from == length)
+                m_single.append(text);  // the usual way a paragraph is built
+            else
+                m_single.replace(from, count, text.data(), text.size());
             return;
         }
         becomeBlocks();

@@ -59,25 +59,25 @@ QString ParagraphText::mid(qsizetype from, qsizetype count) const
 {
     if (!m_blocks && from <= 0 && (count < 0 || count >= m_single.size()))
         return m_single;  // shared, not copied
+    const qsizetype length = size();
+    const qsizetype start = std::clamp<qsizetype>(from, 0, length);
     QString out;
+    out.reserve(count < 0 ? length - start : std::min(count, length - start));
     appendTo(out, from, count);
     return out;
 }
 
 void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype count) const
 {
-    const qsizetype length = size();
-    const qsizetype start = std::clamp<qsizetype>(from, 0, length);
-    out.reserve(out.size() + (count < 0 ? length - start : std::min(count, length - start)));
+    // No reserve here: a caller appending run after run would make every append copy all
+    // that came before, where the string's own growth copies it a few times.
     forEachPiece(from, count, [&out](QStringView piece) { out.append(piece); });
 }
 
 const QString& ParagraphText::string() const
 {
     if (m_blocks) {
-        QString joined;
-        appendTo(joined);
-        m_single = std::move(joined);
+        m_single = mid(0);
         m_blocks.reset();
     }
     return m_single;

@@ -438,7 +438,7 @@ ParagraphLayout::LineBreak ParagraphLayout::breakLine(int32_t from, double origi
 }
 
 template <typename Characters>
-ParagraphLayout::LineBreak ParagraphLayout::breakLineOver(const Characters& text, int32_t from,
+ParagraphLayout::LineBreak ParagraphLayout::breakLineOver(Characters text, int32_t from,
                                                           double origin, double limit) const
 {
     const int32_t length = textLength();

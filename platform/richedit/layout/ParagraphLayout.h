@@ -129,8 +129,7 @@ private:
     // The same over `text`: the characters straight from one string, or through a reader of
     // blocks.
     template <typename Characters>
-    LineBreak breakLineOver(const Characters& text, int32_t from, double origin,
-                            double limit) const;
+    LineBreak breakLineOver(Characters text, int32_t from, double origin, double limit) const;
     // The line of a break, its height measured and the line aligned; the top of the
     // paragraph's next line moves below it.
     LayoutLine makeLine(const LineBreak& brk, bool first, bool last, double limit, int64_t& top,

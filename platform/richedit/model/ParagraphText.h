@@ -74,7 +74,6 @@ public:
     void remove(qsizetype from, qsizetype count) { replace(from, count, {}); }
     ParagraphText& operator+=(QStringView text);
     ParagraphText& operator+=(QChar c) { return *this += QStringView(&c, 1); }
-    void setAt(qsizetype i, QChar c) { replace(i, 1, QStringView(&c, 1)); }
     void reserve(qsizetype size);
     void clear() { *this = ParagraphText(); }
     // After loading: a text grown by appending keeps room for more, which a document of many

@@ -4,7 +4,9 @@
 // keystroke, the first Enter and the first Backspace joining two paragraphs after a document
 // is opened (goal: 1 ms at every size, Enter and join at 30 MB 0.1 ms), Enter and Backspace in
 // turn once past the first edit, and typed keys and replacements with undo inside one paragraph
-// of 0.7 MB and of 7 MB (median 0.05 ms, worst < 1 ms).
+// of 0.7 MB and of 7 MB (median 0.05 ms, worst < 1 ms). A caret key beside 1 MB of hidden
+// text in 40,000 runs against one beside shown text of the same paragraph (goal: at most 2×).
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/Engine.h"
 #include "platform/richedit/view/RichTextView.h"
 
@@ -228,6 +230,118 @@ BENCHMARK(BM_ReplaceSelInLongParagraph)
     ->Arg(7000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// One paragraph: shown words, then 1 MB of hidden text whose runs alternate bold and plain
+// (40,000 runs), then shown words again.
+struct HiddenRunParagraph {
+    richedit::Engine engine;
+    std::unique_ptr<richedit::RichTextView> view;
+    int32_t hiddenStart = 0;
+    int32_t hiddenEnd = 0;
+    int32_t shown = 0;
+
+    HiddenRunParagraph()
+    {
+        QString words = generatedText(1 << 20);
+        words.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        const QString before = QStringLiteral("visible words before the hidden text ");
+        QString rtf =
+            QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\fs20\\pard ") +
+            before;
+        const int runs = 40000;
+        const qsizetype runLength = words.size() / runs;
+        for (int k = 0; k < runs; ++k) {
+            rtf += k % 2 == 0 ? QStringLiteral("{\\v\\b ") : QStringLiteral("{\\v ");
+            rtf += words.mid(k * runLength, runLength);
+            rtf += u'}';
+        }
+        rtf += QStringLiteral(" visible words after it\\par}");
+        engine.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        engine.setTextRtf(rtf);
+        hiddenStart = int32_t(before.size());
+        hiddenEnd = hiddenStart + int32_t(runs * runLength);
+        shown = hiddenStart / 2;
+        view = std::make_unique<richedit::RichTextView>(engine);
+        view->resize(900, 700);
+        view->show();
+        view->setFocus();
+        QApplication::processEvents();
+    }
+
+    void key(int code)
+    {
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &press);
+        QApplication::sendEvent(view.get(), &release);
+        QApplication::processEvents();
+    }
+    // Right from `right`, then Left from `left`: microseconds for the pair.
+    double rightThenLeft(int32_t right, int32_t left)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        engine.setSelStart(right);
+        key(Qt::Key_Right);
+        engine.setSelStart(left);
+        key(Qt::Key_Left);
+        return double(timer.nsecsElapsed()) / 1e3;
+    }
+};
+
+// The skips of the two keys character by character, as they were made before they went by
+// runs: the share of a key beside hidden text that the runs save.
+double characterSkipsMicroseconds(const richedit::Document& document, int32_t forwardFrom,
+                                  int32_t backwardFrom)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int32_t at = forwardFrom;
+    while (at < document.length() && document.formatAt(at).is(richedit::Hidden))
+        at = document.nextPosition(at);
+    int32_t back = backwardFrom;
+    while (back > 0 && document.formatAt(document.previousPosition(back)).is(richedit::Hidden))
+        back = document.previousPosition(back);
+    benchmark::DoNotOptimize(at + back);
+    return double(timer.nsecsElapsed()) / 1e3;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Right over the hidden text from just before it and Left over it from just after it, against
+// Right and Left inside the shown words before it; the ratio is the goal (at most 2). The
+// character-by-character skips of the same two keys are timed once, for the cost before.
+void BM_CaretKeyBesideHiddenText(benchmark::State& state)
+{
+    HiddenRunParagraph paragraph;
+    const richedit::Document& document = paragraph.engine.document();
+    std::vector<double> beside;
+    std::vector<double> besideShown;
+    for (auto _ : state) {
+        for (int k = 0; k < 20; ++k) {
+            besideShown.push_back(paragraph.rightThenLeft(paragraph.shown, paragraph.shown + 1));
+            beside.push_back(paragraph.rightThenLeft(paragraph.hiddenStart, paragraph.hiddenEnd));
+        }
+    }
+    if (paragraph.engine.caret() != paragraph.hiddenStart - 1 ||
+        richedit::skipHiddenForward(document, paragraph.hiddenStart) != paragraph.hiddenEnd)
+        state.SkipWithError("the keys did not pass over the hidden text");
+    const double shownKeys = median(besideShown);
+    const double hiddenKeys = median(beside);
+    const double before = shownKeys + characterSkipsMicroseconds(document, paragraph.hiddenStart,
+                                                                 paragraph.hiddenEnd);
+    state.counters["shown_us"] = shownKeys;
+    state.counters["hidden_us"] = hiddenKeys;
+    state.counters["ratio"] = hiddenKeys / shownKeys;
+    state.counters["by_characters_us"] = before;
+    state.counters["by_characters_ratio"] = before / shownKeys;
+    state.counters["runs"] = double(document.paragraph(0).runs.size());
+}
+BENCHMARK(BM_CaretKeyBesideHiddenText)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -44,6 +44,9 @@ public:
     ShownText(const Document& document, int first, int last);
     // The whole document.
     explicit ShownText(const Document& document);
+    // Positions [cpMin, cpMax) (snapped) of the document: a paragraph end shows when both its
+    // units lie inside.
+    ShownText(const Document& document, CharRange range);
 
     const QString& text() const { return m_text; }
     qsizetype size() const { return m_text.size(); }
@@ -57,6 +60,13 @@ public:
     CharRange range(qsizetype from, qsizetype to) const;
     // The index of the first shown unit at or after `position`.
     qsizetype indexAt(int32_t position) const;
+    // Shown units [from, to) that lie side by side in the document, the one at `index` among
+    // them: hidden text (or the ends of what was read) on either side.
+    struct Stretch {
+        qsizetype from = 0;
+        qsizetype to = 0;
+    };
+    Stretch stretchAt(qsizetype index) const;
 
 private:
     // A stretch of shown units that lie side by side in the document.

@@ -1,6 +1,8 @@
 // Automatic links in a 1 MB document where about 2 % of the words are addresses: the key
 // release that runs the typing link pass (goal: under one frame, 16 ms), and the whole-document
 // link pass next to a bare scan of the address pattern over the same text (goal: within 3x).
+// Also the whole-document pass over N addresses in one paragraph against the same addresses one
+// per paragraph, timed in the same run (goal: within 3x).
 #include "platform/regex/RegExp.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/richedit/view/RichTextView.h"
@@ -11,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 
 namespace {
@@ -114,6 +117,60 @@ void BM_HyperLinkDocument(benchmark::State& state)
     }
 }
 BENCHMARK(BM_HyperLinkDocument)->Unit(benchmark::kMillisecond);
+
+// N addresses, alternating web and e-mail, each between two words; `separator` follows each
+// address (a space: one paragraph; CR LF: a paragraph each).
+QString addressesWith(int count, const QString& separator)
+{
+    QString text;
+    text.reserve(qsizetype(count) * 40);
+    for (int i = 0; i < count; ++i) {
+        text += i % 2 == 0 ? QStringLiteral("see www.site%1.example.com").arg(i)
+                           : QStringLiteral("mail user%1@mail.example.org").arg(i);
+        text += separator;
+    }
+    return text;
+}
+
+// The whole-document pass over the same addresses in one paragraph and one per paragraph, in
+// one run; the reported time is the one-paragraph pass, "ratio" the one against the other.
+void BM_HyperLinkDocumentOneParagraph(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const QString oneParagraph = addressesWith(count, QStringLiteral(" "));
+    const QString spread = addressesWith(count, QStringLiteral("\r\n"));
+    Control ui;
+    const auto timedPass = [&](const QString& text) {
+        ui.control.LetText(text);
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(ui.control.TotalLineCount());
+        QElapsedTimer timer;
+        timer.start();
+        ui.control.HyperLinkDocument();
+        // What the window shows afterwards is part of the pass's cost.
+        benchmark::DoNotOptimize(ui.control.TotalLineCount());
+        return double(timer.nsecsElapsed()) / 1e9;
+    };
+    double one = 0;
+    double many = 0;
+    for (auto _ : state) {
+        many = timedPass(spread);
+        one = timedPass(oneParagraph);
+        state.SetIterationTime(one);
+    }
+    const richedit::Document& document = ui.window->engine().document();
+    state.counters["spreadMs"] = many * 1e3;
+    state.counters["ratio"] = many > 0 ? one / many : 0;
+    // 1 when the last address of the paragraph carries the link.
+    state.counters["linked"] =
+        document.formatAt(document.length() - 3).lcid == richedit::LinkLcid ? 1 : 0;
+}
+BENCHMARK(BM_HyperLinkDocumentOneParagraph)
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The bare scan the pass is compared with: every match of the address pattern, nothing marked.
 void BM_BareAddressScan(benchmark::State& state)

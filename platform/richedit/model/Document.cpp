@@ -755,16 +755,22 @@ void Document::endEditBlock()
     if (m_blockRecord) {
         const ChangeRecord record = *m_blockRecord;
         m_blockRecord.reset();
-        notify(record);
+        tellWatchers(record);
     }
 }
 
 void Document::notify(const ChangeRecord& record)
 {
+    ++m_version;
     if (m_blockDepth > 0) {
         m_blockRecord = m_blockRecord ? combineChanges(*m_blockRecord, record) : record;
         return;
     }
+    tellWatchers(record);
+}
+
+void Document::tellWatchers(const ChangeRecord& record)
+{
     // A watcher may add or remove watchers while it is told.
     const auto watchers = m_watchers;
     for (const auto& [id, watcher] : watchers)

@@ -197,7 +197,9 @@ private:
     void replaceParagraphs(int first, int count,
                            std::vector<std::unique_ptr<Paragraph>> replacement,
                            const ChangeRecord& record);
+    // Counts a change and tells the watchers, or keeps it for the end of the edit block.
     void notify(const ChangeRecord& record);
+    void tellWatchers(const ChangeRecord& record);
     // An edit inside one paragraph: `mutate` changes its text and runs where they are, so that
     // the cost follows the edit, not the paragraph.
     template <typename Mutate>
@@ -216,6 +218,11 @@ private:
     uint32_t convertedParaFormat(const ParaFormat& source);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
+    // Gives the characters [from, to) of one paragraph the formats `remap` makes of theirs,
+    // changing only the runs they lie in: a pass marking one address after another in a long
+    // paragraph costs what it marks, not the paragraph's run list each time.
+    template <typename Remap>
+    void formatInPlace(int index, int32_t from, int32_t to, Remap remap);
     // Paragraphs [first, last] that a range touches for paragraph formatting.
     std::pair<int, int> touchedParagraphs(CharRange range) const;
 
@@ -245,6 +252,18 @@ private:
     int m_blockDepth = 0;
     std::optional<ChangeRecord> m_blockRecord;
     ParagraphObserver* m_observer = nullptr;
+    // Counts the changes told to watchers.
+    uint64_t m_version = 0;
+    // Where the last in-place format change began (run `run` of `paragraph`, at offset
+    // `start`), valid while no other change came after it: a pass marking from left to right
+    // finds each next range without walking the runs before it.
+    struct RunHint {
+        int paragraph = -1;
+        size_t run = 0;
+        int32_t start = 0;
+        uint64_t version = 0;
+    };
+    RunHint m_runHint;
 };
 
 // Groups the changes of one compound edit into one record.

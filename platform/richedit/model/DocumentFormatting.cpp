@@ -97,6 +97,14 @@ void Document::applyChar(CharRange range, const CharFormat& change)
         remapped.emplace(index, result);
         return result;
     };
+    if (a.paragraph == b.paragraph && !endMark) {
+        formatInPlace(a.paragraph, a.offset, b.offset, remap);
+        // The notice below is the one change the hint has seen; a watcher that changes the
+        // document again makes it stale.
+        m_runHint.version = m_version + 1;
+        notify({ChangeKind::Format, r.cpMin, r.cpMax - r.cpMin, r.cpMax - r.cpMin});
+        return;
+    }
     std::vector<Paragraph> result;
     for (int i = a.paragraph; i <= b.paragraph; ++i) {
         const Paragraph& old = paragraph(i);
@@ -128,6 +136,64 @@ void Document::applyChar(CharRange range, const CharFormat& change)
     const int count = int(result.size());
     replaceParagraphs(a.paragraph, count, std::move(result),
                       {ChangeKind::Format, r.cpMin, span, span});
+}
+
+template <typename Remap>
+void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
+{
+    // The undo buffer sees what a replacement of the paragraph by itself would show it.
+    if (m_observer)
+        m_observer->aboutToReplace(index, 1);
+    m_paragraphs.update(index, [&](ParagraphSlot& slot) {
+        RunList& runs = slot.paragraph->runs;
+        // The runs [first, last) overlap the range; `start` is where the first begins.
+        size_t first = 0;
+        int32_t start = 0;
+        if (m_runHint.paragraph == index && m_runHint.version == m_version &&
+            m_runHint.start <= from && m_runHint.run < runs.size()) {
+            first = m_runHint.run;
+            start = m_runHint.start;
+        }
+        while (first < runs.size() && start + runs[first].length <= from)
+            start += runs[first++].length;
+        size_t last = first;
+        int32_t end = start;
+        while (last < runs.size() && end < to)
+            end += runs[last++].length;
+        if (first == last)
+            return;
+        // Their replacement, with a neighbour on either side so that runs of one format that
+        // come to meet join as they would in a paragraph built afresh.
+        const size_t low = first > 0 ? first - 1 : first;
+        const size_t high = last < runs.size() ? last + 1 : last;
+        m_runHint.paragraph = index;
+        m_runHint.run = low;
+        m_runHint.start = low < first ? start - runs[low].length : start;
+        RunList replacement;
+        for (size_t k = low; k < first; ++k)
+            appendRun(replacement, runs[k]);
+        int32_t runStart = start;
+        for (size_t k = first; k < last; ++k) {
+            const TextRun& run = runs[k];
+            const int32_t runEnd = runStart + run.length;
+            if (run.picture) {
+                const bool changed = runStart >= from && runStart < to;
+                replacement.push_back(
+                    TextRun{run.length, changed ? remap(run.format) : run.format, run.picture});
+            } else {
+                appendRun(replacement, std::min(runEnd, from) - runStart, run.format);
+                appendRun(replacement, std::min(runEnd, to) - std::max(runStart, from),
+                          remap(run.format));
+                appendRun(replacement, runEnd - std::max(runStart, to), run.format);
+            }
+            runStart = runEnd;
+        }
+        for (size_t k = last; k < high; ++k)
+            appendRun(replacement, runs[k]);
+        replaceRuns(runs, low, high, std::move(replacement));
+    });
+    if (m_observer)
+        m_observer->replaced(index, 1, 1);
 }
 
 std::pair<int, int> Document::touchedParagraphs(CharRange range) const

@@ -225,4 +225,20 @@ private:
     std::optional<FileKind> m_loadedKind;
 };
 
+// Holds an engine's undo discarded for one pass (see EditSession::beginDiscardingUndo); the
+// pass must leave the buffer empty after each of its changes anyway.
+class DiscardedUndo {
+public:
+    explicit DiscardedUndo(Engine& engine) : m_session(engine.session())
+    {
+        m_session.beginDiscardingUndo();
+    }
+    ~DiscardedUndo() { m_session.endDiscardingUndo(); }
+    DiscardedUndo(const DiscardedUndo&) = delete;
+    DiscardedUndo& operator=(const DiscardedUndo&) = delete;
+
+private:
+    EditSession& m_session;
+};
+
 }  // namespace richedit

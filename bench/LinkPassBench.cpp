@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <cstdlib>
 
 namespace {
 
@@ -118,27 +119,19 @@ void BM_HyperLinkDocument(benchmark::State& state)
 }
 BENCHMARK(BM_HyperLinkDocument)->Unit(benchmark::kMillisecond);
 
-// N addresses, alternating web and e-mail, each between two words; `separator` follows each
-// address (a space: one paragraph; CR LF: a paragraph each).
-QString addressesWith(int count, const QString& separator)
-{
-    QString text;
-    text.reserve(qsizetype(count) * 40);
-    for (int i = 0; i < count; ++i) {
-        text += i % 2 == 0 ? QStringLiteral("see www.site%1.example.com").arg(i)
-                           : QStringLiteral("mail user%1@mail.example.org").arg(i);
-        text += separator;
-    }
-    return text;
-}
-
-// The whole-document pass over the same addresses in one paragraph and one per paragraph, in
-// one run; the reported time is the one-paragraph pass, "ratio" the one against the other.
-void BM_HyperLinkDocumentOneParagraph(benchmark::State& state)
+// Runs a pass over text made of `count` items, once with each item in its own paragraph and once
+// with all of them in one paragraph, in one run; the reported time is the one-paragraph pass,
+// "ratio" the one against the other.
+template <typename Pass>
+void oneParagraphAgainstSpread(benchmark::State& state, const QString& (*itemText)(int), Pass pass)
 {
     const int count = int(state.range(0));
-    const QString oneParagraph = addressesWith(count, QStringLiteral(" "));
-    const QString spread = addressesWith(count, QStringLiteral("\r\n"));
+    QString oneParagraph;
+    QString spread;
+    for (int i = 0; i < count; ++i) {
+        oneParagraph += itemText(i) + u' ';
+        spread += itemText(i) + QStringLiteral("\r\n");
+    }
     Control ui;
     const auto timedPass = [&](const QString& text) {
         ui.control.LetText(text);
@@ -146,7 +139,7 @@ void BM_HyperLinkDocumentOneParagraph(benchmark::State& state)
         benchmark::DoNotOptimize(ui.control.TotalLineCount());
         QElapsedTimer timer;
         timer.start();
-        ui.control.HyperLinkDocument();
+        pass(ui.control);
         // What the window shows afterwards is part of the pass's cost.
         benchmark::DoNotOptimize(ui.control.TotalLineCount());
         return double(timer.nsecsElapsed()) / 1e9;
@@ -158,16 +151,56 @@ void BM_HyperLinkDocumentOneParagraph(benchmark::State& state)
         one = timedPass(oneParagraph);
         state.SetIterationTime(one);
     }
-    const richedit::Document& document = ui.window->engine().document();
     state.counters["spreadMs"] = many * 1e3;
     state.counters["ratio"] = many > 0 ? one / many : 0;
-    // 1 when the last address of the paragraph carries the link.
-    state.counters["linked"] =
-        document.formatAt(document.length() - 3).lcid == richedit::LinkLcid ? 1 : 0;
+}
+
+// An address between two words, alternating web and e-mail.
+const QString& addressItem(int i)
+{
+    static QString item;
+    item = i % 2 == 0 ? QStringLiteral("see www.site%1.example.com").arg(i)
+                      : QStringLiteral("mail user%1@mail.example.org").arg(i);
+    return item;
+}
+
+// The whole-document link pass over N addresses.
+void BM_HyperLinkDocumentOneParagraph(benchmark::State& state)
+{
+    oneParagraphAgainstSpread(state, addressItem, [](XrRTB& control) {
+        control.HyperLinkDocument();
+        const richedit::Document& document =
+            control.findChild<richedit::RichTextBox*>(QStringLiteral("RichTextBox1"))
+                ->engine()
+                .document();
+        // The last address carries the link.
+        if (document.formatAt(document.length() - 3).lcid != richedit::LinkLcid)
+            std::abort();
+    });
 }
 BENCHMARK(BM_HyperLinkDocumentOneParagraph)
     ->Arg(10000)
     ->Arg(30000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A statement with three keywords.
+const QString& statementItem(int i)
+{
+    static QString item;
+    item = QStringLiteral("Dim value%1 As Long").arg(i);
+    return item;
+}
+
+// Keyword colouring over N statements.
+void BM_KeywordColouringOneParagraph(benchmark::State& state)
+{
+    oneParagraphAgainstSpread(state, statementItem,
+                              [](XrRTB& control) { control.ApplyVB6Syntax(); });
+}
+BENCHMARK(BM_KeywordColouringOneParagraph)
+    ->Arg(3000)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

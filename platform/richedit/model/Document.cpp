@@ -204,10 +204,8 @@ CharFormat Document::formatAt(int32_t position) const
 {
     const Location at = locate(snap(position));
     const Paragraph& paragraph = this->paragraph(at.paragraph);
-    uint32_t found = paragraph.mark;
-    forEachRun(paragraph, at.offset, at.offset + 1,
-               [&](const TextRun& run, int32_t, int32_t) { found = run.format; });
-    return m_pool.at(found);
+    const size_t run = runAt(at.paragraph, at.offset).first;
+    return m_pool.at(run < paragraph.runs.size() ? paragraph.runs[run].format : paragraph.mark);
 }
 
 CharFormat Document::insertionFormat(int32_t position) const

@@ -218,6 +218,11 @@ private:
     uint32_t convertedParaFormat(const ParaFormat& source);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
+    // The first run of a paragraph that ends after `offset` (the run count past the last),
+    // and where it starts. The search begins at the run found or changed last when that is
+    // still valid and not past the offset, so that a pass reading and marking from left to
+    // right does not walk the runs before each of its ranges.
+    std::pair<size_t, int32_t> runAt(int index, int32_t offset) const;
     // Gives the characters [from, to) of one paragraph the formats `remap` makes of theirs,
     // changing only the runs they lie in: a pass marking one address after another in a long
     // paragraph costs what it marks, not the paragraph's run list each time.
@@ -254,16 +259,15 @@ private:
     ParagraphObserver* m_observer = nullptr;
     // Counts the changes told to watchers.
     uint64_t m_version = 0;
-    // Where the last in-place format change began (run `run` of `paragraph`, at offset
-    // `start`), valid while no other change came after it: a pass marking from left to right
-    // finds each next range without walking the runs before it.
+    // The run runAt found last, or where the last in-place format change began (run `run` of
+    // `paragraph`, at offset `start`), valid while the version is the document's.
     struct RunHint {
         int paragraph = -1;
         size_t run = 0;
         int32_t start = 0;
         uint64_t version = 0;
     };
-    RunHint m_runHint;
+    mutable RunHint m_runHint;
 };
 
 // Groups the changes of one compound edit into one record.

@@ -147,15 +147,7 @@ void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
     m_paragraphs.update(index, [&](ParagraphSlot& slot) {
         RunList& runs = slot.paragraph->runs;
         // The runs [first, last) overlap the range; `start` is where the first begins.
-        size_t first = 0;
-        int32_t start = 0;
-        if (m_runHint.paragraph == index && m_runHint.version == m_version &&
-            m_runHint.start <= from && m_runHint.run < runs.size()) {
-            first = m_runHint.run;
-            start = m_runHint.start;
-        }
-        while (first < runs.size() && start + runs[first].length <= from)
-            start += runs[first++].length;
+        auto [first, start] = runAt(index, from);
         size_t last = first;
         int32_t end = start;
         while (last < runs.size() && end < to)
@@ -194,6 +186,23 @@ void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
     });
     if (m_observer)
         m_observer->replaced(index, 1, 1);
+}
+
+std::pair<size_t, int32_t> Document::runAt(int index, int32_t offset) const
+{
+    const RunList& runs = paragraph(index).runs;
+    size_t k = 0;
+    int32_t start = 0;
+    if (m_runHint.paragraph == index && m_runHint.version == m_version &&
+        m_runHint.start <= offset && m_runHint.run < runs.size()) {
+        k = m_runHint.run;
+        start = m_runHint.start;
+    }
+    while (k < runs.size() && start + runs[k].length <= offset)
+        start += runs[k++].length;
+    if (k < runs.size())
+        m_runHint = {index, k, start, m_version};
+    return {k, start};
 }
 
 std::pair<int, int> Document::touchedParagraphs(CharRange range) const
@@ -246,8 +255,9 @@ CharFormat Document::charFormatAt(CharRange range) const
         const Paragraph& paragraph = this->paragraph(i);
         const int32_t from = i == a.paragraph ? a.offset : 0;
         const int32_t to = i == b.paragraph ? b.offset : int32_t(paragraph.text.size());
-        forEachRun(paragraph, from, to,
-                   [&](const TextRun& run, int32_t, int32_t) { count(run.format); });
+        auto [k, start] = runAt(i, from);
+        for (; k < paragraph.runs.size() && start < to; start += paragraph.runs[k++].length)
+            count(paragraph.runs[k].format);
     }
     // Marks count only when the range holds nothing but marks.
     if (!first) {

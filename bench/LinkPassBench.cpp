@@ -8,6 +8,7 @@
 #include "platform/richedit/view/RichTextView.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/ReplaceAllEngine.h"
 
 #include "bench/GeneratedText.h"
 
@@ -200,6 +201,28 @@ void BM_KeywordColouringOneParagraph(benchmark::State& state)
                               [](XrRTB& control) { control.ApplyVB6Syntax(); });
 }
 BENCHMARK(BM_KeywordColouringOneParagraph)
+    ->Arg(3000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Replace All of a keyword by a longer one in a new colour, the window frozen as the replace
+// command freezes it.
+void BM_ReplaceAllOneParagraph(benchmark::State& state)
+{
+    oneParagraphAgainstSpread(state, statementItem, [](XrRTB& control) {
+        auto* window = control.findChild<richedit::RichTextBox*>(QStringLiteral("RichTextBox1"));
+        int32_t caret = 0;
+        int32_t count = 0;
+        window->engine().freeze();
+        ReplaceAllEngine(*window).ReplaceAllMatchCase(
+            QStringLiteral("Long"), QStringLiteral("Integer"), caret, true, 0x0000FF, count);
+        window->engine().unfreeze();
+        if (count == 0)
+            std::abort();
+    });
+}
+BENCHMARK(BM_ReplaceAllOneParagraph)
     ->Arg(3000)
     ->Iterations(1)
     ->UseManualTime()

@@ -69,6 +69,11 @@ public:
     virtual void aboutToReplace(int first, int count) = 0;
     virtual void replaced(int first, int oldCount, int newCount) = 0;
     virtual void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) = 0;
+    // Runs [firstRun, lastRun) of a paragraph, covering `length` characters from `offset`, are
+    // about to change their formats, and then are `newCount` runs over the same characters.
+    virtual void aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                               int32_t length) = 0;
+    virtual void formatted(int paragraph, size_t newCount) = 0;
 };
 
 class Document {
@@ -175,6 +180,10 @@ public:
 
     // --- Snapshots (undo) ---
     std::vector<Paragraph> copyParagraphs(int first, int count) const;
+    // Puts saved runs in place of runs [first, first + count) of a paragraph, which cover
+    // `length` characters from `offset` as they do, as one format change.
+    void restoreRuns(int paragraph, size_t first, size_t count, RunList runs, int32_t offset,
+                     int32_t length);
     // Puts saved paragraphs in place of [first, first + count) as one text change.
     void restoreParagraphs(int first, int count, std::vector<Paragraph> paragraphs);
     // Puts `text` in place of `removed` units at `offset` of one paragraph, with the runs and

@@ -141,9 +141,6 @@ void Document::applyChar(CharRange range, const CharFormat& change)
 template <typename Remap>
 void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
 {
-    // The undo buffer sees what a replacement of the paragraph by itself would show it.
-    if (m_observer)
-        m_observer->aboutToReplace(index, 1);
     m_paragraphs.update(index, [&](ParagraphSlot& slot) {
         RunList& runs = slot.paragraph->runs;
         // The runs [first, last) overlap the range; `start` is where the first begins.
@@ -158,9 +155,14 @@ void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
         // come to meet join as they would in a paragraph built afresh.
         const size_t low = first > 0 ? first - 1 : first;
         const size_t high = last < runs.size() ? last + 1 : last;
+        const int32_t lowStart = low < first ? start - runs[low].length : start;
+        const int32_t highEnd = high > last ? end + runs[last].length : end;
+        // The undo buffer keeps just these runs.
+        if (m_observer)
+            m_observer->aboutToFormat(index, low, high, lowStart, highEnd - lowStart);
         m_runHint.paragraph = index;
         m_runHint.run = low;
-        m_runHint.start = low < first ? start - runs[low].length : start;
+        m_runHint.start = lowStart;
         RunList replacement;
         for (size_t k = low; k < first; ++k)
             appendRun(replacement, runs[k]);
@@ -182,10 +184,21 @@ void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
         }
         for (size_t k = last; k < high; ++k)
             appendRun(replacement, runs[k]);
+        const size_t count = replacement.size();
         replaceRuns(runs, low, high, std::move(replacement));
+        if (m_observer)
+            m_observer->formatted(index, count);
     });
-    if (m_observer)
-        m_observer->replaced(index, 1, 1);
+}
+
+void Document::restoreRuns(int paragraph, size_t first, size_t count, RunList runs, int32_t offset,
+                           int32_t length)
+{
+    m_paragraphs.update(paragraph, [&](ParagraphSlot& slot) {
+        replaceRuns(slot.paragraph->runs, first, first + count, std::move(runs));
+    });
+    const int32_t start = paragraphStart(paragraph) + offset;
+    notify({ChangeKind::Format, start, length, length});
 }
 
 std::pair<size_t, int32_t> Document::runAt(int index, int32_t offset) const

@@ -1,5 +1,7 @@
 #include "platform/richedit/model/UndoBuffer.h"
 
+#include "platform/richedit/model/ParagraphRuns.h"
+
 #include <algorithm>
 
 namespace richedit {
@@ -58,8 +60,12 @@ void UndoBuffer::aboutToReplace(int first, int count)
 {
     if (m_restoring)
         return;
-    if (!m_recording)
+    if (!m_recording) {
+        // The runs a slice step counts on may move.
+        if (m_step && m_step->runSlice && m_step->first >= first && m_step->first < first + count)
+            keepWholeParagraph(*m_step);
         return;
+    }
     if (!m_stepStarted) {
         Step step;
         step.first = first;
@@ -94,6 +100,15 @@ void UndoBuffer::widen(Step& step, int first, int count) const
 
 void UndoBuffer::keepWholeParagraph(Step& step) const
 {
+    if (step.runSlice) {
+        Paragraph was = m_document.paragraph(step.first);
+        replaceRuns(was.runs, step.firstRun, step.firstRun + step.runCount, std::move(step.runs));
+        step.before.clear();
+        step.before.push_back(std::move(was));
+        step.runSlice = false;
+        step.runs = {};
+        return;
+    }
     if (!step.inParagraph)
         return;
     const Paragraph& now = m_document.paragraph(step.first);
@@ -165,6 +180,39 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
     widen(step, paragraph, 1);
 }
 
+void UndoBuffer::aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                               int32_t length)
+{
+    if (m_restoring)
+        return;
+    if (!m_recording || m_stepStarted) {
+        aboutToReplace(paragraph, 1);
+        return;
+    }
+    const RunList& runs = m_document.paragraph(paragraph).runs;
+    Step step;
+    step.first = paragraph;
+    step.count = 1;
+    step.selectionBefore = step.selectionAfter = m_before;
+    step.kind = m_kind;
+    step.runSlice = true;
+    step.firstRun = firstRun;
+    step.runCount = lastRun - firstRun;
+    step.offset = offset;
+    step.length = length;
+    step.runs.reserve(step.runCount);
+    for (size_t k = firstRun; k < lastRun; ++k)
+        step.runs.push_back(runs[k]);
+    m_step = std::move(step);
+    m_stepStarted = true;
+}
+
+void UndoBuffer::formatted(int paragraph, size_t newCount)
+{
+    if (!m_restoring && m_recording && m_step && m_step->runSlice && m_step->first == paragraph)
+        m_step->runCount = newCount;
+}
+
 void UndoBuffer::replaced(int first, int oldCount, int newCount)
 {
     if (m_restoring)
@@ -184,6 +232,23 @@ std::optional<SelectionState> UndoBuffer::undo()
     if (!m_step)
         return std::nullopt;
     Step step = std::move(*m_step);
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        Step inverse = step;
+        inverse.selectionBefore = step.selectionAfter;
+        inverse.selectionAfter = step.selectionBefore;
+        inverse.runCount = step.runs.size();
+        inverse.runs.clear();
+        for (size_t k = step.firstRun; k < step.firstRun + step.runCount; ++k)
+            inverse.runs.push_back(now[k]);
+        m_restoring = true;
+        m_document.restoreRuns(step.first, step.firstRun, step.runCount, std::move(step.runs),
+                               step.offset, step.length);
+        m_restoring = false;
+        m_step = std::move(inverse);
+        m_runOpen = false;
+        return step.selectionBefore;
+    }
     if (step.inParagraph) {
         const Paragraph& now = m_document.paragraph(step.first);
         Step inverse = step;

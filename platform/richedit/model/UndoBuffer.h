@@ -49,6 +49,9 @@ private:
     void aboutToReplace(int first, int count) override;
     void replaced(int first, int oldCount, int newCount) override;
     void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) override;
+    void aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                       int32_t length) override;
+    void formatted(int paragraph, size_t newCount) override;
 
     // Either the paragraphs a change replaced, or, for edits inside one paragraph, only what
     // they replaced there: `removedText` gave way to the `added` units at `offset` of paragraph
@@ -67,6 +70,14 @@ private:
         QString removedText;
         RunList runs;
         uint32_t format = 0;
+        // Or, for a format change inside one paragraph, only the runs it replaced: `runs` were
+        // where runs [firstRun, firstRun + runCount) of paragraph `first` are, over `length`
+        // characters from `offset`. A long paragraph coloured keyword by keyword is then not
+        // copied for each keyword.
+        bool runSlice = false;
+        size_t firstRun = 0;
+        size_t runCount = 0;
+        int32_t length = 0;
     };
     // An in-paragraph step becomes one of whole paragraphs, for a change it cannot take.
     void keepWholeParagraph(Step& step) const;

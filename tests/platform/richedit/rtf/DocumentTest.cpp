@@ -177,6 +177,36 @@ TEST(DocumentTest, RandomEditsMatchAPlainTextModel)
     expectMatches(document, model);
 }
 
+// A format step inside one paragraph keeps only the runs it replaced: undo and redo put them
+// back exactly, also after a change that was not recorded split the runs before them.
+TEST(DocumentTest, FormatStepInsideAParagraphUndoesAfterUnrecordedChanges)
+{
+    Document document;
+    UndoBuffer undo(document);
+    document.insert(0, QStringLiteral("aaaa bbbb cccc dddd eeee\r\nnext"), withLcid(1033));
+    const auto lcids = [&] {
+        QString result;
+        for (int32_t pos = 0; pos < document.length(); ++pos)
+            result += QChar(u'0' + document.formatAt(pos).lcid % 10);
+        return result;
+    };
+    document.applyChar({0, 4}, lcidChange(1031));
+    undo.begin(UndoKind::Other, {});
+    document.applyChar({10, 14}, lcidChange(1036));
+    undo.end({});
+    EXPECT_EQ(lcids(), QStringLiteral("111133333366663333333333333333"));
+    // Unrecorded, beneath the step: new runs before and inside its range.
+    document.applyChar({5, 7}, lcidChange(1049));
+    document.applyChar({11, 12}, lcidChange(1049));
+    const QString changed = lcids();
+    ASSERT_EQ(changed, QStringLiteral("111139933369663333333333333333"));
+    ASSERT_TRUE(undo.canUndo());
+    undo.undo();
+    EXPECT_EQ(lcids(), QStringLiteral("111133333333333333333333333333"));
+    undo.undo();
+    EXPECT_EQ(lcids(), changed);
+}
+
 TEST(DocumentTest, SnapAndClampPositions)
 {
     Document document;

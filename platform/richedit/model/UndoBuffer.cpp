@@ -56,6 +56,16 @@ void UndoBuffer::end(const SelectionState& after)
     m_stepStarted = false;
 }
 
+UndoBuffer::Step UndoBuffer::newStep(int first, int count) const
+{
+    Step step;
+    step.first = first;
+    step.count = count;
+    step.selectionBefore = step.selectionAfter = m_before;
+    step.kind = m_kind;
+    return step;
+}
+
 void UndoBuffer::aboutToReplace(int first, int count)
 {
     if (m_restoring)
@@ -67,12 +77,8 @@ void UndoBuffer::aboutToReplace(int first, int count)
         return;
     }
     if (!m_stepStarted) {
-        Step step;
-        step.first = first;
-        step.count = count;
+        Step step = newStep(first, count);
         step.before = m_document.copyParagraphs(first, count);
-        step.selectionBefore = step.selectionAfter = m_before;
-        step.kind = m_kind;
         m_step = std::move(step);
         m_stepStarted = true;
         return;
@@ -143,11 +149,7 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
     }
     const Paragraph& now = m_document.paragraph(paragraph);
     if (!m_stepStarted) {
-        Step step;
-        step.first = paragraph;
-        step.count = 1;
-        step.selectionBefore = step.selectionAfter = m_before;
-        step.kind = m_kind;
+        Step step = newStep(paragraph, 1);
         step.inParagraph = true;
         step.offset = offset;
         step.added = added;
@@ -190,11 +192,7 @@ void UndoBuffer::aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, i
         return;
     }
     const RunList& runs = m_document.paragraph(paragraph).runs;
-    Step step;
-    step.first = paragraph;
-    step.count = 1;
-    step.selectionBefore = step.selectionAfter = m_before;
-    step.kind = m_kind;
+    Step step = newStep(paragraph, 1);
     step.runSlice = true;
     step.firstRun = firstRun;
     step.runCount = lastRun - firstRun;

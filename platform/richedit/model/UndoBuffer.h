@@ -79,6 +79,8 @@ private:
         size_t runCount = 0;
         int32_t length = 0;
     };
+    // A step over paragraphs [first, first + count) for the bracketed change, nothing kept yet.
+    Step newStep(int first, int count) const;
     // An in-paragraph step becomes one of whole paragraphs, for a change it cannot take.
     void keepWholeParagraph(Step& step) const;
     // Widens the step to paragraphs [first, first + count).

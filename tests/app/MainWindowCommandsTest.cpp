@@ -9,6 +9,7 @@
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "platform/widgets/XrUCbutton.h"
+#include "richtext/core/FontFrm.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/printing/PrintPreview.h"
 #include "tests/app/MainWindowSupport.h"
@@ -323,6 +324,27 @@ TEST_F(EditCommands, UndoAfterAnIndentDragTakesBackTheDrag)
     EXPECT_EQ(formatOf(1), bulleted);
     EXPECT_EQ(formatOf(0).numbering, richedit::Bullet);
     EXPECT_EQ(control.Text(), QStringLiteral("first line\r\nsecond line"));
+}
+
+// Format > Font closed with OK and nothing changed: Ctrl+Z still takes back the typing.
+TEST_F(EditCommands, FontDialogClosedUnchangedLeavesTheTypingUndoable)
+{
+    app::Form1& form = load();
+    form.show();
+    XrRTB& control = *form.XrRTB1;
+    auto* view = control.findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    QTest::keyClicks(view, QStringLiteral("typed"));
+    ASSERT_EQ(control.Text(), QStringLiteral("typed"));
+    bool shown = false;
+    FontFrm::setShowHook([&shown](FontFrm& dialog) {
+        shown = true;
+        dialog.OKButton->click();
+    });
+    form.menuFont->trigger();
+    FontFrm::setShowHook({});
+    ASSERT_TRUE(shown);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(control.Text(), QString());
 }
 
 TEST_F(EditCommands, InsertEntriesReplaceTheSelection)

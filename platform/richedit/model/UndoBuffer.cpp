@@ -40,6 +40,16 @@ void UndoBuffer::begin(UndoKind kind, const SelectionState& before)
 
 void UndoBuffer::end(const SelectionState& after)
 {
+    // A change that replaced paragraphs by their equals (a format applied where every
+    // character has it already) leaves the old step in place.
+    if (m_recording && m_displacedStep) {
+        if (m_step && changesNothing(*m_step)) {
+            m_step = std::move(m_displaced);
+            m_stepStarted = false;
+        }
+        m_displaced.reset();
+        m_displacedStep = false;
+    }
     if (m_suspended) {
         if (m_recording && m_stepStarted && m_step) {
             m_step->selectionAfter = after;
@@ -79,12 +89,58 @@ void UndoBuffer::aboutToReplace(int first, int count)
     if (!m_stepStarted) {
         Step step = newStep(first, count);
         step.before = m_document.copyParagraphs(first, count);
-        m_step = std::move(step);
-        m_stepStarted = true;
+        startStep(std::move(step));
         return;
     }
     keepWholeParagraph(*m_step);
     widen(*m_step, first, count);
+}
+
+void UndoBuffer::startStep(Step step)
+{
+    m_displaced = std::move(m_step);
+    m_displacedStep = true;
+    m_step = std::move(step);
+    m_stepStarted = true;
+}
+
+bool UndoBuffer::changesNothing(const Step& step) const
+{
+    const auto sameRun = [](const TextRun& x, const TextRun& y) {
+        return x.length == y.length && x.format == y.format && x.picture == y.picture;
+    };
+    const auto sameRuns = [&](const RunList& a, const RunList& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameRun);
+    };
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        if (step.firstRun + step.runCount > now.size())
+            return false;
+        const auto slice = now.begin() + ptrdiff_t(step.firstRun);
+        return std::equal(slice, slice + ptrdiff_t(step.runCount), step.runs.begin(),
+                          step.runs.end(), sameRun);
+    }
+    if (step.inParagraph) {
+        const Paragraph& now = m_document.paragraph(step.first);
+        return step.added == step.removedText.size() && now.format == step.format &&
+               sameRuns(now.runs, step.runs) &&
+               now.text.mid(step.offset, step.added) == step.removedText;
+    }
+    if (size_t(step.count) != step.before.size())
+        return false;
+    // Runs and formats first: they tell a real format change at once, before any text is
+    // compared.
+    for (int k = 0; k < step.count; ++k) {
+        const Paragraph& now = m_document.paragraph(step.first + k);
+        const Paragraph& was = step.before[size_t(k)];
+        if (now.format != was.format || now.mark != was.mark || !sameRuns(now.runs, was.runs))
+            return false;
+    }
+    for (int k = 0; k < step.count; ++k) {
+        if (!(m_document.paragraph(step.first + k).text == step.before[size_t(k)].text))
+            return false;
+    }
+    return true;
 }
 
 void UndoBuffer::widen(Step& step, int first, int count) const
@@ -156,8 +212,7 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
         step.removedText = now.text.mid(offset, removed);
         step.runs = now.runs;
         step.format = now.format;
-        m_step = std::move(step);
-        m_stepStarted = true;
+        startStep(std::move(step));
         return;
     }
     Step& step = *m_step;
@@ -201,8 +256,7 @@ void UndoBuffer::aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, i
     step.runs.reserve(step.runCount);
     for (size_t k = firstRun; k < lastRun; ++k)
         step.runs.push_back(runs[k]);
-    m_step = std::move(step);
-    m_stepStarted = true;
+    startStep(std::move(step));
 }
 
 void UndoBuffer::formatted(int paragraph, size_t newCount)
@@ -247,6 +301,14 @@ std::optional<SelectionState> UndoBuffer::undo()
         m_runOpen = false;
         return step.selectionBefore;
     }
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        if (step.firstRun + step.runCount > now.size())
+            return false;
+        const auto slice = now.begin() + ptrdiff_t(step.firstRun);
+        return std::equal(slice, slice + ptrdiff_t(step.runCount), step.runs.begin(),
+                          step.runs.end(), sameRun);
+    }
     if (step.inParagraph) {
         const Paragraph& now = m_document.paragraph(step.first);
         Step inverse = step;
@@ -281,6 +343,7 @@ std::optional<SelectionState> UndoBuffer::undo()
 void UndoBuffer::clear()
 {
     m_step.reset();
+    m_displaced.reset();
     m_runOpen = false;
     m_stepStarted = false;
     m_suspendedStepStarted = false;

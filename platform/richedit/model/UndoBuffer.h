@@ -85,11 +85,19 @@ private:
     void keepWholeParagraph(Step& step) const;
     // Widens the step to paragraphs [first, first + count).
     void widen(Step& step, int first, int count) const;
+    // Whether the document holds again exactly what the step would put back.
+    bool changesNothing(const Step& step) const;
+    // The first replacement of a bracketed change takes the step; the one it displaced is
+    // kept until the change ends.
+    void startStep(Step step);
 
     Document& m_document;
     std::optional<Step> m_step;
     bool m_recording = false;
     bool m_stepStarted = false;  // the bracketed change already owns m_step
+    // The step a change in the brackets displaced, put back when that change changed nothing.
+    std::optional<Step> m_displaced;
+    bool m_displacedStep = false;
     UndoKind m_kind = UndoKind::Other;
     SelectionState m_before;
     bool m_runOpen = false;

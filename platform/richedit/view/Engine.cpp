@@ -112,12 +112,12 @@ void Engine::setText(const QString& text)
 
 QByteArray Engine::textRtfBytes() const
 {
-    return writeRtf(document().extractAll(), RtfWriteMode::WholeDocument);
+    return writeRtf(document());
 }
 
 int64_t Engine::textRtfLength() const
 {
-    return measureRtf(document().extractAll(), RtfWriteMode::WholeDocument);
+    return measureRtf(document());
 }
 
 QString Engine::textRtf() const

@@ -131,9 +131,11 @@ TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
 {
     QStringList opened;
     bool hasBrowser = false;
+    sys::OpenFailed openerFailed;
     const std::unique_ptr<sys::ShellService> desktop = sys::makeDesktopShell(
-        [&](const QString& url) {
+        [&](const QString& url, const sys::OpenFailed& failed) {
             opened << url;
+            openerFailed = failed;
             return true;
         },
         [&](const QString& path) { return hasBrowser && path.endsWith(".htm"); });
@@ -166,6 +168,14 @@ TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
         ++links;
     }
     EXPECT_GT(links, 0);
+
+    // The program the desktop names for web pages cannot show them after all (only a
+    // terminal editor handles their parent type): the user is told as when there is none.
+    ASSERT_TRUE(openerFailed);
+    openerFailed();
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "Unknown Filetype.");
+    EXPECT_EQ(boxes.shown()[1].owner, window.get());
 }
 
 TEST_F(OptionCommands, AboutWindowShowsTheInstalledAboutText)

@@ -109,8 +109,9 @@ QString PrivatePrintServer::start(const QString& queue)
     const QString root = m_folder.path();
     for (const char* folder : {"conf", "spool", "cache", "state", "tmp", "log", "out"})
         QDir(root).mkpath(QLatin1String(folder));
-    // Jobs are written by the daemon's unprivileged user.
-    QFile::setPermissions(root + QStringLiteral("/out"), QFileDevice::Permissions(0x7777));
+    // Jobs are written, and converted through temporary files, by the daemon's unprivileged user.
+    for (const char* folder : {"/out", "/tmp"})
+        QFile::setPermissions(root + QLatin1String(folder), QFileDevice::Permissions(0x7777));
     QFile::setPermissions(root, QFileDevice::Permissions(0x7755));
     const QString socket = root + QStringLiteral("/cups.sock");
     const QString conf = QStringLiteral(
@@ -193,7 +194,8 @@ bool PrivatePrintServer::waitForPostScriptJob(const QString& queue, int seconds)
         QFile file(jobFile(queue));
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray job = file.readAll();
-            if (job.startsWith("%!PS") && job.trimmed().endsWith("%%EOF"))
+            // A PostScript printer's job may begin and end with control characters.
+            if (job.left(64).contains("%!PS") && job.right(64).contains("%%EOF"))
                 return true;
         }
         QThread::msleep(100);

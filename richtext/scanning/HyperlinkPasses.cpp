@@ -90,6 +90,8 @@ void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::v
 {
     vbscript::RegExp expression = addressExpression();
     LongPass pass(&library().StopLinkPass, LongPass::EventLoop::Closed);
+    // Each mark's undo step is emptied right after it: none is recorded.
+    richedit::DiscardedUndo discarded(m_window.engine());
     forEachShownAddress(
         expression, shown,
         [&](const vbscript::Match& match, qsizetype first, richedit::CharRange range) {

@@ -135,9 +135,8 @@ bool HyperlinkMark::DetectURLZone(int32_t MyHitSpot, QString& ReturnMyURL)
 
 bool HyperlinkMark::detectZone(const QString& pattern, int32_t hitSpot, QString& address)
 {
-    // The address under the spot as the link passes found it: in the shown text of its
-    // paragraph, within the stretch that shows without a break, so that the address handed on
-    // is the one on the screen.
+    // The address under the spot as the link passes found it, in the shown text of its
+    // paragraph, so that the address handed on is the one on the screen.
     const Document& document = m_window.engine().document();
     // A spot between the units of a paragraph end or of a pair is in no address.
     if (hitSpot < 0 || document.snap(hitSpot) != hitSpot)
@@ -148,22 +147,19 @@ bool HyperlinkMark::detectZone(const QString& pattern, int32_t hitSpot, QString&
     const qsizetype hit = shown.indexAt(hitSpot);
     if (hit >= shown.size())
         return false;
-    const ShownText::Stretch stretch = shown.stretchAt(hit);
-    const qsizetype spot = hit - stretch.from;
     try {
         vbscript::RegExp addresses;
         addresses.setPattern(pattern);
         addresses.setIgnoreCase(true);
         addresses.setGlobal(true);
-        const vbscript::MatchCollection matches =
-            addresses.Execute(shown.text().mid(stretch.from, stretch.to - stretch.from));
+        const vbscript::MatchCollection matches = addresses.Execute(shown.text());
         for (const vbscript::Match match : matches) {
             // Input waiting is handled here and the match examined all the same.
             host::GetInputState();
             // Matches come in order and do not overlap: none further on can hold the spot.
-            if (match.FirstIndex() > spot)
+            if (match.FirstIndex() > hit)
                 break;
-            if (spot > match.FirstIndex() + match.Length() - 1)
+            if (hit > match.FirstIndex() + match.Length() - 1)
                 continue;
             // The click put the caret there: the selection's mark decides.
             if (!IsSelectionHyperLink())

@@ -94,7 +94,8 @@ void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::v
     richedit::DiscardedUndo discarded(m_window.engine());
     forEachShownAddress(
         expression, shown,
-        [&](const vbscript::Match& match, qsizetype first, richedit::CharRange range) {
+        [&](const vbscript::Match& match, qsizetype first,
+            const std::vector<richedit::CharRange>& pieces) {
             if (!pass.proceed())
                 return false;
             if (linked) {
@@ -104,7 +105,8 @@ void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::v
                     return true;
                 }
             }
-            m_mark.markRangeAtOnce(range.cpMin, range.cpMax - range.cpMin);
+            for (const richedit::CharRange& piece : pieces)
+                m_mark.markRangeAtOnce(piece.cpMin, piece.cpMax - piece.cpMin);
             clearUndoBuffer();
             pass.stepDone();
             return true;

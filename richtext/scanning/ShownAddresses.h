@@ -1,17 +1,18 @@
-// The addresses a reader sees. Hidden text ends an address as a blank does: each stretch of
-// text that shows without hidden text inside it is matched on its own, so that an address never
-// takes in, joins across or starts in what is not on the screen.
+// The addresses a reader sees. The pattern runs over the shown text, so that an address never
+// takes in, ends in or starts in hidden text, and one that hidden text splits on the screen is
+// found as the reader reads it.
 #pragma once
 
 #include "platform/regex/RegExp.h"
 #include "platform/richedit/model/HiddenText.h"
 
 #include <functional>
+#include <vector>
 
-// Calls visit(match, first, range) for each match of `expression` in the shown text, in order:
-// `first` is the match's index in the shown text and `range` the positions its characters
-// hold, which hold no hidden text. A false result from visit ends the walk. A failing pattern
-// ends it too, with what was visited so far.
-void forEachShownAddress(
-    vbscript::RegExp& expression, const richedit::ShownText& shown,
-    const std::function<bool(const vbscript::Match&, qsizetype, richedit::CharRange)>& visit);
+// Calls visit(match, first, pieces) for each match of `expression` in the shown text, in order:
+// `first` is the match's index in the shown text and `pieces` the positions its characters hold,
+// one range for each part that hidden text does not break. A false result from visit ends the
+// walk. A failing pattern ends it too, with what was visited so far.
+void forEachShownAddress(vbscript::RegExp& expression, const richedit::ShownText& shown,
+                         const std::function<bool(const vbscript::Match&, qsizetype,
+                                                  const std::vector<richedit::CharRange>&)>& visit);

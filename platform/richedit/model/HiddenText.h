@@ -60,13 +60,9 @@ public:
     CharRange range(qsizetype from, qsizetype to) const;
     // The index of the first shown unit at or after `position`.
     qsizetype indexAt(int32_t position) const;
-    // Shown units [from, to) that lie side by side in the document, the one at `index` among
-    // them: hidden text (or the ends of what was read) on either side.
-    struct Stretch {
-        qsizetype from = 0;
-        qsizetype to = 0;
-    };
-    Stretch stretchAt(qsizetype index) const;
+    // The positions shown units [from, to) hold, one range for each stretch of them that lies
+    // side by side in the document: the hidden text between them left out.
+    std::vector<CharRange> ranges(qsizetype from, qsizetype to) const;
 
 private:
     // A stretch of shown units that lie side by side in the document.

@@ -318,10 +318,10 @@ TEST_F(HyperlinkPassesTest, PreCheckLooksForAtColonOrWww)
     EXPECT_FALSE(HyperlinkPasses::mayHoldAddress(QStringLiteral("ww w.example")));
 }
 
-// Hidden text ends an address as a blank does: the mark covers what the reader sees, never
-// hidden text on either side of it or inside it, for the whole-text and the typing passes, and
-// the zone under a spot gives the address that shows.
-TEST_F(HyperlinkPassesTest, AddressesEndWhereHiddenTextBegins)
+// Addresses are read as the reader sees them: hidden text on either side is no part of one,
+// hidden text inside one is left out, and only the characters that show carry the mark, for
+// the whole-text and the typing passes; the zone under a spot gives the address that shows.
+TEST_F(HyperlinkPassesTest, AddressesAreTheShownText)
 {
     const QString rtf = QStringLiteral(
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\r\n"
@@ -329,7 +329,8 @@ TEST_F(HyperlinkPassesTest, AddressesEndWhereHiddenTextBegins)
         "\\pard Or {\\v http://evil.example/}www.shop.example now.\\par\r\n"
         "\\pard At www.cut{\\v xyz}.example and {\\v hidden@evil.org} me@mail.org\\par\r\n"
         "\\pard {\\v www.all.hidden.example}\\par\r\n}");
-    const QStringList shown{"www.bank.example", "www.shop.example", "www.cut", "me@mail.org"};
+    const QStringList shown{"www.bank.example", "www.shop.example", "www.cut", ".example",
+                            "me@mail.org"};
     m_window.setTextRTF(rtf);
     m_passes.HyperLinkDocument();
     EXPECT_EQ(linkRuns(), shown);
@@ -342,6 +343,9 @@ TEST_F(HyperlinkPassesTest, AddressesEndWhereHiddenTextBegins)
     m_window.setSelStart(int32_t(text.indexOf(u"shop")));
     EXPECT_TRUE(m_mark.DetectURLZone(m_window.SelStart(), address));
     EXPECT_EQ(address, u"www.shop.example");
+    m_window.setSelStart(int32_t(text.indexOf(u".example and")));
+    EXPECT_TRUE(m_mark.DetectURLZone(m_window.SelStart(), address));
+    EXPECT_EQ(address, u"www.cut.example");
     // Inside hidden text the spot stands before the next character that shows.
     EXPECT_FALSE(m_mark.DetectURLZone(int32_t(text.indexOf(u"evil")), address));
     EXPECT_EQ(address, u"www.shop.example");

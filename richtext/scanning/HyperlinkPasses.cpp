@@ -94,8 +94,7 @@ void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::v
     richedit::DiscardedUndo discarded(m_window.engine());
     forEachShownAddress(
         expression, shown,
-        [&](const vbscript::Match& match, qsizetype first,
-            const std::vector<richedit::CharRange>& pieces) {
+        [&](const vbscript::Match& match, qsizetype first, richedit::CharRange range) {
             if (!pass.proceed())
                 return false;
             if (linked) {
@@ -105,8 +104,7 @@ void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::v
                     return true;
                 }
             }
-            for (const richedit::CharRange& piece : pieces)
-                m_mark.markRangeAtOnce(piece.cpMin, piece.cpMax - piece.cpMin);
+            m_mark.markRangeAtOnce(range.cpMin, range.cpMax - range.cpMin);
             clearUndoBuffer();
             pass.stepDone();
             return true;

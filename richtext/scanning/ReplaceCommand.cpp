@@ -281,10 +281,8 @@ void ReplaceCommand::relinkRunAround(int32_t start, int32_t length)
     addresses.setIgnoreCase(true);
     addresses.setGlobal(true);
     forEachShownAddress(addresses, run,
-                        [&](const vbscript::Match&, qsizetype,
-                            const std::vector<richedit::CharRange>& pieces) {
-                            for (const richedit::CharRange& piece : pieces)
-                                links.markRangeAtOnce(piece.cpMin, piece.cpMax - piece.cpMin);
+                        [&](const vbscript::Match&, qsizetype, richedit::CharRange range) {
+                            links.markRangeAtOnce(range.cpMin, range.cpMax - range.cpMin);
                             return true;
                         });
     ClearWindowUndo();
@@ -338,14 +336,12 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
     HyperlinkMark links(m_window);
     LongPass pass(&state.StopLinkPass, LongPass::EventLoop::Closed);
     forEachShownAddress(addresses, shown,
-                        [&](const vbscript::Match&, qsizetype,
-                            const std::vector<richedit::CharRange>& pieces) {
+                        [&](const vbscript::Match&, qsizetype, richedit::CharRange range) {
                             if (!pass.proceed())
                                 return false;
                             // Exactly the address carries the mark; the characters after it
                             // stay plain text.
-                            for (const richedit::CharRange& piece : pieces)
-                                links.markRange(piece.cpMin, piece.cpMax - piece.cpMin);
+                            links.markRange(range.cpMin, range.cpMax - range.cpMin);
                             ClearWindowUndo();
                             pass.stepDone();
                             return true;

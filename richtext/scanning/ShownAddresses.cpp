@@ -2,9 +2,9 @@
 
 #include "platform/runtime/VbError.h"
 
-void forEachShownAddress(vbscript::RegExp& expression, const richedit::ShownText& shown,
-                         const std::function<bool(const vbscript::Match&, qsizetype,
-                                                  const std::vector<richedit::CharRange>&)>& visit)
+void forEachShownAddress(
+    vbscript::RegExp& expression, const richedit::ShownText& shown,
+    const std::function<bool(const vbscript::Match&, qsizetype, richedit::CharRange)>& visit)
 {
     vbscript::MatchCollection matches;
     try {
@@ -14,7 +14,7 @@ void forEachShownAddress(vbscript::RegExp& expression, const richedit::ShownText
     }
     for (const vbscript::Match match : matches) {
         const qsizetype first = match.FirstIndex();
-        if (!visit(match, first, shown.ranges(first, first + match.Length())))
+        if (!visit(match, first, shown.range(first, first + match.Length())))
             return;
     }
 }

@@ -7,12 +7,11 @@
 #include "platform/richedit/model/HiddenText.h"
 
 #include <functional>
-#include <vector>
 
-// Calls visit(match, first, pieces) for each match of `expression` in the shown text, in order:
-// `first` is the match's index in the shown text and `pieces` the positions its characters hold,
-// one range for each part that hidden text does not break. A false result from visit ends the
+// Calls visit(match, first, range) for each match of `expression` in the shown text, in order:
+// `first` is the match's index in the shown text and `range` the positions from its first
+// character to its last, hidden text between them included. A false result from visit ends the
 // walk. A failing pattern ends it too, with what was visited so far.
-void forEachShownAddress(vbscript::RegExp& expression, const richedit::ShownText& shown,
-                         const std::function<bool(const vbscript::Match&, qsizetype,
-                                                  const std::vector<richedit::CharRange>&)>& visit);
+void forEachShownAddress(
+    vbscript::RegExp& expression, const richedit::ShownText& shown,
+    const std::function<bool(const vbscript::Match&, qsizetype, richedit::CharRange)>& visit);

@@ -176,8 +176,8 @@ TEST_F(LinkAndEditCommands, PasteOfHtmlOnlyGivesItsText)
     EXPECT_TRUE(linkedAt(control, 11));
 }
 
-// Hidden text beside an address is no part of it: a click on the address the reader sees opens
-// that address, not one that runs on into hidden text or starts in it.
+// Hidden text beside or inside an address is no part of it: a click on the address the reader
+// sees opens that address, not one that runs on into hidden text or starts in it.
 TEST_F(LinkAndEditCommands, ClickOnLinkBesideHiddenTextOpensTheShownAddress)
 {
     app::Form1& form = load();
@@ -203,7 +203,8 @@ TEST_F(LinkAndEditCommands, ClickOnLinkBesideHiddenTextOpensTheShownAddress)
     const QString rtf = QStringLiteral(
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\fs20\r\n"
         "\\pard Visit www.bank.example{\\v .evil.example/steal} today.\\par\r\n"
-        "\\pard Or {\\v http://evil.example/}www.shop.example now.\\par\r\n}");
+        "\\pard Or {\\v http://evil.example/}www.shop.example now.\\par\r\n"
+        "\\pard And www.cut{\\v xyz}.example too.\\par\r\n}");
     control.LetTextRTF(rtf);
     control.HyperLinkDocument();
     const QString text = control.Text();
@@ -216,6 +217,9 @@ TEST_F(LinkAndEditCommands, ClickOnLinkBesideHiddenTextOpensTheShownAddress)
     // The hidden text carries no mark: a click where it stands opens nothing more.
     clickOn(int32_t(text.indexOf(u" today")));
     EXPECT_EQ(shell.openedUrls().size(), 2);
+    // An address that hidden text splits opens as it reads.
+    clickOn(int32_t(text.indexOf(u"ample too")));
+    EXPECT_EQ(shell.openedUrls().mid(2), QStringList{QStringLiteral("http://www.cut.example")});
 }
 
 TEST_F(LinkAndEditCommands, ColourChoicesStoreTheColourAndOnlyTheMenuAppliesIt)

@@ -279,20 +279,4 @@ qsizetype ShownText::indexAt(int32_t position) const
     return std::min(piece.index + (position - piece.position), next);
 }
 
-std::vector<CharRange> ShownText::ranges(qsizetype from, qsizetype to) const
-{
-    std::vector<CharRange> result;
-    from = std::max<qsizetype>(from, 0);
-    to = std::min(to, m_text.size());
-    for (size_t piece = from < to ? pieceOfIndex(from) : m_pieces.size(); from < to; ++piece) {
-        const qsizetype pieceEnd =
-            piece + 1 < m_pieces.size() ? m_pieces[piece + 1].index : m_text.size();
-        const qsizetype end = std::min(to, pieceEnd);
-        const int32_t start = m_pieces[piece].position + int32_t(from - m_pieces[piece].index);
-        result.push_back({start, start + int32_t(end - from)});
-        from = end;
-    }
-    return result;
-}
-
 }  // namespace richedit

@@ -60,9 +60,6 @@ public:
     CharRange range(qsizetype from, qsizetype to) const;
     // The index of the first shown unit at or after `position`.
     qsizetype indexAt(int32_t position) const;
-    // The positions shown units [from, to) hold, one range for each stretch of them that lies
-    // side by side in the document: the hidden text between them left out.
-    std::vector<CharRange> ranges(qsizetype from, qsizetype to) const;
 
 private:
     // A stretch of shown units that lie side by side in the document.

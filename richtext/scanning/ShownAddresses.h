@@ -1,6 +1,6 @@
-// The addresses a reader sees. The pattern runs over the shown text, so that an address never
-// takes in, ends in or starts in hidden text, and one that hidden text splits on the screen is
-// found as the reader reads it.
+// The addresses a reader sees. The pattern runs over the shown text, so that hidden text before
+// or after an address is never part of it, and an address that hidden text splits on the screen
+// is found as the reader reads it.
 #pragma once
 
 #include "platform/regex/RegExp.h"

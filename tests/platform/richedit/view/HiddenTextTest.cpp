@@ -363,7 +363,8 @@ TEST_F(HiddenTextTest, CaretKeyBesideLongHiddenRunCostsAStep)
     const qint64 besideHidden = timed(
         [&] { landed = skipHiddenForward(document, 6) + skipHiddenBackward(document, hiddenEnd); });
     EXPECT_EQ(landed, hiddenEnd + 6);
-    // Position by position the hidden side costs the 104,000 positions times the runs.
-    EXPECT_LT(besideHidden, 20 * besideShown + 2'000'000)
+    // Position by position the hidden side costs the 104,000 positions times the runs: many
+    // seconds, far above the margin left for a loaded machine.
+    EXPECT_LT(besideHidden, 20 * besideShown + 200'000'000)
         << besideHidden << " ns beside hidden text, " << besideShown << " ns beside shown text";
 }

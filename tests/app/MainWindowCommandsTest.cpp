@@ -480,6 +480,10 @@ TEST_F(EditCommands, CancellingThePdfFileDialogEndsThePrintQuietly)
     struct NoQueues : host::PrintServer {
         QList<host::PrintQueue> queues() override { return {}; }
         host::OpenedQueue open(const QString&) override { return {}; }
+        host::Submission submit(const host::ServerJob&, std::stop_token) override
+        {
+            return {host::Submission::Refused, QStringLiteral("No such queue.")};
+        }
     } server;
     testsupport::ScopedService<host::PrintServer> serverInstalled(host::printServerService(),
                                                                   server);

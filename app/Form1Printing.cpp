@@ -20,19 +20,18 @@ QString jobCount(int jobs)
 
 void Form1::showDocumentPanel()
 {
-    StatusBar1->Panels(1).setText(m_printJobsNote.isEmpty()
-                                      ? m_documentPanelText
-                                      : m_documentPanelText + QStringLiteral("    ") +
-                                            m_printJobsNote);
+    StatusBar1->Panels(1).setText(
+        m_printJobsNote.isEmpty() ? m_documentPanelText
+                                  : m_documentPanelText + QStringLiteral("    ") + m_printJobsNote);
 }
 
 void Form1::watchPrintJobs()
 {
     host::PrinterDevice& printer = host::printerService().get();
     const int waiting = printer.jobsWaiting();
-    const QString note = waiting == 0 ? QString()
-                                      : QStringLiteral("Handing %1 to the printer...")
-                                            .arg(jobCount(waiting));
+    const QString note =
+        waiting == 0 ? QString()
+                     : QStringLiteral("Handing %1 to the printer...").arg(jobCount(waiting));
     if (note != m_printJobsNote) {
         m_printJobsNote = note;
         showDocumentPanel();
@@ -74,14 +73,14 @@ bool Form1::mayCloseWithPrintJobsWaiting()
     if (waiting == 0)
         return true;
     const QString them = waiting == 1 ? QStringLiteral("it") : QStringLiteral("them");
-    const int answer = host::MsgBox(
-        QStringLiteral("%1 %2 not reached the printer yet.\n\n"
-                       "Yes: cancel %3 and quit now.\n"
-                       "No: quit as soon as the printer has %3.\n"
-                       "Cancel: go on working.")
-            .arg(jobCount(waiting), waiting == 1 ? QStringLiteral("has") : QStringLiteral("have"),
-                 them),
-        host::vbYesNoCancel | host::vbQuestion, ProductName, this);
+    const int answer =
+        host::MsgBox(QStringLiteral("%1 %2 not reached the printer yet.\n\n"
+                                    "Yes: cancel %3 and quit now.\n"
+                                    "No: quit as soon as the printer has %3.\n"
+                                    "Cancel: go on working.")
+                         .arg(jobCount(waiting),
+                              waiting == 1 ? QStringLiteral("has") : QStringLiteral("have"), them),
+                     host::vbYesNoCancel | host::vbQuestion, ProductName, this);
     if (answer == host::vbYes) {
         printer.cancelWaitingJobs();
         return true;

@@ -50,9 +50,9 @@ public:
                                ConnectMilliseconds, nullptr);
         if (!http)
             return {Submission::NoAnswer, {}};
-        // Waits are checked each second: the server may stay silent for as long as it likes,
-        // and a stop request ends the wait.
-        m_setTimeout(http, 1.0, &ServerClient::keepWaiting, &stop);
+        // Waits are checked four times a second: the server may stay silent for as long as it
+        // likes, and a stop request ends the wait.
+        m_setTimeout(http, 0.25, &ServerClient::keepWaiting, &stop);
 
         std::vector<QByteArray> texts;
         texts.reserve(std::size_t(job.options.size()) * 2);
@@ -62,10 +62,10 @@ public:
             texts.push_back(value);
             options.push_back({texts[texts.size() - 2].data(), texts.back().data()});
         }
-        const int id = m_printFile(http, job.queue.toLocal8Bit().constData(),
-                                   QFile::encodeName(job.file).constData(),
-                                   job.title.toUtf8().constData(), int(options.size()),
-                                   options.empty() ? nullptr : options.data());
+        const int id =
+            m_printFile(http, job.queue.toLocal8Bit().constData(),
+                        QFile::encodeName(job.file).constData(), job.title.toUtf8().constData(),
+                        int(options.size()), options.empty() ? nullptr : options.data());
         const int status = m_lastError();
         const QString reason = QString::fromUtf8(m_lastErrorString());
         m_close(http);

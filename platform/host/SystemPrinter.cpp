@@ -143,18 +143,18 @@ private:
         const QByteArray longEdge = "two-sided-long-edge";
         const QByteArray shortEdge = "two-sided-short-edge";
         switch (m_printer->duplex()) {
-        case QPrinter::DuplexNone:
-            options.emplaceBack("sides", "one-sided");
-            break;
-        case QPrinter::DuplexAuto:
-            options.emplaceBack("sides", landscape ? shortEdge : longEdge);
-            break;
-        case QPrinter::DuplexLongSide:
-            options.emplaceBack("sides", longEdge);
-            break;
-        case QPrinter::DuplexShortSide:
-            options.emplaceBack("sides", shortEdge);
-            break;
+            case QPrinter::DuplexNone:
+                options.emplaceBack("sides", "one-sided");
+                break;
+            case QPrinter::DuplexAuto:
+                options.emplaceBack("sides", landscape ? shortEdge : longEdge);
+                break;
+            case QPrinter::DuplexLongSide:
+                options.emplaceBack("sides", longEdge);
+                break;
+            case QPrinter::DuplexShortSide:
+                options.emplaceBack("sides", shortEdge);
+                break;
         }
         if (landscape)
             options.emplaceBack("landscape", "");
@@ -488,8 +488,8 @@ void SystemPrinterDevice::adopt(std::optional<PrinterAnswer> answer)
         return;
     m_queues = answer->queues;
     if (answer->opened.printer) {
-        m_out = std::make_unique<QueuePrinter>(answer->target, std::move(answer->opened),
-                                               *m_handover);
+        m_out =
+            std::make_unique<QueuePrinter>(answer->target, std::move(answer->opened), *m_handover);
     } else if (answer->target.isEmpty() && (!m_out || m_out->isQueue())) {
         m_out = std::make_unique<PdfFilePrinter>();
     } else {

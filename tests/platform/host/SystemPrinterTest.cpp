@@ -316,7 +316,10 @@ TEST_F(SystemPrinterTest, ThePdfFileIsNamedAfterTheDocumentOfTheWindowPrinting)
 TEST_F(SystemPrinterTest, AQueueJobEndsAtOnceAndReachesASilentServerWhenItAnswers)
 {
     m_server.setQueues({"office"}, "office");
-    host::refreshPrinters();
+    m_dialogs.answer(host::DialogAnswer::withPrinter(host::PrinterChoice{"office"}));
+    host::CommonDialog dialog;
+    dialog.PrinterDefault = true;
+    dialog.ShowPrinter();
     host::PrinterDevice& device = host::printerService().get();
     ASSERT_EQ(host::printer().DeviceName(), "office");
     device.setOrientation(host::vbPRORLandscape);

@@ -9,7 +9,6 @@ namespace host {
 PrintHandover::PrintHandover(PrintServer& server, std::chrono::milliseconds retryAfter)
     : m_server(server),
       m_retryAfter(retryAfter),
-      m_folder(QDir::tempPath() + QStringLiteral("/scrivet-print-XXXXXX")),
       m_thread([this](std::stop_token stop) { run(std::move(stop)); })
 {
 }
@@ -29,10 +28,12 @@ PrintHandover::~PrintHandover()
 
 QString PrintHandover::newJobFile()
 {
-    if (!m_folder.isValid())
+    if (!m_folder)
+        m_folder.emplace(QDir::tempPath() + QStringLiteral("/scrivet-print-XXXXXX"));
+    if (!m_folder->isValid())
         return {};
     // No ".pdf": a printer given such a name writes a plain PDF file instead of a job.
-    return m_folder.filePath(QStringLiteral("job-%1").arg(++m_fileCount));
+    return m_folder->filePath(QStringLiteral("job-%1").arg(++m_fileCount));
 }
 
 void PrintHandover::hand(ServerJob job)

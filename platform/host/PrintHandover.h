@@ -62,8 +62,8 @@ private:
 
     PrintServer& m_server;
     const std::chrono::milliseconds m_retryAfter;
-    QTemporaryDir m_folder;
-    std::uint64_t m_fileCount = 0;  // the window's thread only
+    std::optional<QTemporaryDir> m_folder;  // made for the first job; the window's thread only
+    std::uint64_t m_fileCount = 0;
 
     mutable std::mutex m_mutex;
     std::condition_variable_any m_changed;

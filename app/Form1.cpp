@@ -119,6 +119,11 @@ void Form1::connectControlEvents()
 {
     if (!XrRTB1)
         return;
+    m_printJobsTimer = new QTimer(this);
+    m_printJobsTimer->setInterval(250);
+    connect(m_printJobsTimer, &QTimer::timeout, this, &Form1::watchPrintJobs);
+    m_printJobsTimer->start();
+
     m_caretPanelsTimer = new QTimer(this);
     m_caretPanelsTimer->setSingleShot(true);
     m_caretPanelsTimer->setInterval(0);
@@ -261,7 +266,8 @@ void Form1::UpdateTitleAndStatus(bool storedPath)
     }
     const QString extension = CurExt();
     setWindowTitle(name + extension + QStringLiteral(" - ") + ProductName);
-    StatusBar1->Panels(1).setText(QStringLiteral("Document Name: ") + name + extension);
+    m_documentPanelText = QStringLiteral("Document Name: ") + name + extension;
+    showDocumentPanel();
     UpdateCaretPanels();
 }
 
@@ -350,6 +356,9 @@ void Form1::closeEvent(QCloseEvent* event)
 
 bool Form1::Form_QueryUnload()
 {
+    // Before the save question: closing later, once the jobs are printed, asks it then.
+    if (!mayCloseWithPrintJobsWaiting())
+        return false;
     if (XrRTB1 && XrRTB1->HasRTBChanged()) {
         const int answer = askSaveQuestion();
         if (answer == host::vbYes) {

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -63,6 +64,9 @@ public:
 
     // The clock the date and time entries read; tests fix it.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // How long a silent printer may leave a job unanswered before the user is told (twenty
+    // seconds unless a test sets otherwise).
+    void setPrinterPatience(std::chrono::milliseconds patience) { m_printerPatience = patience; }
 
     // Twips of the client area below the menu bar.
     double ScaleWidth() const;
@@ -241,6 +245,13 @@ private:
     void layoutToolbarButtons();
     // The close request; false cancels the close.
     bool Form_QueryUnload();
+    // Jobs the printer has not taken yet when the window closes: cancel them and close (true),
+    // or close once they are taken, or go on working (false).
+    bool mayCloseWithPrintJobsWaiting();
+    // Shows the jobs on their way to the printer, tells of a printer that has stopped answering
+    // and of jobs it refused, and closes the window once the jobs are taken if asked to.
+    void watchPrintJobs();
+    void showDocumentPanel();
     void storeWindowGeometry();
     // The save step before the document is replaced or the window closes: false when the
     // document was not saved (a cancelled dialog or a failed write), which stops the caller.
@@ -277,6 +288,12 @@ private:
     // next runs: a Replace All of many matches updates the panels once per poll, not per match.
     QTimer* m_caretPanelsTimer = nullptr;
     std::function<QDateTime()> m_clock;
+    QTimer* m_printJobsTimer = nullptr;
+    QString m_documentPanelText;
+    QString m_printJobsNote;
+    std::chrono::milliseconds m_printerPatience{20000};
+    bool m_printerSilenceTold = false;  // once per stretch of silence
+    bool m_closeWhenPrinted = false;
 };
 
 }  // namespace app

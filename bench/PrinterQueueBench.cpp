@@ -37,6 +37,10 @@ class NoQueues : public host::PrintServer {
 public:
     QList<host::PrintQueue> queues() override { return {}; }
     host::OpenedQueue open(const QString&) override { return {}; }
+    host::Submission submit(const host::ServerJob&, std::stop_token) override
+    {
+        return {host::Submission::Refused, QStringLiteral("No such queue.")};
+    }
 };
 
 std::unique_ptr<testsupport::PrivatePrintServer> server;

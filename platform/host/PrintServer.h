@@ -5,11 +5,14 @@
 
 #include "platform/host/ServiceSlot.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QPrinter>
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <stop_token>
+#include <utility>
 
 namespace host {
 
@@ -23,6 +26,26 @@ struct OpenedQueue {
     QString makeAndModel;
 };
 
+// A finished job on its way to a queue: the PDF it was written to and the settings it was made
+// with, as the server's job options (media, sides, landscape, copies, Collate).
+struct ServerJob {
+    QString queue;
+    QString file;
+    QString title;
+    QList<std::pair<QByteArray, QByteArray>> options;
+};
+
+struct Submission {
+    enum Outcome {
+        Delivered,
+        Refused,   // the server answered no; `reason` says why
+        NoAnswer,  // the server could not be reached or dropped the connection: try again
+        Stopped,   // given up on request before the server answered
+    };
+    Outcome outcome = NoAnswer;
+    QString reason;
+};
+
 class PrintServer {
 public:
     virtual ~PrintServer() = default;
@@ -30,6 +53,9 @@ public:
     virtual QList<PrintQueue> queues() = 0;
     // A printer for the named queue at its highest resolution, with the queue's description.
     virtual OpenedQueue open(const QString& queue) = 0;
+    // Hands a job to the server and waits for its answer for as long as the server is silent,
+    // until `stop` is requested. Blocks: never on the window's thread.
+    virtual Submission submit(const ServerJob& job, std::stop_token stop) = 0;
 };
 
 ServiceSlot<PrintServer>& printServerService();

@@ -8,6 +8,8 @@
 #include <QPageSize>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
+#include <chrono>
 #include <optional>
 
 class QPainter;
@@ -79,6 +81,15 @@ public:
     // Asks for the system's printers again without waiting for the answer, which the next
     // queries take up once it is there.
     virtual void refreshSoon() { refresh(); }
+
+    // Finished jobs the printer has not taken yet (a print server may be slow to answer): how
+    // many, and how long the printer has left the first of them unanswered. A printer that
+    // writes its jobs out as they end has none.
+    virtual int jobsWaiting() { return 0; }
+    virtual std::chrono::milliseconds jobsUnanswered() { return std::chrono::milliseconds(0); }
+    // "title: reason" for each job the printer refused since the last call.
+    virtual QStringList takeRefusedJobs() { return {}; }
+    virtual void cancelWaitingJobs() {}
 };
 
 ServiceSlot<PrinterDevice>& printerService();

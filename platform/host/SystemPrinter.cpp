@@ -1,6 +1,7 @@
 #include "platform/host/SystemPrinter.h"
 
 #include "platform/host/CommonDialog.h"
+#include "platform/host/PrintHandover.h"
 #include "platform/host/PrintServer.h"
 #include "platform/host/PrinterWatch.h"
 
@@ -64,12 +65,16 @@ public:
     virtual bool finish(bool aborted) = 0;
 };
 
+// A queue of the print server. Each job is written to a file of the hand-over's, which gives
+// it to the server when the job ends: Qt's own hand-over would wait on the window's thread for
+// as long as the server is silent.
 class QueuePrinter : public OutputPrinter {
 public:
-    QueuePrinter(QString name, OpenedQueue queue)
+    QueuePrinter(QString name, OpenedQueue queue, PrintHandover& handover)
         : m_printer(std::move(queue.printer)),
           m_name(std::move(name)),
-          m_driver(std::move(queue.makeAndModel))
+          m_driver(std::move(queue.makeAndModel)),
+          m_handover(handover)
     {
     }
 
@@ -96,6 +101,10 @@ public:
 
     QPagedPaintDevice* begin(const QString& title) override
     {
+        m_file = m_handover.newJobFile();
+        if (m_file.isEmpty())
+            return nullptr;
+        m_printer->setOutputFileName(m_file);
         m_printer->setDocName(title);
         return m_printer.get();
     }
@@ -104,8 +113,13 @@ public:
 
     bool finish(bool aborted) override
     {
-        if (aborted)
+        const QString file = std::exchange(m_file, QString());
+        if (aborted) {
             m_printer->abort();
+            QFile::remove(file);
+            return true;
+        }
+        m_handover.hand(ServerJob{m_name, file, m_printer->docName(), jobOptions()});
         return true;
     }
 
@@ -113,9 +127,45 @@ public:
     QPrinter& printer() { return *m_printer; }
 
 private:
+    // The job's settings as the server's job options, as Qt would send them.
+    QList<std::pair<QByteArray, QByteArray>> jobOptions() const
+    {
+        const QPageLayout layout = m_printer->pageLayout();
+        const bool landscape = layout.orientation() == QPageLayout::Landscape;
+        QList<std::pair<QByteArray, QByteArray>> options;
+        options.emplaceBack("media", layout.pageSize().key().toUtf8());
+        const int copies = m_printer->copyCount();
+        if (copies > 1) {
+            options.emplaceBack("copies", QByteArray::number(copies));
+            if (m_printer->collateCopies())
+                options.emplaceBack("Collate", "True");
+        }
+        const QByteArray longEdge = "two-sided-long-edge";
+        const QByteArray shortEdge = "two-sided-short-edge";
+        switch (m_printer->duplex()) {
+            case QPrinter::DuplexNone:
+                options.emplaceBack("sides", "one-sided");
+                break;
+            case QPrinter::DuplexAuto:
+                options.emplaceBack("sides", landscape ? shortEdge : longEdge);
+                break;
+            case QPrinter::DuplexLongSide:
+                options.emplaceBack("sides", longEdge);
+                break;
+            case QPrinter::DuplexShortSide:
+                options.emplaceBack("sides", shortEdge);
+                break;
+        }
+        if (landscape)
+            options.emplaceBack("landscape", "");
+        return options;
+    }
+
     std::unique_ptr<QPrinter> m_printer;
     QString m_name;
     QString m_driver;
+    PrintHandover& m_handover;
+    QString m_file;  // the running job's
 };
 
 // The paper of a printer that has no paper of its own: Letter where people measure in inches.
@@ -235,7 +285,8 @@ private:
 class SystemPrinterDevice : public PrinterDevice {
 public:
     SystemPrinterDevice()
-        : m_watch(std::make_unique<PrinterWatch>(printServerService().get(), pdfPrinterName()))
+        : m_watch(std::make_unique<PrinterWatch>(printServerService().get(), pdfPrinterName())),
+          m_handover(std::make_unique<PrintHandover>(printServerService().get()))
     {
         s_instance = this;
         qAddPostRoutine(releaseAtExit);
@@ -350,6 +401,26 @@ public:
             askAndWait(std::chrono::milliseconds(0));
     }
 
+    int jobsWaiting() override { return m_handover ? m_handover->waiting() : 0; }
+    std::chrono::milliseconds jobsUnanswered() override
+    {
+        return m_handover ? m_handover->unanswered() : std::chrono::milliseconds(0);
+    }
+    QStringList takeRefusedJobs() override
+    {
+        QStringList texts;
+        if (m_handover) {
+            for (const RefusedJob& job : m_handover->takeRefused())
+                texts.append(job.title + QStringLiteral(": ") + job.reason);
+        }
+        return texts;
+    }
+    void cancelWaitingJobs() override
+    {
+        if (m_handover)
+            m_handover->cancelAll();
+    }
+
 private:
     OutputPrinter& current();
     void askAndWait(std::chrono::milliseconds bound);
@@ -364,10 +435,12 @@ private:
         s_instance->abortDoc();
         s_instance->m_out.reset();
         s_instance->m_watch.reset();
+        s_instance->m_handover.reset();
     }
 
     static inline SystemPrinterDevice* s_instance = nullptr;
     std::unique_ptr<PrinterWatch> m_watch;
+    std::unique_ptr<PrintHandover> m_handover;  // before m_out: its queue printers hand to it
     QList<PrintQueue> m_queues;
     QString m_chosen;  // the print dialog's default when the server was last asked
     std::unique_ptr<OutputPrinter> m_out;
@@ -415,7 +488,8 @@ void SystemPrinterDevice::adopt(std::optional<PrinterAnswer> answer)
         return;
     m_queues = answer->queues;
     if (answer->opened.printer) {
-        m_out = std::make_unique<QueuePrinter>(answer->target, std::move(answer->opened));
+        m_out =
+            std::make_unique<QueuePrinter>(answer->target, std::move(answer->opened), *m_handover);
     } else if (answer->target.isEmpty() && (!m_out || m_out->isQueue())) {
         m_out = std::make_unique<PdfFilePrinter>();
     } else {

@@ -14,6 +14,8 @@
 #include "richtext/printing/PrintPreview.h"
 #include "tests/app/MainWindowSupport.h"
 #include "tests/support/FakeCommonDialogs.h"
+#include "tests/support/PrivatePrintServer.h"
+#include "tests/support/ScopedService.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +27,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -480,6 +485,10 @@ TEST_F(EditCommands, CancellingThePdfFileDialogEndsThePrintQuietly)
     struct NoQueues : host::PrintServer {
         QList<host::PrintQueue> queues() override { return {}; }
         host::OpenedQueue open(const QString&) override { return {}; }
+        host::Submission submit(const host::ServerJob&, std::stop_token) override
+        {
+            return {host::Submission::Refused, QStringLiteral("No such queue.")};
+        }
     } server;
     testsupport::ScopedService<host::PrintServer> serverInstalled(host::printServerService(),
                                                                   server);
@@ -516,6 +525,97 @@ TEST_F(EditCommands, KeywordColouringRunsWithItsProgressTimer)
     control.LetSelStart(4);
     control.LetSelLength(5);
     EXPECT_EQ(control.SelColor(), 0u);
+}
+
+// A print server that has stopped answering holds up neither Print nor the keys typed after
+// it; the job waits, shown in the status bar, reaches the server once it answers, and quitting
+// meanwhile asks what to do with it.
+TEST_F(EditCommands, PrintingToASilentServerKeepsTheWindowAnsweringAndTheJobWaiting)
+{
+    const QString queue = QStringLiteral("Scrivet_Window_Queue");
+    testsupport::PrivatePrintServer server;
+    const QString failure = server.start(queue);
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+    const std::unique_ptr<host::PrinterDevice> system = host::makeSystemPrinter();
+    testsupport::ScopedService<host::PrinterDevice> printerInstalled(host::printerService(),
+                                                                     *system);
+    app::Form1& form = load();
+    form.setPrinterPatience(std::chrono::milliseconds(300));
+    form.show();
+    XrRTB& control = *form.XrRTB1;
+    control.LetText("A letter to a silent printer.");
+    host::refreshPrinters();
+    ASSERT_EQ(system->deviceName(), queue);
+
+    // Should Print wait for the server after all, the server answers again after a while and
+    // the test fails on the time taken rather than hanging.
+    ASSERT_TRUE(server.pause());
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!done.wait_for(lock, std::chrono::seconds(10), [&] { return finished; }))
+            server.resume();
+    });
+    const auto stopWatchdog = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            finished = true;
+        }
+        done.notify_all();
+        if (watchdog.joinable())
+            watchdog.join();
+    };
+
+    PrintPreview::setShowHook([](PrintPreview& preview) { preview.PrintButton->click(); });
+    QElapsedTimer clock;
+    clock.start();
+    form.menuPrint->trigger();
+    PrintPreview::setShowHook({});
+    EXPECT_LT(clock.elapsed(), 3000) << "ms until Print came back";
+    EXPECT_EQ(system->jobsWaiting(), 1);
+
+    auto* view = control.findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    ASSERT_NE(view, nullptr);
+    clock.restart();
+    control.LetSelStart(0);
+    QTest::keyClicks(view, QStringLiteral("Dear "));
+    EXPECT_LT(clock.elapsed(), 1000) << "ms for five keys";
+    EXPECT_TRUE(control.Text().startsWith("Dear A letter"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form.StatusBar1->Panels(1).Text().contains("Handing 1 print job"); }, 2000));
+    const auto silenceBoxes = [&] {
+        return std::count_if(boxes.shown().begin(), boxes.shown().end(), [](const auto& box) {
+            return box.text.startsWith("The printer has not answered");
+        });
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silenceBoxes() == 1; }, 3000));
+    QTest::qWait(600);
+    EXPECT_EQ(silenceBoxes(), 1) << "told once while the silence lasts";
+
+    // Cancel goes on working with the job still waiting; No quits once the job is printed.
+    const QString question =
+        "1 print job has not reached the printer yet.\n\n"
+        "Yes: cancel it and quit now.\n"
+        "No: quit as soon as the printer has it.\n"
+        "Cancel: go on working.";
+    boxes.answer(host::vbCancel);
+    EXPECT_FALSE(form.close());
+    ASSERT_EQ(boxes.shown().back().text, question);
+    EXPECT_EQ(system->jobsWaiting(), 1);
+    boxes.answer(host::vbNo);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    boxes.answer(host::vbNo);  // the document's changes when the window closes after all
+
+    stopWatchdog();
+    ASSERT_TRUE(server.resume());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 60000));
+    EXPECT_EQ(system->jobsWaiting(), 0);
+    ASSERT_TRUE(server.waitForJob(queue));
+    EXPECT_TRUE(testsupport::pdfText(server.jobFile(queue)).contains("A letter to a silent"));
+    EXPECT_EQ(host::printServerRequestsOnMainThread(), 0u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/host/CommonDialog.h"
+#include "platform/host/PrintHandover.h"
 #include "platform/host/PrintServer.h"
 #include "platform/host/Printer.h"
 #include "platform/host/SystemPrinter.h"
@@ -17,6 +18,8 @@
 #include <QThread>
 #include <QWidget>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 
 using namespace std::chrono_literals;
@@ -48,6 +51,45 @@ public:
                                            QPageLayout::Point, strips));
         return {std::move(printer), queue + QStringLiteral(" model")};
     }
+    // Takes each job with its file's bytes; a silent server answers nothing until it speaks
+    // again or is told to stop waiting. Scripted answers come first.
+    host::Submission submit(const host::ServerJob& job, std::stop_token stop) override
+    {
+        ++requests;
+        std::unique_lock lock(m_mutex);
+        ++offered;
+        if (!m_silence.wait(lock, stop, [this] { return !m_silent; })) {
+            ++stopped;
+            return {host::Submission::Stopped, {}};
+        }
+        if (!m_scripted.empty()) {
+            const host::Submission answer = m_scripted.front();
+            m_scripted.pop_front();
+            return answer;
+        }
+        QFile file(job.file);
+        m_delivered.append({job, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()});
+        return {host::Submission::Delivered, {}};
+    }
+
+    void setSilent(bool silent)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_silent = silent;
+        }
+        m_silence.notify_all();
+    }
+    void script(std::initializer_list<host::Submission> answers)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_scripted.insert(m_scripted.end(), answers);
+    }
+    QList<std::pair<host::ServerJob, QByteArray>> delivered()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_delivered;
+    }
 
     void setQueues(const QStringList& names, const QString& defaultName = {})
     {
@@ -59,6 +101,8 @@ public:
 
     std::atomic<int> requests = 0;
     std::atomic<int> opened = 0;
+    std::atomic<int> offered = 0;  // submissions begun
+    std::atomic<int> stopped = 0;
     struct Name {
         QString load() const
         {
@@ -77,6 +121,10 @@ public:
 private:
     std::mutex m_mutex;
     QList<host::PrintQueue> m_queues;
+    std::condition_variable_any m_silence;
+    bool m_silent = false;
+    std::deque<host::Submission> m_scripted;
+    QList<std::pair<host::ServerJob, QByteArray>> m_delivered;
 };
 
 // Polls `check` for at most two seconds.
@@ -261,6 +309,108 @@ TEST_F(SystemPrinterTest, ThePdfFileIsNamedAfterTheDocumentOfTheWindowPrinting)
     EXPECT_TRUE(m_dialogs.last().fileName.endsWith("/letter.pdf"))
         << m_dialogs.last().fileName.toStdString();
     EXPECT_EQ(m_dialogs.last().owner, &preview);
+}
+
+// A queue's job is written out on the window's thread and handed to a silent server on another:
+// ending it does not wait, and the server gets every job, in order, once it answers.
+TEST_F(SystemPrinterTest, AQueueJobEndsAtOnceAndReachesASilentServerWhenItAnswers)
+{
+    m_server.setQueues({"office"}, "office");
+    m_dialogs.answer(host::DialogAnswer::withPrinter(host::PrinterChoice{"office"}));
+    host::CommonDialog dialog;
+    dialog.PrinterDefault = true;
+    dialog.ShowPrinter();
+    host::PrinterDevice& device = host::printerService().get();
+    ASSERT_EQ(host::printer().DeviceName(), "office");
+    device.setOrientation(host::vbPRORLandscape);
+    m_server.setSilent(true);
+    QElapsedTimer clock;
+    clock.start();
+    for (const char* title : {"Letter", "Memo"}) {
+        ASSERT_TRUE(device.startDoc(title));
+        device.pagePainter()->drawText(QPointF(100, 200), "one");
+        ASSERT_TRUE(device.newPage());
+        device.pagePainter()->drawText(QPointF(100, 200), "two");
+        ASSERT_TRUE(device.endDoc());
+    }
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_TRUE(soon([&] { return m_server.offered == 1; }));
+    QThread::msleep(50);
+    EXPECT_EQ(device.jobsWaiting(), 2);
+    EXPECT_GE(device.jobsUnanswered(), 50ms);
+    EXPECT_TRUE(m_server.delivered().isEmpty());
+
+    m_server.setSilent(false);
+    ASSERT_TRUE(soon([&] { return device.jobsWaiting() == 0; }));
+    EXPECT_EQ(device.jobsUnanswered(), 0ms);
+    const auto delivered = m_server.delivered();
+    ASSERT_EQ(delivered.size(), 2);
+    EXPECT_EQ(delivered[0].first.title, "Letter");
+    EXPECT_EQ(delivered[1].first.title, "Memo");
+    for (const auto& [job, pdf] : delivered) {
+        EXPECT_EQ(job.queue, "office");
+        EXPECT_TRUE(pdf.startsWith("%PDF"));
+        EXPECT_EQ(pdfPages(pdf), 2);
+        EXPECT_FALSE(job.file.endsWith(".pdf"));
+        EXPECT_TRUE(job.options.contains(std::pair<QByteArray, QByteArray>("media", "A4")));
+        EXPECT_TRUE(job.options.contains(std::pair<QByteArray, QByteArray>("landscape", "")));
+        EXPECT_TRUE(soon([&] { return !QFile::exists(job.file); })) << "the job's file is left";
+    }
+    EXPECT_TRUE(device.takeRefusedJobs().isEmpty());
+    device.setOrientation(host::vbPRORPortrait);
+}
+
+// The hand-over keeps a job until the server has answered it: a server out of reach gets it
+// again, a refusal is reported, and only the user's cancel ends a job unanswered.
+TEST_F(SystemPrinterTest, AHandedOverJobIsDeliveredRefusedOrCancelledButNeverLost)
+{
+    host::PrintHandover handover(m_server, 10ms);
+    const auto handJob = [&](const QString& title) {
+        const QString file = handover.newJobFile();
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(title.toUtf8());
+        out.close();
+        handover.hand(host::ServerJob{"office", file, title, {}});
+        return file;
+    };
+
+    m_server.script({{host::Submission::NoAnswer, {}}, {host::Submission::NoAnswer, {}}});
+    const QString first = handJob("after two tries");
+    ASSERT_TRUE(soon([&] { return handover.waiting() == 0; }));
+    EXPECT_EQ(m_server.offered, 3);
+    ASSERT_EQ(m_server.delivered().size(), 1);
+    EXPECT_EQ(m_server.delivered()[0].second, "after two tries");
+    EXPECT_FALSE(QFile::exists(first));
+
+    m_server.script({{host::Submission::Refused, "The printer is out of order."}});
+    const QString refusedFile = handJob("refused");
+    ASSERT_TRUE(soon([&] { return handover.waiting() == 0; }));
+    const QList<host::RefusedJob> refused = handover.takeRefused();
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0].title, "refused");
+    EXPECT_EQ(refused[0].reason, "The printer is out of order.");
+    EXPECT_TRUE(handover.takeRefused().isEmpty());
+    EXPECT_FALSE(QFile::exists(refusedFile));
+
+    m_server.setSilent(true);
+    const int offered = m_server.offered;
+    const QStringList cancelled{handJob("under way"), handJob("queued")};
+    ASSERT_TRUE(soon([&] { return m_server.offered == offered + 1; }));
+    EXPECT_EQ(handover.waiting(), 2);
+    handover.cancelAll();
+    EXPECT_EQ(handover.waiting(), 0);
+    EXPECT_EQ(handover.unanswered(), 0ms);
+    EXPECT_TRUE(soon([&] { return m_server.stopped == 1; })) << "the wait under way goes on";
+    for (const QString& file : cancelled)
+        EXPECT_TRUE(soon([&] { return !QFile::exists(file); }));
+
+    m_server.setSilent(false);
+    handJob("later");
+    ASSERT_TRUE(soon([&] { return handover.waiting() == 0; }));
+    const auto delivered = m_server.delivered();
+    ASSERT_EQ(delivered.size(), 2);
+    EXPECT_EQ(delivered[1].first.title, "later");
 }
 
 TEST(PrinterFont, AMissingFixedPitchFaceIsStoodInForByAFixedPitchOne)

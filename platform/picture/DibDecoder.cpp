@@ -381,4 +381,18 @@ Result<DecodedDib> decodePackedDib(std::span<const std::uint8_t> data,
     return decode(data, 0, std::nullopt, limits);
 }
 
+Result<DecodedDib> decodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits,
+                             const bytes::DecodeLimits& limits)
+{
+    if (auto size = bytes::checkChunkSize(limits, std::uint64_t(info.size()) + bits.size()); !size)
+        return size.error();
+    std::vector<std::uint8_t> joined;
+    joined.reserve(info.size() + bits.size());
+    joined.insert(joined.end(), info.begin(), info.end());
+    joined.insert(joined.end(), bits.begin(), bits.end());
+    // The pixels' own offset: padding after the palette is not read as rows, and a block too
+    // short for its palette leaves the missing entries black.
+    return decode(joined, 0, std::uint32_t(info.size()), limits);
+}
+
 }  // namespace picture

@@ -54,4 +54,10 @@ bytes::Result<DecodedDib> decodePackedDib(
     std::span<const std::uint8_t> data,
     const bytes::DecodeLimits& limits = bytes::DecodeLimits::standard());
 
+// A DIB whose info block and pixels are kept apart (as metafile records keep them): the block
+// may be longer than its header and palette, and the pixels start at `bits`, not after them.
+bytes::Result<DecodedDib> decodeDib(
+    std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits,
+    const bytes::DecodeLimits& limits = bytes::DecodeLimits::standard());
+
 }  // namespace picture

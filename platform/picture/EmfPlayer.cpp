@@ -709,14 +709,28 @@ GdiPen EmfPlayer::extendedPen(const Record& r) const
 GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
 {
     GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24), {}};
+    if (type != EMR_CREATEMONOBRUSH)
+        return brush;
     const auto header = r.slice(r.u32(16), r.u32(20));
     const bytes::ByteReader info(header);
     const std::uint32_t headerSize = info.u32leAt(0).valueOr(0);
-    if (type == EMR_CREATEMONOBRUSH && info.u16leAt(14).valueOr(0) == 1 && headerSize >= 40 &&
-        header.size() >= std::size_t(headerSize) + 4) {
+    if (info.u16leAt(14).valueOr(0) != 1 || headerSize < 40 || headerSize > header.size())
+        return brush;
+    constexpr std::uint32_t DIB_RGB_COLORS = 0;
+    if (r.u32(12) == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4) {
         const auto quad = header.subspan(headerSize, 4);
         brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+        return brush;
     }
+    // No colour table, or palette indices in its place: the bits alone say which pixels take
+    // the text colour (0) and which the background colour (1).
+    std::vector<std::uint8_t> blackWhite(header.begin(), header.begin() + headerSize);
+    std::fill(blackWhite.begin() + 32, blackWhite.begin() + 36, 0);  // colours used: all
+    for (const std::uint8_t byte : {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0})
+        blackWhite.push_back(byte);
+    brush.pattern =
+        decodeRecordBitmap(blackWhite, r.slice(r.u32(24), r.u32(28)), m_device.limits().raster);
+    brush.monochromeZero = qRgb(0, 0, 0);
     return brush;
 }
 
@@ -866,14 +880,7 @@ QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const 
             return image.convertToFormat(QImage::Format_RGB32);
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    QByteArray packed(reinterpret_cast<const char*>(header.data()), qsizetype(header.size()));
-    if (!bytes::checkChunkSize(limits, std::uint64_t(header.size()) + bits.size()))
-        return {};
-    packed.append(reinterpret_cast<const char*>(bits.data()), qsizetype(bits.size()));
-    auto decoded =
-        decodePackedDib(std::span(reinterpret_cast<const std::uint8_t*>(packed.constData()),
-                                  std::size_t(packed.size())),
-                        limits);
+    auto decoded = decodeDib(header, bits, limits);
     if (!decoded)
         return {};
     return decoded.value().image;

@@ -71,6 +71,18 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
 {
     if (painter.hasClipping())
         m_baseClip = painter.clipRegion();
+    // Clips are kept in the painter's coordinates, bounded to what the device can show (with a
+    // margin for antialiased edges): nothing outside it is ever drawn.
+    QRectF shown(-(1 << 14), -(1 << 14), 1 << 15, 1 << 15);
+    if (const QPaintDevice* device = painter.device(); device && device->width() > 0)
+        shown = QRectF(0, 0, device->width(), device->height());
+    bool invertible = false;
+    const QTransform toPainter = m_base.inverted(&invertible);
+    m_clipBound = (invertible ? toPainter.mapRect(shown) : shown).adjusted(-2, -2, 2, 2);
+    if (m_baseClip)
+        m_clipBound =
+            m_clipBound.intersected(QRectF(m_baseClip->boundingRect()).adjusted(-2, -2, 2, 2));
+    m_clipBound = m_clipBound.intersected(QRectF(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     if (const QPaintDevice* device = painter.device()) {
         const std::uint64_t area = std::uint64_t(std::max(device->width(), 0)) *
@@ -714,6 +726,39 @@ void MetafileDevice::fillPath(bool fill, bool stroke)
     drawShape(path, fill, stroke);
 }
 
+namespace {
+
+// A polygon as the pixels it covers inside `bound`. Cut first: a polygon mapped by a large
+// scale or shear reaches far past the device, and a region of it takes a band of rectangles
+// per scan line it spans.
+QRegion boundedRegion(const QPolygonF& polygon, const QRectF& bound, Qt::FillRule rule)
+{
+    for (const QPointF& point : polygon)
+        if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
+            return {};
+    if (!polygon.boundingRect().intersects(bound))
+        return {};
+    const QPolygonF cut =
+        bound.contains(polygon.boundingRect()) ? polygon : polygon.intersected(QPolygonF(bound));
+    return QRegion(cut.toPolygon(), rule);
+}
+
+// A logical rectangle as the device pixels it covers (right and bottom edges excluded).
+QRegion rectangleRegion(const QTransform& map, const QRectF& box, const QRectF& bound)
+{
+    if (map.type() <= QTransform::TxScale) {
+        const QRectF mapped = map.mapRect(box.normalized()).intersected(bound);
+        if (mapped.isEmpty() || !std::isfinite(mapped.width()) || !std::isfinite(mapped.height()))
+            return {};
+        return QRegion(QRect(
+            QPoint(int(std::lround(mapped.left())), int(std::lround(mapped.top()))),
+            QPoint(int(std::lround(mapped.right())) - 1, int(std::lround(mapped.bottom())) - 1)));
+    }
+    return boundedRegion(map.map(QPolygonF(box.normalized())), bound, Qt::OddEvenFill);
+}
+
+}  // namespace
+
 QRegion MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
 {
     const QTransform map = logicalToTarget();
@@ -723,7 +768,8 @@ QRegion MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
         return region;
     const bool winding = logicalPath.fillRule() == Qt::WindingFill;
     for (const QPolygonF& polygon : polygons) {
-        const QRegion part(polygon.toPolygon(), winding ? Qt::WindingFill : Qt::OddEvenFill);
+        const QRegion part =
+            boundedRegion(polygon, m_clipBound, winding ? Qt::WindingFill : Qt::OddEvenFill);
         region = winding ? region.united(part) : region.xored(part);
     }
     return region;
@@ -739,33 +785,14 @@ void MetafileDevice::selectClipPath(int mode)
     combineClip(targetRegion(path), mode);
 }
 
-namespace {
-
-// A logical rectangle as the device pixels it covers (right and bottom edges excluded).
-QRegion rectangleRegion(const QTransform& map, const QRectF& box)
-{
-    if (map.type() <= QTransform::TxScale) {
-        const QRectF mapped = map.mapRect(box.normalized());
-        const auto clampRound = [](double v) {
-            return int(std::lround(std::clamp(v, -double(1 << 24), double(1 << 24))));
-        };
-        return QRegion(
-            QRect(QPoint(clampRound(mapped.left()), clampRound(mapped.top())),
-                  QPoint(clampRound(mapped.right()) - 1, clampRound(mapped.bottom()) - 1)));
-    }
-    return QRegion(map.map(QPolygonF(box.normalized())).toPolygon());
-}
-
-}  // namespace
-
 void MetafileDevice::intersectClip(const QRectF& box)
 {
-    combineClip(rectangleRegion(logicalToTarget(), box), RGN_AND);
+    combineClip(rectangleRegion(logicalToTarget(), box, m_clipBound), RGN_AND);
 }
 
 void MetafileDevice::excludeClip(const QRectF& box)
 {
-    combineClip(rectangleRegion(logicalToTarget(), box), RGN_DIFF);
+    combineClip(rectangleRegion(logicalToTarget(), box, m_clipBound), RGN_DIFF);
 }
 
 void MetafileDevice::offsetClip(QPointF offset)
@@ -774,8 +801,11 @@ void MetafileDevice::offsetClip(QPointF offset)
         return;
     const QTransform map = logicalToTarget();
     const QPointF shift = map.map(offset) - map.map(QPointF(0, 0));
+    if (!std::isfinite(shift.x()) || !std::isfinite(shift.y()))
+        return;
     m_state.clip->translate(int(std::lround(std::clamp(shift.x(), -1e7, 1e7))),
                             int(std::lround(std::clamp(shift.y(), -1e7, 1e7))));
+    *m_state.clip &= m_clipBound.toAlignedRect();
     applyClip();
 }
 
@@ -789,7 +819,7 @@ void MetafileDevice::combineClipDeviceRects(const std::vector<QRectF>& rects, in
         return;
     QRegion region;
     for (const QRectF& rect : rects)
-        region += rectangleRegion(m_deviceToTarget, rect);
+        region += rectangleRegion(m_deviceToTarget, rect, m_clipBound);
     combineClip(region, mode);
 }
 
@@ -800,7 +830,7 @@ void MetafileDevice::combineClipLogicalRects(const std::vector<QRectF>& rects, i
     const QTransform map = logicalToTarget();
     QRegion region;
     for (const QRectF& rect : rects)
-        region += rectangleRegion(map, rect);
+        region += rectangleRegion(map, rect, m_clipBound);
     combineClip(region, mode);
 }
 
@@ -821,7 +851,7 @@ void MetafileDevice::combineClip(const QRegion& region, int mode)
     const int current = m_state.clip ? m_state.clip->rectCount() : 0;
     if (current + region.rectCount() > m_limits.maxClipElements)
         return;
-    const QRegion everything(QRect(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
+    const QRegion everything(m_clipBound.toAlignedRect());
     const QRegion base = m_state.clip ? *m_state.clip : everything;
     switch (mode) {
         case RGN_AND:

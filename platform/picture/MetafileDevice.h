@@ -230,6 +230,7 @@ private:
     QSizeF m_dotsPerMm;
     QTransform m_base;                  // the painter's own transform at the start
     std::optional<QRegion> m_baseClip;  // and its clip, which every clip keeps
+    QRectF m_clipBound;                 // every clip region lies inside it
     DeviceState m_state;
     std::vector<DeviceState> m_saved;
     std::map<std::uint32_t, GdiObject> m_objects;

@@ -222,7 +222,10 @@ private:
     void fillRegion(std::uint32_t type, const Record& r);
     std::optional<std::vector<QRectF>> regionRects(const Record& r, std::size_t at,
                                                    std::uint32_t size) const;
-    QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField) const;
+    // The bitmap whose header and bits the fields at these offsets give; `kept` when an object
+    // keeps it.
+    QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField,
+                        std::uint32_t colourUse, bool kept) const;
 
     MetafileDevice& m_device;
 };
@@ -690,7 +693,9 @@ GdiPen EmfPlayer::extendedPen(const Record& r) const
     if (brushStyle == 2) {
         pen.brush = GdiBrush{2, pen.colour, int(r.u32(44)), {}, {}};
     } else if (brushStyle == 3 || brushStyle == 5 || brushStyle == 6) {
-        GdiBrush brush{5, pen.colour, 0, recordBitmap(r, 12, 20), {}};
+        // A pattern from a DIB says in the colour's low word how its colour table is given.
+        const std::uint32_t use = brushStyle == 3 ? DIB_RGB_COLORS : r.u32(40) & 0xFFFF;
+        GdiBrush brush{5, pen.colour, 0, recordBitmap(r, 12, 20, use, true), {}};
         if (!brush.pattern.isNull())
             pen.brush = std::move(brush);
     }
@@ -708,16 +713,16 @@ GdiPen EmfPlayer::extendedPen(const Record& r) const
 // it is used.
 GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
 {
-    GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24), {}};
+    const std::uint32_t use = r.u32(12);
     if (type != EMR_CREATEMONOBRUSH)
-        return brush;
+        return GdiBrush{5, Qt::black, 0, recordBitmap(r, 16, 24, use, true), {}};
+    GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24, DIB_RGB_COLORS, true), {}};
     const auto header = r.slice(r.u32(16), r.u32(20));
     const bytes::ByteReader info(header);
     const std::uint32_t headerSize = info.u32leAt(0).valueOr(0);
     if (info.u16leAt(14).valueOr(0) != 1 || headerSize < 40 || headerSize > header.size())
         return brush;
-    constexpr std::uint32_t DIB_RGB_COLORS = 0;
-    if (r.u32(12) == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4) {
+    if (use == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4) {
         const auto quad = header.subspan(headerSize, 4);
         brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
         return brush;
@@ -728,20 +733,23 @@ GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
     std::fill(blackWhite.begin() + 32, blackWhite.begin() + 36, 0);  // colours used: all
     for (const std::uint8_t byte : {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0})
         blackWhite.push_back(byte);
-    brush.pattern =
-        decodeRecordBitmap(blackWhite, r.slice(r.u32(24), r.u32(28)), m_device.limits().raster);
+    brush.pattern = decodeRecordBitmap(blackWhite, r.slice(r.u32(24), r.u32(28)), DIB_RGB_COLORS,
+                                       m_device.bitmapLimits(true));
+    m_device.spendDecoded(brush.pattern);
     brush.monochromeZero = qRgb(0, 0, 0);
     return brush;
 }
 
-QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField,
-                               std::size_t bitsField) const
+QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField,
+                               std::uint32_t colourUse, bool kept) const
 {
     const auto header = r.slice(r.u32(headerField), r.u32(headerField + 4));
     const auto bits = r.slice(r.u32(bitsField), r.u32(bitsField + 4));
     if (header.empty())
         return {};
-    return decodeRecordBitmap(header, bits, m_device.limits().raster);
+    QImage image = decodeRecordBitmap(header, bits, colourUse, m_device.bitmapLimits(kept));
+    m_device.spendDecoded(image);
+    return image;
 }
 
 void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
@@ -759,14 +767,14 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
             destination = QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76));
             source = QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
             rop = r.u32(68);
-            image = recordBitmap(r, 48, 56);
+            image = recordBitmap(r, 48, 56, r.u32(64), false);
             break;
         case EMR_SETDIBITSTODEVICE:
             if (!r.has(76))
                 return;
             destination = QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44));
             source = QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
-            image = recordBitmap(r, 48, 56);
+            image = recordBitmap(r, 48, 56, r.u32(64), false);
             break;
         case EMR_BITBLT:
         case EMR_STRETCHBLT:
@@ -787,7 +795,7 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
                 m_device.patternFill(destination, rop);
                 return;
             }
-            image = recordBitmap(r, 84, 92);
+            image = recordBitmap(r, 84, 92, r.u32(80), false);
             break;
         default:
             return;
@@ -847,9 +855,68 @@ void EmfPlayer::fillRegion(std::uint32_t type, const Record& r)
 
 }  // namespace
 
-QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const std::uint8_t> bits,
-                          const bytes::DecodeLimits& limits)
+namespace {
+
+// The default palette, which palette indices in a bitmap's colour table stand for when the
+// picture realises no palette of its own.
+constexpr QRgb DefaultPalette[] = {
+    qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),
+    qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
+    qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
+    qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
+    qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255),
+};
+
+// An info block whose colour table of palette indices is replaced by their colours; empty when
+// the header cannot be read. Only bitmaps of 8 bits or fewer use their table.
+std::vector<std::uint8_t> withColourTable(std::span<const std::uint8_t> info,
+                                          const DibLayout& layout)
 {
+    if (layout.tableAt > info.size())
+        return {};
+    std::vector<std::uint8_t> out(info.begin(), info.begin() + std::ptrdiff_t(layout.tableAt));
+    const bytes::ByteReader table(info.subspan(layout.tableAt));
+    const std::size_t entries = std::min<std::size_t>(layout.entries, 256);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint16_t index = table.u16leAt(2 * i).valueOr(0);
+        const QRgb colour = index < std::size(DefaultPalette) ? DefaultPalette[index] : 0;
+        out.push_back(std::uint8_t(qBlue(colour)));
+        out.push_back(std::uint8_t(qGreen(colour)));
+        out.push_back(std::uint8_t(qRed(colour)));
+        if (layout.entryBytes == 4)
+            out.push_back(0);
+    }
+    return out;
+}
+
+}  // namespace
+
+QImage decodePackedRecordBitmap(std::span<const std::uint8_t> dib, std::uint32_t colourUse,
+                                const bytes::DecodeLimits& limits)
+{
+    const auto layout = dibLayout(dib);
+    if (!layout)
+        return {};
+    const std::uint64_t entryBytes =
+        colourUse == DIB_PAL_COLORS ? 2 : std::uint64_t(layout.value().entryBytes);
+    const std::uint64_t bitsAt =
+        std::min<std::uint64_t>(layout.value().tableAt + layout.value().entries * entryBytes,
+                                dib.size());
+    return decodeRecordBitmap(dib.first(std::size_t(bitsAt)), dib.subspan(std::size_t(bitsAt)),
+                              colourUse, limits);
+}
+
+QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const std::uint8_t> bits,
+                          std::uint32_t colourUse, const bytes::DecodeLimits& limits)
+{
+    if (colourUse == DIB_PAL_COLORS) {
+        const auto layout = dibLayout(header);
+        if (!layout)
+            return {};
+        const std::vector<std::uint8_t> coloured = withColourTable(header, layout.value());
+        return coloured.empty() ? QImage()
+                                : decodeRecordBitmap(coloured, bits, DIB_RGB_COLORS, limits);
+    }
     const bytes::ByteReader info(header);
     // A 32-bit uncompressed bitmap keeps its alpha: metafiles blend with it.
     const auto headerSize = info.u32leAt(0);

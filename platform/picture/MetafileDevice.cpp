@@ -15,6 +15,25 @@ constexpr double MaxFontPixels = 4000;
 constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
+// Clip regions stay within this many units of the painter's origin: Qt makes no region of a
+// polygon more than 100,000 rows tall (and loses the polygon's edge table when asked to).
+constexpr double MaxClipCoordinate = 1 << 15;
+
+// What an object keeps beyond its fixed size.
+std::uint64_t objectBytes(const GdiObject& object)
+{
+    const auto brushBytes = [](const GdiBrush& brush) {
+        return std::uint64_t(std::max<qsizetype>(brush.pattern.sizeInBytes(), 0));
+    };
+    std::uint64_t bytes = sizeof(GdiObject);
+    if (const auto* brush = std::get_if<GdiBrush>(&object))
+        bytes += brushBytes(*brush);
+    else if (const auto* pen = std::get_if<GdiPen>(&object))
+        bytes += pen->dashes.size() * sizeof(double) + (pen->brush ? brushBytes(*pen->brush) : 0);
+    else if (const auto* region = std::get_if<GdiRegion>(&object))
+        bytes += region->rects.size() * sizeof(QRectF);
+    return bytes;
+}
 
 double unitsPerMm(int mapMode)
 {
@@ -82,7 +101,10 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     if (m_baseClip)
         m_clipBound =
             m_clipBound.intersected(QRectF(m_baseClip->boundingRect()).adjusted(-2, -2, 2, 2));
-    m_clipBound = m_clipBound.intersected(QRectF(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
+    m_clipBound = m_clipBound.intersected(QRectF(-MaxClipCoordinate, -MaxClipCoordinate,
+                                                 2 * MaxClipCoordinate, 2 * MaxClipCoordinate));
+    m_objectBytesLeft = limits.maxObjectBytes;
+    m_decodedBytesLeft = limits.maxDecodedBytes;
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     if (const QPaintDevice* device = painter.device()) {
         const std::uint64_t area = std::uint64_t(std::max(device->width(), 0)) *
@@ -92,18 +114,53 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     }
 }
 
+bytes::DecodeLimits MetafileDevice::bitmapLimits(bool kept) const
+{
+    bytes::DecodeLimits limits = m_limits.raster;
+    const std::uint64_t left = kept ? std::min(m_decodedBytesLeft, m_objectBytesLeft)
+                                    : m_decodedBytesLeft;
+    limits.maxImageBytes = std::min(limits.maxImageBytes, left);
+    limits.maxPixels = std::min(limits.maxPixels, limits.maxImageBytes / 4);
+    return limits;
+}
+
+void MetafileDevice::spendDecoded(const QImage& image)
+{
+    const auto bytes = std::uint64_t(std::max<qsizetype>(image.sizeInBytes(), 0));
+    m_decodedBytesLeft -= std::min(bytes, m_decodedBytesLeft);
+}
+
+bool MetafileDevice::keepObjectBytes(std::uint64_t bytes)
+{
+    if (bytes > m_objectBytesLeft)
+        return false;
+    m_objectBytesLeft -= bytes;
+    return true;
+}
+
 void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
 {
-    m_objects[index] = std::move(object);
+    const auto found = m_objects.find(index);
+    if (found == m_objects.end() && m_objects.size() >= m_limits.maxObjects)
+        return;
+    // An object past the budget takes its number but holds nothing.
+    if (!keepObjectBytes(objectBytes(object)))
+        object = GdiPlaceholder{};
+    if (found != m_objects.end())
+        found->second = std::move(object);
+    else
+        m_objects.emplace(index, std::move(object));
 }
 
 void MetafileDevice::storeInFreeSlot(GdiObject object)
 {
+    if (!keepObjectBytes(objectBytes(object)))
+        object = GdiPlaceholder{};
     // Slots are taken lowest first; every slot below the hint is taken.
     std::uint32_t index = m_freeSlotHint;
     for (auto it = m_objects.lower_bound(index); it != m_objects.end() && it->first == index; ++it)
         ++index;
-    if (index > MaxWmfObjects)
+    if (index > MaxWmfObjects || m_objects.size() >= m_limits.maxObjects)
         return;  // a table larger than its 16-bit numbers can reach
     m_objects.emplace(index, std::move(object));
     m_freeSlotHint = index + 1;
@@ -300,7 +357,8 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
 {
     flushClip();
     if (m_path) {
-        m_path->addPath(logicalPath);
+        if (pathHasRoom(logicalPath.elementCount()))
+            m_path->addPath(logicalPath);
         return;
     }
     const bool drawFill = fill && brushVisible();
@@ -320,9 +378,14 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
     m_painter.drawPath(path);
 }
 
+bool MetafileDevice::pathHasRoom(qsizetype more) const
+{
+    return m_path && m_path->elementCount() + more + 1 <= m_limits.maxPathElements;
+}
+
 void MetafileDevice::addToPath(const QPainterPath& logicalPath, bool connect)
 {
-    if (logicalPath.isEmpty())
+    if (logicalPath.isEmpty() || !pathHasRoom(logicalPath.elementCount()))
         return;
     if (connect) {
         if (m_path->elementCount() == 0)
@@ -336,7 +399,7 @@ void MetafileDevice::addToPath(const QPainterPath& logicalPath, bool connect)
 void MetafileDevice::moveTo(QPointF point)
 {
     m_state.current = point;
-    if (m_path)
+    if (pathHasRoom(1))
         m_path->moveTo(point);
 }
 
@@ -364,6 +427,8 @@ void MetafileDevice::polylineTo(const QPolygonF& points)
     line += points;
     m_state.current = points.back();
     if (m_path) {
+        if (!pathHasRoom(line.size()))
+            return;
         if (m_path->elementCount() == 0)
             m_path->moveTo(line.front());
         for (qsizetype i = 1; i < line.size(); ++i)
@@ -713,7 +778,7 @@ void MetafileDevice::abortPath()
 
 void MetafileDevice::closeFigure()
 {
-    if (m_path)
+    if (pathHasRoom(1))
         m_path->closeSubpath();
 }
 
@@ -759,13 +824,17 @@ QRegion rectangleRegion(const QTransform& map, const QRectF& box, const QRectF& 
 
 }  // namespace
 
-QRegion MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
+std::optional<QRegion> MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
 {
+    // Counted before the polygons are made: that compares every part with every other.
+    int parts = 0;
+    for (int i = 0; i < logicalPath.elementCount(); ++i)
+        parts += logicalPath.elementAt(i).isMoveTo();
+    if (parts > m_limits.maxClipElements)
+        return std::nullopt;
     const QTransform map = logicalToTarget();
     QRegion region;
     const QList<QPolygonF> polygons = logicalPath.toFillPolygons(map);
-    if (polygons.size() > m_limits.maxClipElements)
-        return region;
     const bool winding = logicalPath.fillRule() == Qt::WindingFill;
     for (const QPolygonF& polygon : polygons) {
         const QRegion part =
@@ -782,7 +851,8 @@ void MetafileDevice::selectClipPath(int mode)
     QPainterPath path = m_finishedPath;
     path.setFillRule(m_state.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     m_finishedPath = QPainterPath();
-    combineClip(targetRegion(path), mode);
+    if (const auto region = targetRegion(path))
+        combineClip(*region, mode);
 }
 
 void MetafileDevice::intersectClip(const QRectF& box)
@@ -836,7 +906,8 @@ void MetafileDevice::combineClipLogicalRects(const std::vector<QRectF>& rects, i
 
 void MetafileDevice::combineClipPath(const QPainterPath& logicalPath, int mode)
 {
-    combineClip(targetRegion(logicalPath), mode);
+    if (const auto region = targetRegion(logicalPath))
+        combineClip(*region, mode);
 }
 
 void MetafileDevice::resetClip()
@@ -853,26 +924,32 @@ void MetafileDevice::combineClip(const QRegion& region, int mode)
         return;
     const QRegion everything(m_clipBound.toAlignedRect());
     const QRegion base = m_state.clip ? *m_state.clip : everything;
+    QRegion combined;
     switch (mode) {
         case RGN_AND:
-            m_state.clip = base.intersected(region);
+            combined = base.intersected(region);
             break;
         case RGN_OR:
-            if (m_state.clip)
-                m_state.clip = base.united(region);
+            if (!m_state.clip)
+                return;
+            combined = base.united(region);
             break;
         case RGN_XOR:
-            m_state.clip = base.xored(region);
+            combined = base.xored(region);
             break;
         case RGN_DIFF:
-            m_state.clip = base.subtracted(region);
+            combined = base.subtracted(region);
             break;
         case RGN_COPY:
-            m_state.clip = region;
+            combined = region;
             break;
         default:
             return;
     }
+    // Combining two bounded regions can make one of many more rectangles than either.
+    if (combined.rectCount() > m_limits.maxClipElements)
+        return;
+    m_state.clip = std::move(combined);
     applyClip();
 }
 

@@ -6,10 +6,12 @@
 #include "platform/picture/Metafile.h"
 
 #include "MetafileScenes.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -233,4 +235,53 @@ TEST(MetafileFidelity, CommittedFilesHoldEveryRecordTypeThePlayersRead)
         0x0817, 0x081A, 0x0830, 0x0922, 0x0940, 0x0A32, 0x0B23, 0x0B41, 0x0D33, 0x0F43};
     for (const std::uint32_t function : wmfRead)
         EXPECT_TRUE(wmf.count(function)) << "WMF record " << std::hex << function;
+}
+
+// Every metafile in the source tree (the test files, and the inputs that once broke a player)
+// plays in a process that may map one gigabyte, at the size the program shows it and at the
+// fuzzer's. The sanitizers reserve far more address space than that, so only a build without
+// them runs this.
+TEST(MetafileFidelity, EveryCommittedMetafilePlaysWithinOneGigabyte)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit";
+#else
+    const QDir data(QStringLiteral(SCRIVET_TEST_DATA_DIR));
+    QStringList files;
+    QDirIterator all(data.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        const QString path = all.next();
+        if (path.endsWith(QLatin1String(".emf")) || path.endsWith(QLatin1String(".wmf")) ||
+            path.startsWith(data.filePath(QStringLiteral("crashers/metafile/"))))
+            files.append(path);
+    }
+    ASSERT_GT(files.size(), 20);
+    for (const QString& path : files) {
+        SCOPED_TRACE(data.relativeFilePath(path).toStdString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const testsupport::ChildOutcome outcome = testsupport::runInChild([&] {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = rlim_t{1} << 30;
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                return QByteArray("no limit");
+            ::alarm(120);
+            auto metafile = Metafile::parse(span(bytes), 2540, 2540);
+            if (!metafile)
+                return QByteArray("played");
+            const Metafile& m = metafile.value();
+            // As a document shows it: its own size, at most 4096 pixels a side.
+            QSize shown(std::max(1, m.pixelWidth()), std::max(1, m.pixelHeight()));
+            if (shown.width() > 4096 || shown.height() > 4096)
+                shown.scale(4096, 4096, Qt::KeepAspectRatio);
+            m.render(std::max(1, shown.width()), std::max(1, shown.height()));
+            m.render(48, 32);
+            return QByteArray("played");
+        });
+        EXPECT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
+        EXPECT_EQ(outcome.output, QByteArray("played"));
+    }
+#endif
 }

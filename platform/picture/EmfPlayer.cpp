@@ -899,9 +899,8 @@ QImage decodePackedRecordBitmap(std::span<const std::uint8_t> dib, std::uint32_t
         return {};
     const std::uint64_t entryBytes =
         colourUse == DIB_PAL_COLORS ? 2 : std::uint64_t(layout.value().entryBytes);
-    const std::uint64_t bitsAt =
-        std::min<std::uint64_t>(layout.value().tableAt + layout.value().entries * entryBytes,
-                                dib.size());
+    const std::uint64_t bitsAt = std::min<std::uint64_t>(
+        layout.value().tableAt + layout.value().entries * entryBytes, dib.size());
     return decodeRecordBitmap(dib.first(std::size_t(bitsAt)), dib.subspan(std::size_t(bitsAt)),
                               colourUse, limits);
 }

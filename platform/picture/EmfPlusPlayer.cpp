@@ -218,7 +218,8 @@ QImage imageObject(const Fields& d, const bytes::DecodeLimits& limits)
         if (!bytes::checkImageSize(limits, size.width(), size.height(), 4) ||
             (limits.maxImageBytes >> 20) == 0)
             return {};
-        reader.setAllocationLimit(int(std::min<std::uint64_t>(limits.maxImageBytes >> 20, 1 << 30)));
+        reader.setAllocationLimit(
+            int(std::min<std::uint64_t>(limits.maxImageBytes >> 20, 1 << 30)));
         return reader.read();
     }
     const bool argb = format == 0x0026200A;
@@ -370,7 +371,8 @@ void EmfPlusPlayer::object(std::uint16_t flags, const Fields& d)
         case ImageObject: {
             QImage image = imageObject(d, m_device.bitmapLimits(true));
             m_device.spendDecoded(image);
-            if (m_device.keepObjectBytes(std::uint64_t(std::max<qsizetype>(image.sizeInBytes(), 0))))
+            if (m_device.keepObjectBytes(
+                    std::uint64_t(std::max<qsizetype>(image.sizeInBytes(), 0))))
                 m_images[id] = std::move(image);
             else
                 m_images.erase(id);

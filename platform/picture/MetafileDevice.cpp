@@ -117,8 +117,8 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
 bytes::DecodeLimits MetafileDevice::bitmapLimits(bool kept) const
 {
     bytes::DecodeLimits limits = m_limits.raster;
-    const std::uint64_t left = kept ? std::min(m_decodedBytesLeft, m_objectBytesLeft)
-                                    : m_decodedBytesLeft;
+    const std::uint64_t left =
+        kept ? std::min(m_decodedBytesLeft, m_objectBytesLeft) : m_decodedBytesLeft;
     limits.maxImageBytes = std::min(limits.maxImageBytes, left);
     limits.maxPixels = std::min(limits.maxPixels, limits.maxImageBytes / 4);
     return limits;

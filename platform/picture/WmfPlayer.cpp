@@ -220,7 +220,8 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
             // A brush of the BS_PATTERN style takes its colours as RGB whatever the record says.
             GdiBrush brush{5, Qt::black, 0, {}, {}};
             if (p.has(2))
-                brush.pattern = recordDib(p.from(2), p.u(0) == 3 ? std::uint32_t(DIB_RGB_COLORS) : p.u(1), true);
+                brush.pattern = recordDib(
+                    p.from(2), p.u(0) == 3 ? std::uint32_t(DIB_RGB_COLORS) : p.u(1), true);
             m_device.storeInFreeSlot(std::move(brush));
             break;
         }

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <functional>
 #include <limits>
-#include <sys/resource.h>
 #include <tuple>
 
 using namespace picture;

@@ -226,6 +226,7 @@ private:
     // keeps it.
     QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField,
                         std::uint32_t colourUse, bool kept) const;
+    QImage scanBand(const Record& r, QRectF& destination, QRectF& source) const;
 
     MetafileDevice& m_device;
 };
@@ -752,6 +753,43 @@ QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField, std::si
     return image;
 }
 
+// SETDIBITSTODEVICE's bits may hold only a band of the bitmap's rows (counted from its bottom,
+// from the record's first scan line): the band is decoded as a bitmap of its own, and the source
+// and destination are cut to the rows it holds, so that the rows it lacks are left as they are.
+QImage EmfPlayer::scanBand(const Record& r, QRectF& destination, QRectF& source) const
+{
+    const std::uint32_t use = r.u32(64);
+    const std::int64_t first = r.u32(68);
+    const std::int64_t count = r.u32(72);
+    const auto info = r.slice(r.u32(48), r.u32(52));
+    const bytes::ByteReader header(info);
+    const std::int64_t height = header.i32leAt(8).valueOr(0);
+    const std::uint32_t compression = header.u32leAt(16).valueOr(0);
+    const bool banded = header.u32leAt(0).valueOr(0) >= 40 && height > 0 && count > 0 &&
+                        (compression == BI_RGB || compression == BI_BITFIELDS) &&
+                        (first > 0 || count < height);
+    if (!banded)
+        return recordBitmap(r, 48, 56, use, false);
+    // Rows counted from the bitmap's bottom: those the source takes and the band holds.
+    const std::int64_t sourceBottom = std::int64_t(source.top());
+    const std::int64_t sourceTop = sourceBottom + std::int64_t(source.height());
+    const std::int64_t from = std::max(sourceBottom, first);
+    const std::int64_t to = std::min(sourceTop, first + count);
+    if (from >= to)
+        return {};
+    std::vector<std::uint8_t> bandInfo(info.begin(), info.end());
+    const auto rows = std::uint32_t(count);
+    for (int i = 0; i < 4; ++i)
+        bandInfo[8 + std::size_t(i)] = std::uint8_t(rows >> (8 * i));
+    QImage band = decodeRecordBitmap(bandInfo, r.slice(r.u32(56), r.u32(60)), use,
+                                     m_device.bitmapLimits(false));
+    m_device.spendDecoded(band);
+    destination = QRectF(destination.left(), destination.top() + double(sourceTop - to),
+                         destination.width(), double(to - from));
+    source = QRectF(source.left(), double(from - first), source.width(), double(to - from));
+    return band;
+}
+
 void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
 {
     QRectF destination;
@@ -774,7 +812,7 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
                 return;
             destination = QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44));
             source = QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
-            image = recordBitmap(r, 48, 56, r.u32(64), false);
+            image = scanBand(r, destination, source);
             break;
         case EMR_BITBLT:
         case EMR_STRETCHBLT:

@@ -760,6 +760,26 @@ TEST(Metafile, RecordBitmapsAreReadAtTheirOwnOffsets)
     EXPECT_EQ(pixelOf(rows, 75, 5), qRgb(0, 0, 0));
     EXPECT_EQ(pixelOf(rows, 5, 15), qRgb(0, 0, 0));
     EXPECT_EQ(pixelOf(rows, 75, 15), qRgb(255, 255, 255));
+
+    // SETDIBITSTODEVICE in two bands of a 4 × 8 bitmap, each record holding only its rows (from
+    // the bottom): the lower band red, the upper blue, and neither paints the other's rows.
+    EmfWriter bands;
+    for (const auto& [first, colour] :
+         {std::pair(0, rgb(220, 0, 0)), std::pair(4, rgb(0, 0, 220))}) {
+        const QByteArray band = packedDib24(4, 4, std::vector<std::uint32_t>(16, colour));
+        QByteArray info = band.left(40);
+        info[8] = 8;  // the whole bitmap's height
+        QByteArray fields;
+        for (std::int64_t v : {0, 0, 0, 0, 0, 0, 0, 0, 4, 8, 76, 40, 116})
+            put32(fields, v);
+        for (std::int64_t v : {std::int64_t(band.size() - 40), std::int64_t(0), std::int64_t(first),
+                               std::int64_t(4)})
+            put32(fields, v);
+        bands.raw(80, fields + info + band.mid(40));
+    }
+    const QImage banded = renderedOnWhite(bands.file(4, 8), 4, 8);
+    EXPECT_EQ(pixelOf(banded, 1, 1), qRgb(0, 0, 220));
+    EXPECT_EQ(pixelOf(banded, 1, 6), qRgb(220, 0, 0));
 }
 
 TEST(Metafile, MonochromeBrushesWithoutColoursTakeTheTextAndBackgroundColours)

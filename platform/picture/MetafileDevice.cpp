@@ -154,14 +154,14 @@ void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
 
 void MetafileDevice::storeInFreeSlot(GdiObject object)
 {
-    if (!keepObjectBytes(objectBytes(object)))
-        object = GdiPlaceholder{};
     // Slots are taken lowest first; every slot below the hint is taken.
     std::uint32_t index = m_freeSlotHint;
     for (auto it = m_objects.lower_bound(index); it != m_objects.end() && it->first == index; ++it)
         ++index;
     if (index > MaxWmfObjects || m_objects.size() >= m_limits.maxObjects)
         return;  // a table larger than its 16-bit numbers can reach
+    if (!keepObjectBytes(objectBytes(object)))
+        object = GdiPlaceholder{};
     m_objects.emplace(index, std::move(object));
     m_freeSlotHint = index + 1;
 }

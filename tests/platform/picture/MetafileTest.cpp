@@ -722,6 +722,39 @@ TEST(Metafile, ClipsUnderAnEnormousShearStayWithinTheDevice)
     EXPECT_EQ(pixelOf(slanted, 10, 50), qRgb(255, 255, 255));
 }
 
+TEST(Metafile, ObjectsTheRecordsMakeStayWithinABudget)
+{
+    // Two thousand pattern brushes, each a 4096 × 1024 run-length bitmap of two bytes that
+    // decodes to 16 MiB: those past the budget of kept objects hold nothing, and the rectangle
+    // after them still draws.
+    QByteArray info;
+    for (std::int64_t v : {40, 4096, 1024})
+        put32(info, v);
+    put16(info, 1);
+    put16(info, 8);
+    put32(info, 1);  // BI_RLE8
+    for (int i = 0; i < 5; ++i)
+        put32(info, 0);
+    EmfWriter e;
+    for (std::int64_t brush = 1; brush <= 2000; ++brush) {
+        QByteArray fields;
+        for (std::int64_t v : {brush, std::int64_t(0), std::int64_t(32), std::int64_t(40),
+                               std::int64_t(72), std::int64_t(2)})
+            put32(fields, v);
+        e.raw(94, fields + info + QByteArray("\x00\x01", 2));  // the end of the bitmap at once
+    }
+    e.record(CREATEBRUSHINDIRECT, {3000, 0, rgb(0, 0, 220), 0});
+    e.record(SELECTOBJECTEMF, {3000});
+    e.record(RECTANGLEEMF, {0, 0, 100, 100});
+    const long before = peakResidentKb();
+    QElapsedTimer clock;
+    clock.start();
+    const QImage image = renderedOnWhite(e.file(100, 100), 100, 100);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_LT(peakResidentKb() - before, 700 * 1024);
+    EXPECT_EQ(pixelOf(image, 50, 50), qRgb(0, 0, 220));
+}
+
 TEST(Metafile, RecordBitmapsAreReadAtTheirOwnOffsets)
 {
     // Markers drawn as a plot program draws them: the marker by SRCINVERT, its mask (black where

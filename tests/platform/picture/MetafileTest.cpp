@@ -683,25 +683,26 @@ QByteArray worldTransform(std::initializer_list<float> values)
 
 TEST(Metafile, ClipsUnderAnEnormousShearStayWithinTheDevice)
 {
-    // A shear that sends a clip rectangle millions of pixels past the picture, then a fill: the
-    // clip's region ends at the device, so playing takes neither time nor memory.
-    const auto sheared = [](float shear, bool exclude) {
+    // A clip rectangle under a world transform, then a red fill of the whole picture.
+    const auto clippedFill = [](std::initializer_list<float> world, bool exclude, int width) {
         EmfWriter e;
-        e.raw(35, worldTransform({1, shear, 0, 1, 0, 0}));
-        e.record(exclude ? 29u : std::uint32_t(INTERSECTCLIPRECTEMF), {0, 0, 100, 100});
+        e.raw(35, worldTransform(world));
+        e.record(exclude ? 29u : std::uint32_t(INTERSECTCLIPRECTEMF), {0, 0, width, 100});
         e.record(MODIFYWORLDTRANSFORM, {0, 0, 0, 0, 0, 0, 1});  // back to the identity
         e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
         e.record(SELECTOBJECTEMF, {1});
         e.record(RECTANGLEEMF, {0, 0, 100, 100});
-        return e.file(100, 100);
+        return renderedOnWhite(e.file(100, 100), 100, 100);
     };
+    // A shear that sends the rectangle millions of pixels past the picture: the clip's region
+    // ends at the device, so playing takes neither time nor memory.
     const long before = peakResidentKb();
     QElapsedTimer clock;
     clock.start();
     for (const float shear : {3e4f, 5e8f})
         for (const bool exclude : {false, true}) {
             SCOPED_TRACE(shear);
-            const QImage image = renderedOnWhite(sheared(shear, exclude), 100, 100);
+            const QImage image = clippedFill({1, shear, 0, 1, 0, 0}, exclude, 100);
             // y' = shear·x + y: only the first column's sliver of the rectangle stays on the page.
             EXPECT_EQ(pixelOf(image, 50, 50), exclude ? qRgb(200, 0, 0) : qRgb(255, 255, 255));
         }
@@ -709,14 +710,7 @@ TEST(Metafile, ClipsUnderAnEnormousShearStayWithinTheDevice)
     EXPECT_LT(peakResidentKb() - before, 200 * 1024);
 
     // A modest shear keeps the clip's exact shape: x' = x + 2y over 0..20 × 0..100.
-    EmfWriter e;
-    e.raw(35, worldTransform({1, 0, 2, 1, 0, 0}));
-    e.record(INTERSECTCLIPRECTEMF, {0, 0, 20, 100});
-    e.record(MODIFYWORLDTRANSFORM, {0, 0, 0, 0, 0, 0, 1});
-    e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
-    e.record(SELECTOBJECTEMF, {1});
-    e.record(RECTANGLEEMF, {0, 0, 100, 100});
-    const QImage slanted = renderedOnWhite(e.file(100, 100), 100, 100);
+    const QImage slanted = clippedFill({1, 0, 2, 1, 0, 0}, false, 20);
     EXPECT_EQ(pixelOf(slanted, 10, 2), qRgb(200, 0, 0));
     EXPECT_EQ(pixelOf(slanted, 95, 45), qRgb(200, 0, 0));
     EXPECT_EQ(pixelOf(slanted, 10, 50), qRgb(255, 255, 255));

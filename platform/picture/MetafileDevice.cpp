@@ -15,9 +15,9 @@ constexpr double MaxFontPixels = 4000;
 constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
-// Clip regions stay within this many units of the painter's origin: Qt makes no region of a
-// polygon more than 100,000 rows tall (and loses the polygon's edge table when asked to).
-constexpr double MaxClipCoordinate = 1 << 15;
+// Clip regions stay this many units wide and tall at most: Qt makes no region of a polygon more
+// than 100,000 rows tall (and loses the polygon's edge table when asked to).
+constexpr double MaxClipSide = 1 << 16;
 
 // What an object keeps beyond its fixed size.
 std::uint64_t objectBytes(const GdiObject& object)
@@ -101,8 +101,8 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     if (m_baseClip)
         m_clipBound =
             m_clipBound.intersected(QRectF(m_baseClip->boundingRect()).adjusted(-2, -2, 2, 2));
-    m_clipBound = m_clipBound.intersected(QRectF(-MaxClipCoordinate, -MaxClipCoordinate,
-                                                 2 * MaxClipCoordinate, 2 * MaxClipCoordinate));
+    m_clipBound = m_clipBound.intersected(QRectF(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
+    m_clipBound.setSize(m_clipBound.size().boundedTo(QSizeF(MaxClipSide, MaxClipSide)));
     m_objectBytesLeft = limits.maxObjectBytes;
     m_decodedBytesLeft = limits.maxDecodedBytes;
     m_painter.setRenderHint(QPainter::Antialiasing, true);

@@ -716,15 +716,17 @@ GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
     const std::uint32_t use = r.u32(12);
     if (type != EMR_CREATEMONOBRUSH)
         return GdiBrush{5, Qt::black, 0, recordBitmap(r, 16, 24, use, true), {}};
-    GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24, DIB_RGB_COLORS, true), {}};
     const auto header = r.slice(r.u32(16), r.u32(20));
     const bytes::ByteReader info(header);
     const std::uint32_t headerSize = info.u32leAt(0).valueOr(0);
-    if (info.u16leAt(14).valueOr(0) != 1 || headerSize < 40 || headerSize > header.size())
-        return brush;
-    if (use == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4) {
-        const auto quad = header.subspan(headerSize, 4);
-        brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+    const bool monochrome =
+        info.u16leAt(14).valueOr(0) == 1 && headerSize >= 40 && headerSize <= header.size();
+    if (!monochrome || (use == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4)) {
+        GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24, DIB_RGB_COLORS, true), {}};
+        if (monochrome) {
+            const auto quad = header.subspan(headerSize, 4);
+            brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+        }
         return brush;
     }
     // No colour table, or palette indices in its place: the bits alone say which pixels take
@@ -733,6 +735,7 @@ GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
     std::fill(blackWhite.begin() + 32, blackWhite.begin() + 36, 0);  // colours used: all
     for (const std::uint8_t byte : {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0})
         blackWhite.push_back(byte);
+    GdiBrush brush{5, Qt::black, 0, {}, {}};
     brush.pattern = decodeRecordBitmap(blackWhite, r.slice(r.u32(24), r.u32(28)), DIB_RGB_COLORS,
                                        m_device.bitmapLimits(true));
     m_device.spendDecoded(brush.pattern);

@@ -172,6 +172,13 @@ std::size_t paletteCount(const Header& h)
     return h.coloursUsed == 0 || h.coloursUsed > full ? full : h.coloursUsed;
 }
 
+// The entries of the colour table that precedes the pixels: past 8 bits a table of
+// `coloursUsed` entries may still be there (a palette for displays of 256 colours), unused.
+std::size_t tableCount(const Header& h)
+{
+    return h.bitCount > 8 ? h.coloursUsed : paletteCount(h);
+}
+
 // Entries past the end of the palette (or of the data) are black.
 Palette readPalette(const ByteReader& in, const Header& h, std::size_t start, std::size_t end)
 {
@@ -327,7 +334,7 @@ Result<DecodedDib> decode(std::span<const std::uint8_t> data, std::size_t header
         return size.error();
 
     const std::size_t paletteStart = headerAt + h.size + h.maskBytesAfterHeader;
-    const std::size_t paletteEnd = paletteStart + paletteCount(h) * h.paletteEntryBytes;
+    const std::size_t paletteEnd = paletteStart + tableCount(h) * h.paletteEntryBytes;
     // A file's own offset wins where it leaves room for the header; it may cut the palette.
     std::size_t pixelsAt = paletteEnd;
     if (fileOffset && *fileOffset >= paletteStart)
@@ -379,6 +386,29 @@ Result<DecodedDib> decodePackedDib(std::span<const std::uint8_t> data,
                                    const bytes::DecodeLimits& limits)
 {
     return decode(data, 0, std::nullopt, limits);
+}
+
+Result<DibLayout> dibLayout(std::span<const std::uint8_t> info)
+{
+    auto header = readHeader(ByteReader(info), 0);
+    if (!header)
+        return header.error();
+    const Header& h = header.value();
+    return DibLayout{h.size + h.maskBytesAfterHeader, tableCount(h), h.paletteEntryBytes};
+}
+
+Result<DecodedDib> decodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits,
+                             const bytes::DecodeLimits& limits)
+{
+    if (auto size = bytes::checkChunkSize(limits, std::uint64_t(info.size()) + bits.size()); !size)
+        return size.error();
+    std::vector<std::uint8_t> joined;
+    joined.reserve(info.size() + bits.size());
+    joined.insert(joined.end(), info.begin(), info.end());
+    joined.insert(joined.end(), bits.begin(), bits.end());
+    // The pixels' own offset: padding after the palette is not read as rows, and a block too
+    // short for its palette leaves the missing entries black.
+    return decode(joined, 0, std::uint32_t(info.size()), limits);
 }
 
 }  // namespace picture

@@ -54,4 +54,19 @@ bytes::Result<DecodedDib> decodePackedDib(
     std::span<const std::uint8_t> data,
     const bytes::DecodeLimits& limits = bytes::DecodeLimits::standard());
 
+// Where the colour table of a DIB's info block lies: after the header and its masks, `entries`
+// of `entryBytes` each (3 after an OS/2 core header, otherwise 4).
+struct DibLayout {
+    std::size_t tableAt = 0;
+    std::size_t entries = 0;
+    std::size_t entryBytes = 4;
+};
+bytes::Result<DibLayout> dibLayout(std::span<const std::uint8_t> info);
+
+// A DIB whose info block and pixels are kept apart (as metafile records keep them): the block
+// may be longer than its header and palette, and the pixels start at `bits`, not after them.
+bytes::Result<DecodedDib> decodeDib(
+    std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits,
+    const bytes::DecodeLimits& limits = bytes::DecodeLimits::standard());
+
 }  // namespace picture

@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 namespace picture {
 namespace {
@@ -222,7 +221,11 @@ private:
     void fillRegion(std::uint32_t type, const Record& r);
     std::optional<std::vector<QRectF>> regionRects(const Record& r, std::size_t at,
                                                    std::uint32_t size) const;
-    QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField) const;
+    // The bitmap whose header and bits the fields at these offsets give; `kept` when an object
+    // keeps it.
+    QImage recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField,
+                        std::uint32_t colourUse, bool kept) const;
+    QImage scanBand(const Record& r, QRectF& destination, QRectF& source) const;
 
     MetafileDevice& m_device;
 };
@@ -690,7 +693,9 @@ GdiPen EmfPlayer::extendedPen(const Record& r) const
     if (brushStyle == 2) {
         pen.brush = GdiBrush{2, pen.colour, int(r.u32(44)), {}, {}};
     } else if (brushStyle == 3 || brushStyle == 5 || brushStyle == 6) {
-        GdiBrush brush{5, pen.colour, 0, recordBitmap(r, 12, 20), {}};
+        // A pattern from a DIB says in the colour's low word how its colour table is given.
+        const std::uint32_t use = brushStyle == 3 ? DIB_RGB_COLORS : r.u32(40) & 0xFFFF;
+        GdiBrush brush{5, pen.colour, 0, recordBitmap(r, 12, 20, use, true), {}};
         if (!brush.pattern.isNull())
             pen.brush = std::move(brush);
     }
@@ -708,26 +713,83 @@ GdiPen EmfPlayer::extendedPen(const Record& r) const
 // it is used.
 GdiBrush EmfPlayer::patternBrush(std::uint32_t type, const Record& r) const
 {
-    GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24), {}};
+    const std::uint32_t use = r.u32(12);
+    if (type != EMR_CREATEMONOBRUSH)
+        return GdiBrush{5, Qt::black, 0, recordBitmap(r, 16, 24, use, true), {}};
     const auto header = r.slice(r.u32(16), r.u32(20));
     const bytes::ByteReader info(header);
     const std::uint32_t headerSize = info.u32leAt(0).valueOr(0);
-    if (type == EMR_CREATEMONOBRUSH && info.u16leAt(14).valueOr(0) == 1 && headerSize >= 40 &&
-        header.size() >= std::size_t(headerSize) + 4) {
-        const auto quad = header.subspan(headerSize, 4);
-        brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+    const bool monochrome =
+        info.u16leAt(14).valueOr(0) == 1 && headerSize >= 40 && headerSize <= header.size();
+    if (!monochrome || (use == DIB_RGB_COLORS && header.size() >= std::size_t(headerSize) + 4)) {
+        GdiBrush brush{5, Qt::black, 0, recordBitmap(r, 16, 24, DIB_RGB_COLORS, true), {}};
+        if (monochrome) {
+            const auto quad = header.subspan(headerSize, 4);
+            brush.monochromeZero = qRgb(quad[2], quad[1], quad[0]);
+        }
+        return brush;
     }
+    // No colour table, or palette indices in its place: the bits alone say which pixels take
+    // the text colour (0) and which the background colour (1).
+    std::vector<std::uint8_t> blackWhite(header.begin(), header.begin() + headerSize);
+    std::fill(blackWhite.begin() + 32, blackWhite.begin() + 36, 0);  // colours used: all
+    for (const std::uint8_t byte : {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0})
+        blackWhite.push_back(byte);
+    GdiBrush brush{5, Qt::black, 0, {}, {}};
+    brush.pattern = decodeRecordBitmap(blackWhite, r.slice(r.u32(24), r.u32(28)), DIB_RGB_COLORS,
+                                       m_device.bitmapLimits(true));
+    m_device.spendDecoded(brush.pattern);
+    brush.monochromeZero = qRgb(0, 0, 0);
     return brush;
 }
 
-QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField,
-                               std::size_t bitsField) const
+QImage EmfPlayer::recordBitmap(const Record& r, std::size_t headerField, std::size_t bitsField,
+                               std::uint32_t colourUse, bool kept) const
 {
     const auto header = r.slice(r.u32(headerField), r.u32(headerField + 4));
     const auto bits = r.slice(r.u32(bitsField), r.u32(bitsField + 4));
     if (header.empty())
         return {};
-    return decodeRecordBitmap(header, bits, m_device.limits().raster);
+    QImage image = decodeRecordBitmap(header, bits, colourUse, m_device.bitmapLimits(kept));
+    m_device.spendDecoded(image);
+    return image;
+}
+
+// SETDIBITSTODEVICE's bits may hold only a band of the bitmap's rows (counted from its bottom,
+// from the record's first scan line): the band is decoded as a bitmap of its own, and the source
+// and destination are cut to the rows it holds, so that the rows it lacks are left as they are.
+QImage EmfPlayer::scanBand(const Record& r, QRectF& destination, QRectF& source) const
+{
+    const std::uint32_t use = r.u32(64);
+    const std::int64_t first = r.u32(68);
+    const std::int64_t count = r.u32(72);
+    const auto info = r.slice(r.u32(48), r.u32(52));
+    const bytes::ByteReader header(info);
+    const std::int64_t height = header.i32leAt(8).valueOr(0);
+    const std::uint32_t compression = header.u32leAt(16).valueOr(0);
+    const bool banded = header.u32leAt(0).valueOr(0) >= 40 && height > 0 && count > 0 &&
+                        (compression == BI_RGB || compression == BI_BITFIELDS) &&
+                        (first > 0 || count < height);
+    if (!banded)
+        return recordBitmap(r, 48, 56, use, false);
+    // Rows counted from the bitmap's bottom: those the source takes and the band holds.
+    const std::int64_t sourceBottom = std::int64_t(source.top());
+    const std::int64_t sourceTop = sourceBottom + std::int64_t(source.height());
+    const std::int64_t from = std::max(sourceBottom, first);
+    const std::int64_t to = std::min(sourceTop, first + count);
+    if (from >= to)
+        return {};
+    std::vector<std::uint8_t> bandInfo(info.begin(), info.end());
+    const auto rows = std::uint32_t(count);
+    for (int i = 0; i < 4; ++i)
+        bandInfo[8 + std::size_t(i)] = std::uint8_t(rows >> (8 * i));
+    QImage band = decodeRecordBitmap(bandInfo, r.slice(r.u32(56), r.u32(60)), use,
+                                     m_device.bitmapLimits(false));
+    m_device.spendDecoded(band);
+    destination = QRectF(destination.left(), destination.top() + double(sourceTop - to),
+                         destination.width(), double(to - from));
+    source = QRectF(source.left(), double(from - first), source.width(), double(to - from));
+    return band;
 }
 
 void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
@@ -745,14 +807,14 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
             destination = QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76));
             source = QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
             rop = r.u32(68);
-            image = recordBitmap(r, 48, 56);
+            image = recordBitmap(r, 48, 56, r.u32(64), false);
             break;
         case EMR_SETDIBITSTODEVICE:
             if (!r.has(76))
                 return;
             destination = QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44));
             source = QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
-            image = recordBitmap(r, 48, 56);
+            image = scanBand(r, destination, source);
             break;
         case EMR_BITBLT:
         case EMR_STRETCHBLT:
@@ -773,7 +835,7 @@ void EmfPlayer::bitmap(std::uint32_t type, const Record& r)
                 m_device.patternFill(destination, rop);
                 return;
             }
-            image = recordBitmap(r, 84, 92);
+            image = recordBitmap(r, 84, 92, r.u32(80), false);
             break;
         default:
             return;
@@ -832,52 +894,6 @@ void EmfPlayer::fillRegion(std::uint32_t type, const Record& r)
 }
 
 }  // namespace
-
-QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const std::uint8_t> bits,
-                          const bytes::DecodeLimits& limits)
-{
-    const bytes::ByteReader info(header);
-    // A 32-bit uncompressed bitmap keeps its alpha: metafiles blend with it.
-    const auto headerSize = info.u32leAt(0);
-    if (headerSize && headerSize.value() >= 40 && info.u16leAt(14).valueOr(0) == 32 &&
-        info.u32leAt(16).valueOr(1) == 0) {
-        const std::int64_t width = info.i32leAt(4).valueOr(0);
-        const std::int64_t height = info.i32leAt(8).valueOr(0);
-        const std::int64_t rows = height < 0 ? -height : height;
-        if (!bytes::checkImageSize(limits, width, rows, 4))
-            return {};
-        const std::uint64_t stride = std::uint64_t(width) * 4;
-        if (bits.size() < stride * std::uint64_t(rows))
-            return {};
-        QImage image(int(width), int(rows), QImage::Format_ARGB32);
-        if (image.isNull())
-            return {};
-        bool anyAlpha = false;
-        for (std::int64_t y = 0; y < rows; ++y) {
-            const std::int64_t from = height < 0 ? y : rows - 1 - y;
-            std::memcpy(image.scanLine(int(y)), bits.data() + std::size_t(from) * stride,
-                        std::size_t(stride));
-            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-            for (std::int64_t x = 0; x < width && !anyAlpha; ++x)
-                anyAlpha = qAlpha(line[x]) != 0;
-        }
-        // Alpha all zero is an opaque bitmap that never set it.
-        if (!anyAlpha)
-            return image.convertToFormat(QImage::Format_RGB32);
-        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    }
-    QByteArray packed(reinterpret_cast<const char*>(header.data()), qsizetype(header.size()));
-    if (!bytes::checkChunkSize(limits, std::uint64_t(header.size()) + bits.size()))
-        return {};
-    packed.append(reinterpret_cast<const char*>(bits.data()), qsizetype(bits.size()));
-    auto decoded =
-        decodePackedDib(std::span(reinterpret_cast<const std::uint8_t*>(packed.constData()),
-                                  std::size_t(packed.size())),
-                        limits);
-    if (!decoded)
-        return {};
-    return decoded.value().image;
-}
 
 bool emfRecordsDraw(std::span<const std::uint8_t> data, std::uint64_t maxRecords)
 {

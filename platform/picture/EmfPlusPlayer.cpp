@@ -213,7 +213,13 @@ QImage imageObject(const Fields& d, const bytes::DecodeLimits& limits)
         const QByteArray kind = reader.format();
         if (kind != "png" && kind != "jpeg" && kind != "gif" && kind != "bmp")
             return {};
-        reader.setAllocationLimit(int(limits.maxImageBytes >> 20));
+        // Held to the limits by the size it announces, and by Qt's own bound (0 lifts that).
+        const QSize size = reader.size();
+        if (!bytes::checkImageSize(limits, size.width(), size.height(), 4) ||
+            (limits.maxImageBytes >> 20) == 0)
+            return {};
+        reader.setAllocationLimit(
+            int(std::min<std::uint64_t>(limits.maxImageBytes >> 20, 1 << 30)));
         return reader.read();
     }
     const bool argb = format == 0x0026200A;
@@ -353,12 +359,25 @@ void EmfPlusPlayer::object(std::uint16_t flags, const Fields& d)
             if (const auto pen = penObject(d))
                 m_pens[id] = *pen;
             break;
-        case PathObject:
-            m_paths[id] = pathObject(d);
+        case PathObject: {
+            QPainterPath path = pathObject(d);
+            if (m_device.keepObjectBytes(std::uint64_t(path.elementCount()) *
+                                         sizeof(QPainterPath::Element)))
+                m_paths[id] = std::move(path);
+            else
+                m_paths.erase(id);
             break;
-        case ImageObject:
-            m_images[id] = imageObject(d, m_device.limits().raster);
+        }
+        case ImageObject: {
+            QImage image = imageObject(d, m_device.bitmapLimits(true));
+            m_device.spendDecoded(image);
+            if (m_device.keepObjectBytes(
+                    std::uint64_t(std::max<qsizetype>(image.sizeInBytes(), 0))))
+                m_images[id] = std::move(image);
+            else
+                m_images.erase(id);
             break;
+        }
         case FontObject:
             if (auto font = fontObject(d))
                 m_fonts[id] = std::move(*font);

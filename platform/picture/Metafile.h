@@ -24,12 +24,26 @@ namespace picture {
 
 enum class MetafileKind { Wmf, Emf };
 
-// What playback may spend: records played, saved states, clip complexity, and the size of a
-// bitmap inside (a quarter gigabyte at most).
+// What playback may spend: records played, saved states, clip complexity, objects, paths and
+// bitmaps. A record is small and what it makes can be large (a run-length bitmap, a region, an
+// arc in a path), so every kind of allocation the records decide has a bound of its own rather
+// than relying on the file's size:
+// - one bitmap inside takes a quarter gigabyte at most;
+// - the objects alive at once are as many as a WMF can number, and the bitmaps, regions and
+//   paths they hold, added up over the playback (a saved state keeps an object's bitmap after
+//   the object is deleted), take another quarter gigabyte;
+// - a path being recorded holds a million elements (24 bytes each) at most, far more than any
+//   drawing program writes into one path;
+// - the bitmaps decoded over the playback, each freed after it is drawn, take four gigabytes
+//   (some seconds of decoding), so that a file of many small run-length records stays quick.
 struct MetafileLimits {
     std::uint64_t maxRecords = 1'000'000;
     int maxSavedStates = 256;
     int maxClipElements = 20'000;
+    std::size_t maxObjects = 0xFFFF;
+    std::uint64_t maxObjectBytes = std::uint64_t{1} << 28;
+    qsizetype maxPathElements = 1 << 20;
+    std::uint64_t maxDecodedBytes = std::uint64_t{1} << 32;
     bytes::DecodeLimits raster = bitmapLimits();
 
     static bytes::DecodeLimits bitmapLimits()

@@ -15,6 +15,25 @@ constexpr double MaxFontPixels = 4000;
 constexpr std::uint32_t MaxWmfObjects = 0xFFFF;
 // Nor are lines drawn wider than this many logical units.
 constexpr double MaxPenWidth = 1e6;
+// Clip regions stay this many units wide and tall at most: Qt makes no region of a polygon more
+// than 100,000 rows tall (and loses the polygon's edge table when asked to).
+constexpr double MaxClipSide = 1 << 16;
+
+// What an object keeps beyond its fixed size.
+std::uint64_t objectBytes(const GdiObject& object)
+{
+    const auto brushBytes = [](const GdiBrush& brush) {
+        return std::uint64_t(std::max<qsizetype>(brush.pattern.sizeInBytes(), 0));
+    };
+    std::uint64_t bytes = sizeof(GdiObject);
+    if (const auto* brush = std::get_if<GdiBrush>(&object))
+        bytes += brushBytes(*brush);
+    else if (const auto* pen = std::get_if<GdiPen>(&object))
+        bytes += pen->dashes.size() * sizeof(double) + (pen->brush ? brushBytes(*pen->brush) : 0);
+    else if (const auto* region = std::get_if<GdiRegion>(&object))
+        bytes += region->rects.size() * sizeof(QRectF);
+    return bytes;
+}
 
 double unitsPerMm(int mapMode)
 {
@@ -71,6 +90,21 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
 {
     if (painter.hasClipping())
         m_baseClip = painter.clipRegion();
+    // Clips are kept in the painter's coordinates, bounded to what the device can show (with a
+    // margin for antialiased edges): nothing outside it is ever drawn.
+    QRectF shown(-(1 << 14), -(1 << 14), 1 << 15, 1 << 15);
+    if (const QPaintDevice* device = painter.device(); device && device->width() > 0)
+        shown = QRectF(0, 0, device->width(), device->height());
+    bool invertible = false;
+    const QTransform toPainter = m_base.inverted(&invertible);
+    m_clipBound = (invertible ? toPainter.mapRect(shown) : shown).adjusted(-2, -2, 2, 2);
+    if (m_baseClip)
+        m_clipBound =
+            m_clipBound.intersected(QRectF(m_baseClip->boundingRect()).adjusted(-2, -2, 2, 2));
+    m_clipBound = m_clipBound.intersected(QRectF(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
+    m_clipBound.setSize(m_clipBound.size().boundedTo(QSizeF(MaxClipSide, MaxClipSide)));
+    m_objectBytesLeft = limits.maxObjectBytes;
+    m_decodedBytesLeft = limits.maxDecodedBytes;
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     if (const QPaintDevice* device = painter.device()) {
         const std::uint64_t area = std::uint64_t(std::max(device->width(), 0)) *
@@ -80,9 +114,42 @@ MetafileDevice::MetafileDevice(QPainter& painter, const MetafileLimits& limits,
     }
 }
 
+bytes::DecodeLimits MetafileDevice::bitmapLimits(bool kept) const
+{
+    bytes::DecodeLimits limits = m_limits.raster;
+    const std::uint64_t left =
+        kept ? std::min(m_decodedBytesLeft, m_objectBytesLeft) : m_decodedBytesLeft;
+    limits.maxImageBytes = std::min(limits.maxImageBytes, left);
+    limits.maxPixels = std::min(limits.maxPixels, limits.maxImageBytes / 4);
+    return limits;
+}
+
+void MetafileDevice::spendDecoded(const QImage& image)
+{
+    const auto bytes = std::uint64_t(std::max<qsizetype>(image.sizeInBytes(), 0));
+    m_decodedBytesLeft -= std::min(bytes, m_decodedBytesLeft);
+}
+
+bool MetafileDevice::keepObjectBytes(std::uint64_t bytes)
+{
+    if (bytes > m_objectBytesLeft)
+        return false;
+    m_objectBytesLeft -= bytes;
+    return true;
+}
+
 void MetafileDevice::storeObject(std::uint32_t index, GdiObject object)
 {
-    m_objects[index] = std::move(object);
+    const auto found = m_objects.find(index);
+    if (found == m_objects.end() && m_objects.size() >= m_limits.maxObjects)
+        return;
+    // An object past the budget takes its number but holds nothing.
+    if (!keepObjectBytes(objectBytes(object)))
+        object = GdiPlaceholder{};
+    if (found != m_objects.end())
+        found->second = std::move(object);
+    else
+        m_objects.emplace(index, std::move(object));
 }
 
 void MetafileDevice::storeInFreeSlot(GdiObject object)
@@ -91,8 +158,10 @@ void MetafileDevice::storeInFreeSlot(GdiObject object)
     std::uint32_t index = m_freeSlotHint;
     for (auto it = m_objects.lower_bound(index); it != m_objects.end() && it->first == index; ++it)
         ++index;
-    if (index > MaxWmfObjects)
+    if (index > MaxWmfObjects || m_objects.size() >= m_limits.maxObjects)
         return;  // a table larger than its 16-bit numbers can reach
+    if (!keepObjectBytes(objectBytes(object)))
+        object = GdiPlaceholder{};
     m_objects.emplace(index, std::move(object));
     m_freeSlotHint = index + 1;
 }
@@ -288,7 +357,8 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
 {
     flushClip();
     if (m_path) {
-        m_path->addPath(logicalPath);
+        if (pathHasRoom(logicalPath.elementCount()))
+            m_path->addPath(logicalPath);
         return;
     }
     const bool drawFill = fill && brushVisible();
@@ -308,9 +378,14 @@ void MetafileDevice::drawShape(const QPainterPath& logicalPath, bool fill, bool 
     m_painter.drawPath(path);
 }
 
+bool MetafileDevice::pathHasRoom(qsizetype more) const
+{
+    return m_path && m_path->elementCount() + more + 1 <= m_limits.maxPathElements;
+}
+
 void MetafileDevice::addToPath(const QPainterPath& logicalPath, bool connect)
 {
-    if (logicalPath.isEmpty())
+    if (logicalPath.isEmpty() || !pathHasRoom(logicalPath.elementCount()))
         return;
     if (connect) {
         if (m_path->elementCount() == 0)
@@ -324,7 +399,7 @@ void MetafileDevice::addToPath(const QPainterPath& logicalPath, bool connect)
 void MetafileDevice::moveTo(QPointF point)
 {
     m_state.current = point;
-    if (m_path)
+    if (pathHasRoom(1))
         m_path->moveTo(point);
 }
 
@@ -352,6 +427,8 @@ void MetafileDevice::polylineTo(const QPolygonF& points)
     line += points;
     m_state.current = points.back();
     if (m_path) {
+        if (!pathHasRoom(line.size()))
+            return;
         if (m_path->elementCount() == 0)
             m_path->moveTo(line.front());
         for (qsizetype i = 1; i < line.size(); ++i)
@@ -701,7 +778,7 @@ void MetafileDevice::abortPath()
 
 void MetafileDevice::closeFigure()
 {
-    if (m_path)
+    if (pathHasRoom(1))
         m_path->closeSubpath();
 }
 
@@ -714,16 +791,54 @@ void MetafileDevice::fillPath(bool fill, bool stroke)
     drawShape(path, fill, stroke);
 }
 
-QRegion MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
+namespace {
+
+// A polygon as the pixels it covers inside `bound`. Cut first: a polygon mapped by a large
+// scale or shear reaches far past the device, and a region of it takes a band of rectangles
+// per scan line it spans.
+QRegion boundedRegion(const QPolygonF& polygon, const QRectF& bound, Qt::FillRule rule)
 {
+    for (const QPointF& point : polygon)
+        if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
+            return {};
+    if (!polygon.boundingRect().intersects(bound))
+        return {};
+    const QPolygonF cut =
+        bound.contains(polygon.boundingRect()) ? polygon : polygon.intersected(QPolygonF(bound));
+    return QRegion(cut.toPolygon(), rule);
+}
+
+// A logical rectangle as the device pixels it covers (right and bottom edges excluded).
+QRegion rectangleRegion(const QTransform& map, const QRectF& box, const QRectF& bound)
+{
+    if (map.type() <= QTransform::TxScale) {
+        const QRectF mapped = map.mapRect(box.normalized()).intersected(bound);
+        if (mapped.isEmpty() || !std::isfinite(mapped.width()) || !std::isfinite(mapped.height()))
+            return {};
+        return QRegion(QRect(
+            QPoint(int(std::lround(mapped.left())), int(std::lround(mapped.top()))),
+            QPoint(int(std::lround(mapped.right())) - 1, int(std::lround(mapped.bottom())) - 1)));
+    }
+    return boundedRegion(map.map(QPolygonF(box.normalized())), bound, Qt::OddEvenFill);
+}
+
+}  // namespace
+
+std::optional<QRegion> MetafileDevice::targetRegion(const QPainterPath& logicalPath) const
+{
+    // Counted before the polygons are made: that compares every part with every other.
+    int parts = 0;
+    for (int i = 0; i < logicalPath.elementCount(); ++i)
+        parts += logicalPath.elementAt(i).isMoveTo();
+    if (parts > m_limits.maxClipElements)
+        return std::nullopt;
     const QTransform map = logicalToTarget();
     QRegion region;
     const QList<QPolygonF> polygons = logicalPath.toFillPolygons(map);
-    if (polygons.size() > m_limits.maxClipElements)
-        return region;
     const bool winding = logicalPath.fillRule() == Qt::WindingFill;
     for (const QPolygonF& polygon : polygons) {
-        const QRegion part(polygon.toPolygon(), winding ? Qt::WindingFill : Qt::OddEvenFill);
+        const QRegion part =
+            boundedRegion(polygon, m_clipBound, winding ? Qt::WindingFill : Qt::OddEvenFill);
         region = winding ? region.united(part) : region.xored(part);
     }
     return region;
@@ -736,36 +851,18 @@ void MetafileDevice::selectClipPath(int mode)
     QPainterPath path = m_finishedPath;
     path.setFillRule(m_state.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     m_finishedPath = QPainterPath();
-    combineClip(targetRegion(path), mode);
+    if (const auto region = targetRegion(path))
+        combineClip(*region, mode);
 }
-
-namespace {
-
-// A logical rectangle as the device pixels it covers (right and bottom edges excluded).
-QRegion rectangleRegion(const QTransform& map, const QRectF& box)
-{
-    if (map.type() <= QTransform::TxScale) {
-        const QRectF mapped = map.mapRect(box.normalized());
-        const auto clampRound = [](double v) {
-            return int(std::lround(std::clamp(v, -double(1 << 24), double(1 << 24))));
-        };
-        return QRegion(
-            QRect(QPoint(clampRound(mapped.left()), clampRound(mapped.top())),
-                  QPoint(clampRound(mapped.right()) - 1, clampRound(mapped.bottom()) - 1)));
-    }
-    return QRegion(map.map(QPolygonF(box.normalized())).toPolygon());
-}
-
-}  // namespace
 
 void MetafileDevice::intersectClip(const QRectF& box)
 {
-    combineClip(rectangleRegion(logicalToTarget(), box), RGN_AND);
+    combineClip(rectangleRegion(logicalToTarget(), box, m_clipBound), RGN_AND);
 }
 
 void MetafileDevice::excludeClip(const QRectF& box)
 {
-    combineClip(rectangleRegion(logicalToTarget(), box), RGN_DIFF);
+    combineClip(rectangleRegion(logicalToTarget(), box, m_clipBound), RGN_DIFF);
 }
 
 void MetafileDevice::offsetClip(QPointF offset)
@@ -774,8 +871,11 @@ void MetafileDevice::offsetClip(QPointF offset)
         return;
     const QTransform map = logicalToTarget();
     const QPointF shift = map.map(offset) - map.map(QPointF(0, 0));
+    if (!std::isfinite(shift.x()) || !std::isfinite(shift.y()))
+        return;
     m_state.clip->translate(int(std::lround(std::clamp(shift.x(), -1e7, 1e7))),
                             int(std::lround(std::clamp(shift.y(), -1e7, 1e7))));
+    *m_state.clip &= m_clipBound.toAlignedRect();
     applyClip();
 }
 
@@ -789,7 +889,7 @@ void MetafileDevice::combineClipDeviceRects(const std::vector<QRectF>& rects, in
         return;
     QRegion region;
     for (const QRectF& rect : rects)
-        region += rectangleRegion(m_deviceToTarget, rect);
+        region += rectangleRegion(m_deviceToTarget, rect, m_clipBound);
     combineClip(region, mode);
 }
 
@@ -800,13 +900,14 @@ void MetafileDevice::combineClipLogicalRects(const std::vector<QRectF>& rects, i
     const QTransform map = logicalToTarget();
     QRegion region;
     for (const QRectF& rect : rects)
-        region += rectangleRegion(map, rect);
+        region += rectangleRegion(map, rect, m_clipBound);
     combineClip(region, mode);
 }
 
 void MetafileDevice::combineClipPath(const QPainterPath& logicalPath, int mode)
 {
-    combineClip(targetRegion(logicalPath), mode);
+    if (const auto region = targetRegion(logicalPath))
+        combineClip(*region, mode);
 }
 
 void MetafileDevice::resetClip()
@@ -821,28 +922,34 @@ void MetafileDevice::combineClip(const QRegion& region, int mode)
     const int current = m_state.clip ? m_state.clip->rectCount() : 0;
     if (current + region.rectCount() > m_limits.maxClipElements)
         return;
-    const QRegion everything(QRect(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25));
+    const QRegion everything(m_clipBound.toAlignedRect());
     const QRegion base = m_state.clip ? *m_state.clip : everything;
+    QRegion combined;
     switch (mode) {
         case RGN_AND:
-            m_state.clip = base.intersected(region);
+            combined = base.intersected(region);
             break;
         case RGN_OR:
-            if (m_state.clip)
-                m_state.clip = base.united(region);
+            if (!m_state.clip)
+                return;
+            combined = base.united(region);
             break;
         case RGN_XOR:
-            m_state.clip = base.xored(region);
+            combined = base.xored(region);
             break;
         case RGN_DIFF:
-            m_state.clip = base.subtracted(region);
+            combined = base.subtracted(region);
             break;
         case RGN_COPY:
-            m_state.clip = region;
+            combined = region;
             break;
         default:
             return;
     }
+    // Combining two bounded regions can make one of many more rectangles than either.
+    if (combined.rectCount() > m_limits.maxClipElements)
+        return;
+    m_state.clip = std::move(combined);
     applyClip();
 }
 

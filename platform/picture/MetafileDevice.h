@@ -120,6 +120,15 @@ public:
     DeviceState& state() { return m_state; }
     const MetafileLimits& limits() const { return m_limits; }
 
+    // The raster limits of the next bitmap the records decode: within what is left of the
+    // playback's decoding budget and, for a bitmap an object keeps, of its object budget.
+    bytes::DecodeLimits bitmapLimits(bool kept) const;
+    // Takes a decoded bitmap from the decoding budget.
+    void spendDecoded(const QImage& image);
+    // Takes what an object keeps from the object budget; false, and nothing taken, when it
+    // does not fit.
+    bool keepObjectBytes(std::uint64_t bytes);
+
     // Objects. EMF numbers them itself; WMF takes the lowest free slot.
     void storeObject(std::uint32_t index, GdiObject object);
     void storeInFreeSlot(GdiObject object);
@@ -219,7 +228,8 @@ private:
     void drawShape(const QPainterPath& logicalPath, bool fill, bool stroke);
     void addToPath(const QPainterPath& logicalPath, bool connect);
     void combineClip(const QRegion& region, int mode);
-    QRegion targetRegion(const QPainterPath& logicalPath) const;
+    // A path as target pixels; none when it has more parts than a clip may.
+    std::optional<QRegion> targetRegion(const QPainterPath& logicalPath) const;
     void applyClip();
     void flushClip();
     QFont qtFont(double& pixelSize) const;
@@ -230,6 +240,7 @@ private:
     QSizeF m_dotsPerMm;
     QTransform m_base;                  // the painter's own transform at the start
     std::optional<QRegion> m_baseClip;  // and its clip, which every clip keeps
+    QRectF m_clipBound;                 // every clip region lies inside it
     DeviceState m_state;
     std::vector<DeviceState> m_saved;
     std::map<std::uint32_t, GdiObject> m_objects;
@@ -237,6 +248,11 @@ private:
     QPainterPath m_finishedPath;
     bool m_clipChanged = false;
     std::uint32_t m_freeSlotHint = 0;
+    // Whether a path being recorded may take `more` elements.
+    bool pathHasRoom(qsizetype more) const;
+
+    std::uint64_t m_objectBytesLeft = 0;
+    std::uint64_t m_decodedBytesLeft = 0;
     // Pixels that raster operations and shaded triangles may still compute one by one (16 times
     // the device's area): a file of many full-size ones would otherwise take minutes.
     std::uint64_t m_pixelBudget = std::uint64_t{1} << 22;

@@ -52,9 +52,17 @@ bool emfRecordsDraw(std::span<const std::uint8_t> data, std::uint64_t maxRecords
 bool playEmfPlusRecords(std::span<const std::uint8_t> data, MetafileDevice& device,
                         const QRectF& target);
 
+// How a record's bitmap gives its colour table: RGB colours, or 16-bit indices into the logical
+// palette, which are taken through the default palette.
+enum DibColourUse : std::uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
+
 // A device-independent bitmap held as a header (with masks and palette) and its bits in two
 // places of a record; null when it does not decode within the limits.
 QImage decodeRecordBitmap(std::span<const std::uint8_t> header, std::span<const std::uint8_t> bits,
-                          const bytes::DecodeLimits& limits);
+                          std::uint32_t colourUse, const bytes::DecodeLimits& limits);
+// A packed one, as WMF records hold it: the bits follow the colour table (of 2-byte entries
+// when they are palette indices).
+QImage decodePackedRecordBitmap(std::span<const std::uint8_t> dib, std::uint32_t colourUse,
+                                const bytes::DecodeLimits& limits);
 
 }  // namespace picture

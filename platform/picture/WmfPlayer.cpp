@@ -1,7 +1,6 @@
 #include "platform/picture/MetafilePlayers.h"
 
 #include "platform/bytes/ByteReader.h"
-#include "platform/picture/DibDecoder.h"
 #include "platform/runtime/Windows1252.h"
 
 #include <QByteArray>
@@ -123,15 +122,6 @@ GdiFont fontRecord(const Params& p)
     return font;
 }
 
-// A packed DIB at the end of a record.
-QImage recordDib(std::span<const std::uint8_t> dib, const bytes::DecodeLimits& limits)
-{
-    auto decoded = decodePackedDib(dib, limits);
-    if (!decoded)
-        return {};
-    return decoded.value().image;
-}
-
 class WmfPlayer {
 public:
     explicit WmfPlayer(MetafileDevice& device) : m_device(device) {}
@@ -139,6 +129,8 @@ public:
 
 private:
     void text(const Params& p, bool extended);
+    // The packed DIB at the end of a record, its colour table given as `colourUse` says.
+    QImage recordDib(std::span<const std::uint8_t> dib, std::uint32_t colourUse, bool kept);
     void bitmap(std::uint16_t function, const Params& p);
     void polyPolygon(const Params& p);
     GdiObject region(const Params& p) const;
@@ -225,9 +217,11 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
                 m_device.storeInFreeSlot(GdiPlaceholder{});
             break;
         case META_DIBCREATEPATTERNBRUSH: {
+            // A brush of the BS_PATTERN style takes its colours as RGB whatever the record says.
             GdiBrush brush{5, Qt::black, 0, {}, {}};
             if (p.has(2))
-                brush.pattern = recordDib(p.from(2), m_device.limits().raster);
+                brush.pattern = recordDib(
+                    p.from(2), p.u(0) == 3 ? std::uint32_t(DIB_RGB_COLORS) : p.u(1), true);
             m_device.storeInFreeSlot(std::move(brush));
             break;
         }
@@ -357,6 +351,13 @@ void WmfPlayer::play(std::uint16_t function, const Params& p)
     }
 }
 
+QImage WmfPlayer::recordDib(std::span<const std::uint8_t> dib, std::uint32_t colourUse, bool kept)
+{
+    QImage image = decodePackedRecordBitmap(dib, colourUse, m_device.bitmapLimits(kept));
+    m_device.spendDecoded(image);
+    return image;
+}
+
 GdiObject WmfPlayer::region(const Params& p) const
 {
     // Scans after an 11-word header: a count of edges, top, bottom, the left-right pairs and
@@ -440,11 +441,11 @@ void WmfPlayer::text(const Params& p, bool extended)
 
 void WmfPlayer::bitmap(std::uint16_t function, const Params& p)
 {
-    const auto& limits = m_device.limits().raster;
     QRectF destination;
     QRectF source;
     std::size_t dibIndex = 0;
     std::uint32_t rop = p.u32(0);
+    std::uint32_t colourUse = DIB_RGB_COLORS;
     switch (function) {
         case META_DIBBITBLT:
             if (!p.has(8))
@@ -465,6 +466,7 @@ void WmfPlayer::bitmap(std::uint16_t function, const Params& p)
                 return;
             destination = QRectF(p.s(10), p.s(9), p.s(8), p.s(7));
             source = QRectF(p.s(6), p.s(5), p.s(4), p.s(3));
+            colourUse = p.u(2);
             dibIndex = 11;
             break;
         case META_SETDIBTODEV:
@@ -473,12 +475,13 @@ void WmfPlayer::bitmap(std::uint16_t function, const Params& p)
             destination = QRectF(p.s(8), p.s(7), p.s(6), p.s(5));
             source = QRectF(p.s(4), p.s(3), p.s(6), p.s(5));
             rop = 0x00CC0020;
+            colourUse = p.u(0);
             dibIndex = 9;
             break;
         default:
             return;
     }
-    const QImage image = recordDib(p.from(dibIndex), limits);
+    const QImage image = recordDib(p.from(dibIndex), colourUse, false);
     if (image.isNull())
         return;
     // Source rows count up from the bitmap's bottom edge.

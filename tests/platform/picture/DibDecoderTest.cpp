@@ -200,6 +200,20 @@ TEST(DibDecoder, DirectColourAndBitFieldsOfAnyWidth)
                 expectLikeQt(file, decoded.image, what.c_str());
         }
     }
+
+    // Past 8 bits a packed DIB may still carry a table of the colours it uses, for displays of
+    // 256 colours: its pixels start after that table.
+    Bmp direct;
+    direct.width = source.width();
+    direct.height = source.height();
+    direct.coloursUsed = 3;
+    direct.palette = paletteOf(3);
+    const std::uint32_t none[4] = {0, 0, 0, 0};
+    direct.pixelData = bmptest::packPixels(source, 24, none, false);
+    auto unpacked = decodePackedDib(span(direct.file().mid(14)));
+    ASSERT_TRUE(unpacked.ok());
+    expectPixels(unpacked.value().image, source.convertToFormat(QImage::Format_RGB32),
+                 "24 bits after a table of 3 colours");
 }
 
 TEST(DibDecoder, Rle8AndRle4WithEveryEscape)

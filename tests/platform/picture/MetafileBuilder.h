@@ -285,20 +285,26 @@ public:
     void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& dib,
                        std::uint32_t operation = 0x00CC0020)
     {
+        stretchDiBits(x, y, w, h, srcW, srcH, dib.left(40), dib.mid(40), operation);
+    }
+    // With the info block (header and colour table, perhaps padded) and the bits apart.
+    void stretchDiBits(int x, int y, int w, int h, int srcW, int srcH, const QByteArray& info,
+                       const QByteArray& bits, std::uint32_t operation)
+    {
         QByteArray p;
         for (int i = 0; i < 4; ++i)
             put32(p, 0);
         for (std::int64_t v : {x, y, 0, 0, srcW, srcH})
             put32(p, v);
         put32(p, 80);
-        put32(p, 40);
-        put32(p, 120);
-        put32(p, dib.size() - 40);
+        put32(p, info.size());
+        put32(p, 80 + info.size());
+        put32(p, bits.size());
         put32(p, 0);
         put32(p, operation);
         put32(p, w);
         put32(p, h);
-        raw(81, p + dib);
+        raw(81, p + info + bits);
     }
     // SmallTextOut without a box, in 8-bit characters (ETO_NO_RECT | ETO_SMALL_CHARS).
     void smallText(int x, int y, const QByteArray& text)

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <functional>
 #include <limits>
+#include <tuple>
 
 using namespace picture;
 using namespace metafiles;
@@ -657,4 +659,180 @@ TEST(Metafile, DualFilesPlayTheirPlusRecordsWhenTheirOwnDrawNothing)
     };
     EXPECT_EQ(pixelOf(dual(false), 50, 50), qRgb(0x20, 0x60, 0xC0));
     EXPECT_EQ(pixelOf(dual(true), 50, 50), qRgb(200, 0, 0));
+}
+
+namespace {
+
+// The highest resident size the process has had, in kilobytes.
+long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+QByteArray worldTransform(std::initializer_list<float> values)
+{
+    QByteArray xform;
+    for (const float v : values)
+        putFloat(xform, v);
+    return xform;
+}
+
+}  // namespace
+
+TEST(Metafile, ClipsUnderAnEnormousShearStayWithinTheDevice)
+{
+    // A clip rectangle under a world transform, then a red fill of the whole picture.
+    const auto clippedFill = [](std::initializer_list<float> world, bool exclude, int width) {
+        EmfWriter e;
+        e.raw(35, worldTransform(world));
+        e.record(exclude ? 29u : std::uint32_t(INTERSECTCLIPRECTEMF), {0, 0, width, 100});
+        e.record(MODIFYWORLDTRANSFORM, {0, 0, 0, 0, 0, 0, 1});  // back to the identity
+        e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(200, 0, 0), 0});
+        e.record(SELECTOBJECTEMF, {1});
+        e.record(RECTANGLEEMF, {0, 0, 100, 100});
+        return renderedOnWhite(e.file(100, 100), 100, 100);
+    };
+    // A shear that sends the rectangle millions of pixels past the picture: the clip's region
+    // ends at the device, so playing takes neither time nor memory.
+    const long before = peakResidentKb();
+    QElapsedTimer clock;
+    clock.start();
+    for (const float shear : {3e4f, 5e8f})
+        for (const bool exclude : {false, true}) {
+            SCOPED_TRACE(shear);
+            const QImage image = clippedFill({1, shear, 0, 1, 0, 0}, exclude, 100);
+            // y' = shear·x + y: only the first column's sliver of the rectangle stays on the page.
+            EXPECT_EQ(pixelOf(image, 50, 50), exclude ? qRgb(200, 0, 0) : qRgb(255, 255, 255));
+        }
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_LT(peakResidentKb() - before, 200 * 1024);
+
+    // A modest shear keeps the clip's exact shape: x' = x + 2y over 0..20 × 0..100.
+    const QImage slanted = clippedFill({1, 0, 2, 1, 0, 0}, false, 20);
+    EXPECT_EQ(pixelOf(slanted, 10, 2), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(slanted, 95, 45), qRgb(200, 0, 0));
+    EXPECT_EQ(pixelOf(slanted, 10, 50), qRgb(255, 255, 255));
+}
+
+TEST(Metafile, ObjectsTheRecordsMakeStayWithinABudget)
+{
+    // Two thousand pattern brushes, each a 4096 × 1024 run-length bitmap of two bytes that
+    // decodes to 16 MiB: those past the budget of kept objects hold nothing, and the rectangle
+    // after them still draws.
+    QByteArray info;
+    for (std::int64_t v : {40, 4096, 1024})
+        put32(info, v);
+    put16(info, 1);
+    put16(info, 8);
+    put32(info, 1);  // BI_RLE8
+    for (int i = 0; i < 5; ++i)
+        put32(info, 0);
+    EmfWriter e;
+    for (std::int64_t brush = 1; brush <= 2000; ++brush) {
+        QByteArray fields;
+        for (std::int64_t v : {brush, std::int64_t(0), std::int64_t(32), std::int64_t(40),
+                               std::int64_t(72), std::int64_t(2)})
+            put32(fields, v);
+        e.raw(94, fields + info + QByteArray("\x00\x01", 2));  // the end of the bitmap at once
+    }
+    e.record(CREATEBRUSHINDIRECT, {3000, 0, rgb(0, 0, 220), 0});
+    e.record(SELECTOBJECTEMF, {3000});
+    e.record(RECTANGLEEMF, {0, 0, 100, 100});
+    const long before = peakResidentKb();
+    QElapsedTimer clock;
+    clock.start();
+    const QImage image = renderedOnWhite(e.file(100, 100), 100, 100);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_LT(peakResidentKb() - before, 700 * 1024);
+    EXPECT_EQ(pixelOf(image, 50, 50), qRgb(0, 0, 220));
+}
+
+TEST(Metafile, RecordBitmapsAreReadAtTheirOwnOffsets)
+{
+    // Markers drawn as a plot program draws them: the marker by SRCINVERT, its mask (black where
+    // the marker is) by SRCAND, the marker again by SRCINVERT. Each info block is padded past its
+    // header and colour table, and the bits come after the padding.
+    const QByteArray marker = packedDib24(2, 2, {rgb(0, 0, 220), 0, 0, 0});
+    const QByteArray mask = packedDib1({"01", "11"}, rgb(0, 0, 0), rgb(255, 255, 255));
+    const QByteArray padding(24, '\0');
+    EmfWriter e;
+    for (const auto& [dib, header, operation] :
+         {std::tuple(marker, 40, 0x00660046u), std::tuple(mask, 48, 0x008800C6u),
+          std::tuple(marker, 40, 0x00660046u)})
+        e.stretchDiBits(20, 20, 40, 40, 2, 2, dib.left(header) + padding, dib.mid(header),
+                        operation);
+    const QImage markers = renderedOnWhite(e.file(100, 100), 100, 100);
+    EXPECT_EQ(pixelOf(markers, 30, 30), qRgb(0, 0, 220));      // the marker's quarter
+    EXPECT_EQ(pixelOf(markers, 50, 30), qRgb(255, 255, 255));  // the rest of its box
+    EXPECT_EQ(pixelOf(markers, 30, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(markers, 10, 10), qRgb(255, 255, 255));
+
+    // A WMF bitmap whose colour table holds palette indices (two bytes each): its rows start
+    // after them, and the indices take the default palette's black and white.
+    QByteArray indexed = packedDib1({"11110000", "00001111"}, 0, 0);
+    indexed.remove(40, 8);
+    indexed.insert(40, QByteArray("\x00\x00\x13\x00", 4));
+    WmfWriter w;
+    w.record(SETWINDOWEXT, {2, 8});
+    QByteArray p;
+    put32(p, 0x00CC0020);
+    put16(p, 1);  // colour usage: palette indices
+    for (int v : {2, 8, 0, 0, 2, 8, 0, 0})
+        put16(p, v);
+    w.raw(0x0F43, p + indexed);
+    const QImage rows = renderedOnWhite(w.placeable(0, 0, 8, 2, 96), 80, 20);
+    EXPECT_EQ(pixelOf(rows, 5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(rows, 75, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelOf(rows, 5, 15), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelOf(rows, 75, 15), qRgb(255, 255, 255));
+
+    // SETDIBITSTODEVICE in two bands of a 4 × 8 bitmap, each record holding only its rows (from
+    // the bottom): the lower band red, the upper blue, and neither paints the other's rows.
+    EmfWriter bands;
+    for (const auto& [first, colour] :
+         {std::pair(0, rgb(220, 0, 0)), std::pair(4, rgb(0, 0, 220))}) {
+        const QByteArray band = packedDib24(4, 4, std::vector<std::uint32_t>(16, colour));
+        QByteArray info = band.left(40);
+        info[8] = 8;  // the whole bitmap's height
+        QByteArray fields;
+        for (std::int64_t v : {0, 0, 0, 0, 0, 0, 0, 0, 4, 8, 76, 40, 116})
+            put32(fields, v);
+        for (std::int64_t v : {std::int64_t(band.size() - 40), std::int64_t(0), std::int64_t(first),
+                               std::int64_t(4)})
+            put32(fields, v);
+        bands.raw(80, fields + info + band.mid(40));
+    }
+    const QImage banded = renderedOnWhite(bands.file(4, 8), 4, 8);
+    EXPECT_EQ(pixelOf(banded, 1, 1), qRgb(0, 0, 220));
+    EXPECT_EQ(pixelOf(banded, 1, 6), qRgb(220, 0, 0));
+}
+
+TEST(Metafile, MonochromeBrushesWithoutColoursTakeTheTextAndBackgroundColours)
+{
+    // A recorder's CREATEMONOBRUSH: palette indices, a 40-byte info block with no colour table,
+    // then 8 rows of bits alternating all 0 (the text colour) and all 1 (the background colour).
+    QByteArray info = packedDib1({"00000000"}, 0, 0).left(40);
+    info[4] = 8;
+    info[8] = 8;
+    QByteArray bits;
+    for (int row = 0; row < 8; ++row)
+        put32(bits, row % 2 ? 0 : 0xFF);
+    QByteArray brush;
+    for (std::int64_t v : {std::int64_t(1), std::int64_t(1), std::int64_t(32), std::int64_t(40),
+                           std::int64_t(72), std::int64_t(bits.size())})
+        put32(brush, v);
+    EmfWriter e;
+    e.raw(93, brush + info + bits);
+    e.record(SETTEXTCOLOREMF, {rgb(220, 0, 0)});
+    e.record(25, {rgb(0, 0, 220)});  // the background colour
+    e.record(SELECTOBJECTEMF, {1});
+    e.bitBlt(0, 0, 16, 16, 0x00F00021);  // PATCOPY
+    const QImage filled = renderedOnWhite(e.file(16, 16), 16, 16);
+    for (int y = 0; y < 16; ++y) {
+        SCOPED_TRACE(y);
+        // Bottom-up rows: the file's first row (background) is the pattern's last.
+        EXPECT_EQ(pixelOf(filled, 3, y), y % 2 ? qRgb(0, 0, 220) : qRgb(220, 0, 0));
+    }
 }

@@ -205,6 +205,7 @@ void Form1::Form_Load(const QString& commandLine)
             try {
                 XrRTB1->LoadFileRTBOriginal(m_documentPath, ::rtfRTF);
                 m_documentType = documentTypeOfContent(m_documentType, XrRTB1->loadedFileType());
+                noteDocumentFileVersion();
             } catch (const vb::VbError& error) {
                 refuseCommandLineFile(error);
             }

@@ -3,10 +3,13 @@
 // of the control's events. The commands live in Form1Options.cpp and Form1Commands.cpp.
 #pragma once
 
+#include "platform/system/FileSystem.h"
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -245,6 +248,11 @@ private:
     // The save dialog; a file it wrote becomes the document's path, its type the type written
     // and its entry the stored SAVEINDEX. False when nothing was written.
     bool saveThroughDialog(const QString& suggestedName, int16_t filterIndex);
+    // Before a save over the document's file: true when the file is as this window last read
+    // or wrote it, or when the user chose to overwrite what another program or window saved.
+    bool mayOverwriteDocumentFile();
+    // The version of the document's file this window read or wrote last.
+    void noteDocumentFileVersion();
     // Asks whether to save the changed document: vbYes, vbNo or vbCancel.
     int askSaveQuestion();
     void RefreshLinksAfterOpen();
@@ -263,6 +271,7 @@ private:
 
     QString m_documentPath;
     qint32 m_documentType = rtfWXF;
+    std::optional<sys::FileVersion> m_documentFileVersion;
     bool m_selectionRefresh = true;
     // Gathers the selection changes a dialog makes into one panel update when the event loop
     // next runs: a Replace All of many matches updates the panels once per poll, not per match.

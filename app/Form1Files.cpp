@@ -106,9 +106,28 @@ bool Form1::saveThroughDialog(const QString& suggestedName, int16_t filterIndex)
     const qint32 written = documentTypeOfSaveEntry(chosenIndex, XrRTB1->AllowRTFSave());
     m_documentType = documentTypeOfContent(DocumentTypeFromPath(name),
                                            written == rtfText ? rtfText : rtfRTF, written);
+    noteDocumentFileVersion();
     writeSetting("SAVEINDEX", QString::number(chosenIndex));
     updateSaveEntry();
     return true;
+}
+
+void Form1::noteDocumentFileVersion()
+{
+    m_documentFileVersion = sys::fileVersion(m_documentPath);
+}
+
+bool Form1::mayOverwriteDocumentFile()
+{
+    if (sys::fileVersion(m_documentPath) == m_documentFileVersion)
+        return true;
+    // Another window or program saved the file since: its work is not dropped unasked.
+    const int answer = host::MsgBox(
+        QStringLiteral("The file %1 was changed by another program or window since it was "
+                       "opened or saved here.\r\nDo you wish to overwrite it?")
+            .arg(GetDisplayName(m_documentPath)),
+        host::vbYesNo | host::vbExclamation, ProductName, this);
+    return answer == host::vbYes;
 }
 
 bool Form1::saveChangedDocument()
@@ -117,9 +136,12 @@ bool Form1::saveChangedDocument()
         return saveThroughDialog(QStringLiteral("Document"), readIndex("SAVEINDEX"));
     if (m_documentType < rtfRTF || m_documentType > rtfWXF)
         return true;
-    // A failed write leaves the document changed and stops what was to follow.
-    if (!XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType)))
+    // A failed write, or one the user declined, leaves the document changed and stops what
+    // was to follow.
+    if (!mayOverwriteDocumentFile() ||
+        !XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType)))
         return false;
+    noteDocumentFileVersion();
     setDocumentUnchanged();
     return true;
 }
@@ -147,6 +169,7 @@ void Form1::menuOpen_Click()
     if (opened) {
         RefreshLinksAfterOpen();
         m_documentPath = name;
+        noteDocumentFileVersion();
         writeSetting("OPENINDEX", QString::number(chosenIndex));
         // The type the file was read as, whatever the entry or the name says: saving writes it
         // back so.
@@ -198,11 +221,13 @@ void Form1::menuSave_Click()
         if (answer != host::vbOK)
             return;
     }
-    if (m_documentType < rtfRTF || m_documentType > rtfWXF)
+    if (m_documentType < rtfRTF || m_documentType > rtfWXF || !mayOverwriteDocumentFile())
         return;
     // Only a document that reached its file counts as saved.
-    if (XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType)))
+    if (XrRTB1->SaveFile(m_documentPath, fileTypeOf(m_documentType))) {
+        noteDocumentFileVersion();
         setDocumentUnchanged();
+    }
 }
 
 void Form1::menuSaveas_Click()

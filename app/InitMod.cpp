@@ -39,6 +39,18 @@ QString& settingsPathValue()
     return path;
 }
 
+// Whether the association store holds the registration this program writes, whole, and the
+// desktop has its files.
+bool registrationComplete(const QString& documentIcon)
+{
+    const std::optional<sys::FileAssociation> registered =
+        sys::readFileAssociation(sys::registryService().get(), DocumentExtension);
+    return registered && registered->typeName == DocumentClass &&
+           registered->description == DocumentDescription && registered->iconPath == documentIcon &&
+           registered->openCommand == associationOpenCommand(programPath()) &&
+           sys::desktopMirrorInPlace(DocumentExtension);
+}
+
 }  // namespace
 
 InstallationPaths installationPathsUnder(const QString& applicationDataFolder)
@@ -112,10 +124,9 @@ void InitialiseApplication()
         });
     };
     if (PathExists(paths.settingsFile)) {
-        // A program that has moved takes its registration (and its menu entry) along.
-        const std::optional<sys::FileAssociation> registered =
-            sys::readFileAssociation(sys::registryService().get(), DocumentExtension);
-        if (registered && registered->openCommand != associationOpenCommand(programPath()))
+        // A program that has moved takes its registration (and its menu entry) along, and a
+        // first start that ended before its registration was through is completed.
+        if (!registrationComplete(paths.documentIcon))
             registerAssociation();
         return;
     }

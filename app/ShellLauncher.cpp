@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
 
 namespace app {
 namespace {
@@ -34,13 +36,20 @@ void openWithVerb([[maybe_unused]] const QString& verb, const QString& file, QWi
         shell.startProgram(file, {}, QCoreApplication::applicationDirPath());
         return;
     }
-    if (!shell.hasAssociatedProgram(file)) {
-        // There is no open-with dialog to fall back on.
+    // There is no open-with dialog to fall back on.
+    const auto unknownFiletype = [](QWidget* owner) {
         host::MsgBox(QStringLiteral("Unknown Filetype."), host::vbOKOnly | host::vbInformation,
-                     ProductName, ownerWindow);
+                     ProductName, owner);
+    };
+    if (!shell.hasAssociatedProgram(file)) {
+        unknownFiletype(ownerWindow);
         return;
     }
-    shell.openPath(file);
+    // A program the desktop names that then cannot open the file (only a terminal program
+    // for the type) is as good as none. The owner may be gone by the time that is known.
+    shell.openPath(file, [owner = QPointer<QWidget>(ownerWindow), unknownFiletype] {
+        unknownFiletype(owner.data());
+    });
 }
 
 }  // namespace

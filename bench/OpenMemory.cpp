@@ -4,10 +4,19 @@
 //   bench_OpenMemory --write-lines FILE COUNT     writes an RTF file of COUNT one-line paragraphs
 //   bench_OpenMemory FILE                         opens it as the program does, lays it out and
 //                                                 prints what each paragraph costs beyond its text
+//   bench_OpenMemory FILE --save OUT              the same, then saves it as RTF to OUT and
+//                                                 prints the peak after the open and after the
+//                                                 save (goal: the save's at most 1.2 times the
+//                                                 open's)
+//   bench_OpenMemory FILE --save-fragment OUT     the same through a copy of the document as a
+//                                                 fragment, the road saving took before
+#include "platform/richedit/rtf/RtfWriter.h"
 #include "platform/richedit/view/Engine.h"
+#include "platform/system/FileSystem.h"
 
 #include "bench/GeneratedRtf.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 #include <QFile>
 #include <QGuiApplication>
@@ -28,6 +37,14 @@ long long residentBytes()
         std::fclose(statm);
     }
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+// The peak resident size so far, in bytes.
+long long peakBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<long long>(usage.ru_maxrss) * 1024;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -61,8 +78,13 @@ int main(int argc, char** argv)
         return writeFile(arguments[2], generatedRtf(arguments[3].toLongLong() << 20)) ? 0 : 1;
     if (arguments.size() == 4 && arguments[1] == QLatin1String("--write-lines"))
         return writeFile(arguments[2], oneLineParagraphs(arguments[3].toLongLong())) ? 0 : 1;
-    if (arguments.size() != 2) {
-        out << "usage: bench_OpenMemory [--write-rtf FILE MB | --write-lines FILE COUNT | FILE]\n";
+    const bool throughFragment =
+        arguments.size() == 4 && arguments[2] == QLatin1String("--save-fragment");
+    const bool save =
+        throughFragment || (arguments.size() == 4 && arguments[2] == QLatin1String("--save"));
+    if (arguments.size() != 2 && !save) {
+        out << "usage: bench_OpenMemory [--write-rtf FILE MB | --write-lines FILE COUNT | FILE"
+               " [--save OUT | --save-fragment OUT]]\n";
         return 2;
     }
     richedit::Engine engine;
@@ -83,5 +105,23 @@ int main(int argc, char** argv)
         << double(after) / (1 << 20) << " MiB\n"
         << "bytes per paragraph beyond its text "
         << double(after - before - textBytes) / std::max(paragraphs, 1) << "\n";
+    if (!save)
+        return 0;
+    const long long openPeak = peakBytes();
+    const auto saveThroughFragment = [&] {
+        QByteArray bytes = writeRtf(document.extractAll(), richedit::RtfWriteMode::WholeDocument);
+        bytes.append('\0');
+        return sys::writeFileSafely(arguments[3], bytes);
+    };
+    const bool saved = throughFragment ? saveThroughFragment()
+                                       : !engine.saveFile(arguments[3], richedit::FileKind::Rtf);
+    if (!saved) {
+        out << "cannot save " << arguments[3] << "\n";
+        return 1;
+    }
+    const long long savePeak = peakBytes();
+    out << "peak: open " << double(openPeak) / (1 << 20) << " MiB, open + save "
+        << double(savePeak) / (1 << 20) << " MiB, ratio " << double(savePeak) / double(openPeak)
+        << " (goal: at most 1.2)\n";
     return 0;
 }

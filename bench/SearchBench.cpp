@@ -8,6 +8,7 @@
 #include "richtext/scanning/ReplaceAllEngine.h"
 
 #include "bench/GeneratedText.h"
+#include "bench/RatioReporter.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -221,34 +222,6 @@ void BareReplaceAll(benchmark::State& state)
     state.counters["replacements"] = double(count);
 }
 BENCHMARK(BareReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// The console report, keeping each benchmark's median time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                m_samples[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    double timeOf(const std::string& name) const
-    {
-        const auto samples = m_samples.find(name);
-        if (samples == m_samples.end())
-            return 0;
-        std::vector<double> sorted = samples->second;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[sorted.size() / 2];
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_samples;
-};
 
 void printRatio(const RatioReporter& reporter, const char* ours, const char* bare)
 {

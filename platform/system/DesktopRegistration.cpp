@@ -48,6 +48,13 @@ QString desktopMirrorLockPath()
     return applicationDataFolder() + QStringLiteral("/scrivet/desktop-registration.lock");
 }
 
+bool desktopMirrorInPlace(const QString& extension)
+{
+    const DesktopAssociation desktop(applicationDataFolder(), desktopConfigFolder());
+    return QFileInfo::exists(desktop.desktopEntryPath(extension)) &&
+           QFileInfo::exists(desktop.mimePackagePath(extension));
+}
+
 void deferDesktopMirror()
 {
     state().deferred = true;

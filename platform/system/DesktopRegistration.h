@@ -33,6 +33,10 @@ bool waitForDesktopMirror(std::chrono::milliseconds bound);
 // The store's change listener: mirrors the store now, or notes the change while deferred.
 void desktopMirrorChanged(RegistryStore& store);
 
+// Whether the desktop's files for the extension's association (its type package and the
+// program's entry) are in place: a start that ended before its mirror leaves them missing.
+bool desktopMirrorInPlace(const QString& extension);
+
 // The lock file that keeps two processes from mirroring at the same time.
 QString desktopMirrorLockPath();
 

@@ -340,4 +340,14 @@ bool isFileInUse(const QString& path)
     return result == 0 && probe.l_type != F_UNLCK;
 }
 
+std::optional<FileVersion> fileVersion(const QString& path)
+{
+    struct stat status {};
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &status) != 0 ||
+        !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return FileVersion{uint64_t(status.st_dev), uint64_t(status.st_ino), int64_t(status.st_size),
+                       int64_t(status.st_mtim.tv_sec), int64_t(status.st_mtim.tv_nsec)};
+}
+
 }  // namespace sys

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace sys {
@@ -48,5 +49,18 @@ bool createFolder(const QString& path);
 // read or write lock on any part of the file. A missing or unreadable file is not in use,
 // nor is a read-only file nobody has locked.
 bool isFileInUse(const QString& path);
+
+// One version of a file on disk: a rewrite in place or a new file renamed over it gives
+// another. Nothing for a path that names no file.
+struct FileVersion {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedSeconds = 0;
+    int64_t modifiedNanoseconds = 0;
+
+    bool operator==(const FileVersion&) const = default;
+};
+std::optional<FileVersion> fileVersion(const QString& path);
 
 }  // namespace sys

@@ -5,6 +5,7 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace sys {
@@ -23,21 +24,22 @@ public:
             };
     }
 
-    bool openPath(const QString& path) override
+    bool openPath(const QString& path, const OpenFailed& failed) override
     {
         if (path.isEmpty())
             return false;
         if (hasHelpPages(path)) {
             const QString page = writeHelpPages(path);
-            return !page.isEmpty() && m_open(QUrl::fromLocalFile(page).toString());
+            return !page.isEmpty() && m_open(QUrl::fromLocalFile(page).toString(), failed);
         }
-        return m_open(QUrl::fromLocalFile(path).toString());
+        return m_open(QUrl::fromLocalFile(path).toString(), failed);
     }
 
     bool openUrl(const QString& url) override
     {
         const QUrl address(url, QUrl::TolerantMode);
-        return address.isValid() && !address.scheme().isEmpty() && m_open(address.toString());
+        return address.isValid() && !address.scheme().isEmpty() &&
+               m_open(address.toString(), OpenFailed());
     }
 
     bool hasAssociatedProgram(const QString& path) override
@@ -59,18 +61,38 @@ private:
     ProgramFinder m_hasProgram;
 };
 
-bool openWithDesktopServices(const QString& url)
-{
-    return QDesktopServices::openUrl(QUrl(url));
-}
-
 }  // namespace
+
+bool openWithDesktopOpener(const QString& url, const OpenFailed& failed)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (tool.isEmpty())
+        return QDesktopServices::openUrl(QUrl(url));
+    // The tool may run as long as the program it starts, so nothing waits for it. It has no
+    // parent and is not deleted while it runs: deleting it would end the program it started.
+    auto* opener = new QProcess;
+    opener->setProgram(tool);
+    opener->setArguments({url});
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, failed](int exitCode, QProcess::ExitStatus status) {
+                         if ((status != QProcess::NormalExit || exitCode != 0) && failed)
+                             failed();
+                         opener->deleteLater();
+                     });
+    opener->start();
+    if (!opener->waitForStarted()) {
+        delete opener;
+        return false;
+    }
+    return true;
+}
 
 host::ServiceSlot<ShellService>& shellService()
 {
-    static host::ServiceSlot<ShellService> slot([]() -> std::unique_ptr<ShellService> {
-        return makeDesktopShell(openWithDesktopServices);
-    });
+    static host::ServiceSlot<ShellService> slot(
+        []() -> std::unique_ptr<ShellService> { return makeDesktopShell(openWithDesktopOpener); });
     return slot;
 }
 

@@ -11,13 +11,18 @@
 
 namespace sys {
 
+// Called on the caller's thread, after an open was handed over, when the program the desktop
+// chose could not open it after all (its opener ended with an error).
+using OpenFailed = std::function<void()>;
+
 class ShellService {
 public:
     virtual ~ShellService() = default;
 
     // Opens the file or folder with the program the desktop associates with it, as a double
-    // click in the file manager would; false when the desktop refuses.
-    virtual bool openPath(const QString& path) = 0;
+    // click in the file manager would; false when the desktop refuses. `failed` hears of a
+    // failure that comes only later.
+    virtual bool openPath(const QString& path, const OpenFailed& failed = {}) = 0;
 
     // Opens an address (a web page, a mail address as mailto:) with the desktop's program for
     // its scheme; false when the desktop refuses.
@@ -34,8 +39,8 @@ public:
 host::ServiceSlot<ShellService>& shellService();
 
 // Hands an address (a file:// address for a file) to the desktop's opener; false when the
-// desktop refuses.
-using DesktopOpener = std::function<bool(const QString& url)>;
+// desktop refuses, `failed` (when given) called when the opener ends with an error later.
+using DesktopOpener = std::function<bool(const QString& url, const OpenFailed& failed)>;
 
 // Whether the desktop has a program for a file's type (MimeAssociations by default).
 using ProgramFinder = std::function<bool(const QString& path)>;
@@ -44,5 +49,9 @@ using ProgramFinder = std::function<bool(const QString& path)>;
 // opened by handing their pages to the opener, which shows them in the web browser: they have
 // a program when the desktop has one for web pages.
 std::unique_ptr<ShellService> makeDesktopShell(DesktopOpener opener, ProgramFinder finder = {});
+
+// The desktop's own opener: runs its open tool (xdg-open) without waiting for it, or, where
+// there is none, hands the address to Qt's desktop services.
+bool openWithDesktopOpener(const QString& url, const OpenFailed& failed);
 
 }  // namespace sys

@@ -27,7 +27,8 @@ std::optional<vb::VbError> readTextFile(richedit::RichTextBox& target,
     if (bytes.contains('\x1A'))
         return target.LoadFile(path, 1);
     try {
-        const QString text = richedit::PlainText::decode(bytes);
+        richedit::TextFileFormat format;
+        const QString text = richedit::PlainText::decode(bytes, format);
         if (!budget.fitsText(text))
             return richedit::LoadBudget::tooLarge();
         QFont font = scratch.Font();
@@ -36,6 +37,8 @@ std::optional<vb::VbError> readTextFile(richedit::RichTextBox& target,
         scratch.setText(text);
         target.setTextRTF(scratch.TextRTF());
         scratch.setTextRTF(QString());
+        // Saved back as the file was written.
+        target.engine().setTextFileFormat(format);
     } catch (const std::bad_alloc&) {
         scratch.setTextRTF(QString());
         return richedit::LoadBudget::tooLarge();

@@ -95,6 +95,8 @@ void HyperlinkPasses::markMatches(const QString& text, int32_t offset,
         return;
     }
     LongPass pass(&library().StopLinkPass, LongPass::EventLoop::Closed);
+    // Each mark's undo step is emptied right after it: none is recorded.
+    richedit::DiscardedUndo discarded(m_window.engine());
     for (const vbscript::Match match : matches) {
         if (!pass.proceed())
             break;

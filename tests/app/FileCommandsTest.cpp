@@ -1,5 +1,6 @@
 // The file commands and the close question through the fake dialogs and message boxes,
 // including failed and cancelled saves.
+#include "platform/system/FileSystem.h"
 #include "platform/widgets/StatusBar.h"
 #include "richtext/core/XrRTB.h"
 #include "tests/app/MainWindowSupport.h"
@@ -439,11 +440,119 @@ TEST_F(FileCommands, TextInEveryEncodingRoundTripsThroughSaveAsAndOpen)
         EXPECT_EQ(form.XrRTB1->Text(), words) << source.toStdString();
         dialogs.answer(host::DialogAnswer::file(copy, 2));
         form.menuSaveas->trigger();
-        EXPECT_EQ(readFile(copy), words.toUtf8()) << source.toStdString();
+        EXPECT_EQ(readFile(copy), bytes) << source.toStdString();
         dialogs.answer(host::DialogAnswer::file(copy, 3));
         form.menuOpen->trigger();
         EXPECT_EQ(form.XrRTB1->Text(), words) << copy.toStdString();
     }
+}
+
+// A text file in `encoding` whose LF line ends become `lineEnd`.
+QByteArray textFileBytes(const QString& text, const char* encoding, const QString& lineEnd)
+{
+    QString lines = text;
+    lines.replace("\n", lineEnd);
+    const QByteArray kind(encoding);
+    if (kind == "windows-1252") {
+        QByteArray bytes;
+        for (const QChar c : lines)
+            bytes.append(c == QChar(0x2013) ? '\x96' : char(c.unicode()));
+        return bytes;
+    }
+    if (kind.startsWith("utf-16")) {
+        const bool little = kind == "utf-16le";
+        QByteArray bytes(little ? "\xFF\xFE" : "\xFE\xFF", 2);
+        for (const QChar c : lines) {
+            const char low = char(c.unicode() & 0xFF);
+            const char high = char(c.unicode() >> 8);
+            bytes.append(little ? low : high).append(little ? high : low);
+        }
+        return bytes;
+    }
+    return (kind == "utf-8-mark" ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + lines.toUtf8();
+}
+
+// Opened from the command line or through File > Open: saved unchanged, the same bytes; with a
+// line added, the same encoding and line ends.
+TEST_F(FileCommands, ATextFileIsSavedBackAsItWasRead)
+{
+    const QString script = QString::fromUtf8("#!/bin/sh\necho caf\u00E9 \u2013 ok\n");
+    const QString unfinished = QString::fromUtf8("caf\u00E9 \u2013\nlast line, no end");
+    const struct {
+        QString text;
+        const char* encoding;
+        QString lineEnd;
+    } samples[] = {
+        {script, "utf-8", "\n"},
+        {unfinished, "utf-8", "\r\n"},
+        {script, "utf-16le", "\r\n"},
+        {unfinished, "utf-16be", "\n"},
+        {script, "utf-8-mark", "\r"},
+        {script, "windows-1252", "\r\n"},
+        {unfinished, "windows-1252", "\n"},
+    };
+    for (const auto& sample : samples) {
+        for (const bool fromCommandLine : {true, false}) {
+            const QByteArray bytes = textFileBytes(sample.text, sample.encoding, sample.lineEnd);
+            const QString path = writeFile("sample.txt", bytes);
+            const std::string context = std::string(sample.encoding) +
+                                        (fromCommandLine ? " command line " : " open ") +
+                                        sample.lineEnd.toUtf8().toHex().toStdString();
+            app::Form1& form = fromCommandLine ? load("\"" + path + "\"") : load();
+            if (!fromCommandLine) {
+                dialogs.answer(host::DialogAnswer::file(path, 3));
+                form.menuOpen->trigger();
+            }
+            ASSERT_EQ(form.documentType(), app::rtfText) << context;
+            form.menuSave->trigger();
+            EXPECT_EQ(readFile(path), bytes) << context;
+
+            form.XrRTB1->LetSelStart(0);
+            form.XrRTB1->LetSelText("added\r\n");
+            form.menuSave->trigger();
+            EXPECT_EQ(readFile(path),
+                      textFileBytes("added\n" + sample.text, sample.encoding, sample.lineEnd))
+                << context;
+        }
+    }
+    EXPECT_TRUE(boxes.shown().empty());
+
+    // A character Windows-1252 has no byte for makes the file UTF-8, never a replacement.
+    const QString path = writeFile("western.txt", "caf\xE9\n");
+    app::Form1& form = load("\"" + path + "\"");
+    form.XrRTB1->LetSelStart(0);
+    form.XrRTB1->LetSelText(QString::fromUtf8("\u03A9 "));
+    form.menuSave->trigger();
+    EXPECT_EQ(readFile(path), QString::fromUtf8("\u03A9 caf\u00E9\n").toUtf8());
+}
+
+// With the file open in two windows, a Save over what the other one saved since asks first.
+TEST_F(FileCommands, SaveAsksBeforeOverwritingAFileChangedOnDisk)
+{
+    const QString path = writeFile("shared.txt", "first\n");
+    app::Form1& form = load("\"" + path + "\"");
+    form.XrRTB1->LetSelStart(0);
+    form.XrRTB1->LetSelText("mine ");
+    form.menuSave->trigger();
+    EXPECT_EQ(readFile(path), "mine first\n");
+    EXPECT_TRUE(boxes.shown().empty()) << "the window's own file asks nothing";
+
+    ASSERT_TRUE(sys::writeFileSafely(path, "the other window's words\n"));
+    form.XrRTB1->LetSelText("again ");
+    boxes.answer(host::vbNo);
+    form.menuSave->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].style, host::vbYesNo | host::vbExclamation);
+    EXPECT_TRUE(boxes.shown()[0].text.contains("shared")) << boxes.shown()[0].text.toStdString();
+    EXPECT_EQ(readFile(path), "the other window's words\n");
+    EXPECT_TRUE(form.XrRTB1->HasRTBChanged());
+
+    // The close's save step asks too, and Yes writes.
+    boxes.answer(host::vbYes);
+    boxes.answer(host::vbYes);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(boxes.shown().size(), 3u);
+    EXPECT_EQ(readFile(path), "mine again first\n");
 }
 
 TEST_F(FileCommands, TheDocumentTypeIsTheTypeTheFileWasLoadedAs)

@@ -120,8 +120,9 @@ TEST_F(Installation, SecondRunRewritesNothingButAMissingDataFile)
     EXPECT_EQ(fileBytes(p.documentIcon), "my own icon");
     EXPECT_EQ(fileBytes(p.helpFile), "my own help");
     EXPECT_EQ(app::IniRead("Settings", "WRAP", p.settingsFile), "0");
-    EXPECT_FALSE(registry.hasKey("wmdf_ext\\shell\\open\\command"))
-        << "the association was registered again";
+    EXPECT_EQ(registry.value("wmdf_ext\\shell\\open\\command"),
+              app::associationOpenCommand(app::programPath()))
+        << "an incomplete association is completed";
 
     // A program that has moved registers its new place.
     app::RegisterFileAssociation(".wmdf", "/old/place/scrivet", "wmdf_ext", "Wexmoor Document File",
@@ -155,6 +156,32 @@ TEST(InstallationMirror, TheFirstRunMakesTheDesktopOpenDocumentsWithTheProgram)
         QSize(48, 48));
     EXPECT_TRUE(fileBytes(appData.path() + "/config/mimeapps.list")
                     .contains("application/x-wmdf=scrivet-wmdf.desktop;"));
+    EXPECT_TRUE(boxes.shown().empty());
+    app::setSettingsFilePath({});
+}
+
+// A first start that ended before it registered (killed right after its window appeared) left
+// the settings file alone; the next start registers, and one that finds the desktop's files
+// gone writes them again.
+TEST(InstallationMirror, AStartCompletesTheRegistrationAFirstStartLeftUndone)
+{
+    RedirectedAppData appData;
+    FakeMessageBoxes boxes;
+    const app::InstallationPaths p = app::installationPathsUnder(appData.path());
+    ASSERT_TRUE(QDir().mkpath(p.applicationFolder));
+    ASSERT_TRUE(app::EnsureFile(p.settingsFile));
+    app::InitialiseApplication();
+    const std::optional<sys::FileAssociation> registered =
+        sys::readFileAssociation(sys::registryService().get(), ".wmdf");
+    ASSERT_TRUE(registered);
+    EXPECT_EQ(registered->openCommand, app::associationOpenCommand(app::programPath()));
+    EXPECT_EQ(registered->iconPath, p.documentIcon);
+    const QString entry = appData.path() + "/applications/scrivet-wmdf.desktop";
+    EXPECT_TRUE(fileBytes(entry).contains("MimeType=application/x-wmdf;"));
+
+    ASSERT_TRUE(QFile::remove(entry));
+    app::InitialiseApplication();
+    EXPECT_TRUE(fileBytes(entry).contains("MimeType=application/x-wmdf;"));
     EXPECT_TRUE(boxes.shown().empty());
     app::setSettingsFilePath({});
 }

@@ -9,6 +9,7 @@
 #include "platform/widgets/StatusBar.h"
 #include "platform/widgets/XrLinkControl.h"
 #include "platform/widgets/XrUCbutton.h"
+#include "richtext/core/FontFrm.h"
 #include "richtext/core/XrRTB.h"
 #include "richtext/printing/PrintPreview.h"
 #include "tests/app/MainWindowSupport.h"
@@ -130,9 +131,11 @@ TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
 {
     QStringList opened;
     bool hasBrowser = false;
+    sys::OpenFailed openerFailed;
     const std::unique_ptr<sys::ShellService> desktop = sys::makeDesktopShell(
-        [&](const QString& url) {
+        [&](const QString& url, const sys::OpenFailed& failed) {
             opened << url;
+            openerFailed = failed;
             return true;
         },
         [&](const QString& path) { return hasBrowser && path.endsWith(".htm"); });
@@ -165,6 +168,14 @@ TEST_F(OptionCommands, HelpTopicsHandsTheDesktopOpenerAPageOfTheHelp)
         ++links;
     }
     EXPECT_GT(links, 0);
+
+    // The program the desktop names for web pages cannot show them after all (only a
+    // terminal editor handles their parent type): the user is told as when there is none.
+    ASSERT_TRUE(openerFailed);
+    openerFailed();
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "Unknown Filetype.");
+    EXPECT_EQ(boxes.shown()[1].owner, window.get());
 }
 
 TEST_F(OptionCommands, AboutWindowShowsTheInstalledAboutText)
@@ -323,6 +334,27 @@ TEST_F(EditCommands, UndoAfterAnIndentDragTakesBackTheDrag)
     EXPECT_EQ(formatOf(1), bulleted);
     EXPECT_EQ(formatOf(0).numbering, richedit::Bullet);
     EXPECT_EQ(control.Text(), QStringLiteral("first line\r\nsecond line"));
+}
+
+// Format > Font closed with OK and nothing changed: Ctrl+Z still takes back the typing.
+TEST_F(EditCommands, FontDialogClosedUnchangedLeavesTheTypingUndoable)
+{
+    app::Form1& form = load();
+    form.show();
+    XrRTB& control = *form.XrRTB1;
+    auto* view = control.findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    QTest::keyClicks(view, QStringLiteral("typed"));
+    ASSERT_EQ(control.Text(), QStringLiteral("typed"));
+    bool shown = false;
+    FontFrm::setShowHook([&shown](FontFrm& dialog) {
+        shown = true;
+        dialog.OKButton->click();
+    });
+    form.menuFont->trigger();
+    FontFrm::setShowHook({});
+    ASSERT_TRUE(shown);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(control.Text(), QString());
 }
 
 TEST_F(EditCommands, InsertEntriesReplaceTheSelection)

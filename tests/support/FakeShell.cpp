@@ -4,7 +4,7 @@
 
 namespace testsupport {
 
-bool FakeShell::openPath(const QString& path)
+bool FakeShell::openPath(const QString& path, const sys::OpenFailed& /*failed*/)
 {
     m_opened.append(path);
     return !m_failOpens;

@@ -38,7 +38,7 @@ public:
     const QStringList& associationQueries() const { return m_queries; }
     const std::vector<ProgramStart>& started() const { return m_started; }
 
-    bool openPath(const QString& path) override;
+    bool openPath(const QString& path, const sys::OpenFailed& failed) override;
     bool openUrl(const QString& url) override;
     bool hasAssociatedProgram(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments,

@@ -61,6 +61,17 @@ const char* const QueueDescription = R"PPD(*PPD-Adobe: "4.3"
 *Font Courier: Standard "(002.004S)" Standard ROM
 )PPD";
 
+// The same printer speaking PostScript: without a filter of its own the server converts each
+// job to PostScript for it.
+QString postScriptDescription()
+{
+    QString text = QString::fromLatin1(QueueDescription);
+    text.remove(
+        QStringLiteral("*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 pdftopdf\"\n"));
+    return text.replace(QStringLiteral("Test PDF Printer"), QStringLiteral("Test PS Printer"))
+        .replace(QStringLiteral("TESTPDF.PPD"), QStringLiteral("TESTPS.PPD"));
+}
+
 bool writeText(const QString& path, const QString& text)
 {
     QFile file(path);
@@ -98,8 +109,9 @@ QString PrivatePrintServer::start(const QString& queue)
     const QString root = m_folder.path();
     for (const char* folder : {"conf", "spool", "cache", "state", "tmp", "log", "out"})
         QDir(root).mkpath(QLatin1String(folder));
-    // Jobs are written by the daemon's unprivileged user.
-    QFile::setPermissions(root + QStringLiteral("/out"), QFileDevice::Permissions(0x7777));
+    // Jobs are written, and converted through temporary files, by the daemon's unprivileged user.
+    for (const char* folder : {"/out", "/tmp"})
+        QFile::setPermissions(root + QLatin1String(folder), QFileDevice::Permissions(0x7777));
     QFile::setPermissions(root, QFileDevice::Permissions(0x7755));
     const QString socket = root + QStringLiteral("/cups.sock");
     const QString conf = QStringLiteral(
@@ -117,7 +129,8 @@ QString PrivatePrintServer::start(const QString& queue)
                               .arg(root);
     if (!writeText(root + QStringLiteral("/conf/cupsd.conf"), conf) ||
         !writeText(root + QStringLiteral("/conf/cups-files.conf"), files) ||
-        !writeText(root + QStringLiteral("/queue.ppd"), QString::fromLatin1(QueueDescription)))
+        !writeText(root + QStringLiteral("/queue.ppd"), QString::fromLatin1(QueueDescription)) ||
+        !writeText(root + QStringLiteral("/postscript.ppd"), postScriptDescription()))
         return QStringLiteral("cannot write the server's configuration in ") + root;
 
     m_daemon.setProcessChannelMode(QProcess::MergedChannels);
@@ -164,6 +177,30 @@ bool PrivatePrintServer::addQueue(const QString& queue)
     return admin({QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
                   QStringLiteral("file://") + jobFile(queue), QStringLiteral("-P"),
                   m_folder.filePath(QStringLiteral("queue.ppd"))});
+}
+
+bool PrivatePrintServer::addPostScriptQueue(const QString& queue)
+{
+    return admin({QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                  QStringLiteral("file://") + jobFile(queue), QStringLiteral("-P"),
+                  m_folder.filePath(QStringLiteral("postscript.ppd"))});
+}
+
+bool PrivatePrintServer::waitForPostScriptJob(const QString& queue, int seconds) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < seconds * 1000) {
+        QFile file(jobFile(queue));
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray job = file.readAll();
+            // A PostScript printer's job may begin and end with control characters.
+            if (job.left(64).contains("%!PS") && job.right(64).contains("%%EOF"))
+                return true;
+        }
+        QThread::msleep(100);
+    }
+    return false;
 }
 
 QString PrivatePrintServer::jobFile(const QString& queue) const
@@ -214,6 +251,38 @@ int pdfPageCount(const QString& path)
             return line.mid(6).trimmed().toInt();
     }
     return -1;
+}
+
+QList<QSize> pdfImageSizes(const QString& path)
+{
+    QList<QSize> sizes;
+    const std::optional<QByteArray> list =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    if (!list)
+        return sizes;
+    // Two heading lines, then: page, number, type, width, height, ...
+    const QList<QByteArray> lines = list->split('\n');
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].simplified().split(' ');
+        if (fields.size() > 4)
+            sizes.append(QSize(fields[3].toInt(), fields[4].toInt()));
+    }
+    return sizes;
+}
+
+QString pdfText(const QString& path)
+{
+    return QString::fromUtf8(
+        run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).value_or(QByteArray()));
+}
+
+bool postScriptToPdf(const QString& postScript, const QString& pdf)
+{
+    return run(QStringLiteral("gs"),
+               {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+                QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
+                QStringLiteral("-sOutputFile=") + pdf, postScript})
+        .has_value();
 }
 
 QImage renderPdfPage(const QString& path, int page, int dpi)

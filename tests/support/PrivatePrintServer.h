@@ -7,7 +7,9 @@
 #include "tests/support/TempFolder.h"
 
 #include <QImage>
+#include <QList>
 #include <QProcess>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,10 @@ public:
     bool admin(const QStringList& arguments);
     // Adds a queue like the first one, writing to its own file.
     bool addQueue(const QString& queue);
+    // Adds a PostScript printer's queue: the server turns each job into PostScript.
+    bool addPostScriptQueue(const QString& queue);
+    // Waits until a complete PostScript job has arrived in a queue's file.
+    bool waitForPostScriptJob(const QString& queue, int seconds = 60) const;
     // The file a queue's last job was written to.
     QString jobFile(const QString& queue) const;
     // Waits until a complete PDF has arrived there (at most `seconds`).
@@ -40,6 +46,12 @@ private:
 
 // Pages of a PDF file as pdfinfo reports them; -1 when it cannot tell.
 int pdfPageCount(const QString& path);
+// The pixel sizes of the images a PDF file draws, as pdfimages lists them.
+QList<QSize> pdfImageSizes(const QString& path);
+// The text of a PDF file as pdftotext extracts it.
+QString pdfText(const QString& path);
+// A PostScript file converted to PDF by Ghostscript; false when that failed.
+bool postScriptToPdf(const QString& postScript, const QString& pdf);
 // One page of a PDF file rendered by pdftoppm at `dpi`, in greys; null on failure.
 QImage renderPdfPage(const QString& path, int page, int dpi);
 

@@ -61,14 +61,45 @@ DocumentLayout::~DocumentLayout()
 void DocumentLayout::documentChanged(const ChangeRecord& record)
 {
     if (record.kind == ChangeKind::Reset) {
+        m_deferred.reset();
         resetAll();
         m_topAnchor = 0;
     } else {
-        if (!replaceEntries(record))
+        // The lines still stand for the text before the waiting change: this one joins it.
+        const ChangeRecord combined = m_deferred ? combineChanges(*m_deferred, record) : record;
+        m_deferred.reset();
+        if (canDefer(combined))
+            m_deferred = combined;
+        else if (!replaceEntries(combined))
             resetAll();
         moveTopAnchor(record);
     }
     repaint();
+}
+
+bool DocumentLayout::canDefer(const ChangeRecord& record) const
+{
+    if (!frozen() || record.kind == ChangeKind::Reset || record.position < 0 ||
+        record.removed < 0 || m_index.size() != m_document.paragraphCount())
+        return false;
+    const int paragraph = m_index.entryAtPosition(record.position);
+    if (paragraph != m_index.entryAtPosition(int64_t(record.position) + record.removed) ||
+        !m_index.layout(paragraph))
+        return false;
+    // The change leaves the paragraph end where it was.
+    const int64_t end = m_index.spanBefore(paragraph) + m_index.entry(paragraph).span - 2;
+    return int64_t(record.position) + record.removed <= end &&
+           m_document.paragraphStart(paragraph) == m_index.spanBefore(paragraph);
+}
+
+void DocumentLayout::settleDeferred()
+{
+    if (!m_deferred)
+        return;
+    const ChangeRecord record = *m_deferred;
+    m_deferred.reset();
+    if (!replaceEntries(record))
+        resetAll();
 }
 
 void DocumentLayout::resetAll()
@@ -195,6 +226,7 @@ void DocumentLayout::markDirty(int paragraph)
 
 void DocumentLayout::checkConsistency()
 {
+    settleDeferred();
     // Inside an edit block the document changes before its record arrives; never read
     // paragraphs that are not there.
     if (m_index.size() != m_document.paragraphCount() ||

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QImage;
@@ -120,7 +121,7 @@ public:
     void layOutVisible();
     // Lays out up to `count` waiting paragraphs; true while some still wait.
     bool layOutPending(int count);
-    bool fullyLaidOut() const { return m_index.firstDirty() < 0; }
+    bool fullyLaidOut() const { return m_index.firstDirty() < 0 && !m_deferred; }
     // How many paragraphs hold their lines in memory now.
     int layoutsHeld() const;
 
@@ -145,6 +146,13 @@ public:
 
 private:
     void documentChanged(const ChangeRecord& record);
+    // Whether a change (in the coordinates of the lines laid out) made while frozen stays
+    // inside one paragraph that holds its layout and can wait: the changes of a pass that marks
+    // or replaces many times in one long paragraph then cost one layout of it, at the final
+    // unfreeze or when something reads the lines before.
+    bool canDefer(const ChangeRecord& record) const;
+    // Lays out the change that waits, if any; every reading of the lines comes here first.
+    void settleDeferred();
     void resetAll();
     bool replaceEntries(const ChangeRecord& record);
     // Lays a paragraph out again from the lines a change inside it touched; false when it has
@@ -220,6 +228,10 @@ private:
     int m_laidOutOnDemand = 0;
     std::array<int, 8> m_lastRead{-1, -1, -1, -1, -1, -1, -1, -1};
     size_t m_nextLastRead = 0;
+
+    // The changes since the lines were last made, joined into one, while they all lie inside
+    // one laid-out paragraph and the window stays frozen (see canDefer).
+    std::optional<ChangeRecord> m_deferred;
 
     int32_t m_topAnchor = 0;  // a position on the top line
     int m_freezeCount = 0;

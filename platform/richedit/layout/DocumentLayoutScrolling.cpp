@@ -76,6 +76,8 @@ void DocumentLayout::unfreeze()
 {
     if (m_freezeCount == 0)
         return;
+    if (m_freezeCount == 1)
+        settleDeferred();
     if (m_freezeCount == 1 && m_scrollPending) {
         // Still frozen here, so that the scroll and the unfreeze repaint once.
         m_scrollPending = false;

@@ -151,7 +151,7 @@ void drawLines(QPainter& painter, const Placement& placement, const Rect& rc)
     // The painter draws at the vertical scale; across, the device may differ.
     if (scaleX != scaleY)
         painter.scale(scaleX / scaleY, 1);
-    ParagraphPainter paragraphs(painter, scaleY);
+    ParagraphPainter paragraphs(painter, scaleY, PictureDrawing::FromSource);
     const double left = rc.left * scaleY;
     for (const PlacedLine& placed : placement.lines) {
         const ParagraphLayout& layout = *placed.layout;

@@ -1,6 +1,9 @@
 #include "platform/richedit/layout/ParagraphPainter.h"
 
 #include "platform/richedit/layout/LayoutPictures.h"
+#include "platform/richedit/picture/PictureDecoding.h"
+
+#include "platform/picture/Metafile.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -54,12 +57,52 @@ void drawCropped(QPainter& painter, const QImage& image, const QRectF& whole, co
     painter.drawImage(visible, image, source);
 }
 
+bool isMetafile(const Picture& picture)
+{
+    return picture.kind == PictureKind::Metafile || picture.kind == PictureKind::EnhancedMetafile;
+}
+
+// Draws a picture whole into `whole`, cut to `shown`, at the device's own resolution: a
+// metafile's records as the painter's own paths and text, a bitmap from its own pixels, which
+// a PDF keeps at their resolution. False when the bytes do not decode.
+bool drawFromSource(QPainter& painter, const std::shared_ptr<const Picture>& picture,
+                    const QRect& wholeTw, const QRectF& whole, const QRectF& shown)
+{
+    std::optional<picture::Metafile> metafile;
+    const QImage* image = nullptr;
+    if (isMetafile(*picture)) {
+        // A metafile without a size of its own gets the one the screen draws it at.
+        metafile = metafileOf(picture->encoded, QSize(std::max(1, wholeTw.width() / 15),
+                                                      std::max(1, wholeTw.height() / 15)));
+        if (!metafile)
+            return false;
+    } else {
+        image = &pictureImage(picture);
+        if (image->isNull())
+            return false;
+    }
+    if (hasMargins(*picture))
+        painter.fillRect(shown, Qt::white);
+    const QRectF visible = whole & shown;
+    if (visible.isEmpty())
+        return true;
+    painter.save();
+    painter.setClipRect(visible, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (metafile)
+        metafile->play(painter, whole);
+    else
+        painter.drawImage(whole, *image);
+    painter.restore();
+    return true;
+}
+
 }  // namespace
 
-ParagraphPainter::ParagraphPainter(QPainter& painter, double pixelsPerTwip)
+ParagraphPainter::ParagraphPainter(QPainter& painter, double pixelsPerTwip, PictureDrawing pictures)
     : m_painter(painter),
       m_scale(pixelsPerTwip > 0 ? pixelsPerTwip : 1.0 / 15),
-      m_dpiY(painter.device() ? painter.device()->logicalDpiY() : 96)
+      m_dpiY(painter.device() ? painter.device()->logicalDpiY() : 96),
+      m_pictures(pictures)
 {
 }
 
@@ -256,12 +299,16 @@ void ParagraphPainter::drawPicture(const LayoutSpan& span, const Piece& piece,
     for (int32_t i = piece.from; i < piece.to; ++i) {
         const double x = geometry.left + px(edges[size_t(i - geometry.lineStart)]);
         const QRectF rect(x, bottom - px(size.height()), px(size.width()), px(size.height()));
-        const QImage& image = pictureImage(span.picture);
-        if (!image.isNull()) {
-            const QRectF whole(rect.x() + px(wholeTw.x()), rect.y() + px(wholeTw.y()),
-                               px(wholeTw.width()), px(wholeTw.height()));
+        const QRectF whole(rect.x() + px(wholeTw.x()), rect.y() + px(wholeTw.y()),
+                           px(wholeTw.width()), px(wholeTw.height()));
+        bool drawn = false;
+        if (m_pictures == PictureDrawing::FromSource) {
+            drawn = drawFromSource(m_painter, span.picture, wholeTw, whole, rect);
+        } else if (const QImage& image = pictureImage(span.picture); !image.isNull()) {
             drawCropped(m_painter, image, whole, rect, hasMargins(*span.picture));
-        } else {
+            drawn = true;
+        }
+        if (!drawn) {
             // A placeholder of the goal size for bytes that do not decode.
             m_painter.setPen(QPen(QColor(128, 128, 128), 1));
             m_painter.setBrush(Qt::NoBrush);

@@ -33,10 +33,16 @@ struct ParagraphPaintOptions {
 // The colour of the link effect (0x00FF0000 as BGR).
 constexpr uint32_t LinkColorBgr = 0x00FF0000;
 
+// How pictures reach the painter: the screen draws the bitmap kept for each picture (quick
+// to repaint); a page for a printer, a PDF or the print preview gets metafiles played as
+// vectors and bitmaps from their own pixels, so that they are as sharp as the device.
+enum class PictureDrawing { Cached, FromSource };
+
 class ParagraphPainter {
 public:
     // `pixelsPerTwip` scales the layout's twips to the painter's device pixels.
-    ParagraphPainter(QPainter& painter, double pixelsPerTwip);
+    ParagraphPainter(QPainter& painter, double pixelsPerTwip,
+                     PictureDrawing pictures = PictureDrawing::Cached);
 
     // Draws the whole paragraph with its top-left corner at `origin` (device pixels).
     void paint(const ParagraphLayout& layout, QPointF origin,
@@ -77,6 +83,7 @@ private:
     QPainter& m_painter;
     double m_scale;
     int m_dpiY;
+    PictureDrawing m_pictures;
     std::map<std::tuple<QString, int32_t, uint32_t>, QFont> m_fonts;
 };
 

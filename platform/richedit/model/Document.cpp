@@ -204,10 +204,8 @@ CharFormat Document::formatAt(int32_t position) const
 {
     const Location at = locate(snap(position));
     const Paragraph& paragraph = this->paragraph(at.paragraph);
-    uint32_t found = paragraph.mark;
-    forEachRun(paragraph, at.offset, at.offset + 1,
-               [&](const TextRun& run, int32_t, int32_t) { found = run.format; });
-    return m_pool.at(found);
+    const size_t run = runAt(at.paragraph, at.offset).first;
+    return m_pool.at(run < paragraph.runs.size() ? paragraph.runs[run].format : paragraph.mark);
 }
 
 CharFormat Document::insertionFormat(int32_t position) const
@@ -755,16 +753,22 @@ void Document::endEditBlock()
     if (m_blockRecord) {
         const ChangeRecord record = *m_blockRecord;
         m_blockRecord.reset();
-        notify(record);
+        tellWatchers(record);
     }
 }
 
 void Document::notify(const ChangeRecord& record)
 {
+    ++m_version;
     if (m_blockDepth > 0) {
         m_blockRecord = m_blockRecord ? combineChanges(*m_blockRecord, record) : record;
         return;
     }
+    tellWatchers(record);
+}
+
+void Document::tellWatchers(const ChangeRecord& record)
+{
     // A watcher may add or remove watchers while it is told.
     const auto watchers = m_watchers;
     for (const auto& [id, watcher] : watchers)

@@ -69,6 +69,11 @@ public:
     virtual void aboutToReplace(int first, int count) = 0;
     virtual void replaced(int first, int oldCount, int newCount) = 0;
     virtual void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) = 0;
+    // Runs [firstRun, lastRun) of a paragraph, covering `length` characters from `offset`, are
+    // about to change their formats, and then are `newCount` runs over the same characters.
+    virtual void aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                               int32_t length) = 0;
+    virtual void formatted(int paragraph, size_t newCount) = 0;
 };
 
 class Document {
@@ -175,6 +180,10 @@ public:
 
     // --- Snapshots (undo) ---
     std::vector<Paragraph> copyParagraphs(int first, int count) const;
+    // Puts saved runs in place of runs [first, first + count) of a paragraph, which cover
+    // `length` characters from `offset` as they do, as one format change.
+    void restoreRuns(int paragraph, size_t first, size_t count, RunList runs, int32_t offset,
+                     int32_t length);
     // Puts saved paragraphs in place of [first, first + count) as one text change.
     void restoreParagraphs(int first, int count, std::vector<Paragraph> paragraphs);
     // Puts `text` in place of `removed` units at `offset` of one paragraph, with the runs and
@@ -197,7 +206,9 @@ private:
     void replaceParagraphs(int first, int count,
                            std::vector<std::unique_ptr<Paragraph>> replacement,
                            const ChangeRecord& record);
+    // Counts a change and tells the watchers, or keeps it for the end of the edit block.
     void notify(const ChangeRecord& record);
+    void tellWatchers(const ChangeRecord& record);
     // An edit inside one paragraph: `mutate` changes its text and runs where they are, so that
     // the cost follows the edit, not the paragraph.
     template <typename Mutate>
@@ -216,6 +227,16 @@ private:
     uint32_t convertedParaFormat(const ParaFormat& source);
     FragmentParagraph toFragment(const Paragraph& paragraph, int32_t from, int32_t to,
                                  bool withMark) const;
+    // The first run of a paragraph that ends after `offset` (the run count past the last),
+    // and where it starts. The search begins at the run found or changed last when that is
+    // still valid and not past the offset, so that a pass reading and marking from left to
+    // right does not walk the runs before each of its ranges.
+    std::pair<size_t, int32_t> runAt(int index, int32_t offset) const;
+    // Gives the characters [from, to) of one paragraph the formats `remap` makes of theirs,
+    // changing only the runs they lie in: a pass marking one address after another in a long
+    // paragraph costs what it marks, not the paragraph's run list each time.
+    template <typename Remap>
+    void formatInPlace(int index, int32_t from, int32_t to, Remap remap);
     // Paragraphs [first, last] that a range touches for paragraph formatting.
     std::pair<int, int> touchedParagraphs(CharRange range) const;
 
@@ -245,6 +266,17 @@ private:
     int m_blockDepth = 0;
     std::optional<ChangeRecord> m_blockRecord;
     ParagraphObserver* m_observer = nullptr;
+    // Counts the changes told to watchers.
+    uint64_t m_version = 0;
+    // The run runAt found last, or where the last in-place format change began (run `run` of
+    // `paragraph`, at offset `start`), valid while the version is the document's.
+    struct RunHint {
+        int paragraph = -1;
+        size_t run = 0;
+        int32_t start = 0;
+        uint64_t version = 0;
+    };
+    mutable RunHint m_runHint;
 };
 
 // Groups the changes of one compound edit into one record.

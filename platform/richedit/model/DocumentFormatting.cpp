@@ -97,6 +97,14 @@ void Document::applyChar(CharRange range, const CharFormat& change)
         remapped.emplace(index, result);
         return result;
     };
+    if (a.paragraph == b.paragraph && !endMark) {
+        formatInPlace(a.paragraph, a.offset, b.offset, remap);
+        // The notice below is the one change the hint has seen; a watcher that changes the
+        // document again makes it stale.
+        m_runHint.version = m_version + 1;
+        notify({ChangeKind::Format, r.cpMin, r.cpMax - r.cpMin, r.cpMax - r.cpMin});
+        return;
+    }
     std::vector<Paragraph> result;
     for (int i = a.paragraph; i <= b.paragraph; ++i) {
         const Paragraph& old = paragraph(i);
@@ -128,6 +136,86 @@ void Document::applyChar(CharRange range, const CharFormat& change)
     const int count = int(result.size());
     replaceParagraphs(a.paragraph, count, std::move(result),
                       {ChangeKind::Format, r.cpMin, span, span});
+}
+
+template <typename Remap>
+void Document::formatInPlace(int index, int32_t from, int32_t to, Remap remap)
+{
+    m_paragraphs.update(index, [&](ParagraphSlot& slot) {
+        RunList& runs = slot.paragraph->runs;
+        // The runs [first, last) overlap the range; `start` is where the first begins.
+        auto [first, start] = runAt(index, from);
+        size_t last = first;
+        int32_t end = start;
+        while (last < runs.size() && end < to)
+            end += runs[last++].length;
+        if (first == last)
+            return;
+        // Their replacement, with a neighbour on either side so that runs of one format that
+        // come to meet join as they would in a paragraph built afresh.
+        const size_t low = first > 0 ? first - 1 : first;
+        const size_t high = last < runs.size() ? last + 1 : last;
+        const int32_t lowStart = low < first ? start - runs[low].length : start;
+        const int32_t highEnd = high > last ? end + runs[last].length : end;
+        // The undo buffer keeps just these runs.
+        if (m_observer)
+            m_observer->aboutToFormat(index, low, high, lowStart, highEnd - lowStart);
+        m_runHint.paragraph = index;
+        m_runHint.run = low;
+        m_runHint.start = lowStart;
+        RunList replacement;
+        for (size_t k = low; k < first; ++k)
+            appendRun(replacement, runs[k]);
+        int32_t runStart = start;
+        for (size_t k = first; k < last; ++k) {
+            const TextRun& run = runs[k];
+            const int32_t runEnd = runStart + run.length;
+            if (run.picture) {
+                const bool changed = runStart >= from && runStart < to;
+                replacement.push_back(
+                    TextRun{run.length, changed ? remap(run.format) : run.format, run.picture});
+            } else {
+                appendRun(replacement, std::min(runEnd, from) - runStart, run.format);
+                appendRun(replacement, std::min(runEnd, to) - std::max(runStart, from),
+                          remap(run.format));
+                appendRun(replacement, runEnd - std::max(runStart, to), run.format);
+            }
+            runStart = runEnd;
+        }
+        for (size_t k = last; k < high; ++k)
+            appendRun(replacement, runs[k]);
+        const size_t count = replacement.size();
+        replaceRuns(runs, low, high, std::move(replacement));
+        if (m_observer)
+            m_observer->formatted(index, count);
+    });
+}
+
+void Document::restoreRuns(int paragraph, size_t first, size_t count, RunList runs, int32_t offset,
+                           int32_t length)
+{
+    m_paragraphs.update(paragraph, [&](ParagraphSlot& slot) {
+        replaceRuns(slot.paragraph->runs, first, first + count, std::move(runs));
+    });
+    const int32_t start = paragraphStart(paragraph) + offset;
+    notify({ChangeKind::Format, start, length, length});
+}
+
+std::pair<size_t, int32_t> Document::runAt(int index, int32_t offset) const
+{
+    const RunList& runs = paragraph(index).runs;
+    size_t k = 0;
+    int32_t start = 0;
+    if (m_runHint.paragraph == index && m_runHint.version == m_version &&
+        m_runHint.start <= offset && m_runHint.run < runs.size()) {
+        k = m_runHint.run;
+        start = m_runHint.start;
+    }
+    while (k < runs.size() && start + runs[k].length <= offset)
+        start += runs[k++].length;
+    if (k < runs.size())
+        m_runHint = {index, k, start, m_version};
+    return {k, start};
 }
 
 std::pair<int, int> Document::touchedParagraphs(CharRange range) const
@@ -180,8 +268,9 @@ CharFormat Document::charFormatAt(CharRange range) const
         const Paragraph& paragraph = this->paragraph(i);
         const int32_t from = i == a.paragraph ? a.offset : 0;
         const int32_t to = i == b.paragraph ? b.offset : int32_t(paragraph.text.size());
-        forEachRun(paragraph, from, to,
-                   [&](const TextRun& run, int32_t, int32_t) { count(run.format); });
+        auto [k, start] = runAt(i, from);
+        for (; k < paragraph.runs.size() && start < to; start += paragraph.runs[k++].length)
+            count(paragraph.runs[k].format);
     }
     // Marks count only when the range holds nothing but marks.
     if (!first) {

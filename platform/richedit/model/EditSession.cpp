@@ -163,6 +163,11 @@ template <typename Change>
 void EditSession::recorded(UndoKind kind, Change change)
 {
     Operation operation(*this);
+    if (m_discardingUndo > 0) {
+        change();
+        m_undo.clear();
+        return;
+    }
     m_undo.begin(kind, m_selection);
     change();
     m_undo.end(m_selection);

@@ -107,6 +107,11 @@ public:
     void emptyUndoBuffer() { m_undo.clear(); }
     void suspendUndo() { m_undo.setSuspended(true); }
     void resumeUndo() { m_undo.setSuspended(false); }
+    // While discarding (counted, for nesting), a change records no step and leaves the buffer
+    // empty, as a caller that empties it after every change would find it: a pass that marks
+    // thousands of ranges takes no snapshot for any of them.
+    void beginDiscardingUndo() { ++m_discardingUndo; }
+    void endDiscardingUndo() { m_discardingUndo = std::max(m_discardingUndo - 1, 0); }
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
 
@@ -131,6 +136,7 @@ private:
     bool m_readOnly = false;
     int32_t m_maxLength = 0;
     int m_operationDepth = 0;
+    int m_discardingUndo = 0;
     bool m_textChanged = false;
     SelectionState m_selectionAtStart;
     int m_watcher = 0;

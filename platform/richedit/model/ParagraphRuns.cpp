@@ -14,6 +14,35 @@ void appendRun(RunList& runs, int32_t length, uint32_t format)
         runs.push_back(TextRun{length, format, nullptr});
 }
 
+void appendRun(RunList& runs, const TextRun& run)
+{
+    if (run.picture)
+        runs.push_back(run);
+    else
+        appendRun(runs, run.length, run.format);
+}
+
+void replaceRuns(RunList& runs, size_t first, size_t last, RunList replacement)
+{
+    const size_t overlap = std::min(last - first, replacement.size());
+    std::move(replacement.begin(), replacement.begin() + std::ptrdiff_t(overlap),
+              runs.begin() + std::ptrdiff_t(first));
+    if (replacement.size() < last - first) {
+        runs.erase(runs.begin() + std::ptrdiff_t(first + overlap),
+                   runs.begin() + std::ptrdiff_t(last));
+        return;
+    }
+    // The runs after them move once to make room for the rest.
+    const size_t extra = replacement.size() - overlap;
+    const size_t oldSize = runs.size();
+    for (size_t k = 0; k < extra; ++k)
+        runs.push_back(TextRun{});
+    std::move_backward(runs.begin() + std::ptrdiff_t(last), runs.begin() + std::ptrdiff_t(oldSize),
+                       runs.end());
+    std::move(replacement.begin() + std::ptrdiff_t(overlap), replacement.end(),
+              runs.begin() + std::ptrdiff_t(last));
+}
+
 void appendText(Paragraph& target, QStringView text, uint32_t format)
 {
     if (text.isEmpty())

@@ -11,6 +11,10 @@ namespace richedit {
 // Appends `length` characters of `format` to the runs, joining the last run when it is text
 // of that format.
 void appendRun(RunList& runs, int32_t length, uint32_t format);
+// Appends a run as it is, a text run joining the last run as above.
+void appendRun(RunList& runs, const TextRun& run);
+// Puts `replacement` in place of runs [first, last).
+void replaceRuns(RunList& runs, size_t first, size_t last, RunList replacement);
 void appendText(Paragraph& target, QStringView text, uint32_t format);
 // The same, taking the text's storage when the paragraph has no text yet.
 void appendText(Paragraph& target, QString&& text, uint32_t format);

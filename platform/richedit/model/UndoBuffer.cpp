@@ -1,5 +1,7 @@
 #include "platform/richedit/model/UndoBuffer.h"
 
+#include "platform/richedit/model/ParagraphRuns.h"
+
 #include <algorithm>
 
 namespace richedit {
@@ -38,6 +40,16 @@ void UndoBuffer::begin(UndoKind kind, const SelectionState& before)
 
 void UndoBuffer::end(const SelectionState& after)
 {
+    // A change that replaced paragraphs by their equals (a format applied where every
+    // character has it already) leaves the old step in place.
+    if (m_recording && m_displacedStep) {
+        if (m_step && changesNothing(*m_step)) {
+            m_step = std::move(m_displaced);
+            m_stepStarted = false;
+        }
+        m_displaced.reset();
+        m_displacedStep = false;
+    }
     if (m_suspended) {
         if (m_recording && m_stepStarted && m_step) {
             m_step->selectionAfter = after;
@@ -54,25 +66,81 @@ void UndoBuffer::end(const SelectionState& after)
     m_stepStarted = false;
 }
 
+UndoBuffer::Step UndoBuffer::newStep(int first, int count) const
+{
+    Step step;
+    step.first = first;
+    step.count = count;
+    step.selectionBefore = step.selectionAfter = m_before;
+    step.kind = m_kind;
+    return step;
+}
+
 void UndoBuffer::aboutToReplace(int first, int count)
 {
     if (m_restoring)
         return;
-    if (!m_recording)
+    if (!m_recording) {
+        // The runs a slice step counts on may move.
+        if (m_step && m_step->runSlice && m_step->first >= first && m_step->first < first + count)
+            keepWholeParagraph(*m_step);
         return;
+    }
     if (!m_stepStarted) {
-        Step step;
-        step.first = first;
-        step.count = count;
+        Step step = newStep(first, count);
         step.before = m_document.copyParagraphs(first, count);
-        step.selectionBefore = step.selectionAfter = m_before;
-        step.kind = m_kind;
-        m_step = std::move(step);
-        m_stepStarted = true;
+        startStep(std::move(step));
         return;
     }
     keepWholeParagraph(*m_step);
     widen(*m_step, first, count);
+}
+
+void UndoBuffer::startStep(Step step)
+{
+    m_displaced = std::move(m_step);
+    m_displacedStep = true;
+    m_step = std::move(step);
+    m_stepStarted = true;
+}
+
+bool UndoBuffer::changesNothing(const Step& step) const
+{
+    const auto sameRun = [](const TextRun& x, const TextRun& y) {
+        return x.length == y.length && x.format == y.format && x.picture == y.picture;
+    };
+    const auto sameRuns = [&](const RunList& a, const RunList& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameRun);
+    };
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        if (step.firstRun + step.runCount > now.size())
+            return false;
+        const auto slice = now.begin() + ptrdiff_t(step.firstRun);
+        return std::equal(slice, slice + ptrdiff_t(step.runCount), step.runs.begin(),
+                          step.runs.end(), sameRun);
+    }
+    if (step.inParagraph) {
+        const Paragraph& now = m_document.paragraph(step.first);
+        return step.added == step.removedText.size() && now.format == step.format &&
+               sameRuns(now.runs, step.runs) &&
+               now.text.mid(step.offset, step.added) == step.removedText;
+    }
+    if (size_t(step.count) != step.before.size())
+        return false;
+    // Runs and formats first: they tell a real format change at once, before any text is
+    // compared.
+    for (int k = 0; k < step.count; ++k) {
+        const Paragraph& now = m_document.paragraph(step.first + k);
+        const Paragraph& was = step.before[size_t(k)];
+        if (now.format != was.format || now.mark != was.mark || !sameRuns(now.runs, was.runs))
+            return false;
+    }
+    for (int k = 0; k < step.count; ++k) {
+        if (!(m_document.paragraph(step.first + k).text == step.before[size_t(k)].text))
+            return false;
+    }
+    return true;
 }
 
 void UndoBuffer::widen(Step& step, int first, int count) const
@@ -94,6 +162,15 @@ void UndoBuffer::widen(Step& step, int first, int count) const
 
 void UndoBuffer::keepWholeParagraph(Step& step) const
 {
+    if (step.runSlice) {
+        Paragraph was = m_document.paragraph(step.first);
+        replaceRuns(was.runs, step.firstRun, step.firstRun + step.runCount, std::move(step.runs));
+        step.before.clear();
+        step.before.push_back(std::move(was));
+        step.runSlice = false;
+        step.runs = {};
+        return;
+    }
     if (!step.inParagraph)
         return;
     const Paragraph& now = m_document.paragraph(step.first);
@@ -128,19 +205,14 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
     }
     const Paragraph& now = m_document.paragraph(paragraph);
     if (!m_stepStarted) {
-        Step step;
-        step.first = paragraph;
-        step.count = 1;
-        step.selectionBefore = step.selectionAfter = m_before;
-        step.kind = m_kind;
+        Step step = newStep(paragraph, 1);
         step.inParagraph = true;
         step.offset = offset;
         step.added = added;
         step.removedText = now.text.mid(offset, removed);
         step.runs = now.runs;
         step.format = now.format;
-        m_step = std::move(step);
-        m_stepStarted = true;
+        startStep(std::move(step));
         return;
     }
     Step& step = *m_step;
@@ -165,6 +237,34 @@ void UndoBuffer::aboutToEdit(int paragraph, int32_t offset, int32_t removed, int
     widen(step, paragraph, 1);
 }
 
+void UndoBuffer::aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                               int32_t length)
+{
+    if (m_restoring)
+        return;
+    if (!m_recording || m_stepStarted) {
+        aboutToReplace(paragraph, 1);
+        return;
+    }
+    const RunList& runs = m_document.paragraph(paragraph).runs;
+    Step step = newStep(paragraph, 1);
+    step.runSlice = true;
+    step.firstRun = firstRun;
+    step.runCount = lastRun - firstRun;
+    step.offset = offset;
+    step.length = length;
+    step.runs.reserve(step.runCount);
+    for (size_t k = firstRun; k < lastRun; ++k)
+        step.runs.push_back(runs[k]);
+    startStep(std::move(step));
+}
+
+void UndoBuffer::formatted(int paragraph, size_t newCount)
+{
+    if (!m_restoring && m_recording && m_step && m_step->runSlice && m_step->first == paragraph)
+        m_step->runCount = newCount;
+}
+
 void UndoBuffer::replaced(int first, int oldCount, int newCount)
 {
     if (m_restoring)
@@ -184,6 +284,31 @@ std::optional<SelectionState> UndoBuffer::undo()
     if (!m_step)
         return std::nullopt;
     Step step = std::move(*m_step);
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        Step inverse = step;
+        inverse.selectionBefore = step.selectionAfter;
+        inverse.selectionAfter = step.selectionBefore;
+        inverse.runCount = step.runs.size();
+        inverse.runs.clear();
+        for (size_t k = step.firstRun; k < step.firstRun + step.runCount; ++k)
+            inverse.runs.push_back(now[k]);
+        m_restoring = true;
+        m_document.restoreRuns(step.first, step.firstRun, step.runCount, std::move(step.runs),
+                               step.offset, step.length);
+        m_restoring = false;
+        m_step = std::move(inverse);
+        m_runOpen = false;
+        return step.selectionBefore;
+    }
+    if (step.runSlice) {
+        const RunList& now = m_document.paragraph(step.first).runs;
+        if (step.firstRun + step.runCount > now.size())
+            return false;
+        const auto slice = now.begin() + ptrdiff_t(step.firstRun);
+        return std::equal(slice, slice + ptrdiff_t(step.runCount), step.runs.begin(),
+                          step.runs.end(), sameRun);
+    }
     if (step.inParagraph) {
         const Paragraph& now = m_document.paragraph(step.first);
         Step inverse = step;
@@ -218,6 +343,7 @@ std::optional<SelectionState> UndoBuffer::undo()
 void UndoBuffer::clear()
 {
     m_step.reset();
+    m_displaced.reset();
     m_runOpen = false;
     m_stepStarted = false;
     m_suspendedStepStarted = false;

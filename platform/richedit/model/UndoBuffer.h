@@ -49,6 +49,9 @@ private:
     void aboutToReplace(int first, int count) override;
     void replaced(int first, int oldCount, int newCount) override;
     void aboutToEdit(int paragraph, int32_t offset, int32_t removed, int32_t added) override;
+    void aboutToFormat(int paragraph, size_t firstRun, size_t lastRun, int32_t offset,
+                       int32_t length) override;
+    void formatted(int paragraph, size_t newCount) override;
 
     // Either the paragraphs a change replaced, or, for edits inside one paragraph, only what
     // they replaced there: `removedText` gave way to the `added` units at `offset` of paragraph
@@ -67,16 +70,34 @@ private:
         QString removedText;
         RunList runs;
         uint32_t format = 0;
+        // Or, for a format change inside one paragraph, only the runs it replaced: `runs` were
+        // where runs [firstRun, firstRun + runCount) of paragraph `first` are, over `length`
+        // characters from `offset`. A long paragraph coloured keyword by keyword is then not
+        // copied for each keyword.
+        bool runSlice = false;
+        size_t firstRun = 0;
+        size_t runCount = 0;
+        int32_t length = 0;
     };
+    // A step over paragraphs [first, first + count) for the bracketed change, nothing kept yet.
+    Step newStep(int first, int count) const;
     // An in-paragraph step becomes one of whole paragraphs, for a change it cannot take.
     void keepWholeParagraph(Step& step) const;
     // Widens the step to paragraphs [first, first + count).
     void widen(Step& step, int first, int count) const;
+    // Whether the document holds again exactly what the step would put back.
+    bool changesNothing(const Step& step) const;
+    // The first replacement of a bracketed change takes the step; the one it displaced is
+    // kept until the change ends.
+    void startStep(Step step);
 
     Document& m_document;
     std::optional<Step> m_step;
     bool m_recording = false;
     bool m_stepStarted = false;  // the bracketed change already owns m_step
+    // The step a change in the brackets displaced, put back when that change changed nothing.
+    std::optional<Step> m_displaced;
+    bool m_displacedStep = false;
     UndoKind m_kind = UndoKind::Other;
     SelectionState m_before;
     bool m_runOpen = false;

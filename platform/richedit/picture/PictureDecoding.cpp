@@ -118,6 +118,21 @@ constexpr int MaxMetafileSide = 4096;
 
 QImage decodeMetafile(const QByteArray& encoded, QSize size)
 {
+    const std::optional<picture::Metafile> metafile = metafileOf(encoded, size);
+    if (!metafile)
+        return {};
+    if (size.width() <= 0 || size.height() <= 0)
+        size = QSize(metafile->pixelWidth(), metafile->pixelHeight());
+    // A document's word decides the size: drawn no larger than this, the view scales it up.
+    if (size.width() > MaxMetafileSide || size.height() > MaxMetafileSide)
+        size.scale(MaxMetafileSide, MaxMetafileSide, Qt::KeepAspectRatio);
+    return metafile->render(std::max(1, size.width()), std::max(1, size.height()));
+}
+
+}  // namespace
+
+std::optional<picture::Metafile> metafileOf(const QByteArray& encoded, QSize size)
+{
     const auto* data = reinterpret_cast<const uint8_t*>(encoded.constData());
     const std::span<const uint8_t> bytes(data, static_cast<size_t>(encoded.size()));
     const auto himetric = [](int pixels) {
@@ -126,17 +141,9 @@ QImage decodeMetafile(const QByteArray& encoded, QSize size)
     auto metafile =
         picture::Metafile::parse(bytes, himetric(size.width()), himetric(size.height()));
     if (!metafile)
-        return {};
-    const picture::Metafile& m = metafile.value();
-    if (size.width() <= 0 || size.height() <= 0)
-        size = QSize(m.pixelWidth(), m.pixelHeight());
-    // A document's word decides the size: drawn no larger than this, the view scales it up.
-    if (size.width() > MaxMetafileSide || size.height() > MaxMetafileSide)
-        size.scale(MaxMetafileSide, MaxMetafileSide, Qt::KeepAspectRatio);
-    return m.render(std::max(1, size.width()), std::max(1, size.height()));
+        return std::nullopt;
+    return std::move(metafile.value());
 }
-
-}  // namespace
 
 QImage decodePicture(const QByteArray& encoded, PictureKind kind, QSize size)
 {

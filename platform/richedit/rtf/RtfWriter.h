@@ -20,4 +20,10 @@ QByteArray writeRtf(const DocumentFragment& fragment, RtfWriteMode mode);
 // The length writeRtf would give, in bytes, without holding the whole output at any time.
 qsizetype measureRtf(const DocumentFragment& fragment, RtfWriteMode mode);
 
+class Document;
+// The whole document, written straight from its paragraphs: the same bytes as writing its
+// extractAll() fragment, without the copy of its text and formats that the fragment is.
+QByteArray writeRtf(const Document& document);
+qsizetype measureRtf(const Document& document);
+
 }  // namespace richedit

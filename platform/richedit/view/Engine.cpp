@@ -112,12 +112,12 @@ void Engine::setText(const QString& text)
 
 QByteArray Engine::textRtfBytes() const
 {
-    return writeRtf(document().extractAll(), RtfWriteMode::WholeDocument);
+    return writeRtf(document());
 }
 
 int64_t Engine::textRtfLength() const
 {
-    return measureRtf(document().extractAll(), RtfWriteMode::WholeDocument);
+    return measureRtf(document());
 }
 
 QString Engine::textRtf() const
@@ -149,6 +149,7 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
     // alone.
     struct DoesNotFit {};
     FileKind read = FileKind::Text;
+    TextFileFormat format;
     try {
         if (kind == FileKind::Rtf && looksLikeRtf(data)) {
             read = FileKind::Rtf;
@@ -167,7 +168,7 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
                     RtfRunText::Joined);
             });
         } else if (kind == FileKind::Text || isTextData(data)) {
-            const QString text = PlainText::decode(data);
+            const QString text = PlainText::decode(data, format);
             if (!budget.fitsText(text))
                 return LoadBudget::tooLarge();
             m_session.setPlainText(text);
@@ -181,18 +182,21 @@ std::optional<vb::VbError> Engine::loadFile(const QString& path, FileKind kind)
     }
     m_session.setModified(false);
     m_loadedKind = data.isEmpty() ? std::nullopt : std::optional(read);
+    m_textFormat = format;
     return std::nullopt;
 }
 
 std::optional<vb::VbError> Engine::saveFile(const QString& path, FileKind kind)
 {
     QByteArray bytes;
+    TextFileFormat written = m_textFormat;
     if (kind == FileKind::Rtf) {
         bytes = textRtfBytes();
         bytes.append('\0');
     } else {
         // Positions count hidden text; a plain-text file has no way to hide it.
-        bytes = PlainText::encode(PlainText::shownText(document().extract({0, -1})));
+        bytes = PlainText::encode(PlainText::shownText(document().extract({0, -1})), m_textFormat,
+                                  written);
     }
     const QFileInfo target(path);
     // A read-only file is refused even where the process could replace it (as root).
@@ -206,6 +210,9 @@ std::optional<vb::VbError> Engine::saveFile(const QString& path, FileKind kind)
     QString reason;
     if (!sys::writeFileSafely(path, bytes, &reason))
         return vb::VbError(vb::ErrPathFileAccess, reason);
+    // The file is now what was written, a text that no longer fits its encoding included.
+    if (kind == FileKind::Text)
+        m_textFormat = written;
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/richedit/layout/DocumentLayout.h"
 #include "platform/richedit/layout/FormatRange.h"
 #include "platform/richedit/model/EditSession.h"
+#include "platform/richedit/model/PlainText.h"
 #include "platform/richedit/model/Search.h"
 
 #include <QFont>
@@ -53,6 +54,10 @@ public:
     // What the last load that went through read its file as: RTF only when an RTF-kind load
     // found RTF. Nothing for an empty file, which reads the same either way.
     std::optional<FileKind> loadedKind() const { return m_loadedKind; }
+    // How a plain-text save writes the document: as the text file it was last read from or
+    // written to, the platform's UTF-8 with LF after any other load.
+    const TextFileFormat& textFileFormat() const { return m_textFormat; }
+    void setTextFileFormat(const TextFileFormat& format) { m_textFormat = format; }
     // Writes beside the target, then renames, keeping its permission bits; 75 on failure, the
     // old file kept, with the reason in plain words as the description.
     std::optional<vb::VbError> saveFile(const QString& path, FileKind kind);
@@ -223,6 +228,23 @@ private:
     int32_t m_bulletIndent = 0;
     bool m_dispId2Flag = false;
     std::optional<FileKind> m_loadedKind;
+    TextFileFormat m_textFormat;
+};
+
+// Holds an engine's undo discarded for one pass (see EditSession::beginDiscardingUndo); the
+// pass must leave the buffer empty after each of its changes anyway.
+class DiscardedUndo {
+public:
+    explicit DiscardedUndo(Engine& engine) : m_session(engine.session())
+    {
+        m_session.beginDiscardingUndo();
+    }
+    ~DiscardedUndo() { m_session.endDiscardingUndo(); }
+    DiscardedUndo(const DiscardedUndo&) = delete;
+    DiscardedUndo& operator=(const DiscardedUndo&) = delete;
+
+private:
+    EditSession& m_session;
 };
 
 }  // namespace richedit

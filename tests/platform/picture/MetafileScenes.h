@@ -4,7 +4,9 @@
 
 #include "MetafileBuilder.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QRect>
 #include <QRgb>
 #include <QString>
@@ -880,6 +882,59 @@ inline const std::vector<HandMade>& handMade()
          }},
     };
     return all;
+}
+
+// A document for printing: a line of text, an EMF and a WMF that each draw a filled shape and
+// a word ("Emfword", "Wmfword"), and an opaque PNG of PngWidth × PngHeight pixels.
+constexpr int PngWidth = 37;
+constexpr int PngHeight = 23;
+
+inline QString rtfWithPictures()
+{
+    EmfWriter e;
+    e.record(CREATEBRUSHINDIRECT, {1, 0, rgb(0, 0, 0), 0});
+    e.record(SELECTOBJECTEMF, {1});
+    e.record(ELLIPSEEMF, {10, 10, 90, 70});
+    e.record(SETBKMODEEMF, {1});
+    e.font(2, -20, 400, QStringLiteral("Liberation Sans"));
+    e.record(SELECTOBJECTEMF, {2});
+    e.record(SETTEXTALIGNEMF, {0});
+    e.textOut(100, 30, QStringLiteral("Emfword"));
+
+    WmfWriter w;
+    w.record(SETMAPMODE, {8});
+    w.record(SETWINDOWORG, {0, 0});
+    w.record(SETWINDOWEXT, {1500, 2000});
+    w.brush(0, rgb(0, 0, 0));
+    w.record(SELECTOBJECT, {0});
+    w.record(RECTANGLE, {700, 900, 100, 100});
+    w.record(SETBKMODE, {1});
+    w.font(-300, 400, "Liberation Sans");
+    w.record(SELECTOBJECT, {1});
+    w.record(SETTEXTALIGN, {0});
+    w.textOut(1000, 300, "Wmfword");
+
+    QImage image(PngWidth, PngHeight, QImage::Format_RGB32);
+    for (int y = 0; y < PngHeight; ++y)
+        for (int x = 0; x < PngWidth; ++x)
+            image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+
+    return QStringLiteral(
+               "{\\rtf1{\\fonttbl{\\f0 Liberation Sans;}}\\f0\\fs24 Textword before "
+               "the pictures.\\par "
+               "{\\pict\\emfblip\\picwgoal2880\\pichgoal2160 %1}\\par "
+               "{\\pict\\wmetafile8\\picwgoal2880\\pichgoal2160 %2}\\par "
+               "{\\pict\\pngblip\\picw%3\\pich%4\\picwgoal1110\\pichgoal690 %5}"
+               "\\par Textword after.}")
+        .arg(QString::fromLatin1(e.file(200, 80).toHex()),
+             QString::fromLatin1(w.placeable(0, 0, 2000, 1500, 1000).toHex()))
+        .arg(PngWidth)
+        .arg(PngHeight)
+        .arg(QString::fromLatin1(png.toHex()));
 }
 
 }  // namespace metafiles

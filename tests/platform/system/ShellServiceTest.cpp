@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -137,7 +138,7 @@ TEST(DesktopShellTest, CompiledHelpOpensItsPagesThroughTheOpener)
     QStringList opened;
     QStringList asked;
     const std::unique_ptr<sys::ShellService> shell = sys::makeDesktopShell(
-        [&](const QString& url) {
+        [&](const QString& url, const sys::OpenFailed&) {
             opened << url;
             return true;
         },
@@ -167,6 +168,32 @@ TEST(DesktopShellTest, CompiledHelpOpensItsPagesThroughTheOpener)
     QFile rewritten(folder.filePath("Help/ShellTestHelp-html/index.htm"));
     ASSERT_TRUE(rewritten.open(QIODevice::ReadOnly));
     EXPECT_EQ(rewritten.readAll(), "<html><title>Help</title></html>");
+}
+
+// The desktop's opener tool runs without being waited for; its failure is heard of later.
+TEST(DesktopShellTest, TheDesktopOpenerReportsAToolThatEndsWithAnError)
+{
+    TempFolder folder;
+    const QString tool = folder.filePath("bin/xdg-open");
+    writeRaw(tool,
+             "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/asked\"\n"
+             "case \"$1\" in *fails*) exit 3;; esac\n");
+    ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
+    const ScopedVariable path("PATH", folder.filePath("bin") + ":/usr/bin:/bin");
+    int failures = 0;
+    const auto waitForTools = [&] {
+        for (int i = 0; i < 200 && !QFileInfo::exists(folder.filePath("bin/asked")); ++i)
+            QTest::qWait(10);
+        QTest::qWait(200);
+    };
+    ASSERT_TRUE(sys::openWithDesktopOpener("file:///help/index.htm", [&] { ++failures; }));
+    waitForTools();
+    EXPECT_EQ(failures, 0);
+    QFile::remove(folder.filePath("bin/asked"));
+    ASSERT_TRUE(sys::openWithDesktopOpener("file:///help/fails.htm", [&] { ++failures; }));
+    for (int i = 0; i < 500 && failures == 0; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(failures, 1);
 }
 
 TEST(DesktopShellTest, StartingAProgramReportsFailure)

@@ -7,11 +7,13 @@
 #include "richtext/core/XrRTB.h"
 #include "richtext/printing/PrinterTarget.h"
 #include "richtext/printing/PrintingMod.h"
+#include "tests/platform/picture/MetafileScenes.h"
 #include "tests/richtext/printing/PrintingTestSupport.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/PrivatePrintServer.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RedirectedAppData.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
@@ -274,6 +276,73 @@ TEST_F(PrintServerTest, StampAndTextNeverOverlapAndStayInsideThePrintableArea)
                 for (const QRectF& box : body)
                     EXPECT_FALSE(box.intersects(stamps[0])) << "page " << page;
             }
+        }
+    }
+}
+
+// The words of a text, line by line: what survives fonts without a character map.
+QList<qsizetype> wordsPerLine(const QString& text)
+{
+    QList<qsizetype> counts;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (const qsizetype words =
+                line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size())
+            counts.append(words);
+    }
+    return counts;
+}
+
+// Metafiles print as vectors and text stays text, through a PDF queue and through a PostScript
+// printer's queue, whose converter would send a page with any transparency on it as one image.
+TEST_F(PrintServerTest, PicturesPrintSharpAndTextStaysTextOnPdfAndPostScriptQueues)
+{
+    const QString postScriptQueue = QStringLiteral("Scrivet_PostScript_Queue");
+    ASSERT_TRUE(s_server->addPostScriptQueue(postScriptQueue)) << s_server->log().toStdString();
+    struct Remove {
+        ~Remove()
+        {
+            s_server->admin({QStringLiteral("-x"), QStringLiteral("Scrivet_PostScript_Queue")});
+            s_server->admin({QStringLiteral("-d"), Queue});
+            host::refreshPrinters();
+        }
+    } remove;
+    richedit::RichTextBox text;
+    text.setTextRTF(metafiles::rtfWithPictures());
+    testsupport::TempFolder folder;
+    QString pdfWords;
+    for (const QString& queue : {Queue, postScriptQueue}) {
+        SCOPED_TRACE(queue.toStdString());
+        ASSERT_TRUE(s_server->admin({QStringLiteral("-d"), queue}));
+        host::refreshPrinters();
+        ASSERT_EQ(host::printer().DeviceName(), queue);
+        QFile::remove(s_server->jobFile(queue));
+        int32_t pages = PrintingMod::CountPages(text);
+        ASSERT_EQ(pages, 1);
+        int32_t kind = PrintPageOnly;
+        int32_t position = CenterAlignHeadingBottom;
+        QString custom;
+        PrintingMod::PrintAllPages(text, pages, kind, custom, position);
+        ASSERT_TRUE(m_boxes.shown().empty());
+        QString pdf = s_server->jobFile(queue);
+        if (queue == Queue) {
+            ASSERT_TRUE(s_server->waitForJob(queue)) << s_server->log().toStdString();
+        } else {
+            ASSERT_TRUE(s_server->waitForPostScriptJob(queue)) << s_server->log().toStdString();
+            pdf = folder.filePath(QStringLiteral("postscript.pdf"));
+            ASSERT_TRUE(testsupport::postScriptToPdf(s_server->jobFile(queue), pdf));
+        }
+        EXPECT_EQ(testsupport::pdfImageSizes(pdf),
+                  QList<QSize>{QSize(metafiles::PngWidth, metafiles::PngHeight)});
+        const QString words = testsupport::pdfText(pdf);
+        if (queue == Queue) {
+            for (const char* word : {"Textword before", "Emfword", "Wmfword", "Page 1"})
+                EXPECT_TRUE(words.contains(QLatin1String(word)))
+                    << word << " in " << words.toStdString();
+            pdfWords = words;
+        } else {
+            // The converter's fonts map glyphs to no characters: the same words on the same
+            // lines show that the text is still text (a page sent as an image has none).
+            EXPECT_EQ(wordsPerLine(words), wordsPerLine(pdfWords)) << words.toStdString();
         }
     }
 }

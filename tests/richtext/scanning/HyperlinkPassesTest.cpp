@@ -9,7 +9,9 @@
 #include "tests/support/FakeMessageBoxes.h"
 
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -89,6 +91,83 @@ TEST_F(HyperlinkPassesTest, DocumentPassMarksEveryAddressAndPutsTheCaretBack)
     EXPECT_EQ(RichTextLibraryState::instance().SpecialUndoKind, HyperLinkUD);
     // The marking leaves nothing to undo.
     EXPECT_FALSE(m_window.engine().canUndo());
+}
+
+// A document's paragraphs as runs of (text, link locale), the formats of runs next to each other
+// required to differ, as in a document read afresh.
+QStringList linkedRunsOf(const richedit::Document& document)
+{
+    QStringList result;
+    for (int p = 0; p < document.paragraphCount(); ++p) {
+        const richedit::Paragraph& paragraph = document.paragraph(p);
+        int32_t start = 0;
+        for (size_t k = 0; k < paragraph.runs.size(); ++k) {
+            const richedit::TextRun& run = paragraph.runs[k];
+            if (k > 0 && run.format == paragraph.runs[k - 1].format)
+                result.append(QStringLiteral("<unjoined run>"));
+            const richedit::CharFormat& format = document.format(run.format);
+            if (format.lcid == richedit::LinkLcid && format.is(richedit::Link))
+                result.append(paragraph.text.mid(start, run.length));
+            start += run.length;
+        }
+        if (start != paragraph.text.size())
+            result.append(QStringLiteral("<runs do not cover the text>"));
+    }
+    return result;
+}
+
+// Many addresses in one long paragraph are marked each once, with every line and run as a
+// layout and a document made afresh would have them, and the pass costs about what it costs
+// over the same addresses one per paragraph (marking used to copy the paragraph's runs, lay
+// the whole paragraph out and snapshot it for every address).
+TEST_F(HyperlinkPassesTest, DocumentPassOverOneLongParagraphCostsWhatItMarks)
+{
+    constexpr int Count = 2000;
+    QStringList addresses;
+    const auto textWith = [&](const QString& separator) {
+        QString text;
+        for (int i = 0; i < Count; ++i)
+            text += QStringLiteral("see ") + addresses.at(i) + separator;
+        return text;
+    };
+    for (int i = 0; i < Count; ++i)
+        addresses.append(i % 2 ? QStringLiteral("user%1@mail.example.org").arg(i)
+                               : QStringLiteral("www.site%1.example.com").arg(i));
+    richedit::Engine& engine = m_window.engine();
+    engine.setTargetDevice(nullptr, 6000);
+    // Frozen as the control freezes it, the paragraph laid out as a shown window holds it.
+    const auto timedPass = [&](const QString& text) {
+        m_window.setText(text);
+        engine.lineCount();
+        engine.setModified(false);
+        QElapsedTimer timer;
+        timer.start();
+        engine.freeze();
+        m_passes.HyperLinkDocument();
+        engine.unfreeze();
+        engine.lineCount();
+        return timer.nsecsElapsed();
+    };
+    qint64 spread = std::numeric_limits<qint64>::max();
+    qint64 oneParagraph = std::numeric_limits<qint64>::max();
+    for (int round = 0; round < 2; ++round) {
+        spread = std::min(spread, timedPass(textWith(QStringLiteral("\r\n"))));
+        oneParagraph = std::min(oneParagraph, timedPass(textWith(QStringLiteral(" "))));
+    }
+    EXPECT_LT(oneParagraph, 6 * spread)
+        << oneParagraph / 1000000 << " ms against " << spread / 1000000 << " ms";
+
+    const richedit::Document& document = engine.document();
+    ASSERT_EQ(document.paragraphCount(), 1);
+    EXPECT_EQ(linkedRunsOf(document), addresses);
+    EXPECT_FALSE(engine.canUndo());
+    EXPECT_TRUE(engine.isModified());
+    EXPECT_EQ(m_window.SelStart(), 0);
+    richedit::DocumentLayout fresh(document);
+    fresh.setTargetDevice(nullptr, 6000);
+    ASSERT_EQ(engine.lineCount(), fresh.lineCount());
+    for (int line = 0; line < fresh.lineCount(); line += 7)
+        ASSERT_EQ(engine.lineIndex(line), fresh.lineIndex(line)) << line;
 }
 
 TEST_F(HyperlinkPassesTest, DocumentPassGuards)

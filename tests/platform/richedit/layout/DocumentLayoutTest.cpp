@@ -308,6 +308,19 @@ TEST(DocumentLayoutTest, RelayoutInsideAParagraphMatchesAFreshLayout)
             layout.setTargetDevice(&printer, 3500);
         else if (round % 3 == 2)
             layout.setTargetDevice(nullptr, 1);
+        // Frozen, the edits between two readings wait and are laid out as one.
+        const bool frozen = round % 2 == 1;
+        if (frozen)
+            layout.freeze();
+        const auto expectFresh = [&](const char* when, int edit) {
+            const ParagraphLayout& cached = layout.paragraphLayout(0);
+            const ParagraphLayout fresh(layout.paragraphInput(0), layout.wrapWidth(),
+                                        layout.measuringDevice());
+            ASSERT_EQ(linesOf(cached), linesOf(fresh))
+                << when << " round " << round << " edit " << edit;
+            ASSERT_EQ(layout.lineCount(), fresh.lineCount());
+            ASSERT_EQ(layout.lineIndex(fresh.lineCount() - 1), fresh.lines().back().start);
+        };
         for (int edit = 0; edit < 60; ++edit) {
             const int32_t length = document.length();
             const int32_t pos = document.snap(random.pick(length + 1));
@@ -331,12 +344,16 @@ TEST(DocumentLayoutTest, RelayoutInsideAParagraphMatchesAFreshLayout)
                     break;
             }
             ASSERT_EQ(document.paragraphCount(), 1);
-            const ParagraphLayout& cached = layout.paragraphLayout(0);
-            const ParagraphLayout fresh(layout.paragraphInput(0), layout.wrapWidth(),
-                                        layout.measuringDevice());
-            ASSERT_EQ(linesOf(cached), linesOf(fresh)) << "round " << round << " edit " << edit;
-            ASSERT_EQ(layout.lineCount(), fresh.lineCount());
-            ASSERT_EQ(layout.lineIndex(fresh.lineCount() - 1), fresh.lines().back().start);
+            if (!frozen || edit % 6 == 5)
+                expectFresh("read", edit);
+        }
+        if (frozen) {
+            // Edits after the last reading, laid out by the unfreeze.
+            document.insert(0, piece(), random.charFormat());
+            EXPECT_FALSE(layout.fullyLaidOut());
+            layout.unfreeze();
+            EXPECT_TRUE(layout.fullyLaidOut());
+            expectFresh("unfrozen", 60);
         }
     }
 }

@@ -335,6 +335,45 @@ TEST_F(EditSessionTest, ChangesWhileSuspendedAreOneStep)
     EXPECT_EQ(session.caret(), 0);
 }
 
+// Format changes that change no character (a font dialog closed with OK unchanged) leave the
+// step before them in place; a real change after them still takes its own step.
+TEST_F(EditSessionTest, AChangeThatChangesNothingLeavesTheStepBeforeIt)
+{
+    ParaFormat left;
+    left.mask = Alignment;
+    left.alignment = AlignLeft;
+    write(QStringLiteral("ab\r\ncd"));
+    session.setSelStart(2);
+    session.typeText(QStringLiteral("xy"));
+    session.exSetSel({0, -1});
+    session.setCharFormat(SelectionScope, change(Bold, 0));
+    session.setCharFormat(AllScope, lcid(PlainLcid));
+    session.setParaFormat(left);
+    session.suspendUndo();
+    session.setCharFormat(SelectionScope, change(Italic, 0));
+    session.resumeUndo();
+    session.setSelStart(session.document().length());
+    session.setCharFormat(SelectionScope, change(Underline, 0));  // the end mark alone
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("ab\r\ncd"));
+    EXPECT_EQ(session.caret(), 2);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.document().text(), QStringLiteral("abxy\r\ncd"));
+
+    session.exSetSel({0, 2});
+    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    session.setCharFormat(SelectionScope, change(Bold, Bold));
+    ASSERT_TRUE(session.undo());
+    EXPECT_FALSE(formatAt(0).is(Bold));
+    EXPECT_EQ(session.document().text(), QStringLiteral("abxy\r\ncd"));
+
+    // With no step before it, nothing is left to undo.
+    write(QStringLiteral("plain"));
+    session.exSetSel({0, -1});
+    session.setCharFormat(SelectionScope, change(Bold, 0));
+    EXPECT_FALSE(session.canUndo());
+}
+
 TEST_F(EditSessionTest, ModifiedFlagFollowsChangesOnly)
 {
     write(QStringLiteral("abc"));

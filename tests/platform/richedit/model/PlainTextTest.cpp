@@ -56,3 +56,55 @@ TEST(PlainTextTest, EncodesUtf8WithoutMarkNulOrPictures)
                          "a"
                          "\xEF\xBF\xBD"));
 }
+
+// A file read and written back gives its own bytes; mixed line ends all become the first one.
+TEST(PlainTextTest, WritesTheEncodingAndLineEndsItRead)
+{
+    using Encoding = TextFileFormat::Encoding;
+    using LineEnd = TextFileFormat::LineEnd;
+    const auto roundTrip = [](const QByteArray& bytes, TextFileFormat& format) {
+        Document document;
+        document.setPlainText(PlainText::decode(bytes, format));
+        TextFileFormat written;
+        return PlainText::encode(PlainText::shownText(document.extract({0, -1})), format, written);
+    };
+    const struct {
+        QByteArray bytes;
+        Encoding encoding;
+        LineEnd lineEnd;
+    } files[] = {
+        {"one\ntwo\n", Encoding::Utf8, LineEnd::Lf},
+        {"one\r\ntwo", Encoding::Utf8, LineEnd::CrLf},
+        {"one\rtwo\r\r", Encoding::Utf8, LineEnd::Cr},
+        {"\xEF\xBB\xBF"
+         "caf\xC3\xA9\n",
+         Encoding::Utf8WithMark, LineEnd::Lf},
+        {QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0",
+                    8),
+         Encoding::Utf16LittleEndian, LineEnd::CrLf},
+        {QByteArray("\xFE\xFF\0a\0\n", 6), Encoding::Utf16BigEndian, LineEnd::Lf},
+        {"caf\xE9 \x80\x81\r\n", Encoding::Windows1252, LineEnd::CrLf},
+        {"no line end", Encoding::Utf8, LineEnd::Lf},
+        {"", Encoding::Utf8, LineEnd::Lf},
+    };
+    for (const auto& file : files) {
+        TextFileFormat format;
+        EXPECT_EQ(roundTrip(file.bytes, format), file.bytes) << file.bytes.toHex().data();
+        EXPECT_EQ(format.encoding, file.encoding) << file.bytes.toHex().data();
+        EXPECT_EQ(format.lineEnd, file.lineEnd) << file.bytes.toHex().data();
+    }
+    TextFileFormat format;
+    EXPECT_EQ(roundTrip("a\r\nb\nc\rd\n", format), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(roundTrip("a\nb\r\n", format), "a\nb\n");
+
+    // Windows-1252 gives way to UTF-8 for a character it has no byte for, and says so.
+    TextFileFormat written;
+    EXPECT_EQ(PlainText::encode(QString::fromUtf8("\u20AC\u03A9\r\n"),
+                                {Encoding::Windows1252, LineEnd::Cr}, written),
+              QString::fromUtf8("\u20AC\u03A9\r").toUtf8());
+    EXPECT_EQ(written, (TextFileFormat{Encoding::Utf8, LineEnd::Cr}));
+    EXPECT_EQ(PlainText::encode(QString::fromUtf8("\u20AC?"), {Encoding::Windows1252}, written),
+              "\x80?");
+    EXPECT_EQ(written.encoding, Encoding::Windows1252);
+}

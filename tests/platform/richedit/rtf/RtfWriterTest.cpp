@@ -1,5 +1,6 @@
 // The RTF writer's exact output for small fragments, and the shape rules every output keeps:
 // 7-bit bytes, CR LF lines, one line per paragraph, no formatting words for plain text.
+#include "platform/richedit/model/Document.h"
 #include "platform/richedit/rtf/RtfReader.h"
 #include "platform/richedit/rtf/RtfWriter.h"
 
@@ -593,4 +594,51 @@ TEST(RtfWriterTest, EveryOutputIsSevenBitLinesInCrLfOnePerParagraph)
     for (const char* absent : {"\\trowd", "\\info", "\\stylesheet", "\\bin", "\\plain", "\\ls"})
         EXPECT_FALSE(rtf.contains(absent)) << absent;
     EXPECT_FALSE(QString::fromLatin1(rtf).contains(QRegularExpression(R"(\\(lin|rin)-?\d)")));
+}
+
+// Saving writes from the document's own paragraphs: byte for byte what its whole fragment
+// writes, for read documents, long paragraphs edited into blocks, formats applied over ranges
+// (runs split and shared), pictures and lists.
+TEST(RtfWriterTest, TheDocumentWritesWhatItsFragmentWrites)
+{
+    const auto expectSameOutput = [](const Document& document, unsigned seed) {
+        const QByteArray expected = writeRtf(document.extractAll(), RtfWriteMode::WholeDocument);
+        ASSERT_EQ(writeRtf(document), expected) << "seed " << seed;
+        EXPECT_EQ(measureRtf(document), expected.size()) << "seed " << seed;
+    };
+    Document empty;
+    expectSameOutput(empty, 0);
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        testsupport::RandomRichText random(seed);
+        Document document(random.charFormat());
+        document.replaceAll(random.fragment(1 + random.pick(12)));
+        expectSameOutput(document, seed);
+        for (int edit = 0; edit < 8; ++edit) {
+            const int32_t at = random.pick(document.length() + 1);
+            switch (random.pick(4)) {
+                case 0: {
+                    // Long enough to be kept as blocks; the edits after it land inside.
+                    QString longText;
+                    while (longText.size() < 3 * ParagraphText::BlockSize)
+                        longText += random.text();
+                    document.insert(at, longText.remove(u'\r').remove(u'\n'), random.charFormat());
+                    break;
+                }
+                case 1:
+                    document.insert(at, random.text(), random.charFormat());
+                    break;
+                case 2: {
+                    const int32_t to = std::min(document.length(), at + random.pick(9000));
+                    CharFormat change = random.charFormat();
+                    change.mask = random.pick(2) == 0 ? AllCharFields : uint32_t(Bold | Color);
+                    document.applyChar({at, to}, change);
+                    break;
+                }
+                default:
+                    document.insertFragment(at, random.fragment(1 + random.pick(3)));
+                    break;
+            }
+            expectSameOutput(document, seed);
+        }
+    }
 }

@@ -2,13 +2,16 @@
 #include "platform/richedit/view/Engine.h"
 
 #include "tests/platform/picture/MetafileScenes.h"
+#include "tests/support/PrivatePrintServer.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RandomRichText.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <functional>
 #include <vector>
 
@@ -394,6 +397,38 @@ TEST_F(FormatRangeTest, CroppedPicturesDrawTheirPartWithWhiteMargins)
               QRect(shown.left(), shown.top() + 48, 72, 96));
     EXPECT_EQ(inkBounds(page, [](QColor c) { return c == QColor(Qt::white); }),
               QRect(shown.topLeft(), QSize(72, 48)));
+}
+
+// On a PDF page metafiles become the page's own paths and text, and a bitmap keeps its pixels:
+// the only image in the file is the PNG at its own size, and every word can be extracted.
+TEST_F(FormatRangeTest, APdfPageHoldsMetafilesAsVectorsAndBitmapsAtTheirOwnPixels)
+{
+    m_engine.setTextRtf(metafiles::rtfWithPictures());
+    testsupport::TempFolder folder;
+    const QString path = folder.filePath(QStringLiteral("pictures.pdf"));
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(1200);
+        QPainter painter(&writer);
+        const TargetDevice target{1200, 1200, nullptr};
+        const Rect rc{0, 0, PageWidthTw, 14400};
+        FormatRange format{&painter, &target, rc, rc, {0, -1}};
+        EXPECT_EQ(m_engine.formatRange(format, true), m_engine.document().length());
+    }
+    EXPECT_EQ(testsupport::pdfImageSizes(path),
+              QList<QSize>{QSize(metafiles::PngWidth, metafiles::PngHeight)});
+    const QString text = testsupport::pdfText(path);
+    for (const char* word : {"Textword before", "Emfword", "Wmfword", "Textword after"})
+        EXPECT_TRUE(text.contains(QLatin1String(word))) << word << " in " << text.toStdString();
+
+    // The shapes are drawn: the page has the ink of two filled shapes beside the text.
+    const QImage page = testsupport::renderPdfPage(path, 1, 72);
+    ASSERT_FALSE(page.isNull());
+    int dark = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            dark += qGray(page.pixel(x, y)) < 64 ? 1 : 0;
+    EXPECT_GT(dark, 2000);  // an ellipse of about 60 × 45 points and a rectangle
 }
 
 // A rectangle whose bottom lies above its top still gets its line drawn whole from the top.

@@ -222,7 +222,7 @@ TEST_F(HiddenTextTest, PlainTextLeavesHiddenTextOut)
     ASSERT_FALSE(engine.saveFile(path, FileKind::Text).has_value());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("First line\r\nSecond\t line\r\nThird line"));
+    EXPECT_EQ(file.readAll(), QByteArray("First line\nSecond\t line\nThird line"));
 
     const int32_t from = text.indexOf(u"line");
     const int32_t to = text.indexOf(u"Second") + 8;

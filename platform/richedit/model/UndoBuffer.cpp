@@ -301,14 +301,6 @@ std::optional<SelectionState> UndoBuffer::undo()
         m_runOpen = false;
         return step.selectionBefore;
     }
-    if (step.runSlice) {
-        const RunList& now = m_document.paragraph(step.first).runs;
-        if (step.firstRun + step.runCount > now.size())
-            return false;
-        const auto slice = now.begin() + ptrdiff_t(step.firstRun);
-        return std::equal(slice, slice + ptrdiff_t(step.runCount), step.runs.begin(),
-                          step.runs.end(), sameRun);
-    }
     if (step.inParagraph) {
         const Paragraph& now = m_document.paragraph(step.first);
         Step inverse = step;

@@ -27,8 +27,16 @@ uint64_t WordSet::hashOf(QStringView word)
 
 bool WordSet::holds(const Slot& slot, uint32_t check, QStringView word) const
 {
-    return slot.check == check && slot.length == uint32_t(word.size()) &&
-           std::equal(word.utf16(), word.utf16() + word.size(), m_characters.data() + slot.start);
+    if (slot.check != check || slot.length != uint32_t(word.size()))
+        return false;
+    // A loop rather than a call to memcmp: words are a few characters long.
+    const char16_t* held = m_characters.data() + slot.start;
+    const char16_t* asked = word.utf16();
+    for (uint32_t i = 0; i < slot.length; ++i) {
+        if (held[i] != asked[i])
+            return false;
+    }
+    return true;
 }
 
 bool WordSet::contains(QStringView word) const

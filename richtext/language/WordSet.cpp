@@ -25,14 +25,23 @@ uint64_t WordSet::hashOf(QStringView word)
     return hash ^ (hash >> 29);
 }
 
-bool WordSet::holds(const Slot& slot, uint32_t check, QStringView word) const
+const char16_t* WordSet::charactersOf(const Cell& cell) const
 {
-    if (slot.check != check || slot.length != uint32_t(word.size()))
+    if (cell.length <= InlineLength)
+        return cell.characters;
+    uint32_t start;
+    std::memcpy(&start, cell.characters, sizeof start);
+    return m_longWords.data() + start;
+}
+
+bool WordSet::holds(const Cell& cell, uint32_t check, QStringView word) const
+{
+    if (cell.check != check || cell.length != word.size())
         return false;
     // A loop rather than a call to memcmp: words are a few characters long.
-    const char16_t* held = m_characters.data() + slot.start;
+    const char16_t* held = charactersOf(cell);
     const char16_t* asked = word.utf16();
-    for (uint32_t i = 0; i < slot.length; ++i) {
+    for (uint16_t i = 0; i < cell.length; ++i) {
         if (held[i] != asked[i])
             return false;
     }
@@ -41,50 +50,64 @@ bool WordSet::holds(const Slot& slot, uint32_t check, QStringView word) const
 
 bool WordSet::contains(QStringView word) const
 {
-    if (m_slots.empty())
+    if (m_cells.empty() || word.size() >= Empty)
         return false;
     const uint64_t hash = hashOf(word);
     const uint32_t check = uint32_t(hash >> 32);
-    const size_t mask = m_slots.size() - 1;
+    const size_t mask = m_cells.size() - 1;
     for (size_t index = size_t(hash) & mask;; index = (index + 1) & mask) {
-        const Slot& slot = m_slots[index];
-        if (slot.length == Empty)
+        const Cell& cell = m_cells[index];
+        if (cell.length == Empty)
             return false;
-        if (holds(slot, check, word))
+        if (holds(cell, check, word))
             return true;
+    }
+}
+
+void WordSet::fill(Cell& cell, uint32_t check, QStringView word)
+{
+    cell.check = check;
+    cell.length = uint16_t(word.size());
+    if (word.size() <= InlineLength) {
+        std::copy(word.utf16(), word.utf16() + word.size(), cell.characters);
+    } else {
+        const auto start = uint32_t(m_longWords.size());
+        std::memcpy(cell.characters, &start, sizeof start);
+        m_longWords.insert(m_longWords.end(), word.utf16(), word.utf16() + word.size());
     }
 }
 
 void WordSet::insert(QStringView word)
 {
+    // Longer words than a cell can measure are in no list.
+    if (word.size() >= Empty)
+        return;
     // At most half full, so that a miss, the common answer for a misspelling, ends soon.
-    if (size_t(m_count + 1) * 2 > m_slots.size())
+    if (size_t(m_count + 1) * 2 > m_cells.size())
         grow();
     const uint64_t hash = hashOf(word);
     const uint32_t check = uint32_t(hash >> 32);
-    const size_t mask = m_slots.size() - 1;
+    const size_t mask = m_cells.size() - 1;
     size_t index = size_t(hash) & mask;
-    for (; m_slots[index].length != Empty; index = (index + 1) & mask) {
-        if (holds(m_slots[index], check, word))
+    for (; m_cells[index].length != Empty; index = (index + 1) & mask) {
+        if (holds(m_cells[index], check, word))
             return;
     }
-    m_slots[index] = {check, uint32_t(m_characters.size()), uint32_t(word.size())};
-    m_characters.insert(m_characters.end(), word.utf16(), word.utf16() + word.size());
+    fill(m_cells[index], check, word);
     ++m_count;
 }
 
 void WordSet::grow()
 {
-    std::vector<Slot> old(std::max<size_t>(16, m_slots.size() * 2));
-    old.swap(m_slots);
-    const size_t mask = m_slots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.length == Empty)
+    std::vector<Cell> old(std::max<size_t>(16, m_cells.size() * 2));
+    old.swap(m_cells);
+    const size_t mask = m_cells.size() - 1;
+    for (const Cell& cell : old) {
+        if (cell.length == Empty)
             continue;
-        const QStringView word(m_characters.data() + slot.start, qsizetype(slot.length));
-        size_t index = size_t(hashOf(word)) & mask;
-        while (m_slots[index].length != Empty)
+        size_t index = size_t(hashOf(QStringView(charactersOf(cell), cell.length))) & mask;
+        while (m_cells[index].length != Empty)
             index = (index + 1) & mask;
-        m_slots[index] = slot;
+        m_cells[index] = cell;
     }
 }

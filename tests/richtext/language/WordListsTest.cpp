@@ -146,6 +146,9 @@ TEST(WordListsTest, WordSetTellsWordsApartByEveryCharacterAndLength)
     QStringList words;
     for (int n = 0; n < 40'000; ++n)
         words.append(QStringLiteral("ab%1cd").arg(n, 0, 36));
+    // Words too long for a cell of their own, the first few around the limit.
+    for (int n = 0; n < 2'000; ++n)
+        words.append(QStringLiteral("%1").arg(n, 13 + n % 20, 10, QChar(u'x')));
     words << QString() << QStringLiteral("abcd") << QStringLiteral("abcdX")
           << QStringLiteral("abcdY") << QStringLiteral("Cat") << QString(QChar(0))
           << QStringLiteral("ab") << QStringLiteral("ab") + QChar(0) + QChar(0);
@@ -163,7 +166,9 @@ TEST(WordListsTest, WordSetTellsWordsApartByEveryCharacterAndLength)
     for (const QString& absent :
          {QStringLiteral("cat"), QStringLiteral("CAT"), QStringLiteral("abc"),
           QStringLiteral("abcdZ"), QStringLiteral("ab") + QChar(0), QString(2, QChar(0)),
-          QStringLiteral("ab-1cd"), QStringLiteral("abzzzzcd"), QStringLiteral("b0cd")})
+          QStringLiteral("ab-1cd"), QStringLiteral("abzzzzcd"), QStringLiteral("b0cd"),
+          QString(13, u'x') + u'0', QString(13, u'x') + u'2',
+          QString(26, u'x') + QStringLiteral("1999")})
         EXPECT_FALSE(set.contains(absent)) << absent.toStdString();
     // Characters past Latin-1 are compared whole, not by their low byte.
     set.insert(u"\u0163a");

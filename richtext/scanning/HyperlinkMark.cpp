@@ -2,6 +2,7 @@
 
 #include "platform/host/EventLoop.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
 #include "platform/runtime/VbError.h"
@@ -134,19 +135,31 @@ bool HyperlinkMark::DetectURLZone(int32_t MyHitSpot, QString& ReturnMyURL)
 
 bool HyperlinkMark::detectZone(const QString& pattern, int32_t hitSpot, QString& address)
 {
+    // The address under the spot as the link passes found it, in the shown text of its
+    // paragraph, so that the address handed on is the one on the screen.
+    const Document& document = m_window.engine().document();
+    // A spot between the units of a paragraph end or of a pair is in no address.
+    if (hitSpot < 0 || document.snap(hitSpot) != hitSpot)
+        return false;
+    const int paragraph = document.paragraphAt(hitSpot);
+    const ShownText shown(document, paragraph, paragraph);
+    // A spot in hidden text stands before the character that shows next.
+    const qsizetype hit = shown.indexAt(hitSpot);
+    if (hit >= shown.size())
+        return false;
     try {
         vbscript::RegExp addresses;
         addresses.setPattern(pattern);
         addresses.setIgnoreCase(true);
         addresses.setGlobal(true);
-        const vbscript::MatchCollection matches = addresses.Execute(m_window.Text());
+        const vbscript::MatchCollection matches = addresses.Execute(shown.text());
         for (const vbscript::Match match : matches) {
             // Input waiting is handled here and the match examined all the same.
             host::GetInputState();
             // Matches come in order and do not overlap: none further on can hold the spot.
-            if (match.FirstIndex() > hitSpot)
+            if (match.FirstIndex() > hit)
                 break;
-            if (hitSpot > match.FirstIndex() + match.Length() - 1)
+            if (hit > match.FirstIndex() + match.Length() - 1)
                 continue;
             // The click put the caret there: the selection's mark decides.
             if (!IsSelectionHyperLink())

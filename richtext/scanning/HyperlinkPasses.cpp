@@ -3,6 +3,7 @@
 #include "platform/host/HourglassCursor.h"
 #include "platform/host/MessageBox.h"
 #include "platform/regex/RegExp.h"
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/model/ParagraphRuns.h"
 #include "platform/richedit/view/Messages.h"
 #include "platform/richedit/view/RichTextBox.h"
@@ -11,6 +12,7 @@
 #include "richtext/common/LongPass.h"
 #include "richtext/common/RichTextLibraryState.h"
 #include "richtext/scanning/HyperlinkMark.h"
+#include "richtext/scanning/ShownAddresses.h"
 #include "richtext/scanning/ViewKeeper.h"
 
 #include <algorithm>
@@ -84,36 +86,32 @@ bool HyperlinkPasses::addressFound(const QString& text)
     }
 }
 
-void HyperlinkPasses::markMatches(const QString& text, int32_t offset,
-                                  const std::vector<bool>* linked)
+void HyperlinkPasses::markMatches(const richedit::ShownText& shown, const std::vector<bool>* linked)
 {
     vbscript::RegExp expression = addressExpression();
-    vbscript::MatchCollection matches;
-    try {
-        matches = expression.Execute(text);
-    } catch (const vb::VbError&) {
-        return;
-    }
     LongPass pass(&library().StopLinkPass, LongPass::EventLoop::Closed);
     // Each mark's undo step is emptied right after it: none is recorded.
     richedit::DiscardedUndo discarded(m_window.engine());
-    for (const vbscript::Match match : matches) {
-        if (!pass.proceed())
-            break;
-        if (linked) {
-            const auto first = linked->begin() + match.FirstIndex();
-            if (std::all_of(first, first + match.Length(), [](bool on) { return on; })) {
-                pass.stepDone();
-                continue;
+    forEachShownAddress(
+        expression, shown,
+        [&](const vbscript::Match& match, qsizetype first, richedit::CharRange range) {
+            if (!pass.proceed())
+                return false;
+            if (linked) {
+                const auto on = linked->begin() + first;
+                if (std::all_of(on, on + match.Length(), [](bool set) { return set; })) {
+                    pass.stepDone();
+                    return true;
+                }
             }
-        }
-        m_mark.markRangeAtOnce(offset + match.FirstIndex(), match.Length());
-        clearUndoBuffer();
-        pass.stepDone();
-    }
+            m_mark.markRangeAtOnce(range.cpMin, range.cpMax - range.cpMin);
+            clearUndoBuffer();
+            pass.stepDone();
+            return true;
+        });
 }
 
-QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
+richedit::CharRange HyperlinkPasses::caretStretch(int32_t caret) const
 {
     const richedit::Document& document = m_window.engine().document();
     const int index = document.paragraphAt(document.snap(caret));
@@ -139,8 +137,17 @@ QString HyperlinkPasses::caretStretch(int32_t caret, int32_t& start) const
             }
         }
     }
-    start = paragraphStart + from;
-    return text.mid(from, to - from);
+    return {paragraphStart + from, paragraphStart + to};
+}
+
+std::vector<bool> HyperlinkPasses::linkedCharacters(const richedit::ShownText& shown) const
+{
+    const richedit::CharRange read = shown.range(0, shown.size());
+    const std::vector<bool> linked = linkedCharacters(read.cpMin, read.cpMax - read.cpMin);
+    std::vector<bool> shownLinked(size_t(shown.size()), false);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        shownLinked[size_t(i)] = linked[size_t(shown.position(i) - read.cpMin)];
+    return shownLinked;
 }
 
 std::vector<bool> HyperlinkPasses::linkedCharacters(int32_t start, int32_t length) const
@@ -181,7 +188,8 @@ void HyperlinkPasses::HyperLinkDocument()
         library().StopLinkPass = false;
     m_hooks.begin();
     host::HourglassCursor hourglass;
-    const QString text = m_window.Text();
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     if (!mayHoldAddress(text))
         return;
     const int32_t caret = m_window.SelStart();
@@ -194,7 +202,7 @@ void HyperlinkPasses::HyperLinkDocument()
     if (addressFound(text)) {
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
-        markMatches(text, 0);
+        markMatches(shown);
         restoreCaret(caret);
         frozen.release();
         library().SpecialUndoKind = HyperLinkUD;
@@ -211,13 +219,14 @@ void HyperlinkPasses::HyperLinkPass(int32_t caret)
     if (!m_hooks.detectHyperLinks())
         return;
     host::HourglassCursor hourglass;
-    const QString text = m_window.Text();
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     if (!mayHoldAddress(text) || library().LinkPassRunning)
         return;
     if (addressFound(text)) {
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
-        markMatches(text, 0);
+        markMatches(shown);
         restoreCaret(caret);
         frozen.release();
         library().SpecialUndoKind = HyperLinkUD;
@@ -232,12 +241,13 @@ void HyperlinkPasses::HyperLinkPassUndo()
     if (!m_hooks.detectHyperLinks())
         return;
     host::HourglassCursor hourglass;
-    const QString text = m_window.Text();
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     if (!mayHoldAddress(text) || library().LinkPassRunning)
         return;
     if (addressFound(text)) {
         RunningFlag running;
-        markMatches(text, 0);
+        markMatches(shown);
     }
     ResetEndLocale(m_window.SelStart());
 }
@@ -259,17 +269,16 @@ void HyperlinkPasses::AutoLinkWhileTyping(int32_t caret)
     }
     if (library().LinkPassRunning)
         return;
-    int32_t start = 0;
-    const QString stretch = caretStretch(caret, start);
-    if (!mayHoldAddress(stretch))
+    const richedit::ShownText shown(m_window.engine().document(), caretStretch(caret));
+    if (!mayHoldAddress(shown.text()))
         return;
     m_view.SaveViewPos1();
-    if (addressFound(stretch)) {
+    if (addressFound(shown.text())) {
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
-        markMatches(stretch, start, &linked);
+        const std::vector<bool> linked = linkedCharacters(shown);
+        markMatches(shown, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -285,15 +294,15 @@ void HyperlinkPasses::RelinkAfterEnter(int32_t caret)
         return;
     // The paragraph around the line before the caret's, so that an address wrapped across
     // that line's start is seen whole.
-    int32_t start = 0;
-    const QString stretch = caretStretch(m_lines.GetPosOfFirstCharInPrevLine(), start);
-    if (addressFound(stretch)) {
+    const richedit::ShownText shown(m_window.engine().document(),
+                                    caretStretch(m_lines.GetPosOfFirstCharInPrevLine()));
+    if (addressFound(shown.text())) {
         m_view.SaveViewPos1();
         RunningFlag running;
         Frozen frozen(m_hooks.freeze);
         m_hooks.saveRegularUndoData();
-        const std::vector<bool> linked = linkedCharacters(start, int32_t(stretch.size()));
-        markMatches(stretch, start, &linked);
+        const std::vector<bool> linked = linkedCharacters(shown);
+        markMatches(shown, &linked);
         restoreCaret(caret);
         frozen.release();
         m_view.RestoreViewPos1();
@@ -342,9 +351,9 @@ void HyperlinkPasses::UnlinkAtCaret(int32_t caret)
     m_lines.GetLineText(lineStart, lineLength);
     // The line and the character after it, widened to the whole of a link that runs on over
     // either end of the line (a wrapped address), so that no part of it keeps a stale mark.
-    int32_t stretchStart = 0;
-    const int32_t stretchLength = int32_t(caretStretch(caret, stretchStart).size());
-    const int32_t stretchEnd = stretchStart + stretchLength;
+    const richedit::CharRange stretch = caretStretch(caret);
+    const int32_t stretchStart = stretch.cpMin;
+    const int32_t stretchEnd = stretch.cpMax;
     const std::vector<bool> linked = linkedCharacters(stretchStart, stretchEnd - stretchStart);
     auto linkedAt = [&](int32_t position) {
         return position >= stretchStart && position < stretchEnd &&

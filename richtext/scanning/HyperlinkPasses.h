@@ -17,7 +17,9 @@ class QWidget;
 
 namespace richedit {
 class RichTextBox;
-}
+class ShownText;
+struct CharRange;
+}  // namespace richedit
 
 // What the passes need of the control around them.
 struct HyperlinkPassHooks {
@@ -69,19 +71,20 @@ public:
     static bool mayHoldAddress(const QString& text);
 
 private:
-    // Marks every match of the address pattern in `text`, shifted by `offset`, until the stop
-    // request; empties the undo buffer after each.
-    // `linked`, when given, tells which characters of `text` already carry the mark: a match
+    // Marks every match of the address pattern in the shown text, at the positions its
+    // characters hold, until the stop request; empties the undo buffer after each.
+    // `linked`, when given, tells which shown characters already carry the mark: a match
     // marked whole is passed over, so that a key release changes only the address typed.
-    void markMatches(const QString& text, int32_t offset,
-                     const std::vector<bool>* linked = nullptr);
+    void markMatches(const richedit::ShownText& shown, const std::vector<bool>* linked = nullptr);
     bool addressFound(const QString& text);
     // The caret's paragraph (not its display line, so that an address wrapped onto the next
     // line is seen whole), at most TypingReach characters either side of the caret; a side
-    // cut short ends at a blank, so no address is cut in two. `start` receives its position.
-    QString caretStretch(int32_t caret, int32_t& start) const;
+    // cut short ends at a blank, so no address is cut in two.
+    richedit::CharRange caretStretch(int32_t caret) const;
     // Which of the `length` characters from `start` (inside one paragraph) carry the mark.
     std::vector<bool> linkedCharacters(int32_t start, int32_t length) const;
+    // The same for each unit of a shown stretch of one paragraph.
+    std::vector<bool> linkedCharacters(const richedit::ShownText& shown) const;
     void restoreCaret(int32_t caret);
     void clearUndoBuffer();
     // Unmarks every link, keeping the selection, and restores the view while the pass still runs.

@@ -14,6 +14,7 @@
 #include "richtext/scanning/HyperlinkMark.h"
 #include "richtext/scanning/ReplaceAllEngine.h"
 #include "richtext/scanning/ReplaceUndo.h"
+#include "richtext/scanning/ShownAddresses.h"
 #include "richtext/scanning/TextFinder.h"
 #include "richtext/scanning/ViewKeeper.h"
 #include "richtext/scanning/WholeWord.h"
@@ -272,19 +273,18 @@ void ReplaceCommand::relinkRunAround(int32_t start, int32_t length)
     int32_t to = std::min(start + length, end);
     while (linked(to))
         ++to;
-    const QString run = document.mid(from, to - from);
+    const richedit::ShownText run(document, {from, to});
     HyperlinkMark links(m_window);
     links.unmarkRangeAtOnce(from, to);
-    try {
-        vbscript::RegExp addresses;
-        addresses.setPattern(AddressPattern);
-        addresses.setIgnoreCase(true);
-        addresses.setGlobal(true);
-        for (const vbscript::Match match : addresses.Execute(run))
-            links.markRangeAtOnce(from + int32_t(match.FirstIndex()), int32_t(match.Length()));
-    } catch (const vb::VbError&) {
-        // Passed over: the run stays unmarked.
-    }
+    vbscript::RegExp addresses;
+    addresses.setPattern(AddressPattern);
+    addresses.setIgnoreCase(true);
+    addresses.setGlobal(true);
+    forEachShownAddress(addresses, run,
+                        [&](const vbscript::Match&, qsizetype, richedit::CharRange range) {
+                            links.markRangeAtOnce(range.cpMin, range.cpMax - range.cpMin);
+                            return true;
+                        });
     ClearWindowUndo();
     m_window.setSelStart(start);
     m_window.setSelLength(0);
@@ -310,7 +310,8 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
         m_window.setSelStart(caret);
         m_window.setSelLength(0);
     }
-    const QString text = m_window.Text();
+    const richedit::ShownText shown(m_window.engine().document());
+    const QString& text = shown.text();
     if (vb::InStr(text, QStringLiteral("www"), vb::vbTextCompare) == 0 && !text.contains(u':') &&
         !text.contains(u'@'))
         return;
@@ -324,7 +325,6 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
         return;
 
     state.LinkPassRunning = true;
-    const vbscript::MatchCollection matches = addresses.Execute(text);
     FreezeDocument(true);
     bool frozen = true;
     // A failure part-way still unfreezes once and lets the next link pass start.
@@ -335,14 +335,17 @@ void ReplaceCommand::RelinkAfterReplace(int32_t caret)
     });
     HyperlinkMark links(m_window);
     LongPass pass(&state.StopLinkPass, LongPass::EventLoop::Closed);
-    for (const vbscript::Match match : matches) {
-        if (!pass.proceed())
-            break;
-        // Exactly the address carries the mark; the characters after it stay plain text.
-        links.markRange(int32_t(match.FirstIndex()), int32_t(match.Length()));
-        ClearWindowUndo();
-        pass.stepDone();
-    }
+    forEachShownAddress(addresses, shown,
+                        [&](const vbscript::Match&, qsizetype, richedit::CharRange range) {
+                            if (!pass.proceed())
+                                return false;
+                            // Exactly the address carries the mark; the characters after it
+                            // stay plain text.
+                            links.markRange(range.cpMin, range.cpMax - range.cpMin);
+                            ClearWindowUndo();
+                            pass.stepDone();
+                            return true;
+                        });
     m_window.setSelStart(caret);
     m_window.setSelLength(0);
     frozen = false;

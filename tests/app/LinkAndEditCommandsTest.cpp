@@ -1,5 +1,8 @@
 // The link options and the toolbar's link button, the undo step, the clipboard entries and the
 // colour choices, over the control's link passes, undo snapshot and colour dialog.
+#include "platform/richedit/view/Engine.h"
+#include "platform/richedit/view/RichTextView.h"
+#include "platform/richedit/view/ViewInput.h"
 #include "platform/widgets/XrUCbutton.h"
 #include "richtext/core/XrRTB.h"
 #include "tests/app/MainWindowSupport.h"
@@ -10,6 +13,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -168,6 +174,52 @@ TEST_F(LinkAndEditCommands, PasteOfHtmlOnlyGivesItsText)
     QGuiApplication::clipboard()->clear();
     EXPECT_EQ(control.Text(), "Title\r\nsee www.example.com & more");
     EXPECT_TRUE(linkedAt(control, 11));
+}
+
+// Hidden text beside or inside an address is no part of it: a click on the address the reader
+// sees opens that address, not one that runs on into hidden text or starts in it.
+TEST_F(LinkAndEditCommands, ClickOnLinkBesideHiddenTextOpensTheShownAddress)
+{
+    app::Form1& form = load();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    XrRTB& control = *form.XrRTB1;
+    auto* view = control.findChild<richedit::RichTextView*>(QStringLiteral("RichTextBox1View"));
+    ASSERT_NE(view, nullptr);
+    richedit::Engine& engine = *view->engine();
+    const auto clickOn = [&](int32_t position) {
+        QApplication::processEvents();
+        const double tpp = engine.layout().twipsPerPixel();
+        const int line = engine.lineFromChar(position);
+        const double top = double(engine.layout().lineTop(line) -
+                                  engine.layout().lineTop(engine.firstVisibleLine()));
+        const double left = richedit::viewinput::xOfPosition(engine, position);
+        const double x = left + (richedit::viewinput::xOfPosition(engine, position + 1) - left) / 3;
+        const QPoint at(int(std::lround(view->textInsets().left() + x / tpp)) -
+                            view->horizontalScrollBar()->value(),
+                        int(std::lround(view->textInsets().top() + top / tpp + 4)));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    };
+    const QString rtf = QStringLiteral(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\fs20\r\n"
+        "\\pard Visit www.bank.example{\\v .evil.example/steal} today.\\par\r\n"
+        "\\pard Or {\\v http://evil.example/}www.shop.example now.\\par\r\n"
+        "\\pard And www.cut{\\v xyz}.example too.\\par\r\n}");
+    control.LetTextRTF(rtf);
+    control.HyperLinkDocument();
+    const QString text = control.Text();
+
+    clickOn(int32_t(text.indexOf(u"bank")));
+    EXPECT_EQ(shell.openedUrls(), QStringList{QStringLiteral("http://www.bank.example")});
+    clickOn(int32_t(text.indexOf(u"shop")));
+    EXPECT_EQ(shell.openedUrls(), (QStringList{QStringLiteral("http://www.bank.example"),
+                                               QStringLiteral("http://www.shop.example")}));
+    // The hidden text carries no mark: a click where it stands opens nothing more.
+    clickOn(int32_t(text.indexOf(u" today")));
+    EXPECT_EQ(shell.openedUrls().size(), 2);
+    // An address that hidden text splits opens as it reads.
+    clickOn(int32_t(text.indexOf(u"ample too")));
+    EXPECT_EQ(shell.openedUrls().mid(2), QStringList{QStringLiteral("http://www.cut.example")});
 }
 
 TEST_F(LinkAndEditCommands, ColourChoicesStoreTheColourAndOnlyTheMenuAppliesIt)

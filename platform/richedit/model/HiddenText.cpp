@@ -1,5 +1,7 @@
 #include "platform/richedit/model/HiddenText.h"
 
+#include "platform/richedit/model/ParagraphRuns.h"
+
 #include <algorithm>
 
 namespace richedit {
@@ -33,21 +35,61 @@ bool anyParagraphHoldsHidden(const Document& document, int first, int last)
 
 }  // namespace
 
+// Both skips go run by run: a hidden run costs one step whatever its length, so that a caret key
+// beside it costs what a key beside shown text costs.
 int32_t skipHiddenForward(const Document& document, int32_t position)
 {
-    const int32_t length = document.length();
+    const int count = document.paragraphCount();
     int32_t at = document.snap(position);
-    while (at < length && document.formatAt(at).is(Hidden))
-        at = document.nextPosition(at);
-    return at;
+    int index = document.paragraphAt(at);
+    int32_t start = document.paragraphStart(index);
+    for (;;) {
+        const Paragraph& paragraph = document.paragraph(index);
+        const auto size = int32_t(paragraph.text.size());
+        int32_t runStart = 0;
+        for (const TextRun& run : paragraph.runs) {
+            const int32_t runEnd = runStart + run.length;
+            if (runEnd > at - start && run.length > 0 && !runIsHidden(document, run))
+                return std::max(at, start + runStart);
+            runStart = runEnd;
+        }
+        // Only hidden characters up to the paragraph's end: its mark decides, the end mark stops.
+        if (index + 1 >= count || !document.format(paragraph.mark).is(Hidden))
+            return start + size;
+        start += size + 2;
+        at = start;
+        ++index;
+    }
 }
 
 int32_t skipHiddenBackward(const Document& document, int32_t position)
 {
     int32_t at = document.snap(position);
-    while (at > 0 && document.formatAt(document.previousPosition(at)).is(Hidden))
-        at = document.previousPosition(at);
-    return at;
+    int index = document.paragraphAt(at);
+    int32_t start = document.paragraphStart(index);
+    for (;;) {
+        const Paragraph& paragraph = document.paragraph(index);
+        // The last shown character before the caret ends the skip.
+        int32_t runStart = 0;
+        int32_t shownEnd = -1;
+        for (const TextRun& run : paragraph.runs) {
+            if (runStart >= at - start)
+                break;
+            if (run.length > 0 && !runIsHidden(document, run))
+                shownEnd = std::min(runStart + run.length, at - start);
+            runStart += run.length;
+        }
+        if (shownEnd >= 0)
+            return start + shownEnd;
+        if (index == 0)
+            return 0;
+        const Paragraph& previous = document.paragraph(index - 1);
+        if (!document.format(previous.mark).is(Hidden))
+            return start;
+        --index;
+        at = start - 2;
+        start = document.paragraphStart(index);
+    }
 }
 
 CharRange shownCharacterBefore(const Document& document, int32_t caret)
@@ -133,39 +175,49 @@ ShownText::ShownText(const Document& document, int first, int last)
     last = std::clamp(last, first, count - 1);
     m_start = document.paragraphStart(first);
     m_end = last + 1 < count ? document.paragraphStart(last + 1) : document.length();
-    if (anyParagraphHoldsHidden(document, first, last)) {
-        read(document, first, last);
-        return;
-    }
-    m_text =
-        first == 0 && last == count - 1 ? document.text() : document.mid(m_start, m_end - m_start);
-    m_pieces.push_back({0, m_start});
+    read(document, first, last);
 }
 
 ShownText::ShownText(const Document& document) : ShownText(document, 0, document.paragraphCount())
 {
 }
 
+ShownText::ShownText(const Document& document, CharRange range)
+{
+    const CharRange normal = document.normalized(range);
+    m_start = normal.cpMin;
+    m_end = normal.cpMax;
+    read(document, document.paragraphAt(m_start), document.paragraphAt(m_end));
+}
+
 void ShownText::read(const Document& document, int first, int last)
 {
+    if (!anyParagraphHoldsHidden(document, first, last)) {
+        m_text = m_start == 0 && m_end == document.length()
+                     ? document.text()
+                     : document.mid(m_start, m_end - m_start);
+        m_pieces.push_back({0, m_start});
+        return;
+    }
     const int count = document.paragraphCount();
-    int32_t start = m_start;
+    int32_t start = document.paragraphStart(first);
     for (int index = first; index <= last; ++index) {
         const Paragraph& paragraph = document.paragraph(index);
         const auto length = int32_t(paragraph.text.size());
         if (!paragraphShowsNothing(document, index)) {
-            int32_t offset = 0;
-            for (const TextRun& run : paragraph.runs) {
-                if (!runIsHidden(document, run)) {
-                    int32_t at = start + offset;
-                    paragraph.text.forEachPiece(offset, run.length, [&](QStringView piece) {
+            const int32_t from = std::max(m_start - start, 0);
+            const int32_t to = std::min(m_end - start, length);
+            forEachRun(
+                paragraph, from, to, [&](const TextRun& run, int32_t runFrom, int32_t runTo) {
+                    if (runIsHidden(document, run))
+                        return;
+                    int32_t at = start + runFrom;
+                    paragraph.text.forEachPiece(runFrom, runTo - runFrom, [&](QStringView piece) {
                         append(piece, at);
                         at += int32_t(piece.size());
                     });
-                }
-                offset += run.length;
-            }
-            if (index + 1 < count)
+                });
+            if (index + 1 < count && m_start <= start + length && m_end >= start + length + 2)
                 append(u"\r\n", start + length);
         }
         start += length + 2;

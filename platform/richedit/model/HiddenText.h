@@ -44,6 +44,9 @@ public:
     ShownText(const Document& document, int first, int last);
     // The whole document.
     explicit ShownText(const Document& document);
+    // Positions [cpMin, cpMax) (snapped) of the document: a paragraph end shows when both its
+    // units lie inside.
+    ShownText(const Document& document, CharRange range);
 
     const QString& text() const { return m_text; }
     qsizetype size() const { return m_text.size(); }

@@ -317,3 +317,46 @@ TEST_F(HyperlinkPassesTest, PreCheckLooksForAtColonOrWww)
     EXPECT_TRUE(HyperlinkPasses::mayHoldAddress(QStringLiteral("WwW")));
     EXPECT_FALSE(HyperlinkPasses::mayHoldAddress(QStringLiteral("ww w.example")));
 }
+
+// Addresses are read as the reader sees them: hidden text on either side is no part of one and
+// hidden text inside one is left out of it (but carries its mark, so that a caret beside it
+// stands in the link), for the whole-text and the typing passes; the zone under a spot gives
+// the address that shows.
+TEST_F(HyperlinkPassesTest, AddressesAreTheShownText)
+{
+    const QString rtf = QStringLiteral(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\r\n"
+        "\\pard Visit www.bank.example{\\v .evil.example/steal} today.\\par\r\n"
+        "\\pard Or {\\v http://evil.example/}www.shop.example now.\\par\r\n"
+        "\\pard At www.cut{\\v xyz}.example and {\\v hidden@evil.org} me@mail.org\\par\r\n"
+        "\\pard {\\v www.all.hidden.example}\\par\r\n}");
+    const QStringList shown{"www.bank.example", "www.shop.example", "www.cutxyz.example",
+                            "me@mail.org"};
+    m_window.setTextRTF(rtf);
+    m_passes.HyperLinkDocument();
+    EXPECT_EQ(linkRuns(), shown);
+
+    QString address;
+    const QString text = m_window.Text();
+    m_window.setSelStart(int32_t(text.indexOf(u"bank")));
+    EXPECT_TRUE(m_mark.DetectURLZone(m_window.SelStart(), address));
+    EXPECT_EQ(address, u"www.bank.example");
+    m_window.setSelStart(int32_t(text.indexOf(u"shop")));
+    EXPECT_TRUE(m_mark.DetectURLZone(m_window.SelStart(), address));
+    EXPECT_EQ(address, u"www.shop.example");
+    m_window.setSelStart(int32_t(text.indexOf(u".example and")));
+    EXPECT_TRUE(m_mark.DetectURLZone(m_window.SelStart(), address));
+    EXPECT_EQ(address, u"www.cut.example");
+    // Inside hidden text the spot stands before the next character that shows.
+    EXPECT_FALSE(m_mark.DetectURLZone(int32_t(text.indexOf(u"evil")), address));
+    EXPECT_EQ(address, u"www.cut.example");
+
+    // Typing in each paragraph marks the same.
+    m_window.setTextRTF(rtf);
+    for (const char16_t* word : {u"today", u"now", u"and", u"me@"}) {
+        const auto caret = int32_t(m_window.Text().indexOf(word));
+        m_window.setSelStart(caret);
+        m_passes.AutoLinkWhileTyping(caret);
+    }
+    EXPECT_EQ(linkRuns(), shown);
+}

@@ -227,6 +227,21 @@ TEST_F(ReplaceCommandTest, RelinkingMarksExactlyTheAddresses)
     setUp(QStringLiteral("foo www.example.com"), 0);
     replace(QStringLiteral("foo"), QStringLiteral("x"), ReplaceAll);
     EXPECT_FALSE(linkedAt(4));
+
+    // Hidden text after an address is no part of it.
+    RichTextLibraryState::instance().SharedDetectHyperLinks = true;
+    m_box.setTextRTF(QStringLiteral(
+        "{\\rtf1\\ansi foo www.bank.example{\\v .evil.example/steal} now foo\\par}"));
+    m_box.setSelStart(0);
+    EXPECT_EQ(replace(QStringLiteral("foo"), QStringLiteral("x"), ReplaceAll), 2);
+    const QString text = m_box.Text();
+    ASSERT_EQ(text, QStringLiteral("x www.bank.example.evil.example/steal now x"));
+    QString linked;
+    for (int32_t position = 0; position < text.size(); ++position) {
+        if (linkedAt(position))
+            linked += text.at(position);
+    }
+    EXPECT_EQ(linked, QStringLiteral("www.bank.example"));
 }
 
 TEST_F(ReplaceCommandTest, ARunningPassRefusesTheCommand)

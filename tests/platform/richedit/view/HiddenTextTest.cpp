@@ -1,6 +1,7 @@
 // Hidden text (\v) in an editing window: it keeps its positions in Text and is written back,
 // but it is never drawn, takes no room, no display line and no page, and a reader of plain
 // text never gets it.
+#include "platform/richedit/model/HiddenText.h"
 #include "platform/richedit/view/Engine.h"
 #include "platform/richedit/view/EngineClipboard.h"
 
@@ -8,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <random>
 #include <vector>
 
 using namespace richedit;
@@ -69,6 +72,43 @@ struct Page {
     int32_t next = 0;
     int32_t height = 0;
 };
+
+// The skips as one character at a time, the way the caret keys are defined.
+int32_t skipForwardByCharacters(const Document& document, int32_t position)
+{
+    int32_t at = document.snap(position);
+    while (at < document.length() && document.formatAt(at).is(Hidden))
+        at = document.nextPosition(at);
+    return at;
+}
+
+int32_t skipBackwardByCharacters(const Document& document, int32_t position)
+{
+    int32_t at = document.snap(position);
+    while (at > 0 && document.formatAt(document.previousPosition(at)).is(Hidden))
+        at = document.previousPosition(at);
+    return at;
+}
+
+// Pieces of one to four characters, paragraph ends and pairs outside the BMP among them, shown
+// or hidden, bold or not, so that hidden text comes in runs of every length, side by side,
+// spanning paragraph ends, at the start and at the end of the document.
+void fillRandomly(Document& document, unsigned seed)
+{
+    std::mt19937 random(seed);
+    static const QString pieces[] = {QStringLiteral("a"),          QStringLiteral("bc"),
+                                     QStringLiteral("\r\n"),       QStringLiteral("d\r\ne"),
+                                     QStringLiteral("\U0001F600"), QStringLiteral("\r\n\r\n"),
+                                     QStringLiteral("fgh\t")};
+    for (int k = 0; k < 120; ++k) {
+        CharFormat format = document.defaultFormat();
+        if (random() % 2 == 0)
+            format.effects |= Hidden;
+        if (random() % 2 == 0)
+            format.effects |= Bold;
+        document.insert(document.length(), pieces[random() % std::size(pieces)], format);
+    }
+}
 
 class HiddenTextTest : public ::testing::Test {
 protected:
@@ -266,4 +306,65 @@ TEST_F(HiddenTextTest, TypedTextShowsUnlessHiddenIsAskedFor)
     engine.setSelText(QStringLiteral("Z"));
     EXPECT_EQ(hiddenOf(engine), QStringLiteral("..h...h"));
     EXPECT_EQ(engine.lineCount(), 1);
+}
+
+// The caret keys step over hidden text run by run with the same result as character by
+// character, at every position of documents holding hidden runs of every shape.
+TEST_F(HiddenTextTest, SkipsByRunsLandWhereCharacterStepsLand)
+{
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        Document document;
+        fillRandomly(document, seed);
+        for (int32_t p = 0; p <= document.length(); ++p) {
+            ASSERT_EQ(skipHiddenForward(document, p), skipForwardByCharacters(document, p))
+                << "seed " << seed << " at " << p;
+            ASSERT_EQ(skipHiddenBackward(document, p), skipBackwardByCharacters(document, p))
+                << "seed " << seed << " at " << p;
+        }
+    }
+}
+
+// A caret key beside a long hidden run in many runs costs what a key beside shown text costs,
+// not a look at every hidden position.
+TEST_F(HiddenTextTest, CaretKeyBesideLongHiddenRunCostsAStep)
+{
+    Document document;
+    CharFormat shown = document.defaultFormat();
+    document.insert(0, QStringLiteral("shown "), shown);
+    CharFormat hidden = shown;
+    hidden.effects |= Hidden;
+    const QString chunk = QString(QStringLiteral("hidden words ")).repeated(20);
+    QString text;
+    for (int k = 0; k < 400; ++k)
+        text += chunk;
+    document.insert(document.length(), text, hidden);
+    // Alternate bold on the hidden text: one run every 260 characters.
+    CharFormat bold;
+    bold.mask = Bold;
+    bold.effects = Bold;
+    for (int k = 0; k < 400; k += 2)
+        document.applyChar({6 + k * int32_t(chunk.size()), 6 + (k + 1) * int32_t(chunk.size())},
+                           bold);
+    const int32_t hiddenEnd = document.length();
+    document.insert(hiddenEnd, QStringLiteral(" more"), shown);
+    ASSERT_GE(document.paragraph(0).runs.size(), 400u);
+
+    const auto timed = [](auto step) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int k = 0; k < 20; ++k)
+            step();
+        return timer.nsecsElapsed();
+    };
+    int32_t landed = 0;
+    const qint64 besideShown =
+        timed([&] { landed = skipHiddenForward(document, 2) + skipHiddenBackward(document, 2); });
+    EXPECT_EQ(landed, 4);
+    const qint64 besideHidden = timed(
+        [&] { landed = skipHiddenForward(document, 6) + skipHiddenBackward(document, hiddenEnd); });
+    EXPECT_EQ(landed, hiddenEnd + 6);
+    // Position by position the hidden side costs the 104,000 positions times the runs: many
+    // seconds, far above the margin left for a loaded machine.
+    EXPECT_LT(besideHidden, 20 * besideShown + 200'000'000)
+        << besideHidden << " ns beside hidden text, " << besideShown << " ns beside shown text";
 }

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -151,6 +152,74 @@ void DetectMisspellings(benchmark::State& state)
     state.counters["words/s"] = benchmark::Counter(double(words), benchmark::Counter::kIsRate);
 }
 BENCHMARK(DetectMisspellings)->Unit(benchmark::kMillisecond);
+
+// The sample's words in small letters, each with the index of its initial's list (-1: none),
+// for the lookups alone: the lists' word sets against string sets of the same entries.
+struct LookupWords {
+    std::vector<QString> words;
+    std::vector<int> lists;
+};
+
+const LookupWords& lookupWords()
+{
+    static const LookupWords loaded = [] {
+        LookupWords l;
+        for (const std::string& word : sample().words) {
+            const QString lower = QString::fromStdString(word).toLower();
+            const char letter = WordLists::initialLetter(lower);
+            l.words.push_back(lower);
+            l.lists.push_back(letter ? letter - 'A' : -1);
+        }
+        return l;
+    }();
+    return loaded;
+}
+
+QString markedListName(int list)
+{
+    return QString(QLatin1Char(char('A' + list))) + u'$';
+}
+
+template <typename Lists>
+void lookUpSampleWords(benchmark::State& state, const Lists& lists)
+{
+    const LookupWords& sampleWords = lookupWords();
+    int64_t words = 0;
+    for (auto _ : state) {
+        int64_t known = 0;
+        for (size_t i = 0; i < sampleWords.words.size(); ++i) {
+            const int list = sampleWords.lists[i];
+            known += list >= 0 && lists[size_t(list)].contains(sampleWords.words[i]) ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(known);
+        state.counters["known"] = double(known);
+        words += int64_t(sampleWords.words.size());
+    }
+    state.counters["words/s"] = benchmark::Counter(double(words), benchmark::Counter::kIsRate);
+}
+
+void MarkedLookups(benchmark::State& state)
+{
+    std::vector<WordLists::MarkedLookup> lists;
+    for (int list = 0; list < 26; ++list)
+        lists.push_back(WordLists::instance().markedLookup(markedListName(list)));
+    lookUpSampleWords(state, lists);
+}
+BENCHMARK(MarkedLookups)->Unit(benchmark::kMillisecond);
+
+void StringSetLookups(benchmark::State& state)
+{
+    std::vector<QSet<QString>> lists(26);
+    for (int list = 0; list < 26; ++list) {
+        const QString text = WordLists::instance().LoadDictionaryText(markedListName(list));
+        for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+            if (line.startsWith(u'$') && line.endsWith(u'<'))
+                lists[size_t(list)].insert(line.mid(1, line.size() - 2));
+        }
+    }
+    lookUpSampleWords(state, lists);
+}
+BENCHMARK(StringSetLookups)->Unit(benchmark::kMillisecond);
 
 #ifdef SCRIVET_HAVE_HUNSPELL
 const char* const HunspellAffixes = "/usr/share/hunspell/en_US.aff";
@@ -301,6 +370,11 @@ int main(int argc, char** argv)
         std::printf("DetectMisspellings: %.2f million words per second\n", ours / 1e6);
     if (ours > 0 && theirs > 0)
         std::printf("ratio DetectMisspellings / hunspell words per second: %.3f\n", ours / theirs);
+    const double wordSets = reporter.wordsPerSecond("MarkedLookups");
+    const double stringSets = reporter.wordsPerSecond("StringSetLookups");
+    if (wordSets > 0 && stringSets > 0)
+        std::printf("ratio word set / string set lookups per second: %.3f\n",
+                    wordSets / stringSets);
     reportScanMemory();
     return 0;
 }

@@ -1,15 +1,16 @@
 #include "platform/host/EventLoop.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QPointer>
+#include <chrono>
+#include <limits>
 
 namespace host {
 namespace {
 
 // How long GetInputState lets pass between two runs of the event loop.
-constexpr qint64 kInputPollNanoseconds = 5'000'000;
+constexpr int64_t kInputPollNanoseconds = 5'000'000;
 
 bool isUserInput(QEvent::Type type)
 {
@@ -58,11 +59,18 @@ InputCounter* inputCounter()
     return counter;
 }
 
-QElapsedTimer& lastRun()
+int64_t steadyNanoseconds()
 {
-    static QElapsedTimer timer;
-    return timer;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
+
+PollClock pollClock = steadyNanoseconds;
+
+// When DoEvents last ran, on the poll clock; none yet while it holds the lowest value.
+constexpr int64_t kNeverRun = std::numeric_limits<int64_t>::min();
+int64_t lastRun = kNeverRun;
 
 }  // namespace
 
@@ -75,12 +83,12 @@ void DoEvents()
     // Events and deferred deletes posted by the handlers that just ran; those posted from the
     // caller's own level stay queued (Qt's rule for deferred deletes).
     QCoreApplication::sendPostedEvents();
-    lastRun().start();
+    lastRun = pollClockNanoseconds();
 }
 
 bool GetInputState()
 {
-    if (lastRun().isValid() && lastRun().nsecsElapsed() < kInputPollNanoseconds)
+    if (lastRun != kNeverRun && pollClockNanoseconds() - lastRun < kInputPollNanoseconds)
         return false;
     InputCounter* counter = inputCounter();
     if (!counter)
@@ -88,6 +96,18 @@ bool GetInputState()
     const quint64 before = counter->count();
     DoEvents();
     return counter->count() != before;
+}
+
+int64_t pollClockNanoseconds()
+{
+    return pollClock();
+}
+
+void setPollClock(PollClock clock)
+{
+    pollClock = clock ? clock : steadyNanoseconds;
+    // A slice measured on the other clock means nothing on this one.
+    lastRun = kNeverRun;
 }
 
 }  // namespace host

@@ -1,7 +1,9 @@
 #include "platform/host/HtmlText.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
+#include <vector>
 
 namespace host {
 namespace {
@@ -57,7 +59,7 @@ bool isBlank(QChar ch)
 
 bool isBlockElement(const QString& name)
 {
-    static const QStringList blocks = {
+    static const QSet<QString> blocks = {
         "address",    "article", "aside",  "blockquote", "body",  "caption", "center",
         "dd",         "details", "dialog", "div",        "dl",    "dt",      "fieldset",
         "figcaption", "figure",  "footer", "form",       "h1",    "h2",      "h3",
@@ -68,11 +70,32 @@ bool isBlockElement(const QString& name)
     return blocks.contains(name);
 }
 
-// Elements whose content a reader never sees.
-bool isUnshownElement(const QString& name)
+// Elements whose content is text up to their end tag, never shown.
+bool isRawTextElement(const QString& name)
 {
-    return name == u"script" || name == u"style" || name == u"head" || name == u"title" ||
-           name == u"template";
+    return name == u"script" || name == u"style" || name == u"title";
+}
+
+// Elements whose content is markup, never shown.
+bool isHiddenElement(const QString& name)
+{
+    return name == u"head" || name == u"template";
+}
+
+// What a head holds; any other start tag ends an unclosed head, as it begins the body.
+bool belongsInHead(const QString& name)
+{
+    return name == u"base" || name == u"link" || name == u"meta" || name == u"noscript" ||
+           name == u"script" || name == u"style" || name == u"template" || name == u"title" ||
+           name == u"head";
+}
+
+// Elements that have no content and no end tag.
+bool isVoidElement(const QString& name)
+{
+    static const QSet<QString> voids = {"area",  "base", "br",   "col",   "embed",  "hr",    "img",
+                                        "input", "link", "meta", "param", "source", "track", "wbr"};
+    return voids.contains(name);
 }
 
 class HtmlReader {
@@ -85,6 +108,10 @@ public:
             const QChar ch = m_html[m_at];
             if (ch == u'<' && readMarkup())
                 continue;
+            if (m_hiddenDepth > 0) {
+                ++m_at;
+                continue;
+            }
             if (ch == u'&') {
                 readReference();
                 continue;
@@ -119,17 +146,76 @@ private:
         const QString name = m_html.mid(nameStart, nameEnd - nameStart).toLower();
         m_at = nameEnd;
         const bool selfClosing = skipAttributes();
-        if (!closing && !selfClosing && isUnshownElement(name)) {
-            const qsizetype end =
-                m_html.indexOf(QStringLiteral("</") + name, m_at, Qt::CaseInsensitive);
-            if (end >= 0) {
-                m_at = end;
-                skipPast(u'>');
+        bool shown = m_hiddenDepth == 0;
+        if (closing) {
+            closeThrough(name);
+        } else {
+            if (!belongsInHead(name) && m_openCount.value(QStringLiteral("head")) > 0)
+                closeThrough(QStringLiteral("head"));
+            shown = m_hiddenDepth == 0;
+            if (isRawTextElement(name) && !selfClosing) {
+                skipRawText(name);
+                return true;
             }
-            return true;
+            if (!selfClosing && !isVoidElement(name))
+                open(name);
         }
-        tag(name, closing);
+        if (shown)
+            tag(name, closing);
         return true;
+    }
+
+    void open(const QString& name)
+    {
+        const bool hides = isHiddenElement(name);
+        m_open.push_back({name, hides});
+        ++m_openCount[name];
+        m_hiddenDepth += hides ? 1 : 0;
+    }
+
+    // An end tag closes its element and every element opened inside it; an end tag of nothing
+    // open is passed over.
+    void closeThrough(const QString& name)
+    {
+        if (m_openCount.value(name) == 0)
+            return;
+        while (!m_open.empty()) {
+            const OpenElement top = std::move(m_open.back());
+            m_open.pop_back();
+            if (--m_openCount[top.name] == 0)
+                m_openCount.remove(top.name);
+            m_hiddenDepth -= top.hides ? 1 : 0;
+            if (top.name == name)
+                return;
+        }
+    }
+
+    // Past the content of a script, style or title: text up to its own end tag, but no further
+    // than the end of an element it is in, or the document's end. Each character is looked at
+    // once, so unclosed ones cost no more than closed ones.
+    void skipRawText(const QString& name)
+    {
+        qsizetype at = m_at;
+        while ((at = m_html.indexOf(u"</", at)) >= 0) {
+            const qsizetype nameStart = at + 2;
+            qsizetype nameEnd = nameStart;
+            while (nameEnd < m_html.size() && m_html[nameEnd].isLetterOrNumber())
+                ++nameEnd;
+            if (nameEnd > nameStart && m_html[nameStart].isLetter()) {
+                const QString closing = m_html.mid(nameStart, nameEnd - nameStart).toLower();
+                if (closing == name) {
+                    m_at = nameEnd;
+                    skipPast(u'>');
+                    return;
+                }
+                if (m_openCount.value(closing) > 0) {
+                    m_at = at;
+                    return;
+                }
+            }
+            at = nameStart;
+        }
+        m_at = m_html.size();
     }
 
     // Past the attributes (quoted values may hold '>') and the tag's '>'; true for "/>".
@@ -262,8 +348,18 @@ private:
         m_owedSpace = false;
     }
 
+    struct OpenElement {
+        QString name;
+        bool hides;
+    };
+
     const QString& m_html;
     qsizetype m_at = 0;
+    // The elements open at `m_at`, innermost last, and how many of each name; those of them
+    // whose content is not shown.
+    std::vector<OpenElement> m_open;
+    QHash<QString, int> m_openCount;
+    int m_hiddenDepth = 0;
     QString m_out;
     int m_owedBreaks = 0;
     bool m_owedSpace = false;

@@ -11,7 +11,8 @@ namespace host {
 // end); table cells are separated by tabs; blanks collapse to one space outside <pre>; named and
 // numeric character references are decoded (a number that is no character becomes U+FFFD, an
 // unknown name stays as written); comments, tags and the content of script, style, head and
-// similar elements are dropped.
+// similar elements are dropped. An element left unclosed ends where the element holding it ends,
+// or with the document; a head also ends where its body begins.
 QString textOfHtml(const QString& html);
 
 // HTML bytes as the clipboard holds them: UTF-16 after a byte-order mark, else UTF-8.

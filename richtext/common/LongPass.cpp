@@ -2,12 +2,21 @@
 
 #include "richtext/common/RichTextLibraryState.h"
 
-LongPass::LongPass(const bool* stopRequest, EventLoop policy, Progress progress, int stepsPerPoll)
+#include <algorithm>
+
+namespace {
+
+// The time a pass aims to let pass between two polls, well inside the event loop's slice.
+constexpr int64_t PollIntervalNanoseconds = 500'000;
+
+}  // namespace
+
+LongPass::LongPass(const bool* stopRequest, EventLoop policy, Progress progress)
     : m_stopRequest(stopRequest),
       m_policy(policy),
       m_progressDone(progress == Progress::Tracked ? &RichTextLibraryState::instance().ProgressDone
                                                    : nullptr),
-      m_stepsPerPoll(stepsPerPoll > 0 ? stepsPerPoll : 1)
+      m_lastPoll(policy == EventLoop::LetRun ? host::pollClockNanoseconds() : 0)
 {
     if (m_progressDone)
         *m_progressDone = 0;
@@ -27,4 +36,18 @@ void LongPass::setTotal(int64_t total)
         RichTextLibraryState::instance().ProgressTotal = total;
         *m_progressDone = 0;
     }
+}
+
+void LongPass::poll()
+{
+    const int64_t interval = host::pollClockNanoseconds() - m_lastPoll;
+    if (interval < PollIntervalNanoseconds / 2)
+        m_stepsPerPoll = std::min(m_stepsPerPoll * 2, MaxStepsPerPoll);
+    else if (interval > PollIntervalNanoseconds)
+        m_stepsPerPoll =
+            int(std::max<int64_t>(1, m_stepsPerPoll * PollIntervalNanoseconds / interval));
+    m_stepsToPoll = m_stepsPerPoll;
+    host::GetInputState();
+    // The next interval counts the steps only, not the handlers that just ran.
+    m_lastPoll = host::pollClockNanoseconds();
 }

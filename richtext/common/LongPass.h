@@ -20,10 +20,8 @@ public:
 
     // `stopRequest` is the flag the pass honours (nullptr: none); it is read, never cleared: a
     // stop request outlives the pass it stopped. A tracked pass owns the library's progress
-    // counters while it lives and leaves ProgressDone at 0 when it ends. A LetRun pass whose
-    // steps are short lets the event loop run after every `stepsPerPoll` steps only.
-    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked,
-             int stepsPerPoll = 1);
+    // counters while it lives and leaves ProgressDone at 0 when it ends.
+    LongPass(const bool* stopRequest, EventLoop policy, Progress progress = Progress::Untracked);
     ~LongPass();
     LongPass(const LongPass&) = delete;
     LongPass& operator=(const LongPass&) = delete;
@@ -44,11 +42,8 @@ public:
         ++m_done;
         if (m_progressDone)
             *m_progressDone = m_done;
-        if (m_policy == EventLoop::LetRun && ++m_stepsSincePoll == m_stepsPerPoll) {
-            m_stepsSincePoll = 0;
-            // Input that waits is handled here; the pass never skips a step because of it.
-            host::GetInputState();
-        }
+        if (m_policy == EventLoop::LetRun && --m_stepsToPoll == 0)
+            poll();
     }
     bool stopped() const { return m_stopped; }
     // Whether a stop was requested, also one raised after the last proceed(); it does not end
@@ -56,13 +51,24 @@ public:
     bool stopRequested() const { return m_stopped || (m_stopRequest && *m_stopRequest); }
     int64_t done() const { return m_done; }
 
+    // The most steps between two polls: it bounds how late the loop runs when the steps of a
+    // pass suddenly take longer.
+    static constexpr int MaxStepsPerPoll = 64;
+
 private:
+    // Lets waiting input be handled (the pass never skips a step because of it) and sets how
+    // many steps go by before the next poll.
+    void poll();
+
     const bool* m_stopRequest;
     EventLoop m_policy;
     // The library's ProgressDone while the pass is tracked, else null.
     int64_t* m_progressDone;
-    int m_stepsPerPoll;
-    int m_stepsSincePoll = 0;
+    // A poll reads the clock, which costs more than a short step (a character compared), so
+    // the steps between polls grow while the last ones took far less than the poll interval.
+    int m_stepsPerPoll = 1;
+    int m_stepsToPoll = 1;
+    int64_t m_lastPoll;
     int64_t m_done = 0;
     bool m_stopped = false;
 };

@@ -109,7 +109,7 @@ WordLists::MarkedLookup WordLists::markedLookup(const QString& listName)
             while (end < text.size() && isMarkerFree(text.at(end)))
                 ++end;
             if (end < text.size() && text.at(end) == u'<')
-                list->marked.insert(text.mid(dollar + 1, end - dollar - 1));
+                list->marked.insert(QStringView(text).sliced(dollar + 1, end - dollar - 1));
             dollar = text.indexOf(u'$', end);
         }
         list->indexed = true;
@@ -123,9 +123,7 @@ bool WordLists::MarkedLookup::contains(QStringView word) const
         return false;
     if (!indexable(word))
         return m_list->text.contains(u'$' + word.toString() + u'<');
-    // The index is asked with a string over the caller's characters, not a copy of them.
-    return m_list->marked.contains(
-        QString::fromRawData(reinterpret_cast<const QChar*>(word.data()), word.size()));
+    return m_list->marked.contains(word);
 }
 
 bool WordLists::containsMarked(const QString& listName, const QString& word)

@@ -4,8 +4,9 @@
 // filler "ZERO". Lists are Windows-1252 bytes with CR LF between entries.
 #pragma once
 
+#include "richtext/language/WordSet.h"
+
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -59,7 +60,7 @@ private:
         QString lowerText;
         bool lowered = false;
         // Every "$x<" substring whose x holds no "$", "<", CR or LF, by x.
-        QSet<QString> marked;
+        WordSet marked;
         bool indexed = false;
     };
     List* find(const QString& name);

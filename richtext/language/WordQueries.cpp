@@ -18,10 +18,6 @@ namespace {
 
 const QString AccentedSmallLetters = QStringLiteral("àáâãäèéêëìíîïñòóôõöùúûüýÿ");
 constexpr char16_t RightQuote = u'\u2019';
-// How many words the scan checks between two polls of the event loop: the poll itself runs the
-// event loop at most every few milliseconds, so asking every few words is as responsive and
-// spares a clock read per word.
-constexpr int InputPollWords = 16;
 
 QString escapedEach(const QString& characters)
 {
@@ -237,8 +233,7 @@ bool WordQueries::DetectMisspellings(StringArray& MyReturnArray)
     const richedit::Document& document = m_window.engine().document();
     state.ProgressTotal = document.length();
     state.ProgressDone = 0;
-    LongPass pass(&state.SpellScanAbort, LongPass::EventLoop::LetRun, LongPass::Progress::Untracked,
-                  InputPollWords);
+    LongPass pass(&state.SpellScanAbort, LongPass::EventLoop::LetRun);
 
     KnownWords known(m_lists);
     ParagraphWords words(m_lists);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
@@ -108,7 +109,42 @@ TEST(HtmlText, GivesParagraphsAndDecodedTextWithoutMarkup)
                                         "<td>d</td></tr></table><ul><li>e</li><li>f</li></ul>"
                                         "<pre>g  h\n\ni</pre>")),
               QStringLiteral("a\tb\r\nc\td\r\ne\r\nf\r\ng  h\r\n\r\ni"));
-    EXPECT_EQ(textOfHtml(QStringLiteral("<p>unclosed <script>x")), QStringLiteral("unclosed x"));
+}
+
+TEST(HtmlText, UnclosedElementsEndWithTheElementHoldingThemOrTheDocument)
+{
+    using host::textOfHtml;
+    EXPECT_EQ(textOfHtml(QStringLiteral("<p>unclosed <script>x")), QStringLiteral("unclosed"));
+    EXPECT_EQ(textOfHtml(QStringLiteral("<div>a<script>x</div>b<p><style>y</P>c")),
+              QStringLiteral("a\r\nb\r\nc"));
+    // A raw-text element ends at its own name only, and an end tag of nothing open is text to it.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<script>a</scripts>b</p>c</SCRIPT >d")),
+              QStringLiteral("d"));
+    // A head without its end tag ends where the body begins, or at the first tag of the body.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<html><head><title>T</title><meta charset=utf-8>"
+                                        "<body><p>one</p></body></html>")),
+              QStringLiteral("one"));
+    EXPECT_EQ(textOfHtml(QStringLiteral("<head><style>s</style><link rel=x><p>two")),
+              QStringLiteral("two"));
+    // Templates hide markup, nested ones included, up to their own end or their parent's.
+    EXPECT_EQ(textOfHtml(QStringLiteral("<template><p>x<template>y</template>z</template>after")),
+              QStringLiteral("after"));
+    EXPECT_EQ(textOfHtml(QStringLiteral("<div><template><p>x</div>shown")),
+              QStringLiteral("shown"));
+}
+
+TEST(HtmlText, UnclosedElementsCostNoMoreThanClosedOnes)
+{
+    // Searching for each unclosed element's end from where it starts took seconds here.
+    for (const QString& tag : {QStringLiteral("<script>"), QStringLiteral("<style>x"),
+                               QStringLiteral("<title>"), QStringLiteral("<head>"),
+                               QStringLiteral("<template>"), QStringLiteral("<div><script>x")}) {
+        const QString html = tag.repeated(40000);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(host::textOfHtml(html), QString()) << tag.toStdString();
+        EXPECT_LT(timer.elapsed(), 1500) << tag.toStdString();
+    }
 }
 
 TEST_F(ClipboardReal, RtfGoesUnderBothTypesAndIsReadFromEither)

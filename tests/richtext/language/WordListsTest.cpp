@@ -1,6 +1,7 @@
 // The shipped word lists and their loaders: the formats every reader relies on, checked over
 // the lists as shipped rather than against any particular word.
 #include "richtext/language/WordLists.h"
+#include "richtext/language/WordSet.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/RaisedError.h"
 
@@ -108,6 +109,71 @@ TEST(WordListsTest, MarkedLookupIsAWholeEntryTest)
     for (const QString& probe : probes)
         EXPECT_EQ(lists.containsMarked(c, probe), text.contains(u'$' + probe + u'<'))
             << probe.toStdString();
+}
+
+TEST(WordListsTest, MarkedLookupKnowsEveryEntryOfEveryListAndNoNearMiss)
+{
+    WordLists& lists = WordLists::instance();
+    QStringList names = {QStringLiteral("101"), QStringLiteral("DOTS2")};
+    for (const QChar letter : Letters)
+        names.append(QString(letter) + u'$');
+    for (const QString& name : names) {
+        QSet<QString> words;
+        for (const QString& line : entries(name))
+            words.insert(unmarked(line));
+        const WordLists::MarkedLookup lookup = lists.markedLookup(name);
+        for (const QString& word : words) {
+            ASSERT_TRUE(lookup.contains(word)) << word.toStdString();
+            if (word.isEmpty())
+                continue;
+            // One character more, one less, one changed, the case changed: answered as the
+            // list's own entries answer.
+            for (const QString& probe :
+                 {word + u's', word.chopped(1), word.toUpper(),
+                  QString(word).replace(0, 1, QChar(word[0].unicode() ^ 1)), word + QChar(0)})
+                EXPECT_EQ(lookup.contains(probe), words.contains(probe)) << probe.toStdString();
+        }
+    }
+}
+
+TEST(WordListsTest, WordSetTellsWordsApartByEveryCharacterAndLength)
+{
+    WordSet set;
+    EXPECT_FALSE(set.contains(u""));
+    EXPECT_FALSE(set.contains(u"cat"));
+    // Enough words to grow the table many times; words share long prefixes and suffixes, and
+    // differ at each place of a four-character round of the hash.
+    QStringList words;
+    for (int n = 0; n < 40'000; ++n)
+        words.append(QStringLiteral("ab%1cd").arg(n, 0, 36));
+    // Words too long for a cell of their own, the first few around the limit.
+    for (int n = 0; n < 2'000; ++n)
+        words.append(QStringLiteral("%1").arg(n, 13 + n % 20, 10, QChar(u'x')));
+    words << QString() << QStringLiteral("abcd") << QStringLiteral("abcdX")
+          << QStringLiteral("abcdY") << QStringLiteral("Cat") << QString(QChar(0))
+          << QStringLiteral("ab") << QStringLiteral("ab") + QChar(0) + QChar(0);
+    for (const QString& word : words) {
+        set.insert(word);
+        ASSERT_TRUE(set.contains(word)) << word.toStdString();
+    }
+    for (const QString& word : words)
+        ASSERT_TRUE(set.contains(word)) << word.toStdString();
+    EXPECT_EQ(set.size(), words.size());
+    // A word in again adds nothing.
+    set.insert(QStringLiteral("abcdX"));
+    EXPECT_EQ(set.size(), words.size());
+
+    for (const QString& absent :
+         {QStringLiteral("cat"), QStringLiteral("CAT"), QStringLiteral("abc"),
+          QStringLiteral("abcdZ"), QStringLiteral("ab") + QChar(0), QString(2, QChar(0)),
+          QStringLiteral("ab-1cd"), QStringLiteral("abzzzzcd"), QStringLiteral("b0cd"),
+          QString(13, u'x') + u'0', QString(13, u'x') + u'2',
+          QString(26, u'x') + QStringLiteral("1999")})
+        EXPECT_FALSE(set.contains(absent)) << absent.toStdString();
+    // Characters past Latin-1 are compared whole, not by their low byte.
+    set.insert(u"\u0163a");
+    EXPECT_TRUE(set.contains(u"\u0163a"));
+    EXPECT_FALSE(set.contains(u"ca"));
 }
 
 TEST(WordListsTest, PlainListsHoldACapitalBlockThenASmallBlockOfTheirInitial)
